@@ -1,0 +1,28 @@
+# GoogleTest, built from the system's sources with the product's compiler, and a
+# helper that registers one test executable with CTest. Under a cross build the
+# executables run through CMAKE_CROSSCOMPILING_EMULATOR (scripts/wine-run).
+set(TESSEL2U_GTEST_SOURCE "/usr/src/googletest" CACHE PATH "GoogleTest source tree")
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory("${TESSEL2U_GTEST_SOURCE}" "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL SYSTEM)
+
+# tessel_add_gtest(NAME <name> SOURCES <files...> [LIBS <targets...>] [TIMEOUT <s>] [DEPENDS <targets...>])
+# Builds <name>.exe into the common output folder (next to the DLLs it loads)
+# and registers it as one CTest test.
+function(tessel_add_gtest)
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main ${T_LIBS})
+  target_include_directories(${T_NAME} PRIVATE "${PROJECT_SOURCE_DIR}/tests/support")
+  if(T_DEPENDS)
+    add_dependencies(${T_NAME} ${T_DEPENDS})
+  endif()
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_color=no
+           WORKING_DIRECTORY "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT})
+endfunction()
