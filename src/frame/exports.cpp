@@ -1,21 +1,109 @@
-// Export shells: the entry points exist with their final names and calling
-// convention; the library spine fills them in.
+// The exports that a PowerBuilder application calls; StartTessel and
+// StopTessel live in lifecycle.cpp, AddSystemEnv in system_env.cpp.
 #include "frame/exports.h"
 
-TESSEL_API StartTessel() { return 0; }
-TESSEL_API StopTessel() { return 0; }
-TESSEL_API AttachDatawindow(HWND, LPCWSTR) { return 0; }
-TESSEL_API DettachDatawindow(HWND) { return 0; }
-TESSEL_API ReplaceSysColor(int, COLORREF) { return 0; }
-TESSEL_API SetSkinFile(LPCWSTR) { return 0; }
-TESSEL_API AddDatawindowTitle(HWND, LPCWSTR, LPCWSTR, int, int) { return 0; }
-TESSEL_API ModifyDatawindowTitle(HWND, int, LPCWSTR, LPCWSTR, int) { return 0; }
-TESSEL_API SetSpanTitle(HWND, LPCWSTR, LPCWSTR, LPCWSTR, int, int) { return 0; }
-TESSEL_API SetIconfont(LPCWSTR, int) { return 0; }
-TESSEL_API PrintDebugString(LPCWSTR) { return 0; }
-TESSEL_API SetDebugWindowColor(int) { return 0; }
-TESSEL_API OpenDebugWindow() { return 0; }
-TESSEL_API CloseDebugWindow() { return 0; }
-TESSEL_API DWAbout() { return 0; }
+#include "datawindow/dw_object.h"
+#include "frame/debug_console.h"
+#include "frame/debug_log.h"
+#include "frame/dw_list.h"
+#include "frame/globals.h"
+#include "frame/lifecycle.h"
+#include "frame/private_messages.h"
+#include "frame/sys_color_table.h"
+#include "header/span_title.h"
+#include "header/title_rows.h"
+#include "skin/skin_file.h"
+#include "skin/win_list.h"
+
+TESSEL_API AttachDatawindow(HWND hWnd, LPCWSTR pszSettingsFile) {
+    if (!GuardStarted()) return 0;
+    if (DWObject* record = g_pDWlist->FindDW(hWnd)) {
+        if (pszSettingsFile) record->LoadSettings(pszSettingsFile);
+        return 1;
+    }
+    DWObject* record = g_pDWlist->CreateDW(hWnd);
+    if (record && pszSettingsFile) record->LoadSettings(pszSettingsFile);
+    // Completes the attach once the current message has been processed.
+    PostMessageW(hWnd, WM_DW_ATTACHED, 0, 0);
+    return 1;
+}
+
+TESSEL_API DettachDatawindow(HWND hWnd) {
+    if (!GuardStarted()) return 0;
+    g_pDWlist->RemoveDW(hWnd);
+    return 1;
+}
+
+TESSEL_API ReplaceSysColor(int nIndex, COLORREF clr) {
+    if (!GuardStarted()) return 0;
+    SysColorTable()[nIndex] = clr;
+    return static_cast<int>(clr);
+}
+
+TESSEL_API SetSkinFile(LPCWSTR pszSkinFile) {
+    if (!GuardStarted()) return 0;
+    LoadSkinFile(*g_pWinlist, pszSkinFile);
+    return 1;
+}
+
+TESSEL_API AddDatawindowTitle(HWND hWnd, LPCWSTR pszTitle, LPCWSTR pszFontFace, int nFontHeight, int nTitleHeight) {
+    if (!GuardStarted()) return 0;
+    DWObject* record = g_pDWlist->FindDW(hWnd);
+    if (!record) return 0;
+    return AddTitleRow(*record, pszTitle, pszFontFace, nFontHeight, nTitleHeight);
+}
+
+TESSEL_API ModifyDatawindowTitle(HWND hWnd, int nTitle, LPCWSTR pszTitle, LPCWSTR pszFontFace, int nFontHeight) {
+    if (!GuardStarted()) return 0;
+    DWObject* record = g_pDWlist->FindDW(hWnd);
+    if (!record) return 0;
+    return ModifyTitleRow(*record, nTitle, pszTitle, pszFontFace, nFontHeight);
+}
+
+TESSEL_API SetSpanTitle(HWND hWnd, LPCWSTR pszColumns, LPCWSTR pszCaption, LPCWSTR pszFontFace, int nFontHeight,
+                        int nGrow) {
+    if (!GuardStarted()) return 0;
+    DWObject* record = g_pDWlist->FindDW(hWnd);
+    if (!record) return 0;
+    return ApplySpanTitle(*record, pszColumns, pszCaption, pszFontFace, nFontHeight, nGrow);
+}
+
+TESSEL_API SetIconfont(LPCWSTR pszIconFont, int nLighten) {
+    if (!GuardStarted()) return 0;
+    if (pszIconFont) g_pDWlist->m_strIconFont = pszIconFont;
+    else DebugLog("SetIconfont: no file name, the icon font stays\n");
+    g_pDWlist->m_nIconLighten = nLighten;
+    g_pWinlist->RepaintAll();
+    return 0;
+}
+
+TESSEL_API PrintDebugString(LPCWSTR pszText) {
+    if (IsDebugConsoleOpen(100)) DebugLogW(L"%ls\n", pszText ? pszText : L"");
+    return 0;
+}
+
+TESSEL_API SetDebugWindowColor(int nAttribute) {
+    SetDebugConsoleColor(nAttribute);
+    return 0;
+}
+
+TESSEL_API OpenDebugWindow() {
+    OpenDebugConsole();
+    return 0;
+}
+
+TESSEL_API CloseDebugWindow() {
+    CloseDebugConsole();
+    return 0;
+}
+
+TESSEL_API DWAbout() {
+    // "PB10及以上使用此版本", an empty line, the author line; caption "关于...".
+    MessageBoxW(GetActiveWindow(),
+                L"PB10\u53CA\u4EE5\u4E0A\u4F7F\u7528\u6B64\u7248\u672C\n\n"
+                L"\u4F5C\u8005\uFF1ATessel2U \u9879\u76EE",
+                L"\u5173\u4E8E...", MB_OK | MB_ICONINFORMATION);
+    return 0;
+}
+
 TESSEL_API GetAddColumnSyntax(HWND, int, int, int, int) { return 0; }
-TESSEL_API AddSystemEnv(LPCWSTR, LPCWSTR, int) { return 0; }

@@ -1,0 +1,91 @@
+// Demo host: a window of the kind a PowerBuilder application shows, with
+// Tessel2U started on it. Options:
+//   --screenshot <file.png>  write a screenshot of the main window once it is painted
+//   --exit                   close after the screenshot (for scripted runs)
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+
+#include "screenshot.h"
+#include "tessel_api.h"
+
+namespace {
+
+const UINT_PTR kScreenshotTimer = 1;
+std::wstring g_screenshotPath;
+bool g_exitAfterShot = false;
+
+LRESULT CALLBACK MainWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC hdc = BeginPaint(hWnd, &ps);
+        RECT rc;
+        GetClientRect(hWnd, &rc);
+        FillRect(hdc, &rc, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+        rc.left += 16;
+        rc.top += 16;
+        DrawTextW(hdc, L"Tessel2U demo host", -1, &rc, DT_LEFT | DT_TOP | DT_SINGLELINE);
+        EndPaint(hWnd, &ps);
+        return 0;
+    }
+    case WM_TIMER:
+        if (wParam == kScreenshotTimer) {
+            KillTimer(hWnd, kScreenshotTimer);
+            if (!g_screenshotPath.empty()) {
+                bool ok = SaveWindowScreenshot(hWnd, g_screenshotPath);
+                wprintf(L"screenshot %ls: %ls\n", ok ? L"written" : L"FAILED", g_screenshotPath.c_str());
+                fflush(stdout);
+            }
+            if (g_exitAfterShot) DestroyWindow(hWnd);
+        }
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(hWnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+int main() {
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    for (int i = 1; argv && i < argc; ++i) {
+        if (wcscmp(argv[i], L"--screenshot") == 0 && i + 1 < argc) g_screenshotPath = argv[++i];
+        else if (wcscmp(argv[i], L"--exit") == 0) g_exitAfterShot = true;
+    }
+    if (argv) LocalFree(argv);
+
+    TesselApi tessel;
+    if (!tessel.Load(L"Tessel2U.dll")) {
+        fwprintf(stderr, L"demo: Tessel2U.dll could not be loaded\n");
+        return 1;
+    }
+    tessel.StartTessel();
+
+    HINSTANCE hInst = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = MainWndProc;
+    wc.hInstance = hInst;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = L"Tessel2UDemo";
+    RegisterClassExW(&wc);
+    HWND hMain = CreateWindowExW(0, wc.lpszClassName, L"Tessel2U demo", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                 20, 20, 900, 600, nullptr, nullptr, hInst, nullptr);
+    ShowWindow(hMain, SW_SHOW);
+    UpdateWindow(hMain);
+    SetTimer(hMain, kScreenshotTimer, 1500, nullptr);
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    tessel.StopTessel();
+    return 0;
+}

@@ -1,0 +1,24 @@
+#include "tessel_api.h"
+
+namespace {
+template <typename F>
+void Bind(HMODULE h, F& fn, const char* name) {
+    fn = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(h, name)));
+}
+}  // namespace
+
+bool TesselApi::Load(const wchar_t* path) {
+    hModule = LoadLibraryW(path);
+    if (!hModule) return false;
+    Bind(hModule, StartTessel, "StartTessel");
+    Bind(hModule, StopTessel, "StopTessel");
+    Bind(hModule, AttachDatawindow, "AttachDatawindow");
+    Bind(hModule, DettachDatawindow, "DettachDatawindow");
+    Bind(hModule, OpenDebugWindow, "OpenDebugWindow");
+    Bind(hModule, PrintDebugString, "PrintDebugString");
+    return StartTessel && StopTessel && AttachDatawindow && DettachDatawindow;
+}
+
+TesselApi::~TesselApi() {
+    if (hModule) FreeLibrary(hModule);
+}

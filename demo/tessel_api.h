@@ -1,0 +1,17 @@
+// The demo reaches Tessel2U.dll the way a PowerBuilder application does: it
+// loads the library by name and calls its exports by their plain names.
+#pragma once
+#include <windows.h>
+
+struct TesselApi {
+    HMODULE hModule = nullptr;
+    int(WINAPI* StartTessel)() = nullptr;
+    int(WINAPI* StopTessel)() = nullptr;
+    int(WINAPI* AttachDatawindow)(HWND, LPCWSTR) = nullptr;
+    int(WINAPI* DettachDatawindow)(HWND) = nullptr;
+    int(WINAPI* OpenDebugWindow)() = nullptr;
+    int(WINAPI* PrintDebugString)(LPCWSTR) = nullptr;
+
+    bool Load(const wchar_t* path);
+    ~TesselApi();
+};

@@ -1,0 +1,34 @@
+// Load-time start-up of the library.
+#include <windows.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "frame/debug_console.h"
+#include "frame/debug_log.h"
+#include "frame/globals.h"
+
+namespace {
+
+// A file or folder named like this in the current directory opens the debug
+// console at load; only its existence counts.
+const wchar_t* const kTriggerNames[] = {L"debug", L"debug.txt", L"debug.log"};
+
+}  // namespace
+
+BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID) {
+    if (reason != DLL_PROCESS_ATTACH) return TRUE;
+    srand(static_cast<unsigned>(time(nullptr)));
+    g_hModule = hInstance;
+    g_pWinlist = nullptr;
+    g_pDWlist = nullptr;
+    for (const wchar_t* name : kTriggerNames) {
+        if (GetFileAttributesW(name) != INVALID_FILE_ATTRIBUTES) {
+            OpenDebugConsole();
+            break;
+        }
+    }
+    DisableThreadLibraryCalls(hInstance);
+    DebugLog("ready \n");
+    return TRUE;
+}

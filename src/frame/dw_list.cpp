@@ -1,0 +1,101 @@
+#include "frame/dw_list.h"
+
+#include <cwchar>
+#include <vector>
+
+#include "datawindow/attach_analysis.h"
+#include "datawindow/dw_object.h"
+#include "frame/interception_set.h"
+#include "frame/runtime_binding.h"
+#include "header/print_preview.h"
+
+DWList::DWList() {
+    ScanRuntimeModules(*this);
+    m_strIconFont = L"iconfont.ttf";
+    if (!m_hUxTheme) {
+        m_hUxTheme = LoadLibraryW(L"uxtheme.dll");
+        if (m_hUxTheme) m_bFreeUxTheme = 1;
+    }
+    LoadRuntimeModules(*this);
+}
+
+DWList::~DWList() {
+    if (m_bFreePBDWE && m_hPBDWE) FreeLibrary(m_hPBDWE);
+    if (m_bFreeUxTheme && m_hUxTheme) FreeLibrary(m_hUxTheme);
+    if (m_bFreePBSYS && m_hPBSYS) FreeLibrary(m_hPBSYS);
+    m_mapDC.clear();
+    m_mapDW.clear();
+    m_strIconFont.clear();
+    if (m_bHooksInstalled) RemoveInterceptions(&m_bHooksInstalled);
+}
+
+DWObject* DWList::RecordOf(HWND hWnd) const {
+    auto it = m_mapDW.find(hWnd);
+    return it == m_mapDW.end() ? nullptr : it->second;
+}
+
+DWObject* DWList::FindDW(HWND hWnd) const { return RecordOf(hWnd); }
+
+DWObject* DWList::CreateDW(HWND hWnd) {
+    if (DWObject* existing = RecordOf(hWnd)) return existing;
+    wchar_t cls[101] = {};
+    if (GetClassNameW(hWnd, cls, 100) == 0) return nullptr;
+    // Six characters, not the whole name: the classes of generations 100 and
+    // 105 both begin with "pbdw10".
+    if (_wcsnicmp(cls, m_szDWClass, 6) != 0) return nullptr;
+    DWObject* record = new DWObject();
+    record->ResolveRuntimeFunctions(m_hPBVM, m_hPBDWE);
+    AnalyseAttach(*record, hWnd);
+    m_mapDW[hWnd] = record;
+    return record;
+}
+
+void DWList::RemoveDW(HWND hWnd) {
+    auto it = m_mapDW.find(hWnd);
+    if (it == m_mapDW.end() || !it->second) return;
+    DWObject* record = it->second;
+    // A paint device context and the memory contexts made from it may all
+    // refer to the same record.
+    for (auto dc = m_mapDC.begin(); dc != m_mapDC.end();) {
+        if (dc->second == record) dc = m_mapDC.erase(dc);
+        else ++dc;
+    }
+    delete record;
+    m_mapDW.erase(hWnd);
+}
+
+void DWList::ReleaseAll() {
+    m_mapDC.clear();
+    for (auto& entry : m_mapDW) {
+        DWObject* record = entry.second;
+        if (!record) continue;
+        entry.second = nullptr;
+        delete record;
+    }
+    m_mapDW.clear();
+}
+
+DWObject* DWList::FindDWForDC(HDC hdc) const {
+    if (m_hPrintDW) return RecordOf(m_hPrintDW);
+    auto it = m_mapDC.find(hdc);
+    return it == m_mapDC.end() ? nullptr : it->second;
+}
+
+DWObject* DWList::GetPrintingDW() const {
+    if (!m_bPrintJob) return nullptr;
+    return RecordOf(m_hPrintDW);
+}
+
+HWND DWList::SetPrintTarget(HWND hWnd) {
+    if (hWnd) {
+        m_hPrintDW = hWnd;
+        if (DWObject* record = RecordOf(hWnd)) record->m_bPrinting = 1;
+    }
+    return m_hPrintDW;
+}
+
+void DWList::RefreshAll() {
+    for (auto& entry : m_mapDW) {
+        if (entry.second && IsWindow(entry.first)) CheckPrintPreview(*entry.second);
+    }
+}

@@ -1,0 +1,50 @@
+// DWList: the one registry of attached DataWindows (window → record, device
+// context → record), the binding to the PowerBuilder runtime, the icon-font
+// settings, the printing state and the installed flag of the interceptions.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+class DWObject;
+
+class DWList {
+public:
+    DWList();
+    ~DWList();
+    DWList(const DWList&) = delete;
+    DWList& operator=(const DWList&) = delete;
+
+    DWObject* FindDW(HWND hWnd) const;
+    DWObject* CreateDW(HWND hWnd);
+    void RemoveDW(HWND hWnd);
+    void ReleaseAll();
+    DWObject* FindDWForDC(HDC hdc) const;
+    DWObject* GetPrintingDW() const;
+    HWND SetPrintTarget(HWND hWnd);
+    void RefreshAll();
+
+    wchar_t m_szDWClass[100] = {};
+    int m_nOpenPrinters = 0;
+    BOOL m_bInIconText = 0;
+    BOOL m_bHooksInstalled = 0;
+    HMODULE m_hPBVM = nullptr;
+    HMODULE m_hPBDWE = nullptr;
+    HMODULE m_hPBSYS = nullptr;
+    HMODULE m_hUxTheme = nullptr;
+    BOOL m_bFreePBDWE = 0;
+    BOOL m_bFreePBSYS = 0;
+    BOOL m_bFreeUxTheme = 0;
+    std::wstring m_strIconFont;
+    int m_nIconLighten = 0;
+    std::map<HWND, DWObject*> m_mapDW;
+    std::map<HDC, DWObject*> m_mapDC;
+    HWND m_hPrintDW = nullptr;
+    BOOL m_bPrintJob = 0;
+    int m_nPBVersion = 0;
+
+private:
+    DWObject* RecordOf(HWND hWnd) const;
+};

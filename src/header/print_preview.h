@@ -1,0 +1,7 @@
+#pragma once
+
+class DWObject;
+
+// A DataWindow that has entered print preview loses its side bar; leaving
+// preview restores nothing.
+void CheckPrintPreview(DWObject& dw);

@@ -1,0 +1,52 @@
+#include "skin/skin_file.h"
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "datawindow/dw_number.h"
+#include "datawindow/split_string.h"
+#include "frame/globals.h"
+#include "frame/real_functions.h"
+#include "frame/sys_color_table.h"
+#include "skin/win_list.h"
+
+namespace {
+
+const DWORD kSectionCapacity = 2048000;
+const size_t kPathCapacity = 1024;
+
+void ReadSysColorSection(const wchar_t* path) {
+    SysColorTable().clear();
+    std::vector<wchar_t> buffer(kSectionCapacity, L'\0');
+    DWORD n = GetPrivateProfileSectionW(L"SysColor", buffer.data(), kSectionCapacity, path);
+    if (n == 0 || buffer[0] == L'\0') return;
+    for (const wchar_t* line = buffer.data(); *line; line += wcslen(line) + 1) {
+        std::vector<std::wstring> pieces = SplitString(line, L"=");
+        const int index = DWNumber(pieces[0]);
+        // A line without "=" names no colour: it is skipped.
+        if (pieces.size() < 2) continue;
+        const wchar_t* colour = pieces[1].c_str();
+        while (*colour == L' ' || *colour == L'\r' || *colour == L'\n') ++colour;
+        SysColorTable()[index] =
+            *colour ? static_cast<COLORREF>(DWNumber(colour)) : Real_GetSysColor(index);
+    }
+}
+
+}  // namespace
+
+void LoadSkinFile(WinList& list, const wchar_t* path) {
+    if (!path) return;
+    wchar_t full[kPathCapacity];
+    if (!ResolveLibraryFile(path, full, kPathCapacity)) return;
+    const DWORD attributes = GetFileAttributesW(full);
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) ReadSysColorSection(full);
+    list.m_strSkinFile = full;
+    for (auto& entry : list.m_mapSkins) {
+        if (!entry.second) continue;
+        entry.second->LoadSkin(full);
+        InvalidateRect(entry.first, nullptr, TRUE);
+        UpdateWindow(entry.first);
+        SendMessageW(entry.first, WM_NCPAINT, 0, 0);
+    }
+}
