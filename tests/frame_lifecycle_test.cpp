@@ -30,6 +30,7 @@ class Lifecycle : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_NE(dll.h, nullptr);
+        ASSERT_TRUE(boxes.ok()) << "message boxes of the DLL must be captured, or a test would block";
         g_boxes.clear();
     }
     void TearDown() override {
