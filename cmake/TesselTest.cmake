@@ -8,16 +8,20 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory("${TESSEL2U_GTEST_SOURCE}" "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL SYSTEM)
 
-# tessel_add_gtest(NAME <name> SOURCES <files...> [LIBS <targets...>] [TIMEOUT <s>] [DEPENDS <targets...>])
+# tessel_add_gtest(NAME <name> SOURCES <files...> [LIBS <targets...>] [TIMEOUT <s>] [DEPENDS <targets...>] [NO_TEST])
+# NO_TEST builds the executable only; the caller registers its own tests.
 # Builds <name>.exe into the common output folder (next to the DLLs it loads)
 # and registers it as one CTest test.
 function(tessel_add_gtest)
-  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
+  cmake_parse_arguments(T "NO_TEST" "NAME;TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main ${T_LIBS})
-  target_include_directories(${T_NAME} PRIVATE "${PROJECT_SOURCE_DIR}/tests/support")
+  target_include_directories(${T_NAME} PRIVATE "${PROJECT_SOURCE_DIR}/tests/support" "${PROJECT_SOURCE_DIR}/pbsim/include")
   if(T_DEPENDS)
     add_dependencies(${T_NAME} ${T_DEPENDS})
+  endif()
+  if(T_NO_TEST)
+    return()
   endif()
   add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_color=no
            WORKING_DIRECTORY "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")

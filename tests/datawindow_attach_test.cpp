@@ -1,0 +1,212 @@
+// Attaching DataWindows: what the record learns and the exact modify strings
+// with which the grid is prepared and coloured, read from the stand-in
+// runtime's modify log.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "pbsim_runtime.h"
+#include "stdout_capture.h"
+#include "tessel_dll.h"
+
+namespace {
+
+// A grid in PowerBuilder units: header 100, detail 68, a bordered header text
+// a_t, an unbordered one b_t, an invisible third column, and a text object
+// whose name is too long for the record.
+const wchar_t kGridPB[] =
+    L"release 10;\n"
+    L"datawindow(units=0 processing=1 color=16777215 selected.mouse=no)\n"
+    L"header(height=100 color=\"12632256\")\n"
+    L"detail(height=68 color=\"16777215\")\n"
+    L"table(column=(type=long name=a dbname=\"a\") column=(type=char(10) name=b dbname=\"b\") "
+    L"column=(type=number name=c dbname=\"c\"))\n"
+    L"text(band=header text=\"A\" border=\"2\" x=\"5\" y=\"4\" height=\"64\" width=\"300\" name=a_t)\n"
+    L"text(band=header text=\"B\" border=\"0\" x=\"309\" y=\"4\" height=\"64\" width=\"300\" name=b_t)\n"
+    L"text(band=header text=\"L\" border=\"0\" x=\"613\" y=\"4\" height=\"64\" width=\"100\" "
+    L"name=a_very_long_header_text_name_over_31)\n"
+    L"column(band=detail id=1 x=\"5\" y=\"4\" height=\"60\" width=\"300\" name=a visible=\"1\")\n"
+    L"column(band=detail id=2 x=\"309\" y=\"4\" height=\"60\" width=\"300\" name=b visible=\"1\")\n"
+    L"column(band=detail id=3 x=\"613\" y=\"4\" height=\"60\" width=\"300\" name=c visible=\"0\")\n";
+
+const wchar_t kGridPixels[] =
+    L"release 10;\n"
+    L"datawindow(units=1 processing=1)\n"
+    L"header(height=40)\n"
+    L"detail(height=24)\n"
+    L"table(column=(type=long name=a dbname=\"a\"))\n"
+    L"text(band=header text=\"A\" border=\"2\" x=\"1\" y=\"1\" height=\"20\" width=\"80\" name=a_t)\n"
+    L"column(band=detail id=1 x=\"1\" y=\"1\" height=\"20\" width=\"80\" name=a visible=\"1\")\n";
+
+const wchar_t kForm[] =
+    L"release 10;\n"
+    L"datawindow(units=0 processing=0)\n"
+    L"header(height=0)\n"
+    L"detail(height=200)\n"
+    L"table(column=(type=long name=a dbname=\"a\"))\n"
+    L"text(band=detail text=\"A\" border=\"2\" x=\"5\" y=\"4\" height=\"64\" width=\"300\" name=a_t)\n"
+    L"column(band=detail id=1 x=\"320\" y=\"4\" height=\"60\" width=\"300\" name=a visible=\"1\")\n"
+    L"button(band=detail text=\"Go\" x=\"5\" y=\"100\" height=\"60\" width=\"200\" name=b_go)\n";
+
+const std::vector<std::wstring> kGridPreparation = {
+    L"#1.Y='0'", L"#1.Height='64'", L"#2.Y='0'", L"#2.Height='64'",
+    L"a_t.Y='0'", L"a_t.Height='92'", L"b_t.Y='0'", L"b_t.Height='100'",
+    L"a_very_long_header_text_name_over_31.Y='0'", L"a_very_long_header_text_name_over_31.Height='100'"};
+
+int PostedAttachMessages(HWND h) {
+    MSG msg;
+    int n = 0;
+    while (PeekMessageW(&msg, h, 11023, 11023, PM_REMOVE)) ++n;
+    return n;
+}
+
+std::wstring DllFolder() {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(GetModuleHandleW(L"Tessel2U.dll"), path, MAX_PATH);
+    std::wstring s(path);
+    return s.substr(0, s.rfind(L'\\'));
+}
+
+void WriteTextFile(const std::wstring& path, const char* text) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written;
+    WriteFile(f, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
+    CloseHandle(f);
+}
+
+class Attach : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(pb.ok());
+        ASSERT_NE(dll.h, nullptr);
+        ASSERT_EQ(dll.StartTessel(), 1);
+    }
+    void TearDown() override {
+        dll.StopTessel();
+        for (HWND h : windows) DestroyWindow(h);
+    }
+    HWND Create(const wchar_t* syntax, DWORD style = 0) {
+        HWND h = pb.CreateDataWindow(nullptr, syntax, nullptr, 0, 0, 400, 300, WS_POPUP | style);
+        EXPECT_NE(h, nullptr);
+        windows.push_back(h);
+        PostedAttachMessages(h);
+        return h;
+    }
+    PbsimRuntime pb{105};
+    TesselDll dll;
+    std::vector<HWND> windows;
+};
+
+}  // namespace
+
+TEST_F(Attach, GridInPowerBuilderUnitsIsPrepared) {
+    HWND dw = Create(kGridPB);
+    EXPECT_EQ(dll.AttachDatawindow(dw, nullptr), 1);
+    EXPECT_EQ(pb.ModifyLog(dw), kGridPreparation);
+    EXPECT_EQ(PostedAttachMessages(dw), 1);
+
+    // Attaching again: no new analysis, nothing posted.
+    pb.ClearModifyLog(dw);
+    EXPECT_EQ(dll.AttachDatawindow(dw, nullptr), 1);
+    EXPECT_TRUE(pb.ModifyLog(dw).empty());
+    EXPECT_EQ(PostedAttachMessages(dw), 0);
+}
+
+TEST_F(Attach, GridInPixelsAndFreeform) {
+    HWND px = Create(kGridPixels);
+    dll.AttachDatawindow(px, nullptr);
+    const std::vector<std::wstring> pixels = {L"#1.Y='0'", L"#1.Height='20'", L"a_t.Y='0'", L"a_t.Height='38'"};
+    EXPECT_EQ(pb.ModifyLog(px), pixels);
+
+    HWND form = Create(kForm);
+    dll.AttachDatawindow(form, L"Z:\\does\\not\\exist.ini");
+    EXPECT_TRUE(pb.ModifyLog(form).empty());
+}
+
+TEST_F(Attach, SettingsFileBesideTheLibraryByFullPathOrIgnored) {
+    const std::wstring beside = DllFolder() + L"\\t2u_attach.ini";
+    WriteTextFile(beside,
+              "[datawindow]\r\nbackColor=255\r\nAlterColor=65280\r\nHeaderColor=16711680\r\nlineStyle=2\r\n");
+    const std::wstring noSection = DllFolder() + L"\\t2u_empty.ini";
+    WriteTextFile(noSection, "[other]\r\nx=1\r\n");
+
+    const std::vector<std::wstring> coloured = {
+        L"#1.background.mode='1'", L"#2.background.mode='1'",
+        L"Datawindow.Detail.color='255 ~t if (mod(getrow(),2)=1,255,65280)'",
+        L"a_t.Background.color='16711680'", L"b_t.Background.color='16711680'",
+        L"Datawindow.Detail.color='255 ~t if (mod(getrow(),2)=1,255,65280)'"};
+
+    HWND byName = Create(kGridPB);
+    EXPECT_EQ(dll.AttachDatawindow(byName, L"t2u_attach.ini"), 1);
+    std::vector<std::wstring> log = pb.ModifyLog(byName);
+    ASSERT_GE(log.size(), kGridPreparation.size());
+    log.erase(log.begin(), log.begin() + static_cast<long>(kGridPreparation.size()));
+    EXPECT_EQ(log, coloured);  // the long-named text is not recoloured: it was not recorded
+
+    HWND byPath = Create(kGridPB);
+    dll.AttachDatawindow(byPath, nullptr);
+    pb.ClearModifyLog(byPath);
+    EXPECT_EQ(dll.AttachDatawindow(byPath, beside.c_str()), 1);  // reload on an attached window
+    EXPECT_EQ(pb.ModifyLog(byPath), coloured);
+    EXPECT_EQ(PostedAttachMessages(byPath), 1);  // only the first attach posted
+
+    // Too short a name, or a missing file: the defaults, nothing written.
+    pb.ClearModifyLog(byPath);
+    dll.AttachDatawindow(byPath, L"a.in");
+    dll.AttachDatawindow(byPath, L"missing.ini");
+    EXPECT_TRUE(pb.ModifyLog(byPath).empty());
+
+    // A file without the section: the defaults are applied and written.
+    dll.AttachDatawindow(byPath, noSection.c_str());
+    const std::vector<std::wstring> defaults = {
+        L"#1.background.mode='1'", L"#2.background.mode='1'",
+        L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,16777215)'",
+        L"a_t.Background.color='16777215'", L"b_t.Background.color='16777215'",
+        L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,16777215)'"};
+    EXPECT_EQ(pb.ModifyLog(byPath), defaults);
+
+    DeleteFileW(beside.c_str());
+    DeleteFileW(noSection.c_str());
+}
+
+TEST_F(Attach, LongSettingsPathIsNoFile) {
+    HWND dw = Create(kGridPB);
+    dll.AttachDatawindow(dw, nullptr);
+    pb.ClearModifyLog(dw);
+    std::wstring longPath = L"C:\\" + std::wstring(3000, L'x') + L".ini";
+    StdoutCapture out;
+    EXPECT_EQ(dll.AttachDatawindow(dw, longPath.c_str()), 1);
+    const std::string log = out.Stop();
+    EXPECT_TRUE(pb.ModifyLog(dw).empty());
+    EXPECT_NE(log.find("too long"), std::string::npos) << log;
+}
+
+// A runtime whose modules lack FN_ConvertUnits, PBC_SetBorder,
+// dwInfoGetDWWidth and dwGetRowColUnderPoint (runs in a process of its own).
+TEST(Reduced, MissingEntryPointsFallBack) {
+    PbsimRuntime pb(PBSIM_REDUCED_GENERATION);
+    ASSERT_TRUE(pb.ok());
+    TesselDll dll;
+    ASSERT_EQ(dll.StartTessel(), 1);
+    // Without FN_ConvertUnits: two pixels down are 8 units at 96 dots per inch.
+    HWND grid = pb.CreateDataWindow(nullptr, kGridPB, nullptr, 0, 0, 400, 300, WS_POPUP);
+    ASSERT_NE(grid, nullptr);
+    dll.AttachDatawindow(grid, nullptr);
+    EXPECT_EQ(pb.ModifyLog(grid), kGridPreparation);
+
+    // Without PBC_SetBorder the library takes the client edge away itself,
+    // but only from a window without a title bar.
+    HWND plain = pb.CreateDataWindow(nullptr, kGridPixels, nullptr, 0, 0, 200, 100, WS_POPUP);
+    HWND captioned = pb.CreateDataWindow(nullptr, kGridPixels, nullptr, 0, 0, 200, 100, WS_POPUP | WS_CAPTION);
+    ASSERT_TRUE(GetWindowLongW(plain, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    ASSERT_TRUE(GetWindowLongW(captioned, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    dll.AttachDatawindow(plain, nullptr);
+    dll.AttachDatawindow(captioned, nullptr);
+    EXPECT_FALSE(GetWindowLongW(plain, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    EXPECT_TRUE(GetWindowLongW(captioned, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    EXPECT_EQ(dll.StopTessel(), 1);
+    for (HWND h : {grid, plain, captioned}) DestroyWindow(h);
+}

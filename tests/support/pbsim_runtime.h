@@ -1,0 +1,79 @@
+// Loads the stand-in PowerBuilder runtime of one generation into the test
+// process (as a PowerBuilder application has it loaded) and binds the control
+// API that creates and inspects DataWindow controls.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "pbsim/pbsim_api.h"
+
+class PbsimRuntime {
+public:
+    // Loads the virtual machine and, unless vmOnly, the engine and system
+    // modules of generation n (file names in lower case for 170).
+    explicit PbsimRuntime(int n = PBSIM_DEFAULT_GENERATION, bool vmOnly = false) : m_n(n) {
+        const bool lower = n == PBSIM_LOWER_CASE_GENERATION;
+        m_vm = LoadLibraryW(Name(lower ? PBSIM_VM_MODULE_FORMAT_LOWER : PBSIM_VM_MODULE_FORMAT).c_str());
+        if (!vmOnly) {
+            m_engine = LoadLibraryW(Name(lower ? PBSIM_ENGINE_MODULE_FORMAT_LOWER : PBSIM_ENGINE_MODULE_FORMAT).c_str());
+            m_sys = LoadLibraryW(Name(lower ? PBSIM_SYSTEM_MODULE_FORMAT_LOWER : PBSIM_SYSTEM_MODULE_FORMAT).c_str());
+        }
+        HMODULE api = m_engine ? m_engine : GetModuleHandleW(Name(PBSIM_ENGINE_MODULE_FORMAT).c_str());
+        if (api) {
+            Bind(api, CreateDataWindow, PBSIM_CREATE_DATAWINDOW);
+            Bind(api, GetModifyLogCount, PBSIM_GET_MODIFY_LOG_COUNT);
+            Bind(api, GetModifyLogEntry, PBSIM_GET_MODIFY_LOG_ENTRY);
+            Bind(api, ClearModifyLog, PBSIM_CLEAR_MODIFY_LOG);
+            Bind(api, ScriptModify, PBSIM_SCRIPT_MODIFY);
+        }
+    }
+    ~PbsimRuntime() {
+        if (m_sys) FreeLibrary(m_sys);
+        if (m_engine) FreeLibrary(m_engine);
+        if (m_vm) FreeLibrary(m_vm);
+    }
+    PbsimRuntime(const PbsimRuntime&) = delete;
+    PbsimRuntime& operator=(const PbsimRuntime&) = delete;
+
+    bool ok() const { return m_vm && m_engine && m_sys && CreateDataWindow; }
+    HMODULE vm() const { return m_vm; }
+
+    // Every modify text the DataWindow received, oldest first.
+    std::vector<std::wstring> ModifyLog(HWND dw) const {
+        std::vector<std::wstring> log;
+        if (!GetModifyLogCount || !GetModifyLogEntry) return log;
+        const LONG n = GetModifyLogCount(dw);
+        for (LONG i = 0; i < n; ++i) {
+            std::vector<wchar_t> text(65536, L'\0');
+            GetModifyLogEntry(dw, i, text.data(), static_cast<LONG>(text.size()), nullptr, 0);
+            log.emplace_back(text.data());
+        }
+        return log;
+    }
+
+    PFN_pbsim_CreateDataWindow CreateDataWindow = nullptr;
+    PFN_pbsim_GetModifyLogCount GetModifyLogCount = nullptr;
+    PFN_pbsim_GetModifyLogEntry GetModifyLogEntry = nullptr;
+    PFN_pbsim_ClearModifyLog ClearModifyLog = nullptr;
+    PFN_pbsim_ScriptModify ScriptModify = nullptr;
+
+private:
+    std::wstring Name(const wchar_t* format) const {
+        wchar_t buf[64];
+        _snwprintf(buf, 64, format, m_n);
+        buf[63] = L'\0';
+        return buf;
+    }
+    template <typename F>
+    static void Bind(HMODULE h, F& fn, const char* name) {
+        fn = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(h, name)));
+    }
+    int m_n;
+    HMODULE m_vm = nullptr;
+    HMODULE m_engine = nullptr;
+    HMODULE m_sys = nullptr;
+};
