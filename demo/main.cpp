@@ -7,6 +7,8 @@
 #include <cwchar>
 #include <string>
 
+#include "runtime_host.h"
+#include "scene.h"
 #include "screenshot.h"
 #include "tessel_api.h"
 
@@ -26,7 +28,8 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         FillRect(hdc, &rc, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
         rc.left += 16;
         rc.top += 16;
-        DrawTextW(hdc, L"Tessel2U demo host", -1, &rc, DT_LEFT | DT_TOP | DT_SINGLELINE);
+        DrawTextW(hdc, L"Employees (stand-in PowerBuilder runtime 10.5, DataWindow enhanced by Tessel2U)", -1, &rc,
+                  DT_LEFT | DT_TOP | DT_SINGLELINE);
         EndPaint(hWnd, &ps);
         return 0;
     }
@@ -59,6 +62,12 @@ int main() {
     }
     if (argv) LocalFree(argv);
 
+    // A PowerBuilder application has its runtime loaded before it calls us.
+    RuntimeHost runtime;
+    if (!runtime.Load(105)) {
+        fwprintf(stderr, L"demo: the stand-in PowerBuilder runtime could not be loaded\n");
+        return 1;
+    }
     TesselApi tessel;
     if (!tessel.Load(L"Tessel2U.dll")) {
         fwprintf(stderr, L"demo: Tessel2U.dll could not be loaded\n");
@@ -77,6 +86,8 @@ int main() {
     RegisterClassExW(&wc);
     HWND hMain = CreateWindowExW(0, wc.lpszClassName, L"Tessel2U demo", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                                  20, 20, 900, 600, nullptr, nullptr, hInst, nullptr);
+    DemoScene scene;
+    BuildScene(hMain, runtime, tessel, scene);
     ShowWindow(hMain, SW_SHOW);
     UpdateWindow(hMain);
     SetTimer(hMain, kScreenshotTimer, 1500, nullptr);
@@ -86,6 +97,7 @@ int main() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    TearDownScene(tessel, scene);
     tessel.StopTessel();
     return 0;
 }

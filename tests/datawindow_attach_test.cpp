@@ -89,8 +89,8 @@ protected:
         for (HWND h : windows) DestroyWindow(h);
     }
     HWND Create(const wchar_t* syntax, DWORD style = 0) {
-        HWND h = pb.CreateDataWindow(nullptr, syntax, nullptr, 0, 0, 400, 300, WS_POPUP | style);
-        EXPECT_NE(h, nullptr);
+        HWND h = pb.Create(syntax, style);
+        EXPECT_NE(h, nullptr) << pb.LastError();
         windows.push_back(h);
         PostedAttachMessages(h);
         return h;
@@ -192,15 +192,15 @@ TEST(Reduced, MissingEntryPointsFallBack) {
     TesselDll dll;
     ASSERT_EQ(dll.StartTessel(), 1);
     // Without FN_ConvertUnits: two pixels down are 8 units at 96 dots per inch.
-    HWND grid = pb.CreateDataWindow(nullptr, kGridPB, nullptr, 0, 0, 400, 300, WS_POPUP);
-    ASSERT_NE(grid, nullptr);
+    HWND grid = pb.Create(kGridPB);
+    ASSERT_NE(grid, nullptr) << pb.LastError();
     dll.AttachDatawindow(grid, nullptr);
     EXPECT_EQ(pb.ModifyLog(grid), kGridPreparation);
 
     // Without PBC_SetBorder the library takes the client edge away itself,
     // but only from a window without a title bar.
-    HWND plain = pb.CreateDataWindow(nullptr, kGridPixels, nullptr, 0, 0, 200, 100, WS_POPUP);
-    HWND captioned = pb.CreateDataWindow(nullptr, kGridPixels, nullptr, 0, 0, 200, 100, WS_POPUP | WS_CAPTION);
+    HWND plain = pb.Create(kGridPixels);
+    HWND captioned = pb.Create(kGridPixels, WS_CAPTION);
     ASSERT_TRUE(GetWindowLongW(plain, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
     ASSERT_TRUE(GetWindowLongW(captioned, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
     dll.AttachDatawindow(plain, nullptr);
@@ -208,5 +208,4 @@ TEST(Reduced, MissingEntryPointsFallBack) {
     EXPECT_FALSE(GetWindowLongW(plain, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
     EXPECT_TRUE(GetWindowLongW(captioned, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
     EXPECT_EQ(dll.StopTessel(), 1);
-    for (HWND h : {grid, plain, captioned}) DestroyWindow(h);
 }

@@ -75,10 +75,9 @@ TEST(Generation125, OwnClassOnly) {
     ASSERT_TRUE(pb.ok());
     TesselDll dll;
     EXPECT_NE(StartAndLog(dll).find("pb version : 125\n"), std::string::npos);
-    HWND dw = pb.CreateDataWindow(nullptr, L"release 10;\ndatawindow(units=1 processing=1)\nheader(height=20)\n"
-                                           L"detail(height=20)\ntable(column=(type=long name=a dbname=\"a\"))",
-                                  nullptr, 0, 0, 200, 100, WS_POPUP);
-    ASSERT_NE(dw, nullptr);
+    HWND dw = pb.Create(L"release 10;\ndatawindow(units=1 processing=1)\nheader(height=20)\n"
+                        L"detail(height=20)\ntable(column=(type=long name=a dbname=\"a\"))");
+    ASSERT_NE(dw, nullptr) << pb.LastError();
     HWND other = WindowOfClass(L"pbdw105");
     dll.AttachDatawindow(dw, nullptr);
     dll.AttachDatawindow(other, nullptr);
@@ -86,7 +85,6 @@ TEST(Generation125, OwnClassOnly) {
     EXPECT_FALSE(Attached(dll, other));
     EXPECT_EQ(dll.StopTessel(), 1);
     DestroyWindow(other);
-    DestroyWindow(dw);
 }
 
 TEST(Generation170, LowerCaseFileNames) {

@@ -1,2 +1,705 @@
+// The DataWindow control window of the stand-in runtime: what it paints (read
+// back from a DIB), and how it reacts to clicks, drags, scrolling and keys
+// sent as real window messages, as observed through the runtime functions
+// the library calls.
 #include <gtest/gtest.h>
-TEST(Placeholder, Builds) {}
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "model/samples.h"
+#include "pbsim_test_host.h"
+
+using pbsim_test::Dib;
+using pbsim_test::Point;
+using pbsim_test::Rect;
+
+namespace {
+
+// The modules and the host window serve the whole suite: destroying a
+// top-level window takes Wine about two seconds.
+class ControlTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    s_runtime = new pbsim_test::Runtime();
+    s_loaded = s_runtime->Load();
+    s_hostWindow = new pbsim_test::HostWindow();
+  }
+  static void TearDownTestSuite() {
+    delete s_hostWindow;
+    delete s_runtime;
+    s_hostWindow = nullptr;
+    s_runtime = nullptr;
+  }
+  void SetUp() override {
+    ASSERT_TRUE(s_loaded) << "the modules of generation 105 are not all there";
+    ASSERT_NE(host.Get(), nullptr);
+  }
+  void TearDown() override {
+    for (HWND dw : created) DestroyWindow(dw);
+  }
+
+  HWND Create(const wchar_t* definition = pbsim::kEmployeeGridSyntax, const wchar_t* data = nullptr, int width = 500,
+              int height = 200, DWORD style = 0) {
+    HWND dw = rt.modules.CreateDataWindow(host.Get(), definition, data, 10, 10, width, height, style);
+    if (dw) created.push_back(dw);
+    return dw;
+  }
+
+  // Pixel geometry of the employee grid, converted the way the runtime does.
+  int X(int units) const { return rt.ConvertUnits(units, 3); }
+  int Y(int units) const { return rt.ConvertUnits(units, 4); }
+  int HeaderHeight() const { return Y(80); }
+  int RowTop(int row, int first = 1) const { return HeaderHeight() + (row - first) * Y(68); }
+
+  SIZE ClientSize(HWND dw) const {
+    RECT rc;
+    GetClientRect(dw, &rc);
+    SIZE size = {rc.right, rc.bottom};
+    return size;
+  }
+
+  // What the control paints, through its exported paint entry point.
+  void Paint(HWND dw, Dib& dib) const {
+    dib.Fill(RGB(1, 2, 3));
+    ASSERT_EQ(rt.PaintDC(dw, dib.Dc()), 1);
+  }
+
+  void Click(HWND dw, int x, int y) const {
+    SendMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, Point(x, y));
+    SendMessageW(dw, WM_LBUTTONUP, 0, Point(x, y));
+  }
+
+  // A point inside a cell of the employee grid (columns 1 to 4), near its
+  // right edge, away from left-aligned text.
+  POINT Cell(int row, int column, int first = 1) const {
+    static const int kRightEdges[] = {325, 829, 1133, 1487};
+    POINT p;
+    p.x = X(kRightEdges[column - 1]) - 4;
+    p.y = RowTop(row, first) + 8;
+    return p;
+  }
+
+  void Key(HWND target, WPARAM key) const { SendMessageW(target, WM_KEYDOWN, key, 1); }
+
+  static pbsim_test::Runtime* s_runtime;
+  static pbsim_test::HostWindow* s_hostWindow;
+  static bool s_loaded;
+  pbsim_test::Runtime& rt = *s_runtime;
+  pbsim_test::HostWindow& host = *s_hostWindow;
+  std::vector<HWND> created;
+};
+
+pbsim_test::Runtime* ControlTest::s_runtime = nullptr;
+pbsim_test::HostWindow* ControlTest::s_hostWindow = nullptr;
+bool ControlTest::s_loaded = false;
+
+}  // namespace
+
+TEST_F(ControlTest, WindowClassStyleAndContentWidth) {
+  HWND dw = Create();
+  ASSERT_NE(dw, nullptr);
+  wchar_t name[64] = {};
+  GetClassNameW(dw, name, 64);
+  EXPECT_STREQ(name, L"pbdw105");
+  EXPECT_TRUE(GetWindowLongPtrW(dw, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  const LONG_PTR style = GetWindowLongPtrW(dw, GWL_STYLE);
+  EXPECT_TRUE(style & WS_CHILD);
+  EXPECT_EQ(style & WS_CAPTION, 0);
+  // Eight rows fit: no scroll bars.
+  EXPECT_EQ(style & (WS_VSCROLL | WS_HSCROLL), 0);
+  // The class procedure is the exported dwWinProc.
+  EXPECT_EQ(GetClassLongPtrW(dw, GCLP_WNDPROC),
+            reinterpret_cast<LONG_PTR>(GetProcAddress(rt.modules.engine, "dwWinProc")));
+  // The right edge of the salary column: x 1137 + width 350.
+  EXPECT_EQ(rt.InfoGetDWWidth(dw), X(1487));
+  EXPECT_EQ(rt.GetRowCount(dw), 8);
+  EXPECT_EQ(rt.GetCurrentRow(dw), 1);
+  EXPECT_EQ(rt.GetCurrentColumn(dw), 1);
+
+  // A definition that cannot be read makes no window and tells why.
+  EXPECT_EQ(Create(L"datawindow(units=0"), nullptr);
+  wchar_t error[256] = {};
+  EXPECT_GT(rt.modules.GetLastError(error, 256), 0);
+  EXPECT_NE(std::wstring(error), L"");
+  EXPECT_EQ(rt.modules.CreateDataWindow(nullptr, pbsim::kEmployeeGridSyntax, nullptr, 0, 0, 10, 10, 0), nullptr);
+}
+
+TEST_F(ControlTest, PaintsStripedRowsHeaderTextsAndGridLines) {
+  HWND dw = Create();
+  ASSERT_NE(dw, nullptr);
+  const COLORREF odd = RGB(255, 224, 224);
+  const COLORREF even = RGB(224, 255, 224);
+  wchar_t striping[256];
+  swprintf(striping, 256, L"Datawindow.Detail.color='%lu ~t if (mod(getrow(),2)=1,%lu,%lu)'",
+           static_cast<unsigned long>(odd), static_cast<unsigned long>(odd), static_cast<unsigned long>(even));
+  ASSERT_EQ(rt.Modify(dw, striping), nullptr);
+
+  const SIZE client = ClientSize(dw);
+  Dib dib(client.cx, client.cy);
+  ASSERT_TRUE(dib.Ok());
+  Paint(dw, dib);
+  const int right = client.cx - 5;  // beyond the content: only the band colours
+  for (int row = 1; row <= 8; ++row) {
+    EXPECT_EQ(dib.At(right, RowTop(row) + 5), row % 2 ? odd : even) << "row " << row;
+  }
+  // Below the last row: the DataWindow's own colour (white).
+  EXPECT_EQ(dib.At(right, RowTop(9) + 5), RGB(255, 255, 255));
+  // The header band's colour 12632256.
+  EXPECT_EQ(dib.At(right, 5), RGB(192, 192, 192));
+
+  // Header cell borders: one dark pixel wide at the right edge of each column
+  // and along the bottom of the header.
+  const COLORREF dark = GetSysColor(COLOR_3DDKSHADOW);
+  EXPECT_EQ(dib.At(X(325), 8), dark);
+  EXPECT_EQ(dib.At(X(829), 8), dark);
+  EXPECT_EQ(dib.At(X(1487), 8), dark);
+  EXPECT_EQ(dib.At(30, HeaderHeight() - 1), dark);
+  EXPECT_NE(dib.At(X(325) + 1, 8), dark);
+  EXPECT_NE(dib.At(X(325) - 1, 8), dark);
+
+  // Grid lines: under every row and at the right edge of every column.
+  const COLORREF grid = RGB(192, 192, 192);
+  EXPECT_EQ(dib.At(X(325), RowTop(2) + 8), grid);
+  EXPECT_EQ(dib.At(X(1133), RowTop(5) + 8), grid);
+  EXPECT_EQ(dib.At(150, RowTop(1) + Y(68) - 1), grid);
+  EXPECT_EQ(dib.At(150, RowTop(4) + Y(68) - 1), grid);
+  EXPECT_NE(dib.At(150, RowTop(4) + Y(68) - 2), grid);
+  // Grid lines stop at the content's right edge.
+  EXPECT_EQ(dib.At(right, RowTop(1) + Y(68) - 1), odd);
+
+  // The current cell (row 1, emp_id) carries the black focus mark.
+  EXPECT_EQ(dib.At(X(5) + 20, RowTop(1)), RGB(0, 0, 0));
+  EXPECT_EQ(dib.At(X(5), RowTop(1) + 6), RGB(0, 0, 0));
+  EXPECT_EQ(dib.At(X(325) - 1, RowTop(1) + 6), RGB(0, 0, 0));
+  EXPECT_NE(dib.At(X(329) + 20, RowTop(1)), RGB(0, 0, 0));
+
+  // The header text "Emp ID": exactly what DrawTextExW paints with the
+  // object's font, centred in the object's rectangle.
+  const RECT textRect = Rect(X(5), Y(4), X(325), Y(68));
+  Dib reference(client.cx, client.cy);
+  reference.Fill(RGB(192, 192, 192));
+  HFONT font = CreateFontW(-MulDiv(10, GetDeviceCaps(reference.Dc(), LOGPIXELSY), 72), 0, 0, 0, 700, 0, 0, 0,
+                           DEFAULT_CHARSET, 0, 0, DEFAULT_QUALITY, 0, L"Tahoma");
+  HGDIOBJ old = SelectObject(reference.Dc(), font);
+  SetBkMode(reference.Dc(), TRANSPARENT);
+  SetTextColor(reference.Dc(), RGB(0, 0, 0));
+  RECT draw = textRect;
+  wchar_t text[] = L"Emp ID";
+  DrawTextExW(reference.Dc(), text, -1, &draw, DT_CENTER | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX, nullptr);
+  SelectObject(reference.Dc(), old);
+  DeleteObject(font);
+  int differences = 0;
+  for (int y = textRect.top; y < textRect.bottom; ++y) {
+    for (int x = textRect.left; x < textRect.right; ++x) differences += dib.At(x, y) != reference.At(x, y);
+  }
+  EXPECT_EQ(differences, 0);
+  EXPECT_GT(dib.Count(textRect, pbsim_test::IsDark), 20);
+  // Each header shows its own text: "Department" is wider than "Name".
+  const int name = dib.Count(Rect(X(329), 0, X(829), HeaderHeight() - 1), pbsim_test::IsDark);
+  const int department = dib.Count(Rect(X(833), 0, X(1133), HeaderHeight() - 1), pbsim_test::IsDark);
+  EXPECT_GT(name, 10);
+  EXPECT_GT(department, name);
+
+  // A selected row is a region in the highlight colour with its text in the
+  // highlight text colour.
+  ASSERT_EQ(rt.SelectRow(dw, 3, 1), 1);
+  Paint(dw, dib);
+  const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+  EXPECT_EQ(dib.At(right, RowTop(3) + 5), highlight);
+  const RECT nameCell = Rect(X(329), RowTop(3) + Y(4), X(829), RowTop(3) + Y(64));
+  EXPECT_EQ(dib.Count(nameCell, pbsim_test::IsDark), 0);
+  EXPECT_GT(dib.Count(nameCell, [&](COLORREF c) { return c != highlight; }), 10);
+  EXPECT_EQ(dib.At(right, RowTop(2) + 5), even);
+  ASSERT_EQ(rt.SelectRow(dw, 3, 0), 1);
+  Paint(dw, dib);
+  EXPECT_EQ(dib.At(right, RowTop(3) + 5), odd);
+}
+
+TEST_F(ControlTest, ForegroundObjectsButtonsAndExpressionsArePainted) {
+  HWND dw = Create();
+  ASSERT_NE(dw, nullptr);
+  // A title in the foreground layer whose width follows the first header text,
+  // and a line under it, as the library creates them.
+  ASSERT_EQ(rt.Modify(dw,
+                      L"create text(band=Foreground alignment='2' text='' border='0' color='0' x='0' y='0' "
+                      L"height='40' width='100' name=t_title visible='1' background.mode='2' "
+                      L"background.color='255' )"),
+            nullptr);
+  ASSERT_EQ(rt.Modify(dw, L"t_title.width='1 ~t (long(describe(~'emp_id_t.width~')) + 100)'"), nullptr);
+  ASSERT_EQ(rt.Modify(dw,
+                      L"create line(band=foreground x1='0' y1='60' x2='1000' y2='60' name=ln_title visible='1' "
+                      L"pen.style='0' pen.width='5' pen.color='16711680')"),
+            nullptr);
+  ASSERT_EQ(rt.Modify(dw,
+                      L"create button(band=header text='Go' x='1600' y='4' height='64' width='200' "
+                      L"name=b_go visible='1')"),
+            nullptr);
+  const SIZE client = ClientSize(dw);
+  Dib dib(client.cx, client.cy);
+  Paint(dw, dib);
+  // emp_id_t is 320 wide: the title covers 420 units.
+  EXPECT_EQ(dib.At(X(420) - 2, Y(20)), RGB(255, 0, 0));
+  EXPECT_NE(dib.At(X(420) + 2, Y(20)), RGB(255, 0, 0));
+  EXPECT_EQ(dib.At(X(800), Y(60)), RGB(0, 0, 255));
+  // The button face.
+  EXPECT_EQ(dib.At(X(1600) + 4, Y(10)), GetSysColor(COLOR_BTNFACE));
+
+  // The width expression is evaluated again at every paint.
+  ASSERT_EQ(rt.Modify(dw, L"emp_id_t.width='600'"), nullptr);
+  Paint(dw, dib);
+  EXPECT_EQ(dib.At(X(700) - 2, Y(20)), RGB(255, 0, 0));
+  // Made invisible, the title paints nothing.
+  ASSERT_EQ(rt.Modify(dw, L"t_title.visible='0'"), nullptr);
+  Paint(dw, dib);
+  EXPECT_NE(dib.At(X(700) - 2, Y(20)), RGB(255, 0, 0));
+}
+
+TEST_F(ControlTest, GraphsPaintBarsAndALineSeries) {
+  const wchar_t* definition = LR"DW(release 10;
+datawindow(units=1 processing=0 color=16777215 )
+header(height=0 color="536870912" )
+summary(height=0 color="536870912" )
+footer(height=0 color="536870912" )
+detail(height=120 color="16777215" )
+table(column=(type=number name=a dbname="a" )
+ column=(type=number name=b dbname="b" )
+ )
+graph(band=detail x="10" y="10" height="100" width="200" graphtype="7" values="a, b" series="b, a, b" name=gr_1 visible="1" background.mode="0" background.color="16777215" )
+data( 10, 30, 20, 10, )
+)DW";
+  HWND dw = Create(definition);
+  ASSERT_NE(dw, nullptr) << [&] {
+    wchar_t error[256] = {};
+    rt.modules.GetLastError(error, 256);
+    return std::string(error, error + wcslen(error));
+  }();
+  const SIZE client = ClientSize(dw);
+  Dib dib(client.cx, client.cy);
+  Paint(dw, dib);
+  const COLORREF firstBar = RGB(70, 130, 180);
+  const COLORREF secondBar = RGB(230, 140, 50);
+  const COLORREF line = RGB(160, 0, 0);
+  const RECT graph1 = Rect(10, 10, 210, 110);
+  const RECT graph2 = Rect(10, 130, 210, 230);
+  auto is = [](COLORREF wanted) { return [wanted](COLORREF c) { return c == wanted; }; };
+  // Row 1: a = 10, b = 30: the second bar is three times as high.
+  const int bar1 = dib.Count(graph1, is(firstBar));
+  const int bar2 = dib.Count(graph1, is(secondBar));
+  EXPECT_GT(bar1, 50);
+  EXPECT_GT(bar2, 2 * bar1);
+  EXPECT_GT(dib.Count(graph1, is(line)), 20);
+  // Row 2 shows its own values: a = 20, b = 10.
+  EXPECT_GT(dib.Count(graph2, is(firstBar)), dib.Count(graph2, is(secondBar)));
+}
+
+TEST_F(ControlTest, ClickMakesTheCellCurrentAndPutsTheEditControlOverIt) {
+  HWND dw = Create();
+  ASSERT_NE(dw, nullptr);
+  EXPECT_EQ(rt.modules.GetEditControl(dw), nullptr);
+  const POINT p = Cell(3, 2);
+  Click(dw, p.x, p.y);
+  EXPECT_EQ(rt.GetCurrentRow(dw), 3);
+  EXPECT_EQ(rt.GetCurrentColumn(dw), 2);
+
+  HWND edit = rt.modules.GetEditControl(dw);
+  ASSERT_NE(edit, nullptr);
+  EXPECT_TRUE(IsWindowVisible(edit));
+  EXPECT_EQ(GetParent(edit), dw);
+  wchar_t name[64] = {};
+  GetClassNameW(edit, name, 64);
+  EXPECT_STREQ(name, L"PBEdit105");
+  EXPECT_EQ(GetClassLongPtrW(edit, GCLP_WNDPROC),
+            reinterpret_cast<LONG_PTR>(GetProcAddress(rt.modules.engine, "dwWinProcEdit")));
+  EXPECT_TRUE(GetWindowLongPtrW(edit, GWL_STYLE) & ES_MULTILINE);
+  // Over the emp_name object of row 3.
+  RECT rc;
+  GetWindowRect(edit, &rc);
+  MapWindowPoints(nullptr, dw, reinterpret_cast<POINT*>(&rc), 2);
+  EXPECT_EQ(rc.left, X(329));
+  EXPECT_EQ(rc.right, X(829));
+  EXPECT_EQ(rc.top, RowTop(3) + Y(4));
+  EXPECT_EQ(rc.bottom, RowTop(3) + Y(64));
+  wchar_t text[64] = {};
+  GetWindowTextW(edit, text, 64);
+  EXPECT_STREQ(text, L"Carla Ortiz");
+  auto currentText = pbsim_test::Entry<LONG(WINAPI*)(HWND, LPWSTR, LONG)>(rt.modules.engine, "dwGetCurrentText");
+  auto currentLength = pbsim_test::Entry<LONG(WINAPI*)(HWND)>(rt.modules.engine, "dwGetCurrentTextLength");
+  ASSERT_TRUE(currentText && currentLength);
+  wchar_t current[64] = {};
+  EXPECT_EQ(currentText(dw, current, 64), 11);
+  EXPECT_STREQ(current, L"Carla Ortiz");
+  EXPECT_EQ(currentLength(dw), 11);
+
+  // The formatting rectangle can be read and moved.
+  RECT format = {};
+  SendMessageW(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+  RECT moved = format;
+  OffsetRect(&moved, 0, 3);
+  SendMessageW(edit, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&moved));
+  RECT back = {};
+  SendMessageW(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&back));
+  EXPECT_EQ(back.top, format.top + 3);
+
+  // Typing replaces the cell's text; moving on with a key in the edit control
+  // moves the DataWindow's current row and writes the text into the row left.
+  SendMessageW(edit, WM_CHAR, L'Z', 1);
+  SendMessageW(edit, WM_CHAR, L'e', 1);
+  Key(edit, VK_DOWN);
+  EXPECT_EQ(rt.GetCurrentRow(dw), 4);
+  EXPECT_EQ(rt.DescribeText(dw, L"Evaluate('emp_name', 3)"), L"Ze");
+  GetWindowTextW(edit, text, 64);
+  EXPECT_STREQ(text, L"Dinh Van An");
+  GetWindowRect(edit, &rc);
+  MapWindowPoints(nullptr, dw, reinterpret_cast<POINT*>(&rc), 2);
+  EXPECT_EQ(rc.top, RowTop(4) + Y(4));
+
+  // A click on the header or below the rows changes nothing.
+  Click(dw, 20, 5);
+  Click(dw, 20, RowTop(9) + 5);
+  EXPECT_EQ(rt.GetCurrentRow(dw), 4);
+  EXPECT_EQ(rt.GetCurrentColumn(dw), 2);
+}
+
+TEST_F(ControlTest, KeysMoveTheCurrentRowAndScrollItIntoView) {
+  HWND dw = Create(pbsim::kEmployeeGridSyntax, pbsim_test::EmployeeRows(40).c_str());
+  ASSERT_NE(dw, nullptr);
+  ASSERT_EQ(rt.GetRowCount(dw), 40);
+  const long perPage = (ClientSize(dw).cy - HeaderHeight()) / Y(68);
+  ASSERT_GE(perPage, 3);
+  EXPECT_EQ(rt.DescribeNumber(dw, L"DataWindow.FirstRowOnPage"), 1);
+  EXPECT_EQ(rt.DescribeNumber(dw, L"DataWindow.LastRowOnPage"), perPage);
+
+  Key(dw, VK_DOWN);
+  Key(dw, VK_DOWN);
+  EXPECT_EQ(rt.GetCurrentRow(dw), 3);
+  Key(dw, VK_UP);
+  EXPECT_EQ(rt.GetCurrentRow(dw), 2);
+  Key(dw, VK_RETURN);
+  EXPECT_EQ(rt.GetCurrentRow(dw), 3);
+  Key(dw, VK_RIGHT);
+  Key(dw, VK_RIGHT);
+  EXPECT_EQ(rt.GetCurrentColumn(dw), 3);
+  Key(dw, VK_LEFT);
+  EXPECT_EQ(rt.GetCurrentColumn(dw), 2);
+
+  // Page Down moves the row and the page by a page.
+  Key(dw, VK_NEXT);
+  EXPECT_EQ(rt.GetCurrentRow(dw), 3 + perPage);
+  EXPECT_EQ(rt.DescribeNumber(dw, L"DataWindow.FirstRowOnPage"), 1 + perPage);
+  EXPECT_EQ(rt.DescribeNumber(dw, L"DataWindow.LastRowOnPage"), 2 * perPage);
+  Key(dw, VK_PRIOR);
+  EXPECT_EQ(rt.GetCurrentRow(dw), 3);
+  EXPECT_EQ(rt.DescribeNumber(dw, L"DataWindow.FirstRowOnPage"), 1);
+
+  // Down past the last row on the page scrolls it into view at the bottom.
+  for (long i = 0; i < perPage; ++i) Key(dw, VK_DOWN);
+  EXPECT_EQ(rt.GetCurrentRow(dw), 3 + perPage);
+  EXPECT_EQ(rt.DescribeNumber(dw, L"DataWindow.LastRowOnPage"), 3 + perPage);
+  EXPECT_EQ(rt.DescribeNumber(dw, L"DataWindow.FirstRowOnPage"), 4);
+
+  // The current row stops at the last row, and at the first.
+  for (int i = 0; i < 50; ++i) Key(dw, VK_DOWN);
+  EXPECT_EQ(rt.GetCurrentRow(dw), 40);
+  EXPECT_EQ(rt.DescribeNumber(dw, L"DataWindow.LastRowOnPage"), 40);
+  for (int i = 0; i < 5; ++i) Key(dw, VK_NEXT);
+  EXPECT_EQ(rt.GetCurrentRow(dw), 40);
+  for (int i = 0; i < 10; ++i) Key(dw, VK_PRIOR);
+  EXPECT_EQ(rt.GetCurrentRow(dw), 1);
+  EXPECT_EQ(rt.DescribeNumber(dw, L"DataWindow.FirstRowOnPage"), 1);
+
+  // The focus mark follows the current row.
+  Key(dw, VK_DOWN);
+  const SIZE client = ClientSize(dw);
+  Dib dib(client.cx, client.cy);
+  Paint(dw, dib);
+  EXPECT_EQ(dib.At(X(329) + 20, RowTop(2)), RGB(0, 0, 0));
+  EXPECT_NE(dib.At(X(329) + 20, RowTop(1)), RGB(0, 0, 0));
+}
+
+TEST_F(ControlTest, VerticalScrollingByLinePageAndThumb) {
+  HWND dw = Create(pbsim::kEmployeeGridSyntax, pbsim_test::EmployeeRows(40).c_str());
+  ASSERT_NE(dw, nullptr);
+  EXPECT_TRUE(GetWindowLongPtrW(dw, GWL_STYLE) & WS_VSCROLL);
+  EXPECT_FALSE(GetWindowLongPtrW(dw, GWL_STYLE) & WS_HSCROLL);
+  const long perPage = (ClientSize(dw).cy - HeaderHeight()) / Y(68);
+  auto first = [&] { return rt.DescribeNumber(dw, L"DataWindow.FirstRowOnPage"); };
+  auto last = [&] { return rt.DescribeNumber(dw, L"DataWindow.LastRowOnPage"); };
+  SCROLLINFO info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_ALL;
+  ASSERT_TRUE(GetScrollInfo(dw, SB_VERT, &info));
+  EXPECT_EQ(info.nMin, 0);
+  EXPECT_EQ(info.nMax, 39);
+  EXPECT_EQ(static_cast<long>(info.nPage), perPage);
+
+  SendMessageW(dw, WM_VSCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(first(), 2);
+  EXPECT_EQ(last(), 1 + perPage);
+  SendMessageW(dw, WM_VSCROLL, SB_PAGEDOWN, 0);
+  EXPECT_EQ(first(), 2 + perPage);
+  SendMessageW(dw, WM_VSCROLL, SB_LINEUP, 0);
+  EXPECT_EQ(first(), 1 + perPage);
+  SendMessageW(dw, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 20), 0);
+  EXPECT_EQ(first(), 21);
+  EXPECT_EQ(last(), 20 + perPage);
+  EXPECT_EQ(GetScrollPos(dw, SB_VERT), 20);
+  // The thumb cannot scroll past a full last page.
+  SendMessageW(dw, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 39), 0);
+  EXPECT_EQ(first(), 41 - perPage);
+  EXPECT_EQ(last(), 40);
+  SendMessageW(dw, WM_VSCROLL, SB_PAGEUP, 0);
+  EXPECT_EQ(first(), 41 - 2 * perPage);
+  SendMessageW(dw, WM_VSCROLL, SB_TOP, 0);
+  EXPECT_EQ(first(), 1);
+  SendMessageW(dw, WM_VSCROLL, SB_LINEUP, 0);
+  EXPECT_EQ(first(), 1);
+  // Scrolling leaves the current row alone.
+  EXPECT_EQ(rt.GetCurrentRow(dw), 1);
+
+  // The first row on the page is painted under the header.
+  SendMessageW(dw, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 9), 0);
+  ASSERT_EQ(rt.Modify(dw, L"Datawindow.Detail.color='16777215 ~t if (getrow() = 12, 255, 16777215)'"), nullptr);
+  const SIZE client = ClientSize(dw);
+  Dib dib(client.cx, client.cy);
+  Paint(dw, dib);
+  EXPECT_EQ(dib.At(client.cx - 5, RowTop(12, 10) + 5), RGB(255, 0, 0));
+  EXPECT_EQ(dib.At(client.cx - 5, RowTop(11, 10) + 5), RGB(255, 255, 255));
+
+  // A page taller than all rows needs no vertical scroll bar.
+  HWND small = Create();
+  EXPECT_FALSE(GetWindowLongPtrW(small, GWL_STYLE) & WS_VSCROLL);
+  SendMessageW(small, WM_VSCROLL, SB_PAGEDOWN, 0);
+  EXPECT_EQ(rt.DescribeNumber(small, L"DataWindow.FirstRowOnPage"), 1);
+  EXPECT_EQ(rt.DescribeNumber(small, L"DataWindow.LastRowOnPage"), 8);
+}
+
+TEST_F(ControlTest, HorizontalScrollingByPixels) {
+  HWND dw = Create(pbsim::kEmployeeGridSyntax, nullptr, 200, 200);
+  ASSERT_NE(dw, nullptr);
+  ASSERT_TRUE(GetWindowLongPtrW(dw, GWL_STYLE) & WS_HSCROLL);
+  const int width = ClientSize(dw).cx;
+  const int limit = X(1487) - width;
+  ASSERT_GT(limit, 0);
+  SendMessageW(dw, WM_HSCROLL, SB_LINERIGHT, 0);
+  EXPECT_EQ(GetScrollPos(dw, SB_HORZ), 10);
+  SendMessageW(dw, WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 80), 0);
+  EXPECT_EQ(GetScrollPos(dw, SB_HORZ), 80);
+  // Scrolled 80 pixels, client x 10 lies at content x 90: the emp_name column.
+  LONG row = 0;
+  LONG column = 0;
+  EXPECT_NE(rt.GetRowColUnderPoint(dw, 10, RowTop(2) + 5, &row, &column), 0);
+  EXPECT_EQ(row, 2);
+  EXPECT_EQ(column, 2);
+  // The header border at the right edge of emp_name moved left by 80.
+  Dib dib(width, ClientSize(dw).cy);
+  Paint(dw, dib);
+  EXPECT_EQ(dib.At(X(829) - 80, 8), GetSysColor(COLOR_3DDKSHADOW));
+  SendMessageW(dw, WM_HSCROLL, SB_RIGHT, 0);
+  EXPECT_EQ(GetScrollPos(dw, SB_HORZ), limit);
+  SendMessageW(dw, WM_HSCROLL, SB_PAGERIGHT, 0);
+  EXPECT_EQ(GetScrollPos(dw, SB_HORZ), limit);
+  SendMessageW(dw, WM_HSCROLL, SB_PAGELEFT, 0);
+  EXPECT_EQ(GetScrollPos(dw, SB_HORZ), limit - width > 0 ? limit - width : 0);
+  SendMessageW(dw, WM_HSCROLL, SB_LEFT, 0);
+  EXPECT_EQ(GetScrollPos(dw, SB_HORZ), 0);
+  SendMessageW(dw, WM_HSCROLL, SB_LINELEFT, 0);
+  EXPECT_EQ(GetScrollPos(dw, SB_HORZ), 0);
+}
+
+TEST_F(ControlTest, DragMakesTheDataWindowsOwnCellSelection) {
+  HWND dw = Create();
+  ASSERT_NE(dw, nullptr);
+  auto drag = [&](POINT from, POINT to) {
+    SendMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, Point(from.x, from.y));
+    const POINT middle = {(from.x + to.x) / 2, (from.y + to.y) / 2};
+    SendMessageW(dw, WM_MOUSEMOVE, MK_LBUTTON, Point(middle.x, middle.y));
+    SendMessageW(dw, WM_MOUSEMOVE, MK_LBUTTON, Point(to.x, to.y));
+    SendMessageW(dw, WM_LBUTTONUP, 0, Point(to.x, to.y));
+  };
+  // The sample grid allows it; switched off, a drag selects nothing.
+  ASSERT_EQ(rt.modules.SetSelectedMouse(dw, 0), 1);
+  drag(Cell(2, 1), Cell(4, 3));
+  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.Selected"), L"");
+  EXPECT_EQ(rt.GetCurrentRow(dw), 2);
+
+  ASSERT_EQ(rt.modules.SetSelectedMouse(dw, 1), 1);
+  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.Selected.Mouse"), L"yes");
+  drag(Cell(2, 1), Cell(4, 3));
+  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.Selected"), L"2/4/emp_id/emp_name/dept");
+  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.Selected.Data"),
+            L"102\tBob Marsh\tSales\n103\tCarla Ortiz\tR&D\n104\tDinh Van An\tR&D\n");
+  // The anchor cell is the current one; no edit control during a selection.
+  EXPECT_EQ(rt.GetCurrentRow(dw), 2);
+  EXPECT_EQ(rt.GetCurrentColumn(dw), 1);
+  HWND edit = rt.modules.GetEditControl(dw);
+  EXPECT_TRUE(edit == nullptr || !IsWindowVisible(edit));
+
+  // Selected cells are painted as a highlight region; others are not.
+  const SIZE client = ClientSize(dw);
+  Dib dib(client.cx, client.cy);
+  Paint(dw, dib);
+  const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+  EXPECT_EQ(dib.At(X(829) - 4, RowTop(3) + 8), highlight);
+  EXPECT_EQ(dib.At(X(1133) - 4, RowTop(4) + 8), highlight);
+  EXPECT_NE(dib.At(X(1487) - 4, RowTop(3) + 8), highlight);
+  EXPECT_NE(dib.At(X(829) - 4, RowTop(5) + 8), highlight);
+
+  // Dragging backwards selects the same rectangle from the other corner.
+  drag(Cell(6, 4), Cell(5, 2));
+  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.Selected"), L"5/6/emp_name/dept/salary");
+  // A drag within one cell selects nothing; a click clears the selection.
+  drag(Cell(7, 2), Cell(7, 2));
+  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.Selected"), L"");
+  drag(Cell(1, 1), Cell(2, 2));
+  Click(dw, Cell(8, 4).x, Cell(8, 4).y);
+  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.Selected"), L"");
+  // Moves without the button do not select.
+  SendMessageW(dw, WM_MOUSEMOVE, 0, Point(Cell(3, 3).x, Cell(3, 3).y));
+  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.Selected"), L"");
+}
+
+TEST_F(ControlTest, RowColumnAndObjectUnderPoints) {
+  HWND dw = Create();
+  ASSERT_NE(dw, nullptr);
+  LONG row = -1;
+  LONG column = -1;
+  const POINT cell = Cell(2, 3);
+  EXPECT_NE(rt.GetRowColUnderPoint(dw, cell.x, cell.y, &row, &column), 0);
+  EXPECT_EQ(row, 2);
+  EXPECT_EQ(column, 3);
+  // The header: no row, but the column under the point.
+  EXPECT_EQ(rt.GetRowColUnderPoint(dw, X(900), 5, &row, &column), 0);
+  EXPECT_EQ(row, 0);
+  EXPECT_EQ(column, 3);
+  // Right of the content: a row, no column.
+  EXPECT_NE(rt.GetRowColUnderPoint(dw, X(1487) + 20, RowTop(5) + 3, &row, &column), 0);
+  EXPECT_EQ(row, 5);
+  EXPECT_EQ(column, 0);
+  // Below the last row.
+  EXPECT_EQ(rt.GetRowColUnderPoint(dw, cell.x, RowTop(9) + 3, &row, &column), 0);
+  EXPECT_EQ(row, 0);
+  // Null outputs are allowed; other windows have no rows.
+  EXPECT_NE(rt.GetRowColUnderPoint(dw, cell.x, cell.y, nullptr, nullptr), 0);
+  EXPECT_EQ(rt.GetRowColUnderPoint(host.Get(), cell.x, cell.y, &row, &column), 0);
+
+  // The object under the mouse pointer.
+  auto objectAt = [&](POINT client) {
+    POINT screen = client;
+    ClientToScreen(dw, &screen);
+    SetCursorPos(screen.x, screen.y);
+    wchar_t name[1024];
+    for (wchar_t& c : name) c = L'#';
+    rt.GetObjectUnderMouse(dw, name);
+    return std::wstring(name);
+  };
+  POINT probe = {X(900), 5};
+  ClientToScreen(dw, &probe);
+  SetCursorPos(probe.x, probe.y);
+  POINT cursor = {};
+  GetCursorPos(&cursor);
+  if (cursor.x != probe.x || cursor.y != probe.y) GTEST_SKIP() << "the mouse pointer cannot be moved here";
+  EXPECT_EQ(objectAt(POINT{X(900), 5}), L"dept_t");
+  EXPECT_EQ(objectAt(cell), L"dept");
+  auto bandUnderMouse = pbsim_test::Entry<LONG(WINAPI*)(HWND, LPWSTR, LONG)>(rt.modules.engine, "dwGetBandUnderMouse");
+  ASSERT_NE(bandUnderMouse, nullptr);
+  wchar_t band[32] = {};
+  bandUnderMouse(dw, band, 32);
+  EXPECT_STREQ(band, L"detail\t2");
+  objectAt(POINT{5, 5});
+  bandUnderMouse(dw, band, 32);
+  EXPECT_STREQ(band, L"header");
+  EXPECT_EQ(objectAt(POINT{X(1487) + 20, RowTop(5) + 3}), L"");
+  ASSERT_EQ(rt.Modify(dw, L"create text(band=foreground text='T' x='800' y='0' height='40' width='400' name=t_over)"),
+            nullptr);
+  EXPECT_EQ(objectAt(POINT{X(900), 5}), L"t_over");
+}
+
+TEST_F(ControlTest, PrintPreviewAndPrintingIntoADeviceContext) {
+  HWND dw = Create();
+  ASSERT_NE(dw, nullptr);
+  ASSERT_EQ(rt.Modify(dw, L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1, 255, 65280)'"), nullptr);
+  const SIZE client = ClientSize(dw);
+  Dib dib(client.cx, client.cy);
+
+  ASSERT_EQ(rt.modules.SetPrintPreview(dw, 1), 1);
+  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.Print.Preview"), L"yes");
+  Paint(dw, dib);
+  // A page on the desk: the desk colour at the corner, a white page margin,
+  // and the rows inside the page.
+  EXPECT_EQ(dib.At(2, 2), GetSysColor(COLOR_APPWORKSPACE));
+  int pageLeft = -1;
+  for (int x = 0; x < client.cx && pageLeft < 0; ++x) {
+    if (dib.At(x, 40) == RGB(255, 255, 255)) pageLeft = x;
+  }
+  ASSERT_GT(pageLeft, 0);
+  const int top = 12 + 24;  // desk margin and page margin
+  EXPECT_EQ(dib.At(pageLeft + 2, top + 2), RGB(255, 255, 255));
+  EXPECT_EQ(dib.Count(Rect(0, 0, client.cx, client.cy), [](COLORREF c) { return c == RGB(255, 0, 0); }) > 0, true);
+  // No focus mark and no edit control in the preview; clicks do nothing.
+  Click(dw, Cell(2, 2).x, Cell(2, 2).y);
+  EXPECT_EQ(rt.GetCurrentRow(dw), 1);
+  HWND edit = rt.modules.GetEditControl(dw);
+  EXPECT_TRUE(edit == nullptr || !IsWindowVisible(edit));
+
+  ASSERT_EQ(rt.modules.SetPrintPreview(dw, 0), 1);
+  Paint(dw, dib);
+  EXPECT_EQ(dib.At(client.cx - 5, RowTop(1) + 5), RGB(255, 0, 0));
+
+  // Printing into a memory context paints the first page at its origin,
+  // without the focus mark of the screen.
+  Dib page(600, 800);
+  page.Fill(RGB(1, 2, 3));
+  EXPECT_EQ(rt.modules.PrintToDC(dw, page.Dc()), 1);
+  EXPECT_EQ(page.At(590, 5), RGB(192, 192, 192));
+  EXPECT_EQ(page.At(590, RowTop(1) + 5), RGB(255, 0, 0));
+  EXPECT_EQ(page.At(590, RowTop(2) + 5), RGB(0, 255, 0));
+  EXPECT_EQ(page.At(590, RowTop(9) + 5), RGB(255, 255, 255));
+  EXPECT_EQ(page.At(X(5) + 20, RowTop(1)), RGB(255, 0, 0));
+  EXPECT_GT(page.Count(Rect(X(5), Y(4), X(325), Y(68)), pbsim_test::IsDark), 20);
+  EXPECT_EQ(rt.modules.PrintToDC(dw, nullptr), -1);
+  EXPECT_EQ(rt.modules.PrintToDC(host.Get(), page.Dc()), -1);
+}
+
+TEST_F(ControlTest, ModifyLogRecordsEveryModify) {
+  HWND dw = Create();
+  ASSERT_NE(dw, nullptr);
+  ASSERT_EQ(rt.modules.ClearModifyLog(dw), 1);
+  EXPECT_EQ(rt.modules.GetModifyLogCount(dw), 0);
+  EXPECT_EQ(rt.Modify(dw, L"emp_id_t.text='Id'"), nullptr);
+  const wchar_t* error = rt.Modify(dw, L"no_such_object.x='5'");
+  ASSERT_NE(error, nullptr);
+  const std::wstring errorText = error;
+  EXPECT_FALSE(errorText.empty());
+  wchar_t scriptError[256] = {};
+  EXPECT_EQ(rt.modules.ScriptModify(dw, L"emp_id_t.x='7'", scriptError, 256), 1);
+  EXPECT_STREQ(scriptError, L"");
+  EXPECT_EQ(rt.modules.ScriptModify(dw, L"emp_id_t.nothing='7'", scriptError, 256), -1);
+  EXPECT_STRNE(scriptError, L"");
+
+  ASSERT_EQ(rt.modules.GetModifyLogCount(dw), 4);
+  wchar_t text[256];
+  wchar_t result[256];
+  EXPECT_EQ(rt.modules.GetModifyLogEntry(dw, 0, text, 256, result, 256), 18);
+  EXPECT_STREQ(text, L"emp_id_t.text='Id'");
+  EXPECT_STREQ(result, L"");
+  rt.modules.GetModifyLogEntry(dw, 1, text, 256, result, 256);
+  EXPECT_STREQ(text, L"no_such_object.x='5'");
+  EXPECT_EQ(std::wstring(result), errorText);
+  rt.modules.GetModifyLogEntry(dw, 3, text, 256, result, 256);
+  EXPECT_STREQ(text, L"emp_id_t.nothing='7'");
+  EXPECT_STREQ(result, scriptError);
+  // Buffers too small get a cut, terminated text; the full length is returned.
+  wchar_t small[5];
+  EXPECT_EQ(rt.modules.GetModifyLogEntry(dw, 0, small, 5, nullptr, 0), 18);
+  EXPECT_STREQ(small, L"emp_");
+  EXPECT_EQ(rt.modules.GetModifyLogEntry(dw, 4, text, 256, result, 256), -1);
+  EXPECT_EQ(rt.modules.GetModifyLogEntry(dw, -1, text, 256, result, 256), -1);
+  EXPECT_EQ(rt.DescribeText(dw, L"emp_id_t.text"), L"Id");
+  EXPECT_EQ(rt.DescribeText(dw, L"emp_id_t.x"), L"7");
+  EXPECT_EQ(rt.modules.ClearModifyLog(dw), 1);
+  EXPECT_EQ(rt.modules.GetModifyLogCount(dw), 0);
+  EXPECT_EQ(rt.modules.GetModifyLogCount(host.Get()), -1);
+}

@@ -29,9 +29,11 @@ public:
             Bind(api, GetModifyLogEntry, PBSIM_GET_MODIFY_LOG_ENTRY);
             Bind(api, ClearModifyLog, PBSIM_CLEAR_MODIFY_LOG);
             Bind(api, ScriptModify, PBSIM_SCRIPT_MODIFY);
+            Bind(api, GetLastError, PBSIM_GET_LAST_ERROR);
         }
     }
     ~PbsimRuntime() {
+        if (m_host) DestroyWindow(m_host);
         if (m_sys) FreeLibrary(m_sys);
         if (m_engine) FreeLibrary(m_engine);
         if (m_vm) FreeLibrary(m_vm);
@@ -60,6 +62,24 @@ public:
     PFN_pbsim_GetModifyLogEntry GetModifyLogEntry = nullptr;
     PFN_pbsim_ClearModifyLog ClearModifyLog = nullptr;
     PFN_pbsim_ScriptModify ScriptModify = nullptr;
+    PFN_pbsim_GetLastError GetLastError = nullptr;
+
+    // A DataWindow control on a host window of its own (a DataWindow control
+    // always lives on a window), from a definition text.
+    HWND Create(const wchar_t* syntax, DWORD extraStyle = 0, int width = 400, int height = 300) {
+        if (!m_host)
+            m_host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr,
+                                     nullptr, nullptr);
+        return CreateDataWindow ? CreateDataWindow(m_host, syntax, nullptr, 0, 0, width, height, extraStyle)
+                                : nullptr;
+    }
+
+    // Why the last CreateDataWindow failed.
+    std::wstring LastError() const {
+        wchar_t buf[1024] = {};
+        if (GetLastError) GetLastError(buf, 1024);
+        return buf;
+    }
 
 private:
     std::wstring Name(const wchar_t* format) const {
@@ -76,4 +96,5 @@ private:
     HMODULE m_vm = nullptr;
     HMODULE m_engine = nullptr;
     HMODULE m_sys = nullptr;
+    HWND m_host = nullptr;
 };
