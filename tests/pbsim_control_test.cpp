@@ -454,6 +454,11 @@ TEST_F(ControlTest, VerticalScrollingByLinePageAndThumb) {
   EXPECT_EQ(first(), 41 - 2 * perPage);
   SendMessageW(dw, WM_VSCROLL, SB_TOP, 0);
   EXPECT_EQ(first(), 1);
+  // The wheel turns three rows a notch.
+  SendMessageW(dw, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+  EXPECT_EQ(first(), 4);
+  SendMessageW(dw, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+  EXPECT_EQ(first(), 1);
   SendMessageW(dw, WM_VSCROLL, SB_LINEUP, 0);
   EXPECT_EQ(first(), 1);
   // Scrolling leaves the current row alone.

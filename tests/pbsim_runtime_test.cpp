@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -217,13 +216,16 @@ TEST_F(DataWindowFixture, RowSelectionSaveAsAndClassNames) {
   auto saveAs = Entry<LONG(WINAPI*)(HWND, LPCWSTR)>(rt.modules.vm, "FNX_DataWindowSaveAs");
   ASSERT_NE(saveAs, nullptr);
   ASSERT_EQ(saveAs(dw, file.c_str()), 1);
-  FILE* f = _wfopen(file.c_str(), L"rb");
-  ASSERT_NE(f, nullptr);
-  char line[128] = {};
-  ASSERT_NE(fgets(line, sizeof(line), f), nullptr);
-  fclose(f);
+  HANDLE f = CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE);
+  char content[4096] = {};
+  DWORD read = 0;
+  ReadFile(f, content, sizeof(content) - 1, &read, nullptr);
+  CloseHandle(f);
   DeleteFileW(file.c_str());
-  EXPECT_STREQ(line, "101\tAnn Lee\tSales\t5200.5\r\n");
+  const std::string text(content, read);
+  EXPECT_EQ(text.substr(0, text.find('\n') + 1), "101\tAnn Lee\tSales\t5200.5\r\n");
+  EXPECT_NE(text.find("107\tGrace O\"Neil\tFinance\t7000\r\n"), std::string::npos);
   EXPECT_EQ(saveAs(dw, nullptr), -1);
 
   // The runtime's own windows.
@@ -264,6 +266,14 @@ TEST_F(DataWindowFixture, RowSelectionSaveAsAndClassNames) {
   EXPECT_EQ(className(Host().Get(), name, 32), -1);
   EXPECT_EQ(rt.modules.CreateRuntimeListBox(nullptr, 0, 0, 10, 10), nullptr);
   DestroyWindow(window);
+
+  // Hosts may create the classes with their own instance handle.
+  HWND byHost = CreateWindowExW(0, L"pbdw105", L"", WS_CHILD, 0, 0, 100, 100, Host().Get(), nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(byHost, nullptr);
+  EXPECT_EQ(className(byHost, name, 32), 10);
+  EXPECT_EQ(rt.GetRowCount(byHost), 0);
+  DestroyWindow(byHost);
 
   HWND topLevel = rt.modules.CreateRuntimeWindow(nullptr, L"top", 0, 0, 100, 100);
   ASSERT_NE(topLevel, nullptr);

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -95,14 +96,6 @@ class HostWindow {
  private:
   HWND m_window = nullptr;
 };
-
-inline void PumpMessages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
 
 // A 32-bit top-down DIB section selected into a memory context.
 class Dib {
