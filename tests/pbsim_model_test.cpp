@@ -298,6 +298,7 @@ TEST(PbsimModel, ExpressionsEvaluate) {
   EXPECT_EQ(eval(L"IF (1 >= 2, 10, 20)", 1), L"20");
   EXPECT_EQ(eval(L"not (1 = 1) or 1 <> 2", 1), L"1");
   EXPECT_EQ(eval(L"1 <= 1 and 2 >= 3", 1), L"0");
+  EXPECT_EQ(eval(L"(1 <= 1) + (2 <= 1) + (3 >= 3) + (2 >= 3) + (1 < 2) + (2 > 1) + (2 < 2)", 1), L"4");
   EXPECT_EQ(eval(L"'abc' < 'abd'", 1), L"1");
   EXPECT_EQ(eval(L"long('42') + real('1.5')", 1), L"43.5");
   EXPECT_EQ(eval(L"long(3.9)", 1), L"3");

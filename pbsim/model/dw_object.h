@@ -1,0 +1,68 @@
+// The parts a DataWindow definition is made of: attribute lists, the
+// objects of the bands (text, column, compute, button, line, graph), the
+// table's column definitions and the bands themselves.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace pbsim {
+
+// Attributes in the order they were first given; keys are kept lower-case
+// (the syntax is case-insensitive), values exactly as given, tilde escapes
+// already decoded.
+class PropertyList {
+ public:
+  using Item = std::pair<std::wstring, std::wstring>;
+
+  // Case-insensitive lookup; null when absent.
+  const std::wstring* Find(const std::wstring& key) const;
+  // Replaces the value, or appends the key (lower-cased) when it is new.
+  void Set(const std::wstring& key, const std::wstring& value);
+  bool Remove(const std::wstring& key);
+  const std::vector<Item>& Items() const { return m_items; }
+  bool Empty() const { return m_items.empty(); }
+
+ private:
+  std::vector<Item> m_items;
+};
+
+enum class ObjectKind { Text, Column, Compute, Button, Line, Graph };
+
+// "text", "column", "compute", "button", "line", "graph".
+const wchar_t* ObjectKindName(ObjectKind kind);
+bool ObjectKindFromName(const std::wstring& name, ObjectKind* kind);
+
+struct DwObject {
+  ObjectKind kind = ObjectKind::Text;
+  std::wstring name;    // may be empty: an unnamed object cannot be addressed
+  PropertyList props;   // every attribute except name: band, x, y, text, ...
+
+  // Lower-case band name ("header", "detail", "summary", "footer",
+  // "foreground", "background"); "detail" when none is given.
+  std::wstring Band() const;
+  // Table column number of a column object (its id attribute), else 0.
+  int ColumnId() const;
+};
+
+// One column=(...) entry of table(...): type, name, dbname and the rest.
+struct TableColumn {
+  PropertyList props;
+  std::wstring Name() const;
+  std::wstring Type() const;  // lower-cased, for example "char(20)", "long"
+  bool IsNumeric() const;
+};
+
+struct BandDef {
+  std::wstring name;  // "header", "summary", "footer", "detail"
+  PropertyList props;
+};
+
+// The four bands with a height, in the order the definition lists them.
+extern const wchar_t* const kBandNames[4];
+bool IsHeightBand(const std::wstring& lowerName);
+// A band name for objects: the four above plus foreground and background.
+bool IsObjectBand(const std::wstring& lowerName);
+
+}  // namespace pbsim
