@@ -28,6 +28,12 @@ PVOID InterceptFindFunction(LPCSTR pszModule, LPCSTR pszFunction);
 // Loaded modules one after another: null gives the first, the last gives null.
 HMODULE InterceptEnumerateModules(HMODULE hModuleLast);
 
+// Diagnostics: bytes of executable memory committed for trampolines, and how
+// many trampolines are in use (committed attaches plus those queued in the
+// open transaction). Call them from the thread that runs the transactions.
+SIZE_T InterceptTrampolineBytesCommitted(void);
+ULONG InterceptTrampolineCount(void);
+
 #ifdef __cplusplus
 }
 #endif

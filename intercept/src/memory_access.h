@@ -1,0 +1,26 @@
+// Questions about the process's own memory that the engine asks before it
+// reads, follows or patches code: nothing is dereferenced that VirtualQuery
+// does not report as readable.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+namespace intercept {
+
+// How many bytes starting at address can be read, at most limit.
+size_t ReadableLength(const void* address, size_t limit);
+
+// True when address lies in committed memory that may be executed and read.
+bool IsExecutableCode(const void* address);
+
+// True when [address, address + size) is committed, readable and writable.
+bool IsWritableRange(const void* address, size_t size);
+
+// True when a rel32 displacement written at from can reach to. Always true on
+// x86, where the displacement wraps around the 4 GB address space; on x64 the
+// two addresses must lie within +-2 GB of each other.
+bool IsRel32Reachable(const void* from, const void* to);
+
+}  // namespace intercept
