@@ -182,14 +182,17 @@ TEST(Relocation, FunctionFarFromItsReplacement) {
   ASSERT_TRUE(buffer.ok());
   buffer.Put(0, {0xB8, 0x07, 0, 0, 0, 0xC3});  // mov eax,7 / ret
   const auto f = reinterpret_cast<FastFn>(buffer.at(0));
-  const auto distance = static_cast<long long>(reinterpret_cast<uintptr_t>(Fn(PlusTen)) -
-                                               reinterpret_cast<uintptr_t>(buffer.at(0)));
+  // Differences as signed pointer-sized values: on x86 a rel32 wraps around
+  // the 4 GB address space, so any distance is within reach there.
+  const auto distance = static_cast<long long>(static_cast<intptr_t>(
+      reinterpret_cast<uintptr_t>(Fn(PlusTen)) - reinterpret_cast<uintptr_t>(buffer.at(0))));
   std::printf("function to replacement: %lld bytes\n", distance);
 
   g_real = f;
   ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_real), Fn(PlusTen)));
   // The trampoline sits within rel32 reach of the function it copies.
-  const auto gap = static_cast<long long>(reinterpret_cast<uintptr_t>(g_real) - reinterpret_cast<uintptr_t>(f));
+  const auto gap = static_cast<long long>(
+      static_cast<intptr_t>(reinterpret_cast<uintptr_t>(g_real) - reinterpret_cast<uintptr_t>(f)));
   EXPECT_LT(gap < 0 ? -gap : gap, 0x7FFF0000LL);
   EXPECT_EQ(17, f(0));
   EXPECT_EQ(7, g_real(0));
