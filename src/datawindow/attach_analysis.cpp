@@ -6,7 +6,6 @@
 #include "datawindow/dw_number.h"
 #include "datawindow/dw_object.h"
 #include "datawindow/split_string.h"
-#include "frame/debug_log.h"
 #include "header/side_bar.h"
 
 namespace {
@@ -17,22 +16,6 @@ const int kSideBarMargin = 48;
 std::wstring NameAfter(const std::wstring& line, size_t prefixLength) {
     size_t end = line.find(L' ', prefixLength);
     return line.substr(prefixLength, end == std::wstring::npos ? std::wstring::npos : end - prefixLength);
-}
-
-// Appends a header object. A name that does not fit the record's 31
-// characters is not recorded (the object is still prepared): a cut name would
-// address another object or none.
-bool RecordHeaderObject(DWObject& dw, const std::wstring& name, int kind) {
-    if (name.size() > 31) {
-        DebugLogW(L"object name longer than 31 characters, not recorded: %ls\n", name.c_str());
-        return false;
-    }
-    HeaderObject* obj = new HeaderObject();
-    wcsncpy(obj->name, name.c_str(), 31);
-    obj->name[31] = L'\0';
-    obj->kind = kind;
-    dw.m_vHeaderObjects.push_back(obj);
-    return true;
 }
 
 int LeftMargin(const DWObject& dw) { return (dw.m_nProcessing == 1 && dw.m_bSideBar) ? kSideBarMargin : 1; }
@@ -78,13 +61,14 @@ void AnalyseAttach(DWObject& dw, HWND hWnd) {
     for (const std::wstring& line : SplitString(syntax, L"\n")) {
         if (grid && line.compare(0, textLen, kTextPrefix) == 0) {
             const std::wstring name = NameAfter(line, textLen);
-            RecordHeaderObject(dw, name, kHeaderText);
+            // A name too long to record is still prepared.
+            dw.AddHeaderObject(name, kHeaderText);
             dw.ModifyF(L"%ls.Y='0'", name.c_str());
             const int height = dw.DescribeInt(L"%ls.Border", name.c_str()) > 0 ? dw.m_nHeaderHeight - border
                                                                                  : dw.m_nHeaderHeight;
             dw.ModifyF(L"%ls.Height='%d'", name.c_str(), height);
         } else if (line.compare(0, buttonLen, kButtonPrefix) == 0) {
-            RecordHeaderObject(dw, NameAfter(line, buttonLen), kButton);
+            dw.AddHeaderObject(NameAfter(line, buttonLen), kButton);
         }
     }
 

@@ -1,5 +1,9 @@
 #include "datawindow/dw_object.h"
 
+#include <cwchar>
+
+#include "frame/debug_log.h"
+
 namespace {
 
 template <typename F>
@@ -41,4 +45,17 @@ void DWObject::ResolveRuntimeFunctions(HMODULE hPBVM, HMODULE hPBDWE) {
     Resolve(hPBDWE, m_pfnInfoGetDWWidth, "dwInfoGetDWWidth");
     Resolve(hPBDWE, m_pfnGetCurrentText, "dwGetCurrentText");
     Resolve(hPBDWE, m_pfnGetCurrentTextLength, "dwGetCurrentTextLength");
+}
+
+bool DWObject::AddHeaderObject(const std::wstring& name, int kind) {
+    if (name.size() > 31) {
+        DebugLogW(L"object name longer than 31 characters, not recorded: %ls\n", name.c_str());
+        return false;
+    }
+    HeaderObject* obj = new HeaderObject();
+    wcsncpy(obj->name, name.c_str(), 31);
+    obj->name[31] = L'\0';
+    obj->kind = kind;
+    m_vHeaderObjects.push_back(obj);
+    return true;
 }

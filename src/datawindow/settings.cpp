@@ -4,6 +4,7 @@
 #include "datawindow/dw_object.h"
 #include "frame/debug_log.h"
 #include "frame/globals.h"
+#include "frame/repaint.h"
 
 namespace {
 
@@ -54,7 +55,5 @@ void DWObject::LoadSettings(const wchar_t* fileName) {
     SetColor(7, m_clrHeader);
     SetColor(2, m_clrBack);
 
-    InvalidateRect(m_hWnd, nullptr, TRUE);
-    UpdateWindow(m_hWnd);
-    SendMessageW(m_hWnd, WM_NCPAINT, 0, 0);
+    RepaintWithFrame(m_hWnd);
 }

@@ -15,6 +15,14 @@
 #include "skin/skin_file.h"
 #include "skin/win_list.h"
 
+namespace {
+
+// The record of an attached DataWindow once the library is started; null when
+// it is not started (after the guard's message) or the window is not attached.
+DWObject* StartedRecord(HWND hWnd) { return GuardStarted() ? g_pDWlist->FindDW(hWnd) : nullptr; }
+
+}  // namespace
+
 TESSEL_API AttachDatawindow(HWND hWnd, LPCWSTR pszSettingsFile) {
     if (!GuardStarted()) return 0;
     if (DWObject* record = g_pDWlist->FindDW(hWnd)) {
@@ -47,25 +55,19 @@ TESSEL_API SetSkinFile(LPCWSTR pszSkinFile) {
 }
 
 TESSEL_API AddDatawindowTitle(HWND hWnd, LPCWSTR pszTitle, LPCWSTR pszFontFace, int nFontHeight, int nTitleHeight) {
-    if (!GuardStarted()) return 0;
-    DWObject* record = g_pDWlist->FindDW(hWnd);
-    if (!record) return 0;
-    return AddTitleRow(*record, pszTitle, pszFontFace, nFontHeight, nTitleHeight);
+    DWObject* record = StartedRecord(hWnd);
+    return record ? AddTitleRow(*record, pszTitle, pszFontFace, nFontHeight, nTitleHeight) : 0;
 }
 
 TESSEL_API ModifyDatawindowTitle(HWND hWnd, int nTitle, LPCWSTR pszTitle, LPCWSTR pszFontFace, int nFontHeight) {
-    if (!GuardStarted()) return 0;
-    DWObject* record = g_pDWlist->FindDW(hWnd);
-    if (!record) return 0;
-    return ModifyTitleRow(*record, nTitle, pszTitle, pszFontFace, nFontHeight);
+    DWObject* record = StartedRecord(hWnd);
+    return record ? ModifyTitleRow(*record, nTitle, pszTitle, pszFontFace, nFontHeight) : 0;
 }
 
 TESSEL_API SetSpanTitle(HWND hWnd, LPCWSTR pszColumns, LPCWSTR pszCaption, LPCWSTR pszFontFace, int nFontHeight,
                         int nGrow) {
-    if (!GuardStarted()) return 0;
-    DWObject* record = g_pDWlist->FindDW(hWnd);
-    if (!record) return 0;
-    return ApplySpanTitle(*record, pszColumns, pszCaption, pszFontFace, nFontHeight, nGrow);
+    DWObject* record = StartedRecord(hWnd);
+    return record ? ApplySpanTitle(*record, pszColumns, pszCaption, pszFontFace, nFontHeight, nGrow) : 0;
 }
 
 TESSEL_API SetIconfont(LPCWSTR pszIconFont, int nLighten) {

@@ -49,17 +49,16 @@ int ScanRuntimeModules(DWList& list) {
 }
 
 void LoadRuntimeModules(DWList& list) {
-    wchar_t name[64];
-    if (!list.m_hPBSYS) {
-        _snwprintf(name, 64, L"pbsys%d.DLL", list.m_nPBVersion);
+    // A module the scan did not find is loaded by the generation's name and
+    // freed again with the list.
+    auto load = [&list](const wchar_t* format, HMODULE& module, BOOL& loadedHere) {
+        if (module) return;
+        wchar_t name[64];
+        _snwprintf(name, 64, format, list.m_nPBVersion);
         name[63] = L'\0';
-        list.m_hPBSYS = LoadLibraryW(name);
-        if (list.m_hPBSYS) list.m_bFreePBSYS = 1;
-    }
-    if (!list.m_hPBDWE) {
-        _snwprintf(name, 64, L"pbdwe%d.DLL", list.m_nPBVersion);
-        name[63] = L'\0';
-        list.m_hPBDWE = LoadLibraryW(name);
-        if (list.m_hPBDWE) list.m_bFreePBDWE = 1;
-    }
+        module = LoadLibraryW(name);
+        if (module) loadedHere = 1;
+    };
+    load(L"pbsys%d.DLL", list.m_hPBSYS, list.m_bFreePBSYS);
+    load(L"pbdwe%d.DLL", list.m_hPBDWE, list.m_bFreePBDWE);
 }

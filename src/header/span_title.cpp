@@ -7,6 +7,7 @@
 #include "datawindow/dw_object.h"
 #include "datawindow/split_string.h"
 #include "frame/debug_log.h"
+#include "frame/repaint.h"
 
 namespace {
 
@@ -81,11 +82,7 @@ int ApplySpanTitle(DWObject& dw, LPCWSTR columns, LPCWSTR caption, LPCWSTR face,
                L"long(describe(~'%ls_t.x~')) - 4)'",
                name, last, last, first);
 
-    HeaderObject* obj = new HeaderObject();
-    wcsncpy(obj->name, name, 31);
-    obj->name[31] = L'\0';
-    obj->kind = kSpanTitle;
-    dw.m_vHeaderObjects.push_back(obj);
+    dw.AddHeaderObject(nameStr, kSpanTitle);
     dw.SetColor(7, dw.m_clrHeader);
 
     for (const std::wstring& part : parts) {
@@ -95,10 +92,6 @@ int ApplySpanTitle(DWObject& dw, LPCWSTR columns, LPCWSTR caption, LPCWSTR face,
     }
     dw.Modify(L"DataWindow.Grid.ColumnMove='No'");
     dw.ModifyF(L"%ls.visible='1'", name);
-    if (IsWindow(dw.m_hWnd)) {
-        InvalidateRect(dw.m_hWnd, nullptr, TRUE);
-        UpdateWindow(dw.m_hWnd);
-        SendMessageW(dw.m_hWnd, WM_NCPAINT, 0, 0);
-    }
+    if (IsWindow(dw.m_hWnd)) RepaintWithFrame(dw.m_hWnd);
     return 1;
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "datawindow/dw_object.h"
+#include "frame/repaint.h"
 
 namespace {
 
@@ -11,13 +12,6 @@ const wchar_t kLine[] = L"ln_title_line";
 const wchar_t* Text(LPCWSTR s) { return s ? s : L""; }
 
 std::wstring TitleName(int n) { return L"t_tessel2_title_" + std::to_wstring(n); }
-
-void Repaint(HWND hWnd) {
-    if (!IsWindow(hWnd)) return;
-    InvalidateRect(hWnd, nullptr, TRUE);
-    UpdateWindow(hWnd);
-    SendMessageW(hWnd, WM_NCPAINT, 0, 0);
-}
 
 }  // namespace
 
@@ -64,7 +58,7 @@ int AddTitleRow(DWObject& dw, LPCWSTR text, LPCWSTR face, int fontHeight, int he
             dw.ModifyF(L"%ls.Y='%d'", obj->name, dw.DescribeInt(L"%ls.Y", obj->name) + height);
         }
     }
-    Repaint(dw.m_hWnd);
+    if (IsWindow(dw.m_hWnd)) RepaintWithFrame(dw.m_hWnd);
     return static_cast<int>(dw.m_vTitleNames.size());
 }
 

@@ -8,6 +8,7 @@
 #include "datawindow/split_string.h"
 #include "frame/globals.h"
 #include "frame/real_functions.h"
+#include "frame/repaint.h"
 #include "frame/sys_color_table.h"
 #include "skin/win_list.h"
 
@@ -45,8 +46,6 @@ void LoadSkinFile(WinList& list, const wchar_t* path) {
     for (auto& entry : list.m_mapSkins) {
         if (!entry.second) continue;
         entry.second->LoadSkin(full);
-        InvalidateRect(entry.first, nullptr, TRUE);
-        UpdateWindow(entry.first);
-        SendMessageW(entry.first, WM_NCPAINT, 0, 0);
+        RepaintWithFrame(entry.first);
     }
 }

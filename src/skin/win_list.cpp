@@ -26,10 +26,18 @@ void WinList::UnregisterWindow(HWND hWnd) {
 }
 
 void WinList::PurgeDeadWindows() {
+    // Each dead window is unregistered as UnregisterWindow would do it, in one
+    // pass: going through UnregisterWindow would purge again for every one of
+    // them, and a closed form leaves many dead child windows at once.
     std::vector<HWND> dead;
     for (const auto& entry : m_mapWindows)
         if (!IsWindow(entry.first)) dead.push_back(entry.first);
-    for (HWND h : dead) UnregisterWindow(h);
+    if (dead.empty()) return;
+    for (HWND h : dead) {
+        m_mapWindows.erase(h);
+        ReleaseSkin(h);
+    }
+    m_mapDCWnd.clear();
 }
 
 void WinList::ReleaseSkin(HWND hWnd) {
