@@ -222,11 +222,8 @@ LONG InterceptAttach(PVOID* ppPointer, PVOID pDetour) {
   hook->detour = pDetour;
   BYTE* slot = TrampolinePool().Allocate(target);
   if (slot == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
-  const LONG error = BuildTrampoline(target, slot, &hook->trampoline);
-  if (error == NO_ERROR && Conflicts(target, hook->trampoline.stolenSize)) {
-    TrampolinePool().Release(slot);
-    return ERROR_INVALID_OPERATION;
-  }
+  LONG error = BuildTrampoline(target, slot, &hook->trampoline);
+  if (error == NO_ERROR && Conflicts(target, hook->trampoline.stolenSize)) error = ERROR_INVALID_OPERATION;
   if (error != NO_ERROR) {
     TrampolinePool().Release(slot);
     return error;
