@@ -28,5 +28,15 @@ function(tessel_add_gtest)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
-  set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT})
+  tessel_gtest_properties(${T_NAME} ${T_TIMEOUT})
+endfunction()
+
+# tessel_gtest_properties(<test> <timeout>)
+# A GoogleTest run passes only when it reaches its closing summary without a
+# failure: a program that dies on the way (a crash, a stack overflow) may
+# leave Wine with exit code 0, so the exit code alone proves nothing.
+function(tessel_gtest_properties test timeout)
+  set_tests_properties(${test} PROPERTIES TIMEOUT ${timeout}
+    PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [0-9]+ tests?\\."
+    FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
 endfunction()

@@ -71,7 +71,7 @@ BYTE* AllocateRegionNear(const void*) {
 BYTE* ExecPool::Allocate(const void* hint) {
   Region* chosen = nullptr;
   for (Region& region : regions_) {
-    if (region.used != ~uint64_t{0} && RegionReachable(region.base, hint)) {
+    if ((region.used | region.quarantined) != kAllSlots && RegionReachable(region.base, hint)) {
       chosen = &region;
       break;
     }
@@ -92,7 +92,7 @@ BYTE* ExecPool::Allocate(const void* hint) {
   }
   if (!MakeWritable(*chosen)) return nullptr;
   size_t index = 0;
-  while ((chosen->used >> index) & 1) ++index;
+  while (((chosen->used | chosen->quarantined) >> index) & 1) ++index;
   chosen->used |= uint64_t{1} << index;
   BYTE* slot = chosen->base + index * kSlotSize;
   std::memset(slot, kInt3, kSlotSize);
@@ -107,11 +107,29 @@ void ExecPool::Release(BYTE* slot) {
   region->used &= ~(uint64_t{1} << index);
 }
 
-void ExecPool::Seal() {
+void ExecPool::Retire(BYTE* slot, uint32_t commits) {
+  Region* region = Owner(slot);
+  if (region == nullptr) return;
+  const size_t index = static_cast<size_t>(slot - region->base) / kSlotSize;
+  region->used &= ~(uint64_t{1} << index);
+  region->quarantined |= uint64_t{1} << index;
+  region->retiredAt[index] = commits;
+}
+
+void ExecPool::Seal(uint32_t commits, const SlotUse& use) {
   bool keptEmpty = false;
   for (size_t i = regions_.size(); i-- > 0;) {
     Region& region = regions_[i];
-    if (region.used == 0) {
+    for (size_t index = 0; index < kSlotsPerRegion; ++index) {
+      // Retired at count n: the commit that detached it ended at n + 1, a
+      // later one at n + 2 or beyond.
+      BYTE* slot = region.base + index * kSlotSize;
+      if (((region.quarantined >> index) & 1) && commits - region.retiredAt[index] >= 2 &&
+          !use.Held(slot, kSlotSize)) {
+        region.quarantined &= ~(uint64_t{1} << index);  // the code stays until the slot is reused
+      }
+    }
+    if (region.used == 0 && region.quarantined == 0) {
       if (keptEmpty) {
         VirtualFree(region.base, 0, MEM_RELEASE);
         regions_.erase(regions_.begin() + static_cast<std::ptrdiff_t>(i));

@@ -1,7 +1,13 @@
 // The executable memory trampolines live in: fixed-size slots carved out of
-// page-sized regions. Slots are reused as soon as they are released, so the
-// committed memory is bounded by the largest number of trampolines ever held
-// at once, not by how often hooks come and go.
+// page-sized regions.
+//
+// A slot whose trampoline was committed is not reused at once when it is
+// retired: a caller may still be inside it (a copied call returns into it) or
+// hold its address, read just before the detach. It stays quarantined until a
+// later commit has completed and no thread of that transaction holds an
+// address inside it, and keeps its code until it is handed out again. The
+// committed memory is therefore bounded by the trampolines of two
+// transactions, not by how often hooks come and go.
 //
 // Regions are writable (and still executable, since committed trampolines in
 // them may be running) while a transaction prepares trampolines, and
@@ -18,7 +24,7 @@ namespace intercept {
 
 class ExecPool {
  public:
-  static constexpr size_t kSlotSize = 64;
+  static constexpr size_t kSlotSize = 128;
   static constexpr size_t kRegionSize = 4096;
   static constexpr size_t kSlotsPerRegion = kRegionSize / kSlotSize;
 
@@ -31,12 +37,29 @@ class ExecPool {
   // be had.
   BYTE* Allocate(const void* hint);
 
-  // Returns a slot to the pool; a pointer the pool did not hand out is ignored.
+  // Returns a slot whose trampoline never ran (it was not committed) to the
+  // pool; a pointer the pool did not hand out is ignored.
   void Release(BYTE* slot);
 
-  // Makes every region execute-read again and gives back empty regions,
-  // keeping one empty region for the next transaction.
-  void Seal();
+  // Quarantines the slot of a detached trampoline, code intact, until
+  // commits have grown beyond the given count (the commits completed when
+  // the detach committed).
+  void Retire(BYTE* slot, uint32_t commits);
+
+  // Answers whether some thread may still use the bytes of a slot.
+  class SlotUse {
+   public:
+    virtual bool Held(const BYTE* slot, size_t size) const = 0;
+
+   protected:
+    ~SlotUse() = default;
+  };
+
+  // Frees the quarantined slots retired before the given count of completed
+  // commits that nothing holds, makes every region execute-read again and
+  // gives back empty regions, keeping one empty region for the next
+  // transaction.
+  void Seal(uint32_t commits, const SlotUse& use);
 
   // True when address lies in one of the pool's regions.
   bool Contains(const void* address) const;
@@ -47,10 +70,14 @@ class ExecPool {
  private:
   struct Region {
     BYTE* base = nullptr;
-    uint64_t used = 0;  // one bit a slot
+    uint64_t used = 0;         // one bit a slot
+    uint64_t quarantined = 0;  // retired slots not yet free again
+    uint32_t retiredAt[kSlotsPerRegion] = {};
     bool writable = false;
   };
-  static_assert(kSlotsPerRegion == 64, "the slot bitmap is one 64-bit word");
+  static_assert(kSlotsPerRegion <= 64, "the slot bitmaps are one 64-bit word");
+  static constexpr uint64_t kAllSlots =
+      kSlotsPerRegion == 64 ? ~uint64_t{0} : (uint64_t{1} << kSlotsPerRegion) - 1;
 
   bool MakeWritable(Region& region);
   Region* Owner(const BYTE* slot);

@@ -1,6 +1,7 @@
-// The threads a transaction updates: enlisted by handle, suspended while a
-// commit rewrites code, their instruction pointers moved out of the bytes
-// that change, and resumed afterwards. The calling thread is never enlisted.
+// The threads a transaction updates: each is suspended as it is enlisted and
+// confirmed stopped by reading its context, stays suspended until the
+// transaction ends, and has its instruction pointer moved out of the bytes a
+// commit rewrites. The calling thread is never enlisted.
 #pragma once
 
 #include <windows.h>
@@ -10,16 +11,17 @@
 
 namespace intercept {
 
-// A duplicated thread handle, closed when the owner goes.
-class ThreadHandle {
+// A duplicated handle of a suspended thread: resumed and closed when the
+// owner goes.
+class SuspendedThread {
  public:
-  ThreadHandle() = default;
-  ThreadHandle(HANDLE handle, DWORD id) : handle_(handle), id_(id) {}
-  ~ThreadHandle() { Reset(); }
-  ThreadHandle(ThreadHandle&& other) noexcept : handle_(other.handle_), id_(other.id_) {
+  SuspendedThread() = default;
+  SuspendedThread(HANDLE handle, DWORD id) : handle_(handle), id_(id) {}
+  ~SuspendedThread() { Reset(); }
+  SuspendedThread(SuspendedThread&& other) noexcept : handle_(other.handle_), id_(other.id_) {
     other.handle_ = nullptr;
   }
-  ThreadHandle& operator=(ThreadHandle&& other) noexcept {
+  SuspendedThread& operator=(SuspendedThread&& other) noexcept {
     if (this != &other) {
       Reset();
       handle_ = other.handle_;
@@ -28,24 +30,29 @@ class ThreadHandle {
     }
     return *this;
   }
-  ThreadHandle(const ThreadHandle&) = delete;
-  ThreadHandle& operator=(const ThreadHandle&) = delete;
+  SuspendedThread(const SuspendedThread&) = delete;
+  SuspendedThread& operator=(const SuspendedThread&) = delete;
 
   HANDLE get() const { return handle_; }
   DWORD id() const { return id_; }
 
  private:
   void Reset() {
-    if (handle_ != nullptr) CloseHandle(handle_);
+    if (handle_ == nullptr) return;
+    ResumeThread(handle_);
+    CloseHandle(handle_);
     handle_ = nullptr;
   }
   HANDLE handle_ = nullptr;
   DWORD id_ = 0;
 };
 
-// Adds hThread to threads unless it is the calling thread or already there.
-// NO_ERROR, or ERROR_INVALID_HANDLE for a handle that names no thread.
-LONG EnlistThread(HANDLE hThread, std::vector<ThreadHandle>* threads);
+// Suspends hThread and adds it to threads, unless it is the calling thread
+// or already there. NO_ERROR; ERROR_INVALID_HANDLE for a handle that names no
+// thread; the system's error (ERROR_ACCESS_DENIED for a handle without the
+// rights) when the thread cannot be suspended or its context not read;
+// ERROR_NOT_ENOUGH_MEMORY. On an error nothing is left suspended.
+LONG EnlistThread(HANDLE hThread, std::vector<SuspendedThread>* threads);
 
 // Where a stopped instruction pointer has to go; false leaves it alone.
 class InstructionPointerMap {
@@ -56,20 +63,11 @@ class InstructionPointerMap {
   ~InstructionPointerMap() = default;
 };
 
-// Suspends the enlisted threads for its lifetime. A thread that cannot be
-// suspended (it has exited) is left out.
-class ThreadSuspension {
- public:
-  explicit ThreadSuspension(const std::vector<ThreadHandle>& threads);
-  ~ThreadSuspension();
-  ThreadSuspension(const ThreadSuspension&) = delete;
-  ThreadSuspension& operator=(const ThreadSuspension&) = delete;
+// True when the instruction pointer or an integer register of an enlisted
+// thread points into [begin, begin + size).
+bool AnyThreadHolds(const std::vector<SuspendedThread>& threads, const BYTE* begin, size_t size);
 
-  // Rewrites the instruction pointer of every suspended thread the map moves.
-  void MoveInstructionPointers(const InstructionPointerMap& map) const;
-
- private:
-  std::vector<HANDLE> suspended_;  // borrowed from the enlisted handles
-};
+// Rewrites the instruction pointer of every enlisted thread the map moves.
+void MoveInstructionPointers(const std::vector<SuspendedThread>& threads, const InstructionPointerMap& map);
 
 }  // namespace intercept

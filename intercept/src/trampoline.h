@@ -9,6 +9,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "exec_pool.h"
+#include "refusals.h"
+
 namespace intercept {
 
 // The patch written at an entry: jmp rel32.
@@ -20,42 +23,47 @@ constexpr size_t kMaxInstructions = kMaxStolenBytes;
 
 // Layout of a pool slot: trampoline code first; on x64 the last 16 bytes
 // hold an absolute jump to the replacement for entries it is too far from.
-constexpr size_t kSlotCodeCapacity = 48;
-constexpr size_t kSlotRelayOffset = 48;
+constexpr size_t kSlotRelayOffset = ExecPool::kSlotSize - 16;
+constexpr size_t kSlotCodeCapacity = kSlotRelayOffset;
+constexpr size_t kRelaySize = 14;  // jmp qword ptr [rip+0], then the address
 
 // Everything an attach takes over from its target and a detach gives back.
 struct Trampoline {
-  BYTE* target = nullptr;   // the patched code (after following entry jumps)
+  BYTE* target = nullptr;   // the patched code
   BYTE* code = nullptr;     // the trampoline, at the start of its pool slot
   size_t stolenSize = 0;    // bytes of the target the patch covers
   size_t copiedSize = 0;    // of those, bytes of whole instructions copied
   size_t codeSize = 0;      // bytes of trampoline code, jump back included
   BYTE original[kMaxStolenBytes] = {};
-  // Where each copied instruction starts in the target and in the trampoline;
-  // when the trampoline ends in a jump back, a last pair maps the end of the
-  // copied bytes to that jump.
-  size_t pointCount = 0;
-  BYTE targetOffset[kMaxInstructions + 1] = {};
-  BYTE codeOffset[kMaxInstructions + 1] = {};
+  // Where each copied instruction starts in the target and in the trampoline.
+  size_t copiedCount = 0;
+  BYTE targetOffset[kMaxInstructions] = {};
+  BYTE codeOffset[kMaxInstructions] = {};
+  // Every place in the trampoline code a thread may stop at, and where it
+  // goes on once the trampoline is detached: copied instructions continue at
+  // their originals, the jump back and the inner steps of absolute branch
+  // forms at the address they were about to reach.
+  size_t stopCount = 0;
+  BYTE stopOffset[2 * kMaxInstructions + 1] = {};
+  uintptr_t stopResume[2 * kMaxInstructions + 1] = {};
 };
 
-// The code that really runs when entry is called: import thunks
-// (jmp dword ptr [address]) and jumps written at an entry by an earlier
-// interception (jmp rel32) are followed to their destination.
-BYTE* FollowEntryJumps(BYTE* entry);
-
-// Decodes target and writes its trampoline into slot (a writable pool slot).
-// NO_ERROR, or:
-//   ERROR_INVALID_ADDRESS  target cannot be read;
+// Builds the trampoline of target into slot (a writable pool slot). bytes
+// holds the code at target as it will stand when the operations queued
+// before this one are applied, available bytes of it. NO_ERROR, or (with
+// reason filled in):
+//   ERROR_INVALID_ADDRESS  nothing readable at target;
 //   ERROR_INVALID_BLOCK    the function ends before the entry jump fits and
 //                          what follows is not padding;
 //   ERROR_INVALID_DATA     undecodable code, or a branch into the bytes the
 //                          entry jump would overwrite;
-//   ERROR_NOT_SUPPORTED    an instruction that cannot be relocated
-//                          (loop, jecxz, 16-bit branches, out-of-range x64
-//                          displacements);
-//   ERROR_INTERNAL_ERROR   the decoder could not be started.
-LONG BuildTrampoline(BYTE* target, BYTE* slot, Trampoline* out);
+//   ERROR_NOT_SUPPORTED    an instruction that cannot be relocated (loop,
+//                          jecxz, 16-bit branches, a call that reads its own
+//                          return address, an x64 memory operand out of the
+//                          trampoline's reach);
+//   ERROR_NOT_ENOUGH_MEMORY  the decoder could not be started.
+LONG BuildTrampoline(BYTE* target, const BYTE* bytes, size_t available, BYTE* slot, Trampoline* out,
+                     Reason* reason);
 
 // Writes the entry jump to detour over the stolen bytes (the caller has made
 // them writable); the rest of the stolen bytes becomes int3.
@@ -68,8 +76,9 @@ void RestoreEntry(const Trampoline& trampoline);
 // trampoline; false when ip is not at a copied instruction.
 bool TrampolineAddressFor(const Trampoline& trampoline, uintptr_t ip, uintptr_t* moved);
 
-// Where a thread stopped at ip inside the trampoline continues in the
-// restored target; false when ip is not inside the trampoline code.
-bool TargetAddressFor(const Trampoline& trampoline, uintptr_t ip, uintptr_t* moved);
+// Where a thread stopped at ip inside the trampoline's slot (its code or the
+// relay to detour) continues once the trampoline is detached; false when ip
+// is elsewhere.
+bool TargetAddressFor(const Trampoline& trampoline, const void* detour, uintptr_t ip, uintptr_t* moved);
 
 }  // namespace intercept

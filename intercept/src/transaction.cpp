@@ -1,44 +1,61 @@
 // Transactions: attach and detach only queue work (an attach already builds
-// its trampoline); commit applies all of it at once with the enlisted threads
-// suspended, abort drops it. One transaction is open at a time in the
-// process, and only the thread that began it may add to it.
+// its trampoline); commit applies all of it at once while the enlisted
+// threads stand suspended, abort drops it. One transaction is open at a time
+// in the process, and only the thread that began it may add to it.
 //
-// A refused attach or detach returns its error and leaves the transaction as
-// it was: the operations queued before and after it are still committed.
+// A refused attach or detach returns its error, records the reason and
+// leaves the transaction as it was: the operations queued before and after
+// it are still committed.
+//
+// Operations on one function apply in the order they were queued: an attach
+// queued after the detach of the same function builds its trampoline from
+// the code the detach puts back.
 //
 // Results:
 //   ERROR_INVALID_OPERATION  no transaction of the calling thread is open (or
 //                            one is open already, for begin), the variable
-//                            or target is already queued in this transaction,
-//                            or the variable points into a trampoline;
+//                            or code is already queued in this transaction,
+//                            the variable points into a trampoline, the code
+//                            overlaps bytes another interception took over,
+//                            or a detach of a layer another one still sits on;
 //   ERROR_INVALID_PARAMETER  null or unwritable variable, null replacement,
 //                            or a detach whose replacement does not match;
 //   ERROR_INVALID_BLOCK      a detach of a variable that is not intercepted;
-//   ERROR_INVALID_ADDRESS    the variable does not point at executable code;
-//   ERROR_NOT_ENOUGH_MEMORY  no executable memory for the trampoline;
+//   ERROR_INVALID_ADDRESS    the variable or the replacement does not point at
+//                            executable code;
+//   ERROR_NOT_ENOUGH_MEMORY  no memory for the operation or its trampoline;
 //   the errors of BuildTrampoline (trampoline.h) for code that cannot be
-//   intercepted, and VirtualProtect's error when a commit cannot make the
-//   code writable (nothing of that commit is then applied).
+//   intercepted, of EnlistThread (thread_suspension.h), and VirtualProtect's
+//   error when a commit cannot make the code writable (nothing of that
+//   commit is then applied).
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <vector>
 
+#include "entry_resolution.h"
 #include "exec_pool.h"
 #include "intercept/intercept.h"
 #include "memory_access.h"
+#include "refusals.h"
 #include "thread_suspension.h"
 #include "trampoline.h"
 
 namespace intercept {
 namespace {
 
+// Bytes read at an attach: the stolen bytes and the rest of the function
+// searched for branches back into them.
+constexpr size_t kCodeWindow = 512;
+
 // One interception: committed, or queued by an attach of the open transaction.
 struct Hook {
   PVOID* pointer = nullptr;   // the real-entry variable given at attach
   PVOID original = nullptr;   // its value before the attach
   PVOID detour = nullptr;
+  unsigned long long layer = 0;  // attach order: later layers sit on earlier ones
   Trampoline trampoline;
 };
 
@@ -53,7 +70,9 @@ struct Engine {
   std::vector<std::unique_ptr<Hook>> active;
   std::vector<std::unique_ptr<Hook>> queued;
   std::vector<Operation> operations;
-  std::vector<ThreadHandle> threads;
+  std::vector<SuspendedThread> threads;
+  uint32_t commits = 0;          // transactions committed so far
+  unsigned long long layers = 0;  // attaches queued so far
 };
 
 Engine g_engine;
@@ -66,19 +85,9 @@ bool Overlaps(const BYTE* a, size_t aSize, const BYTE* b, size_t bSize) {
   return a < b + bSize && b < a + aSize;
 }
 
-// True when the bytes [code, code + size) are already being rewritten by a
-// queued operation or lie inside the stolen bytes of a committed interception
-// without being its (jumped-over) entry.
-bool Conflicts(const BYTE* code, size_t size) {
-  for (const Operation& op : g_engine.operations) {
-    const Trampoline& t = op.hook->trampoline;
-    if (Overlaps(code, size, t.target, t.stolenSize)) return true;
-  }
-  for (const auto& hook : g_engine.active) {
-    const Trampoline& t = hook->trampoline;
-    if (Overlaps(code, size, t.target, t.stolenSize)) return true;
-  }
-  return false;
+bool QueuedForDetach(const Hook* hook) {
+  return std::any_of(g_engine.operations.begin(), g_engine.operations.end(),
+                     [hook](const Operation& op) { return !op.attach && op.hook == hook; });
 }
 
 bool Queued(PVOID* pointer) {
@@ -86,17 +95,81 @@ bool Queued(PVOID* pointer) {
                      [pointer](const Operation& op) { return op.pointer == pointer; });
 }
 
-// Moves threads out of the bytes a commit rewrites: into the new trampolines
-// for attaches, back into the restored code for detaches.
+// The code at target as the operations queued so far will leave it: live
+// bytes, with what queued detaches put back laid over them.
+size_t ReadCodeView(const BYTE* target, BYTE* bytes, size_t limit) {
+  const size_t available = ReadableLength(target, limit);
+  std::memcpy(bytes, target, available);
+  for (const Operation& op : g_engine.operations) {
+    if (op.attach) continue;
+    const Trampoline& t = op.hook->trampoline;
+    for (size_t i = 0; i < t.stolenSize; ++i) {
+      const BYTE* at = t.target + i;
+      if (at >= target && at < target + available) bytes[at - target] = t.original[i];
+    }
+  }
+  return available;
+}
+
+// True (with the reason) when the bytes [code, code + size) cannot be
+// patched beside the work already queued and committed. Patching exactly the
+// entry of a committed interception layers on it.
+bool Conflicts(const BYTE* code, size_t size, Reason* reason) {
+  for (const Operation& op : g_engine.operations) {
+    const Trampoline& t = op.hook->trampoline;
+    if (op.attach && Overlaps(code, size, t.target, t.stolenSize)) {
+      Refuse(reason, ERROR_INVALID_OPERATION, "the code is already being patched in this transaction", t.target);
+      return true;
+    }
+  }
+  for (const auto& hook : g_engine.active) {
+    const Trampoline& t = hook->trampoline;
+    if (t.target != code && Overlaps(code, size, t.target, t.stolenSize) && !QueuedForDetach(hook.get())) {
+      Refuse(reason, ERROR_INVALID_OPERATION, "the code overlaps bytes another interception took over", t.target);
+      return true;
+    }
+  }
+  return false;
+}
+
+// True (with the reason) when another layer sits on hook and will still be
+// there when this detach applies.
+bool CoveredByLayer(const Hook* hook, Reason* reason) {
+  const BYTE* target = hook->trampoline.target;
+  bool covered = std::any_of(g_engine.operations.begin(), g_engine.operations.end(), [target](const Operation& op) {
+    return op.attach && op.hook->trampoline.target == target;
+  });
+  for (const auto& other : g_engine.active) {
+    if (other.get() != hook && other->trampoline.target == target && other->layer > hook->layer &&
+        !QueuedForDetach(other.get())) {
+      covered = true;
+    }
+  }
+  if (covered) {
+    Refuse(reason, ERROR_INVALID_OPERATION, "a later interception is layered on this one: detach that first",
+           target);
+  }
+  return covered;
+}
+
+// Moves threads out of the bytes a commit rewrites, operation by operation:
+// into the new trampolines for attaches, back into the restored code (or on
+// to where the trampoline was about to go) for detaches.
 class CommitIpMap final : public InstructionPointerMap {
  public:
   explicit CommitIpMap(const std::vector<Operation>& operations) : operations_(operations) {}
   bool Move(uintptr_t ip, uintptr_t* moved) const override {
+    bool any = false;
     for (const Operation& op : operations_) {
       const Trampoline& t = op.hook->trampoline;
-      if (op.attach ? TrampolineAddressFor(t, ip, moved) : TargetAddressFor(t, ip, moved)) return true;
+      uintptr_t next = 0;
+      if (op.attach ? TrampolineAddressFor(t, ip, &next) : TargetAddressFor(t, op.hook->detour, ip, &next)) {
+        ip = next;
+        any = true;
+      }
     }
-    return false;
+    *moved = ip;
+    return any;
   }
 
  private:
@@ -117,21 +190,31 @@ void Reprotect(const std::vector<Unprotected>& changed) {
   }
 }
 
+class EnlistedThreadsUse final : public ExecPool::SlotUse {
+ public:
+  bool Held(const BYTE* slot, size_t size) const override { return AnyThreadHolds(g_engine.threads, slot, size); }
+};
+
 // Ends the open transaction: queued trampolines that were not committed go
-// back to the pool, the enlisted threads are let go.
+// back to the pool, quarantined ones that nothing holds any more are freed,
+// the enlisted threads are resumed.
 void Close() {
   for (const auto& hook : g_engine.queued) TrampolinePool().Release(hook->trampoline.code);
   g_engine.queued.clear();
   g_engine.operations.clear();
-  g_engine.threads.clear();
-  TrampolinePool().Seal();
+  TrampolinePool().Seal(g_engine.commits, EnlistedThreadsUse());
+  std::vector<SuspendedThread>().swap(g_engine.threads);  // resumes them
   InterlockedExchange(&g_engine.owner, 0);
 }
 
 LONG Apply() {
   std::vector<Unprotected> changed;
-  changed.reserve(g_engine.operations.size());
-  ThreadSuspension suspension(g_engine.threads);
+  try {
+    changed.reserve(g_engine.operations.size());
+    g_engine.active.reserve(g_engine.active.size() + g_engine.queued.size());
+  } catch (...) {
+    return ERROR_NOT_ENOUGH_MEMORY;
+  }
   for (const Operation& op : g_engine.operations) {
     const Trampoline& t = op.hook->trampoline;
     DWORD old = 0;
@@ -154,21 +237,108 @@ LONG Apply() {
       *op.pointer = hook.original;
     }
   }
-  suspension.MoveInstructionPointers(CommitIpMap(g_engine.operations));
+  MoveInstructionPointers(g_engine.threads, CommitIpMap(g_engine.operations));
   Reprotect(changed);
   return NO_ERROR;
 }
 
-// After a successful apply: attached hooks become active, detached ones leave.
+// After a successful apply: attached hooks become active (room was reserved),
+// detached ones leave and their slots go into quarantine.
 void Settle() {
   for (const Operation& op : g_engine.operations) {
     if (op.attach) continue;
-    TrampolinePool().Release(op.hook->trampoline.code);
+    TrampolinePool().Retire(op.hook->trampoline.code, g_engine.commits);
     g_engine.active.erase(std::find_if(g_engine.active.begin(), g_engine.active.end(),
                                        [&op](const std::unique_ptr<Hook>& h) { return h.get() == op.hook; }));
   }
   for (auto& hook : g_engine.queued) g_engine.active.push_back(std::move(hook));
   g_engine.queued.clear();
+}
+
+LONG QueueAttach(PVOID* pointer, PVOID detour, Reason* reason) {
+  if (!IsWritableRange(pointer, sizeof(*pointer)) || *pointer == nullptr || detour == nullptr) {
+    return Refuse(reason, ERROR_INVALID_PARAMETER, "null or unwritable variable, or null replacement");
+  }
+  if (Queued(pointer)) return Refuse(reason, ERROR_INVALID_OPERATION, "the variable is already queued");
+  if (!IsExecutableCode(detour)) {
+    return Refuse(reason, ERROR_INVALID_ADDRESS, "the replacement is not executable code", static_cast<BYTE*>(detour));
+  }
+  BYTE* target = ResolveTarget(static_cast<BYTE*>(*pointer));
+  if (!IsExecutableCode(target)) return Refuse(reason, ERROR_INVALID_ADDRESS, "the target is not executable code", target);
+  // A trampoline is not patched: the variable already holds an interception's
+  // way to the real function (attached twice), and the slot goes when it does.
+  if (TrampolinePool().Contains(target)) {
+    return Refuse(reason, ERROR_INVALID_OPERATION, "the variable points into a trampoline", target);
+  }
+
+  // Room first, so that nothing below fails once a slot is taken.
+  g_engine.operations.reserve(g_engine.operations.size() + 1);
+  g_engine.queued.reserve(g_engine.queued.size() + 1);
+  auto hook = std::make_unique<Hook>();
+  hook->pointer = pointer;
+  hook->original = *pointer;
+  hook->detour = detour;
+  BYTE bytes[kCodeWindow];
+  const size_t available = ReadCodeView(target, bytes, sizeof(bytes));
+  BYTE* slot = TrampolinePool().Allocate(target);
+  if (slot == nullptr) return Refuse(reason, ERROR_NOT_ENOUGH_MEMORY, "no executable memory for the trampoline");
+  LONG error = BuildTrampoline(target, bytes, available, slot, &hook->trampoline, reason);
+  if (error == NO_ERROR && Conflicts(target, hook->trampoline.stolenSize, reason)) error = ERROR_INVALID_OPERATION;
+  if (error != NO_ERROR) {
+    TrampolinePool().Release(slot);
+    return error;
+  }
+  hook->layer = ++g_engine.layers;
+  g_engine.operations.push_back({true, pointer, hook.get()});
+  g_engine.queued.push_back(std::move(hook));
+  return NO_ERROR;
+}
+
+LONG QueueDetach(PVOID* pointer, PVOID detour, Reason* reason) {
+  if (!IsWritableRange(pointer, sizeof(*pointer)) || *pointer == nullptr || detour == nullptr) {
+    return Refuse(reason, ERROR_INVALID_PARAMETER, "null or unwritable variable, or null replacement");
+  }
+  if (Queued(pointer)) return Refuse(reason, ERROR_INVALID_OPERATION, "the variable is already queued");
+  Hook* hook = nullptr;
+  for (const auto& candidate : g_engine.active) {
+    if (candidate->trampoline.code == *pointer) hook = candidate.get();
+  }
+  if (hook == nullptr) return Refuse(reason, ERROR_INVALID_BLOCK, "the variable holds no committed trampoline");
+  if (hook->detour != detour) {
+    return Refuse(reason, ERROR_INVALID_PARAMETER, "the replacement is not the one attached", hook->trampoline.target);
+  }
+  if (QueuedForDetach(hook)) {
+    return Refuse(reason, ERROR_INVALID_OPERATION, "already detached through another variable",
+                  hook->trampoline.target);
+  }
+  if (CoveredByLayer(hook, reason)) return ERROR_INVALID_OPERATION;
+  g_engine.operations.reserve(g_engine.operations.size() + 1);
+  g_engine.operations.push_back({false, pointer, hook});
+  return NO_ERROR;
+}
+
+// Runs one queueing call; every refusal is recorded, and no exception leaves.
+template <typename Queue>
+LONG Record(bool attach, PVOID* pointer, PVOID detour, Queue queue) {
+  Reason reason;
+  LONG error = NO_ERROR;
+  try {
+    error = queue(pointer, detour, &reason);
+  } catch (...) {
+    error = Refuse(&reason, ERROR_NOT_ENOUGH_MEMORY, "out of memory");
+  }
+  if (error != NO_ERROR) RecordRefusal(attach, pointer, detour, error, reason);
+  return error;
+}
+
+const Hook* DescribedHook(PVOID* pointer) {
+  for (const auto& hook : g_engine.queued) {
+    if (hook->pointer == pointer) return hook.get();
+  }
+  for (const auto& hook : g_engine.active) {
+    if (hook->pointer == pointer && *pointer == hook->trampoline.code) return hook.get();
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -179,6 +349,7 @@ using namespace intercept;
 LONG InterceptTransactionBegin(void) {
   const auto me = static_cast<LONG>(GetCurrentThreadId());
   if (InterlockedCompareExchange(&g_engine.owner, me, 0) != 0) return ERROR_INVALID_OPERATION;
+  ClearRefusals();
   return NO_ERROR;
 }
 
@@ -195,6 +366,7 @@ LONG InterceptTransactionCommit(void) {
     result = Apply();
     if (result == NO_ERROR) Settle();
   }
+  if (result == NO_ERROR) ++g_engine.commits;
   Close();
   return result;
 }
@@ -206,52 +378,29 @@ LONG InterceptUpdateThread(HANDLE hThread) {
 
 LONG InterceptAttach(PVOID* ppPointer, PVOID pDetour) {
   if (!OwnedByCaller()) return ERROR_INVALID_OPERATION;
-  if (!IsWritableRange(ppPointer, sizeof(*ppPointer)) || *ppPointer == nullptr || pDetour == nullptr) {
-    return ERROR_INVALID_PARAMETER;
-  }
-  if (Queued(ppPointer)) return ERROR_INVALID_OPERATION;
-  BYTE* target = FollowEntryJumps(static_cast<BYTE*>(*ppPointer));
-  if (!IsExecutableCode(target)) return ERROR_INVALID_ADDRESS;
-  // A trampoline is not patched: the variable already holds an interception's
-  // way to the real function (attached twice), and the slot goes when it does.
-  if (TrampolinePool().Contains(target) || Conflicts(target, kEntryJumpSize)) return ERROR_INVALID_OPERATION;
-
-  auto hook = std::make_unique<Hook>();
-  hook->pointer = ppPointer;
-  hook->original = *ppPointer;
-  hook->detour = pDetour;
-  BYTE* slot = TrampolinePool().Allocate(target);
-  if (slot == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
-  LONG error = BuildTrampoline(target, slot, &hook->trampoline);
-  if (error == NO_ERROR && Conflicts(target, hook->trampoline.stolenSize)) error = ERROR_INVALID_OPERATION;
-  if (error != NO_ERROR) {
-    TrampolinePool().Release(slot);
-    return error;
-  }
-  g_engine.operations.push_back({true, ppPointer, hook.get()});
-  g_engine.queued.push_back(std::move(hook));
-  return NO_ERROR;
+  return Record(true, ppPointer, pDetour, QueueAttach);
 }
 
 LONG InterceptDetach(PVOID* ppPointer, PVOID pDetour) {
   if (!OwnedByCaller()) return ERROR_INVALID_OPERATION;
-  if (!IsWritableRange(ppPointer, sizeof(*ppPointer)) || *ppPointer == nullptr || pDetour == nullptr) {
-    return ERROR_INVALID_PARAMETER;
-  }
-  if (Queued(ppPointer)) return ERROR_INVALID_OPERATION;
-  Hook* hook = nullptr;
-  for (const auto& candidate : g_engine.active) {
-    if (candidate->trampoline.code == *ppPointer) hook = candidate.get();
-  }
-  if (hook == nullptr) return ERROR_INVALID_BLOCK;
-  if (hook->detour != pDetour) return ERROR_INVALID_PARAMETER;
-  for (const Operation& op : g_engine.operations) {
-    if (op.hook == hook) return ERROR_INVALID_OPERATION;  // detached through another variable
-  }
-  g_engine.operations.push_back({false, ppPointer, hook});
-  return NO_ERROR;
+  return Record(false, ppPointer, pDetour, QueueDetach);
 }
+
+ULONG InterceptGetRefusals(INTERCEPT_REFUSAL* pRefusals, ULONG cMax) { return CopyRefusals(pRefusals, cMax); }
 
 SIZE_T InterceptTrampolineBytesCommitted(void) { return TrampolinePool().CommittedBytes(); }
 
 ULONG InterceptTrampolineCount(void) { return static_cast<ULONG>(TrampolinePool().SlotsInUse()); }
+
+BOOL InterceptDescribeTrampoline(PVOID* ppPointer, INTERCEPT_TRAMPOLINE_INFO* pInfo) {
+  if (pInfo == nullptr) return FALSE;
+  const Hook* hook = DescribedHook(ppPointer);
+  if (hook == nullptr) return FALSE;
+  const Trampoline& t = hook->trampoline;
+  pInfo->pTarget = t.target;
+  pInfo->pTrampoline = t.code;
+  pInfo->cbStolen = static_cast<ULONG>(t.stolenSize);
+  pInfo->cbCopied = static_cast<ULONG>(t.copiedSize);
+  pInfo->cbCode = static_cast<ULONG>(t.codeSize);
+  return TRUE;
+}

@@ -20,3 +20,7 @@ CALLEE_EXPORT HWND CalleeCreateWindowExW(LPCWSTR className, LPCWSTR title, DWORD
 
 // The address this module's import table holds for GetSysColor.
 CALLEE_EXPORT const void* CalleeImportedGetSysColor() { return reinterpret_cast<const void*>(&GetSysColor); }
+
+// A function with a body of its own, imported by the tests through their
+// import address table.
+CALLEE_EXPORT int CalleeTimesThree(int x) { return 3 * x; }

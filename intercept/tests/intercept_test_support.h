@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 #include "intercept/intercept.h"
@@ -148,6 +149,33 @@ inline LONG DetachOne(PVOID* pointer, PVOID detour) {
     return result;
   }
   return InterceptTransactionCommit();
+}
+
+// The refusals of the current or last transaction.
+inline std::vector<INTERCEPT_REFUSAL> Refusals() {
+  std::vector<INTERCEPT_REFUSAL> refusals(InterceptGetRefusals(nullptr, 0));
+  if (!refusals.empty()) InterceptGetRefusals(refusals.data(), static_cast<ULONG>(refusals.size()));
+  return refusals;
+}
+
+// The rule and instruction of the single refusal of the last transaction.
+inline std::string OnlyRefusal() {
+  const std::vector<INTERCEPT_REFUSAL> refusals = Refusals();
+  if (refusals.size() != 1) return "refusals: " + std::to_string(refusals.size());
+  return std::string(refusals[0].szRule) + " | " + refusals[0].szInstruction;
+}
+
+// The slot of module's import address table that holds function, or null.
+inline void* ImportSlotOf(HMODULE module, const void* function) {
+  auto* base = reinterpret_cast<BYTE*>(module);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name != 0; ++d) {
+    for (auto* slot = reinterpret_cast<void**>(base + d->FirstThunk); *slot != nullptr; ++slot) {
+      if (*slot == function) return slot;
+    }
+  }
+  return nullptr;
 }
 
 }  // namespace intercept_test

@@ -3,6 +3,9 @@
 // it is detached.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
+
 #include "intercept_test_support.h"
 
 using namespace intercept_test;
@@ -82,4 +85,228 @@ TEST(ThreadUpdate, InstructionPointersLeaveTheRewrittenBytes) {
   EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
   EXPECT_EQ(0, g_detourCalls);  // it never entered the replacement
   CloseHandle(thread);
+}
+
+namespace {
+
+volatile LONG g_counter = 0;
+volatile LONG g_stopCounting = 0;
+
+DWORD WINAPI Count(LPVOID) {
+  while (g_stopCounting == 0) InterlockedIncrement(&g_counter);
+  return 0;
+}
+
+// True when the counting thread makes progress within a few seconds.
+bool Counting() {
+  const LONG before = g_counter;
+  for (int i = 0; i < 500; ++i) {
+    if (g_counter != before) return true;
+    Sleep(10);
+  }
+  return false;
+}
+
+}  // namespace
+
+TEST(ThreadUpdate, EnlistingSuspendsTheThreadOrFails) {
+  g_stopCounting = 0;
+  DWORD id = 0;
+  HANDLE thread = CreateThread(nullptr, 0, Count, nullptr, 0, &id);
+  ASSERT_NE(nullptr, thread);
+  ASSERT_TRUE(Counting());
+
+  ASSERT_EQ(NO_ERROR, InterceptTransactionBegin());
+  ASSERT_EQ(NO_ERROR, InterceptUpdateThread(thread));
+  const LONG stopped = g_counter;
+  Sleep(50);
+  EXPECT_EQ(stopped, g_counter);  // stopped from the moment it was enlisted
+  ASSERT_EQ(NO_ERROR, InterceptTransactionAbort());
+  EXPECT_TRUE(Counting());        // and going again once the transaction is over
+
+  // Handles without the rights to suspend the thread or read its context
+  // cannot enlist it, and leave it running.
+  HANDLE queryOnly = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, id);
+  HANDLE suspendOnly = OpenThread(THREAD_QUERY_LIMITED_INFORMATION | THREAD_SUSPEND_RESUME, FALSE, id);
+  ASSERT_NE(nullptr, queryOnly);
+  ASSERT_NE(nullptr, suspendOnly);
+  ASSERT_EQ(NO_ERROR, InterceptTransactionBegin());
+  EXPECT_EQ(ERROR_ACCESS_DENIED, InterceptUpdateThread(queryOnly));
+  EXPECT_TRUE(Counting());
+  EXPECT_EQ(ERROR_ACCESS_DENIED, InterceptUpdateThread(suspendOnly));
+  EXPECT_TRUE(Counting());
+  ASSERT_EQ(NO_ERROR, InterceptTransactionCommit());
+
+  g_stopCounting = 1;
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
+  CloseHandle(queryOnly);
+  CloseHandle(suspendOnly);
+  CloseHandle(thread);
+}
+
+namespace {
+
+void SetInstructionPointer(HANDLE thread, uintptr_t ip) {
+  CONTEXT context = {};
+  context.ContextFlags = CONTEXT_CONTROL;
+  ASSERT_TRUE(GetThreadContext(thread, &context));
+#if defined(_WIN64)
+  context.Rip = ip;
+#else
+  context.Eip = static_cast<DWORD>(ip);
+#endif
+  ASSERT_TRUE(SetThreadContext(thread, &context));
+}
+
+uintptr_t InstructionPointerOf(HANDLE thread) {
+  CONTEXT context = {};
+  context.ContextFlags = CONTEXT_CONTROL;
+  return GetThreadContext(thread, &context) ? InstructionPointer(context) : 0;
+}
+
+// Puts spin (see above) at 0 and its thread start at 32 into buffer, starts
+// the thread and waits until it spins inside the first five bytes.
+HANDLE StartSpinner(CodeBuffer& buffer, volatile char* stop) {
+  BYTE* spin = buffer.Put(0, {0x80, 0x39, 0x00, 0x74, 0xFB, 0xC3});
+#if defined(_WIN64)
+  buffer.Put(32, {0x48, 0x83, 0xEC, 0x28, 0xE8, 0, 0, 0, 0, 0x48, 0x83, 0xC4, 0x28, 0xC3});
+#else
+  buffer.Put(32, {0x8B, 0x4C, 0x24, 0x04, 0xE8, 0, 0, 0, 0, 0xC2, 0x04, 0x00});
+#endif
+  buffer.PutRel32(37, 41, spin);
+  HANDLE thread = CreateThread(nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(buffer.at(32)),
+                               const_cast<char*>(stop), 0, nullptr);
+  for (int attempt = 0; thread != nullptr && attempt < 500; ++attempt) {
+    if (Inside(StoppedAt(thread), spin, 5)) return thread;
+    Sleep(10);
+  }
+  return thread;
+}
+
+LONG AttachWithThread(HANDLE thread, PVOID* pointer, PVOID detour, bool attach) {
+  LONG result = InterceptTransactionBegin();
+  if (result != NO_ERROR) return result;
+  result = InterceptUpdateThread(thread);
+  if (result == NO_ERROR) result = attach ? InterceptAttach(pointer, detour) : InterceptDetach(pointer, detour);
+  if (result != NO_ERROR) {
+    InterceptTransactionAbort();
+    return result;
+  }
+  return InterceptTransactionCommit();
+}
+
+}  // namespace
+
+TEST(ThreadUpdate, ThreadStoppedAtTheJumpBackContinuesInTheRestoredCode) {
+  CodeBuffer buffer;
+  static volatile char stop = 0;
+  stop = 0;
+  HANDLE thread = StartSpinner(buffer, &stop);
+  ASSERT_NE(nullptr, thread);
+  ASSERT_TRUE(Inside(StoppedAt(thread), buffer.at(0), 5));
+  g_real = buffer.at(0);
+  ASSERT_EQ(NO_ERROR, AttachWithThread(thread, &g_real, Fn(CountingDetour), true));
+  INTERCEPT_TRAMPOLINE_INFO info = {};
+  ASSERT_TRUE(InterceptDescribeTrampoline(&g_real, &info));
+  ASSERT_EQ(5u, info.cbCopied);
+  const BYTE* jumpBack = static_cast<BYTE*>(info.pTrampoline) + info.cbCode - 5;
+  ASSERT_EQ(0xE9, jumpBack[0]);
+
+  // The thread has left the loop and is about to jump back when the detach comes.
+  SuspendThread(thread);
+  SetInstructionPointer(thread, reinterpret_cast<uintptr_t>(jumpBack));
+  ASSERT_EQ(NO_ERROR, AttachWithThread(thread, &g_real, Fn(CountingDetour), false));
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(buffer.at(5)), InstructionPointerOf(thread));
+  ResumeThread(thread);
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));  // ret, and the thread ends
+  CloseHandle(thread);
+}
+
+#if defined(_WIN64)
+TEST(ThreadUpdate, ThreadStoppedInTheRelayGoesOnToTheReplacement) {
+  CodeBuffer buffer(4096, Placement::Anywhere);
+  static volatile char stop = 0;
+  stop = 0;
+  HANDLE thread = StartSpinner(buffer, &stop);
+  ASSERT_NE(nullptr, thread);
+  g_real = buffer.at(0);
+  g_detourCalls = 0;
+  ASSERT_EQ(NO_ERROR, AttachWithThread(thread, &g_real, Fn(CountingDetour), true));
+  const BYTE* entry = buffer.at(0);
+  ASSERT_EQ(0xE9, entry[0]);
+  int32_t rel = 0;
+  std::memcpy(&rel, entry + 1, sizeof(rel));
+  const BYTE* relay = entry + 5 + rel;
+  ASSERT_NE(reinterpret_cast<const BYTE*>(Fn(CountingDetour)), relay) << "the replacement is within reach: no relay";
+
+  // As if the entry had just been called and the relay were about to jump.
+  SuspendThread(thread);
+  SetInstructionPointer(thread, reinterpret_cast<uintptr_t>(relay));
+  ASSERT_EQ(NO_ERROR, AttachWithThread(thread, &g_real, Fn(CountingDetour), false));
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(Fn(CountingDetour)), InstructionPointerOf(thread));
+  stop = 1;
+  ResumeThread(thread);
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
+  EXPECT_EQ(1, g_detourCalls);
+  CloseHandle(thread);
+}
+#endif
+
+namespace {
+
+using FastFn = int(__fastcall*)(int);
+FastFn g_target = nullptr;
+FastFn g_targetReal = nullptr;
+volatile LONG g_stopHammer = 0;
+volatile LONG g_plainCalls = 0;
+volatile LONG g_hookedCalls = 0;
+volatile LONG g_wrongCalls = 0;
+
+int __fastcall HundredMore(int x) { return 100 + g_targetReal(x); }
+
+DWORD WINAPI Hammer(LPVOID) {
+  while (g_stopHammer == 0) {
+    const int result = g_target(5);
+    if (result == 1) {
+      InterlockedIncrement(&g_plainCalls);
+    } else if (result == 101) {
+      InterlockedIncrement(&g_hookedCalls);
+    } else {
+      InterlockedIncrement(&g_wrongCalls);
+    }
+  }
+  return 0;
+}
+
+void WaitForACall() {
+  const LONG before = g_plainCalls + g_hookedCalls + g_wrongCalls;
+  for (int i = 0; i < 100000 && g_plainCalls + g_hookedCalls + g_wrongCalls == before; ++i) SwitchToThread();
+}
+
+}  // namespace
+
+TEST(ThreadUpdate, ACallerKeepsCallingWhileTransactionsCommit) {
+  CodeBuffer buffer;
+  // test ecx,ecx / je +6 / mov eax,1 / ret / mov eax,2 / ret
+  buffer.Put(0, {0x85, 0xC9, 0x74, 0x06, 0xB8, 0x01, 0, 0, 0, 0xC3, 0xB8, 0x02, 0, 0, 0, 0xC3});
+  g_target = reinterpret_cast<FastFn>(buffer.at(0));
+  g_stopHammer = 0;
+  g_plainCalls = g_hookedCalls = g_wrongCalls = 0;
+  HANDLE thread = CreateThread(nullptr, 0, Hammer, nullptr, 0, nullptr);
+  ASSERT_NE(nullptr, thread);
+  for (int cycle = 0; cycle < 500; ++cycle) {
+    g_targetReal = g_target;
+    ASSERT_EQ(NO_ERROR, AttachWithThread(thread, Slot(&g_targetReal), Fn(HundredMore), true)) << cycle;
+    WaitForACall();
+    ASSERT_EQ(NO_ERROR, AttachWithThread(thread, Slot(&g_targetReal), Fn(HundredMore), false)) << cycle;
+    WaitForACall();
+  }
+  g_stopHammer = 1;
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
+  CloseHandle(thread);
+  std::printf("calls: %ld unhooked, %ld hooked, %ld wrong\n", g_plainCalls, g_hookedCalls, g_wrongCalls);
+  EXPECT_EQ(0, g_wrongCalls);
+  EXPECT_GT(g_plainCalls, 0);
+  EXPECT_GT(g_hookedCalls, 0);
+  EXPECT_EQ(1, g_target(5));
 }

@@ -64,11 +64,11 @@ TEST(Transaction, MisuseIsRefusedWithAnError) {
   WaitForSingleObject(other, INFINITE);
   EXPECT_EQ(ERROR_INVALID_OPERATION, otherResult);  // one transaction at a time
 
-  // A thread that has exited can still be enlisted; a closed handle cannot.
+  // A thread that has exited cannot be suspended; a closed handle names none.
   HANDLE finished = CreateThread(nullptr, 0, ExitAtOnce, nullptr, 0, nullptr);
   ASSERT_NE(nullptr, finished);
   WaitForSingleObject(finished, INFINITE);
-  EXPECT_EQ(NO_ERROR, InterceptUpdateThread(finished));
+  EXPECT_NE(NO_ERROR, InterceptUpdateThread(finished));
   CloseHandle(finished);
   CloseHandle(other);
   EXPECT_EQ(ERROR_INVALID_HANDLE, InterceptUpdateThread(other));
@@ -83,7 +83,18 @@ TEST(Transaction, MisuseIsRefusedWithAnError) {
   static int data = 0;
   PVOID notCode = &data;
   EXPECT_EQ(ERROR_INVALID_ADDRESS, InterceptAttach(&notCode, Fn(FirstDetour)));
+  EXPECT_EQ(ERROR_INVALID_ADDRESS, InterceptAttach(Slot(&g_first), &data));  // the replacement is no code
   EXPECT_EQ(ERROR_INVALID_BLOCK, InterceptDetach(Slot(&g_first), Fn(FirstDetour)));
+  // Every refused attach and detach of the transaction is on record.
+  const std::vector<INTERCEPT_REFUSAL> refusals = Refusals();
+  ASSERT_EQ(7u, refusals.size());
+  EXPECT_EQ(Slot(&g_first), refusals[5].ppPointer);
+  EXPECT_EQ(static_cast<PVOID>(&data), refusals[5].pDetour);
+  EXPECT_EQ(ERROR_INVALID_ADDRESS, refusals[5].lError);
+  EXPECT_TRUE(refusals[5].fAttach);
+  EXPECT_STREQ("the replacement is not executable code", refusals[5].szRule);
+  EXPECT_FALSE(refusals[6].fAttach);
+  EXPECT_EQ(ERROR_INVALID_BLOCK, refusals[6].lError);
 
   EXPECT_EQ(NO_ERROR, InterceptAttach(Slot(&g_first), Fn(FirstDetour)));
   EXPECT_EQ(ERROR_INVALID_OPERATION, InterceptAttach(Slot(&g_first), Fn(FirstDetour)));
@@ -161,6 +172,15 @@ TEST(Transaction, TwoLayersOnOneFunctionCompose) {
   EXPECT_EQ(1002, g_second(0));  // the outer layer's real function is the inner layer
   EXPECT_EQ(1, g_trace);
 
+  // The inner layer cannot come off first: the outer one sits on its jump.
+  ASSERT_EQ(NO_ERROR, InterceptTransactionBegin());
+  EXPECT_EQ(ERROR_INVALID_OPERATION, InterceptDetach(Slot(&g_first), Fn(InnerLayer)));
+  EXPECT_EQ(NO_ERROR, InterceptTransactionCommit());
+  EXPECT_NE(std::string::npos, OnlyRefusal().find("layered")) << OnlyRefusal();
+  g_trace = 0;
+  EXPECT_EQ(21002, f(0));
+  EXPECT_EQ(21, g_trace);
+
   ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_second), Fn(OuterLayer)));
   EXPECT_EQ(f, g_second);
   g_trace = 0;
@@ -178,6 +198,11 @@ TEST(Transaction, TrampolineMemoryStaysBounded) {
   const auto f = reinterpret_cast<FastFn>(buffer.at(0));
   const auto g = reinterpret_cast<FastFn>(buffer.at(64));
 
+  // Let the slots earlier tests retired leave their quarantine first.
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(NO_ERROR, InterceptTransactionBegin());
+    ASSERT_EQ(NO_ERROR, InterceptTransactionCommit());
+  }
   SIZE_T committed = 0;
   for (int cycle = 0; cycle < 1000; ++cycle) {
     g_first = f;
@@ -226,6 +251,108 @@ TEST(Transaction, TrampolineMemoryStaysBounded) {
   for (int i = 0; i < kMany; ++i) ASSERT_EQ(NO_ERROR, InterceptDetach(Slot(&real[i]), Fn(Negative)));
   ASSERT_EQ(NO_ERROR, InterceptTransactionCommit());
   EXPECT_EQ(0u, InterceptTrampolineCount());
+  // The detached trampolines stay in quarantine until a later commit.
+  EXPECT_GT(InterceptTrampolineBytesCommitted(), committed);
+  ASSERT_EQ(NO_ERROR, InterceptTransactionBegin());
+  ASSERT_EQ(NO_ERROR, InterceptTransactionCommit());
   EXPECT_EQ(committed, InterceptTrampolineBytesCommitted());
   for (int i = 0; i < kMany; ++i) EXPECT_EQ(i, reinterpret_cast<FastFn>(buffer.at(4096 + 8 * i))(0));
+}
+
+TEST(Transaction, DetachAndAttachOfOneFunctionInOneTransaction) {
+  CodeBuffer buffer;
+  PutBranchy(buffer, 0);
+  const auto f = reinterpret_cast<FastFn>(buffer.at(0));
+  const std::vector<BYTE> original = buffer.Snapshot(0, 16);
+  g_first = f;
+  ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_first), Fn(FirstDetour)));
+  ASSERT_EQ(102, f(0));
+
+  // The second interception replaces the first as if the first had never been.
+  g_second = f;
+  ASSERT_EQ(NO_ERROR, InterceptTransactionBegin());
+  ASSERT_EQ(NO_ERROR, InterceptDetach(Slot(&g_first), Fn(FirstDetour)));
+  ASSERT_EQ(NO_ERROR, InterceptAttach(Slot(&g_second), Fn(SecondDetour)));
+  ASSERT_EQ(NO_ERROR, InterceptTransactionCommit());
+  EXPECT_EQ(f, g_first);
+  EXPECT_EQ(202, f(0));
+  EXPECT_EQ(2, g_second(0));
+  EXPECT_EQ(201, f(5));
+
+  // The other way round the detach would pull the first layer out from
+  // under the second: refused, and the second layers on the first.
+  g_first = f;
+  ASSERT_EQ(NO_ERROR, InterceptTransactionBegin());
+  ASSERT_EQ(NO_ERROR, InterceptAttach(Slot(&g_first), Fn(FirstDetour)));
+  EXPECT_EQ(ERROR_INVALID_OPERATION, InterceptDetach(Slot(&g_second), Fn(SecondDetour)));
+  ASSERT_EQ(NO_ERROR, InterceptTransactionCommit());
+  EXPECT_EQ(302, f(0));
+  ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_first), Fn(FirstDetour)));
+  ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_second), Fn(SecondDetour)));
+  EXPECT_EQ(original, buffer.Snapshot(0, 16));
+  EXPECT_EQ(2, f(0));
+}
+
+namespace {
+
+HANDLE g_release = nullptr;
+HANDLE g_entered = nullptr;
+
+int __fastcall WaitThenForty(int x) {
+  SetEvent(g_entered);
+  WaitForSingleObject(g_release, INFINITE);
+  return x + 40;
+}
+
+FastFn g_waiting = nullptr;
+int __fastcall WaitingDetour(int x) { return 100 + g_waiting(x); }
+
+DWORD WINAPI CallThroughTrampoline(LPVOID result) {
+  *static_cast<int*>(result) = g_waiting(1);
+  return 0;
+}
+
+}  // namespace
+
+TEST(Transaction, DetachedTrampolinesStayUsableUntilALaterCommit) {
+  CodeBuffer buffer;
+#if defined(_WIN64)
+  // sub rsp,28h / call WaitThenForty / add rsp,28h / add eax,2 / ret
+  buffer.Put(0, {0x48, 0x83, 0xEC, 0x28, 0xE8, 0, 0, 0, 0, 0x48, 0x83, 0xC4, 0x28, 0x83, 0xC0, 0x02, 0xC3});
+  buffer.PutRel32(5, 9, Fn(WaitThenForty));
+#else
+  // call WaitThenForty / add eax,2 / ret
+  buffer.Put(0, {0xE8, 0, 0, 0, 0, 0x83, 0xC0, 0x02, 0xC3});
+  buffer.PutRel32(1, 5, Fn(WaitThenForty));
+#endif
+  PutBranchy(buffer, 64);
+  g_release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  g_entered = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  const auto f = reinterpret_cast<FastFn>(buffer.at(0));
+
+  g_waiting = f;
+  ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_waiting), Fn(WaitingDetour)));
+  const FastFn held = g_waiting;  // read just before the detach
+  // A thread runs the trampoline's copied call and waits inside the callee.
+  int result = 0;
+  HANDLE thread = CreateThread(nullptr, 0, CallThroughTrampoline, &result, 0, nullptr);
+  ASSERT_NE(nullptr, thread);
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_entered, 10000));
+
+  ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_waiting), Fn(WaitingDetour)));
+  // The next transaction's trampoline does not take the detached one's place.
+  g_first = reinterpret_cast<FastFn>(buffer.at(64));
+  ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_first), Fn(FirstDetour)));
+  EXPECT_NE(reinterpret_cast<void*>(held), reinterpret_cast<void*>(g_first));
+
+  SetEvent(g_release);
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
+  EXPECT_EQ(43, result);  // came back through the detached trampoline
+  EXPECT_EQ(43, held(1));
+  EXPECT_EQ(43, f(1));
+  EXPECT_EQ(102, reinterpret_cast<FastFn>(buffer.at(64))(0));
+  ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_first), Fn(FirstDetour)));
+  CloseHandle(thread);
+  CloseHandle(g_release);
+  CloseHandle(g_entered);
 }
