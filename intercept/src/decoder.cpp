@@ -14,12 +14,6 @@ constexpr cs_mode kDecodeMode = CS_MODE_64;
 constexpr cs_mode kDecodeMode = CS_MODE_32;
 #endif
 
-int32_t ReadInt32(const BYTE* p) {
-  int32_t value;
-  std::memcpy(&value, p, sizeof(value));
-  return value;
-}
-
 bool IsLegacyPrefix(BYTE b) {
   switch (b) {
     case 0xF0: case 0xF2: case 0xF3:

@@ -19,12 +19,6 @@ constexpr WORD kOptionalHeaderMagic = IMAGE_NT_OPTIONAL_HDR64_MAGIC;
 constexpr WORD kOptionalHeaderMagic = IMAGE_NT_OPTIONAL_HDR32_MAGIC;
 #endif
 
-int32_t ReadInt32(const BYTE* p) {
-  int32_t value;
-  std::memcpy(&value, p, sizeof(value));
-  return value;
-}
-
 template <typename T>
 const T* ReadableAt(const BYTE* base, size_t offset) {
   const BYTE* at = base + offset;

@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 namespace intercept {
 
@@ -22,5 +24,13 @@ bool IsWritableRange(const void* address, size_t size);
 // x86, where the displacement wraps around the 4 GB address space; on x64 the
 // two addresses must lie within +-2 GB of each other.
 bool IsRel32Reachable(const void* from, const void* to);
+
+// Unaligned 32-bit fields of machine code (displacements, rel32 operands).
+inline int32_t ReadInt32(const BYTE* p) {
+  int32_t value;
+  std::memcpy(&value, p, sizeof(value));
+  return value;
+}
+inline void WriteInt32(BYTE* p, int32_t value) { std::memcpy(p, &value, sizeof(value)); }
 
 }  // namespace intercept

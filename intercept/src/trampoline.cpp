@@ -22,8 +22,6 @@ constexpr size_t kFarJmp = 14;
 constexpr size_t kFarCall = 16;
 constexpr size_t kFarJcc = 16;
 
-void WriteInt32(BYTE* p, int32_t value) { std::memcpy(p, &value, sizeof(value)); }
-
 // Displacement of a rel32 branch placed at from (its first byte) with the
 // given length, to dest. Wraps on x86; the caller checks reachability on x64.
 int32_t Rel32(const BYTE* from, size_t length, uintptr_t dest) {

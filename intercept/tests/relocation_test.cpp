@@ -1,6 +1,9 @@
 // Hand-assembled functions with the prologues that make relocation awkward:
-// branches and calls inside the bytes the entry jump replaces, functions that
-// end too soon, and code that jumps back into those bytes.
+// branches and calls inside the bytes the entry jump replaces, memory
+// operands relative to the instruction pointer in any instruction, functions
+// that end too soon (with or without padding behind them), code that jumps
+// back into those bytes, calls that read their own address, and branches
+// whose destinations the trampoline cannot reach with rel32.
 #include <gtest/gtest.h>
 
 #include <cstdio>

@@ -1,6 +1,9 @@
-// A thread stopped inside the bytes a commit rewrites is moved: into the
-// trampoline when the function is attached, back into the restored code when
-// it is detached.
+// Enlisted threads: suspended as they are enlisted (or refused when their
+// handle lacks the rights), and moved when a commit rewrites the code they
+// stopped in — into the trampoline at an attach, back into the restored code
+// (or on to where the jump back or the relay was going) at a detach. A
+// thread that keeps calling a function while it is attached and detached a
+// thousand times only ever sees the hooked or the unhooked result.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -31,33 +34,39 @@ bool Inside(uintptr_t ip, const void* start, size_t size) {
   return ip >= begin && ip < begin + size;
 }
 
+// Puts spin at 0 and its thread start at 32 into buffer, starts the thread
+// and waits until it spins inside the first five bytes. spin: L: cmp byte
+// [ecx],0 / je L / ret — the whole loop lies inside the five bytes the entry
+// jump takes over; the thread start calls it with the stop flag.
+HANDLE StartSpinner(CodeBuffer& buffer, volatile char* stop) {
+  BYTE* spin = buffer.Put(0, {0x80, 0x39, 0x00, 0x74, 0xFB, 0xC3});
+#if defined(_WIN64)
+  // sub rsp,28h / call spin / add rsp,28h / ret (the argument is in rcx already)
+  buffer.Put(32, {0x48, 0x83, 0xEC, 0x28, 0xE8, 0, 0, 0, 0, 0x48, 0x83, 0xC4, 0x28, 0xC3});
+#else
+  // mov ecx,[esp+4] / call spin / ret 4
+  buffer.Put(32, {0x8B, 0x4C, 0x24, 0x04, 0xE8, 0, 0, 0, 0, 0xC2, 0x04, 0x00});
+#endif
+  buffer.PutRel32(37, 41, spin);
+  HANDLE thread = CreateThread(nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(buffer.at(32)),
+                               const_cast<char*>(stop), 0, nullptr);
+  for (int attempt = 0; thread != nullptr && attempt < 500; ++attempt) {
+    if (Inside(StoppedAt(thread), spin, 5)) return thread;
+    Sleep(10);
+  }
+  return thread;
+}
+
 }  // namespace
 
 TEST(ThreadUpdate, InstructionPointersLeaveTheRewrittenBytes) {
   CodeBuffer buffer;
-  // spin: L: cmp byte [ecx],0 / je L / ret — the whole loop lies inside the
-  // five bytes the entry jump takes over.
-  BYTE* spin = buffer.Put(0, {0x80, 0x39, 0x00, 0x74, 0xFB, 0xC3});
-#if defined(_WIN64)
-  // thread start (argument already in rcx): sub rsp,28h / call spin / add rsp,28h / ret
-  buffer.Put(32, {0x48, 0x83, 0xEC, 0x28, 0xE8, 0, 0, 0, 0, 0x48, 0x83, 0xC4, 0x28, 0xC3});
-#else
-  // thread start: mov ecx,[esp+4] / call spin / ret 4
-  buffer.Put(32, {0x8B, 0x4C, 0x24, 0x04, 0xE8, 0, 0, 0, 0, 0xC2, 0x04, 0x00});
-#endif
-  buffer.PutRel32(37, 41, spin);
-
   static volatile char stop = 0;
   stop = 0;
-  HANDLE thread = CreateThread(nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(buffer.at(32)),
-                               const_cast<char*>(&stop), 0, nullptr);
+  HANDLE thread = StartSpinner(buffer, &stop);
   ASSERT_NE(nullptr, thread);
-  bool spinning = false;
-  for (int attempt = 0; attempt < 500 && !spinning; ++attempt) {
-    spinning = Inside(StoppedAt(thread), spin, 5);
-    if (!spinning) Sleep(10);
-  }
-  ASSERT_TRUE(spinning) << "the thread never reached the loop";
+  BYTE* spin = buffer.at(0);
+  ASSERT_TRUE(Inside(StoppedAt(thread), spin, 5)) << "the thread never reached the loop";
 
   g_real = spin;
   g_detourCalls = 0;
@@ -162,25 +171,6 @@ uintptr_t InstructionPointerOf(HANDLE thread) {
   CONTEXT context = {};
   context.ContextFlags = CONTEXT_CONTROL;
   return GetThreadContext(thread, &context) ? InstructionPointer(context) : 0;
-}
-
-// Puts spin (see above) at 0 and its thread start at 32 into buffer, starts
-// the thread and waits until it spins inside the first five bytes.
-HANDLE StartSpinner(CodeBuffer& buffer, volatile char* stop) {
-  BYTE* spin = buffer.Put(0, {0x80, 0x39, 0x00, 0x74, 0xFB, 0xC3});
-#if defined(_WIN64)
-  buffer.Put(32, {0x48, 0x83, 0xEC, 0x28, 0xE8, 0, 0, 0, 0, 0x48, 0x83, 0xC4, 0x28, 0xC3});
-#else
-  buffer.Put(32, {0x8B, 0x4C, 0x24, 0x04, 0xE8, 0, 0, 0, 0, 0xC2, 0x04, 0x00});
-#endif
-  buffer.PutRel32(37, 41, spin);
-  HANDLE thread = CreateThread(nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(buffer.at(32)),
-                               const_cast<char*>(stop), 0, nullptr);
-  for (int attempt = 0; thread != nullptr && attempt < 500; ++attempt) {
-    if (Inside(StoppedAt(thread), spin, 5)) return thread;
-    Sleep(10);
-  }
-  return thread;
 }
 
 LONG AttachWithThread(HANDLE thread, PVOID* pointer, PVOID detour, bool attach) {

@@ -1,6 +1,9 @@
-// Transactions as callers see them: misuse is refused with an error, abort
-// leaves everything as it was, one refused attach does not spoil the others,
-// hooks layer, and the trampoline memory stays bounded.
+// Transactions as callers see them: misuse is refused with an error and put
+// on record, abort leaves everything as it was, one refused attach does not
+// spoil the others, hooks layer and come off in reverse order, a detach and
+// an attach of one function in one transaction act as if independent,
+// detached trampolines keep working until a later commit, and the trampoline
+// memory stays bounded.
 #include <gtest/gtest.h>
 
 #include "intercept_test_support.h"
