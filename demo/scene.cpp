@@ -8,6 +8,9 @@
 
 namespace {
 
+// The private message that switches an attached grid's row-number side bar.
+const UINT kSideBarMessage = 11040;
+
 // The application's rows for the employee grid (the shared sample definition).
 const wchar_t kEmployeeRows[] =
     L"101\tAnn Lee\tSales\t5200.5\n102\tBob Marsh\tSales\t4800\n103\tCarla Ortiz\tR&D\t6100.25\n"
@@ -24,6 +27,8 @@ bool BuildScene(HWND hMain, RuntimeHost& runtime, TesselApi& tessel, DemoScene& 
         return false;
     }
     tessel.AttachDatawindow(scene.hGrid, L"demo.ini");
+    // As a PowerBuilder script does it: Send(Handle(dw_1), 11040, 0, 1).
+    SendMessageW(scene.hGrid, kSideBarMessage, 0, 1);
     return true;
 }
 

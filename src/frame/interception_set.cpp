@@ -1,15 +1,109 @@
-// Installation and removal of the process-wide interception set, in one
-// transaction each, enlisting only the calling thread.
+// Installation and removal of the process-wide interception set (the table in
+// interception_table.h), in one transaction each, enlisting only the calling
+// thread. Functions found by name are found again at every installation.
 #include "frame/interception_set.h"
 
+#include <cstdio>
+#include <vector>
+
+#include "frame/debug_log.h"
+#include "frame/dw_list.h"
+#include "frame/globals.h"
+#include "frame/real_functions.h"
 #include "intercept/intercept.h"
+
+namespace {
+
+enum class Where { imported, lpk, vm, engine };
+
+struct Interception {
+    int row;
+    const char* name;
+    Where where;
+    PVOID* real;        // the real-entry variable
+    PVOID replacement;
+};
+
+template <typename F>
+PVOID* Variable(F* variable) {
+    return reinterpret_cast<PVOID*>(variable);
+}
+
+template <typename F>
+PVOID Code(F* function) {
+    return reinterpret_cast<PVOID>(function);
+}
+
+#define TESSEL_ROW_IMPORTED(row, name, module) {row, #name, Where::imported, Variable(&Real_##name), Code(&Hook##name)},
+#define TESSEL_ROW_FOUND(row, name, where, type) {row, #name, Where::where, Variable(&Real_##name), Code(&Hook##name)},
+const Interception kInterceptions[] = {TESSEL_INTERCEPTIONS(TESSEL_ROW_IMPORTED, TESSEL_ROW_FOUND)};
+#undef TESSEL_ROW_IMPORTED
+#undef TESSEL_ROW_FOUND
+
+constexpr int kLastNamedRow = 52;  // rows 1-52 come off in table order
+// The runtime rows come off in this order.
+constexpr int kRuntimeRemovalOrder[] = {54, 55, 59, 58, 60, 61, 53, 56, 62, 57};
+
+const Interception* Row(int row) {
+    for (const Interception& entry : kInterceptions) {
+        if (entry.row == row) return &entry;
+    }
+    return nullptr;
+}
+
+const char* NameOfVariable(PVOID* variable) {
+    for (const Interception& entry : kInterceptions) {
+        if (entry.real == variable) return entry.name;
+    }
+    return "?";
+}
+
+// The module a found function is looked up in, as a single-byte name.
+void ModuleName(Where where, int generation, char* out, size_t size) {
+    switch (where) {
+    case Where::lpk: std::snprintf(out, size, "lpk.dll"); break;
+    case Where::vm: std::snprintf(out, size, "PBVM%d.DLL", generation); break;
+    case Where::engine: std::snprintf(out, size, "pbdwe%d.DLL", generation); break;
+    case Where::imported: out[0] = '\0'; break;
+    }
+}
+
+// One debug line for each attach or detach the engine refused in the
+// transaction that just ended.
+void LogRefusals(const char* what) {
+    const ULONG count = InterceptGetRefusals(nullptr, 0);
+    if (count == 0) return;
+    std::vector<INTERCEPT_REFUSAL> refusals(count);
+    InterceptGetRefusals(refusals.data(), count);
+    for (const INTERCEPT_REFUSAL& refusal : refusals) {
+        DebugLog("%s %s refused: %s%s%s (error %ld)\n", what, NameOfVariable(refusal.ppPointer), refusal.szRule,
+                 refusal.szInstruction[0] ? ": " : "", refusal.szInstruction, refusal.lError);
+    }
+}
+
+void Commit(const char* what) {
+    const LONG result = InterceptTransactionCommit();
+    LogRefusals(what);
+    if (result != NO_ERROR) DebugLog("%s: commit failed (error %ld)\n", what, result);
+}
+
+}  // namespace
 
 void InstallInterceptions(BOOL* pbInstalled) {
     if (!pbInstalled || *pbInstalled) return;
+    const int generation = g_pDWlist ? g_pDWlist->m_nPBVersion : 0;
     InterceptTransactionBegin();
     InterceptUpdateThread(GetCurrentThread());
-    // The replacements join this transaction as their painters are built.
-    InterceptTransactionCommit();
+    for (const Interception& entry : kInterceptions) {
+        if (entry.where != Where::imported) {
+            char module[32];
+            ModuleName(entry.where, generation, module, sizeof(module));
+            *entry.real = InterceptFindFunction(module, entry.name);
+            if (!*entry.real) continue;
+        }
+        InterceptAttach(entry.real, entry.replacement);
+    }
+    Commit("interception of");
     *pbInstalled = TRUE;
 }
 
@@ -17,6 +111,13 @@ void RemoveInterceptions(BOOL* pbInstalled) {
     if (!pbInstalled || !*pbInstalled) return;
     InterceptTransactionBegin();
     InterceptUpdateThread(GetCurrentThread());
-    InterceptTransactionCommit();
+    auto detach = [](const Interception* entry) {
+        if (entry && *entry->real) InterceptDetach(entry->real, entry->replacement);
+    };
+    for (const Interception& entry : kInterceptions) {
+        if (entry.row <= kLastNamedRow) detach(&entry);
+    }
+    for (int row : kRuntimeRemovalOrder) detach(Row(row));
+    Commit("removal of");
     *pbInstalled = FALSE;
 }

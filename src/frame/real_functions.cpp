@@ -1,5 +1,8 @@
 #include "frame/real_functions.h"
 
-#define TESSEL_DEFINE_REAL(name) decltype(&::name) Real_##name = &::name;
-TESSEL_OS_FUNCTIONS(TESSEL_DEFINE_REAL)
-#undef TESSEL_DEFINE_REAL
+// Imported functions start at their imported address, found ones at null.
+#define TESSEL_DEFINE_IMPORTED(row, name, module) decltype(&::name) Real_##name = &::name;
+#define TESSEL_DEFINE_FOUND(row, name, where, type) type Real_##name = nullptr;
+TESSEL_INTERCEPTIONS(TESSEL_DEFINE_IMPORTED, TESSEL_DEFINE_FOUND)
+#undef TESSEL_DEFINE_IMPORTED
+#undef TESSEL_DEFINE_FOUND

@@ -7,3 +7,10 @@ void PaintSideBar(DWObject& dw) {
     // with the page information.
     if (!dw.m_bSideBar) return;
 }
+
+void SetSideBar(DWObject& dw, bool on) {
+    dw.m_rcMargin.left = on ? 48 : 1;
+    dw.m_bSideBar = on ? 1 : 0;
+    SetWindowPos(dw.m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    dw.UpdateDWWidth();
+}

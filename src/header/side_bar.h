@@ -4,3 +4,6 @@
 class DWObject;
 
 void PaintSideBar(DWObject& dw);
+// Switches the side bar on (a 48-pixel left margin) or off (1 pixel) and has
+// the frame recalculated.
+void SetSideBar(DWObject& dw, bool on);

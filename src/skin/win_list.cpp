@@ -2,6 +2,14 @@
 
 #include <vector>
 
+WinList::WinList() {
+    try {
+        m_vSpareDCNodes.reserve(kSpareDCNodes);
+    } catch (...) {
+        // Without spare room every context costs a map node: slower, not wrong.
+    }
+}
+
 WinList::~WinList() {
     for (auto& entry : m_mapSkins) {
         if (entry.second) {
@@ -22,7 +30,7 @@ void WinList::UnregisterWindow(HWND hWnd) {
     m_mapWindows.erase(hWnd);
     ReleaseSkin(hWnd);
     PurgeDeadWindows();
-    m_mapDCWnd.clear();
+    ForgetDCs();
 }
 
 void WinList::PurgeDeadWindows() {
@@ -37,7 +45,7 @@ void WinList::PurgeDeadWindows() {
         m_mapWindows.erase(h);
         ReleaseSkin(h);
     }
-    m_mapDCWnd.clear();
+    ForgetDCs();
 }
 
 void WinList::ReleaseSkin(HWND hWnd) {
@@ -57,4 +65,43 @@ void WinList::RepaintAll() {
             UpdateWindow(entry.first);
         }
     }
+}
+
+void WinList::MapDC(HDC hdc, HWND hWnd) {
+    auto it = m_mapDCWnd.find(hdc);
+    if (it != m_mapDCWnd.end()) {
+        it->second = hWnd;
+        return;
+    }
+    if (m_vSpareDCNodes.empty()) {
+        try {
+            m_mapDCWnd.emplace(hdc, hWnd);
+        } catch (...) {
+            // Out of memory: the context stays unknown, as one obtained before the start.
+        }
+        return;
+    }
+    DCNode node = std::move(m_vSpareDCNodes.back());
+    m_vSpareDCNodes.pop_back();
+    node.key() = hdc;
+    node.mapped() = hWnd;
+    m_mapDCWnd.insert(std::move(node));
+}
+
+void WinList::UnmapDC(HDC hdc) {
+    if (m_mapDCWnd.empty()) return;
+    DCNode node = m_mapDCWnd.extract(hdc);
+    // Within the reserved room, keeping a node allocates nothing.
+    if (node && m_vSpareDCNodes.size() < m_vSpareDCNodes.capacity()) m_vSpareDCNodes.push_back(std::move(node));
+}
+
+HWND WinList::WindowOfDC(HDC hdc) const {
+    auto it = m_mapDCWnd.find(hdc);
+    return it == m_mapDCWnd.end() ? nullptr : it->second;
+}
+
+void WinList::ForgetDCs() {
+    while (!m_mapDCWnd.empty() && m_vSpareDCNodes.size() < m_vSpareDCNodes.capacity())
+        m_vSpareDCNodes.push_back(m_mapDCWnd.extract(m_mapDCWnd.begin()));
+    m_mapDCWnd.clear();
 }

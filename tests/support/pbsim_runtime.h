@@ -30,6 +30,11 @@ public:
             Bind(api, ClearModifyLog, PBSIM_CLEAR_MODIFY_LOG);
             Bind(api, ScriptModify, PBSIM_SCRIPT_MODIFY);
             Bind(api, GetLastError, PBSIM_GET_LAST_ERROR);
+            Bind(api, SetPrintPreview, PBSIM_SET_PRINT_PREVIEW);
+            Bind(api, PrintToDC, PBSIM_PRINT_TO_DC);
+            Bind(api, GetEditControl, PBSIM_GET_EDIT_CONTROL);
+            Bind(api, CreateRuntimeWindow, PBSIM_CREATE_RUNTIME_WINDOW);
+            Bind(api, CreateRuntimeListBox, PBSIM_CREATE_RUNTIME_LISTBOX);
         }
     }
     ~PbsimRuntime() {
@@ -43,6 +48,8 @@ public:
 
     bool ok() const { return m_vm && m_engine && m_sys && CreateDataWindow; }
     HMODULE vm() const { return m_vm; }
+    HMODULE engine() const { return m_engine; }
+    HWND host() const { return m_host; }
 
     // Every modify text the DataWindow received, oldest first.
     std::vector<std::wstring> ModifyLog(HWND dw) const {
@@ -63,6 +70,11 @@ public:
     PFN_pbsim_ClearModifyLog ClearModifyLog = nullptr;
     PFN_pbsim_ScriptModify ScriptModify = nullptr;
     PFN_pbsim_GetLastError GetLastError = nullptr;
+    PFN_pbsim_SetPrintPreview SetPrintPreview = nullptr;
+    PFN_pbsim_PrintToDC PrintToDC = nullptr;
+    PFN_pbsim_GetEditControl GetEditControl = nullptr;
+    PFN_pbsim_CreateRuntimeWindow CreateRuntimeWindow = nullptr;
+    PFN_pbsim_CreateRuntimeListBox CreateRuntimeListBox = nullptr;
 
     // A DataWindow control on a host window of its own (a DataWindow control
     // always lives on a window), from a definition text.

@@ -1,0 +1,20 @@
+// Script-level modifies (fndwModify, and the engine's DW_Modify behind it)
+// may change what an attached DataWindow shows, print preview among it:
+// after each, every attached DataWindow is checked again.
+#include "frame/dw_list.h"
+#include "frame/globals.h"
+#include "frame/real_functions.h"
+
+namespace {
+
+LONG_PTR ModifyCall(PFN_RuntimeInternal real, LONG_PTR dw, LONG_PTR text) {
+    const LONG_PTR result = real(dw, text);
+    if (g_pDWlist) g_pDWlist->RefreshAll();
+    return result;
+}
+
+}  // namespace
+
+LONG_PTR WINAPI HookfndwModify(LONG_PTR dw, LONG_PTR text) { return ModifyCall(Real_fndwModify, dw, text); }
+
+LONG_PTR WINAPI HookDW_Modify(LONG_PTR dw, LONG_PTR text) { return ModifyCall(Real_DW_Modify, dw, text); }

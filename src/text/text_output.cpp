@@ -1,0 +1,73 @@
+// Text output and measuring of the whole process: icon-font text is drawn by
+// the icon-font renderer and DataWindow header text by the header painter.
+// Both join as they are built; until then every call passes through.
+#include "frame/real_functions.h"
+
+BOOL WINAPI HookGetTextExtentExPointW(HDC hdc, LPCWSTR lpszString, int cchString, int nMaxExtent, LPINT lpnFit,
+                                      LPINT lpnDx, LPSIZE lpSize) {
+    return Real_GetTextExtentExPointW(hdc, lpszString, cchString, nMaxExtent, lpnFit, lpnDx, lpSize);
+}
+
+int WINAPI HookDrawTextExW(HDC hdc, LPWSTR lpchText, int cchText, LPRECT lprc, UINT format,
+                           LPDRAWTEXTPARAMS lpdtp) {
+    return Real_DrawTextExW(hdc, lpchText, cchText, lprc, format, lpdtp);
+}
+
+BOOL WINAPI HookTextOutW(HDC hdc, int x, int y, LPCWSTR lpString, int c) {
+    return Real_TextOutW(hdc, x, y, lpString, c);
+}
+
+BOOL WINAPI HookExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* lprect, LPCSTR lpString, UINT c,
+                            const INT* lpDx) {
+    return Real_ExtTextOutA(hdc, x, y, options, lprect, lpString, c, lpDx);
+}
+
+BOOL WINAPI HookExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lprect, LPCWSTR lpString, UINT c,
+                            const INT* lpDx) {
+    return Real_ExtTextOutW(hdc, x, y, options, lprect, lpString, c, lpDx);
+}
+
+BOOL WINAPI HookPolyTextOutW(HDC hdc, const POLYTEXTW* ppt, int nstrings) {
+    return Real_PolyTextOutW(hdc, ppt, nstrings);
+}
+
+HRESULT WINAPI HookScriptStringAnalyse(HDC hdc, const void* pString, int cString, int cGlyphs, int iCharset,
+                                       DWORD dwFlags, int iReqWidth, SCRIPT_CONTROL* psControl,
+                                       SCRIPT_STATE* psState, const int* piDx, SCRIPT_TABDEF* pTabdef,
+                                       const BYTE* pbInClass, SCRIPT_STRING_ANALYSIS* pssa) {
+    return Real_ScriptStringAnalyse(hdc, pString, cString, cGlyphs, iCharset, dwFlags, iReqWidth, psControl, psState,
+                                    piDx, pTabdef, pbInClass, pssa);
+}
+
+HRESULT WINAPI HookScriptTextOut(const HDC hdc, SCRIPT_CACHE* psc, int x, int y, UINT fuOptions, const RECT* lprc,
+                                 const SCRIPT_ANALYSIS* psa, const WCHAR* pwcReserved, int iReserved,
+                                 const WORD* pwGlyphs, int cGlyphs, const int* piAdvance, const int* piJustify,
+                                 const GOFFSET* pGoffset) {
+    return Real_ScriptTextOut(hdc, psc, x, y, fuOptions, lprc, psa, pwcReserved, iReserved, pwGlyphs, cGlyphs,
+                              piAdvance, piJustify, pGoffset);
+}
+
+BOOL WINAPI HookLpkExtTextOut(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCWSTR string, UINT count,
+                              const INT* dx, INT unknown) {
+    return Real_LpkExtTextOut(hdc, x, y, options, rect, string, count, dx, unknown);
+}
+
+int WINAPI HookLpkDrawTextEx(HDC hdc, int x, int y, LPCWSTR string, int count, BOOL draw, UINT format, LPVOID data,
+                             UINT action, int charset) {
+    return Real_LpkDrawTextEx(hdc, x, y, string, count, draw, format, data, action, charset);
+}
+
+int WINAPI HookLpkPSMTextOut(HDC hdc, int x, int y, LPCWSTR string, int count, DWORD flags) {
+    return Real_LpkPSMTextOut(hdc, x, y, string, count, flags);
+}
+
+LONG WINAPI HookLpkTabbedTextOut(HDC hdc, int x, int y, LPCWSTR string, int count, int tabs, const INT* positions,
+                                 int origin, BOOL draw, int charWidth, int charHeight, int charset) {
+    return Real_LpkTabbedTextOut(hdc, x, y, string, count, tabs, positions, origin, draw, charWidth, charHeight,
+                                 charset);
+}
+
+BOOL WINAPI HookLpkGetTextExtentExPoint(HDC hdc, LPCWSTR string, int count, int maxExtent, LPINT fit, LPINT dx,
+                                        LPSIZE size, DWORD unused, int unknown) {
+    return Real_LpkGetTextExtentExPoint(hdc, string, count, maxExtent, fit, dx, size, unused, unknown);
+}

@@ -1,0 +1,320 @@
+// The interception set as the host process sees it: every function of the
+// set that the system, the stand-in lpk.dll and the stand-in runtime provide
+// jumps into the library while it is started and is itself again after the
+// stop; replaced system colours reach every caller of GetSysColor; the
+// printing state follows the printer calls and the runtime's print calls;
+// file dialogs open resizable; and without a bound runtime no runtime
+// function is touched.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commdlg.h>
+#include <winspool.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "import_patch.h"
+#include "intercept/intercept.h"
+#include "pbsim_runtime.h"
+#include "stdout_capture.h"
+#include "tessel_dll.h"
+
+namespace {
+
+const wchar_t kGrid[] =
+    L"release 10;\n"
+    L"datawindow(units=1 processing=1)\n"
+    L"header(height=24)\n"
+    L"detail(height=24)\n"
+    L"table(column=(type=long name=a dbname=\"a\"))\n"
+    L"text(band=header text=\"A\" border=\"0\" x=\"1\" y=\"1\" height=\"20\" width=\"80\" name=a_t)\n"
+    L"column(band=detail id=1 x=\"1\" y=\"1\" height=\"22\" width=\"80\" name=a visible=\"1\")\n"
+    L"data(1 2 3)\n";
+
+struct Function {
+    const wchar_t* module;  // null: the stand-in lpk.dll; "vm"/"engine": the stand-in runtime
+    const char* name;
+};
+
+// The set, by where the host finds each function.
+const Function kSet[] = {
+    {L"user32", "CreateWindowExW"}, {L"user32", "DestroyWindow"}, {L"gdi32", "GetTextExtentExPointW"},
+    {L"user32", "DrawTextExW"}, {L"gdi32", "TextOutW"}, {L"gdi32", "ExtTextOutA"}, {L"gdi32", "ExtTextOutW"},
+    {L"gdi32", "PolyTextOutW"}, {L"usp10", "ScriptStringAnalyse"}, {L"usp10", "ScriptTextOut"},
+    {L"gdi32", "CreateCompatibleDC"}, {L"gdi32", "DeleteDC"}, {L"gdi32", "LineTo"}, {L"gdi32", "BitBlt"},
+    {L"gdi32", "CreateSolidBrush"}, {L"winspool.drv", "OpenPrinterW"}, {L"winspool.drv", "ClosePrinter"},
+    {L"winspool.drv", "GetPrinterW"}, {L"comdlg32", "GetOpenFileNameW"}, {L"comdlg32", "GetSaveFileNameW"},
+    {L"gdi32", "MoveToEx"}, {L"user32", "ScrollDC"}, {L"gdi32", "PatBlt"}, {L"gdi32", "PaintRgn"},
+    {L"gdi32", "CreateDCW"}, {L"gdi32", "SetTextColor"}, {L"user32", "GetDC"}, {L"user32", "GetWindowDC"},
+    {L"user32", "GetDCEx"}, {L"user32", "ReleaseDC"}, {L"user32", "FillRect"}, {L"gdi32", "FillRgn"},
+    {L"gdi32", "Polygon"}, {L"gdi32", "Polyline"}, {L"gdi32", "Rectangle"}, {L"user32", "BeginPaint"},
+    {L"user32", "EndPaint"}, {L"user32", "DrawEdge"}, {L"user32", "DrawFrameControl"}, {L"user32", "DrawCaption"},
+    {L"user32", "GetSysColor"}, {L"uxtheme", "OpenThemeData"}, {L"uxtheme", "DrawThemeBackground"},
+    {L"uxtheme", "DrawThemeText"}, {L"uxtheme", "GetWindowTheme"}, {L"uxtheme", "CloseThemeData"},
+    {L"uxtheme", "DrawThemeEdge"}, {nullptr, "LpkExtTextOut"}, {nullptr, "LpkDrawTextEx"},
+    {nullptr, "LpkPSMTextOut"}, {nullptr, "LpkTabbedTextOut"}, {nullptr, "LpkGetTextExtentExPoint"},
+    {L"vm", "fndwPrint"}, {L"vm", "FN_DWGetHandle"}, {L"engine", "dwPaintDC"}, {L"engine", "DW_Print"},
+    {L"engine", "DW_Modify"}, {L"engine", "dwWinProc"}, {L"engine", "dwWinProcEdit"}, {L"vm", "FN_ListBoxWnd"},
+    {L"vm", "FN_WindowWnd"}, {L"vm", "fndwModify"},
+};
+
+bool InModule(const BYTE* address, HMODULE module) {
+    const auto* base = reinterpret_cast<const BYTE*>(module);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    return address >= base && address < base + nt->OptionalHeader.SizeOfImage;
+}
+
+// True when the code at entry jumps into module: directly, or through the
+// relay of an x64 trampoline slot (jmp qword ptr [rip+0], then the address).
+bool JumpsInto(const BYTE* entry, HMODULE module) {
+    // An import thunk (jmp through a pointer) leads to the function itself.
+    for (int hop = 0; hop < 4; ++hop) {
+        const size_t rex = entry[0] == 0x48 ? 1 : 0;
+        if (entry[rex] != 0xFF || entry[rex + 1] != 0x25) break;
+        int32_t operand;
+        std::memcpy(&operand, entry + rex + 2, sizeof(operand));
+#if defined(_WIN64)
+        const BYTE* const* slot = reinterpret_cast<const BYTE* const*>(entry + rex + 6 + operand);
+#else
+        const BYTE* const* slot = reinterpret_cast<const BYTE* const*>(static_cast<uintptr_t>(static_cast<uint32_t>(operand)));
+#endif
+        entry = *slot;
+    }
+    if (entry[0] != 0xE9) return false;
+    int32_t rel;
+    std::memcpy(&rel, entry + 1, sizeof(rel));
+    const BYTE* dest = entry + 5 + rel;
+    if (InModule(dest, module)) return true;
+    if (dest[0] != 0xFF || dest[1] != 0x25) return false;
+    const BYTE* relayed = nullptr;
+    std::memcpy(&relayed, dest + 6, sizeof(relayed));
+    return InModule(relayed, module);
+}
+
+// What Tessel2U says about a device context: a DataWindow's context writes
+// the DrawFrameControl debug line.
+bool HasRecord(HDC dc) {
+    StdoutCapture capture;
+    RECT r = {0, 0, 8, 8};
+    DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH);
+    return capture.Stop().find("HookDrawFrameControl") != std::string::npos;
+}
+
+}  // namespace
+
+TEST(Installed, EveryFunctionOfTheSetWhileStarted) {
+    ASSERT_NE(nullptr, LoadLibraryW(L"lpk\\lpk.dll")) << "the stand-in lpk.dll";
+    PbsimRuntime pb(105);
+    ASSERT_TRUE(pb.ok());
+    TesselDll dll;
+    ASSERT_NE(dll.h, nullptr);
+    std::vector<BYTE*> entries;
+    std::vector<std::vector<BYTE>> before;
+    for (const Function& f : kSet) {
+        HMODULE module = !f.module                        ? GetModuleHandleW(L"lpk.dll")
+                         : std::wcscmp(f.module, L"vm") == 0     ? pb.vm()
+                         : std::wcscmp(f.module, L"engine") == 0 ? pb.engine()
+                                                                 : LoadLibraryW(f.module);
+        auto* entry = reinterpret_cast<BYTE*>(GetProcAddress(module, f.name));
+        ASSERT_NE(nullptr, entry) << f.name;
+        entries.push_back(entry);
+        before.emplace_back(entry, entry + 16);
+    }
+    for (int round = 0; round < 2; ++round) {
+        StdoutCapture capture;
+        ASSERT_EQ(1, dll.StartTessel());
+        for (size_t i = 0; i < entries.size(); ++i) EXPECT_TRUE(JumpsInto(entries[i], dll.h)) << kSet[i].name;
+        EXPECT_EQ(0, dll.StartTessel());  // started once only
+        ASSERT_EQ(1, dll.StopTessel());
+        const std::string log = capture.Stop();
+        EXPECT_EQ(std::string::npos, log.find("refused")) << log;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            EXPECT_EQ(before[i], std::vector<BYTE>(entries[i], entries[i] + 16)) << kSet[i].name;
+        }
+    }
+    // The functions behave as before.
+    HDC dc = GetDC(nullptr);
+    ASSERT_NE(nullptr, dc);
+    EXPECT_EQ(1, ReleaseDC(nullptr, dc));
+}
+
+TEST(Installed, ReplacedSystemColoursReachEveryCaller) {
+    TesselDll dll;
+    ASSERT_EQ(1, dll.StartTessel());
+    const DWORD system = GetSysColor(COLOR_WINDOW);
+    const COLORREF replaced = system == RGB(1, 2, 3) ? RGB(4, 5, 6) : RGB(1, 2, 3);
+    dll.ReplaceSysColor(COLOR_WINDOW, replaced);
+    EXPECT_EQ(replaced, GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_BTNFACE));
+    ASSERT_EQ(1, dll.StopTessel());
+    EXPECT_EQ(system, GetSysColor(COLOR_WINDOW));
+    // The table outlives the stop.
+    ASSERT_EQ(1, dll.StartTessel());
+    EXPECT_EQ(replaced, GetSysColor(COLOR_WINDOW));
+    ASSERT_EQ(1, dll.StopTessel());
+}
+
+TEST(Installed, PrintingFollowsPrintersAndPrintCalls) {
+    PbsimRuntime pb(105);
+    ASSERT_TRUE(pb.ok());
+    TesselDll dll;
+    ASSERT_EQ(1, dll.StartTessel());
+    HWND grid = pb.Create(kGrid);
+    ASSERT_NE(nullptr, grid);
+    dll.AttachDatawindow(grid, nullptr);
+    using Internal = LONG_PTR(WINAPI*)(LONG_PTR, LONG_PTR);
+    auto getHandle = reinterpret_cast<Internal>(reinterpret_cast<void*>(GetProcAddress(pb.vm(), "FN_DWGetHandle")));
+    ASSERT_NE(nullptr, getHandle);
+    HDC probe = CreateCompatibleDC(nullptr);
+    EXPECT_FALSE(HasRecord(probe));
+    getHandle(reinterpret_cast<LONG_PTR>(grid), 0);  // no print job: no target
+    EXPECT_FALSE(HasRecord(probe));
+
+    // Two printers open: printing lasts until the second is closed. While it
+    // lasts, the DataWindow the runtime names owns every device context.
+    wchar_t name[] = L"Tessel2U test printer";
+    HANDLE first = nullptr;
+    HANDLE second = nullptr;
+    OpenPrinterW(name, &first, nullptr);
+    OpenPrinterW(name, &second, nullptr);
+    getHandle(reinterpret_cast<LONG_PTR>(grid), 0);
+    EXPECT_TRUE(HasRecord(probe));
+    ClosePrinter(second);
+    EXPECT_TRUE(HasRecord(probe));
+    ClosePrinter(first);
+    EXPECT_FALSE(HasRecord(probe));
+
+    // dw.Print(): during the call every context is the DataWindow's, after it none.
+    static HDC s_probe = nullptr;
+    static int s_texts = 0;
+    s_probe = probe;
+    s_texts = 0;
+    struct Probe {
+        static int WINAPI DrawTextExW(HDC dc, LPWSTR text, int count, LPRECT rect, UINT format, LPDRAWTEXTPARAMS p) {
+            if (s_texts++ == 0) {
+                RECT r = {0, 0, 8, 8};
+                ::DrawFrameControl(s_probe, &r, DFC_BUTTON, DFCS_BUTTONPUSH);
+            }
+            return ::DrawTextExW(dc, text, count, rect, format, p);
+        }
+    };
+    {
+        ImportPatch patch(pb.engine(), "user32.dll", "DrawTextExW", reinterpret_cast<void*>(&Probe::DrawTextExW));
+        ASSERT_TRUE(patch.ok());
+        HDC target = CreateCompatibleDC(nullptr);
+        HBITMAP bitmap = CreateCompatibleBitmap(GetDC(nullptr), 400, 300);
+        HGDIOBJ old = SelectObject(target, bitmap);
+        StdoutCapture capture;
+        EXPECT_GT(pb.PrintToDC(grid, target), 0);
+        RECT r = {0, 0, 8, 8};
+        DrawFrameControl(probe, &r, DFC_BUTTON, DFCS_BUTTONPUSH);
+        const std::string log = capture.Stop();
+        EXPECT_GT(s_texts, 0);
+        size_t lines = 0;
+        for (size_t at = log.find("HookDrawFrameControl"); at != std::string::npos;
+             at = log.find("HookDrawFrameControl", at + 1)) {
+            ++lines;
+        }
+        EXPECT_EQ(1u, lines) << log;  // the probe during the print, not the call after it
+        SelectObject(target, old);
+        DeleteObject(bitmap);
+        DeleteDC(target);
+    }
+    DeleteDC(probe);
+    dll.DettachDatawindow(grid);
+    ASSERT_EQ(1, dll.StopTessel());
+    DestroyWindow(grid);
+}
+
+namespace {
+
+decltype(&GetOpenFileNameW) g_openUnderneath = nullptr;
+decltype(&GetSaveFileNameW) g_saveUnderneath = nullptr;
+DWORD g_seenSize = 0;
+DWORD g_seenFlags = 0;
+
+// Underneath the library's interception: sees the structure and shows nothing.
+BOOL WINAPI SeeDialog(LPOPENFILENAMEW ofn) {
+    g_seenSize = ofn->lStructSize;
+    g_seenFlags = ofn->Flags;
+    return FALSE;
+}
+
+LONG Layer(PVOID* real, PVOID detour, bool attach) {
+    InterceptTransactionBegin();
+    InterceptUpdateThread(GetCurrentThread());
+    const LONG result = attach ? InterceptAttach(real, detour) : InterceptDetach(real, detour);
+    InterceptTransactionCommit();
+    return result;
+}
+
+}  // namespace
+
+TEST(Installed, FileDialogsOpenResizable) {
+    HMODULE comdlg = LoadLibraryW(L"comdlg32.dll");
+    g_openUnderneath = reinterpret_cast<decltype(&GetOpenFileNameW)>(reinterpret_cast<void*>(GetProcAddress(comdlg, "GetOpenFileNameW")));
+    g_saveUnderneath = reinterpret_cast<decltype(&GetSaveFileNameW)>(reinterpret_cast<void*>(GetProcAddress(comdlg, "GetSaveFileNameW")));
+    ASSERT_EQ(NO_ERROR, Layer(reinterpret_cast<PVOID*>(&g_openUnderneath), reinterpret_cast<PVOID>(SeeDialog), true));
+    ASSERT_EQ(NO_ERROR, Layer(reinterpret_cast<PVOID*>(&g_saveUnderneath), reinterpret_cast<PVOID>(SeeDialog), true));
+    TesselDll dll;
+    ASSERT_EQ(1, dll.StartTessel());
+
+    const DWORD full = sizeof(OPENFILENAMEW);
+#if !defined(_WIN64)
+    EXPECT_EQ(88u, full);
+#endif
+    for (auto show : {&GetOpenFileNameW, &GetSaveFileNameW}) {
+        // The older structure, in a buffer of exactly its size.
+        std::vector<BYTE> buffer(OPENFILENAME_SIZE_VERSION_400W, 0);
+        auto* old = reinterpret_cast<OPENFILENAMEW*>(buffer.data());
+        old->lStructSize = OPENFILENAME_SIZE_VERSION_400W;
+        old->Flags = OFN_FILEMUSTEXIST;
+        g_seenSize = 0;
+        EXPECT_FALSE(show(old));
+        EXPECT_EQ(full, g_seenSize);
+        EXPECT_EQ(static_cast<DWORD>(OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_ENABLESIZING), g_seenFlags);
+        EXPECT_EQ(static_cast<DWORD>(OPENFILENAME_SIZE_VERSION_400W), old->lStructSize);
+        EXPECT_EQ(static_cast<DWORD>(OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_ENABLESIZING), old->Flags);
+        // The current structure is changed in place.
+        OPENFILENAMEW current = {};
+        current.lStructSize = full;
+        EXPECT_FALSE(show(&current));
+        EXPECT_EQ(full, g_seenSize);
+        EXPECT_EQ(static_cast<DWORD>(OFN_EXPLORER | OFN_ENABLESIZING), g_seenFlags);
+    }
+
+    ASSERT_EQ(1, dll.StopTessel());
+    OPENFILENAMEW after = {};
+    after.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
+    GetOpenFileNameW(&after);
+    EXPECT_EQ(static_cast<DWORD>(OPENFILENAME_SIZE_VERSION_400W), g_seenSize);  // as the caller gave it
+    EXPECT_EQ(0u, g_seenFlags);
+    EXPECT_EQ(NO_ERROR, Layer(reinterpret_cast<PVOID*>(&g_openUnderneath), reinterpret_cast<PVOID>(SeeDialog), false));
+    EXPECT_EQ(NO_ERROR, Layer(reinterpret_cast<PVOID*>(&g_saveUnderneath), reinterpret_cast<PVOID>(SeeDialog), false));
+}
+
+// Started before any runtime is loaded (a process of its own): generation 0
+// finds no runtime function, and the runtime loaded later is left alone.
+TEST(GenerationZero, NoRuntimeFunctionIsTouched) {
+    TesselDll dll;
+    StdoutCapture capture;
+    ASSERT_EQ(1, dll.StartTessel());
+    EXPECT_NE(std::string::npos, capture.Stop().find("pb version : 0\n"));
+    PbsimRuntime pb(105);
+    ASSERT_TRUE(pb.ok());
+    auto* proc = reinterpret_cast<BYTE*>(GetProcAddress(pb.engine(), "dwWinProc"));
+    ASSERT_NE(nullptr, proc);
+    EXPECT_FALSE(JumpsInto(proc, dll.h));
+    HWND grid = pb.Create(kGrid);
+    ASSERT_NE(nullptr, grid);
+    RECT before;
+    GetClientRect(grid, &before);
+    dll.AttachDatawindow(grid, nullptr);
+    SendMessageW(grid, 11040, 0, 1);
+    RECT after;
+    GetClientRect(grid, &after);
+    EXPECT_EQ(before.right, after.right);
+    ASSERT_EQ(1, dll.StopTessel());
+    DestroyWindow(grid);
+}
