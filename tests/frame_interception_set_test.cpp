@@ -139,6 +139,57 @@ TEST(Installed, EveryFunctionOfTheSetWhileStarted) {
     EXPECT_EQ(1, ReleaseDC(nullptr, dc));
 }
 
+TEST(Installed, CallsPassThroughToTheRealFunctions) {
+    HMODULE lpk = LoadLibraryW(L"lpk\\lpk.dll");
+    ASSERT_NE(nullptr, lpk);
+    using Calls = LONG(WINAPI*)();
+    using Measure = BOOL(WINAPI*)(HDC, LPCWSTR, int, int, LPINT, LPINT, LPSIZE, DWORD, int);
+    auto calls = reinterpret_cast<Calls>(reinterpret_cast<void*>(GetProcAddress(lpk, "LpkStandinCalls")));
+    auto measure = reinterpret_cast<Measure>(reinterpret_cast<void*>(GetProcAddress(lpk, "LpkGetTextExtentExPoint")));
+    ASSERT_TRUE(calls && measure);
+    TesselDll dll;
+    ASSERT_EQ(1, dll.StartTessel());
+    HDC dc = GetDC(nullptr);
+    SIZE viaLpk = {}, direct = {};
+    const LONG before = calls();
+    EXPECT_TRUE(measure(dc, L"Tessel", 6, 0, nullptr, nullptr, &viaLpk, 0, 0));
+    EXPECT_EQ(before + 1, calls());
+    GetTextExtentExPointW(dc, L"Tessel", 6, 0, nullptr, nullptr, &direct);
+    EXPECT_EQ(direct.cx, viaLpk.cx);
+    EXPECT_GT(direct.cx, 0);
+    ReleaseDC(nullptr, dc);
+    ASSERT_EQ(1, dll.StopTessel());
+}
+
+TEST(Installed, AnInterceptionThatCannotBeInstalledIsNamedWithItsReason) {
+    HMODULE lpk = LoadLibraryW(L"lpk\\lpk.dll");
+    ASSERT_NE(nullptr, lpk);
+    auto* entry = reinterpret_cast<BYTE*>(GetProcAddress(lpk, "LpkPSMTextOut"));
+    ASSERT_NE(nullptr, entry);
+    // The function made too short to take an entry jump: xor eax,eax / ret,
+    // with code right behind.
+    BYTE saved[8];
+    std::memcpy(saved, entry, sizeof(saved));
+    const BYTE shortened[8] = {0x31, 0xC0, 0xC3, 0x55, 0x89, 0xE5, 0x5D, 0xC3};
+    DWORD old = 0;
+    ASSERT_TRUE(VirtualProtect(entry, sizeof(saved), PAGE_EXECUTE_READWRITE, &old));
+    std::memcpy(entry, shortened, sizeof(shortened));
+    TesselDll dll;
+    StdoutCapture capture;
+    ASSERT_EQ(1, dll.StartTessel());
+    ASSERT_EQ(1, dll.StopTessel());
+    const std::string log = capture.Stop();
+    std::memcpy(entry, saved, sizeof(saved));
+    VirtualProtect(entry, sizeof(saved), old, &old);
+    EXPECT_NE(std::string::npos,
+              log.find("interception of LpkPSMTextOut refused: the function ends before the entry jump fits and no "
+                       "padding follows: push "))
+        << log;
+    size_t lines = 0;
+    for (size_t at = log.find("refused"); at != std::string::npos; at = log.find("refused", at + 1)) ++lines;
+    EXPECT_EQ(2u, lines) << log;  // its installation, and its removal finding nothing to take off
+}
+
 TEST(Installed, ReplacedSystemColoursReachEveryCaller) {
     TesselDll dll;
     ASSERT_EQ(1, dll.StartTessel());
