@@ -296,12 +296,26 @@ TEST(PbsimModel, ExpressionsEvaluate) {
   EXPECT_EQ(eval(L"mod(7, 3) + mod(-7, 3)", 1), L"0");
   EXPECT_EQ(eval(L"if(2 > 1, 10, 20)", 1), L"10");
   EXPECT_EQ(eval(L"IF (1 >= 2, 10, 20)", 1), L"20");
-  EXPECT_EQ(eval(L"not (1 = 1) or 1 <> 2", 1), L"1");
+  // NOT applies to everything after it; AND and OR group from the left.
+  EXPECT_EQ(eval(L"not (1 = 1) or 1 <> 2", 1), L"0");
+  EXPECT_EQ(eval(L"(not (1 = 1)) or 1 <> 2", 1), L"1");
+  EXPECT_EQ(eval(L"1 = 1 or 1 = 2 and 1 = 2", 1), L"0");
+  EXPECT_EQ(eval(L"1 = 2 and 1 = 1 or 1 = 1", 1), L"1");
+  EXPECT_EQ(eval(L"1 = 1 and not 1 = 2 or 1 = 1", 1), L"0");
   EXPECT_EQ(eval(L"1 <= 1 and 2 >= 3", 1), L"0");
+  EXPECT_EQ(eval(L"salary between 5000 and 5200.5", 1), L"1");
+  EXPECT_EQ(eval(L"salary between 5201 and 6000", 1), L"0");
+  EXPECT_EQ(eval(L"dept in ('R&D', 'Sales')", 1), L"1");
+  EXPECT_EQ(eval(L"getrow() in (2, 3)", 1), L"0");
+  EXPECT_EQ(eval(L"emp_name like 'A%e_'", 1), L"1");
+  EXPECT_EQ(eval(L"emp_name like 'B%'", 1), L"0");
   EXPECT_EQ(eval(L"(1 <= 1) + (2 <= 1) + (3 >= 3) + (2 >= 3) + (1 < 2) + (2 > 1) + (2 < 2)", 1), L"4");
   EXPECT_EQ(eval(L"'abc' < 'abd'", 1), L"1");
   EXPECT_EQ(eval(L"long('42') + real('1.5')", 1), L"43.5");
   EXPECT_EQ(eval(L"long(3.9)", 1), L"3");
+  // A string that is no number converts to 0.
+  EXPECT_EQ(eval(L"long('x1') + integer('') + real('1.5.2')", 1), L"0");
+  EXPECT_EQ(eval(L"long(describe('nosuch.x')) + 1", 1), L"1");
   EXPECT_EQ(eval(L"rgb(255, 0, 128)", 1), L"8388863");
   EXPECT_EQ(eval(L"getrow()", 5), L"5");
   EXPECT_EQ(eval(L"rowcount() + currentrow()", 5), L"9");
@@ -311,7 +325,6 @@ TEST(PbsimModel, ExpressionsEvaluate) {
   EXPECT_EQ(eval(L"long(describe('salary_t.x')) + long(describe('salary_t.width'))", 1), L"1487");
   EXPECT_EQ(eval(L"string(1.25) + 'x'", 1), L"1.25x");
   // Failures.
-  EXPECT_EQ(eval(L"long(describe('nosuch.x'))", 1), L"<fail>");
   EXPECT_EQ(eval(L"1 / 0", 1), L"<fail>");
   EXPECT_EQ(eval(L"mod(1, 0)", 1), L"<fail>");
   EXPECT_EQ(eval(L"nosuch(1)", 1), L"<fail>");
@@ -332,12 +345,15 @@ TEST(PbsimModel, ExpressionsEvaluate) {
   EXPECT_EQ(dw.BandColor(L"detail", 2), 15790320);
   EXPECT_EQ(dw.BandColor(L"detail", 7), 16777215);
 
-  // An expression that fails gives the default.
+  // An expression that fails gives the default; one over a missing object
+  // reads its "!" as 0.
   ASSERT_EQ(dw.Modify(L"emp_id_t.x='9 ~t long(describe(~'nosuch.x~')) + 1'"), L"");
   const DwObject* t = dw.FindObject(L"emp_id_t");
   ASSERT_NE(t, nullptr);
-  EXPECT_EQ(dw.EvaluateInt(*t, L"x", 1), 9);
+  EXPECT_EQ(dw.EvaluateInt(*t, L"x", 1), 1);
   EXPECT_EQ(dw.Describe(L"emp_id_t.x"), L"9 ~t long(describe('nosuch.x')) + 1");
+  ASSERT_EQ(dw.Modify(L"emp_id_t.x='9 ~t 1 / 0'"), L"");
+  EXPECT_EQ(dw.EvaluateInt(*t, L"x", 1), 9);
   ASSERT_EQ(dw.Modify(L"emp_id_t.text='none~tif(salary > 5000, ~'high~', ~'low~')'"), L"");
   EXPECT_EQ(dw.DisplayText(*t, 1), L"high");
   EXPECT_EQ(dw.DisplayText(*t, 2), L"low");
@@ -535,9 +551,9 @@ TEST(PbsimModel, SpanTitleFollowsItsColumnsThroughExpressions) {
             L"Line 1 Column 45: invalid value.");
   EXPECT_EQ(dw.Modify(L"t_span_zzz_dept.x='1 ~t (long(describe(~'zzz_t.x~')) + 2)'"),
             L"Line 1 Column 1: unknown object name.");
-  // An expression over a missing object evaluates to its default.
+  // An expression over a missing object reads its "!" as 0.
   ASSERT_EQ(dw.Modify(L"dept_t.x='833 ~t (long(describe(~'zzz_t.x~')) + 2)'"), L"");
-  EXPECT_EQ(dw.EvaluateInt(*dw.FindObject(L"dept_t"), L"x", 0), 833);
+  EXPECT_EQ(dw.EvaluateInt(*dw.FindObject(L"dept_t"), L"x", 0), 2);
 }
 
 TEST(PbsimModel, UnitConversions) {

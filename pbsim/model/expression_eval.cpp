@@ -81,6 +81,7 @@ class Evaluator {
       *out = ExprValue::OfNumber(right ? 1.0 : 0.0);
       return true;
     }
+    if (op == L"between" || op == L"in") return EvalMembership(node, out);
     ExprValue a;
     ExprValue b;
     if (!Eval(*node.children[0], &a) || !Eval(*node.children[1], &b)) return false;
@@ -88,16 +89,14 @@ class Evaluator {
       *out = ExprValue::OfText(a.text + b.text);
       return true;
     }
+    if (op == L"like") {
+      if (a.type != ExprValue::Text || b.type != ExprValue::Text) return false;
+      *out = ExprValue::OfNumber(Like(a.text, 0, b.text, 0) ? 1.0 : 0.0);
+      return true;
+    }
     if (op == L"=" || op == L"<>" || op == L"<" || op == L">" || op == L"<=" || op == L">=") {
       int order = 0;
-      if (a.type == ExprValue::Number && b.type == ExprValue::Number) {
-        order = a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
-      } else if (a.type == ExprValue::Text && b.type == ExprValue::Text) {
-        const int c = a.text.compare(b.text);
-        order = c < 0 ? -1 : (c > 0 ? 1 : 0);
-      } else {
-        return false;  // a number compared with a string
-      }
+      if (!Order(a, b, &order)) return false;
       bool result = false;
       if (op == L"=") result = order == 0;
       else if (op == L"<>") result = order != 0;
@@ -127,6 +126,62 @@ class Evaluator {
     if (!std::isfinite(r)) return false;
     *out = ExprValue::OfNumber(r);
     return true;
+  }
+
+  // -1, 0 or 1 for two numbers or two strings; false for a number against a
+  // string.
+  static bool Order(const ExprValue& a, const ExprValue& b, int* order) {
+    if (a.type == ExprValue::Number && b.type == ExprValue::Number) {
+      *order = a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
+      return true;
+    }
+    if (a.type == ExprValue::Text && b.type == ExprValue::Text) {
+      const int c = a.text.compare(b.text);
+      *order = c < 0 ? -1 : (c > 0 ? 1 : 0);
+      return true;
+    }
+    return false;
+  }
+
+  // x BETWEEN low AND high (both ends included), x IN (a, b, ...).
+  bool EvalMembership(const ExprNode& node, ExprValue* out) {
+    ExprValue x;
+    if (!Eval(*node.children[0], &x)) return false;
+    bool result = false;
+    if (node.op == L"between") {
+      ExprValue low;
+      ExprValue high;
+      int fromLow = 0;
+      int toHigh = 0;
+      if (!Eval(*node.children[1], &low) || !Eval(*node.children[2], &high) || !Order(x, low, &fromLow) ||
+          !Order(x, high, &toHigh)) {
+        return false;
+      }
+      result = fromLow >= 0 && toHigh <= 0;
+    } else {
+      for (size_t i = 1; i < node.children.size() && !result; ++i) {
+        ExprValue item;
+        int order = 0;
+        if (!Eval(*node.children[i], &item) || !Order(x, item, &order)) return false;
+        result = order == 0;
+      }
+    }
+    *out = ExprValue::OfNumber(result ? 1.0 : 0.0);
+    return true;
+  }
+
+  // SQL-style pattern: % any run of characters, _ any one character.
+  static bool Like(const std::wstring& text, size_t t, const std::wstring& pattern, size_t p) {
+    for (; p < pattern.size(); ++p, ++t) {
+      if (pattern[p] == L'%') {
+        for (size_t rest = t; rest <= text.size(); ++rest) {
+          if (Like(text, rest, pattern, p + 1)) return true;
+        }
+        return false;
+      }
+      if (t >= text.size() || (pattern[p] != L'_' && pattern[p] != text[t])) return false;
+    }
+    return t == text.size();
   }
 
   // A value read as a number: numbers as they are, strings only when the
@@ -171,7 +226,9 @@ class Evaluator {
       return true;
     }
     if (f == L"long" || f == L"integer" || f == L"real" || f == L"dec" || f == L"double") {
-      if (!EvalArgs(node, 1, args) || !AsNumber(args[0], &n)) return false;
+      // A string that is no number converts to 0.
+      if (!EvalArgs(node, 1, args)) return false;
+      if (!AsNumber(args[0], &n)) n = 0.0;
       if (f == L"long" || f == L"integer") n = std::trunc(n);
       *out = ExprValue::OfNumber(n);
       return true;

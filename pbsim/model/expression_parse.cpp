@@ -25,7 +25,7 @@ class ExpressionReader {
 
   std::unique_ptr<ExprNode> ReadAll() {
     if (!Next()) return nullptr;
-    std::unique_ptr<ExprNode> root = ReadOr();
+    std::unique_ptr<ExprNode> root = ReadLogical();
     if (!root) return nullptr;
     if (m_token.kind != Token::End) return Fail(m_token.offset);
     return root;
@@ -139,49 +139,46 @@ class ExpressionReader {
     return node;
   }
 
-  std::unique_ptr<ExprNode> ReadOr() {
+  // AND and OR share one level and group from the left; NOT binds least of
+  // all: it applies to everything after it.
+  std::unique_ptr<ExprNode> ReadLogical() {
     if (++m_depth > kMaxDepth) return Fail(m_token.offset);
-    std::unique_ptr<ExprNode> left = ReadAnd();
-    while (left && IsKeyword(L"or")) {
+    std::unique_ptr<ExprNode> result;
+    if (IsKeyword(L"not")) {
       if (!Next()) return nullptr;
-      std::unique_ptr<ExprNode> right = ReadAnd();
-      if (!right) return nullptr;
-      left = MakeBinary(L"or", std::move(left), std::move(right));
+      std::unique_ptr<ExprNode> operand = ReadLogical();
+      if (!operand) return nullptr;
+      result = std::make_unique<ExprNode>();
+      result->kind = ExprNode::Unary;
+      result->op = L"not";
+      result->children.push_back(std::move(operand));
+    } else {
+      result = ReadComparison();
+      while (result && (IsKeyword(L"and") || IsKeyword(L"or"))) {
+        const std::wstring op = ToLowerAscii(m_token.text);
+        if (!Next()) return nullptr;
+        const bool negated = IsKeyword(L"not");
+        std::unique_ptr<ExprNode> right = negated ? ReadLogical() : ReadComparison();
+        if (!right) return nullptr;
+        result = MakeBinary(op, std::move(result), std::move(right));
+        if (negated) break;  // the NOT took the rest
+      }
     }
     --m_depth;
-    return left;
-  }
-
-  std::unique_ptr<ExprNode> ReadAnd() {
-    std::unique_ptr<ExprNode> left = ReadNot();
-    while (left && IsKeyword(L"and")) {
-      if (!Next()) return nullptr;
-      std::unique_ptr<ExprNode> right = ReadNot();
-      if (!right) return nullptr;
-      left = MakeBinary(L"and", std::move(left), std::move(right));
-    }
-    return left;
-  }
-
-  std::unique_ptr<ExprNode> ReadNot() {
-    if (IsKeyword(L"not")) {
-      if (++m_depth > kMaxDepth) return Fail(m_token.offset);
-      if (!Next()) return nullptr;
-      std::unique_ptr<ExprNode> operand = ReadNot();
-      --m_depth;
-      if (!operand) return nullptr;
-      auto node = std::make_unique<ExprNode>();
-      node->kind = ExprNode::Unary;
-      node->op = L"not";
-      node->children.push_back(std::move(operand));
-      return node;
-    }
-    return ReadComparison();
+    return result;
   }
 
   std::unique_ptr<ExprNode> ReadComparison() {
     std::unique_ptr<ExprNode> left = ReadAdditive();
     if (!left) return nullptr;
+    if (IsKeyword(L"between")) return ReadBetween(std::move(left));
+    if (IsKeyword(L"in")) return ReadIn(std::move(left));
+    if (IsKeyword(L"like")) {
+      if (!Next()) return nullptr;
+      std::unique_ptr<ExprNode> pattern = ReadAdditive();
+      if (!pattern) return nullptr;
+      return MakeBinary(L"like", std::move(left), std::move(pattern));
+    }
     if (IsOp(L"=") || IsOp(L"<>") || IsOp(L"!=") || IsOp(L"<") || IsOp(L">") || IsOp(L"<=") || IsOp(L">=")) {
       std::wstring op = m_token.text == L"!=" ? L"<>" : m_token.text;
       if (!Next()) return nullptr;
@@ -190,6 +187,39 @@ class ExpressionReader {
       return MakeBinary(op, std::move(left), std::move(right));
     }
     return left;
+  }
+
+  // x BETWEEN low AND high
+  std::unique_ptr<ExprNode> ReadBetween(std::unique_ptr<ExprNode> x) {
+    if (!Next()) return nullptr;
+    std::unique_ptr<ExprNode> low = ReadAdditive();
+    if (!low) return nullptr;
+    if (!IsKeyword(L"and")) return Fail(m_token.offset);
+    if (!Next()) return nullptr;
+    std::unique_ptr<ExprNode> high = ReadAdditive();
+    if (!high) return nullptr;
+    std::unique_ptr<ExprNode> node = MakeBinary(L"between", std::move(x), std::move(low));
+    node->children.push_back(std::move(high));
+    return node;
+  }
+
+  // x IN (a, b, ...)
+  std::unique_ptr<ExprNode> ReadIn(std::unique_ptr<ExprNode> x) {
+    if (!Next()) return nullptr;
+    if (!IsOp(L"(")) return Fail(m_token.offset);
+    auto node = std::make_unique<ExprNode>();
+    node->kind = ExprNode::Binary;
+    node->op = L"in";
+    node->children.push_back(std::move(x));
+    do {
+      if (!Next()) return nullptr;
+      std::unique_ptr<ExprNode> item = ReadAdditive();
+      if (!item) return nullptr;
+      node->children.push_back(std::move(item));
+    } while (IsOp(L","));
+    if (!IsOp(L")")) return Fail(m_token.offset);
+    if (!Next()) return nullptr;
+    return node;
   }
 
   std::unique_ptr<ExprNode> ReadAdditive() {
@@ -277,7 +307,7 @@ class ExpressionReader {
         if (!Next()) return nullptr;
         if (!IsOp(L")")) {
           for (;;) {
-            std::unique_ptr<ExprNode> arg = ReadOr();
+            std::unique_ptr<ExprNode> arg = ReadLogical();
             if (!arg) return nullptr;
             node->children.push_back(std::move(arg));
             if (IsOp(L",")) {
@@ -295,7 +325,7 @@ class ExpressionReader {
       case Token::Op:
         if (IsOp(L"(")) {
           if (!Next()) return nullptr;
-          std::unique_ptr<ExprNode> inner = ReadOr();
+          std::unique_ptr<ExprNode> inner = ReadLogical();
           if (!inner) return nullptr;
           if (!IsOp(L")")) return Fail(m_token.offset);
           if (!Next()) return nullptr;
