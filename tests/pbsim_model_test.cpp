@@ -125,6 +125,40 @@ TEST(PbsimModel, DescribesTheGridSample) {
   EXPECT_EQ(dw.CurrentColumn(), 1);
 }
 
+TEST(PbsimModel, DescribeAnswersAsDocumented) {
+  DataWindowModel dw = LoadGrid();
+  // No value: "?". Values with "!" or "?", and expressions: in double quotes.
+  EXPECT_EQ(dw.Describe(L"emp_id_t.tag"), L"?");
+  ASSERT_EQ(dw.Modify(L"emp_id_t.text='Who?' emp_name_t.text='Hey!' dept_t.text=''"), L"");
+  EXPECT_EQ(dw.Describe(L"emp_id_t.text emp_name_t.text dept_t.text"), L"\"Who?\"\n\"Hey!\"\n?");
+  EXPECT_EQ(dw.Describe(L"DataWindow.Detail.Pointer"), L"\"Arrow!\"");
+  ASSERT_EQ(dw.Modify(L"emp_id_t.visible='1~tif(IsRowNew(), 0, 1)'"), L"");
+  EXPECT_EQ(dw.Describe(L"emp_id_t.visible"), L"\"1\tif(IsRowNew(), 0, 1)\"");
+  // An invalid item ends the answer.
+  EXPECT_EQ(dw.Describe(L"emp_id_t.x nosuch.x emp_id_t.y"), L"5\n!");
+
+  // The controls, and what kind each is.
+  const std::wstring objects = dw.Describe(L"DataWindow.Objects");
+  EXPECT_EQ(0u, objects.find(L"emp_id_t\temp_name_t\tdept_t\tsalary_t\temp_id\t")) << objects;
+  EXPECT_EQ(std::wstring::npos, objects.find(L"\t\t"));
+  ASSERT_EQ(dw.Modify(L"create compute(band=detail x='2000' y='4' width='100' height='60' "
+                      L"expression='salary * 2' name=c_double) "
+                      L"create compute(band=detail x='2200' y='4' width='100' height='60' "
+                      L"expression='emp_name + ~'!~'' name=c_shout)"),
+            L"");
+  EXPECT_EQ(dw.Describe(L"c_double.type c_double.coltype c_shout.coltype emp_id.type emp_id_t.type"),
+            L"compute\nnumber\nchar(255)\ncolumn\ntext");
+  EXPECT_NE(std::wstring::npos, dw.Describe(L"DataWindow.Objects").find(L"\tc_double\tc_shout"));
+  EXPECT_EQ(dw.Modify(L"DataWindow.Objects='a'"), L"Line 1 Column 12 incorrect syntax");
+
+  // Yes/no properties take True and False too, and store yes and no.
+  ASSERT_EQ(dw.Modify(L"DataWindow.ReadOnly=True"), L"");
+  EXPECT_EQ(dw.Describe(L"DataWindow.ReadOnly"), L"yes");
+  ASSERT_EQ(dw.Modify(L"DataWindow.ReadOnly='false'"), L"");
+  EXPECT_EQ(dw.Describe(L"DataWindow.ReadOnly"), L"no");
+  EXPECT_EQ(dw.Modify(L"DataWindow.ReadOnly='perhaps'"), L"Line 1 Column 21 incorrect syntax");
+}
+
 TEST(PbsimModel, SyntaxRegeneratesOneObjectPerLineWithNameFirst) {
   DataWindowModel dw = LoadGrid();
   const std::wstring syntax = dw.Describe(L"DataWindow.Syntax");
@@ -156,7 +190,7 @@ TEST(PbsimModel, SyntaxRegeneratesOneObjectPerLineWithNameFirst) {
   ASSERT_TRUE(copy.Load(dw.Syntax() + dw.DataSyntax(), &error));
   EXPECT_EQ(copy.Syntax(), dw.Syntax());
   EXPECT_EQ(copy.Describe(L"emp_id_t.text"), L"Say \"hi\" ~ it's");
-  EXPECT_EQ(copy.Describe(L"emp_name_t.x"), L"1 ~t (long(describe('emp_id_t.x')) + 2)");
+  EXPECT_EQ(copy.Describe(L"emp_name_t.x"), L"\"1 \t (long(describe('emp_id_t.x')) + 2)\"");
   EXPECT_EQ(copy.BandColor(L"detail", 2), 15790320);
   EXPECT_NE(copy.Syntax().find(L"x=\"1 ~t (long(describe('emp_id_t.x')) + 2)\""), std::wstring::npos);
 
@@ -208,20 +242,20 @@ TEST(PbsimModel, ModifyStatementsQuotingAndEscapes) {
 
   // A column whose visibility is an expression does not describe as 1.
   EXPECT_EQ(dw.Modify(L"#2.visible='1~tif(getrow() > 0, 1, 0)'"), L"");
-  EXPECT_EQ(dw.Describe(L"#2.visible"), L"1~tif(getrow() > 0, 1, 0)");
+  EXPECT_EQ(dw.Describe(L"#2.visible"), L"\"1\tif(getrow() > 0, 1, 0)\"");
   EXPECT_TRUE(dw.IsVisible(*dw.FindColumnObject(2), 1));
 
-  // Create, rename, destroy.
+  // Create, destroy; a name is described, never modified.
   EXPECT_EQ(dw.Modify(L"create line(band=foreground x1='0' y1='60' x2='800' y2='60' name=ln_a visible='1' "
                       L"pen.style='0' pen.width='5')"),
             L"");
-  EXPECT_EQ(dw.Describe(L"ln_a.band ln_a.x1 ln_a.y2 ln_a.pen.width ln_a.pen.style ln_a.type"),
-            L"foreground\n0\n60\n5\n0\nline");
+  EXPECT_EQ(dw.Describe(L"ln_a.band ln_a.x1 ln_a.y2 ln_a.pen.width ln_a.pen.style ln_a.type ln_a.name"),
+            L"foreground\n0\n60\n5\n0\nline\nln_a");
   EXPECT_EQ(dw.Describe(L"ln_a.x"), L"!");
-  EXPECT_EQ(dw.Modify(L"ln_a.name='ln_b'"), L"");
-  EXPECT_EQ(dw.Describe(L"ln_a.band"), L"!");
-  EXPECT_EQ(dw.Modify(L"destroy ln_b"), L"");
+  EXPECT_EQ(dw.Modify(L"ln_a.name='ln_b'"), L"Line 1 Column 6 incorrect syntax");
   EXPECT_EQ(dw.Describe(L"ln_b.band"), L"!");
+  EXPECT_EQ(dw.Modify(L"destroy ln_a"), L"");
+  EXPECT_EQ(dw.Describe(L"ln_a.band"), L"!");
 
   EXPECT_EQ(dw.Modify(L"destroy column dept"), L"");
   EXPECT_EQ(dw.Describe(L"DataWindow.Column.Count"), L"3");
@@ -240,46 +274,46 @@ TEST(PbsimModel, ModifyStatementsQuotingAndEscapes) {
 
 TEST(PbsimModel, ModifyErrorsApplyNothingOfTheFailingStatement) {
   DataWindowModel dw = LoadGrid();
-  EXPECT_EQ(dw.Modify(L"emp_id_t.x="), L"Line 1 Column 12: incorrect syntax.");
+  EXPECT_EQ(dw.Modify(L"emp_id_t.x="), L"Line 1 Column 12 incorrect syntax");
   ASSERT_NE(dw.LastModifyError(), nullptr);
-  EXPECT_EQ(std::wstring(dw.LastModifyError()), L"Line 1 Column 12: incorrect syntax.");
-  EXPECT_EQ(dw.Modify(L"emp_id_t.text='abc"), L"Line 1 Column 15: incorrect syntax.");
+  EXPECT_EQ(std::wstring(dw.LastModifyError()), L"Line 1 Column 12 incorrect syntax");
+  EXPECT_EQ(dw.Modify(L"emp_id_t.text='abc"), L"Line 1 Column 15 incorrect syntax");
   EXPECT_EQ(dw.Describe(L"emp_id_t.text"), L"Emp ID");
-  EXPECT_EQ(dw.Modify(L"emp_id_t x='1'"), L"Line 1 Column 1: incorrect syntax.");
-  EXPECT_EQ(dw.Modify(L"emp_id_t.x='1'y='2'"), L"Line 1 Column 15: incorrect syntax.");
-  EXPECT_EQ(dw.Modify(L"nosuch.x='5'"), L"Line 1 Column 1: unknown object name.");
-  EXPECT_EQ(dw.Modify(L"emp_id_t.bogus='5'"), L"Line 1 Column 10: unknown property.");
-  EXPECT_EQ(dw.Modify(L"DataWindow.Units='1'"), L"Line 1 Column 12: property is read only.");
-  EXPECT_EQ(dw.Modify(L"emp_id.coltype='long'"), L"Line 1 Column 8: property is read only.");
-  EXPECT_EQ(dw.Modify(L"DataWindow.Print.Preview='maybe'"), L"Line 1 Column 26: invalid value.");
-  EXPECT_EQ(dw.Modify(L"emp_id_t.x='1~t(long(describe(~'a~'))'"), L"Line 1 Column 12: expression is not valid.");
+  EXPECT_EQ(dw.Modify(L"emp_id_t x='1'"), L"Line 1 Column 1 incorrect syntax");
+  EXPECT_EQ(dw.Modify(L"emp_id_t.x='1'y='2'"), L"Line 1 Column 15 incorrect syntax");
+  EXPECT_EQ(dw.Modify(L"nosuch.x='5'"), L"Line 1 Column 1 incorrect syntax");
+  EXPECT_EQ(dw.Modify(L"emp_id_t.bogus='5'"), L"Line 1 Column 10 incorrect syntax");
+  EXPECT_EQ(dw.Modify(L"DataWindow.Units='1'"), L"Line 1 Column 12 incorrect syntax");
+  EXPECT_EQ(dw.Modify(L"emp_id.coltype='long'"), L"Line 1 Column 8 incorrect syntax");
+  EXPECT_EQ(dw.Modify(L"DataWindow.Print.Preview='maybe'"), L"Line 1 Column 26 incorrect syntax");
+  EXPECT_EQ(dw.Modify(L"emp_id_t.x='1~t(long(describe(~'a~'))'"), L"Line 1 Column 12 incorrect syntax");
   EXPECT_EQ(dw.Describe(L"emp_id_t.x"), L"5");
 
   // Earlier statements stay, the failing one and later ones do not apply.
   EXPECT_EQ(dw.Modify(L"emp_id_t.x='7' emp_id_t.y='abc' emp_id_t.width='9'"),
-            L"Line 1 Column 27: invalid value.");
+            L"Line 1 Column 27 incorrect syntax");
   EXPECT_EQ(dw.Describe(L"emp_id_t.x emp_id_t.y emp_id_t.width"), L"7\n4\n320");
-  EXPECT_EQ(dw.Modify(L"emp_id_t.x='1'\nemp_id_t.y="), L"Line 2 Column 12: incorrect syntax.");
+  EXPECT_EQ(dw.Modify(L"emp_id_t.x='1'\nemp_id_t.y="), L"Line 2 Column 27 incorrect syntax");  // columns count from the start
 
   const size_t objects = dw.Objects().size();
   EXPECT_EQ(dw.Modify(L"create text(band=header name=emp_id_t text='dup')"),
-            L"Line 1 Column 30: object name already exists.");
-  EXPECT_EQ(dw.Modify(L"create text(band=nowhere name=t9)"), L"Line 1 Column 18: unknown band.");
-  EXPECT_EQ(dw.Modify(L"create widget(name=w)"), L"Line 1 Column 8: incorrect syntax.");
-  EXPECT_EQ(dw.Modify(L"create text(band=header name=t9 x='1'"), L"Line 1 Column 38: incorrect syntax.");
-  EXPECT_EQ(dw.Modify(L"create text(band=header name=t9 border='!')"), L"Line 1 Column 40: invalid value.");
-  EXPECT_EQ(dw.Modify(L"create column(band=detail id=7 name=c7)"), L"Line 1 Column 30: unknown column.");
+            L"Line 1 Column 30 incorrect syntax");
+  EXPECT_EQ(dw.Modify(L"create text(band=nowhere name=t9)"), L"Line 1 Column 18 incorrect syntax");
+  EXPECT_EQ(dw.Modify(L"create widget(name=w)"), L"Line 1 Column 8 incorrect syntax");
+  EXPECT_EQ(dw.Modify(L"create text(band=header name=t9 x='1'"), L"Line 1 Column 38 incorrect syntax");
+  EXPECT_EQ(dw.Modify(L"create text(band=header name=t9 border='!')"), L"Line 1 Column 40 incorrect syntax");
+  EXPECT_EQ(dw.Modify(L"create column(band=detail id=7 name=c7)"), L"Line 1 Column 30 incorrect syntax");
   EXPECT_EQ(dw.Objects().size(), objects);
   EXPECT_EQ(dw.Describe(L"t9.x"), L"!");
-  EXPECT_EQ(dw.Modify(L"destroy nosuch"), L"Line 1 Column 9: unknown object name.");
-  EXPECT_EQ(dw.Modify(L"DataWindow.Selected='2/4'"), L"Line 1 Column 21: invalid value.");
+  EXPECT_EQ(dw.Modify(L"destroy nosuch"), L"Line 1 Column 9 incorrect syntax");
+  EXPECT_EQ(dw.Modify(L"DataWindow.Selected='2/4'"), L"Line 1 Column 21 incorrect syntax");
 
   EXPECT_EQ(dw.Modify(L""), L"");
   EXPECT_EQ(dw.LastModifyError(), nullptr);
   EXPECT_EQ(dw.ModifyLog().back().text, L"");
   const auto& log = dw.ModifyLog();
   EXPECT_EQ(log[0].text, L"emp_id_t.x=");
-  EXPECT_EQ(log[0].result, L"Line 1 Column 12: incorrect syntax.");
+  EXPECT_EQ(log[0].result, L"Line 1 Column 12 incorrect syntax");
 }
 
 TEST(PbsimModel, ExpressionsEvaluate) {
@@ -340,7 +374,7 @@ TEST(PbsimModel, ExpressionsEvaluate) {
 
   // Striped rows, as the colour settings write them.
   ASSERT_EQ(dw.Modify(L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,15790320)'"), L"");
-  EXPECT_EQ(dw.Describe(L"DataWindow.Detail.Color"), L"16777215 ~t if (mod(getrow(),2)=1,16777215,15790320)");
+  EXPECT_EQ(dw.Describe(L"DataWindow.Detail.Color"), L"\"16777215 \t if (mod(getrow(),2)=1,16777215,15790320)\"");
   EXPECT_EQ(dw.BandColor(L"detail", 1), 16777215);
   EXPECT_EQ(dw.BandColor(L"detail", 2), 15790320);
   EXPECT_EQ(dw.BandColor(L"detail", 7), 16777215);
@@ -351,7 +385,7 @@ TEST(PbsimModel, ExpressionsEvaluate) {
   const DwObject* t = dw.FindObject(L"emp_id_t");
   ASSERT_NE(t, nullptr);
   EXPECT_EQ(dw.EvaluateInt(*t, L"x", 1), 1);
-  EXPECT_EQ(dw.Describe(L"emp_id_t.x"), L"9 ~t long(describe('nosuch.x')) + 1");
+  EXPECT_EQ(dw.Describe(L"emp_id_t.x"), L"\"9 \t long(describe('nosuch.x')) + 1\"");
   ASSERT_EQ(dw.Modify(L"emp_id_t.x='9 ~t 1 / 0'"), L"");
   EXPECT_EQ(dw.EvaluateInt(*t, L"x", 1), 9);
   ASSERT_EQ(dw.Modify(L"emp_id_t.text='none~tif(salary > 5000, ~'high~', ~'low~')'"), L"");
@@ -434,7 +468,7 @@ TEST(PbsimModel, MultiRowTitleHeaderArithmetic) {
   // The widths are expressions, shown as written and evaluated on use; they
   // follow the rightmost header text when it is resized.
   EXPECT_EQ(dw.Describe(L"t_tessel2_title_2.width"),
-            L"1 ~t (long(describe('salary_t.x')) + long(describe('salary_t.width')) + 8)");
+            L"\"1 \t (long(describe('salary_t.x')) + long(describe('salary_t.width')) + 8)\"");
   const DwObject* title = dw.FindObject(L"T_TESSEL2_TITLE_2");
   const DwObject* line = dw.FindObject(L"ln_title_line");
   ASSERT_NE(title, nullptr);
@@ -514,8 +548,8 @@ TEST(PbsimModel, SpanTitleFollowsItsColumnsThroughExpressions) {
   EXPECT_EQ(dw.Describe(L"t_span_emp_id_emp_name.height"), L"36");
   EXPECT_EQ(dw.Describe(L"emp_id_t.Y emp_id_t.height emp_name_t.Y emp_name_t.height"), L"44\n36\n44\n36");
   EXPECT_EQ(dw.Describe(L"dept_t.Y"), L"4");
-  EXPECT_EQ(dw.Describe(L"t_span_emp_id_emp_name.x"), L"1 ~t (long(describe('emp_id_t.x')) + 2)");
-  EXPECT_EQ(dw.Describe(L"t_span_emp_id_emp_name.y"), L"1 ~t (long(describe('emp_id_t.y')) - 36 - 4)");
+  EXPECT_EQ(dw.Describe(L"t_span_emp_id_emp_name.x"), L"\"1 \t (long(describe('emp_id_t.x')) + 2)\"");
+  EXPECT_EQ(dw.Describe(L"t_span_emp_id_emp_name.y"), L"\"1 \t (long(describe('emp_id_t.y')) - 36 - 4)\"");
   EXPECT_EQ(dw.EvaluateInt(*span, L"x", 0), 7);
   EXPECT_EQ(dw.EvaluateInt(*span, L"y", 0), 4);
   EXPECT_EQ(dw.EvaluateInt(*span, L"width", 0), 2 + 329 + 500 - 5 - 4);
@@ -548,9 +582,9 @@ TEST(PbsimModel, SpanTitleFollowsItsColumnsThroughExpressions) {
   // the statements that name the missing object report it.
   EXPECT_EQ(dw.Describe(L"zzz_t.Border"), L"!");
   EXPECT_EQ(dw.Modify(L"create text(band=Foreground text='x' border='!' name=t_span_zzz_dept)"),
-            L"Line 1 Column 45: invalid value.");
+            L"Line 1 Column 45 incorrect syntax");
   EXPECT_EQ(dw.Modify(L"t_span_zzz_dept.x='1 ~t (long(describe(~'zzz_t.x~')) + 2)'"),
-            L"Line 1 Column 1: unknown object name.");
+            L"Line 1 Column 1 incorrect syntax");
   // An expression over a missing object reads its "!" as 0.
   ASSERT_EQ(dw.Modify(L"dept_t.x='833 ~t (long(describe(~'zzz_t.x~')) + 2)'"), L"");
   EXPECT_EQ(dw.EvaluateInt(*dw.FindObject(L"dept_t"), L"x", 0), 2);
@@ -620,9 +654,9 @@ TEST(PbsimModel, CellAndRowSelection) {
   EXPECT_EQ(dw.Describe(L"emp_id.ID"), L"1");
   EXPECT_EQ(dw.Describe(L"dept.ID"), L"3");
 
-  // Rows in either order, columns by number.
+  // Rows in either order, columns by number; described as it was set.
   ASSERT_EQ(dw.Modify(L"DataWindow.Selected='6/5/#4'"), L"");
-  EXPECT_EQ(dw.Describe(L"DataWindow.Selected"), L"5/6/salary");
+  EXPECT_EQ(dw.Describe(L"DataWindow.Selected"), L"6/5/#4");
   EXPECT_EQ(dw.Describe(L"DataWindow.Selected.Data"), L"3900\n4100.75\n");
   EXPECT_EQ(dw.SelectionRow1(), 5);
   EXPECT_EQ(dw.SelectionColumns(), std::vector<int>{4});
@@ -631,7 +665,11 @@ TEST(PbsimModel, CellAndRowSelection) {
   EXPECT_NE(dw.Modify(L"DataWindow.Selected='2/4/nosuch'"), L"");
   EXPECT_NE(dw.Modify(L"DataWindow.Selected='2/99/emp_id'"), L"");
   EXPECT_NE(dw.Modify(L"DataWindow.Selected='x/2/emp_id'"), L"");
-  EXPECT_EQ(dw.Describe(L"DataWindow.Selected"), L"5/6/salary");
+  EXPECT_EQ(dw.Describe(L"DataWindow.Selected"), L"6/5/#4");
+  // Start and end column name the columns between; several groups are taken.
+  ASSERT_EQ(dw.Modify(L"DataWindow.Selected='1/2/dept/emp_id;4/4/salary/salary'"), L"");
+  EXPECT_EQ(dw.Describe(L"DataWindow.Selected"), L"1/2/dept/emp_id;4/4/salary/salary");
+  EXPECT_EQ(dw.Describe(L"DataWindow.Selected.Data"), L"101\tAnn Lee\tSales\n102\tBob Marsh\tSales\n");
   ASSERT_EQ(dw.Modify(L"DataWindow.Selected=''"), L"");
   EXPECT_EQ(dw.Describe(L"DataWindow.Selected"), L"");
   EXPECT_FALSE(dw.HasCellSelection());
@@ -641,7 +679,7 @@ TEST(PbsimModel, CellAndRowSelection) {
   ASSERT_TRUE(dw.SetCellText(3, 4, L"2"));
   ASSERT_TRUE(dw.SetCellText(4, 4, L"2.5"));
   ASSERT_TRUE(dw.SetCellSelection(2, 4, {2, 3, 4}));
-  EXPECT_EQ(dw.SelectedText(), L"2/4/emp_name/dept/salary");
+  EXPECT_EQ(dw.SelectedText(), L"2/4/emp_name/salary");  // the DataWindow's own: start and end column
   EXPECT_EQ(dw.Describe(L"DataWindow.Selected.Data"),
             L"Bob Marsh\tSales\t1.5\nCarla Ortiz\tR&D\t2\nDinh Van An\tR&D\t2.5\n");
   EXPECT_FALSE(dw.SetCellSelection(0, 2, {1}));
@@ -762,7 +800,6 @@ TEST(PbsimModel, EscapesAndNumberReading) {
   EXPECT_EQ(pbsim::DecodeTildes(L"~h4"), L"h4") << "an incomplete hex escape is the letter itself";
   EXPECT_EQ(pbsim::EscapeForDoubleQuotes(L"a\"b~c\td\r\n'"), L"a~\"b~~c~td~r~n'");
   EXPECT_EQ(pbsim::DecodeTildes(pbsim::EscapeForDoubleQuotes(L"x~\"\t\r\ny")), L"x~\"\t\r\ny");
-  EXPECT_EQ(pbsim::ShowTabsAsTilde(L"1\t(a)"), L"1~t(a)");
 
   // Describe answers are read like the runtime reads them.
   EXPECT_EQ(pbsim::LeadingInteger(L"  -42abc"), -42);
@@ -795,7 +832,7 @@ TEST(PbsimModel, EscapesAndNumberReading) {
   EXPECT_NE(dw.Modify(L"dept.x="), L"");
   const wchar_t* error = dw.LastModifyError();
   ASSERT_NE(error, nullptr);
-  EXPECT_EQ(std::wstring(error), L"Line 1 Column 8: incorrect syntax.");
+  EXPECT_EQ(std::wstring(error), L"Line 1 Column 8 incorrect syntax");
   EXPECT_EQ(dw.Describe(L"dept.x"), L"833");
-  EXPECT_EQ(std::wstring(error), L"Line 1 Column 8: incorrect syntax.");
+  EXPECT_EQ(std::wstring(error), L"Line 1 Column 8 incorrect syntax");
 }

@@ -96,6 +96,10 @@ class DataWindowModel {
   int BandHeightPixels(const std::wstring& band) const;
   long BandColor(const std::wstring& band, long row) const;  // Detail.Color per row
   // Evaluates a standalone expression; false when it is invalid or fails.
+  // "DataWindow.Objects": the control names, tab-separated.
+  std::wstring ObjectNames() const;
+  // ColType of a computed field.
+  std::wstring ComputedType(const DwObject& object) const;
   bool EvaluateExpression(const std::wstring& expression, long row, std::wstring* result) const;
 
   // ---- Layout in pixels (relative to the object's band) -------------------
@@ -211,6 +215,7 @@ class DataWindowModel {
   long m_selRow1 = 0;
   long m_selRow2 = 0;
   std::vector<int> m_selColumns;
+  std::wstring m_selectedAsSet;  // "DataWindow.Selected" as Modify set it
 
   std::deque<ModifyRecord> m_modifyLog;
   std::wstring m_lastError;

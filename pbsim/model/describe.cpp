@@ -11,6 +11,22 @@ namespace {
 
 const wchar_t kNotFound[] = L"!";
 
+// A property value as Describe reports it: "?" when it has none; in double
+// quotes when it could be mistaken for something else — an expression
+// (default value, tab, expression) or a value containing "!" or "?".
+std::wstring Reported(const std::wstring& value) {
+  if (value.empty()) return L"?";
+  if (value.find_first_of(L"\t!?") != std::wstring::npos) return L"\"" + value + L"\"";
+  return value;
+}
+
+// The stored value, else the catalogue's default, as reported; "!" for a
+// property the object does not have.
+std::wstring Reported(const std::wstring* stored, const wchar_t* def) {
+  if (stored) return Reported(*stored);
+  return def ? Reported(std::wstring(def)) : std::wstring(kNotFound);
+}
+
 // Items are separated by blanks outside quotes and parentheses, so that
 // Evaluate('a + b', 3) stays one item.
 std::vector<std::wstring> SplitItems(const std::wstring& text) {
@@ -90,6 +106,7 @@ std::wstring DataWindowModel::DescribeOne(const std::wstring& item) const {
 std::wstring DataWindowModel::DescribeObject(const DwObject& object, const std::wstring& key) const {
   if (key == L"name") return object.name;
   if (key == L"type") return ObjectKindName(object.kind);
+  if (object.kind == ObjectKind::Compute && key == L"coltype") return ComputedType(object);
   if (object.kind == ObjectKind::Column) {
     const TableColumn* column = Column(object.ColumnId());
     if (key == L"coltype") return column ? column->Type() : std::wstring(kNotFound);
@@ -98,10 +115,7 @@ std::wstring DataWindowModel::DescribeObject(const DwObject& object, const std::
       return dbname ? *dbname : column->Name();
     }
   }
-  const std::wstring* stored = object.props.Find(key);
-  if (stored) return ShowTabsAsTilde(*stored);
-  const wchar_t* def = ObjectPropertyDefault(object.kind, key);
-  return def ? std::wstring(def) : std::wstring(kNotFound);
+  return Reported(object.props.Find(key), ObjectPropertyDefault(object.kind, key));
 }
 
 std::wstring DataWindowModel::DescribeDataWindow(const std::wstring& path) const {
@@ -113,20 +127,37 @@ std::wstring DataWindowModel::DescribeDataWindow(const std::wstring& path) const
   if (path == L"firstrowonpage") return IntToText(FirstRowOnPage());
   if (path == L"lastrowonpage") return IntToText(LastRowOnPage());
   if (path == L"bands") return L"header\tdetail\tsummary\tfooter";
+  if (path == L"objects") return ObjectNames();
 
   const size_t dot = path.find(L'.');
   if (dot != std::wstring::npos && IsHeightBand(path.substr(0, dot))) {
     const BandDef* band = FindBand(path.substr(0, dot));
     const std::wstring key = path.substr(dot + 1);
-    const std::wstring* stored = band->props.Find(key);
-    if (stored) return ShowTabsAsTilde(*stored);
-    const wchar_t* def = BandPropertyDefault(key);
-    return def ? std::wstring(def) : std::wstring(kNotFound);
+    return Reported(band->props.Find(key), BandPropertyDefault(key));
   }
-  const std::wstring* stored = m_dwProps.Find(path);
-  if (stored) return ShowTabsAsTilde(*stored);
-  const wchar_t* def = DataWindowPropertyDefault(path);
-  return def ? std::wstring(def) : std::wstring(kNotFound);
+  return Reported(m_dwProps.Find(path), DataWindowPropertyDefault(path));
+}
+
+// The names of the controls, in the order of the definition, tab-separated.
+std::wstring DataWindowModel::ObjectNames() const {
+  std::wstring names;
+  for (const DwObject& object : m_objects) {
+    if (object.name.empty()) continue;
+    if (!names.empty()) names += L'\t';
+    names += object.name;
+  }
+  return names;
+}
+
+// A computed field's data type, from the value its expression gives for the
+// first row: "number", or "char(255)" for text (the stand-in does not size
+// computed strings); "?" when it cannot be evaluated.
+std::wstring DataWindowModel::ComputedType(const DwObject& object) const {
+  const std::wstring* expression = object.props.Find(L"expression");
+  std::wstring value;
+  if (!expression || !EvaluateExpression(*expression, RowCount() > 0 ? 1 : 0, &value)) return L"?";
+  double number = 0.0;
+  return ParseNumber(value, &number) ? L"number" : L"char(255)";
 }
 
 // Evaluate('expression', row): the expression's value for that row.

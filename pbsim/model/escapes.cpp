@@ -76,17 +76,4 @@ std::wstring EscapeForDoubleQuotes(const std::wstring& value) {
   return out;
 }
 
-std::wstring ShowTabsAsTilde(const std::wstring& value) {
-  std::wstring out;
-  out.reserve(value.size() + 4);
-  for (wchar_t c : value) {
-    if (c == L'\t') {
-      out += L"~t";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
 }  // namespace pbsim

@@ -19,9 +19,4 @@ std::wstring DecodeTildes(const std::wstring& text);
 // ~ " tab, carriage return and line feed become ~~ ~" ~t ~r ~n.
 std::wstring EscapeForDoubleQuotes(const std::wstring& value);
 
-// The text form of an expression-valued property as describe answers it:
-// the tab between the default and the expression shown as ~t, nothing else
-// changed.
-std::wstring ShowTabsAsTilde(const std::wstring& value);
-
 }  // namespace pbsim

@@ -5,7 +5,6 @@
 //   destroy [column] name
 #include "model/attribute_list.h"
 #include "model/datawindow_model.h"
-#include "model/error_text.h"
 #include "model/object_builder.h"
 #include "model/property_catalog.h"
 #include "model/scanner.h"
@@ -18,19 +17,20 @@ class ModifyParser {
  public:
   ModifyParser(const std::wstring& text, DataWindowModel* dw) : m_s(text), m_dw(dw) {}
 
-  // "" when every statement was applied, else the first error.
+  // "" when every statement was applied, else the first error in the one
+  // form the runtime documents: "Line n Column n incorrect syntax", the
+  // column counted from the start of the whole text.
   std::wstring Run() {
     for (;;) {
       m_s.SkipBlanks();
       if (m_s.AtEnd()) return std::wstring();
-      if (!Statement()) return m_s.ErrorAt(m_errorOffset, m_errorMessage);
+      if (!Statement()) return m_s.ModifyErrorAt(m_errorOffset);
     }
   }
 
  private:
-  bool Fail(size_t offset, const wchar_t* message = kErrIncorrectSyntax) {
+  bool Fail(size_t offset) {
     m_errorOffset = offset;
-    m_errorMessage = message;
     return false;
   }
 
@@ -64,7 +64,7 @@ class ModifyParser {
     if (!ReadAttributeList(m_s, &attributes, &errorOffset)) return Fail(errorOffset);
     DwObject object;
     BuildError error;
-    if (!BuildObject(*m_dw, kind, attributes, &object, &error)) return Fail(error.offset, error.message);
+    if (!BuildObject(*m_dw, kind, attributes, &object, &error)) return Fail(error.offset);
     m_dw->m_objects.push_back(object);
     return true;
   }
@@ -84,13 +84,13 @@ class ModifyParser {
     for (size_t i = 0; i < objects.size(); ++i) {
       if (objects[i].name.empty() || !EqualsNoCase(objects[i].name, name)) continue;
       const int id = objects[i].ColumnId();
-      if (column && id == 0) return Fail(nameAt, kErrUnknownColumn);
+      if (column && id == 0) return Fail(nameAt);
       objects.erase(objects.begin() + static_cast<std::ptrdiff_t>(i));
       if (column) RemoveTableColumn(id);
       m_dw->m_expressionCache.clear();
       return true;
     }
-    return Fail(nameAt, column ? kErrUnknownColumn : kErrUnknownObject);
+    return Fail(nameAt);
   }
 
   // "destroy column" also takes the column out of the table and the rows;
@@ -133,7 +133,7 @@ class ModifyParser {
 
     if (EqualsNoCase(head, L"datawindow")) return AssignDataWindow(key, value, keyAt, valueAt);
     const DwObject* found = m_dw->ResolveObject(head);
-    if (!found) return Fail(start, kErrUnknownObject);
+    if (!found) return Fail(start);
     return AssignObject(const_cast<DwObject&>(*found), key, value, keyAt, valueAt);
   }
 
@@ -141,28 +141,18 @@ class ModifyParser {
     const wchar_t* message = nullptr;
     size_t offset = 0;
     if (CheckPropertyValue(key, value, &message, &offset)) return true;
-    return Fail(valueAt, message);
+    return Fail(valueAt);
   }
 
   bool AssignObject(DwObject& object, const std::wstring& key, const std::wstring& value, size_t keyAt,
                     size_t valueAt) {
-    if (key == L"name") {
-      const std::wstring name = Trim(value);
-      if (name.empty() || name[0] == L'#') return Fail(valueAt, kErrInvalidValue);
-      for (wchar_t c : name) {
-        if (!IsNameChar(c) || c == L'.') return Fail(valueAt, kErrInvalidValue);
-      }
-      const DwObject* other = m_dw->FindObject(name);
-      if (other && other != &object) return Fail(valueAt, kErrDuplicateName);
-      object.name = name;
-      return true;
-    }
-    if (key == L"type" || key == L"coltype" || key == L"dbname" || key == L"id") return Fail(keyAt, kErrReadOnly);
-    if (!object.props.Find(key) && !ObjectPropertyDefault(object.kind, key)) return Fail(keyAt, kErrUnknownProperty);
+    // A control's name is fixed once it is created.
+    if (key == L"name" || key == L"type" || key == L"coltype" || key == L"dbname" || key == L"id") return Fail(keyAt);
+    if (!object.props.Find(key) && !ObjectPropertyDefault(object.kind, key)) return Fail(keyAt);
     std::wstring stored = value;
     if (key == L"band") {
       stored = ToLowerAscii(Trim(value));
-      if (!IsObjectBand(stored)) return Fail(valueAt, kErrUnknownBand);
+      if (!IsObjectBand(stored)) return Fail(valueAt);
     }
     if (!CheckValue(key, stored, valueAt)) return false;
     object.props.Set(key, stored);
@@ -171,25 +161,27 @@ class ModifyParser {
 
   bool AssignDataWindow(const std::wstring& key, const std::wstring& value, size_t keyAt, size_t valueAt) {
     if (key == L"selected") {
-      if (!m_dw->ApplySelectedText(value)) return Fail(valueAt, kErrInvalidValue);
+      if (!m_dw->ApplySelectedText(value)) return Fail(valueAt);
       return true;
     }
-    if (IsReadOnlyDataWindowProperty(key)) return Fail(keyAt, kErrReadOnly);
+    if (IsReadOnlyDataWindowProperty(key)) return Fail(keyAt);
     const size_t dot = key.find(L'.');
     if (dot != std::wstring::npos && IsHeightBand(key.substr(0, dot))) {
       BandDef* band = m_dw->FindBand(key.substr(0, dot));
       const std::wstring bandKey = key.substr(dot + 1);
-      if (!band->props.Find(bandKey) && !BandPropertyDefault(bandKey)) return Fail(keyAt, kErrUnknownProperty);
+      if (!band->props.Find(bandKey) && !BandPropertyDefault(bandKey)) return Fail(keyAt);
       if (!CheckValue(bandKey, value, valueAt)) return false;
       band->props.Set(bandKey, value);
       if (bandKey == L"height") m_dw->SetFirstRowOnPage(m_dw->m_firstRow);
       return true;
     }
-    if (!m_dw->m_dwProps.Find(key) && !DataWindowPropertyDefault(key)) return Fail(keyAt, kErrUnknownProperty);
+    if (!m_dw->m_dwProps.Find(key) && !DataWindowPropertyDefault(key)) return Fail(keyAt);
     std::wstring stored = value;
     if (IsYesNoProperty(key)) {
       stored = ToLowerAscii(Trim(value));
-      if (stored != L"yes" && stored != L"no") return Fail(valueAt, kErrInvalidValue);
+      if (stored == L"true") stored = L"yes";
+      if (stored == L"false") stored = L"no";
+      if (stored != L"yes" && stored != L"no") return Fail(valueAt);
     }
     m_dw->m_dwProps.Set(key, stored);
     return true;
@@ -198,7 +190,6 @@ class ModifyParser {
   SyntaxScanner m_s;
   DataWindowModel* m_dw;
   size_t m_errorOffset = 0;
-  const wchar_t* m_errorMessage = kErrIncorrectSyntax;
 };
 
 std::wstring DataWindowModel::Modify(const std::wstring& text) {

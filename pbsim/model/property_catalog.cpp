@@ -98,7 +98,8 @@ bool IsYesNoProperty(const std::wstring& lowerKey) {
 
 bool IsReadOnlyDataWindowProperty(const std::wstring& lowerKey) {
   static const wchar_t* const kReadOnly[] = {L"units", L"processing", L"column.count", L"syntax", L"syntax.data",
-                                             L"selected.data", L"firstrowonpage", L"lastrowonpage", L"bands"};
+                                             L"selected.data", L"firstrowonpage", L"lastrowonpage", L"bands",
+                                             L"objects"};
   for (const wchar_t* k : kReadOnly) {
     if (lowerKey == k) return true;
   }

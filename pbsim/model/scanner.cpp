@@ -132,3 +132,14 @@ std::wstring SyntaxScanner::ErrorAt(size_t pos, const std::wstring& message) con
 }
 
 }  // namespace pbsim
+
+namespace pbsim {
+
+std::wstring SyntaxScanner::ModifyErrorAt(size_t pos) const {
+  int line = 1;
+  int column = 1;
+  LineColumn(pos, &line, &column);
+  return L"Line " + IntToText(line) + L" Column " + IntToText(static_cast<long>(pos) + 1) + L" incorrect syntax";
+}
+
+}  // namespace pbsim

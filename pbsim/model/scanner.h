@@ -48,6 +48,9 @@ class SyntaxScanner {
   void LineColumn(size_t pos, int* line, int* column) const;
   // "Line L Column C: <message>" for a position.
   std::wstring ErrorAt(size_t pos, const std::wstring& message) const;
+  // The error of a Modify: "Line n Column n incorrect syntax", the column
+  // counted from the start of the whole text.
+  std::wstring ModifyErrorAt(size_t pos) const;
 
  private:
   std::wstring m_text;

@@ -31,6 +31,7 @@ bool DataWindowModel::SetCellSelection(long row1, long row2, const std::vector<i
   m_selRow1 = row1;
   m_selRow2 = row2;
   m_selColumns = columnIds;
+  m_selectedAsSet.clear();
   return true;
 }
 
@@ -38,6 +39,7 @@ void DataWindowModel::ClearCellSelection() {
   m_selRow1 = 0;
   m_selRow2 = 0;
   m_selColumns.clear();
+  m_selectedAsSet.clear();
 }
 
 // A selected column is named as its column object is, else as the table
@@ -49,11 +51,13 @@ static std::wstring SelectionColumnName(const DataWindowModel& model, int id) {
   return column ? column->Name() : std::wstring();
 }
 
+// What Modify set, as it was set; the control's own (mouse) selection as
+// startrow/endrow/startcolumn/endcolumn.
 std::wstring DataWindowModel::SelectedText() const {
+  if (!m_selectedAsSet.empty()) return m_selectedAsSet;
   if (m_selColumns.empty()) return std::wstring();
-  std::wstring text = IntToText(m_selRow1) + L"/" + IntToText(m_selRow2);
-  for (int id : m_selColumns) text += L"/" + SelectionColumnName(*this, id);
-  return text;
+  return IntToText(m_selRow1) + L"/" + IntToText(m_selRow2) + L"/" + SelectionColumnName(*this, m_selColumns.front()) +
+         L"/" + SelectionColumnName(*this, m_selColumns.back());
 }
 
 std::wstring DataWindowModel::SelectedData() const {
@@ -70,17 +74,21 @@ std::wstring DataWindowModel::SelectedData() const {
   return data;
 }
 
+// Groups separated by ";", each startrow/endrow/startcolumn/endcolumn, or
+// startrow/endrow followed by every column of the selection. The stand-in
+// selects the cells of the first group.
 bool DataWindowModel::ApplySelectedText(const std::wstring& text) {
   const std::wstring trimmed = Trim(text);
   if (trimmed.empty()) {
     ClearCellSelection();
     return true;
   }
+  const std::wstring first = trimmed.substr(0, trimmed.find(L';'));
   std::vector<std::wstring> parts;
   size_t start = 0;
   for (;;) {
-    const size_t slash = trimmed.find(L'/', start);
-    parts.push_back(Trim(trimmed.substr(start, slash == std::wstring::npos ? std::wstring::npos : slash - start)));
+    const size_t slash = first.find(L'/', start);
+    parts.push_back(Trim(first.substr(start, slash == std::wstring::npos ? std::wstring::npos : slash - start)));
     if (slash == std::wstring::npos) break;
     start = slash + 1;
   }
@@ -90,17 +98,21 @@ bool DataWindowModel::ApplySelectedText(const std::wstring& text) {
   if (!ParseNumber(parts[0], &r1) || !ParseNumber(parts[1], &r2)) return false;
   std::vector<int> ids;
   for (size_t i = 2; i < parts.size(); ++i) {
-    int id = 0;
     const DwObject* object = ResolveObject(parts[i]);
-    if (object && object->kind == ObjectKind::Column) {
-      id = object->ColumnId();
-    } else {
-      id = ColumnIdByName(parts[i]);
-    }
+    const int id = object && object->kind == ObjectKind::Column ? object->ColumnId() : ColumnIdByName(parts[i]);
     if (id == 0) return false;
     ids.push_back(id);
   }
-  return SetCellSelection(static_cast<long>(r1), static_cast<long>(r2), ids);
+  // Two columns name the range between them, in column order.
+  if (ids.size() == 2 && ids[0] != ids[1]) {
+    const int from = ids[0] < ids[1] ? ids[0] : ids[1];
+    const int to = ids[0] < ids[1] ? ids[1] : ids[0];
+    ids.clear();
+    for (int id = from; id <= to; ++id) ids.push_back(id);
+  }
+  if (!SetCellSelection(static_cast<long>(r1), static_cast<long>(r2), ids)) return false;
+  m_selectedAsSet = trimmed;
+  return true;
 }
 
 }  // namespace pbsim
