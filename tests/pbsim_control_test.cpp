@@ -681,7 +681,7 @@ TEST_F(ControlTest, ModifyLogRecordsEveryModify) {
   wchar_t scriptError[256] = {};
   EXPECT_EQ(rt.modules.ScriptModify(dw, L"emp_id_t.x='7'", scriptError, 256), 1);
   EXPECT_STREQ(scriptError, L"");
-  EXPECT_EQ(rt.modules.ScriptModify(dw, L"emp_id_t.nothing='7'", scriptError, 256), -1);
+  EXPECT_EQ(rt.modules.ScriptModify(dw, L"emp_id_t.x='seven'", scriptError, 256), -1);
   EXPECT_STRNE(scriptError, L"");
 
   ASSERT_EQ(rt.modules.GetModifyLogCount(dw), 4);
@@ -694,7 +694,7 @@ TEST_F(ControlTest, ModifyLogRecordsEveryModify) {
   EXPECT_STREQ(text, L"no_such_object.x='5'");
   EXPECT_EQ(std::wstring(result), errorText);
   rt.modules.GetModifyLogEntry(dw, 3, text, 256, result, 256);
-  EXPECT_STREQ(text, L"emp_id_t.nothing='7'");
+  EXPECT_STREQ(text, L"emp_id_t.x='seven'");
   EXPECT_STREQ(result, scriptError);
   // Buffers too small get a cut, terminated text; the full length is returned.
   wchar_t small[5];

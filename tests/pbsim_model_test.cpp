@@ -151,6 +151,15 @@ TEST(PbsimModel, DescribeAnswersAsDocumented) {
   EXPECT_NE(std::wstring::npos, dw.Describe(L"DataWindow.Objects").find(L"\tc_double\tc_shout"));
   EXPECT_EQ(dw.Modify(L"DataWindow.Objects='a'"), L"Line 1 Column 12 incorrect syntax");
 
+  // Control names are PowerScript identifiers of at most 40 characters.
+  EXPECT_EQ(dw.Modify(L"create text(band=header text='a' name=_a-b$c#d%9)"), L"");
+  EXPECT_EQ(dw.Modify(L"create text(band=header text='a' name=" + std::wstring(40, L'n') + L")"), L"");
+  for (const wchar_t* bad : {L"9lives", L"a.b", L"a;b", L"a,b", L"-a", L"#1"}) {
+    EXPECT_NE(dw.Modify(std::wstring(L"create text(band=header text='a' name=") + bad + L")"), L"") << bad;
+  }
+  EXPECT_EQ(dw.Modify(L"create text(band=header text='a' name=" + std::wstring(41, L'm') + L")"),
+            L"Line 1 Column 39 incorrect syntax");
+
   // Yes/no properties take True and False too, and store yes and no.
   ASSERT_EQ(dw.Modify(L"DataWindow.ReadOnly=True"), L"");
   EXPECT_EQ(dw.Describe(L"DataWindow.ReadOnly"), L"yes");
@@ -282,7 +291,10 @@ TEST(PbsimModel, ModifyErrorsApplyNothingOfTheFailingStatement) {
   EXPECT_EQ(dw.Modify(L"emp_id_t x='1'"), L"Line 1 Column 1 incorrect syntax");
   EXPECT_EQ(dw.Modify(L"emp_id_t.x='1'y='2'"), L"Line 1 Column 15 incorrect syntax");
   EXPECT_EQ(dw.Modify(L"nosuch.x='5'"), L"Line 1 Column 1 incorrect syntax");
-  EXPECT_EQ(dw.Modify(L"emp_id_t.bogus='5'"), L"Line 1 Column 10 incorrect syntax");
+  // A property outside the catalogue is kept and described back.
+  EXPECT_EQ(dw.Describe(L"emp_id_t.bogus"), L"!");
+  EXPECT_EQ(dw.Modify(L"emp_id_t.bogus='5' DataWindow.Bogus.Deep='x' DataWindow.Header.Bogus=7"), L"");
+  EXPECT_EQ(dw.Describe(L"emp_id_t.bogus DataWindow.Bogus.Deep DataWindow.Header.Bogus"), L"5\nx\n7");
   EXPECT_EQ(dw.Modify(L"DataWindow.Units='1'"), L"Line 1 Column 12 incorrect syntax");
   EXPECT_EQ(dw.Modify(L"emp_id.coltype='long'"), L"Line 1 Column 8 incorrect syntax");
   EXPECT_EQ(dw.Modify(L"DataWindow.Print.Preview='maybe'"), L"Line 1 Column 26 incorrect syntax");

@@ -148,7 +148,6 @@ class ModifyParser {
                     size_t valueAt) {
     // A control's name is fixed once it is created.
     if (key == L"name" || key == L"type" || key == L"coltype" || key == L"dbname" || key == L"id") return Fail(keyAt);
-    if (!object.props.Find(key) && !ObjectPropertyDefault(object.kind, key)) return Fail(keyAt);
     std::wstring stored = value;
     if (key == L"band") {
       stored = ToLowerAscii(Trim(value));
@@ -169,13 +168,11 @@ class ModifyParser {
     if (dot != std::wstring::npos && IsHeightBand(key.substr(0, dot))) {
       BandDef* band = m_dw->FindBand(key.substr(0, dot));
       const std::wstring bandKey = key.substr(dot + 1);
-      if (!band->props.Find(bandKey) && !BandPropertyDefault(bandKey)) return Fail(keyAt);
       if (!CheckValue(bandKey, value, valueAt)) return false;
       band->props.Set(bandKey, value);
       if (bandKey == L"height") m_dw->SetFirstRowOnPage(m_dw->m_firstRow);
       return true;
     }
-    if (!m_dw->m_dwProps.Find(key) && !DataWindowPropertyDefault(key)) return Fail(keyAt);
     std::wstring stored = value;
     if (IsYesNoProperty(key)) {
       stored = ToLowerAscii(Trim(value));

@@ -7,6 +7,24 @@
 
 namespace pbsim {
 
+namespace {
+
+bool IsAsciiLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
+
+}  // namespace
+
+// PowerScript identifiers: a letter or underscore first, then letters,
+// digits and _ - $ # %, at most 40 characters.
+bool IsControlName(const std::wstring& name) {
+  if (name.empty() || name.size() > 40 || !(IsAsciiLetter(name[0]) || name[0] == L'_')) return false;
+  for (wchar_t c : name) {
+    const bool allowed = IsAsciiLetter(c) || (c >= L'0' && c <= L'9') || c == L'_' || c == L'-' || c == L'$' ||
+                         c == L'#' || c == L'%';
+    if (!allowed) return false;
+  }
+  return true;
+}
+
 bool BuildObject(const DataWindowModel& model, ObjectKind kind, const std::vector<Attribute>& attributes,
                  DwObject* object, BuildError* error) {
   DwObject built;
@@ -17,14 +35,7 @@ bool BuildObject(const DataWindowModel& model, ObjectKind kind, const std::vecto
     if (key == L"name") {
       built.name = Trim(a.value);
       nameOffset = a.valueOffset;
-      // A name must be addressable as "name.property".
-      for (wchar_t c : built.name) {
-        if (!IsNameChar(c) || c == L'.') {
-          *error = {a.valueOffset, kErrInvalidValue};
-          return false;
-        }
-      }
-      if (!built.name.empty() && built.name[0] == L'#') {
+      if (!built.name.empty() && !IsControlName(built.name)) {
         *error = {a.valueOffset, kErrInvalidValue};
         return false;
       }

@@ -15,6 +15,9 @@ struct BuildError {
   const wchar_t* message = nullptr;
 };
 
+// A control name as PowerScript identifiers are written.
+bool IsControlName(const std::wstring& name);
+
 // Fills *object from the attributes. Checks: the band exists, a column's id
 // names a table column (a column without id takes the table column of its
 // name), values are valid, the name is not taken in `model`. The band is

@@ -1,6 +1,15 @@
 // What properties each part of a DataWindow has, and the value each answers
 // when its definition does not set it. A property outside these lists exists
-// only when the definition or a modify gave it.
+// only when the definition or a modify gave it: Modify keeps any property of
+// a known control or band and Describe gives it back, as the runtime does.
+//
+// Where the runtime's documentation is silent, the stand-in has chosen:
+// - "DataWindow.Syntax" and "DataWindow.Selected.Data" end every line, the
+//   last one included, with a line feed alone;
+// - "DataWindow.Selected" is the empty string when no cell is selected;
+// - "Selected.Mouse" defaults to no, "Grid.ColumnMove" to yes;
+// - a failing Modify keeps the statements before the one that failed, and
+//   applies nothing of that one and of those after it.
 #pragma once
 
 #include <string>
