@@ -172,6 +172,26 @@ TEST_F(Attach, SettingsFileBesideTheLibraryByFullPathOrIgnored) {
     DeleteFileW(noSection.c_str());
 }
 
+TEST_F(Attach, ExportedSyntaxLinesAreNotReadAsObjects) {
+    // Object lines that start with band= (as an exported source writes them)
+    // are neither header texts nor buttons: no text object is prepared and
+    // no header colour reaches one.
+    const std::wstring settings = DllFolder() + L"\\t2u_export.ini";
+    WriteTextFile(settings, "[datawindow]\r\nHeaderColor=16711680\r\n");
+    HWND dw = pb.Create(kGridPB);
+    ASSERT_NE(dw, nullptr);
+    windows.push_back(dw);
+    ASSERT_EQ(1, pb.SetExportedSyntax(dw, 1));
+    ASSERT_EQ(0u, pb.Describe(dw, L"DataWindow.Syntax").find(L"release 10;\ndatawindow("));
+    ASSERT_NE(std::wstring::npos, pb.Describe(dw, L"DataWindow.Syntax").find(L"\ntext(band=header "));
+    EXPECT_EQ(dll.AttachDatawindow(dw, settings.c_str()), 1);
+    for (const std::wstring& modify : pb.ModifyLog(dw)) {
+        EXPECT_EQ(std::wstring::npos, modify.find(L"_t.")) << "a text object was changed: " << std::string(modify.begin(), modify.end());
+    }
+    EXPECT_FALSE(pb.ModifyLog(dw).empty());  // the columns are still prepared
+    DeleteFileW(settings.c_str());
+}
+
 TEST_F(Attach, LongSettingsPathIsNoFile) {
     HWND dw = Create(kGridPB);
     dll.AttachDatawindow(dw, nullptr);

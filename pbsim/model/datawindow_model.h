@@ -50,6 +50,9 @@ class DataWindowModel {
   // "DataWindow.Syntax": the definition regenerated, one object per line,
   // each object line starting with "<kind>(name=" for named objects.
   std::wstring Syntax() const;
+  // Object lines in the order of an exported source (band first, name in the
+  // middle) instead of name first.
+  void SetExportedSyntax(bool exported) { m_exportedSyntax = exported; }
   // The rows as a data(...) section; empty without rows.
   std::wstring DataSyntax() const;
 
@@ -197,6 +200,7 @@ class DataWindowModel {
   const Expression* CachedExpression(const std::wstring& text) const;
 
   int m_release = 10;
+  bool m_exportedSyntax = false;
   PropertyList m_dwProps;
   std::vector<BandDef> m_bands;
   std::vector<TableColumn> m_table;

@@ -46,6 +46,27 @@ bool IsBareObjectKey(const std::wstring& key) {
   return key == L"band" || key == L"id" || key == L"tabsequence";
 }
 
+// The order of an exported DataWindow source: band first, the name in the
+// middle of the line (before visible, else halfway).
+void WriteExportedAttributes(std::wstring& out, const DwObject& object) {
+  const std::vector<PropertyList::Item>& items = object.props.Items();
+  size_t nameBefore = items.size() / 2;
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (items[i].first == L"visible") nameBefore = i;
+  }
+  for (const PropertyList::Item& item : items) {
+    if (item.first != L"band") continue;
+    WriteAttribute(out, item.first, item.second, true);
+    out += L' ';
+  }
+  for (size_t i = 0; i <= items.size(); ++i) {
+    if (i == nameBefore && !object.name.empty()) out += L"name=" + object.name + L' ';
+    if (i == items.size() || items[i].first == L"band") continue;
+    WriteAttribute(out, items[i].first, items[i].second, IsBareObjectKey(items[i].first));
+    out += L' ';
+  }
+}
+
 }  // namespace
 
 std::wstring DataWindowModel::Syntax() const {
@@ -88,13 +109,14 @@ std::wstring DataWindowModel::Syntax() const {
   for (const DwObject& object : m_objects) {
     out += ObjectKindName(object.kind);
     out += L'(';
-    if (!object.name.empty()) {
-      out += L"name=" + object.name;
-      out += L' ';
-    }
-    for (const PropertyList::Item& item : object.props.Items()) {
-      WriteAttribute(out, item.first, item.second, IsBareObjectKey(item.first));
-      out += L' ';
+    if (m_exportedSyntax) {
+      WriteExportedAttributes(out, object);
+    } else {
+      if (!object.name.empty()) out += L"name=" + object.name + L' ';
+      for (const PropertyList::Item& item : object.props.Items()) {
+        WriteAttribute(out, item.first, item.second, IsBareObjectKey(item.first));
+        out += L' ';
+      }
     }
     out += L")\n";
   }

@@ -81,6 +81,13 @@ LONG WINAPI pbsim_SetPrintPreview(HWND dw, LONG on) {
   return ScriptModify(dw, on ? L"DataWindow.Print.Preview=yes" : L"DataWindow.Print.Preview=no", nullptr, 0);
 }
 
+LONG WINAPI pbsim_SetExportedSyntax(HWND dw, LONG on) {
+  DataWindowControl* control = ControlFromWindow(dw);
+  if (!control) return -1;
+  control->Model().SetExportedSyntax(on != 0);
+  return 1;
+}
+
 LONG WINAPI pbsim_GetModifyLogCount(HWND dw) {
   DataWindowControl* control = ControlFromWindow(dw);
   return control ? static_cast<LONG>(control->Model().ModifyLog().size()) : -1;

@@ -31,6 +31,7 @@ public:
             Bind(api, ScriptModify, PBSIM_SCRIPT_MODIFY);
             Bind(api, GetLastError, PBSIM_GET_LAST_ERROR);
             Bind(api, SetPrintPreview, PBSIM_SET_PRINT_PREVIEW);
+            Bind(api, SetExportedSyntax, PBSIM_SET_EXPORTED_SYNTAX);
             Bind(api, PrintToDC, PBSIM_PRINT_TO_DC);
             Bind(api, GetEditControl, PBSIM_GET_EDIT_CONTROL);
             Bind(api, CreateRuntimeWindow, PBSIM_CREATE_RUNTIME_WINDOW);
@@ -50,6 +51,17 @@ public:
     HMODULE vm() const { return m_vm; }
     HMODULE engine() const { return m_engine; }
     HWND host() const { return m_host; }
+
+    // The runtime's answer to Describe(property).
+    std::wstring Describe(HWND dw, const wchar_t* property) const {
+        typedef LONG(WINAPI * PFN_Describe)(HWND, LPCWSTR, LPWSTR, LONG);
+        auto describe = reinterpret_cast<PFN_Describe>(
+            reinterpret_cast<void*>(GetProcAddress(m_vm, "FNX_DataWindowDescribe")));
+        if (!describe) return std::wstring();
+        std::vector<wchar_t> buffer(1 << 20, L'\0');
+        describe(dw, property, buffer.data(), static_cast<LONG>(buffer.size()));
+        return buffer.data();
+    }
 
     // Every modify text the DataWindow received, oldest first.
     std::vector<std::wstring> ModifyLog(HWND dw) const {
@@ -71,6 +83,7 @@ public:
     PFN_pbsim_ScriptModify ScriptModify = nullptr;
     PFN_pbsim_GetLastError GetLastError = nullptr;
     PFN_pbsim_SetPrintPreview SetPrintPreview = nullptr;
+    PFN_pbsim_SetExportedSyntax SetExportedSyntax = nullptr;
     PFN_pbsim_PrintToDC PrintToDC = nullptr;
     PFN_pbsim_GetEditControl GetEditControl = nullptr;
     PFN_pbsim_CreateRuntimeWindow CreateRuntimeWindow = nullptr;

@@ -78,6 +78,12 @@ typedef LONG(WINAPI* PFN_pbsim_SetSelectedMouse)(HWND dw, LONG on);
 typedef LONG(WINAPI* PFN_pbsim_SetPrintPreview)(HWND dw, LONG on);
 #define PBSIM_SET_PRINT_PREVIEW "pbsim_SetPrintPreview"
 
+// How "DataWindow.Syntax" writes object lines: with on != 0 in the order of
+// an exported DataWindow source (band= first, name= in the middle of the
+// line), else name= first (the default). 1, or -1 for other windows.
+typedef LONG(WINAPI* PFN_pbsim_SetExportedSyntax)(HWND dw, LONG on);
+#define PBSIM_SET_EXPORTED_SYNTAX "pbsim_SetExportedSyntax"
+
 // The modify log: every modify the DataWindow received (through dwModify,
 // DW_Modify or fndwModify), oldest first, up to the newest 10000.
 // GetModifyLogCount: number of records. GetModifyLogEntry: copies the
