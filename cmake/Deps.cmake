@@ -33,6 +33,23 @@ tessel_import(png png16)
 tessel_import(freetype freetype)
 tessel_import(cairo cairo)
 
+# pixman marks its functions for export (-export directives in each object's
+# .drectve section); linked into the library they would become exports of
+# Tessel2U.dll. A copy without those directives is linked instead.
+if(MINGW)
+  if(NOT CMAKE_OBJCOPY)
+    string(REGEX REPLACE "gcc(\\.exe)?$" "objcopy\\1" CMAKE_OBJCOPY "${CMAKE_C_COMPILER}")
+  endif()
+  set(_pixman_plain "${CMAKE_BINARY_DIR}/deps/libpixman-1.a")
+  file(MAKE_DIRECTORY "${CMAKE_BINARY_DIR}/deps")
+  execute_process(COMMAND "${CMAKE_OBJCOPY}" --remove-section=.drectve "${TESSEL_pixman_LIB}" "${_pixman_plain}"
+                  RESULT_VARIABLE _pixman_result)
+  if(NOT _pixman_result EQUAL 0)
+    message(FATAL_ERROR "${CMAKE_OBJCOPY} could not copy ${TESSEL_pixman_LIB}")
+  endif()
+  set_target_properties(deps::pixman PROPERTIES IMPORTED_LOCATION "${_pixman_plain}")
+endif()
+
 if(MINGW)
   find_library(TESSEL_zlib_LIB NAMES libz.a z)
   add_library(deps::zlib STATIC IMPORTED GLOBAL)

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "pbsim_runtime.h"
 #include "stdout_capture.h"
@@ -94,4 +96,92 @@ TEST(DeviceContexts, DataWindowContextsFromHandOutToGiveBack) {
     ASSERT_EQ(1, dll.StopTessel());
     DestroyWindow(grid);
     DestroyWindow(other);
+}
+
+namespace {
+
+// A bar graph (line series too) of two rows, in pixels.
+const wchar_t kGraph[] =
+    L"release 10;\n"
+    L"datawindow(units=1 processing=0 color=16777215 )\n"
+    L"header(height=0)\n"
+    L"detail(height=120 color=\"16777215\" )\n"
+    L"table(column=(type=number name=a dbname=\"a\") column=(type=number name=b dbname=\"b\"))\n"
+    L"graph(band=detail x=\"10\" y=\"10\" height=\"100\" width=\"200\" graphtype=\"7\" values=\"a, b\" "
+    L"series=\"b, a, b\" name=gr_1 visible=\"1\" background.mode=\"0\" background.color=\"16777215\" )\n"
+    L"data( 10, 30, 20, 10, )\n";
+
+// What the DataWindow paints into a DIB selected into a context made from
+// its own window context (so that it counts as the DataWindow's).
+std::vector<COLORREF> PaintedPixels(HWND dw, int width, int height) {
+    using PaintDC = LONG(WINAPI*)(HWND, HDC);
+    auto paint = reinterpret_cast<PaintDC>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"pbdwe105.DLL"), "dwPaintDC")));
+    HDC window = GetDC(dw);
+    HDC memory = CreateCompatibleDC(window);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    uint32_t* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    paint(dw, memory);
+    GdiFlush();
+    std::vector<COLORREF> pixels;
+    for (int i = 0; i < width * height; ++i) {
+        pixels.push_back(RGB((bits[i] >> 16) & 0xFF, (bits[i] >> 8) & 0xFF, bits[i] & 0xFF));
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(dw, window);
+    return pixels;
+}
+
+size_t CountOf(const std::vector<COLORREF>& pixels, COLORREF colour) {
+    size_t n = 0;
+    for (COLORREF c : pixels) n += c == colour ? 1 : 0;
+    return n;
+}
+
+}  // namespace
+
+TEST(DeviceContexts, GraphPolygonsOfDataWindowsArePaintedAntiAliased) {
+    PbsimRuntime pb(105);
+    ASSERT_TRUE(pb.ok());
+    TesselDll dll;
+    ASSERT_EQ(1, dll.StartTessel());
+    HWND attached = pb.Create(kGraph, 0, 240, 260);
+    HWND plain = pb.Create(kGraph, 0, 240, 260);
+    ASSERT_NE(nullptr, attached) << pb.LastError();
+    dll.AttachDatawindow(attached, nullptr);
+    RECT client;
+    GetClientRect(plain, &client);
+    const COLORREF firstBar = RGB(70, 130, 180);
+    const COLORREF line = RGB(160, 0, 0);
+
+    // Any other context: the bars in their brush colours, the line series in its pen.
+    const std::vector<COLORREF> before = PaintedPixels(plain, client.right, client.bottom);
+    EXPECT_GT(CountOf(before, firstBar), 50u);
+    EXPECT_GT(CountOf(before, line), 20u);
+
+    // The DataWindow's context: fills in distinct colours, lines in blended dark blue.
+    GetClientRect(attached, &client);
+    const std::vector<COLORREF> after = PaintedPixels(attached, client.right, client.bottom);
+    EXPECT_EQ(0u, CountOf(after, firstBar));
+    EXPECT_EQ(0u, CountOf(after, line));
+    size_t blended = 0;
+    for (COLORREF c : after) {
+        // Partly covered edge pixels of the dark-blue polyline over white.
+        if (GetRValue(c) == GetGValue(c) && GetBValue(c) > GetRValue(c) && GetRValue(c) < 250 && GetRValue(c) > 40) ++blended;
+    }
+    EXPECT_GT(blended, 10u);
+
+    dll.DettachDatawindow(attached);
+    ASSERT_EQ(1, dll.StopTessel());
+    DestroyWindow(attached);
+    DestroyWindow(plain);
 }

@@ -1,8 +1,10 @@
 // Drawing on device contexts: calls that land in an attached DataWindow's
 // context go to the DataWindow painters; all others reach the real function
-// unchanged. The painters join as they are built; until then each call
-// passes through.
+// unchanged. Polygons and polylines are painted anti-aliased; the fill,
+// line, rectangle and text-colour painters join as they are built, and until
+// then those calls pass through.
 #include "datawindow/dw_object.h"
+#include "draw/polygon_painters.h"
 #include "frame/debug_log.h"
 #include "frame/dw_list.h"
 #include "frame/globals.h"
@@ -26,9 +28,15 @@ BOOL WINAPI HookRectangle(HDC hdc, int left, int top, int right, int bottom) {
 
 BOOL WINAPI HookPaintRgn(HDC hdc, HRGN hrgn) { return Real_PaintRgn(hdc, hrgn); }
 
-BOOL WINAPI HookPolygon(HDC hdc, const POINT* apt, int cpt) { return Real_Polygon(hdc, apt, cpt); }
+BOOL WINAPI HookPolygon(HDC hdc, const POINT* apt, int cpt) {
+    if (DWObject* record = RecordOfDC(hdc)) return PaintPolygon(hdc, *record, apt, cpt);
+    return Real_Polygon(hdc, apt, cpt);
+}
 
-BOOL WINAPI HookPolyline(HDC hdc, const POINT* apt, int cpt) { return Real_Polyline(hdc, apt, cpt); }
+BOOL WINAPI HookPolyline(HDC hdc, const POINT* apt, int cpt) {
+    if (RecordOfDC(hdc)) return PaintPolyline(hdc, apt, cpt);
+    return Real_Polyline(hdc, apt, cpt);
+}
 
 COLORREF WINAPI HookSetTextColor(HDC hdc, COLORREF color) { return Real_SetTextColor(hdc, color); }
 

@@ -1,0 +1,48 @@
+// CairoCanvas: one cairo surface and context made on a device context for one
+// paint, through which the painting code draws anti-aliased shapes. Every
+// operation on a canvas without a context draws nothing and writes
+// "cr is null" to the debug output.
+#pragma once
+
+#include <windows.h>
+
+#include <cairo.h>
+
+class CairoCanvas {
+public:
+    explicit CairoCanvas(HDC hdc);
+    ~CairoCanvas();
+    CairoCanvas(const CairoCanvas&) = delete;
+    CairoCanvas& operator=(const CairoCanvas&) = delete;
+
+    // The cairo context, for the calls the canvas does not wrap; null when
+    // the surface could not be made.
+    cairo_t* Context() const { return m_pCr; }
+
+    void Stroke();
+    void Fill();
+    void FillPreserve();
+    void ClosePath();
+    void MoveTo(double x, double y);
+    void LineTo(double x, double y);
+    void SetLineWidth(double width);
+    // cairo's line-cap codes: 0 butt, 1 round, 2 square.
+    void SetLineCap(int cap);
+    void SetSourceColor(COLORREF clr);
+    void SetSourceColorAlpha(COLORREF clr, double alpha);
+    void Rectangle(const RECT& rc);
+    // The rounded-rectangle path: the four edges as separate segments, then
+    // the four corner arcs; neither stroked nor filled, not closed.
+    void RoundRectangle(const RECT& rc, double r);
+
+private:
+    bool Ready() const;
+
+    cairo_surface_t* m_pSurface = nullptr;
+    cairo_t* m_pCr = nullptr;
+};
+
+// A COLORREF (0x00BBGGRR) as cairo's channels in [0, 1]; the top byte is ignored.
+double RedOf(COLORREF clr);
+double GreenOf(COLORREF clr);
+double BlueOf(COLORREF clr);

@@ -1,0 +1,171 @@
+// The drawing primitives on their own: the cairo canvas, the four arrow
+// heads and the distinct-colour chooser, drawing into DIB sections whose
+// pixels are read back.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "draw/arrow_head.h"
+#include "draw/cairo_canvas.h"
+#include "draw/distinct_color.h"
+#include "stdout_capture.h"
+
+namespace {
+
+// A 32-bit top-down DIB section selected into a memory context, white.
+class Dib {
+public:
+    Dib(int width, int height) : m_width(width) {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        m_dc = CreateCompatibleDC(nullptr);
+        m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
+        m_old = SelectObject(m_dc, m_bitmap);
+        for (int i = 0; i < width * height; ++i) m_bits[i] = 0xFFFFFF;
+    }
+    ~Dib() {
+        SelectObject(m_dc, m_old);
+        DeleteObject(m_bitmap);
+        DeleteDC(m_dc);
+    }
+    HDC dc() const { return m_dc; }
+    // The pixel as a COLORREF.
+    COLORREF At(int x, int y) const {
+        GdiFlush();
+        const uint32_t p = m_bits[y * m_width + x];
+        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    }
+
+private:
+    int m_width;
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_old = nullptr;
+    uint32_t* m_bits = nullptr;
+};
+
+const COLORREF kWhite = RGB(255, 255, 255);
+const COLORREF kBlack = RGB(0, 0, 0);
+const COLORREF kRed = RGB(255, 0, 0);
+const COLORREF kBlue = RGB(0, 0, 255);
+
+bool Near(COLORREF a, COLORREF b, int tolerance = 8) {
+    return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+           std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+}  // namespace
+
+TEST(Canvas, WithoutContextItOnlySaysSo) {
+    StdoutCapture capture;
+    {
+        CairoCanvas canvas(nullptr);
+        EXPECT_EQ(nullptr, canvas.Context());
+        canvas.Stroke();
+        RECT rc = {0, 0, 10, 10};
+        canvas.Rectangle(rc);
+        canvas.RoundRectangle(rc, 3);
+    }
+    EXPECT_EQ("cr is nullcr is nullcr is null", capture.Stop());
+}
+
+TEST(Canvas, ColoursRectanglesAndRoundedRectangles) {
+    Dib dib(60, 40);
+    {
+        CairoCanvas canvas(dib.dc());
+        ASSERT_NE(nullptr, canvas.Context());
+        RECT left = {0, 0, 20, 20};
+        canvas.Rectangle(left);
+        canvas.SetSourceColor(0x0000FF);  // red in a COLORREF
+        canvas.Fill();
+        RECT middle = {20, 0, 40, 20};
+        canvas.Rectangle(middle);
+        canvas.SetSourceColor(0xFF0000);  // blue
+        canvas.Fill();
+        RECT right = {40, 0, 60, 20};
+        canvas.Rectangle(right);
+        canvas.SetSourceColorAlpha(0xFF0000FF, 1.0);  // the top byte changes nothing
+        canvas.Fill();
+        // A rounded rectangle filled: the corners stay white, the middle is filled.
+        RECT round = {10, 22, 50, 38};
+        canvas.RoundRectangle(round, 6);
+        canvas.SetSourceColor(0x000000);
+        canvas.Fill();
+    }
+    EXPECT_EQ(kRed, dib.At(10, 10));
+    EXPECT_EQ(kBlue, dib.At(30, 10));
+    EXPECT_EQ(kRed, dib.At(50, 10));
+    EXPECT_EQ(kBlack, dib.At(30, 30));
+    EXPECT_EQ(kBlack, dib.At(10, 30));    // the left edge between the corners
+    EXPECT_EQ(kWhite, dib.At(10, 22));    // the top-left corner is cut
+    EXPECT_EQ(kWhite, dib.At(49, 37));    // the bottom-right corner too
+}
+
+TEST(ArrowHeads, EachStyleInPixels) {
+    // Arrows pointing up, from (30, 90) to the tip at (30, 10), heads 20 long,
+    // the shaft drawn. With width 1 the open and solid heads open one radian
+    // to each side (barb ends near (46.8, 20.8) and (13.2, 20.8)); the circle
+    // has radius 20 and passes through the tip; the diamond with width 8
+    // opens 8 / 20 radians (barbs near (37.8, 28.4) and (22.2, 28.4)) and,
+    // with depth 0, has its back point on the shaft at (30, 30).
+    struct Case {
+        int style;
+        int width;
+        COLORREF insideHead;  // (36, 19): within the open and solid heads
+        COLORREF belowBarbs;  // (33, 24): within the diamond only
+        COLORREF circle;      // (42, 30): within the circle only (which also holds the other two)
+    } cases[] = {
+        {1, 1, kWhite, kWhite, kWhite},
+        {2, 1, kRed, kWhite, kWhite},
+        {3, 1, kRed, kRed, kRed},
+        {4, 8, kWhite, kRed, kWhite},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.style);
+        Dib dib(60, 100);
+        DrawArrow(dib.dc(), 30, 90, 30, 10, 20, c.width, 0, kBlack, TRUE, c.style, kRed);
+        EXPECT_TRUE(Near(kBlack, dib.At(30, 60))) << "the shaft";
+        EXPECT_TRUE(Near(c.insideHead, dib.At(36, 19)));
+        EXPECT_TRUE(Near(c.belowBarbs, dib.At(33, 24)));
+        EXPECT_TRUE(Near(c.circle, dib.At(42, 30)));
+        EXPECT_EQ(kWhite, dib.At(55, 8));
+    }
+    // The outline of the open head: its right barb passes (38, 15).
+    Dib open(60, 100);
+    DrawArrow(open.dc(), 30, 90, 30, 10, 20, 1, 0, kBlack, FALSE, 1, kRed);
+    EXPECT_TRUE(Near(kBlack, open.At(38, 15), 90));
+    EXPECT_EQ(kWhite, open.At(30, 60)) << "no shaft without drawLine";
+    // Any other style is the diamond.
+    Dib other(60, 100);
+    DrawArrow(other.dc(), 30, 90, 30, 10, 20, 8, 0, kBlack, FALSE, 7, kRed);
+    EXPECT_TRUE(Near(kRed, other.At(33, 24)));
+    // A diamond of length 0 draws nothing.
+    Dib none(60, 100);
+    DrawArrow(none.dc(), 30, 90, 30, 10, 0, 8, 0, kBlack, FALSE, 4, kRed);
+    EXPECT_EQ(kWhite, none.At(30, 12));
+}
+
+TEST(DistinctColours, TenThousandDraws) {
+    CRITICAL_SECTION lock;
+    InitializeCriticalSection(&lock);
+    COLORREF previous = 0xFFFFFFFF;
+    for (int i = 0; i < 10000; ++i) {
+        const COLORREF c = NextDistinctColor(lock, nullptr);
+        ASSERT_NE(0u, c);
+        ASSERT_LE(c, 0xE6E6E6u);
+        const double dr = static_cast<double>(GetRValue(c)) - GetRValue(previous);
+        const double dg = static_cast<double>(GetGValue(c)) - GetGValue(previous);
+        const double db = static_cast<double>(GetBValue(c)) - GetBValue(previous);
+        ASSERT_GE(std::sqrt(dr * dr + dg * dg + db * db), 200.0) << i;
+        previous = c;
+    }
+    DeleteCriticalSection(&lock);
+}
