@@ -18,6 +18,22 @@ const wchar_t kEmployeeRows[] =
     L"107\tGrace O'Neil\tFinance\t7000\n108\tHiro Tanaka\tFinance\t6650.5\n109\tIvan Petrov\tSales\t4500\n"
     L"110\tJia Wen\tR&D\t6800.5\n111\tKofi Mensah\tSupport\t3950\n112\tLena Berg\tFinance\t7200\n";
 
+// Salaries by department, as bars, and head counts as a line: the graph's
+// polygons and polylines are drawn anti-aliased on an attached DataWindow.
+const wchar_t kDepartmentGraph[] =
+    L"release 10;\n"
+    L"datawindow(units=1 processing=0 color=16777215 )\n"
+    L"header(height=0)\n"
+    L"detail(height=190 color=\"16777215\" )\n"
+    L"table(column=(type=number name=sales dbname=\"sales\") column=(type=number name=rnd dbname=\"rnd\") "
+    L"column=(type=number name=support dbname=\"support\") column=(type=number name=finance dbname=\"finance\"))\n"
+    L"text(band=detail text=\"Salaries by department\" x=\"8\" y=\"2\" height=\"16\" width=\"200\" "
+    L"name=t_title)\n"
+    L"graph(band=detail x=\"8\" y=\"22\" height=\"160\" width=\"230\" graphtype=\"7\" "
+    L"values=\"sales, rnd, support, finance\" series=\"rnd, sales, finance, support\" name=gr_salary "
+    L"visible=\"1\" background.mode=\"0\" background.color=\"16777215\" )\n"
+    L"data( 14500.5, 24850.75, 12050.75, 20850.5, )\n";
+
 }  // namespace
 
 bool BuildScene(HWND hMain, RuntimeHost& runtime, TesselApi& tessel, DemoScene& scene) {
@@ -29,10 +45,13 @@ bool BuildScene(HWND hMain, RuntimeHost& runtime, TesselApi& tessel, DemoScene& 
     tessel.AttachDatawindow(scene.hGrid, L"demo.ini");
     // As a PowerBuilder script does it: Send(Handle(dw_1), 11040, 0, 1).
     SendMessageW(scene.hGrid, kSideBarMessage, 0, 1);
+    scene.hGraph = runtime.CreateDataWindow(hMain, kDepartmentGraph, nullptr, 630, 40, 250, 200, 0);
+    if (scene.hGraph) tessel.AttachDatawindow(scene.hGraph, L"demo.ini");
     return true;
 }
 
 void TearDownScene(TesselApi& tessel, DemoScene& scene) {
     if (scene.hGrid) tessel.DettachDatawindow(scene.hGrid);
     if (scene.hForm) tessel.DettachDatawindow(scene.hForm);
+    if (scene.hGraph) tessel.DettachDatawindow(scene.hGraph);
 }

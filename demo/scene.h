@@ -10,6 +10,7 @@ struct TesselApi;
 struct DemoScene {
     HWND hGrid = nullptr;
     HWND hForm = nullptr;
+    HWND hGraph = nullptr;
 };
 
 // Creates the controls as children of the main window and attaches them.
