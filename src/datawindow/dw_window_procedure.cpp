@@ -51,14 +51,14 @@ void Refresh(DWObject& dw, HWND hWnd) {
 }
 
 // The private messages; false for every other message.
-bool HandlePrivate(DWObject& dw, HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+bool HandlePrivate(DWObject& dw, HWND hWnd, UINT msg, LPARAM lParam) {
     const int kind = ColourKind(msg);
     if (kind >= 0) {
         dw.SetColor(kind, static_cast<COLORREF>(lParam));
         return true;
     }
     switch (msg) {
-    case WM_DW_PAGEINFO: ShowPageInfo(dw, wParam, lParam); return true;
+    case WM_DW_PAGEINFO: ShowPageInfo(dw); return true;
     case WM_DW_REFRESH: Refresh(dw, hWnd); return true;
     case WM_DW_ATTACHED: CompleteAttach(dw); return true;
     case WM_DW_SIDEBAR: SetSideBar(dw, lParam != 0); return true;
@@ -151,7 +151,7 @@ LRESULT CALLBACK HookdwWinProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam
         DebugLog("WM_DW_SORT\n");
         return Forward(hWnd, msg, wParam, lParam);
     default:
-        HandlePrivate(*dw, hWnd, msg, wParam, lParam);
+        HandlePrivate(*dw, hWnd, msg, lParam);
         return Forward(hWnd, msg, wParam, lParam);
     }
 }

@@ -10,5 +10,6 @@ class DWObject;
 // position or track (and a button released with Shift held) asks for the
 // page information.
 void NotifyScroll(DWObject& dw, WPARAM wParam, LPARAM lParam);
-// The page-information message: repaints the side bar and shows the row text.
-void ShowPageInfo(DWObject& dw, WPARAM wParam, LPARAM lParam);
+// The page-information message: repaints the side bar and shows the row
+// count, the first and last row on the page and the current row.
+void ShowPageInfo(DWObject& dw);

@@ -1,15 +1,114 @@
 #include "header/side_bar.h"
 
+#include <cstdio>
+#include <memory>
+#include <new>
+
 #include "datawindow/dw_object.h"
+#include "draw/cairo_canvas.h"
+#include "frame/real_functions.h"
+
+namespace {
+
+constexpr int kSideBarMargin = 48;
+
+// Fills a rectangle of the canvas in one colour.
+void FillBox(CairoCanvas& canvas, COLORREF clr, LONG left, LONG top, LONG right, LONG bottom) {
+    const RECT rc = {left, top, right, bottom};
+    canvas.SetSourceColor(clr);
+    canvas.Rectangle(rc);
+    canvas.Fill();
+}
+
+// The row numbers of the visible rows, with the current row highlighted,
+// beside the title, header and detail areas of a grid.
+void PaintRowNumbers(DWObject& dw, HDC hdc, CairoCanvas& canvas, const RECT& window) {
+    const int first = dw.DescribeInt(L"DataWindow.FirstRowOnPage");
+    const int last = dw.DescribeInt(L"DataWindow.LastRowOnPage");
+    const long current = dw.m_pfnGetCurrentRow ? dw.m_pfnGetCurrentRow(dw.m_hWnd) : -1;
+    const int rowH = dw.YToPixels(dw.m_nDetailHeight);
+    const int tH = dw.YToPixels(dw.m_nTitleHeight);
+    const int hH = dw.YToPixels(dw.m_nHeaderHeight);
+    const int m = dw.m_rcMargin.left;
+    const int n = last - first + 1;
+
+    HPEN pen = CreatePen(PS_SOLID, 1, dw.m_clrGridLine);
+    HGDIOBJ oldPen = SelectObject(hdc, pen);
+
+    FillBox(canvas, dw.m_clrBack, 1, 1, m + 1, tH + 1);
+    FillBox(canvas, dw.m_clrHeader, 1, tH + 1, m + 1, tH + hH + 1);
+    FillBox(canvas, dw.m_ScrollSkin.ScrollDefault, 1, tH + hH + 1, m, tH + hH + 1 + n * rowH);
+    FillBox(canvas, dw.m_clrBack, 1, tH + hH + n * rowH + 1, m, window.bottom - 1);
+
+    if (tH > 0) {
+        Real_MoveToEx(hdc, m - 1, tH + 1, nullptr);
+        Real_LineTo(hdc, m - 1, window.bottom - 1);
+        Real_MoveToEx(hdc, 1, tH + 1, nullptr);
+        Real_LineTo(hdc, m - 1, tH + 1);
+    } else {
+        Real_MoveToEx(hdc, m - 1, 0, nullptr);
+        Real_LineTo(hdc, m - 1, window.bottom - 1);
+    }
+
+    HRGN clip = CreateRectRgn(1, tH + hH, m - 1, tH + hH + n * rowH + 2);
+    SelectClipRgn(hdc, clip);
+    SetBkMode(hdc, TRANSPARENT);
+    LOGFONTW lf = {};
+    GetObjectW(GetStockObject(SYSTEM_FONT), sizeof(lf), &lf);
+    lf.lfWidth = 5;
+    lf.lfWeight = 200;
+    wcscpy_s(lf.lfFaceName, L"Tahoma");
+    HFONT font = CreateFontIndirectW(&lf);
+    HGDIOBJ oldFont = SelectObject(hdc, font);
+
+    HBRUSH currentFill = CreateSolidBrush(dw.m_clrSelectRow);
+    for (int k = 0; k <= n; ++k) {
+        const int row = first + k;
+        const int y = tH + hH + 1 + k * rowH;
+        RECT cell = {1, y, m, y + rowH};
+        if (row == current) Real_FillRect(hdc, &cell, currentFill);
+        Real_MoveToEx(hdc, 1, y, nullptr);
+        Real_LineTo(hdc, m, y);
+        wchar_t number[16];
+        swprintf(number, 16, L"%d", row);
+        Real_DrawTextExW(hdc, number, -1, &cell, DT_CENTER | DT_VCENTER | DT_SINGLELINE, nullptr);
+    }
+    DeleteObject(currentFill);
+
+    SelectObject(hdc, oldFont);
+    SelectObject(hdc, oldPen);
+    DeleteObject(font);
+    SelectClipRgn(hdc, nullptr);
+    DeleteObject(clip);
+    DeleteObject(pen);
+}
+
+}  // namespace
 
 void PaintSideBar(DWObject& dw) {
-    // The side bar is drawn only while it is switched on; its painter joins
-    // with the page information.
-    if (!dw.m_bSideBar) return;
+    HDC hdc = Real_GetWindowDC(dw.m_hWnd);
+    if (!hdc) return;
+    {
+        std::unique_ptr<CairoCanvas> canvas(new (std::nothrow) CairoCanvas(hdc));
+        if (canvas) {
+            RECT window;
+            GetWindowRect(dw.m_hWnd, &window);
+            OffsetRect(&window, -window.left, -window.top);
+            if (dw.m_nProcessing == 1 && dw.m_bSideBar) PaintRowNumbers(dw, hdc, *canvas, window);
+            // A DataWindow without a border of its own gets a rounded one.
+            if (dw.m_bNoCaption) {
+                if (cairo_t* cr = canvas->Context()) cairo_set_line_width(cr, 1.0);
+                canvas->SetSourceColorAlpha(dw.m_clrBorder, 1.0);
+                canvas->RoundRectangle(window, 5.0);
+                canvas->Stroke();
+            }
+        }
+    }
+    Real_ReleaseDC(dw.m_hWnd, hdc);
 }
 
 void SetSideBar(DWObject& dw, bool on) {
-    dw.m_rcMargin.left = on ? 48 : 1;
+    dw.m_rcMargin.left = on ? kSideBarMargin : 1;
     dw.m_bSideBar = on ? 1 : 0;
     SetWindowPos(dw.m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
     dw.UpdateDWWidth();

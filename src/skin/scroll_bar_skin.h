@@ -11,6 +11,9 @@ struct ScrollBarSkin {
 
     std::wstring m_strSkinFile;  // the file the skin was last loaded from
 
+    // Colours, named by their keys in section "ScrollBar".
+    COLORREF ScrollDefault = GetSysColor(COLOR_WINDOW);  // background of the bar
+
     // Closes the theme handle through the real CloseThemeData.
     void CloseTheme();
     // Takes the skin from section "ScrollBar" of the file.

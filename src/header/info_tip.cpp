@@ -1,0 +1,57 @@
+#include "header/info_tip.h"
+
+#include <commctrl.h>
+
+#include "datawindow/dw_object.h"
+#include "frame/real_functions.h"
+
+namespace {
+
+constexpr UINT_PTR kToolId = 7817;
+constexpr UINT kToolInfoSize = 48;  // the size of the first tool-information layout
+
+TOOLINFOW Tool(const DWObject& dw) {
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof(TOOLINFOW) < kToolInfoSize ? sizeof(TOOLINFOW) : kToolInfoSize;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = dw.m_hWnd;
+    tool.uId = kToolId;
+    return tool;
+}
+
+bool CreateTip(DWObject& dw) {
+    dw.m_hToolTip = Real_CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dw.m_hWnd, nullptr,
+                                         nullptr, nullptr);
+    if (!dw.m_hToolTip) return false;
+    TOOLINFOW tool = Tool(dw);
+    GetClientRect(dw.m_hWnd, &tool.rect);
+    wchar_t empty[1] = {L'\0'};
+    tool.lpszText = empty;
+    SendMessageW(dw.m_hToolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(dw.m_hToolTip, TTM_SETDELAYTIME, TTDT_INITIAL, 0);
+    SendMessageW(dw.m_hToolTip, TTM_SETDELAYTIME, TTDT_AUTOPOP, 5000);
+    return true;
+}
+
+}  // namespace
+
+int ShowInfoTip(DWObject& dw, const wchar_t* text) {
+    if (!text) {
+        if (dw.m_hToolTip) Real_DestroyWindow(dw.m_hToolTip);
+        dw.m_hToolTip = nullptr;
+        return 1;
+    }
+    if (!dw.m_hToolTip && !CreateTip(dw)) return 0;
+    if (dw.m_hInfoTarget) {
+        SetWindowTextW(dw.m_hInfoTarget, text);
+        return 1;
+    }
+    SendMessageW(dw.m_hToolTip, TTM_SETMAXTIPWIDTH, 0, 32767);
+    TOOLINFOW tool = Tool(dw);
+    GetWindowRect(GetDesktopWindow(), &tool.rect);
+    tool.lpszText = const_cast<wchar_t*>(text);
+    SendMessageW(dw.m_hToolTip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(dw.m_hToolTip, TTM_POPUP, 0, 0);
+    return 1;
+}
