@@ -1,0 +1,183 @@
+// The decorations around an attached grid, read back in pixels and texts:
+// the row-number side bar in the left margin, the rounded border, the page
+// information while the thumb is dragged, and the information tooltip or
+// the host's information target that shows it.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "pbsim_runtime.h"
+#include "tessel_dll.h"
+
+namespace {
+
+// Eighty rows of 20 pixels under a 24-pixel header.
+std::wstring GridWithRows() {
+    std::wstring syntax =
+        L"release 10;\n"
+        L"datawindow(units=1 processing=1)\n"
+        L"header(height=24)\n"
+        L"detail(height=20)\n"
+        L"table(column=(type=long name=a dbname=\"a\") column=(type=char(20) name=b dbname=\"b\"))\n"
+        L"text(band=header text=\"A\" border=\"0\" x=\"1\" y=\"1\" height=\"20\" width=\"80\" name=a_t)\n"
+        L"text(band=header text=\"B\" border=\"0\" x=\"82\" y=\"1\" height=\"20\" width=\"120\" name=b_t)\n"
+        L"column(band=detail id=1 x=\"1\" y=\"1\" height=\"18\" width=\"80\" name=a visible=\"1\")\n"
+        L"column(band=detail id=2 x=\"82\" y=\"1\" height=\"18\" width=\"120\" name=b visible=\"1\")\n"
+        L"data(";
+    for (int i = 1; i <= 80; ++i) syntax += std::to_wstring(i) + L" \"row " + std::to_wstring(i) + L"\" ";
+    return syntax + L")\n";
+}
+
+constexpr UINT kPageInfo = 11021;
+constexpr UINT kSideBar = 11040;
+constexpr UINT kInfoTarget = 11041;
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// The whole window, frame included, as it stands on its surface.
+class WindowPixels {
+public:
+    explicit WindowPixels(HWND window) {
+        RECT r;
+        GetWindowRect(window, &r);
+        m_width = r.right - r.left;
+        m_height = r.bottom - r.top;
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = m_width;
+        info.bmiHeader.biHeight = -m_height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        HDC source = GetWindowDC(window);
+        HDC memory = CreateCompatibleDC(source);
+        uint32_t* bits = nullptr;
+        HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, m_width, m_height, source, 0, 0, SRCCOPY);
+        GdiFlush();
+        m_pixels.assign(bits, bits + m_width * m_height);
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+        ReleaseDC(window, source);
+    }
+    COLORREF At(int x, int y) const {
+        const uint32_t p = m_pixels[static_cast<size_t>(y * m_width + x)];
+        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    }
+    int Height() const { return m_height; }
+    // Pixels of the rectangle darker than mid-grey (text).
+    int Dark(int left, int top, int right, int bottom) const {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x) {
+                const COLORREF c = At(x, y);
+                if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 300) ++n;
+            }
+        return n;
+    }
+
+private:
+    int m_width = 0;
+    int m_height = 0;
+    std::vector<uint32_t> m_pixels;
+};
+
+class SideBar : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(pb.ok());
+        ASSERT_EQ(dll.StartTessel(), 1);
+        // Twenty rows of 20 pixels fit under the header, with the 1-pixel frame.
+        grid = pb.Create(syntax.c_str(), 0, 400, 24 + 20 * 20 + 2);
+        ASSERT_NE(grid, nullptr) << pb.LastError();
+        dll.AttachDatawindow(grid, nullptr);
+        Pump();
+    }
+    void TearDown() override {
+        dll.DettachDatawindow(grid);
+        dll.StopTessel();
+        DestroyWindow(grid);
+    }
+    std::wstring syntax = GridWithRows();
+    PbsimRuntime pb{105};
+    TesselDll dll;
+    HWND grid = nullptr;
+};
+
+}  // namespace
+
+TEST_F(SideBar, RowNumbersOfThePageWithTheCurrentRow) {
+    SendMessageW(grid, kSideBar, 0, 1);
+    for (int i = 0; i < 40; ++i) SendMessageW(grid, WM_VSCROLL, SB_LINEDOWN, 0);
+    ASSERT_EQ(L"41", pb.Describe(grid, L"DataWindow.FirstRowOnPage"));
+    ASSERT_EQ(L"60", pb.Describe(grid, L"DataWindow.LastRowOnPage"));
+    // Row 45 becomes current: a click in its first cell.
+    SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 24 + 4 * 20 + 10));
+    SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(20, 24 + 4 * 20 + 10));
+    RedrawWindow(grid, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    Pump();
+
+    const WindowPixels pixels(grid);
+    const int top = 24 + 1;  // rows start under the header, below the 1-pixel frame
+    const COLORREF gridLine = GetSysColor(COLOR_3DLIGHT);
+    // The separator between side bar and grid, from the window's top edge.
+    EXPECT_EQ(gridLine, pixels.At(47, 2));
+    EXPECT_EQ(gridLine, pixels.At(47, pixels.Height() - 3));
+    // Every visible row has its number; the current row is filled.
+    for (int k = 0; k < 20; ++k) {
+        EXPECT_GT(pixels.Dark(2, top + k * 20 + 2, 46, top + k * 20 + 19), 5) << "row " << 41 + k;
+        EXPECT_EQ(gridLine, pixels.At(30, top + k * 20)) << "separator above row " << 41 + k;
+    }
+    EXPECT_EQ(static_cast<COLORREF>(0xFFD5AA), pixels.At(4, top + 4 * 20 + 3));
+    EXPECT_NE(static_cast<COLORREF>(0xFFD5AA), pixels.At(4, top + 5 * 20 + 3));
+
+    // Off again: the 1-pixel margin is back.
+    SendMessageW(grid, kSideBar, 0, 0);
+    POINT origin = {0, 0};
+    ClientToScreen(grid, &origin);
+    RECT window;
+    GetWindowRect(grid, &window);
+    EXPECT_EQ(1, origin.x - window.left);
+}
+
+TEST_F(SideBar, PageInformationWhileTheThumbMoves) {
+    HWND target = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, target);
+    SendMessageW(grid, kInfoTarget, 0, reinterpret_cast<LPARAM>(target));
+    for (int i = 0; i < 10; ++i) SendMessageW(grid, WM_VSCROLL, SB_LINEDOWN, 0);
+    SendMessageW(grid, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 10), 0);
+    Pump();
+    wchar_t text[256] = {};
+    GetWindowTextW(target, text, 256);
+    EXPECT_EQ(std::wstring(L"总 行 数 \t 80\r\n当前首行 \t 11\r\n当前末行 \t 30\r\n当 前 行 \t 1"), text);
+    // The tooltip exists all the same, as the library makes it (a popup made
+    // for a child window is owned by that window's top-level ancestor).
+    HWND tip = nullptr;
+    while ((tip = FindWindowExW(nullptr, tip, L"tooltips_class32", nullptr)) != nullptr) {
+        if (GetWindow(tip, GW_OWNER) == GetAncestor(grid, GA_ROOT)) break;
+    }
+    ASSERT_NE(nullptr, tip);
+    const LONG style = GetWindowLongW(tip, GWL_STYLE);
+    EXPECT_EQ(static_cast<LONG>(WS_POPUP | 0x03), style & (WS_POPUP | 0x03));
+    EXPECT_TRUE(GetWindowLongW(tip, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+    // Back to the tooltip: the target is left as it was.
+    SendMessageW(grid, kInfoTarget, 0, 0);
+    SetWindowTextW(target, L"unchanged");
+    SendMessageW(grid, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 10), 0);
+    Pump();
+    GetWindowTextW(target, text, 256);
+    EXPECT_EQ(std::wstring(L"unchanged"), text);
+    DestroyWindow(target);
+}
