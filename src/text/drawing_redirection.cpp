@@ -1,9 +1,10 @@
 // Drawing on device contexts: calls that land in an attached DataWindow's
 // context go to the DataWindow painters; all others reach the real function
-// unchanged. Polygons and polylines are painted anti-aliased; the fill,
-// line, rectangle and text-colour painters join as they are built, and until
-// then those calls pass through.
+// unchanged. Lines take the grid-line colours, polygons and polylines are
+// painted anti-aliased; the fill, rectangle and text-colour painters join as
+// they are built, and until then those calls pass through.
 #include "datawindow/dw_object.h"
+#include "datawindow/grid_lines.h"
 #include "draw/polygon_painters.h"
 #include "frame/debug_log.h"
 #include "frame/dw_list.h"
@@ -18,7 +19,11 @@ DWObject* RecordOfDC(HDC dc) { return g_pDWlist ? g_pDWlist->FindDWForDC(dc) : n
 
 int WINAPI HookFillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) { return Real_FillRect(hDC, lprc, hbr); }
 
-BOOL WINAPI HookLineTo(HDC hdc, int x, int y) { return Real_LineTo(hdc, x, y); }
+BOOL WINAPI HookLineTo(HDC hdc, int x, int y) {
+    DWObject* record = g_pDWlist ? g_pDWlist->GetPrintingDW() : nullptr;
+    if (!record) record = RecordOfDC(hdc);
+    return record ? PaintGridLine(*record, hdc, x, y) : Real_LineTo(hdc, x, y);
+}
 
 BOOL WINAPI HookPatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) { return Real_PatBlt(hdc, x, y, w, h, rop); }
 

@@ -1,0 +1,172 @@
+// The cell selection: dragging with the left button over the cells of a
+// DataWindow whose mouse selection is on selects a rectangle of cells in the
+// DataWindow itself ("DataWindow.Selected"), frames it in red and shows the
+// sum, average, maximum and minimum of its numbers.
+#include <algorithm>
+#include <cwchar>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "datawindow/dw_number.h"
+#include "datawindow/dw_object.h"
+#include "datawindow/mouse_feedback.h"
+#include "datawindow/split_string.h"
+#include "draw/cairo_canvas.h"
+#include "frame/real_functions.h"
+#include "header/info_tip.h"
+#include "header/side_bar.h"
+
+namespace {
+
+constexpr COLORREF kFrameColor = 0x0000C8;
+
+struct Selection {
+    long r1 = 0;
+    long r2 = 0;
+    int c1 = 0;
+    int c2 = 0;
+};
+
+long CurrentRow(const DWObject& dw) { return dw.m_pfnGetCurrentRow ? dw.m_pfnGetCurrentRow(dw.m_hWnd) : -1; }
+
+int CurrentColumn(const DWObject& dw) {
+    return dw.m_pfnGetCurrentColumn ? static_cast<short>(LOWORD(dw.m_pfnGetCurrentColumn(dw.m_hWnd))) : -1;
+}
+
+// Our own drag: the rows and columns between the anchor and the cell, written
+// into the DataWindow with every column named. False for a single cell.
+bool WriteDraggedSelection(DWObject& dw, long row, long column, Selection* out) {
+    dw.m_nSelRowTo = static_cast<int>(row);
+    dw.m_nSelColTo = static_cast<int>(column);
+    out->r1 = std::min<long>(dw.m_nSelRowFrom, row);
+    out->r2 = std::max<long>(dw.m_nSelRowFrom, row);
+    out->c1 = static_cast<int>(std::min<long>(dw.m_nSelColFrom, column));
+    out->c2 = static_cast<int>(std::max<long>(dw.m_nSelColFrom, column));
+    if (out->r1 == out->r2 && out->c1 == out->c2) return false;
+    std::wstring text = std::to_wstring(out->r1) + L"/" + std::to_wstring(out->r2);
+    for (int c = out->c1; c <= out->c2; ++c) text += L"/" + dw.DescribeF(L"#%d.name", c);
+    dw.Modify((L"DataWindow.Selected='" + text + L"'").c_str());
+    return true;
+}
+
+RECT FrameOf(const DWObject& dw, const Selection& s) {
+    const int top = static_cast<int>(s.r1 - 1) * dw.m_nDetailHeight + dw.m_nTitleHeight + dw.m_nHeaderHeight;
+    const int bottom = top + static_cast<int>(s.r2 - s.r1 + 1) * dw.m_nDetailHeight;
+    const int left = dw.DescribeInt(L"#%d.x", s.c1);
+    const int right = dw.DescribeInt(L"#%d.x", s.c2) + dw.DescribeInt(L"#%d.width", s.c2);
+    return RECT{dw.XToPixels(left), dw.YToPixels(top), dw.XToPixels(right), dw.YToPixels(bottom)};
+}
+
+void DrawFrame(DWObject& dw, const RECT& frame) {
+    HDC hdc = Real_GetDC(dw.m_hWnd);
+    if (!hdc) return;
+    {
+        std::unique_ptr<CairoCanvas> canvas(new (std::nothrow) CairoCanvas(hdc));
+        InflateRect(&g_rcSelection, 4, 4);
+        if (!dw.m_bSelecting) {
+            InvalidateRect(dw.m_hWnd, &g_rcSelection, FALSE);
+            UpdateWindow(dw.m_hWnd);
+        }
+        if (canvas) {
+            canvas->SetLineWidth(1.0);
+            canvas->SetSourceColorAlpha(kFrameColor, 1.0);
+            canvas->Rectangle(frame);
+            canvas->Stroke();
+        }
+    }
+    Real_ReleaseDC(dw.m_hWnd, hdc);
+    g_rcSelection = frame;
+}
+
+// Whether each selected column holds numbers: the named columns, or, when
+// the DataWindow names only the first and last of a range, every column
+// between them.
+std::vector<bool> NumericColumns(const DWObject& dw, const std::vector<std::wstring>& parts) {
+    std::vector<bool> numeric;
+    if (parts.size() == 4) {
+        const int from = dw.DescribeInt(L"%ls.ID", parts[2].c_str());
+        const int to = dw.DescribeInt(L"%ls.ID", parts[3].c_str());
+        if (from > 0 && to > from + 1) {
+            for (int id = from; id <= to; ++id) numeric.push_back(dw.DescribeF(L"#%d.coltype", id) == L"number");
+            return numeric;
+        }
+    }
+    for (size_t i = 2; i < parts.size(); ++i) {
+        numeric.push_back(dw.DescribeF(L"%ls.coltype", parts[i].c_str()) == L"number");
+    }
+    return numeric;
+}
+
+// "%f" with the trailing zeros (and a bare point) cut.
+std::wstring Number(double value) {
+    wchar_t text[64];
+    swprintf(text, 64, L"%f", value);
+    std::wstring s = text;
+    if (s.find(L'.') != std::wstring::npos) {
+        while (!s.empty() && s.back() == L'0') s.pop_back();
+        if (!s.empty() && s.back() == L'.') s.pop_back();
+    }
+    return s;
+}
+
+void ShowStatistics(DWObject& dw, const std::vector<std::wstring>& parts, long r1, long r2) {
+    const std::vector<bool> numeric = NumericColumns(dw, parts);
+    double sum = 0.0;
+    double maximum = 0.0;
+    double minimum = 999999999999999.0;
+    int count = 0;
+    for (const std::wstring& line : SplitString(dw.Describe(L"DataWindow.Selected.Data"), L"\n")) {
+        const std::vector<std::wstring> values = SplitString(line, L"\t");
+        // Values beyond the selected columns are ignored.
+        for (size_t k = 0; k < values.size() && k < numeric.size(); ++k) {
+            if (!numeric[k]) continue;
+            const double v = wcstod(values[k].c_str(), nullptr);
+            sum += v;
+            ++count;
+            if (v > maximum) maximum = v;
+            if (v < minimum) minimum = v;
+        }
+    }
+    if (count == 0 || (r1 == r2 && parts.size() < 4)) return;
+    const std::wstring text = L"合计 \t " + Number(sum) + L"\r\n平均 \t " + Number(sum / count) + L"\r\n最大 \t " +
+                              Number(maximum) + L"\r\n最小 \t " + Number(minimum);
+    ShowInfoTip(dw, text.c_str());
+}
+
+}  // namespace
+
+void SelectionStart(DWObject& dw) {
+    if (_wcsicmp(dw.Describe(L"DataWindow.Selected.Mouse").c_str(), L"yes") == 0) {
+        dw.m_bSelecting = 0;
+        dw.m_nSelRowTo = dw.m_nSelColTo = dw.m_nSelRowFrom = dw.m_nSelColFrom = 0;
+        if (!GetCapture()) {
+            dw.m_nSelRowFrom = static_cast<int>(CurrentRow(dw));
+            dw.m_nSelColFrom = CurrentColumn(dw);
+            dw.m_bSelecting = 1;
+            SetCapture(dw.m_hWnd);
+        }
+    }
+    PaintSideBar(dw);
+}
+
+void SelectionMove(DWObject& dw, int x, int y) {
+    long row = 0;
+    long column = 0;
+    if (!NewCellUnder(dw, x, y, false, &row, &column)) return;
+    Selection selection;
+    if (dw.m_bSelecting && !WriteDraggedSelection(dw, row, column, &selection)) return;
+
+    const std::vector<std::wstring> parts = SplitString(dw.Describe(L"DataWindow.Selected"), L"/");
+    if (parts.size() < 3) return;
+    selection.r1 = DWNumber(parts[0]);
+    selection.r2 = DWNumber(parts[1]);
+    if (selection.r1 > selection.r2) std::swap(selection.r1, selection.r2);
+    if (!dw.m_bSelecting) {
+        selection.c1 = dw.DescribeInt(L"%ls.ID", parts[2].c_str());
+        selection.c2 = dw.DescribeInt(L"%ls.ID", parts.back().c_str());
+    }
+    DrawFrame(dw, FrameOf(dw, selection));
+    ShowStatistics(dw, parts, selection.r1, selection.r2);
+}

@@ -1,0 +1,212 @@
+// Hover and cell selection on attached grids, driven by real mouse messages:
+// the translucent band over the row under the mouse, read back in pixels;
+// the selection written into the DataWindow, its red frame, and the
+// statistics of its numbers in the host's information target.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "pbsim_runtime.h"
+#include "tessel_dll.h"
+
+namespace {
+
+// Columns a (long), n (number) and c (text); twenty rows of 20 pixels.
+std::wstring Grid(const wchar_t* numbers) {
+    std::wstring syntax =
+        L"release 10;\n"
+        L"datawindow(units=1 processing=1 selected.mouse=no)\n"
+        L"header(height=24)\n"
+        L"detail(height=20)\n"
+        L"table(column=(type=long name=a dbname=\"a\") column=(type=number name=n dbname=\"n\") "
+        L"column=(type=char(20) name=c dbname=\"c\"))\n"
+        L"text(band=header text=\"A\" border=\"0\" x=\"1\" y=\"1\" height=\"20\" width=\"60\" name=a_t)\n"
+        L"text(band=header text=\"N\" border=\"0\" x=\"62\" y=\"1\" height=\"20\" width=\"80\" name=n_t)\n"
+        L"text(band=header text=\"C\" border=\"0\" x=\"143\" y=\"1\" height=\"20\" width=\"100\" name=c_t)\n"
+        L"column(band=detail id=1 x=\"1\" y=\"1\" height=\"18\" width=\"60\" name=a visible=\"1\")\n"
+        L"column(band=detail id=2 x=\"62\" y=\"1\" height=\"18\" width=\"80\" name=n visible=\"1\")\n"
+        L"column(band=detail id=3 x=\"143\" y=\"1\" height=\"18\" width=\"100\" name=c visible=\"1\")\n"
+        L"data(";
+    return syntax + numbers + L")\n";
+}
+
+std::wstring Rows(const std::vector<const wchar_t*>& numbers) {
+    std::wstring data;
+    for (size_t i = 0; i < 20; ++i) {
+        data += std::to_wstring(i + 1) + L" " + (i < numbers.size() ? numbers[i] : L"0") + L" \"x\" ";
+    }
+    return data;
+}
+
+constexpr UINT kHoverColor = 11039;
+constexpr UINT kInfoTarget = 11041;
+constexpr int kHeader = 24;
+constexpr int kRow = 20;
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// The client area as it stands on the window's surface.
+std::vector<COLORREF> ClientPixels(HWND window, int* width) {
+    RECT r;
+    GetClientRect(window, &r);
+    *width = r.right;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = r.right;
+    info.bmiHeader.biHeight = -r.bottom;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC source = GetDC(window);
+    HDC memory = CreateCompatibleDC(source);
+    uint32_t* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, r.right, r.bottom, source, 0, 0, SRCCOPY);
+    GdiFlush();
+    std::vector<COLORREF> pixels;
+    for (int i = 0; i < r.right * r.bottom; ++i) pixels.push_back(RGB((bits[i] >> 16) & 0xFF, (bits[i] >> 8) & 0xFF, bits[i] & 0xFF));
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(window, source);
+    return pixels;
+}
+
+bool Near(int a, int b) { return a - b <= 3 && b - a <= 3; }
+
+class MouseFeedback : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(pb.ok());
+        ASSERT_EQ(dll.StartTessel(), 1);
+    }
+    void TearDown() override {
+        for (HWND h : windows) dll.DettachDatawindow(h);
+        dll.StopTessel();
+        for (HWND h : windows) DestroyWindow(h);
+        if (target) DestroyWindow(target);
+    }
+    HWND Attached(const std::wstring& syntax) {
+        HWND h = pb.Create(syntax.c_str(), 0, 300, kHeader + 10 * kRow + 2);
+        EXPECT_NE(h, nullptr) << pb.LastError();
+        windows.push_back(h);
+        dll.AttachDatawindow(h, nullptr);
+        Pump();
+        UpdateWindow(h);
+        return h;
+    }
+    void Move(HWND dw, int x, int y) {
+        SendMessageW(dw, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+        Pump();
+    }
+    std::wstring InfoText() const {
+        wchar_t text[512] = {};
+        GetWindowTextW(target, text, 512);
+        return text;
+    }
+    PbsimRuntime pb{105};
+    TesselDll dll;
+    std::vector<HWND> windows;
+    HWND target = nullptr;
+};
+
+}  // namespace
+
+TEST_F(MouseFeedback, HoverBandOverTheRowUnderTheMouse) {
+    HWND grid = Attached(Grid(Rows({}).c_str()));
+    // Default settings: back and hover colours are both white, no band.
+    int width = 0;
+    const std::vector<COLORREF> before = ClientPixels(grid, &width);
+    Move(grid, 100, kHeader + 2 * kRow + 10);
+    EXPECT_EQ(before, ClientPixels(grid, &width));
+
+    // Blue hover, rows 3 on at the top: over row 5 the band lies two rows
+    // under the header, one row high, and blends half and half.
+    SendMessageW(grid, kHoverColor, 0, 0xFF0000);
+    SendMessageW(grid, WM_VSCROLL, SB_LINEDOWN, 0);
+    SendMessageW(grid, WM_VSCROLL, SB_LINEDOWN, 0);
+    UpdateWindow(grid);
+    ASSERT_EQ(L"3", pb.Describe(grid, L"DataWindow.FirstRowOnPage"));
+    Move(grid, 10, kHeader + 5);  // row 3 first, so that row 5 is a new cell
+    const std::vector<COLORREF> plain = ClientPixels(grid, &width);
+    Move(grid, 100, kHeader + 2 * kRow + 10);
+    const std::vector<COLORREF> hovered = ClientPixels(grid, &width);
+    const int inside = (kHeader + 2 * kRow + 15) * width + 238;   // right of the text in column c
+    const int outside = (kHeader + 3 * kRow + 10) * width + 238;
+    EXPECT_TRUE(Near(GetRValue(hovered[inside]), (GetRValue(plain[inside]) + 0) / 2));
+    EXPECT_TRUE(Near(GetBValue(hovered[inside]), (GetBValue(plain[inside]) + 255) / 2));
+    EXPECT_EQ(plain[outside], hovered[outside]);
+    // The same cell again: nothing is drawn over the band a second time.
+    Move(grid, 110, kHeader + 2 * kRow + 12);
+    EXPECT_EQ(hovered[inside], ClientPixels(grid, &width)[inside]);
+}
+
+TEST_F(MouseFeedback, DraggedSelectionWithFrameAndStatistics) {
+    HWND grid = Attached(Grid(Rows({L"0", L"1.5", L"2", L"2.5"}).c_str()));
+    target = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    SendMessageW(grid, kInfoTarget, 0, reinterpret_cast<LPARAM>(target));
+    wchar_t error[64];
+    ASSERT_EQ(1, pb.ScriptModify(grid, L"DataWindow.Selected.Mouse=yes", error, 64));
+
+    // Button down in cell (2, 1), then over cell (2, 1) again: nothing yet.
+    const int row2 = kHeader + kRow + 10;
+    SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, row2));
+    Pump();
+    ASSERT_EQ(grid, GetCapture());
+    pb.ClearModifyLog(grid);
+    Move(grid, 25, row2 + 2);
+    EXPECT_TRUE(pb.ModifyLog(grid).empty());
+    // Over cell (4, 3). The frame is drawn on the window at once; the
+    // DataWindow's next paint takes it away again, so it is read before.
+    SendMessageW(grid, WM_MOUSEMOVE, 0, MAKELPARAM(200, kHeader + 3 * kRow + 10));
+    int width = 0;
+    const std::vector<COLORREF> pixels = ClientPixels(grid, &width);
+    Pump();
+    EXPECT_EQ(std::vector<std::wstring>{L"DataWindow.Selected='2/4/a/n/c'"}, pb.ModifyLog(grid));
+    EXPECT_EQ(L"2/4/a/n/c", pb.Describe(grid, L"DataWindow.Selected"));
+    EXPECT_EQ(std::wstring(L"合计 \t 6\r\n平均 \t 2\r\n最大 \t 2.5\r\n最小 \t 1.5"), InfoText());
+    // The red frame around the cells, from column a's left to column c's right.
+    const COLORREF onLeft = pixels[(kHeader + 2 * kRow) * width + 1];
+    EXPECT_GT(GetRValue(onLeft), GetGValue(onLeft) + 60);
+    SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(200, kHeader + 3 * kRow + 10));
+    Pump();
+    EXPECT_EQ(nullptr, GetCapture());
+}
+
+TEST_F(MouseFeedback, StatisticsOnlyForMoreThanOneCellWithNumbers) {
+    HWND grid = Attached(Grid(Rows({L"-1", L"-2", L"-3"}).c_str()));
+    target = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    SendMessageW(grid, kInfoTarget, 0, reinterpret_cast<LPARAM>(target));
+    wchar_t error[64];
+    ASSERT_EQ(1, pb.ScriptModify(grid, L"DataWindow.Selected.Mouse=yes", error, 64));
+    auto drag = [&](int x1, int y1, int x2, int y2) {
+        SetWindowTextW(target, L"");
+        SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x1, y1));
+        Pump();
+        Move(grid, x2, y2);
+        const std::wstring text = InfoText();
+        SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(x2, y2));
+        Pump();
+        return text;
+    };
+    // One row, columns n and c: statistics over the one number. The line
+    // feed that ends the selected data adds an empty value, counted as 0
+    // since the first selected column holds numbers.
+    EXPECT_EQ(std::wstring(L"合计 \t -1\r\n平均 \t -0.5\r\n最大 \t 0\r\n最小 \t -1"),
+              drag(100, kHeader + 10, 200, kHeader + 12));
+    // Rows 1 to 3 of column n only: negative numbers report a maximum of 0.
+    EXPECT_EQ(std::wstring(L"合计 \t -6\r\n平均 \t -1.5\r\n最大 \t 0\r\n最小 \t -3"),
+              drag(100, kHeader + 10, 100, kHeader + 2 * kRow + 10));
+    // Rows 1 to 3 of the text column c: no number, no statistics.
+    EXPECT_EQ(L"", drag(200, kHeader + 10, 200, kHeader + 2 * kRow + 10));
+}
