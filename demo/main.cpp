@@ -2,6 +2,9 @@
 // Tessel2U started on it. Options:
 //   --screenshot <file.png>  write a screenshot of the main window once it is painted
 //   --exit                   close after the screenshot (for scripted runs)
+//   --scene NAME             before the screenshot the mouse plays a scene:
+//                            "hover" rests over a row, "selection" drags
+//                            over a block of cells
 #include <windows.h>
 
 #include <cwchar>
@@ -16,7 +19,9 @@ namespace {
 
 const UINT_PTR kScreenshotTimer = 1;
 std::wstring g_screenshotPath;
+std::wstring g_scene;
 bool g_exitAfterShot = false;
+DemoScene* g_pScene = nullptr;
 
 LRESULT CALLBACK MainWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
@@ -36,6 +41,9 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_TIMER:
         if (wParam == kScreenshotTimer) {
             KillTimer(hWnd, kScreenshotTimer);
+            // The scene's drawing is on the screen now; the next paints of
+            // the DataWindow would take the hover band and the frame away.
+            if (g_pScene) PlayScene(g_scene.c_str(), *g_pScene);
             if (!g_screenshotPath.empty()) {
                 bool ok = SaveWindowScreenshot(hWnd, g_screenshotPath);
                 wprintf(L"screenshot %ls: %ls\n", ok ? L"written" : L"FAILED", g_screenshotPath.c_str());
@@ -59,6 +67,7 @@ int main() {
     for (int i = 1; argv && i < argc; ++i) {
         if (wcscmp(argv[i], L"--screenshot") == 0 && i + 1 < argc) g_screenshotPath = argv[++i];
         else if (wcscmp(argv[i], L"--exit") == 0) g_exitAfterShot = true;
+        else if (wcscmp(argv[i], L"--scene") == 0 && i + 1 < argc) g_scene = argv[++i];
     }
     if (argv) LocalFree(argv);
 
@@ -88,6 +97,7 @@ int main() {
                                  20, 20, 900, 600, nullptr, nullptr, hInst, nullptr);
     DemoScene scene;
     BuildScene(hMain, runtime, tessel, scene);
+    g_pScene = &scene;
     ShowWindow(hMain, SW_SHOW);
     UpdateWindow(hMain);
     SetTimer(hMain, kScreenshotTimer, 1500, nullptr);
@@ -97,6 +107,7 @@ int main() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    g_pScene = nullptr;
     TearDownScene(tessel, scene);
     tessel.StopTessel();
     return 0;

@@ -15,10 +15,13 @@ bool RuntimeHost::Load(int generation) {
     hVM = LoadModule(PBSIM_VM_MODULE_FORMAT, generation);
     hEngine = LoadModule(PBSIM_ENGINE_MODULE_FORMAT, generation);
     hSys = LoadModule(PBSIM_SYSTEM_MODULE_FORMAT, generation);
-    if (hEngine)
+    if (hEngine) {
         CreateDataWindow = reinterpret_cast<PFN_pbsim_CreateDataWindow>(
             reinterpret_cast<void*>(GetProcAddress(hEngine, PBSIM_CREATE_DATAWINDOW)));
-    return hVM && hEngine && hSys && CreateDataWindow;
+        ScriptModify = reinterpret_cast<PFN_pbsim_ScriptModify>(
+            reinterpret_cast<void*>(GetProcAddress(hEngine, PBSIM_SCRIPT_MODIFY)));
+    }
+    return hVM && hEngine && hSys && CreateDataWindow && ScriptModify;
 }
 
 RuntimeHost::~RuntimeHost() {

@@ -11,6 +11,7 @@ struct RuntimeHost {
     HMODULE hEngine = nullptr;
     HMODULE hSys = nullptr;
     PFN_pbsim_CreateDataWindow CreateDataWindow = nullptr;
+    PFN_pbsim_ScriptModify ScriptModify = nullptr;
 
     bool Load(int generation);
     ~RuntimeHost();

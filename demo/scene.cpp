@@ -1,6 +1,7 @@
 #include "scene.h"
 
 #include <cstdio>
+#include <cwchar>
 
 #include "model/samples.h"
 #include "runtime_host.h"
@@ -8,8 +9,23 @@
 
 namespace {
 
-// The private message that switches an attached grid's row-number side bar.
+// The private messages that switch an attached grid's row-number side bar
+// and name the window that shows its information texts.
 const UINT kSideBarMessage = 11040;
+const UINT kInfoTargetMessage = 11041;
+
+// Client point of a cell of the employee grid (pixels at 96 dots per inch).
+LPARAM CellPoint(int row, int column) {
+    static const int kColumnX[] = {40, 120, 200, 280};
+    return MAKELPARAM(kColumnX[column - 1], 20 + (row - 1) * 17 + 8);
+}
+
+void MouseOver(HWND window, LPARAM point) {
+    POINT screen = {static_cast<SHORT>(LOWORD(point)), static_cast<SHORT>(HIWORD(point))};
+    ClientToScreen(window, &screen);
+    SetCursorPos(screen.x, screen.y);
+    SendMessageW(window, WM_MOUSEMOVE, 0, point);
+}
 
 // The application's rows for the employee grid (the shared sample definition).
 const wchar_t kEmployeeRows[] =
@@ -45,9 +61,25 @@ bool BuildScene(HWND hMain, RuntimeHost& runtime, TesselApi& tessel, DemoScene& 
     tessel.AttachDatawindow(scene.hGrid, L"demo.ini");
     // As a PowerBuilder script does it: Send(Handle(dw_1), 11040, 0, 1).
     SendMessageW(scene.hGrid, kSideBarMessage, 0, 1);
+    scene.hInfo = CreateWindowExW(0, L"STATIC", L"Drag over cells to see their sum, average, maximum and minimum.",
+                                  WS_CHILD | WS_VISIBLE, 16, 410, 600, 80, hMain, nullptr, nullptr, nullptr);
+    SendMessageW(scene.hGrid, kInfoTargetMessage, 0, reinterpret_cast<LPARAM>(scene.hInfo));
+    runtime.ScriptModify(scene.hGrid, L"DataWindow.Selected.Mouse=yes", nullptr, 0);
     scene.hGraph = runtime.CreateDataWindow(hMain, kDepartmentGraph, nullptr, 630, 40, 250, 200, 0);
     if (scene.hGraph) tessel.AttachDatawindow(scene.hGraph, L"demo.ini");
     return true;
+}
+
+void PlayScene(const wchar_t* name, DemoScene& scene) {
+    if (!scene.hGrid || !name) return;
+    if (wcscmp(name, L"hover") == 0) {
+        MouseOver(scene.hGrid, CellPoint(2, 2));  // a first cell, so that the next one is new
+        MouseOver(scene.hGrid, CellPoint(5, 2));
+    } else if (wcscmp(name, L"selection") == 0) {
+        SendMessageW(scene.hGrid, WM_LBUTTONDOWN, MK_LBUTTON, CellPoint(3, 2));
+        MouseOver(scene.hGrid, CellPoint(7, 4));
+        UpdateWindow(scene.hInfo);
+    }
 }
 
 void TearDownScene(TesselApi& tessel, DemoScene& scene) {

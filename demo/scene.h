@@ -11,9 +11,13 @@ struct DemoScene {
     HWND hGrid = nullptr;
     HWND hForm = nullptr;
     HWND hGraph = nullptr;
+    HWND hInfo = nullptr;  // the grid's information target (selection statistics)
 };
 
 // Creates the controls as children of the main window and attaches them.
 bool BuildScene(HWND hMain, RuntimeHost& runtime, TesselApi& tessel, DemoScene& scene);
+// What the mouse does before a scene's screenshot: "hover" rests over a row,
+// "selection" drags over a block of cells; anything else does nothing.
+void PlayScene(const wchar_t* name, DemoScene& scene);
 // Detaches everything before the windows go away.
 void TearDownScene(TesselApi& tessel, DemoScene& scene);

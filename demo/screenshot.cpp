@@ -32,7 +32,9 @@ bool SaveWindowScreenshot(HWND hWnd, const std::wstring& path) {
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     if (w <= 0 || h <= 0) return false;
 
-    HDC screen = GetDC(nullptr);
+    // The window's own surface, children included: what was drawn on it
+    // shows there at once, before the window system puts it on the screen.
+    HDC screen = GetWindowDC(hWnd);
     if (!screen) return false;
     DcDeleter mem{CreateCompatibleDC(screen)};
     BITMAPINFO bi = {};
@@ -47,10 +49,10 @@ bool SaveWindowScreenshot(HWND hWnd, const std::wstring& path) {
     bool ok = false;
     if (mem.hdc && dib.h && bits) {
         HGDIOBJ old = SelectObject(mem.hdc, dib.h);
-        ok = BitBlt(mem.hdc, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY) != FALSE;
+        ok = BitBlt(mem.hdc, 0, 0, w, h, screen, 0, 0, SRCCOPY) != FALSE;
         SelectObject(mem.hdc, old);
     }
-    ReleaseDC(nullptr, screen);
+    ReleaseDC(hWnd, screen);
     if (!ok) return false;
 
     // The DIB is BGRX; cairo's RGB24 has the same layout on little-endian.
