@@ -210,3 +210,19 @@ TEST_F(MouseFeedback, StatisticsOnlyForMoreThanOneCellWithNumbers) {
     // Rows 1 to 3 of the text column c: no number, no statistics.
     EXPECT_EQ(L"", drag(200, kHeader + 10, 200, kHeader + 2 * kRow + 10));
 }
+
+TEST_F(MouseFeedback, TheDataWindowsOwnSelectionByItsFirstAndLastColumn) {
+    HWND grid = Attached(Grid(Rows({L"0", L"1.5", L"2", L"2.5"}).c_str()));
+    target = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    SendMessageW(grid, kInfoTarget, 0, reinterpret_cast<LPARAM>(target));
+    // A selection the DataWindow made itself, named by its first and last
+    // column, while it holds the mouse: columns a to c, so n is among them.
+    wchar_t error[64];
+    ASSERT_EQ(1, pb.ScriptModify(grid, L"DataWindow.Selected='2/4/a/c'", error, 64));
+    SetCapture(grid);
+    pb.ClearModifyLog(grid);
+    Move(grid, 100, kHeader + 6 * kRow + 10);
+    EXPECT_TRUE(pb.ModifyLog(grid).empty());  // nothing is written into the DataWindow
+    EXPECT_EQ(std::wstring(L"合计 \t 6\r\n平均 \t 2\r\n最大 \t 2.5\r\n最小 \t 1.5"), InfoText());
+    ReleaseCapture();
+}
