@@ -5,10 +5,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "dib.h"
+#include "message_pump.h"
 #include "pbsim_runtime.h"
 #include "tessel_dll.h"
 
@@ -46,39 +47,18 @@ constexpr UINT kInfoTarget = 11041;
 constexpr int kHeader = 24;
 constexpr int kRow = 20;
 
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-// The client area as it stands on the window's surface.
+// The client area as it stands on the window's surface, row by row.
 std::vector<COLORREF> ClientPixels(HWND window, int* width) {
     RECT r;
     GetClientRect(window, &r);
     *width = r.right;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = r.right;
-    info.bmiHeader.biHeight = -r.bottom;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    Dib dib(r.right, r.bottom);
     HDC source = GetDC(window);
-    HDC memory = CreateCompatibleDC(source);
-    uint32_t* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, r.right, r.bottom, source, 0, 0, SRCCOPY);
-    GdiFlush();
-    std::vector<COLORREF> pixels;
-    for (int i = 0; i < r.right * r.bottom; ++i) pixels.push_back(RGB((bits[i] >> 16) & 0xFF, (bits[i] >> 8) & 0xFF, bits[i] & 0xFF));
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    dib.CopyFrom(source);
     ReleaseDC(window, source);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < r.bottom; ++y)
+        for (int x = 0; x < r.right; ++x) pixels.push_back(dib.At(x, y));
     return pixels;
 }
 
@@ -101,13 +81,13 @@ protected:
         EXPECT_NE(h, nullptr) << pb.LastError();
         windows.push_back(h);
         dll.AttachDatawindow(h, nullptr);
-        Pump();
+        PumpMessages();
         UpdateWindow(h);
         return h;
     }
     void Move(HWND dw, int x, int y) {
         SendMessageW(dw, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
-        Pump();
+        PumpMessages();
     }
     std::wstring InfoText() const {
         wchar_t text[512] = {};
@@ -161,7 +141,7 @@ TEST_F(MouseFeedback, DraggedSelectionWithFrameAndStatistics) {
     // Button down in cell (2, 1), then over cell (2, 1) again: nothing yet.
     const int row2 = kHeader + kRow + 10;
     SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, row2));
-    Pump();
+    PumpMessages();
     ASSERT_EQ(grid, GetCapture());
     pb.ClearModifyLog(grid);
     Move(grid, 25, row2 + 2);
@@ -171,7 +151,7 @@ TEST_F(MouseFeedback, DraggedSelectionWithFrameAndStatistics) {
     SendMessageW(grid, WM_MOUSEMOVE, 0, MAKELPARAM(200, kHeader + 3 * kRow + 10));
     int width = 0;
     const std::vector<COLORREF> pixels = ClientPixels(grid, &width);
-    Pump();
+    PumpMessages();
     EXPECT_EQ(std::vector<std::wstring>{L"DataWindow.Selected='2/4/a/n/c'"}, pb.ModifyLog(grid));
     EXPECT_EQ(L"2/4/a/n/c", pb.Describe(grid, L"DataWindow.Selected"));
     EXPECT_EQ(std::wstring(L"合计 \t 6\r\n平均 \t 2\r\n最大 \t 2.5\r\n最小 \t 1.5"), InfoText());
@@ -179,7 +159,7 @@ TEST_F(MouseFeedback, DraggedSelectionWithFrameAndStatistics) {
     const COLORREF onLeft = pixels[(kHeader + 2 * kRow) * width + 1];
     EXPECT_GT(GetRValue(onLeft), GetGValue(onLeft) + 60);
     SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(200, kHeader + 3 * kRow + 10));
-    Pump();
+    PumpMessages();
     EXPECT_EQ(nullptr, GetCapture());
 }
 
@@ -192,11 +172,11 @@ TEST_F(MouseFeedback, StatisticsOnlyForMoreThanOneCellWithNumbers) {
     auto drag = [&](int x1, int y1, int x2, int y2) {
         SetWindowTextW(target, L"");
         SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x1, y1));
-        Pump();
+        PumpMessages();
         Move(grid, x2, y2);
         const std::wstring text = InfoText();
         SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(x2, y2));
-        Pump();
+        PumpMessages();
         return text;
     };
     // One row, columns n and c: statistics over the one number. The line

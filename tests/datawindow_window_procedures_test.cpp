@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "message_pump.h"
 #include "pbsim_runtime.h"
 #include "stdout_capture.h"
 #include "tessel_dll.h"
@@ -47,14 +48,6 @@ constexpr UINT kBackColor = 11027;
 constexpr UINT kAlterColor = 11028;
 constexpr UINT kHoverColor = 11039;
 constexpr UINT kSideBar = 11040;
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 int Posted(HWND window, UINT message, MSG* last = nullptr) {
     MSG msg;
@@ -98,7 +91,7 @@ protected:
         EXPECT_NE(h, nullptr) << pb.LastError();
         windows.push_back(h);
         dll.AttachDatawindow(h, nullptr);
-        Pump();  // the attach completes in the window procedure
+        PumpMessages();  // the attach completes in the window procedure
         return h;
     }
     PbsimRuntime pb{105};
@@ -228,7 +221,7 @@ TEST_F(WindowProcedures, EditTextCentredOnceThenLeftAlone) {
     SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(120, 36));  // row 1, column b
     SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(120, 36));
     SendMessageW(grid, WM_CHAR, L'x', 0);  // typing opens the edit control
-    Pump();
+    PumpMessages();
     HWND edit = pb.GetEditControl(grid);
     ASSERT_NE(nullptr, edit);
     ASSERT_TRUE(IsWindowVisible(edit));

@@ -5,51 +5,21 @@
 #include <windows.h>
 
 #include <cmath>
-#include <cstdint>
 #include <string>
 
 #include "draw/arrow_head.h"
 #include "draw/cairo_canvas.h"
 #include "draw/distinct_color.h"
+#include "dib.h"
 #include "stdout_capture.h"
 
 namespace {
 
-// A 32-bit top-down DIB section selected into a memory context, white.
-class Dib {
+// A white DIB to draw on.
+class Canvas : public Dib {
 public:
-    Dib(int width, int height) : m_width(width) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        m_dc = CreateCompatibleDC(nullptr);
-        m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
-        m_old = SelectObject(m_dc, m_bitmap);
-        for (int i = 0; i < width * height; ++i) m_bits[i] = 0xFFFFFF;
-    }
-    ~Dib() {
-        SelectObject(m_dc, m_old);
-        DeleteObject(m_bitmap);
-        DeleteDC(m_dc);
-    }
-    HDC dc() const { return m_dc; }
-    // The pixel as a COLORREF.
-    COLORREF At(int x, int y) const {
-        GdiFlush();
-        const uint32_t p = m_bits[y * m_width + x];
-        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-    }
-
-private:
-    int m_width;
-    HDC m_dc = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_old = nullptr;
-    uint32_t* m_bits = nullptr;
+    Canvas(int width, int height) : Dib(width, height) { Fill(RGB(255, 255, 255)); }
+    HDC dc() const { return Dc(); }
 };
 
 const COLORREF kWhite = RGB(255, 255, 255);
@@ -78,7 +48,7 @@ TEST(Canvas, WithoutContextItOnlySaysSo) {
 }
 
 TEST(Canvas, ColoursRectanglesAndRoundedRectangles) {
-    Dib dib(60, 40);
+    Canvas dib(60, 40);
     {
         CairoCanvas canvas(dib.dc());
         ASSERT_NE(nullptr, canvas.Context());
@@ -130,7 +100,7 @@ TEST(ArrowHeads, EachStyleInPixels) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.style);
-        Dib dib(60, 100);
+        Canvas dib(60, 100);
         DrawArrow(dib.dc(), 30, 90, 30, 10, 20, c.width, 0, kBlack, TRUE, c.style, kRed);
         EXPECT_TRUE(Near(kBlack, dib.At(30, 60))) << "the shaft";
         EXPECT_TRUE(Near(c.insideHead, dib.At(36, 19)));
@@ -139,16 +109,16 @@ TEST(ArrowHeads, EachStyleInPixels) {
         EXPECT_EQ(kWhite, dib.At(55, 8));
     }
     // The outline of the open head: its right barb passes (38, 15).
-    Dib open(60, 100);
+    Canvas open(60, 100);
     DrawArrow(open.dc(), 30, 90, 30, 10, 20, 1, 0, kBlack, FALSE, 1, kRed);
     EXPECT_TRUE(Near(kBlack, open.At(38, 15), 90));
     EXPECT_EQ(kWhite, open.At(30, 60)) << "no shaft without drawLine";
     // Any other style is the diamond.
-    Dib other(60, 100);
+    Canvas other(60, 100);
     DrawArrow(other.dc(), 30, 90, 30, 10, 20, 8, 0, kBlack, FALSE, 7, kRed);
     EXPECT_TRUE(Near(kRed, other.At(33, 24)));
     // A diamond of length 0 draws nothing.
-    Dib none(60, 100);
+    Canvas none(60, 100);
     DrawArrow(none.dc(), 30, 90, 30, 10, 0, 8, 0, kBlack, FALSE, 4, kRed);
     EXPECT_EQ(kWhite, none.At(30, 12));
 }

@@ -5,10 +5,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "dib.h"
+#include "message_pump.h"
 #include "pbsim_runtime.h"
 #include "tessel_dll.h"
 
@@ -35,62 +36,31 @@ constexpr UINT kPageInfo = 11021;
 constexpr UINT kSideBar = 11040;
 constexpr UINT kInfoTarget = 11041;
 
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
 // The whole window, frame included, as it stands on its surface.
-class WindowPixels {
+class WindowPixels : public Dib {
 public:
-    explicit WindowPixels(HWND window) {
-        RECT r;
-        GetWindowRect(window, &r);
-        m_width = r.right - r.left;
-        m_height = r.bottom - r.top;
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = m_width;
-        info.bmiHeader.biHeight = -m_height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+    explicit WindowPixels(HWND window) : Dib(WindowWidth(window), WindowHeight(window)) {
         HDC source = GetWindowDC(window);
-        HDC memory = CreateCompatibleDC(source);
-        uint32_t* bits = nullptr;
-        HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, m_width, m_height, source, 0, 0, SRCCOPY);
-        GdiFlush();
-        m_pixels.assign(bits, bits + m_width * m_height);
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
+        CopyFrom(source);
         ReleaseDC(window, source);
     }
-    COLORREF At(int x, int y) const {
-        const uint32_t p = m_pixels[static_cast<size_t>(y * m_width + x)];
-        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-    }
-    int Height() const { return m_height; }
     // Pixels of the rectangle darker than mid-grey (text).
     int Dark(int left, int top, int right, int bottom) const {
-        int n = 0;
-        for (int y = top; y < bottom; ++y)
-            for (int x = left; x < right; ++x) {
-                const COLORREF c = At(x, y);
-                if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 300) ++n;
-            }
-        return n;
+        return Count(RECT{left, top, right, bottom},
+                     [](COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 300; });
     }
 
 private:
-    int m_width = 0;
-    int m_height = 0;
-    std::vector<uint32_t> m_pixels;
+    static int WindowWidth(HWND window) {
+        RECT r;
+        GetWindowRect(window, &r);
+        return r.right - r.left;
+    }
+    static int WindowHeight(HWND window) {
+        RECT r;
+        GetWindowRect(window, &r);
+        return r.bottom - r.top;
+    }
 };
 
 class SideBar : public ::testing::Test {
@@ -102,7 +72,7 @@ protected:
         grid = pb.Create(syntax.c_str(), 0, 400, 24 + 20 * 20 + 2);
         ASSERT_NE(grid, nullptr) << pb.LastError();
         dll.AttachDatawindow(grid, nullptr);
-        Pump();
+        PumpMessages();
     }
     void TearDown() override {
         dll.DettachDatawindow(grid);
@@ -126,7 +96,7 @@ TEST_F(SideBar, RowNumbersOfThePageWithTheCurrentRow) {
     SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 24 + 4 * 20 + 10));
     SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(20, 24 + 4 * 20 + 10));
     RedrawWindow(grid, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
-    Pump();
+    PumpMessages();
 
     const WindowPixels pixels(grid);
     const int top = 24 + 1;  // rows start under the header, below the 1-pixel frame
@@ -157,7 +127,7 @@ TEST_F(SideBar, PageInformationWhileTheThumbMoves) {
     SendMessageW(grid, kInfoTarget, 0, reinterpret_cast<LPARAM>(target));
     for (int i = 0; i < 10; ++i) SendMessageW(grid, WM_VSCROLL, SB_LINEDOWN, 0);
     SendMessageW(grid, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 10), 0);
-    Pump();
+    PumpMessages();
     wchar_t text[256] = {};
     GetWindowTextW(target, text, 256);
     EXPECT_EQ(std::wstring(L"总 行 数 \t 80\r\n当前首行 \t 11\r\n当前末行 \t 30\r\n当 前 行 \t 1"), text);
@@ -176,7 +146,7 @@ TEST_F(SideBar, PageInformationWhileTheThumbMoves) {
     SendMessageW(grid, kInfoTarget, 0, 0);
     SetWindowTextW(target, L"unchanged");
     SendMessageW(grid, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 10), 0);
-    Pump();
+    PumpMessages();
     GetWindowTextW(target, text, 256);
     EXPECT_EQ(std::wstring(L"unchanged"), text);
     DestroyWindow(target);

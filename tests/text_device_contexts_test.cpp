@@ -6,10 +6,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "dib.h"
 #include "pbsim_runtime.h"
 #include "stdout_capture.h"
 #include "tessel_dll.h"
@@ -117,26 +117,13 @@ std::vector<COLORREF> PaintedPixels(HWND dw, int width, int height) {
     using PaintDC = LONG(WINAPI*)(HWND, HDC);
     auto paint = reinterpret_cast<PaintDC>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"pbdwe105.DLL"), "dwPaintDC")));
     HDC window = GetDC(dw);
-    HDC memory = CreateCompatibleDC(window);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    uint32_t* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    paint(dw, memory);
-    GdiFlush();
     std::vector<COLORREF> pixels;
-    for (int i = 0; i < width * height; ++i) {
-        pixels.push_back(RGB((bits[i] >> 16) & 0xFF, (bits[i] >> 8) & 0xFF, bits[i] & 0xFF));
+    {
+        Dib dib(width, height, window);
+        paint(dw, dib.Dc());
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) pixels.push_back(dib.At(x, y));
     }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
     ReleaseDC(dw, window);
     return pixels;
 }
