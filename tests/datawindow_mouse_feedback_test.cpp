@@ -126,9 +126,12 @@ TEST_F(MouseFeedback, HoverBandOverTheRowUnderTheMouse) {
     EXPECT_TRUE(Near(GetRValue(hovered[inside]), (GetRValue(plain[inside]) + 0) / 2));
     EXPECT_TRUE(Near(GetBValue(hovered[inside]), (GetBValue(plain[inside]) + 255) / 2));
     EXPECT_EQ(plain[outside], hovered[outside]);
-    // The same cell again: nothing is drawn over the band a second time.
+    // The same cell again: nothing is drawn over the band a second time, and
+    // the DataWindow is not asked anything.
+    const LONG describes = pb.GetDescribeCount(grid);
     Move(grid, 110, kHeader + 2 * kRow + 12);
     EXPECT_EQ(hovered[inside], ClientPixels(grid, &width)[inside]);
+    EXPECT_EQ(describes, pb.GetDescribeCount(grid));
 }
 
 TEST_F(MouseFeedback, DraggedSelectionWithFrameAndStatistics) {
@@ -144,8 +147,10 @@ TEST_F(MouseFeedback, DraggedSelectionWithFrameAndStatistics) {
     PumpMessages();
     ASSERT_EQ(grid, GetCapture());
     pb.ClearModifyLog(grid);
+    const LONG describes = pb.GetDescribeCount(grid);
     Move(grid, 25, row2 + 2);
     EXPECT_TRUE(pb.ModifyLog(grid).empty());
+    EXPECT_EQ(describes, pb.GetDescribeCount(grid));  // nothing asked within the cell
     // Over cell (4, 3). The frame is drawn on the window at once; the
     // DataWindow's next paint takes it away again, so it is read before.
     SendMessageW(grid, WM_MOUSEMOVE, 0, MAKELPARAM(200, kHeader + 3 * kRow + 10));

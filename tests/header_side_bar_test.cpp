@@ -121,6 +121,25 @@ TEST_F(SideBar, RowNumbersOfThePageWithTheCurrentRow) {
     EXPECT_EQ(1, origin.x - window.left);
 }
 
+TEST_F(SideBar, SeparatorsBesideTitleRows) {
+    // A 30-pixel title row above the header: the separator starts under it,
+    // a horizontal line closes it, and beside the title the side bar shows
+    // the back colour.
+    ASSERT_EQ(1, dll.AddDatawindowTitle(grid, L"Title", L"Tahoma", 10, 30));
+    SendMessageW(grid, kSideBar, 0, 1);
+    RedrawWindow(grid, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    PumpMessages();
+    const WindowPixels pixels(grid);
+    const COLORREF gridLine = GetSysColor(COLOR_3DLIGHT);
+    EXPECT_EQ(gridLine, pixels.At(47, 31));
+    EXPECT_EQ(gridLine, pixels.At(47, pixels.Height() - 3));
+    EXPECT_EQ(gridLine, pixels.At(20, 31));
+    EXPECT_NE(gridLine, pixels.At(47, 15));
+    EXPECT_EQ(RGB(255, 255, 255), pixels.At(20, 15));
+    // The first row's number sits under title and header.
+    EXPECT_GT(pixels.Dark(2, 30 + 24 + 3, 46, 30 + 24 + 20), 5);
+}
+
 TEST_F(SideBar, PageInformationWhileTheThumbMoves) {
     HWND target = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, target);

@@ -30,6 +30,10 @@ class DataWindowControl {
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+  // Describe calls the virtual machine passed on to this DataWindow.
+  void CountDescribe() { ++m_describeCount; }
+  long DescribeCount() const { return m_describeCount; }
+
   // Applies a modify and shows its effect; null on success, else the error
   // text, valid until the next modify.
   const wchar_t* Modify(const std::wstring& text);
@@ -55,6 +59,7 @@ class DataWindowControl {
   HWND EditWindow() const { return m_editor.Window(); }
 
  private:
+  long m_describeCount = 0;
   // Painting and frame.
   void OnPaint();
   void OnNcPaint(WPARAM wParam, LPARAM lParam, LRESULT* result);

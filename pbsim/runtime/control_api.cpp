@@ -81,6 +81,11 @@ LONG WINAPI pbsim_SetPrintPreview(HWND dw, LONG on) {
   return ScriptModify(dw, on ? L"DataWindow.Print.Preview=yes" : L"DataWindow.Print.Preview=no", nullptr, 0);
 }
 
+LONG WINAPI pbsim_GetDescribeCount(HWND dw) {
+  DataWindowControl* control = ControlFromWindow(dw);
+  return control ? static_cast<LONG>(control->DescribeCount()) : -1;
+}
+
 LONG WINAPI pbsim_SetExportedSyntax(HWND dw, LONG on) {
   DataWindowControl* control = ControlFromWindow(dw);
   if (!control) return -1;

@@ -13,6 +13,7 @@ namespace {
 LONG Describe(HWND dw, LPCWSTR properties, LPWSTR buffer, LONG capacity) {
   DataWindowControl* control = ControlFromWindow(dw);
   if (!control) return -1;
+  control->CountDescribe();
   return CopyToBuffer(control->Model().Describe(TextOrEmpty(properties)), buffer, capacity);
 }
 

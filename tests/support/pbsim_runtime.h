@@ -32,6 +32,7 @@ public:
             Bind(api, GetLastError, PBSIM_GET_LAST_ERROR);
             Bind(api, SetPrintPreview, PBSIM_SET_PRINT_PREVIEW);
             Bind(api, SetExportedSyntax, PBSIM_SET_EXPORTED_SYNTAX);
+            Bind(api, GetDescribeCount, PBSIM_GET_DESCRIBE_COUNT);
             Bind(api, PrintToDC, PBSIM_PRINT_TO_DC);
             Bind(api, GetEditControl, PBSIM_GET_EDIT_CONTROL);
             Bind(api, CreateRuntimeWindow, PBSIM_CREATE_RUNTIME_WINDOW);
@@ -84,6 +85,7 @@ public:
     PFN_pbsim_GetLastError GetLastError = nullptr;
     PFN_pbsim_SetPrintPreview SetPrintPreview = nullptr;
     PFN_pbsim_SetExportedSyntax SetExportedSyntax = nullptr;
+    PFN_pbsim_GetDescribeCount GetDescribeCount = nullptr;
     PFN_pbsim_PrintToDC PrintToDC = nullptr;
     PFN_pbsim_GetEditControl GetEditControl = nullptr;
     PFN_pbsim_CreateRuntimeWindow CreateRuntimeWindow = nullptr;

@@ -84,6 +84,11 @@ typedef LONG(WINAPI* PFN_pbsim_SetPrintPreview)(HWND dw, LONG on);
 typedef LONG(WINAPI* PFN_pbsim_SetExportedSyntax)(HWND dw, LONG on);
 #define PBSIM_SET_EXPORTED_SYNTAX "pbsim_SetExportedSyntax"
 
+// How many describe calls (FNX_DataWindowDescribe of the virtual machine)
+// the DataWindow has answered; -1 for other windows.
+typedef LONG(WINAPI* PFN_pbsim_GetDescribeCount)(HWND dw);
+#define PBSIM_GET_DESCRIBE_COUNT "pbsim_GetDescribeCount"
+
 // The modify log: every modify the DataWindow received (through dwModify,
 // DW_Modify or fndwModify), oldest first, up to the newest 10000.
 // GetModifyLogCount: number of records. GetModifyLogEntry: copies the
