@@ -132,6 +132,26 @@ TEST_F(MouseFeedback, HoverBandOverTheRowUnderTheMouse) {
     Move(grid, 110, kHeader + 2 * kRow + 12);
     EXPECT_EQ(hovered[inside], ClientPixels(grid, &width)[inside]);
     EXPECT_EQ(describes, pb.GetDescribeCount(grid));
+
+    // With the down-arrow key held the band waits: moving on to row 7 leaves
+    // row 7 as it was.
+    auto key = [](WORD vk, DWORD flags) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.dwFlags = flags;
+        SendInput(1, &input, sizeof(input));
+    };
+    const int row7 = (kHeader + 4 * kRow + 15) * width + 238;
+    const std::vector<COLORREF> beforeKey = ClientPixels(grid, &width);
+    key(VK_DOWN, 0);
+    PumpMessages();
+    ASSERT_TRUE(GetAsyncKeyState(VK_DOWN) & 0x8000);
+    Move(grid, 100, kHeader + 4 * kRow + 10);
+    const std::vector<COLORREF> held = ClientPixels(grid, &width);
+    key(VK_DOWN, KEYEVENTF_KEYUP);
+    PumpMessages();
+    EXPECT_EQ(beforeKey[row7], held[row7]);
 }
 
 TEST_F(MouseFeedback, DraggedSelectionWithFrameAndStatistics) {
