@@ -1,7 +1,12 @@
-// Text output and measuring of the whole process: icon-font text is drawn by
-// the icon-font renderer and DataWindow header text by the header painter.
-// Both join as they are built; until then every call passes through.
+// Text output and measuring of the whole process: DataWindow texts go to the
+// header painter, icon-font text to the icon-font renderer (which joins as it
+// is built); everything else passes through.
+#include "datawindow/dw_object.h"
+#include "frame/dw_list.h"
+#include "frame/globals.h"
 #include "frame/real_functions.h"
+#include "header/header_text.h"
+#include "text/icon_text.h"
 
 BOOL WINAPI HookGetTextExtentExPointW(HDC hdc, LPCWSTR lpszString, int cchString, int nMaxExtent, LPINT lpnFit,
                                       LPINT lpnDx, LPSIZE lpSize) {
@@ -10,6 +15,12 @@ BOOL WINAPI HookGetTextExtentExPointW(HDC hdc, LPCWSTR lpszString, int cchString
 
 int WINAPI HookDrawTextExW(HDC hdc, LPWSTR lpchText, int cchText, LPRECT lprc, UINT format,
                            LPDRAWTEXTPARAMS lpdtp) {
+    if (lpchText && !(format & DT_CALCRECT) && g_pDWlist && !g_pDWlist->m_bInIconText) {
+        if (DWObject* record = g_pDWlist->FindDWForDC(hdc)) {
+            return DrawHeaderText(*record, hdc, lpchText, cchText, lprc, format | DT_VCENTER | DT_SINGLELINE, lpdtp);
+        }
+        if (DrawIconTextInRect(lpchText, lprc, hdc, format | DT_VCENTER | DT_SINGLELINE)) return 0;
+    }
     return Real_DrawTextExW(hdc, lpchText, cchText, lprc, format, lpdtp);
 }
 
