@@ -108,11 +108,13 @@ int DrawProgressCell(HDC hdc, const wchar_t* text, const RECT* cell) {
         }
     }
     if (fields.size() >= 3) {
-        const COLORREF previous = SetTextColor(hdc, textColor);
+        // The percentage keeps its own colour, white included: the rule that
+        // keeps selected rows in their text colour does not apply to it.
+        const COLORREF previous = Real_SetTextColor(hdc, textColor);
         std::wstring label = Percentage(p);
         RECT inset = {cell->left + 1, cell->top + 3, cell->right, cell->bottom - 3};
         Real_DrawTextExW(hdc, &label[0], -1, &inset, DT_SINGLELINE | DT_VCENTER, nullptr);
-        SetTextColor(hdc, previous);
+        Real_SetTextColor(hdc, previous);
     }
     return 1;
 }

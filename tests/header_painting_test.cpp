@@ -1,0 +1,186 @@
+// What the painters make of the drawing calls on an attached DataWindow's
+// device contexts: progress cells and sort marks in texts, vertical
+// placement, pattern fills, thin header rectangles, the corner box and the
+// text colour of selected rows. The calls are made on a memory context made
+// from the DataWindow's own window context, which paints as the DataWindow.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "dib.h"
+#include "message_pump.h"
+#include "pbsim_runtime.h"
+#include "tessel_dll.h"
+
+namespace {
+
+const wchar_t kGrid[] =
+    L"release 10;\n"
+    L"datawindow(units=1 processing=1)\n"
+    L"header(height=24)\n"
+    L"detail(height=20)\n"
+    L"table(column=(type=long name=a dbname=\"a\"))\n"
+    L"text(band=header text=\"A\" border=\"0\" x=\"1\" y=\"1\" height=\"20\" width=\"80\" name=a_t)\n"
+    L"column(band=detail id=1 x=\"1\" y=\"1\" height=\"18\" width=\"80\" name=a visible=\"1\")\n"
+    L"data(1 2 3)\n";
+
+const COLORREF kWhite = RGB(255, 255, 255);
+
+bool Dark(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 300; }
+
+class HeaderPainting : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(pb.ok());
+        ASSERT_EQ(dll.StartTessel(), 1);
+        // Too small for its rows and its column: both scroll bars.
+        grid = pb.Create(kGrid, 0, 70, 70);
+        ASSERT_NE(nullptr, grid);
+        dll.AttachDatawindow(grid, nullptr);
+        PumpMessages();
+        window = GetDC(grid);
+        dib.reset(new Dib(200, 100, window));  // made from the DataWindow's context: it paints as the DataWindow
+        dib->Fill(kWhite);
+        SetBkMode(dib->Dc(), TRANSPARENT);
+        SetTextColor(dib->Dc(), RGB(0, 0, 0));
+    }
+    void TearDown() override {
+        dib.reset();
+        ReleaseDC(grid, window);
+        dll.DettachDatawindow(grid);
+        dll.StopTessel();
+        DestroyWindow(grid);
+    }
+    int DarkIn(int left, int top, int right, int bottom) const {
+        return dib->Count(RECT{left, top, right, bottom}, Dark);
+    }
+    PbsimRuntime pb{105};
+    TesselDll dll;
+    HWND grid = nullptr;
+    HDC window = nullptr;
+    std::unique_ptr<Dib> dib;
+};
+
+}  // namespace
+
+TEST_F(HeaderPainting, ProgressCells) {
+    // progress{45} in the cell (10, 10)-(110, 30): a bar from x = 9 to 55,
+    // 3 pixels short of top and bottom, and no text.
+    wchar_t bar[] = L"progress{45}";
+    RECT cell = {10, 10, 110, 30};
+    EXPECT_EQ(1, DrawTextExW(dib->Dc(), bar, -1, &cell, DT_LEFT, nullptr));
+    EXPECT_TRUE(Dark(dib->At(9, 20)));
+    EXPECT_TRUE(Dark(dib->At(54, 20)));
+    EXPECT_EQ(kWhite, dib->At(57, 20));
+    EXPECT_EQ(kWhite, dib->At(30, 11));
+    EXPECT_TRUE(Dark(dib->At(30, 13)));
+    EXPECT_EQ(kWhite, dib->At(30, 28));
+    // 150 % is one and a half cells; 0, -5 and no closing brace are text.
+    dib->Fill(kWhite);
+    wchar_t wide[] = L"progress{150}";
+    RECT long_cell = {10, 40, 60, 60};
+    DrawTextExW(dib->Dc(), wide, -1, &long_cell, DT_LEFT, nullptr);
+    EXPECT_TRUE(Dark(dib->At(80, 50)));
+    EXPECT_EQ(kWhite, dib->At(90, 50));
+    for (const wchar_t* text : {L"progress{0}", L"progress{-5}", L"progress{45"}) {
+        dib->Fill(kWhite);
+        std::wstring copy = text;
+        RECT r = {10, 10, 190, 30};
+        DrawTextExW(dib->Dc(), &copy[0], -1, &r, DT_LEFT, nullptr);
+        EXPECT_GT(DarkIn(10, 10, 190, 30), 20) << "drawn as text";
+        EXPECT_EQ(kWhite, dib->At(9, 20));
+    }
+    // With a bar and a text colour: a red bar with the white text 45% on it.
+    dib->Fill(kWhite);
+    wchar_t coloured[] = L"progress{45:255:16777215}";
+    RECT r = {10, 10, 110, 30};
+    DrawTextExW(dib->Dc(), coloured, -1, &r, DT_LEFT, nullptr);
+    const COLORREF inBar = dib->At(50, 14);
+    EXPECT_GT(GetRValue(inBar), 200);
+    EXPECT_LT(GetGValue(inBar), 120);
+    // The white text over the red bar: pixels with much green in them.
+    EXPECT_GT(dib->Count(RECT{11, 13, 50, 27}, [](COLORREF c) { return GetGValue(c) > 180; }), 5);
+}
+
+TEST_F(HeaderPainting, SortMarksAndVerticalPlacement) {
+    // "Name sort:a" in a grid: an upward triangle with its apex at
+    // (right - 8, midY), the text ending 11 pixels left of the cell's edge.
+    wchar_t text[] = L"Name sort:a";
+    RECT cell = {10, 10, 110, 40};
+    DrawTextExW(dib->Dc(), text, -1, &cell, DT_RIGHT, nullptr);
+    EXPECT_EQ(std::wstring(L"Name"), text);  // the suffix is cut off in the caller's buffer
+    EXPECT_EQ(99, cell.right);
+    EXPECT_EQ(10, cell.top);                   // the top is given back
+    const int midY = 10 + 30 / 2 - 1;
+    EXPECT_TRUE(Dark(dib->At(102, midY + 2)));  // inside the triangle
+    EXPECT_EQ(kWhite, dib->At(102, midY - 3));
+    // The suffix alone is text.
+    dib->Fill(kWhite);
+    wchar_t alone[] = L" sort:A";
+    RECT r = {10, 10, 110, 40};
+    DrawTextExW(dib->Dc(), alone, -1, &r, DT_LEFT, nullptr);
+    EXPECT_EQ(std::wstring(L" sort:A"), alone);
+    // A short text sits in the middle of a tall cell.
+    dib->Fill(kWhite);
+    wchar_t word[] = L"Mid";
+    RECT tall = {10, 0, 110, 100};
+    DrawTextExW(dib->Dc(), word, -1, &tall, DT_LEFT | DT_TOP, nullptr);
+    EXPECT_EQ(0, DarkIn(10, 0, 110, 35));
+    EXPECT_GT(DarkIn(10, 40, 110, 60), 5);
+    EXPECT_EQ(0, tall.top);
+}
+
+TEST_F(HeaderPainting, FillsOfTheDataWindow) {
+    HDC dc = dib->Dc();
+    // Pattern fills are one pixel wider to the left; black becomes the selected colour.
+    HGDIOBJ old = SelectObject(dc, GetStockObject(BLACK_BRUSH));
+    PatBlt(dc, 10, 10, 5, 5, PATCOPY);
+    const COLORREF selected = 0xFFD5AA;
+    EXPECT_EQ(selected, dib->At(9, 12));
+    EXPECT_EQ(selected, dib->At(14, 12));
+    EXPECT_EQ(kWhite, dib->At(15, 12));
+    EXPECT_EQ(kWhite, dib->At(8, 12));
+    // A thin dark rectangle in the header (drawn without a pen, as the
+    // DataWindow draws its header lines): the grid-line colour, one pixel
+    // narrower; below the header it is left as it is.
+    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+    Rectangle(dc, 10, 5, 40, 7);
+    const COLORREF gridLine = GetSysColor(COLOR_3DLIGHT);
+    EXPECT_EQ(gridLine, dib->At(20, 5));
+    EXPECT_EQ(gridLine, dib->At(37, 5));
+    EXPECT_EQ(kWhite, dib->At(38, 5));
+    Rectangle(dc, 10, 40, 40, 42);
+    EXPECT_EQ(RGB(0, 0, 0), dib->At(20, 40));
+    EXPECT_EQ(RGB(0, 0, 0), dib->At(38, 40));
+    SelectObject(dc, oldPen);
+    SelectObject(dc, old);
+
+    // The corner box between the two scroll bars takes the window colour.
+    const LONG style = GetWindowLongW(grid, GWL_STYLE);
+    ASSERT_TRUE((style & WS_HSCROLL) && (style & WS_VSCROLL));
+    RECT window;
+    GetWindowRect(grid, &window);
+    OffsetRect(&window, -window.left, -window.top);
+    RECT corner = {window.right - GetSystemMetrics(SM_CXVSCROLL), window.bottom - GetSystemMetrics(SM_CYHSCROLL),
+                   window.right, window.bottom};
+    HDC frame = GetWindowDC(grid);
+    EXPECT_EQ(0, FillRect(frame, &corner, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))));
+    ReleaseDC(grid, frame);
+    RECT other = {0, 0, 10, 10};
+    EXPECT_NE(0, FillRect(dc, &other, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))));
+
+    // Selected rows keep their text colour.
+    const COLORREF highlightText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    SetTextColor(dc, RGB(1, 2, 3));
+    EXPECT_EQ(GetSysColor(COLOR_WINDOWTEXT), SetTextColor(dc, highlightText));
+    EXPECT_EQ(RGB(1, 2, 3), GetTextColor(dc));
+    // With a table entry for the highlight text, that is the answer.
+    dll.ReplaceSysColor(COLOR_HIGHLIGHTTEXT, RGB(9, 9, 9));
+    EXPECT_EQ(RGB(9, 9, 9), SetTextColor(dc, highlightText));
+    EXPECT_EQ(RGB(1, 2, 3), GetTextColor(dc));
+    // Other contexts are left alone.
+    HDC plain = CreateCompatibleDC(nullptr);
+    EXPECT_EQ(RGB(0, 0, 0), SetTextColor(plain, RGB(7, 7, 7)));
+    DeleteDC(plain);
+}
