@@ -104,6 +104,9 @@ int main() {
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        // A click on the grid's header toggles the sort mark (the clicked
+        // event of a PowerBuilder window; header rows are the top 40 pixels).
+        if (msg.message == WM_LBUTTONUP && msg.hwnd == scene.hGrid && HIWORD(msg.lParam) < 40) ToggleSort(scene);
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

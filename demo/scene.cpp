@@ -58,7 +58,23 @@ bool BuildScene(HWND hMain, RuntimeHost& runtime, TesselApi& tessel, DemoScene& 
         fwprintf(stderr, L"demo: the grid DataWindow could not be created\n");
         return false;
     }
+    // A progress column: the salary against a target of 7,500, as a bar with
+    // its percentage; the salary header carries a sort mark.
+    scene.runtime = &runtime;
+    runtime.ScriptModify(scene.hGrid,
+                         L"create text(band=header alignment='2' text='Of target' border='0' color='0' x='1491' y='4' "
+                         L"height='64' width='330' font.face='Tahoma' font.height='-10' font.weight='700' "
+                         L"background.mode='1' name=target_t) "
+                         L"create compute(band=detail x='1491' y='4' height='60' width='330' "
+                         L"expression='~'progress{~' + string(long(salary / 75)) + ~':16758639:0}~'' name=c_target) "
+                         L"salary_t.Text='Salary sort:D'",
+                         nullptr, 0);
     tessel.AttachDatawindow(scene.hGrid, L"demo.ini");
+    // Two title rows and a title over the first two columns, as a PowerBuilder
+    // script sets them up after the attach.
+    tessel.AddDatawindowTitle(scene.hGrid, L"Staff list", L"Tahoma", 10, 64);
+    tessel.AddDatawindowTitle(scene.hGrid, L"stand-in data, December 2026", L"Tahoma", 8, 56);
+    tessel.SetSpanTitle(scene.hGrid, L"emp_id,emp_name", L"Person", L"Tahoma", 9, 40);
     // As a PowerBuilder script does it: Send(Handle(dw_1), 11040, 0, 1).
     SendMessageW(scene.hGrid, kSideBarMessage, 0, 1);
     scene.hInfo = CreateWindowExW(0, L"STATIC", L"Drag over cells to see their sum, average, maximum and minimum.",
@@ -80,6 +96,14 @@ void PlayScene(const wchar_t* name, DemoScene& scene) {
         MouseOver(scene.hGrid, CellPoint(7, 4));
         UpdateWindow(scene.hInfo);
     }
+}
+
+void ToggleSort(DemoScene& scene) {
+    if (!scene.hGrid || !scene.runtime) return;
+    scene.descending = !scene.descending;
+    scene.runtime->ScriptModify(scene.hGrid,
+                                scene.descending ? L"salary_t.Text='Salary sort:D'" : L"salary_t.Text='Salary sort:A'",
+                                nullptr, 0);
 }
 
 void TearDownScene(TesselApi& tessel, DemoScene& scene) {

@@ -12,6 +12,8 @@ struct DemoScene {
     HWND hForm = nullptr;
     HWND hGraph = nullptr;
     HWND hInfo = nullptr;  // the grid's information target (selection statistics)
+    RuntimeHost* runtime = nullptr;
+    bool descending = true;  // the salary column's sort mark
 };
 
 // Creates the controls as children of the main window and attaches them.
@@ -19,5 +21,8 @@ bool BuildScene(HWND hMain, RuntimeHost& runtime, TesselApi& tessel, DemoScene& 
 // What the mouse does before a scene's screenshot: "hover" rests over a row,
 // "selection" drags over a block of cells; anything else does nothing.
 void PlayScene(const wchar_t* name, DemoScene& scene);
+// A click on the grid's header, as a PowerBuilder application answers it in
+// the clicked event: the salary column's sort mark turns around.
+void ToggleSort(DemoScene& scene);
 // Detaches everything before the windows go away.
 void TearDownScene(TesselApi& tessel, DemoScene& scene);

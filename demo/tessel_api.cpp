@@ -16,7 +16,9 @@ bool TesselApi::Load(const wchar_t* path) {
     Bind(hModule, DettachDatawindow, "DettachDatawindow");
     Bind(hModule, OpenDebugWindow, "OpenDebugWindow");
     Bind(hModule, PrintDebugString, "PrintDebugString");
-    return StartTessel && StopTessel && AttachDatawindow && DettachDatawindow;
+    Bind(hModule, AddDatawindowTitle, "AddDatawindowTitle");
+    Bind(hModule, SetSpanTitle, "SetSpanTitle");
+    return StartTessel && StopTessel && AttachDatawindow && DettachDatawindow && AddDatawindowTitle && SetSpanTitle;
 }
 
 TesselApi::~TesselApi() {

@@ -11,6 +11,8 @@ struct TesselApi {
     int(WINAPI* DettachDatawindow)(HWND) = nullptr;
     int(WINAPI* OpenDebugWindow)() = nullptr;
     int(WINAPI* PrintDebugString)(LPCWSTR) = nullptr;
+    int(WINAPI* AddDatawindowTitle)(HWND, LPCWSTR, LPCWSTR, int, int) = nullptr;
+    int(WINAPI* SetSpanTitle)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, int, int) = nullptr;
 
     bool Load(const wchar_t* path);
     ~TesselApi();
