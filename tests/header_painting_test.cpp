@@ -184,3 +184,38 @@ TEST_F(HeaderPainting, FillsOfTheDataWindow) {
     EXPECT_EQ(RGB(0, 0, 0), SetTextColor(plain, RGB(7, 7, 7)));
     DeleteDC(plain);
 }
+
+TEST_F(HeaderPainting, SelectedRowRegionsAndPrinting) {
+    HDC dc = dib->Dc();
+    // A region filled in the highlight colour takes the selected-row colour.
+    HBRUSH highlight = CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT));
+    HGDIOBJ old = SelectObject(dc, highlight);
+    HRGN region = CreateRectRgn(10, 10, 60, 20);
+    EXPECT_TRUE(PaintRgn(dc, region));
+    EXPECT_EQ(static_cast<COLORREF>(0xFFD5AA), dib->At(30, 15));
+    SelectObject(dc, old);
+    DeleteObject(region);
+    DeleteObject(highlight);
+
+    // While the DataWindow is printed, lines on any context are its grid lines.
+    Dib other(50, 50);
+    other.Fill(kWhite);
+    HPEN black = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
+    HGDIOBJ oldPen = SelectObject(other.Dc(), black);
+    using Internal = LONG_PTR(WINAPI*)(LONG_PTR, LONG_PTR);
+    auto getHandle = reinterpret_cast<Internal>(reinterpret_cast<void*>(GetProcAddress(pb.vm(), "FN_DWGetHandle")));
+    ASSERT_NE(nullptr, getHandle);
+    wchar_t name[] = L"Tessel2U test printer";
+    HANDLE printer = nullptr;
+    OpenPrinterW(name, &printer, nullptr);
+    getHandle(reinterpret_cast<LONG_PTR>(grid), 0);
+    MoveToEx(other.Dc(), 0, 10, nullptr);
+    LineTo(other.Dc(), 40, 10);
+    ClosePrinter(printer);
+    MoveToEx(other.Dc(), 0, 30, nullptr);
+    LineTo(other.Dc(), 40, 30);
+    EXPECT_EQ(GetSysColor(COLOR_3DLIGHT), other.At(20, 10));
+    EXPECT_EQ(RGB(0, 0, 0), other.At(20, 30));
+    SelectObject(other.Dc(), oldPen);
+    DeleteObject(black);
+}
