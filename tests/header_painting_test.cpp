@@ -219,3 +219,31 @@ TEST_F(HeaderPainting, SelectedRowRegionsAndPrinting) {
     SelectObject(other.Dc(), oldPen);
     DeleteObject(black);
 }
+
+TEST(HeaderPaintingFreeform, SortSuffixIsCutWithoutAMark) {
+    PbsimRuntime pb(105);
+    ASSERT_TRUE(pb.ok());
+    TesselDll dll;
+    ASSERT_EQ(1, dll.StartTessel());
+    HWND form = pb.Create(L"release 10;\ndatawindow(units=1 processing=0)\nheader(height=0)\ndetail(height=60)\n"
+                          L"table(column=(type=long name=a dbname=\"a\"))\ndata(1)\n",
+                          0, 200, 100);
+    ASSERT_NE(nullptr, form);
+    dll.AttachDatawindow(form, nullptr);
+    HDC window = GetDC(form);
+    {
+        Dib dib(200, 60, window);
+        dib.Fill(RGB(255, 255, 255));
+        wchar_t text[] = L"Name sort:A";
+        RECT cell = {10, 10, 110, 40};
+        DrawTextExW(dib.Dc(), text, -1, &cell, DT_LEFT, nullptr);
+        EXPECT_EQ(std::wstring(L"Name"), text);
+        EXPECT_EQ(110, cell.right);
+        EXPECT_EQ(0, dib.Count(RECT{100, 10, 110, 40}, Dark)) << "no mark";
+        EXPECT_GT(dib.Count(RECT{10, 10, 110, 40}, Dark), 5);
+    }
+    ReleaseDC(form, window);
+    dll.DettachDatawindow(form);
+    ASSERT_EQ(1, dll.StopTessel());
+    DestroyWindow(form);
+}
