@@ -247,3 +247,34 @@ TEST(HeaderPaintingFreeform, SortSuffixIsCutWithoutAMark) {
     ASSERT_EQ(1, dll.StopTessel());
     DestroyWindow(form);
 }
+
+TEST(HeaderPaintingNoHorizontalBar, AlternateRowRegionsEndAtTheContent) {
+    PbsimRuntime pb(105);
+    ASSERT_TRUE(pb.ok());
+    TesselDll dll;
+    ASSERT_EQ(1, dll.StartTessel());
+    HWND grid = pb.Create(kGrid, 0, 300, 200);  // one 80-pixel column: no horizontal scroll bar
+    ASSERT_NE(nullptr, grid);
+    ASSERT_FALSE(GetWindowLongW(grid, GWL_STYLE) & WS_HSCROLL);
+    dll.AttachDatawindow(grid, nullptr);
+    PumpMessages();
+    SendMessageW(grid, 11028, 0, RGB(0, 255, 0));  // the alternate-row colour
+    HDC window = GetDC(grid);
+    {
+        Dib dib(250, 40, window);
+        dib.Fill(RGB(255, 255, 255));
+        HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+        HGDIOBJ old = SelectObject(dib.Dc(), green);
+        HRGN region = CreateRectRgn(0, 0, 250, 20);
+        PaintRgn(dib.Dc(), region);
+        EXPECT_EQ(RGB(0, 255, 0), dib.At(40, 10));
+        EXPECT_EQ(RGB(255, 255, 255), dib.At(200, 10)) << "cut at the content's right edge";
+        SelectObject(dib.Dc(), old);
+        DeleteObject(region);
+        DeleteObject(green);
+    }
+    ReleaseDC(grid, window);
+    dll.DettachDatawindow(grid);
+    ASSERT_EQ(1, dll.StopTessel());
+    DestroyWindow(grid);
+}
