@@ -8,9 +8,51 @@
 #include "header/header_text.h"
 #include "text/icon_text.h"
 
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "frame/debug_log.h"
+
+namespace {
+
+constexpr std::wstring_view kMarker = L"iconfont{";
+constexpr wchar_t kPlaceholder = 0x56DE;  // one full-width ideograph per icon
+
+bool HasMarker(const wchar_t* text, int count) {
+    return text && count > 0 && std::wstring_view(text, static_cast<size_t>(count)).find(kMarker) != std::wstring_view::npos;
+}
+
+// The text as it is measured: each icon run replaced by one placeholder; a
+// run without its closing brace takes the rest of the text.
+std::wstring MeasuringText(const wchar_t* text, int count) {
+    const std::wstring copy(text, static_cast<size_t>(count));
+    std::wstring out;
+    size_t at = 0;
+    for (;;) {
+        const size_t marker = copy.find(kMarker, at);
+        if (marker == std::wstring::npos) {
+            out.append(copy, at, std::wstring::npos);
+            return out;
+        }
+        out.append(copy, at, marker - at);
+        out += kPlaceholder;
+        const size_t close = copy.find(L'}', marker + kMarker.size());
+        if (close == std::wstring::npos) return out;
+        at = close + 1;
+    }
+}
+
+}  // namespace
+
 BOOL WINAPI HookGetTextExtentExPointW(HDC hdc, LPCWSTR lpszString, int cchString, int nMaxExtent, LPINT lpnFit,
                                       LPINT lpnDx, LPSIZE lpSize) {
-    return Real_GetTextExtentExPointW(hdc, lpszString, cchString, nMaxExtent, lpnFit, lpnDx, lpSize);
+    if (!HasMarker(lpszString, cchString)) {
+        return Real_GetTextExtentExPointW(hdc, lpszString, cchString, nMaxExtent, lpnFit, lpnDx, lpSize);
+    }
+    const std::wstring measured = MeasuringText(lpszString, cchString);
+    return Real_GetTextExtentExPointW(hdc, measured.c_str(), static_cast<int>(measured.size()), nMaxExtent, lpnFit,
+                                      lpnDx, lpSize);
 }
 
 int WINAPI HookDrawTextExW(HDC hdc, LPWSTR lpchText, int cchText, LPRECT lprc, UINT format,
@@ -30,6 +72,7 @@ BOOL WINAPI HookTextOutW(HDC hdc, int x, int y, LPCWSTR lpString, int c) {
 
 BOOL WINAPI HookExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* lprect, LPCSTR lpString, UINT c,
                             const INT* lpDx) {
+    DebugLog("*** HookExtTextOutA %.*s\n", lpString ? static_cast<int>(c) : 0, lpString ? lpString : "");
     return Real_ExtTextOutA(hdc, x, y, options, lprect, lpString, c, lpDx);
 }
 
@@ -39,6 +82,7 @@ BOOL WINAPI HookExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lpr
 }
 
 BOOL WINAPI HookPolyTextOutW(HDC hdc, const POLYTEXTW* ppt, int nstrings) {
+    DebugLog("*** HookPolyTextOut\n");
     return Real_PolyTextOutW(hdc, ppt, nstrings);
 }
 
@@ -80,5 +124,10 @@ LONG WINAPI HookLpkTabbedTextOut(HDC hdc, int x, int y, LPCWSTR string, int coun
 
 BOOL WINAPI HookLpkGetTextExtentExPoint(HDC hdc, LPCWSTR string, int count, int maxExtent, LPINT fit, LPINT dx,
                                         LPSIZE size, DWORD unused, int unknown) {
-    return Real_LpkGetTextExtentExPoint(hdc, string, count, maxExtent, fit, dx, size, unused, unknown);
+    if (!HasMarker(string, count)) {
+        return Real_LpkGetTextExtentExPoint(hdc, string, count, maxExtent, fit, dx, size, unused, unknown);
+    }
+    const std::wstring measured = MeasuringText(string, count);
+    return Real_LpkGetTextExtentExPoint(hdc, measured.c_str(), static_cast<int>(measured.size()), maxExtent, fit, dx,
+                                        size, unused, unknown);
 }

@@ -9,12 +9,16 @@
 namespace {
 
 LONG g_calls = 0;
+wchar_t g_lastMeasured[256] = {};
 
 }  // namespace
 
 extern "C" {
 
 LONG WINAPI LpkStandinCalls() { return g_calls; }
+
+// The text LpkGetTextExtentExPoint was last given, cut to 255 characters.
+LPCWSTR WINAPI LpkStandinLastMeasured() { return g_lastMeasured; }
 
 BOOL WINAPI LpkExtTextOut(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCWSTR string,
                                                 UINT count, const INT* dx, INT) {
@@ -42,6 +46,9 @@ LONG WINAPI LpkTabbedTextOut(HDC hdc, int x, int y, LPCWSTR string, int count, i
 BOOL WINAPI LpkGetTextExtentExPoint(HDC hdc, LPCWSTR string, int count, int maxExtent, LPINT fit,
                                                           LPINT dx, LPSIZE size, DWORD, int) {
     ++g_calls;
+    int n = 0;
+    for (; string && n < count && n < 255; ++n) g_lastMeasured[n] = string[n];
+    g_lastMeasured[n] = L'\0';
     return GetTextExtentExPointW(hdc, string, count, maxExtent, fit, dx, size);
 }
 

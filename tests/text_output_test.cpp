@@ -1,0 +1,63 @@
+// Text output of the whole process: texts that carry icon-font runs are
+// measured with one full-width placeholder (U+56DE) per run, so that layout
+// leaves room for each icon; the narrow and poly text functions write their
+// debug lines.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "stdout_capture.h"
+#include "tessel_dll.h"
+
+namespace {
+
+SIZE Extent(HDC dc, const std::wstring& text) {
+    SIZE size = {};
+    GetTextExtentExPointW(dc, text.c_str(), static_cast<int>(text.size()), 0, nullptr, nullptr, &size);
+    return size;
+}
+
+}  // namespace
+
+TEST(TextOutput, IconRunsAreMeasuredAsOnePlaceholderEach) {
+    ASSERT_NE(nullptr, LoadLibraryW(L"lpk\\lpk.dll"));
+    TesselDll dll;
+    ASSERT_EQ(1, dll.StartTessel());
+    HDC dc = GetDC(nullptr);
+    const wchar_t placeholder[] = {0x56DE, 0};
+    const std::wstring p(placeholder);
+    EXPECT_EQ(Extent(dc, L"OK " + p + L" go").cx, Extent(dc, L"OK iconfont{59000} go").cx);
+    EXPECT_EQ(Extent(dc, L"a " + p + L" b " + p + L" c").cx, Extent(dc, L"a iconfont{1} b iconfont{2} c").cx);
+    EXPECT_EQ(Extent(dc, L"abc " + p).cx, Extent(dc, L"abc iconfont{59000").cx);
+    // Only the first count characters count.
+    SIZE cut = {};
+    GetTextExtentExPointW(dc, L"OK iconfont{1}", 2, 0, nullptr, nullptr, &cut);
+    EXPECT_EQ(Extent(dc, L"OK").cx, cut.cx);
+
+    // The language-pack module's measuring gets the placeholder text too.
+    HMODULE lpk = GetModuleHandleW(L"lpk.dll");
+    using Measure = BOOL(WINAPI*)(HDC, LPCWSTR, int, int, LPINT, LPINT, LPSIZE, DWORD, int);
+    using Last = LPCWSTR(WINAPI*)();
+    auto measure = reinterpret_cast<Measure>(reinterpret_cast<void*>(GetProcAddress(lpk, "LpkGetTextExtentExPoint")));
+    auto last = reinterpret_cast<Last>(reinterpret_cast<void*>(GetProcAddress(lpk, "LpkStandinLastMeasured")));
+    ASSERT_TRUE(measure && last);
+    SIZE size = {};
+    const std::wstring icon = L"x iconfont{59000:255} y";
+    measure(dc, icon.c_str(), static_cast<int>(icon.size()), 0, nullptr, nullptr, &size, 0, 0);
+    EXPECT_EQ(L"x " + p + L" y", std::wstring(last()));
+
+    // Debug lines of the narrow and poly text functions.
+    StdoutCapture capture;
+    TextOutA(dc, 0, 0, "unused", 0);
+    ExtTextOutA(dc, 0, 0, 0, nullptr, "abcdef", 3, nullptr);
+    POLYTEXTW poly = {};
+    poly.lpstr = L"p";
+    poly.n = 1;
+    PolyTextOutW(dc, &poly, 1);
+    const std::string log = capture.Stop();
+    EXPECT_NE(std::string::npos, log.find("*** HookExtTextOutA abc\n")) << log;
+    EXPECT_NE(std::string::npos, log.find("*** HookPolyTextOut\n")) << log;
+    ReleaseDC(nullptr, dc);
+    ASSERT_EQ(1, dll.StopTessel());
+}
