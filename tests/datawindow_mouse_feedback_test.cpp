@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "dib.h"
 #include "message_pump.h"
 #include "pbsim_runtime.h"
 #include "tessel_dll.h"
+#include "window_surface.h"
 
 namespace {
 
@@ -47,19 +47,11 @@ constexpr UINT kInfoTarget = 11041;
 constexpr int kHeader = 24;
 constexpr int kRow = 20;
 
-// The client area as it stands on the window's surface, row by row.
+// The client area, row by row.
 std::vector<COLORREF> ClientPixels(HWND window, int* width) {
-    RECT r;
-    GetClientRect(window, &r);
-    *width = r.right;
-    Dib dib(r.right, r.bottom);
-    HDC source = GetDC(window);
-    dib.CopyFrom(source);
-    ReleaseDC(window, source);
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < r.bottom; ++y)
-        for (int x = 0; x < r.right; ++x) pixels.push_back(dib.At(x, y));
-    return pixels;
+    const WindowSurface surface(window, WindowSurface::Client);
+    *width = surface.Width();
+    return surface.Pixels();
 }
 
 bool Near(int a, int b) { return a - b <= 3 && b - a <= 3; }

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "dib.h"
 #include "message_pump.h"
 #include "pbsim_runtime.h"
 #include "tessel_dll.h"
+#include "window_surface.h"
 
 namespace {
 
@@ -36,30 +36,14 @@ constexpr UINT kPageInfo = 11021;
 constexpr UINT kSideBar = 11040;
 constexpr UINT kInfoTarget = 11041;
 
-// The whole window, frame included, as it stands on its surface.
-class WindowPixels : public Dib {
+// The whole window, frame included.
+class WindowPixels : public WindowSurface {
 public:
-    explicit WindowPixels(HWND window) : Dib(WindowWidth(window), WindowHeight(window)) {
-        HDC source = GetWindowDC(window);
-        CopyFrom(source);
-        ReleaseDC(window, source);
-    }
+    explicit WindowPixels(HWND window) : WindowSurface(window, WholeWindow) {}
     // Pixels of the rectangle darker than mid-grey (text).
     int Dark(int left, int top, int right, int bottom) const {
         return Count(RECT{left, top, right, bottom},
                      [](COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 300; });
-    }
-
-private:
-    static int WindowWidth(HWND window) {
-        RECT r;
-        GetWindowRect(window, &r);
-        return r.right - r.left;
-    }
-    static int WindowHeight(HWND window) {
-        RECT r;
-        GetWindowRect(window, &r);
-        return r.bottom - r.top;
     }
 };
 

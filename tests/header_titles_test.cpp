@@ -6,10 +6,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "dib.h"
 #include "message_pump.h"
 #include "pbsim_runtime.h"
 #include "tessel_dll.h"
+#include "window_surface.h"
 
 namespace {
 
@@ -30,16 +30,8 @@ const wchar_t kGrid[] =
 
 bool Dark(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 300; }
 
-// The dark pixels of a band of the client area, on the window's surface.
-int DarkIn(HWND window, RECT area) {
-    RECT client;
-    GetClientRect(window, &client);
-    Dib dib(client.right, client.bottom);
-    HDC source = GetDC(window);
-    dib.CopyFrom(source);
-    ReleaseDC(window, source);
-    return dib.Count(area, Dark);
-}
+// The dark pixels of a band of the client area.
+int DarkIn(HWND window, RECT area) { return WindowSurface(window, WindowSurface::Client).Count(area, Dark); }
 
 }  // namespace
 
