@@ -13,6 +13,8 @@ namespace {
 // and name the window that shows its information texts.
 const UINT kSideBarMessage = 11040;
 const UINT kInfoTargetMessage = 11041;
+// How much lighter the icons are drawn (-255 to 255).
+const int kIconBrightness = 40;
 
 // Client point of a cell of the employee grid (pixels at 96 dots per inch).
 LPARAM CellPoint(int row, int column) {
@@ -67,7 +69,15 @@ bool BuildScene(HWND hMain, RuntimeHost& runtime, TesselApi& tessel, DemoScene& 
                          L"background.mode='1' name=target_t) "
                          L"create compute(band=detail x='1491' y='4' height='60' width='330' "
                          L"expression='~'progress{~' + string(long(salary / 75)) + ~':16758639:0}~'' name=c_target) "
-                         L"salary_t.Text='Salary sort:D'",
+                         L"salary_t.Text='Salary sort:D' "
+                         // A status column whose texts carry icons of the icon font.
+                         L"create text(band=header alignment='2' text='Status' border='0' color='0' x='1825' y='4' "
+                         L"height='64' width='300' font.face='Tahoma' font.height='-10' font.weight='700' "
+                         L"background.mode='1' name=status_t) "
+                         L"create compute(band=detail x='1825' y='4' height='60' width='300' font.face='Tahoma' "
+                         L"font.height='-10' expression='if(salary >= 6500, ~'iconfont{61445:33023} top~', "
+                         L"if(salary < 4200, ~'iconfont{61553:255} review~', ~'iconfont{61452:32768} ok~'))' "
+                         L"name=c_status)",
                          nullptr, 0);
     tessel.AttachDatawindow(scene.hGrid, L"demo.ini");
     // Two title rows and a title over the first two columns, as a PowerBuilder
@@ -81,6 +91,18 @@ bool BuildScene(HWND hMain, RuntimeHost& runtime, TesselApi& tessel, DemoScene& 
                                   WS_CHILD | WS_VISIBLE, 16, 410, 600, 80, hMain, nullptr, nullptr, nullptr);
     SendMessageW(scene.hGrid, kInfoTargetMessage, 0, reinterpret_cast<LPARAM>(scene.hInfo));
     runtime.ScriptModify(scene.hGrid, L"DataWindow.Selected.Mouse=yes", nullptr, 0);
+    // Icons in the host window's own controls: a button and a static text.
+    // The icon font is Font Awesome (iconfont.ttf beside the demo), a little
+    // lightened.
+    tessel.SetIconfont(L"iconfont.ttf", kIconBrightness);
+    CreateWindowExW(0, L"BUTTON", L"iconfont{61639:8388608} Save", WS_CHILD | WS_VISIBLE, 630, 256, 110, 30, hMain,
+                    nullptr, nullptr, nullptr);
+    CreateWindowExW(0, L"BUTTON", L"iconfont{61473:0} Refresh", WS_CHILD | WS_VISIBLE, 750, 256, 110, 30, hMain,
+                    nullptr, nullptr, nullptr);
+    CreateWindowExW(0, L"STATIC", L"iconfont{61528:32768} Checks passed   iconfont{61553:33023} 2 warnings",
+                    WS_CHILD | WS_VISIBLE, 630, 296, 250, 20, hMain, nullptr, nullptr, nullptr);
+    CreateWindowExW(0, L"STATIC", L"Icon font: iconfont.ttf, brightness +40", WS_CHILD | WS_VISIBLE, 630, 318, 250,
+                    20, hMain, nullptr, nullptr, nullptr);
     scene.hGraph = runtime.CreateDataWindow(hMain, kDepartmentGraph, nullptr, 630, 40, 250, 200, 0);
     if (scene.hGraph) tessel.AttachDatawindow(scene.hGraph, L"demo.ini");
     return true;

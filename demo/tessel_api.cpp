@@ -18,7 +18,9 @@ bool TesselApi::Load(const wchar_t* path) {
     Bind(hModule, PrintDebugString, "PrintDebugString");
     Bind(hModule, AddDatawindowTitle, "AddDatawindowTitle");
     Bind(hModule, SetSpanTitle, "SetSpanTitle");
-    return StartTessel && StopTessel && AttachDatawindow && DettachDatawindow && AddDatawindowTitle && SetSpanTitle;
+    Bind(hModule, SetIconfont, "SetIconfont");
+    return StartTessel && StopTessel && AttachDatawindow && DettachDatawindow && AddDatawindowTitle && SetSpanTitle &&
+           SetIconfont;
 }
 
 TesselApi::~TesselApi() {

@@ -131,6 +131,17 @@ TEST_F(HeaderPainting, SortMarksAndVerticalPlacement) {
     EXPECT_EQ(0, tall.top);
 }
 
+TEST_F(HeaderPainting, IconTextInCells) {
+    // Cell texts with icon runs show the glyph (iconfont.ttf beside the
+    // tests: 61447 is a user) in its colour; the painter reports it drawn.
+    wchar_t text[] = L"iconfont{61447:255} Name";
+    RECT cell = {10, 10, 150, 40};
+    EXPECT_EQ(1, DrawTextExW(dib->Dc(), text, -1, &cell, DT_LEFT, nullptr));
+    auto red = [](COLORREF c) { return GetRValue(c) > 200 && GetGValue(c) < 80 && GetBValue(c) < 80; };
+    EXPECT_GT(dib->Count(RECT{10, 10, 40, 40}, red), 20);
+    EXPECT_GT(DarkIn(35, 10, 150, 40), 10);  // the plain run after the icon
+}
+
 TEST_F(HeaderPainting, FillsOfTheDataWindow) {
     HDC dc = dib->Dc();
     // Pattern fills are one pixel wider to the left; black becomes the selected colour.

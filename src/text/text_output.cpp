@@ -1,14 +1,17 @@
 // Text output and measuring of the whole process: DataWindow texts go to the
-// header painter, icon-font text to the icon-font renderer (which joins as it
-// is built); everything else passes through.
+// header painter, icon-font text to the icon-font renderer; everything else
+// passes through with its arguments unchanged.
 #include "datawindow/dw_object.h"
 #include "frame/dw_list.h"
 #include "frame/globals.h"
 #include "frame/real_functions.h"
 #include "header/header_text.h"
 #include "text/icon_text.h"
+#include "text/icon_text_syntax.h"
 
+#include <climits>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <string_view>
 
@@ -16,12 +19,12 @@
 
 namespace {
 
-constexpr std::wstring_view kMarker = L"iconfont{";
 constexpr wchar_t kPlaceholder = 0x56DE;  // one full-width ideograph per icon
 
-bool HasMarker(const wchar_t* text, int count) {
-    return text && count > 0 && std::wstring_view(text, static_cast<size_t>(count)).find(kMarker) != std::wstring_view::npos;
-}
+bool HasMarker(const wchar_t* text, int count) { return count > 0 && HasIconMarker(text, static_cast<size_t>(count)); }
+
+// While the renderer draws (or a runtime list box paints) text passes through.
+bool InIconText() { return !g_pDWlist || g_pDWlist->m_bInIconText; }
 
 // The text as it is measured: each icon run replaced by one placeholder; a
 // run without its closing brace takes the rest of the text.
@@ -30,14 +33,14 @@ std::wstring MeasuringText(const wchar_t* text, int count) {
     std::wstring out;
     size_t at = 0;
     for (;;) {
-        const size_t marker = copy.find(kMarker, at);
+        const size_t marker = copy.find(kIconMarker, at);
         if (marker == std::wstring::npos) {
             out.append(copy, at, std::wstring::npos);
             return out;
         }
         out.append(copy, at, marker - at);
         out += kPlaceholder;
-        const size_t close = copy.find(L'}', marker + kMarker.size());
+        const size_t close = copy.find(L'}', marker + kIconMarker.size());
         if (close == std::wstring::npos) return out;
         at = close + 1;
     }
@@ -57,7 +60,7 @@ BOOL WINAPI HookGetTextExtentExPointW(HDC hdc, LPCWSTR lpszString, int cchString
 
 int WINAPI HookDrawTextExW(HDC hdc, LPWSTR lpchText, int cchText, LPRECT lprc, UINT format,
                            LPDRAWTEXTPARAMS lpdtp) {
-    if (lpchText && !(format & DT_CALCRECT) && g_pDWlist && !g_pDWlist->m_bInIconText) {
+    if (lpchText && !(format & DT_CALCRECT) && !InIconText()) {
         if (DWObject* record = g_pDWlist->FindDWForDC(hdc)) {
             return DrawHeaderText(*record, hdc, lpchText, cchText, lprc, format | DT_VCENTER | DT_SINGLELINE, lpdtp);
         }
@@ -67,6 +70,7 @@ int WINAPI HookDrawTextExW(HDC hdc, LPWSTR lpchText, int cchText, LPRECT lprc, U
 }
 
 BOOL WINAPI HookTextOutW(HDC hdc, int x, int y, LPCWSTR lpString, int c) {
+    if (lpString && !InIconText() && std::wcslen(lpString) >= 11 && DrawIconTextAt(lpString, hdc, x, y)) return FALSE;
     return Real_TextOutW(hdc, x, y, lpString, c);
 }
 
@@ -78,6 +82,12 @@ BOOL WINAPI HookExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* lpr
 
 BOOL WINAPI HookExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* lprect, LPCWSTR lpString, UINT c,
                             const INT* lpDx) {
+    // Icon text ignores the options, the rectangle and the spacing; without
+    // a rectangle it is never drawn as icons.
+    if (lpString && !InIconText() && lprect && c >= 11 && c <= INT_MAX && HasMarker(lpString, static_cast<int>(c)) &&
+        DrawIconTextCounted(lpString, static_cast<int>(c), hdc, x, y)) {
+        return 1;
+    }
     return Real_ExtTextOutW(hdc, x, y, options, lprect, lpString, c, lpDx);
 }
 
@@ -98,26 +108,37 @@ HRESULT WINAPI HookScriptTextOut(const HDC hdc, SCRIPT_CACHE* psc, int x, int y,
                                  const SCRIPT_ANALYSIS* psa, const WCHAR* pwcReserved, int iReserved,
                                  const WORD* pwGlyphs, int cGlyphs, const int* piAdvance, const int* piJustify,
                                  const GOFFSET* pGoffset) {
+    if (pwcReserved && iReserved > 10 && HasMarker(pwcReserved, iReserved) &&
+        DrawIconTextCounted(pwcReserved, iReserved, hdc, x, y)) {
+        return S_OK;
+    }
     return Real_ScriptTextOut(hdc, psc, x, y, fuOptions, lprc, psa, pwcReserved, iReserved, pwGlyphs, cGlyphs,
                               piAdvance, piJustify, pGoffset);
 }
 
 BOOL WINAPI HookLpkExtTextOut(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCWSTR string, UINT count,
                               const INT* dx, INT unknown) {
+    if (!InIconText() && count <= INT_MAX && DrawIconTextCounted(string, static_cast<int>(count), hdc, x, y)) {
+        return FALSE;
+    }
     return Real_LpkExtTextOut(hdc, x, y, options, rect, string, count, dx, unknown);
 }
 
 int WINAPI HookLpkDrawTextEx(HDC hdc, int x, int y, LPCWSTR string, int count, BOOL draw, UINT format, LPVOID data,
                              UINT action, int charset) {
+    if (!InIconText() && !(format & DT_CALCRECT) && DrawIconTextCounted(string, count, hdc, x, y)) return 0;
     return Real_LpkDrawTextEx(hdc, x, y, string, count, draw, format, data, action, charset);
 }
 
 int WINAPI HookLpkPSMTextOut(HDC hdc, int x, int y, LPCWSTR string, int count, DWORD flags) {
+    if (!InIconText() && DrawIconTextCounted(string, count, hdc, x, y)) return 0;
     return Real_LpkPSMTextOut(hdc, x, y, string, count, flags);
 }
 
 LONG WINAPI HookLpkTabbedTextOut(HDC hdc, int x, int y, LPCWSTR string, int count, int tabs, const INT* positions,
                                  int origin, BOOL draw, int charWidth, int charHeight, int charset) {
+    // Drawn even when the caller only measures: the display flag is not read.
+    if (!InIconText() && DrawIconTextCounted(string, count, hdc, x, y)) return 0;
     return Real_LpkTabbedTextOut(hdc, x, y, string, count, tabs, positions, origin, draw, charWidth, charHeight,
                                  charset);
 }

@@ -1,0 +1,502 @@
+// Icon fonts in the text of the whole process: "iconfont{code:colour}" runs
+// in any text drawn through the text functions show the glyph of the icon
+// font (iconfont.ttf beside the tests: Font Awesome, where 61447 is a user
+// and 61441 a note) in their colour, blended onto what is already there.
+#include <gtest/gtest.h>
+#include <usp10.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dib.h"
+#include "message_pump.h"
+#include "pbsim_runtime.h"
+#include "stdout_capture.h"
+#include "tessel_dll.h"
+#include "text/glyph_blend.h"
+#include "window_surface.h"
+
+namespace {
+
+const COLORREF kWhite = RGB(255, 255, 255);
+const COLORREF kGrey = RGB(128, 128, 128);
+
+bool Red(COLORREF c) { return GetRValue(c) > 200 && GetGValue(c) < 80 && GetBValue(c) < 80; }
+bool Green(COLORREF c) { return GetGValue(c) > 100 && GetRValue(c) < 80 && GetBValue(c) < 80; }
+bool Blue(COLORREF c) { return GetBValue(c) > 200 && GetRValue(c) < 80 && GetGValue(c) < 80; }
+bool Dark(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 300; }
+bool Black(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 60; }
+
+// The smallest rectangle holding every pixel that matches; empty when none.
+RECT Bounds(const Dib& dib, const std::function<bool(COLORREF)>& match) {
+    RECT r = {dib.Width(), dib.Height(), 0, 0};
+    for (int y = 0; y < dib.Height(); ++y)
+        for (int x = 0; x < dib.Width(); ++x)
+            if (match(dib.At(x, y))) {
+                r.left = std::min<LONG>(r.left, x);
+                r.top = std::min<LONG>(r.top, y);
+                r.right = std::max<LONG>(r.right, x + 1);
+                r.bottom = std::max<LONG>(r.bottom, y + 1);
+            }
+    if (r.right == 0) r = RECT{0, 0, 0, 0};
+    return r;
+}
+
+int CountIn(const Dib& dib, int left, int right, const std::function<bool(COLORREF)>& match) {
+    return dib.Count(RECT{left, 0, right, dib.Height()}, [&](COLORREF c) { return match(c); });
+}
+
+class Font {
+public:
+    explicit Font(int height) : m_h(CreateFontW(-height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
+                                                NONANTIALIASED_QUALITY, 0, L"Tahoma")) {}
+    ~Font() { DeleteObject(m_h); }
+    HFONT get() const { return m_h; }
+
+private:
+    HFONT m_h;
+};
+
+// A white canvas with a 16-pixel font, black text on a transparent background.
+class IconText : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(nullptr, LoadLibraryW(L"lpk\\lpk.dll"));
+        ASSERT_TRUE(pb.ok());
+        ASSERT_EQ(1, dll.StartTessel());
+        ASSERT_EQ(INVALID_FILE_ATTRIBUTES == GetFileAttributesW(L"iconfont.ttf"), false) << "iconfont.ttf missing";
+        canvas.reset(new Dib(400, 60));
+        ASSERT_TRUE(canvas->Ok());
+        Prepare(*canvas);
+    }
+    void TearDown() override {
+        canvas.reset();
+        dll.StopTessel();
+    }
+    void Prepare(Dib& dib) {
+        dib.Fill(kWhite);
+        SelectObject(dib.Dc(), font.get());
+        SetBkMode(dib.Dc(), TRANSPARENT);
+        SetTextColor(dib.Dc(), RGB(0, 0, 0));
+    }
+    void Clear() { canvas->Fill(kWhite); }
+    HDC dc() const { return canvas->Dc(); }
+    int TextWidth(const wchar_t* text) const {
+        SIZE size = {};
+        GetTextExtentPoint32W(canvas->Dc(), text, static_cast<int>(wcslen(text)), &size);
+        return size.cx;
+    }
+    BOOL Out(const std::wstring& text, int x = 10, int y = 10) {
+        return TextOutW(dc(), x, y, text.c_str(), static_cast<int>(text.size()));
+    }
+
+    PbsimRuntime pb{105};  // loaded before the library starts, as in a PowerBuilder application
+    TesselDll dll;
+    Font font{16};
+    std::unique_ptr<Dib> canvas;
+};
+
+// A DIB section of the given depth, white, with the canvas's font settings.
+class DepthDib {
+public:
+    DepthDib(int width, int height, int bits) : m_width(width), m_height(height) {
+        struct {
+            BITMAPINFOHEADER header;
+            DWORD masks[3];
+        } info = {};
+        info.header.biSize = sizeof(info.header);
+        info.header.biWidth = width;
+        info.header.biHeight = -height;
+        info.header.biPlanes = 1;
+        info.header.biBitCount = static_cast<WORD>(bits);
+        info.header.biCompression = bits == 16 ? BI_BITFIELDS : BI_RGB;
+        info.masks[0] = 0xF800;
+        info.masks[1] = 0x07E0;
+        info.masks[2] = 0x001F;
+        m_dc = CreateCompatibleDC(nullptr);
+        void* bits_ = nullptr;
+        m_bitmap = CreateDIBSection(m_dc, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits_, nullptr, 0);
+        m_old = SelectObject(m_dc, m_bitmap);
+        RECT all = {0, 0, width, height};
+        FillRect(m_dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    }
+    ~DepthDib() {
+        SelectObject(m_dc, m_old);
+        DeleteObject(m_bitmap);
+        DeleteDC(m_dc);
+    }
+    HDC Dc() const { return m_dc; }
+    // The pixels as a 32-bit copy.
+    std::unique_ptr<Dib> Read() const {
+        std::unique_ptr<Dib> copy(new Dib(m_width, m_height));
+        copy->CopyFrom(m_dc);
+        return copy;
+    }
+
+private:
+    int m_width, m_height;
+    HDC m_dc;
+    HBITMAP m_bitmap;
+    HGDIOBJ m_old;
+};
+
+}  // namespace
+
+TEST_F(IconText, TextOutSplitsPlainAndIconRuns) {
+    // An icon alone takes the text colour; a code the font lacks draws nothing.
+    SetTextColor(dc(), RGB(0, 0, 255));
+    EXPECT_FALSE(Out(L"iconfont{61447}"));
+    EXPECT_GT(canvas->Count(RECT{0, 0, 400, 60}, Blue), 20);
+    Clear();
+    EXPECT_FALSE(Out(L"iconfont{59000}"));
+    EXPECT_EQ(0, canvas->Count(RECT{0, 0, 400, 60}, [](COLORREF c) { return c != kWhite; }));
+
+    // An empty colour is black.
+    Clear();
+    EXPECT_FALSE(Out(L"iconfont{61447:}"));
+    EXPECT_GT(canvas->Count(RECT{0, 0, 400, 60}, Black), 20);
+    EXPECT_EQ(0, canvas->Count(RECT{0, 0, 400, 60}, Blue));
+    SetTextColor(dc(), RGB(0, 0, 0));
+
+    // Eleven characters, or ten with the marker, are text.
+    Clear();
+    EXPECT_TRUE(Out(L"iconfont{1}"));
+    EXPECT_GT(Bounds(*canvas, Dark).right - 10, TextWidth(L"iconfont{"));
+    Clear();
+    EXPECT_TRUE(Out(L"iconfont{1"));
+    EXPECT_GT(Bounds(*canvas, Dark).right - 10, TextWidth(L"iconfont"));
+
+    // Plain run, red icon, plain run, left to right.
+    Clear();
+    EXPECT_FALSE(Out(L"Save iconfont{61447:255} now"));
+    const int save = 10 + TextWidth(L"Save ");
+    const RECT red = Bounds(*canvas, Red);
+    EXPECT_GT(CountIn(*canvas, 10, save, Dark), 10);
+    EXPECT_GE(red.left, save);
+    EXPECT_LT(red.left, save + 4);
+    EXPECT_GT(red.right - red.left, 8);
+    EXPECT_GT(CountIn(*canvas, red.right + 1, red.right + 40, Dark), 10);
+    EXPECT_EQ(0, CountIn(*canvas, red.right + 40, 400, Dark));
+
+    // Two icons whose contents differ in length: red, then the text colour.
+    Clear();
+    SetTextColor(dc(), RGB(0, 160, 0));
+    EXPECT_FALSE(Out(L"iconfont{61447:255}iconfont{61441}"));
+    const RECT first = Bounds(*canvas, Red);
+    const RECT second = Bounds(*canvas, Green);
+    EXPECT_GT(first.right, first.left);
+    EXPECT_GT(second.right, second.left);
+    EXPECT_LE(first.right, second.left);
+    SetTextColor(dc(), RGB(0, 0, 0));
+
+    // A marker without its brace, or with more than 127 characters between
+    // the braces, stays text; 127 still make an icon.
+    Clear();
+    EXPECT_FALSE(Out(L"abc iconfont{61447:255"));
+    EXPECT_EQ(0, canvas->Count(RECT{0, 0, 400, 60}, Red));
+    EXPECT_GT(Bounds(*canvas, Dark).right - 10, TextWidth(L"abc iconfont{614"));
+    const std::wstring content = L"61447:255" + std::wstring(118, L' ');  // 127 characters
+    Clear();
+    EXPECT_FALSE(Out(L"iconfont{" + content + L"}"));
+    EXPECT_GT(canvas->Count(RECT{0, 0, 400, 60}, Red), 20);
+    Clear();
+    EXPECT_FALSE(Out(L"iconfont{" + content + L" }"));
+    EXPECT_EQ(0, canvas->Count(RECT{0, 0, 400, 60}, Red));
+    EXPECT_GT(canvas->Count(RECT{0, 0, 400, 60}, Dark), 20);
+}
+
+TEST_F(IconText, ExtTextOutDrawsCountedIconTextOnlyWithARectangle) {
+    RECT clip = {0, 0, 400, 60};
+    const wchar_t text[] = L"iconfont{61447:255}tail";
+    // Only the counted characters: the icon without the tail.
+    EXPECT_EQ(1, ExtTextOutW(dc(), 10, 10, ETO_CLIPPED, &clip, text, 19, nullptr));
+    EXPECT_GT(canvas->Count(clip, Red), 20);
+    EXPECT_EQ(0, canvas->Count(clip, [](COLORREF c) { return Dark(c) && !Red(c); }));
+
+    // Without a rectangle, or with fewer than 11 characters, the markers are text.
+    Clear();
+    EXPECT_TRUE(ExtTextOutW(dc(), 10, 10, 0, nullptr, text, 19, nullptr));
+    EXPECT_EQ(0, canvas->Count(clip, Red));
+    EXPECT_GT(Bounds(*canvas, Dark).right - 10, TextWidth(L"iconfont{61447"));
+    Clear();
+    EXPECT_TRUE(ExtTextOutW(dc(), 10, 10, 0, &clip, text, 10, nullptr));
+    EXPECT_EQ(0, canvas->Count(clip, Red));
+    EXPECT_GT(Bounds(*canvas, Dark).right - 10, TextWidth(L"iconfont"));
+
+    // Other text reaches the real function with its options: an opaque box.
+    Clear();
+    SetBkColor(dc(), RGB(255, 255, 0));
+    RECT box = {200, 5, 300, 50};
+    EXPECT_TRUE(ExtTextOutW(dc(), 210, 10, ETO_OPAQUE, &box, L"plain text here", 15, nullptr));
+    EXPECT_EQ(RGB(255, 255, 0), canvas->At(295, 45));
+    EXPECT_EQ(kWhite, canvas->At(305, 45));
+}
+
+TEST_F(IconText, DrawTextAlignsClipsAndCrops) {
+    wchar_t icon[] = L"iconfont{61447:255}";
+    RECT cell = {20, 0, 180, 40};
+    EXPECT_EQ(0, DrawTextW(dc(), icon, -1, &cell, DT_LEFT));
+    RECT red = Bounds(*canvas, Red);
+    EXPECT_GE(red.left, 20);
+    EXPECT_LE(red.left, 24);
+    const int width = red.right - red.left;
+    EXPECT_GT(width, 8);
+    // Vertically centred.
+    EXPECT_LE(std::abs((red.top + red.bottom) / 2 - 20), 3);
+
+    Clear();
+    DrawTextW(dc(), icon, -1, &cell, DT_CENTER);
+    red = Bounds(*canvas, Red);
+    EXPECT_LE(std::abs((red.left + red.right) / 2 - 100), 3);
+    Clear();
+    DrawTextW(dc(), icon, -1, &cell, DT_RIGHT);
+    red = Bounds(*canvas, Red);
+    EXPECT_LE(red.right, 180);
+    EXPECT_GE(red.right, 176);
+
+    // Right-aligned text wider than its rectangle starts at the left edge
+    // and is clipped to the rectangle.
+    Clear();
+    wchar_t wide[] = L"iconfont{61447:255} WWWWWWWWWWWWWWWWWWWWWWWW";
+    RECT narrow = {20, 0, 90, 40};
+    DrawTextW(dc(), wide, -1, &narrow, DT_RIGHT);
+    red = Bounds(*canvas, Red);
+    EXPECT_GE(red.left, 20);
+    EXPECT_LE(red.left, 24);
+    EXPECT_GT(CountIn(*canvas, 60, 90, Dark), 10);
+    EXPECT_EQ(0, CountIn(*canvas, 0, 20, [](COLORREF c) { return c != kWhite; }));
+    EXPECT_EQ(0, CountIn(*canvas, 90, 400, [](COLORREF c) { return c != kWhite; }));
+
+    // A glyph taller than its rectangle is centred and cropped.
+    Clear();
+    Font large(60);
+    HGDIOBJ old = SelectObject(dc(), large.get());
+    RECT flat = {20, 20, 200, 30};
+    DrawTextW(dc(), icon, -1, &flat, DT_LEFT);
+    SelectObject(dc(), old);
+    red = Bounds(*canvas, Red);
+    EXPECT_GT(canvas->Count(flat, Red), 50);
+    EXPECT_GE(red.top, 20);
+    EXPECT_LE(red.bottom, 30);
+
+    // Measuring passes through.
+    RECT measured = {0, 0, 0, 0};
+    EXPECT_GT(DrawTextW(dc(), icon, -1, &measured, DT_CALCRECT), 0);
+    EXPECT_GT(measured.right, 0);
+}
+
+TEST_F(IconText, BrightnessAndPixelFormats) {
+    // On grey, full brightness turns the glyph white and full darkness black;
+    // darkness beyond the range is full darkness.
+    auto draw = [&](int lighten) {
+        dll.SetIconfont(L"iconfont.ttf", lighten);
+        canvas->Fill(kGrey);
+        Out(L"iconfont{61447:255}");
+        return canvas->Count(RECT{0, 0, 400, 60}, Red);
+    };
+    EXPECT_EQ(0, draw(255));
+    EXPECT_GT(canvas->Count(RECT{0, 0, 400, 60}, [](COLORREF c) { return c == kWhite; }), 20);
+    EXPECT_EQ(0, draw(-255));
+    EXPECT_GT(canvas->Count(RECT{0, 0, 400, 60}, [](COLORREF c) { return c == RGB(0, 0, 0); }), 20);
+    std::vector<COLORREF> darkest;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 400; ++x) darkest.push_back(canvas->At(x, y));
+    draw(-1000);
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 400; ++x) ASSERT_EQ(darkest[static_cast<size_t>(y * 400 + x)], canvas->At(x, y));
+    EXPECT_GT(draw(0), 20);
+
+    // 24- and 16-bit surfaces get the icon in its colour.
+    for (int bits : {24, 16}) {
+        DepthDib surface(200, 40, bits);
+        SelectObject(surface.Dc(), font.get());
+        SetBkMode(surface.Dc(), TRANSPARENT);
+        EXPECT_FALSE(TextOutW(surface.Dc(), 10, 10, L"iconfont{61447:255}", 19)) << bits;
+        EXPECT_GT(surface.Read()->Count(RECT{0, 0, 200, 40}, Red), 20) << bits;
+    }
+}
+
+TEST_F(IconText, LanguagePackAndUniscribeFunctions) {
+    HMODULE lpk = GetModuleHandleW(L"lpk.dll");
+    ASSERT_NE(nullptr, lpk);
+    auto calls = reinterpret_cast<LONG(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(lpk, "LpkStandinCalls")));
+    auto extTextOut = reinterpret_cast<BOOL(WINAPI*)(HDC, int, int, UINT, const RECT*, LPCWSTR, UINT, const INT*,
+                                                     INT)>(reinterpret_cast<void*>(GetProcAddress(lpk, "LpkExtTextOut")));
+    auto drawTextEx = reinterpret_cast<int(WINAPI*)(HDC, int, int, LPCWSTR, int, BOOL, UINT, LPVOID, UINT, int)>(
+        reinterpret_cast<void*>(GetProcAddress(lpk, "LpkDrawTextEx")));
+    auto psmTextOut = reinterpret_cast<int(WINAPI*)(HDC, int, int, LPCWSTR, int, DWORD)>(
+        reinterpret_cast<void*>(GetProcAddress(lpk, "LpkPSMTextOut")));
+    auto tabbedTextOut =
+        reinterpret_cast<LONG(WINAPI*)(HDC, int, int, LPCWSTR, int, int, const INT*, int, BOOL, int, int, int)>(
+            reinterpret_cast<void*>(GetProcAddress(lpk, "LpkTabbedTextOut")));
+    ASSERT_TRUE(calls && extTextOut && drawTextEx && psmTextOut && tabbedTextOut);
+
+    const wchar_t icon[] = L"iconfont{61447:255}";
+    const RECT all = {0, 0, 400, 60};
+    const LONG before = calls();
+    EXPECT_FALSE(extTextOut(dc(), 10, 10, 0, nullptr, icon, 19, nullptr, 0));
+    EXPECT_GT(canvas->Count(all, Red), 20);
+    Clear();
+    EXPECT_EQ(0, drawTextEx(dc(), 10, 10, icon, 19, TRUE, DT_LEFT, nullptr, 0, 0));
+    EXPECT_GT(canvas->Count(all, Red), 20);
+    Clear();
+    EXPECT_EQ(0, psmTextOut(dc(), 10, 10, icon, 19, 0));
+    EXPECT_GT(canvas->Count(all, Red), 20);
+    Clear();
+    // Drawn although the caller only measures.
+    EXPECT_EQ(0, tabbedTextOut(dc(), 10, 10, icon, 19, 0, nullptr, 0, FALSE, 8, 16, 0));
+    EXPECT_GT(canvas->Count(all, Red), 20);
+    EXPECT_EQ(before, calls());
+
+    // Measuring and plain text reach the module.
+    Clear();
+    drawTextEx(dc(), 10, 10, icon, 19, TRUE, DT_CALCRECT, nullptr, 0, 0);
+    EXPECT_EQ(before + 1, calls());
+    psmTextOut(dc(), 10, 10, L"plain", 5, 0);
+    EXPECT_EQ(before + 2, calls());
+
+    // Uniscribe: the reserved string carries the text.
+    Clear();
+    SCRIPT_CACHE cache = nullptr;
+    EXPECT_EQ(S_OK, ScriptTextOut(dc(), &cache, 10, 10, 0, nullptr, nullptr, icon, 19, nullptr, 0, nullptr, nullptr,
+                                  nullptr));
+    EXPECT_GT(canvas->Count(all, Red), 20);
+    Clear();
+    EXPECT_EQ(E_INVALIDARG, ScriptTextOut(dc(), &cache, 10, 10, 0, nullptr, nullptr, icon, 10, nullptr, 0, nullptr,
+                                          nullptr, nullptr));
+    EXPECT_EQ(0, canvas->Count(all, Red));
+    ScriptFreeCache(&cache);
+}
+
+TEST_F(IconText, ControlsShowGlyphsButRuntimeListBoxesStayPlain) {
+    HWND host = pb.CreateRuntimeWindow(nullptr, L"host", 0, 0, 420, 300);
+    ASSERT_NE(nullptr, host);
+    HWND button = CreateWindowExW(0, L"BUTTON", L"iconfont{61447:255} Save", WS_CHILD | WS_VISIBLE, 10, 10, 150,
+                                  30, host, nullptr, nullptr, nullptr);
+    HWND label = CreateWindowExW(0, L"STATIC", L"Owner iconfont{61447:255}", WS_CHILD | WS_VISIBLE, 10, 50, 150, 24,
+                                 host, nullptr, nullptr, nullptr);
+    HWND runtimeList = pb.CreateRuntimeListBox(host, 10, 90, 180, 80);
+    HWND systemList = CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | LBS_HASSTRINGS, 200,
+                                      90, 180, 80, host, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(button && label && runtimeList && systemList);
+    for (HWND list : {runtimeList, systemList})
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"iconfont{61447:255} item"));
+    UpdateWindow(host);
+    RedrawWindow(host, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpMessages();
+
+    EXPECT_GT(WindowSurface(button, WindowSurface::Client).Count(RECT{0, 0, 150, 30}, Red), 20);
+    EXPECT_GT(WindowSurface(label, WindowSurface::Client).Count(RECT{0, 0, 150, 24}, Red), 20);
+    const WindowSurface runtimeItems(runtimeList, WindowSurface::Client);
+    EXPECT_EQ(0, runtimeItems.Count(RECT{0, 0, runtimeItems.Width(), runtimeItems.Height()}, Red));
+    EXPECT_GT(runtimeItems.Count(RECT{0, 0, runtimeItems.Width(), runtimeItems.Height()}, Dark), 20);
+    const WindowSurface systemItems(systemList, WindowSurface::Client);
+    EXPECT_GT(systemItems.Count(RECT{0, 0, systemItems.Width(), systemItems.Height()}, Red), 20);
+    DestroyWindow(host);
+}
+
+TEST_F(IconText, MissingOrUnreadableFontFile) {
+    const RECT all = {0, 0, 400, 60};
+    RECT clip = all;
+    const std::wstring longName(300, L'a');
+    for (const std::wstring& name : {std::wstring(L"missing.ttf"), longName}) {
+        dll.SetIconfont(name.c_str(), 0);
+        // The counted entry declines: the markers are text.
+        Clear();
+        EXPECT_TRUE(ExtTextOutW(dc(), 10, 10, 0, &clip, L"iconfont{61447:255}", 19, nullptr));
+        EXPECT_GT(Bounds(*canvas, Dark).right - 10, TextWidth(L"iconfont{61447"));
+        // The others draw the plain runs and leave the icons out.
+        Clear();
+        EXPECT_FALSE(Out(L"Save iconfont{61447:255} now"));
+        const int save = 10 + TextWidth(L"Save ");
+        EXPECT_EQ(0, canvas->Count(all, Red));
+        EXPECT_GT(CountIn(*canvas, 10, save, Dark), 10);
+        EXPECT_GT(CountIn(*canvas, save, save + TextWidth(L"  now") + 4, Dark), 10);
+        EXPECT_EQ(0, CountIn(*canvas, save + TextWidth(L" now") + 6, 400, Dark));
+    }
+
+    // A file FreeType cannot read says so on the debug output.
+    HANDLE file = CreateFileW(L"notafont.ttf", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    DWORD written = 0;
+    WriteFile(file, "plain words, not a font\r\n", 25, &written, nullptr);
+    CloseHandle(file);
+    dll.SetIconfont(L"notafont.ttf", 0);
+    StdoutCapture capture;
+    Clear();
+    EXPECT_FALSE(Out(L"Save iconfont{61447:255} now"));
+    const std::string log = capture.Stop();
+    EXPECT_NE(std::string::npos, log.find("error:fonts not support format!\n")) << log;
+    EXPECT_NE(std::string::npos,
+              log.find("errno_t error  =  FT_New_Face(m_pFTLib,szFontName ,  0 ,  &m_pFTFace); error:notafont.ttf,18,"))
+        << log;
+    EXPECT_EQ(0, canvas->Count(all, Red));
+    DeleteFileW(L"notafont.ttf");
+}
+
+// The blend itself, on every pixel layout the renderer reads back, including
+// the 16-bit one that a 32-bit display never produces.
+TEST(GlyphBlend, LayoutsCoverageAndBrightness) {
+    const unsigned char coverage[2][3] = {{255, 181, 180}, {128, 0, 255}};
+    GlyphCoverage glyph;
+    glyph.buffer = &coverage[0][0];
+    glyph.width = 3;
+    glyph.rows = 2;
+    glyph.pitch = 3;
+
+    // Blends the glyph onto a two-row bitmap of the given width and depth
+    // whose bytes all start at fill; returns the bytes.
+    auto blend = [&](int width, int bits, BYTE fill, COLORREF colour, int lighten, int xoff, int yoff) {
+        std::vector<BYTE> pixels(static_cast<size_t>(DibStride(width, bits)) * 2, fill);
+        DibPixels dib;
+        dib.bits = pixels.data();
+        dib.size = pixels.size();
+        dib.width = width;
+        dib.height = 2;
+        dib.bitsPerPixel = bits;
+        BlendGlyph(dib, glyph, xoff, yoff, colour, lighten);
+        return pixels;
+    };
+
+    // 16 bits, 4 x 2, bottom-up: glyph row 0 lands in the last row in memory.
+    const std::vector<BYTE> bits = blend(4, 16, 0xFF, RGB(255, 0, 0), 0, 0, 0);
+    auto word = [&](int row, int column) {
+        const size_t at = static_cast<size_t>(row) * static_cast<size_t>(DibStride(4, 16)) + column * 2;
+        return static_cast<WORD>(bits[at] | (bits[at + 1] << 8));
+    };
+    EXPECT_EQ(0xF800, word(1, 0));
+    EXPECT_EQ(0xF800, word(1, 1));
+    EXPECT_EQ(0xFFFF, word(1, 2));  // 180 is not enough
+    EXPECT_EQ(0xFFFF, word(0, 0));  // 128
+    EXPECT_EQ(0xF800, word(0, 2));
+
+    // 24 bits: channels move by the coverage, then towards white or black.
+    auto blend24 = [&](int lighten, int xoff, int yoff) { return blend(3, 24, 200, RGB(0, 100, 255), lighten, xoff, yoff); };
+    std::vector<BYTE> p = blend24(0, 0, 0);
+    const size_t top = static_cast<size_t>(DibStride(3, 24));  // glyph row 0
+    EXPECT_EQ(255, p[top + 0]);  // blue
+    EXPECT_EQ(100, p[top + 1]);  // green
+    EXPECT_EQ(0, p[top + 2]);    // red
+    EXPECT_EQ(227, p[0]);        // 200 + 55 / 255 * 128, truncated
+    EXPECT_EQ(200, p[3]);        // no coverage
+    p = blend24(255, 0, 0);
+    EXPECT_EQ(255, p[top + 2]);
+    EXPECT_EQ(200, p[3]);
+    p = blend24(-255, 0, 0);
+    EXPECT_EQ(0, p[top + 0]);
+    EXPECT_EQ(0, p[top + 1]);
+    EXPECT_EQ(0, p[0]);
+    EXPECT_EQ(blend24(-255, 0, 0), blend24(-1000, 0, 0));
+    // Moved one pixel left and down: the first column and the last row drop out.
+    p = blend24(0, -1, 1);
+    EXPECT_EQ(200, p[top + 0]);
+    EXPECT_EQ(200, p[top + 3]);
+    EXPECT_EQ(239, p[0]);  // coverage 181: 200 + 55 / 255 * 181
+    EXPECT_EQ(129, p[1]);
+    EXPECT_EQ(58, p[2]);
+    EXPECT_EQ(238, p[3]);  // coverage 180
+}
