@@ -87,22 +87,27 @@ bool BuildScene(HWND hMain, RuntimeHost& runtime, TesselApi& tessel, DemoScene& 
     tessel.SetSpanTitle(scene.hGrid, L"emp_id,emp_name", L"Person", L"Tahoma", 9, 40);
     // As a PowerBuilder script does it: Send(Handle(dw_1), 11040, 0, 1).
     SendMessageW(scene.hGrid, kSideBarMessage, 0, 1);
+    scene.hFont = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
     scene.hInfo = CreateWindowExW(0, L"STATIC", L"Drag over cells to see their sum, average, maximum and minimum.",
                                   WS_CHILD | WS_VISIBLE, 16, 410, 600, 80, hMain, nullptr, nullptr, nullptr);
     SendMessageW(scene.hGrid, kInfoTargetMessage, 0, reinterpret_cast<LPARAM>(scene.hInfo));
     runtime.ScriptModify(scene.hGrid, L"DataWindow.Selected.Mouse=yes", nullptr, 0);
-    // Icons in the host window's own controls: a button and a static text.
+    // Icons in the host window's own controls: buttons and a static text.
     // The icon font is Font Awesome (iconfont.ttf beside the demo), a little
     // lightened.
     tessel.SetIconfont(L"iconfont.ttf", kIconBrightness);
-    CreateWindowExW(0, L"BUTTON", L"iconfont{61639:8388608} Save", WS_CHILD | WS_VISIBLE, 630, 256, 110, 30, hMain,
-                    nullptr, nullptr, nullptr);
-    CreateWindowExW(0, L"BUTTON", L"iconfont{61473:0} Refresh", WS_CHILD | WS_VISIBLE, 750, 256, 110, 30, hMain,
-                    nullptr, nullptr, nullptr);
-    CreateWindowExW(0, L"STATIC", L"iconfont{61528:32768} Checks passed   iconfont{61553:33023} 2 warnings",
-                    WS_CHILD | WS_VISIBLE, 630, 296, 250, 20, hMain, nullptr, nullptr, nullptr);
-    CreateWindowExW(0, L"STATIC", L"Icon font: iconfont.ttf, brightness +40", WS_CHILD | WS_VISIBLE, 630, 318, 250,
-                    20, hMain, nullptr, nullptr, nullptr);
+    const HWND controls[] = {
+        CreateWindowExW(0, L"BUTTON", L"iconfont{61639:8388608} Save", WS_CHILD | WS_VISIBLE, 630, 256, 120, 30,
+                        hMain, nullptr, nullptr, nullptr),
+        CreateWindowExW(0, L"BUTTON", L"iconfont{61473:0} Refresh", WS_CHILD | WS_VISIBLE, 760, 256, 120, 30, hMain,
+                        nullptr, nullptr, nullptr),
+        CreateWindowExW(0, L"STATIC", L"iconfont{61528:32768} Checks passed   iconfont{61553:33023} 2 warnings",
+                        WS_CHILD | WS_VISIBLE, 630, 296, 250, 20, hMain, nullptr, nullptr, nullptr),
+        CreateWindowExW(0, L"STATIC", L"Icons lightened by 40 (SetIconfont)", WS_CHILD | WS_VISIBLE, 630, 318, 250,
+                        20, hMain, nullptr, nullptr, nullptr),
+        scene.hInfo,
+    };
+    for (HWND control : controls) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(scene.hFont), FALSE);
     scene.hGraph = runtime.CreateDataWindow(hMain, kDepartmentGraph, nullptr, 630, 40, 250, 200, 0);
     if (scene.hGraph) tessel.AttachDatawindow(scene.hGraph, L"demo.ini");
     return true;
@@ -132,4 +137,6 @@ void TearDownScene(TesselApi& tessel, DemoScene& scene) {
     if (scene.hGrid) tessel.DettachDatawindow(scene.hGrid);
     if (scene.hForm) tessel.DettachDatawindow(scene.hForm);
     if (scene.hGraph) tessel.DettachDatawindow(scene.hGraph);
+    if (scene.hFont) DeleteObject(scene.hFont);
+    scene.hFont = nullptr;
 }

@@ -12,6 +12,7 @@ struct DemoScene {
     HWND hForm = nullptr;
     HWND hGraph = nullptr;
     HWND hInfo = nullptr;  // the grid's information target (selection statistics)
+    HFONT hFont = nullptr;  // the window's control font, as a PowerBuilder window sets it
     RuntimeHost* runtime = nullptr;
     bool descending = true;  // the salary column's sort mark
 };
