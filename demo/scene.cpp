@@ -93,13 +93,16 @@ bool BuildScene(HWND hMain, RuntimeHost& runtime, TesselApi& tessel, DemoScene& 
     SendMessageW(scene.hGrid, kInfoTargetMessage, 0, reinterpret_cast<LPARAM>(scene.hInfo));
     runtime.ScriptModify(scene.hGrid, L"DataWindow.Selected.Mouse=yes", nullptr, 0);
     // Icons in the host window's own controls: buttons and a static text.
+    // An icon is laid out as wide as one full-width ideograph of the font;
+    // where the font has none (Wine without CJK fonts) it is narrower than
+    // the glyph, so the button labels end in blanks that the icon may take.
     // The icon font is Font Awesome (iconfont.ttf beside the demo), a little
     // lightened.
     tessel.SetIconfont(L"iconfont.ttf", kIconBrightness);
     const HWND controls[] = {
-        CreateWindowExW(0, L"BUTTON", L"iconfont{61639:8388608} Save", WS_CHILD | WS_VISIBLE, 630, 256, 120, 30,
+        CreateWindowExW(0, L"BUTTON", L"iconfont{61639:8388608} Save   ", WS_CHILD | WS_VISIBLE, 630, 256, 120, 30,
                         hMain, nullptr, nullptr, nullptr),
-        CreateWindowExW(0, L"BUTTON", L"iconfont{61473:0} Refresh", WS_CHILD | WS_VISIBLE, 760, 256, 120, 30, hMain,
+        CreateWindowExW(0, L"BUTTON", L"iconfont{61473:0} Refresh   ", WS_CHILD | WS_VISIBLE, 760, 256, 120, 30, hMain,
                         nullptr, nullptr, nullptr),
         CreateWindowExW(0, L"STATIC", L"iconfont{61528:32768} Checks passed   iconfont{61553:33023} 2 warnings",
                         WS_CHILD | WS_VISIBLE, 630, 296, 250, 20, hMain, nullptr, nullptr, nullptr),
