@@ -18,6 +18,7 @@ bool TesselApi::Load(const wchar_t* path) {
     Bind(hModule, PrintDebugString, "PrintDebugString");
     Bind(hModule, AddDatawindowTitle, "AddDatawindowTitle");
     Bind(hModule, SetSpanTitle, "SetSpanTitle");
+    Bind(hModule, SetSkinFile, "SetSkinFile");
     return StartTessel && StopTessel && AttachDatawindow && DettachDatawindow && AddDatawindowTitle && SetSpanTitle;
 }
 

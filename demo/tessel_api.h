@@ -13,6 +13,7 @@ struct TesselApi {
     int(WINAPI* PrintDebugString)(LPCWSTR) = nullptr;
     int(WINAPI* AddDatawindowTitle)(HWND, LPCWSTR, LPCWSTR, int, int) = nullptr;
     int(WINAPI* SetSpanTitle)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, int, int) = nullptr;
+    int(WINAPI* SetSkinFile)(LPCWSTR) = nullptr;
 
     bool Load(const wchar_t* path);
     ~TesselApi();
