@@ -4,7 +4,8 @@
 //   --exit                   close after the screenshot (for scripted runs)
 //   --scene NAME             before the screenshot the mouse plays a scene:
 //                            "hover" rests over a row, "selection" drags
-//                            over a block of cells
+//                            over a block of cells, "skin" loads the
+//                            skin file demo-skin.ini
 #include <windows.h>
 
 #include <cwchar>
@@ -30,7 +31,12 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         HDC hdc = BeginPaint(hWnd, &ps);
         RECT rc;
         GetClientRect(hWnd, &rc);
-        FillRect(hdc, &rc, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+        // The window colour as the system reports it, so that a skin file
+        // that replaces it recolours the window.
+        HBRUSH window = CreateSolidBrush(GetSysColor(COLOR_WINDOW));
+        FillRect(hdc, &rc, window);
+        DeleteObject(window);
+        SetBkMode(hdc, TRANSPARENT);
         rc.left += 16;
         rc.top += 16;
         DrawTextW(hdc, L"Employees (stand-in PowerBuilder runtime 10.5, DataWindow enhanced by Tessel2U)", -1, &rc,

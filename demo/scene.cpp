@@ -52,6 +52,61 @@ const wchar_t kDepartmentGraph[] =
     L"visible=\"1\" background.mode=\"0\" background.color=\"16777215\" )\n"
     L"data( 14500.5, 24850.75, 12050.75, 20850.5, )\n";
 
+// The host paints the scroll-bar control itself, on a context from the
+// exported BeginPaint, and lets the control draw on it: a context the library
+// knows as the control's, so that its scroll-bar skin applies under Wine too
+// (Wine's own paint of the control takes its context internally).
+WNDPROC g_scrollBarProc = nullptr;
+
+LRESULT CALLBACK ScrollBarPaintProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_PAINT && wParam == 0 && g_scrollBarProc) {
+        PAINTSTRUCT ps;
+        HDC hdc = BeginPaint(hWnd, &ps);
+        CallWindowProcW(g_scrollBarProc, hWnd, WM_PAINT, reinterpret_cast<WPARAM>(hdc), 0);
+        EndPaint(hWnd, &ps);
+        return 0;
+    }
+    return CallWindowProcW(g_scrollBarProc, hWnd, msg, wParam, lParam);
+}
+
+// A strip in the button-face colour, as the system reports it.
+LRESULT CALLBACK ToolbarProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC hdc = BeginPaint(hWnd, &ps);
+        RECT rc;
+        GetClientRect(hWnd, &rc);
+        HBRUSH face = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+        FillRect(hdc, &rc, face);
+        DeleteObject(face);
+        SetBkMode(hdc, TRANSPARENT);
+        SetTextColor(hdc, GetSysColor(COLOR_BTNTEXT));
+        rc.left += 8;
+        DrawTextW(hdc, L"Toolbar (button face)", -1, &rc, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+        EndPaint(hWnd, &ps);
+        return 0;
+    }
+    return DefWindowProcW(hWnd, msg, wParam, lParam);
+}
+
+void AddSkinnedControls(HWND hMain, DemoScene& scene) {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = ToolbarProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.lpszClassName = L"Tessel2UDemoToolbar";
+    RegisterClassW(&wc);
+    scene.hToolbar = CreateWindowExW(0, wc.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 630, 250, 250, 28, hMain,
+                                     nullptr, wc.hInstance, nullptr);
+    scene.hScrollBar = CreateWindowExW(0, L"ScrollBar", L"", WS_CHILD | WS_VISIBLE | SBS_VERT, 630, 290, 17, 200,
+                                       hMain, nullptr, wc.hInstance, nullptr);
+    if (!scene.hScrollBar) return;
+    SCROLLINFO info = {sizeof(info), SIF_ALL, 0, 100, 25, 20, 0};
+    SetScrollInfo(scene.hScrollBar, SB_CTL, &info, FALSE);
+    g_scrollBarProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(scene.hScrollBar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ScrollBarPaintProc)));
+}
+
 }  // namespace
 
 bool BuildScene(HWND hMain, RuntimeHost& runtime, TesselApi& tessel, DemoScene& scene) {
@@ -63,6 +118,7 @@ bool BuildScene(HWND hMain, RuntimeHost& runtime, TesselApi& tessel, DemoScene& 
     // A progress column: the salary against a target of 7,500, as a bar with
     // its percentage; the salary header carries a sort mark.
     scene.runtime = &runtime;
+    scene.tessel = &tessel;
     runtime.ScriptModify(scene.hGrid,
                          L"create text(band=header alignment='2' text='Of target' border='0' color='0' x='1491' y='4' "
                          L"height='64' width='330' font.face='Tahoma' font.height='-10' font.weight='700' "
@@ -113,11 +169,20 @@ bool BuildScene(HWND hMain, RuntimeHost& runtime, TesselApi& tessel, DemoScene& 
     for (HWND control : controls) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(scene.hFont), FALSE);
     scene.hGraph = runtime.CreateDataWindow(hMain, kDepartmentGraph, nullptr, 630, 40, 250, 200, 0);
     if (scene.hGraph) tessel.AttachDatawindow(scene.hGraph, L"demo.ini");
+    AddSkinnedControls(hMain, scene);
     return true;
 }
 
 void PlayScene(const wchar_t* name, DemoScene& scene) {
     if (!scene.hGrid || !name) return;
+    if (wcscmp(name, L"skin") == 0) {
+        // The skin file beside the library recolours the system colours and
+        // the scroll-bar skins; the host repaints what it paints itself.
+        if (scene.tessel && scene.tessel->SetSkinFile) scene.tessel->SetSkinFile(L"demo-skin.ini");
+        HWND hMain = GetParent(scene.hGrid);
+        RedrawWindow(hMain, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        return;
+    }
     if (wcscmp(name, L"hover") == 0) {
         MouseOver(scene.hGrid, CellPoint(2, 2));  // a first cell, so that the next one is new
         MouseOver(scene.hGrid, CellPoint(5, 2));

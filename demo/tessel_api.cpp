@@ -19,8 +19,9 @@ bool TesselApi::Load(const wchar_t* path) {
     Bind(hModule, AddDatawindowTitle, "AddDatawindowTitle");
     Bind(hModule, SetSpanTitle, "SetSpanTitle");
     Bind(hModule, SetIconfont, "SetIconfont");
+    Bind(hModule, SetSkinFile, "SetSkinFile");
     return StartTessel && StopTessel && AttachDatawindow && DettachDatawindow && AddDatawindowTitle && SetSpanTitle &&
-           SetIconfont;
+           SetIconfont && SetSkinFile;
 }
 
 TesselApi::~TesselApi() {

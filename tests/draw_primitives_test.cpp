@@ -79,6 +79,76 @@ TEST(Canvas, ColoursRectanglesAndRoundedRectangles) {
     EXPECT_EQ(kWhite, dib.At(49, 37));    // the bottom-right corner too
 }
 
+TEST(Canvas, ContextWithAMovedOrigin) {
+    // A context whose logical origin is moved (as a buffered paint sets it up
+    // for the part it draws): the canvas draws at logical coordinates, like
+    // every GDI call on it.
+    Dib dib(60, 60);
+    dib.Fill(RGB(255, 255, 255));
+    SetWindowOrgEx(dib.Dc(), 10, 9, nullptr);
+    {
+        CairoCanvas canvas(dib.Dc());
+        canvas.SetSourceColor(RGB(255, 0, 0));
+        canvas.Rectangle(RECT{20, 20, 30, 30});
+        canvas.Fill();
+    }
+    SetWindowOrgEx(dib.Dc(), 0, 0, nullptr);
+    EXPECT_EQ(RGB(255, 0, 0), dib.At(10, 11));
+    EXPECT_EQ(RGB(255, 0, 0), dib.At(19, 20));
+    EXPECT_EQ(RGB(255, 255, 255), dib.At(9, 15));
+    EXPECT_EQ(RGB(255, 255, 255), dib.At(20, 15));
+    EXPECT_EQ(RGB(255, 255, 255), dib.At(15, 10));
+}
+
+TEST(Canvas, ContextOfAChildThatPaintsOnItsParent) {
+    // A child of a class with CS_PARENTDC (a scroll-bar control, a button)
+    // gets a context clipped to its parent: its clip box starts left of and
+    // above the child's origin. Shapes that cairo renders through an image of
+    // its own (anything not aligned to pixels) still land at the child's
+    // coordinates.
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.style = CS_PARENTDC;
+    wc.lpszClassName = L"CanvasParentDcChild";
+    RegisterClassW(&wc);
+    HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200, nullptr, nullptr,
+                                  nullptr, nullptr);
+    HWND child = CreateWindowExW(0, wc.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 30, 20, 100, 100, parent,
+                                 nullptr, nullptr, nullptr);
+    ASSERT_TRUE(parent && child);
+    HDC dc = GetDC(child);
+    RECT box;
+    GetClipBox(dc, &box);
+    EXPECT_LT(box.left, 0);
+    HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
+    RECT all = {0, 0, 100, 100};
+    FillRect(dc, &all, white);
+    DeleteObject(white);
+    {
+        CairoCanvas canvas(dc);
+        canvas.SetSourceColor(RGB(255, 0, 0));
+        cairo_arc(canvas.Context(), 50.0, 50.0, 10.0, 0.0, 2 * 3.14159265358979);
+        canvas.Fill();
+    }
+    Dib shown(100, 100);
+    shown.CopyFrom(dc);
+    ReleaseDC(child, dc);
+    EXPECT_EQ(RGB(255, 0, 0), shown.At(50, 50));
+    EXPECT_EQ(RGB(255, 0, 0), shown.At(42, 50));
+    EXPECT_EQ(RGB(255, 0, 0), shown.At(57, 50));
+    EXPECT_EQ(RGB(255, 255, 255), shown.At(38, 50));
+    EXPECT_EQ(RGB(255, 255, 255), shown.At(50, 38));
+    // The context's own clip is as it was.
+    dc = GetDC(child);
+    RECT after;
+    GetClipBox(dc, &after);
+    ReleaseDC(child, dc);
+    EXPECT_EQ(box.left, after.left);
+    EXPECT_EQ(box.top, after.top);
+    DestroyWindow(parent);
+}
+
 TEST(ArrowHeads, EachStyleInPixels) {
     // Arrows pointing up, from (30, 90) to the tip at (30, 10), heads 20 long,
     // the shaft drawn. With width 1 the open and solid heads open one radian

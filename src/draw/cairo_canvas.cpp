@@ -11,6 +11,19 @@ double GreenOf(COLORREF clr) { return ((clr >> 8) & 0xFF) / 255.0; }
 double BlueOf(COLORREF clr) { return ((clr >> 16) & 0xFF) / 255.0; }
 
 CairoCanvas::CairoCanvas(HDC hdc) {
+    // cairo takes a clip box that starts left of or above the origin for the
+    // virtual desktop's and moves the shapes it renders through an image by
+    // that much. Such a box belongs to a child that paints on its parent's
+    // context (CS_PARENTDC): nothing left of or above the child's origin is
+    // its own, so the canvas draws clipped to the child's side of the origin.
+    RECT box;
+    if (hdc && GetClipBox(hdc, &box) != ERROR && (box.left < 0 || box.top < 0)) {
+        m_nSavedDC = SaveDC(hdc);
+        if (m_nSavedDC) {
+            m_hSavedDC = hdc;
+            IntersectClipRect(hdc, box.left < 0 ? 0 : box.left, box.top < 0 ? 0 : box.top, box.right, box.bottom);
+        }
+    }
     m_pSurface = cairo_win32_surface_create(hdc);
     // cairo answers a device context it cannot draw on with a surface in an
     // error state rather than null: that is no surface either.
@@ -26,6 +39,7 @@ CairoCanvas::~CairoCanvas() {
     if (m_pSurface) cairo_surface_destroy(m_pSurface);
     m_pCr = nullptr;
     m_pSurface = nullptr;
+    if (m_hSavedDC) RestoreDC(m_hSavedDC, m_nSavedDC);
 }
 
 bool CairoCanvas::Ready() const {

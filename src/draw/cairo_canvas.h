@@ -40,6 +40,9 @@ private:
 
     cairo_surface_t* m_pSurface = nullptr;
     cairo_t* m_pCr = nullptr;
+    // The context whose clip the canvas narrowed, and its saved state.
+    HDC m_hSavedDC = nullptr;
+    int m_nSavedDC = 0;
 };
 
 // A COLORREF (0x00BBGGRR) as cairo's channels in [0, 1]; the top byte is ignored.

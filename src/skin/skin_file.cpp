@@ -6,6 +6,7 @@
 
 #include "datawindow/dw_number.h"
 #include "datawindow/split_string.h"
+#include "frame/debug_log.h"
 #include "frame/globals.h"
 #include "frame/real_functions.h"
 #include "frame/repaint.h"
@@ -41,11 +42,32 @@ void LoadSkinFile(WinList& list, const wchar_t* path) {
     wchar_t full[kPathCapacity];
     if (!ResolveLibraryFile(path, full, kPathCapacity)) return;
     const DWORD attributes = GetFileAttributesW(full);
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) ReadSysColorSection(full);
-    list.m_strSkinFile = full;
-    for (auto& entry : list.m_mapSkins) {
-        if (!entry.second) continue;
-        entry.second->LoadSkin(full);
-        RepaintWithFrame(entry.first);
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        try {
+            ReadSysColorSection(full);
+        } catch (...) {
+            DebugLog("SetSkinFile: out of memory reading section SysColor\n");
+        }
+    }
+    try {
+        list.m_strSkinFile = full;
+    } catch (...) {
+        DebugLog("SetSkinFile: out of memory, the skin path stays\n");
+    }
+    // Repainting may create or release skins of other windows: the windows
+    // are taken first, and each skin is looked up again before it is reloaded.
+    std::vector<HWND> windows;
+    try {
+        windows.reserve(list.m_mapSkins.size());
+        for (const auto& entry : list.m_mapSkins)
+            if (entry.second) windows.push_back(entry.first);
+    } catch (...) {
+        return;
+    }
+    for (HWND window : windows) {
+        auto it = list.m_mapSkins.find(window);
+        if (it == list.m_mapSkins.end() || !it->second) continue;
+        it->second->LoadSkin(full);
+        RepaintWithFrame(window);
     }
 }

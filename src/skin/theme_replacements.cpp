@@ -1,12 +1,27 @@
 // Theme functions of the process. Scroll-bar parts drawn through
-// DrawThemeBackground get the skin's colours once the scroll-bar skin is
-// built; until then, and for every other theme call, the real function runs.
+// DrawThemeBackground get the skin's colours: a DataWindow's own skin on its
+// device contexts, else the skin of the window the context was handed out
+// for, made on its first themed drawing. Every other theme call runs the real
+// function.
+#include "datawindow/dw_object.h"
+#include "frame/dw_list.h"
+#include "frame/globals.h"
 #include "frame/real_functions.h"
+#include "skin/win_list.h"
 
 HTHEME WINAPI HookOpenThemeData(HWND hwnd, LPCWSTR pszClassList) { return Real_OpenThemeData(hwnd, pszClassList); }
 
 HRESULT WINAPI HookDrawThemeBackground(HTHEME hTheme, HDC hdc, int iPartId, int iStateId, LPCRECT pRect,
                                        LPCRECT pClipRect) {
+    if (g_pDWlist) {
+        if (DWObject* record = g_pDWlist->FindDWForDC(hdc))
+            return record->m_ScrollSkin.DrawSkinnedPart(hTheme, hdc, iPartId, iStateId, pRect, pClipRect);
+    }
+    if (g_pWinlist) {
+        // A context the list does not know belongs to window 0, which has a skin of its own.
+        if (ScrollBarSkin* skin = g_pWinlist->GetOrCreateSkin(g_pWinlist->WindowOfDC(hdc)))
+            return skin->DrawSkinnedPart(hTheme, hdc, iPartId, iStateId, pRect, pClipRect);
+    }
     return Real_DrawThemeBackground(hTheme, hdc, iPartId, iStateId, pRect, pClipRect);
 }
 

@@ -1,5 +1,6 @@
 #include "skin/win_list.h"
 
+#include <new>
 #include <vector>
 
 WinList::WinList() {
@@ -11,12 +12,7 @@ WinList::WinList() {
 }
 
 WinList::~WinList() {
-    for (auto& entry : m_mapSkins) {
-        if (entry.second) {
-            entry.second->CloseTheme();
-            delete entry.second;
-        }
-    }
+    for (auto& entry : m_mapSkins) delete entry.second;
     m_mapSkins.clear();
 }
 
@@ -48,13 +44,27 @@ void WinList::PurgeDeadWindows() {
     ForgetDCs();
 }
 
+ScrollBarSkin* WinList::GetOrCreateSkin(HWND hWnd) {
+    ScrollBarSkin** slot = nullptr;
+    try {
+        slot = &m_mapSkins[hWnd];
+    } catch (...) {
+        return nullptr;  // out of memory: the window draws as the theme does
+    }
+    if (*slot) return *slot;
+    ScrollBarSkin* skin = new (std::nothrow) ScrollBarSkin();
+    if (!skin) return nullptr;
+    skin->m_hWnd = hWnd;
+    skin->LoadSkin(m_strSkinFile.c_str());
+    // Loading draws nothing, so the slot is still the one looked up.
+    *slot = skin;
+    return skin;
+}
+
 void WinList::ReleaseSkin(HWND hWnd) {
     auto it = m_mapSkins.find(hWnd);
     if (it == m_mapSkins.end()) return;
-    if (it->second) {
-        it->second->CloseTheme();
-        delete it->second;
-    }
+    delete it->second;  // closes its theme handle
     m_mapSkins.erase(it);
 }
 

@@ -21,6 +21,9 @@ public:
     // The null window only purges windows that no longer exist.
     void UnregisterWindow(HWND hWnd);
     void PurgeDeadWindows();
+    // The window's skin, made and loaded from the skin file on first use; null
+    // when it could not be made.
+    ScrollBarSkin* GetOrCreateSkin(HWND hWnd);
     void ReleaseSkin(HWND hWnd);
     void RepaintAll();
 
