@@ -156,13 +156,13 @@ bool BuildScene(HWND hMain, RuntimeHost& runtime, TesselApi& tessel, DemoScene& 
     // lightened.
     tessel.SetIconfont(L"iconfont.ttf", kIconBrightness);
     const HWND controls[] = {
-        CreateWindowExW(0, L"BUTTON", L"iconfont{61639:8388608} Save   ", WS_CHILD | WS_VISIBLE, 630, 256, 120, 30,
+        CreateWindowExW(0, L"BUTTON", L"iconfont{61639:8388608} Save   ", WS_CHILD | WS_VISIBLE, 656, 290, 110, 30,
                         hMain, nullptr, nullptr, nullptr),
-        CreateWindowExW(0, L"BUTTON", L"iconfont{61473:0} Refresh   ", WS_CHILD | WS_VISIBLE, 760, 256, 120, 30, hMain,
+        CreateWindowExW(0, L"BUTTON", L"iconfont{61473:0} Refresh   ", WS_CHILD | WS_VISIBLE, 772, 290, 110, 30, hMain,
                         nullptr, nullptr, nullptr),
         CreateWindowExW(0, L"STATIC", L"iconfont{61528:32768} Checks passed   iconfont{61553:33023} 2 warnings",
-                        WS_CHILD | WS_VISIBLE, 630, 296, 250, 20, hMain, nullptr, nullptr, nullptr),
-        CreateWindowExW(0, L"STATIC", L"Icons lightened by 40 (SetIconfont)", WS_CHILD | WS_VISIBLE, 630, 318, 250,
+                        WS_CHILD | WS_VISIBLE, 656, 330, 226, 20, hMain, nullptr, nullptr, nullptr),
+        CreateWindowExW(0, L"STATIC", L"Icons lightened by 40 (SetIconfont)", WS_CHILD | WS_VISIBLE, 656, 352, 226,
                         20, hMain, nullptr, nullptr, nullptr),
         scene.hInfo,
     };
