@@ -89,7 +89,9 @@ class PagePainter {
     const int height = m_layout.HeaderHeight();
     if (height <= 0) return;
     SavedState state(m_dc);
-    IntersectClipRect(m_dc, 0, 0, m_width, height);
+    // Only what the paint asked for is painted: nothing of a band that lies
+    // outside the clipping area.
+    if (IntersectClipRect(m_dc, 0, 0, m_width, height) == NULLREGION) return;
     const long row = m_layout.EvaluationRow(L"header", 0);
     PaintBandRegion(0, height, m_model.BandColor(L"header", row));
     PaintBandObjects(L"header", 0, false);
@@ -114,10 +116,13 @@ class PagePainter {
     const long last = m_layout.LastPaintedRow();
     if (first <= 0 || last < first || m_layout.DetailHeight() <= 0) return;
     SavedState state(m_dc);
-    IntersectClipRect(m_dc, 0, m_layout.HeaderHeight(), m_width, m_layout.FooterTop());
+    if (IntersectClipRect(m_dc, 0, m_layout.HeaderHeight(), m_width, m_layout.FooterTop()) == NULLREGION) return;
+    RECT visible = {0, 0, 0, 0};
+    GetClipBox(m_dc, &visible);
     const int detail = m_layout.DetailHeight();
     for (long row = first; row <= last; ++row) {
       const int top = m_layout.RowTop(row);
+      if (top + detail <= visible.top || top >= visible.bottom) continue;
       const bool selected = OnScreen() && m_model.IsRowSelected(row);
       if (selected) {
         PaintRegion(top, top + detail, GetSysColorBrush(COLOR_HIGHLIGHT));
@@ -176,7 +181,7 @@ class PagePainter {
     const int top = m_layout.SummaryTop();
     const int bottom = std::min(top + m_layout.SummaryHeight(), m_layout.FooterTop());
     SavedState state(m_dc);
-    IntersectClipRect(m_dc, 0, top, m_width, bottom);
+    if (IntersectClipRect(m_dc, 0, top, m_width, bottom) == NULLREGION) return;
     PaintBandRegion(top, bottom, m_model.BandColor(L"summary", m_layout.EvaluationRow(L"summary", 0)));
     PaintBandObjects(L"summary", 0, false);
   }
@@ -185,7 +190,7 @@ class PagePainter {
     if (m_layout.FooterHeight() <= 0) return;
     const int top = m_layout.FooterTop();
     SavedState state(m_dc);
-    IntersectClipRect(m_dc, 0, top, m_width, top + m_layout.FooterHeight());
+    if (IntersectClipRect(m_dc, 0, top, m_width, top + m_layout.FooterHeight()) == NULLREGION) return;
     PaintBandRegion(top, top + m_layout.FooterHeight(),
                     m_model.BandColor(L"footer", m_layout.EvaluationRow(L"footer", 0)));
     PaintBandObjects(L"footer", 0, false);

@@ -35,6 +35,27 @@ void DataWindowControl::OnSize() {
 
 // Showing or hiding one scroll bar changes the client area and so what the
 // other one needs; a few passes settle it.
+// Setting a scroll bar redraws it at once; a bar that already shows the
+// range, page and position is left alone.
+void DataWindowControl::SetScrollInfoWhenChanged(int bar, const SCROLLINFO& wanted) {
+  SCROLLINFO current = {};
+  current.cbSize = sizeof(current);
+  current.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  const LONG_PTR style = GetWindowLongPtrW(m_window, GWL_STYLE);
+  const bool shown = (style & (bar == SB_VERT ? WS_VSCROLL : WS_HSCROLL)) != 0;
+  const bool needed = static_cast<int>(wanted.nPage) <= wanted.nMax - wanted.nMin;
+  if (shown == needed && GetScrollInfo(m_window, bar, &current) && current.nMin == wanted.nMin &&
+      current.nMax == wanted.nMax && current.nPage == wanted.nPage && current.nPos == wanted.nPos) {
+    return;
+  }
+  SCROLLINFO info = wanted;
+  SetScrollInfo(m_window, bar, &info, TRUE);
+}
+
+void DataWindowControl::SetScrollPosWhenChanged(int bar, int position) {
+  if (GetScrollPos(m_window, bar) != position) SetScrollPos(m_window, bar, position, TRUE);
+}
+
 void DataWindowControl::UpdateScrollBars() {
   if (m_updatingScrollBars) return;
   m_updatingScrollBars = true;
@@ -51,7 +72,7 @@ void DataWindowControl::UpdateScrollBars() {
     vertical.nMax = rows > 0 ? static_cast<int>(rows - 1) : 0;
     vertical.nPage = rows > 0 ? static_cast<UINT>(m_model->RowsPerPage()) : 1;
     vertical.nPos = rows > 0 ? static_cast<int>(m_model->FirstRowOnPage() - 1) : 0;
-    SetScrollInfo(m_window, SB_VERT, &vertical, TRUE);
+    SetScrollInfoWhenChanged(SB_VERT, vertical);
 
     // The page view of the print preview does not scroll sideways.
     const int content = m_model->PrintPreview() ? 0 : m_model->ContentWidthPixels();
@@ -62,7 +83,7 @@ void DataWindowControl::UpdateScrollBars() {
     horizontal.nMax = content > 0 ? content - 1 : 0;
     horizontal.nPage = static_cast<UINT>(std::max(1L, static_cast<long>(before.right)));
     horizontal.nPos = m_hScroll;
-    SetScrollInfo(m_window, SB_HORZ, &horizontal, TRUE);
+    SetScrollInfoWhenChanged(SB_HORZ, horizontal);
 
     RECT after = {0, 0, 0, 0};
     GetClientRect(m_window, &after);
@@ -129,7 +150,7 @@ void DataWindowControl::ScrollToRow(long firstRow) {
   if (m_model->RowCount() == 0) return;
   const long before = m_model->FirstRowOnPage();
   m_model->SetFirstRowOnPage(firstRow);
-  SetScrollPos(m_window, SB_VERT, static_cast<int>(m_model->FirstRowOnPage() - 1), TRUE);
+  SetScrollPosWhenChanged(SB_VERT, static_cast<int>(m_model->FirstRowOnPage() - 1));
   if (m_model->FirstRowOnPage() == before) return;
   PlaceEditor();
   InvalidateRect(m_window, nullptr, FALSE);
@@ -139,7 +160,7 @@ void DataWindowControl::ScrollToX(int x) {
   const int content = m_model->PrintPreview() ? 0 : m_model->ContentWidthPixels();
   const int limit = std::max(0, content - ClientWidth());
   const int target = std::min(std::max(x, 0), limit);
-  SetScrollPos(m_window, SB_HORZ, target, TRUE);
+  SetScrollPosWhenChanged(SB_HORZ, target);
   if (target == m_hScroll) return;
   m_hScroll = target;
   PlaceEditor();

@@ -163,8 +163,12 @@ void DataWindowControl::OnPaint() {
     paintDc(m_window, paint.Dc());
     return;
   }
+  // Only the area the paint is for is drawn and copied.
+  const RECT& area = paint.Area();
+  IntersectClipRect(canvas.Dc(), area.left, area.top, area.right, area.bottom);
   paintDc(m_window, canvas.Dc());
-  BitBlt(paint.Dc(), 0, 0, width, height, canvas.Dc(), 0, 0, SRCCOPY);
+  BitBlt(paint.Dc(), area.left, area.top, area.right - area.left, area.bottom - area.top, canvas.Dc(), area.left,
+         area.top, SRCCOPY);
 }
 
 // The box between the two scroll bars is painted over the default frame.

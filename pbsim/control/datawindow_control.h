@@ -67,6 +67,8 @@ class DataWindowControl {
   // Scrolling (control_scrolling.cpp).
   void OnSize();
   void UpdateScrollBars();
+  void SetScrollInfoWhenChanged(int bar, const SCROLLINFO& wanted);
+  void SetScrollPosWhenChanged(int bar, int position);
   void OnVScroll(WPARAM wParam);
   void OnHScroll(WPARAM wParam);
   void OnMouseWheel(WPARAM wParam);

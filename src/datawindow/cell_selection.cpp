@@ -63,7 +63,9 @@ void DrawFrame(DWObject& dw, const RECT& frame) {
     HDC hdc = Real_GetDC(dw.m_hWnd);
     if (!hdc) return;
     {
-        std::unique_ptr<CairoCanvas> canvas(new (std::nothrow) CairoCanvas(hdc));
+        RECT bounds = frame;
+        InflateRect(&bounds, 2, 2);
+        std::unique_ptr<CairoCanvas> canvas(new (std::nothrow) CairoCanvas(hdc, bounds));
         InflateRect(&g_rcSelection, 4, 4);
         if (!dw.m_bSelecting) {
             InvalidateRect(dw.m_hWnd, &g_rcSelection, FALSE);

@@ -20,7 +20,9 @@ void DrawBand(DWObject& dw, const RECT& band) {
     HDC hdc = Real_GetDC(dw.m_hWnd);
     if (!hdc) return;
     {
-        std::unique_ptr<CairoCanvas> canvas(new (std::nothrow) CairoCanvas(hdc));
+        RECT bounds = band;
+        InflateRect(&bounds, 2, 2);
+        std::unique_ptr<CairoCanvas> canvas(new (std::nothrow) CairoCanvas(hdc, bounds));
         if (canvas) {
             canvas->SetLineWidth(0.5);
             canvas->SetSourceColorAlpha(dw.m_clrHover, 0.5);

@@ -10,18 +10,33 @@ double RedOf(COLORREF clr) { return (clr & 0xFF) / 255.0; }
 double GreenOf(COLORREF clr) { return ((clr >> 8) & 0xFF) / 255.0; }
 double BlueOf(COLORREF clr) { return ((clr >> 16) & 0xFF) / 255.0; }
 
-CairoCanvas::CairoCanvas(HDC hdc) {
-    // cairo takes a clip box that starts left of or above the origin for the
-    // virtual desktop's and moves the shapes it renders through an image by
-    // that much. Such a box belongs to a child that paints on its parent's
-    // context (CS_PARENTDC): nothing left of or above the child's origin is
-    // its own, so the canvas draws clipped to the child's side of the origin.
+CairoCanvas::CairoCanvas(HDC hdc) { Create(hdc, nullptr); }
+
+CairoCanvas::CairoCanvas(HDC hdc, const RECT& bounds) { Create(hdc, &bounds); }
+
+void CairoCanvas::Create(HDC hdc, const RECT* bounds) {
+    // cairo renders anti-aliased shapes through an image as large as the
+    // context's clip box, so the clip is narrowed to what the canvas is for.
+    // cairo also takes a clip box that starts left of or above the origin for
+    // the virtual desktop's and moves the shapes by that much. Such a box
+    // belongs to a child that paints on its parent's context (CS_PARENTDC):
+    // nothing left of or above the child's origin is its own, so the canvas
+    // draws clipped to the child's side of the origin.
     RECT box;
-    if (hdc && GetClipBox(hdc, &box) != ERROR && (box.left < 0 || box.top < 0)) {
-        m_nSavedDC = SaveDC(hdc);
-        if (m_nSavedDC) {
-            m_hSavedDC = hdc;
-            IntersectClipRect(hdc, box.left < 0 ? 0 : box.left, box.top < 0 ? 0 : box.top, box.right, box.bottom);
+    if (hdc && GetClipBox(hdc, &box) != ERROR) {
+        RECT narrow = box;
+        if (narrow.left < 0) narrow.left = 0;
+        if (narrow.top < 0) narrow.top = 0;
+        RECT wanted;
+        // Bounds that miss the clip box leave it as it is: nothing shows then
+        // either way, and the canvas still gets its context.
+        if (bounds && IntersectRect(&wanted, &narrow, bounds)) narrow = wanted;
+        if (!EqualRect(&narrow, &box)) {
+            m_nSavedDC = SaveDC(hdc);
+            if (m_nSavedDC) {
+                m_hSavedDC = hdc;
+                IntersectClipRect(hdc, narrow.left, narrow.top, narrow.right, narrow.bottom);
+            }
         }
     }
     m_pSurface = cairo_win32_surface_create(hdc);

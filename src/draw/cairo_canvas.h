@@ -11,6 +11,10 @@
 class CairoCanvas {
 public:
     explicit CairoCanvas(HDC hdc);
+    // A canvas for drawing that stays within bounds (logical units): cairo
+    // then renders through an image of that area only, not of the whole
+    // clip box of the context. Drawing outside bounds is cut off.
+    CairoCanvas(HDC hdc, const RECT& bounds);
     ~CairoCanvas();
     CairoCanvas(const CairoCanvas&) = delete;
     CairoCanvas& operator=(const CairoCanvas&) = delete;
@@ -36,6 +40,7 @@ public:
     void RoundRectangle(const RECT& rc, double r);
 
 private:
+    void Create(HDC hdc, const RECT* bounds);
     bool Ready() const;
 
     cairo_surface_t* m_pSurface = nullptr;

@@ -42,7 +42,8 @@ std::wstring Percentage(int p) {
 }
 
 void DrawSortMark(HDC hdc, Sort sort, int x, int midY) {
-    std::unique_ptr<CairoCanvas> canvas(new (std::nothrow) CairoCanvas(hdc));
+    const RECT bounds = {x - 5, midY - 3, x + 6, midY + 7};
+    std::unique_ptr<CairoCanvas> canvas(new (std::nothrow) CairoCanvas(hdc, bounds));
     if (!canvas) return;
     canvas->SetSourceColor(GetTextColor(hdc));
     canvas->SetLineCap(0);
@@ -89,12 +90,14 @@ int DrawProgressCell(HDC hdc, const wchar_t* text, const RECT* cell) {
     if (p <= 0) return 0;
 
     {
-        std::unique_ptr<CairoCanvas> canvas(new (std::nothrow) CairoCanvas(hdc));
+        const RECT bar = {cell->left - 1, cell->top + 3,
+                          cell->left + static_cast<LONG>((cell->right - cell->left) * p / 100.0), cell->bottom - 3};
+        RECT bounds = bar;
+        InflateRect(&bounds, 2, 2);
+        std::unique_ptr<CairoCanvas> canvas(new (std::nothrow) CairoCanvas(hdc, bounds));
         cairo_t* cr = canvas ? canvas->Context() : nullptr;
         if (cr) {
             cairo_save(cr);
-            const RECT bar = {cell->left - 1, cell->top + 3,
-                              cell->left + static_cast<LONG>((cell->right - cell->left) * p / 100.0), cell->bottom - 3};
             cairo_pattern_t* gradient = cairo_pattern_create_linear(bar.left, bar.top, bar.right, bar.bottom);
             if (gradient) {
                 cairo_pattern_add_color_stop_rgba(gradient, 0.0, RedOf(barColor), GreenOf(barColor), BlueOf(barColor), 0.7);

@@ -1,0 +1,104 @@
+// Benchmarks of Tessel2U: what its interceptions and decorations cost the
+// host. Loads the stand-in runtime and the library as a PowerBuilder
+// application does, measures every figure against its baseline in the same
+// run, prints a table and, with --results FILE, writes it as Markdown.
+//
+//   bench.exe [--trials N] [--calls N] [--results FILE]
+//   bench.exe --breakdown          what each decoration adds to a repaint
+//   bench.exe --profile SCENARIO   the most frequent stack frames of one
+//                                  scenario (attach, repaint, hover,
+//                                  selection, icons), x86_64 builds
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "figures.h"
+#include "runtime_host.h"
+#include "tessel_api.h"
+
+namespace {
+
+std::string Format(const char* format, double a, double b, double c) {
+    char text[96];
+    snprintf(text, sizeof text, format, a, b, c);
+    return text;
+}
+
+std::string RatioText(const Figure& f) {
+    return f.hasBaseline ? Format("%.2fx (%.2f-%.2f)", f.ratio.median, f.ratio.low, f.ratio.high) : "-";
+}
+
+std::string TimeText(const Summary& s) { return Format("%.4f (%.4f-%.4f)", s.median, s.low, s.high); }
+
+std::string Table(const std::vector<Figure>& figures) {
+    std::string out =
+        "| # | figure | baseline | ratio: median (min-max) | ms per call, subject | ms per call, baseline | target | met |\n"
+        "|---|---|---|---|---|---|---|---|\n";
+    for (const Figure& f : figures) {
+        out += "| " + f.number + " | " + f.name + " | " + f.baseline + " | " + RatioText(f) + " | " +
+               TimeText(f.subjectMs) + " | " + (f.hasBaseline ? TimeText(f.baselineMs) : std::string("-")) + " | " +
+               f.target + " | " + (f.met ? "yes" : "NO") + " |\n";
+    }
+    return out;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    BenchOptions options;
+    std::wstring results;
+    bool breakdown = false;
+    std::wstring profile;
+    for (int i = 1; i < argc; ++i) {
+        if (wcscmp(argv[i], L"--trials") == 0 && i + 1 < argc) options.trials = _wtoi(argv[++i]);
+        else if (wcscmp(argv[i], L"--calls") == 0 && i + 1 < argc) options.calls = _wtol(argv[++i]);
+        else if (wcscmp(argv[i], L"--results") == 0 && i + 1 < argc) results = argv[++i];
+        else if (wcscmp(argv[i], L"--breakdown") == 0) breakdown = true;
+        else if (wcscmp(argv[i], L"--profile") == 0 && i + 1 < argc) profile = argv[++i];
+    }
+    if (options.trials < 1) options.trials = 1;
+    if (options.calls < options.trials) options.calls = options.trials;
+
+    RuntimeHost runtime;
+    TesselApi tessel;
+    if (!runtime.Load(105) || !tessel.Load(L"Tessel2U.dll")) {
+        fprintf(stderr, "bench: the stand-in runtime or Tessel2U.dll could not be loaded\n");
+        return 1;
+    }
+    std::vector<Figure> figures;
+    {
+        BenchHost host(runtime, tessel, options);
+        if (!host.Ready()) {
+            fprintf(stderr, "bench: no window or memory context\n");
+            return 1;
+        }
+        if (!profile.empty()) return host.Profile(profile) ? 0 : 2;
+        if (breakdown) {
+            host.RepaintBreakdown();
+            return 0;
+        }
+        host.PlainCalls(figures);
+        host.StartAttachStop(figures);
+        host.Repaint(figures);
+        host.Mouse(figures);
+        host.RecordDescribe(figures);
+        host.IconText(figures);
+    }
+    const std::string table = Table(figures);
+    fputs(table.c_str(), stdout);
+    if (!results.empty()) {
+        FILE* file = _wfopen(results.c_str(), L"wb");
+        if (!file) {
+            fprintf(stderr, "bench: cannot write the results file\n");
+            return 1;
+        }
+        fprintf(file, "%d trials; figure 1: %ld calls per function over all trials.\n\n", options.trials,
+                options.calls);
+        fputs(table.c_str(), file);
+        fclose(file);
+    }
+    return 0;
+}
