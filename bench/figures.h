@@ -32,7 +32,8 @@ public:
     void Mouse(std::vector<Figure>& figures);            // 3
     void RecordDescribe(std::vector<Figure>& figures);   // 4
     void IconText(std::vector<Figure>& figures);         // 5
-    // What each decoration adds to a repaint, printed.
+    // What each step of an attach and each decoration of a repaint cost,
+    // printed.
     void RepaintBreakdown();
     // Runs one scenario for about two seconds under the sampling profiler
     // and prints its most frequent stack frames: "attach", "repaint",
@@ -42,7 +43,7 @@ public:
 private:
     void SetInstalled(bool installed);
     void Decorate(HWND grid);
-    HWND Grid(int rows, int x, int y, int width, int height, bool progress = true);
+    HWND Grid(int rows, int x, int y, int width, int height);
 
     RuntimeHost& m_runtime;
     TesselApi& m_tessel;

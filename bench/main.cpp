@@ -4,7 +4,8 @@
 // run, prints a table and, with --results FILE, writes it as Markdown.
 //
 //   bench.exe [--trials N] [--calls N] [--results FILE]
-//   bench.exe --breakdown          what each decoration adds to a repaint
+//   bench.exe --breakdown          what each step of an attach and each
+//                                  decoration of a repaint cost
 //   bench.exe --profile SCENARIO   the most frequent stack frames of one
 //                                  scenario (attach, repaint, hover,
 //                                  selection, icons), x86_64 builds
@@ -40,7 +41,7 @@ std::string Table(const std::vector<Figure>& figures) {
     for (const Figure& f : figures) {
         out += "| " + f.number + " | " + f.name + " | " + f.baseline + " | " + RatioText(f) + " | " +
                TimeText(f.subjectMs) + " | " + (f.hasBaseline ? TimeText(f.baselineMs) : std::string("-")) + " | " +
-               f.target + " | " + (f.met ? "yes" : "NO") + " |\n";
+               f.target + " | " + (!f.judged ? "-" : f.met ? "yes" : "NO") + " |\n";
     }
     return out;
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 inline double NowSeconds() {
@@ -47,6 +48,9 @@ inline Summary Summarise(std::vector<double> values) {
 
 // One line of the results table.
 struct Figure {
+    Figure(std::string number_, std::string name_, std::string baseline_, std::string target_)
+        : number(std::move(number_)), name(std::move(name_)), baseline(std::move(baseline_)),
+          target(std::move(target_)), hasBaseline(baseline != "-") {}
     std::string number;
     std::string name;
     std::string baseline;
@@ -55,6 +59,7 @@ struct Figure {
     Summary subjectMs;    // milliseconds per subject call
     Summary baselineMs;   // milliseconds per baseline call
     bool hasBaseline = true;
+    bool judged = true;  // false: shown for reference, no target
     bool met = false;
 };
 
