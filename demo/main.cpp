@@ -1,13 +1,16 @@
-// Demo host: a window of the kind a PowerBuilder application shows, with
-// Tessel2U started on it. Options:
-//   --screenshot <file.png>  write a screenshot of the main window once it is painted
-//   --exit                   close after the screenshot (for scripted runs)
-//   --scene NAME             before the screenshot the mouse plays a scene:
-//                            "hover" rests over a row, "selection" drags
-//                            over a block of cells, "skin" loads the
-//                            skin file demo-skin.ini
+// Demo host: a window of the kind a PowerBuilder application shows, made of
+// the stand-in runtime's window, list box and DataWindow controls, with
+// Tessel2U started on it as a PowerBuilder script would. Options:
+//   --scene NAME             what happens before the screenshot: overview,
+//                            hover, selection, pageinfo, titles, progress,
+//                            icons, skin, preview (see scene.cpp)
+//   --screenshot <file.png>  write the window's client area, children
+//                            included, once the scene has played
+//   --without-tessel         the same window without Tessel2U
+//   --exit                   close after the screenshot (scripted runs)
 #include <windows.h>
 
+#include <cstdio>
 #include <cwchar>
 #include <string>
 
@@ -18,62 +21,49 @@
 
 namespace {
 
-const UINT_PTR kScreenshotTimer = 1;
 std::wstring g_screenshotPath;
-std::wstring g_scene;
+std::wstring g_scene = L"overview";
 bool g_exitAfterShot = false;
 DemoScene* g_pScene = nullptr;
+int g_exitCode = 0;
 
-LRESULT CALLBACK MainWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(hWnd, &ps);
-        RECT rc;
-        GetClientRect(hWnd, &rc);
-        // The window colour as the system reports it, so that a skin file
-        // that replaces it recolours the window.
-        HBRUSH window = CreateSolidBrush(GetSysColor(COLOR_WINDOW));
-        FillRect(hdc, &rc, window);
-        DeleteObject(window);
-        SetBkMode(hdc, TRANSPARENT);
-        rc.left += 16;
-        rc.top += 16;
-        DrawTextW(hdc, L"Employees (stand-in PowerBuilder runtime 10.5, DataWindow enhanced by Tessel2U)", -1, &rc,
-                  DT_LEFT | DT_TOP | DT_SINGLELINE);
-        EndPaint(hWnd, &ps);
-        return 0;
+void CALLBACK TakeScreenshot(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (!g_pScene) return;
+    if (!g_screenshotPath.empty()) {
+        const bool ok = SaveWindowScreenshot(g_pScene->hMain, g_screenshotPath);
+        wprintf(L"screenshot %ls: %ls\n", ok ? L"written" : L"FAILED", g_screenshotPath.c_str());
+        fflush(stdout);
+        if (!ok) g_exitCode = 1;
     }
-    case WM_TIMER:
-        if (wParam == kScreenshotTimer) {
-            KillTimer(hWnd, kScreenshotTimer);
-            // The scene's drawing is on the screen now; the next paints of
-            // the DataWindow would take the hover band and the frame away.
-            if (g_pScene) PlayScene(g_scene.c_str(), *g_pScene);
-            if (!g_screenshotPath.empty()) {
-                bool ok = SaveWindowScreenshot(hWnd, g_screenshotPath);
-                wprintf(L"screenshot %ls: %ls\n", ok ? L"written" : L"FAILED", g_screenshotPath.c_str());
-                fflush(stdout);
-            }
-            if (g_exitAfterShot) DestroyWindow(hWnd);
-        }
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+    if (g_exitAfterShot) DestroyWindow(g_pScene->hMain);
+}
+
+void CALLBACK StartScene(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (!g_pScene) return;
+    if (!PlayScene(g_scene.c_str(), *g_pScene)) {
+        fwprintf(stderr, L"demo: unknown scene %ls\n", g_scene.c_str());
+        g_exitCode = 2;
+        DestroyWindow(g_pScene->hMain);
+        return;
     }
-    return DefWindowProcW(hWnd, msg, wParam, lParam);
+    // Read back at once: the next paint of the DataWindow would take the
+    // hover band and the selection frame away again.
+    TakeScreenshot(nullptr, 0, 0, 0);
 }
 
 }  // namespace
 
 int main() {
     int argc = 0;
+    bool withTessel = true;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     for (int i = 1; argv && i < argc; ++i) {
         if (wcscmp(argv[i], L"--screenshot") == 0 && i + 1 < argc) g_screenshotPath = argv[++i];
         else if (wcscmp(argv[i], L"--exit") == 0) g_exitAfterShot = true;
         else if (wcscmp(argv[i], L"--scene") == 0 && i + 1 < argc) g_scene = argv[++i];
+        else if (wcscmp(argv[i], L"--without-tessel") == 0) withTessel = false;
     }
     if (argv) LocalFree(argv);
 
@@ -84,40 +74,37 @@ int main() {
         return 1;
     }
     TesselApi tessel;
-    if (!tessel.Load(L"Tessel2U.dll")) {
-        fwprintf(stderr, L"demo: Tessel2U.dll could not be loaded\n");
-        return 1;
+    if (withTessel) {
+        if (!tessel.Load(L"Tessel2U.dll")) {
+            fwprintf(stderr, L"demo: Tessel2U.dll could not be loaded\n");
+            return 1;
+        }
+        tessel.StartTessel();
     }
-    tessel.StartTessel();
 
-    HINSTANCE hInst = GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = MainWndProc;
-    wc.hInstance = hInst;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = L"Tessel2UDemo";
-    RegisterClassExW(&wc);
-    HWND hMain = CreateWindowExW(0, wc.lpszClassName, L"Tessel2U demo", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                 20, 20, 900, 600, nullptr, nullptr, hInst, nullptr);
+    // A scripted run keeps the mouse away from the window: only the scene
+    // moves it there.
+    if (g_exitAfterShot) SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     DemoScene scene;
-    BuildScene(hMain, runtime, tessel, scene);
+    if (!BuildScene(runtime, withTessel ? &tessel : nullptr, scene)) return 1;
     g_pScene = &scene;
-    ShowWindow(hMain, SW_SHOW);
-    UpdateWindow(hMain);
-    SetTimer(hMain, kScreenshotTimer, 1500, nullptr);
+    ShowWindow(scene.hMain, SW_SHOW);
+    UpdateWindow(scene.hMain);
+    SetTimer(nullptr, 0, 1000, StartScene);
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        // A click on the grid's header toggles the sort mark (the clicked
-        // event of a PowerBuilder window; header rows are the top 40 pixels).
+        // The clicked events of a PowerBuilder window: a click on the grid's
+        // header turns the sort mark around; the About button shows the
+        // library's about box.
         if (msg.message == WM_LBUTTONUP && msg.hwnd == scene.hGrid && HIWORD(msg.lParam) < 40) ToggleSort(scene);
+        if (msg.message == WM_LBUTTONUP && msg.hwnd == scene.hAbout && withTessel) tessel.DWAbout();
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
+        if (!IsWindow(scene.hMain)) break;
     }
     g_pScene = nullptr;
-    TearDownScene(tessel, scene);
-    tessel.StopTessel();
-    return 0;
+    TearDownScene(scene);
+    if (withTessel) tessel.StopTessel();
+    return g_exitCode;
 }

@@ -20,8 +20,12 @@ bool RuntimeHost::Load(int generation) {
             reinterpret_cast<void*>(GetProcAddress(hEngine, PBSIM_CREATE_DATAWINDOW)));
         ScriptModify = reinterpret_cast<PFN_pbsim_ScriptModify>(
             reinterpret_cast<void*>(GetProcAddress(hEngine, PBSIM_SCRIPT_MODIFY)));
+        CreateRuntimeWindow = reinterpret_cast<PFN_pbsim_CreateRuntimeWindow>(
+            reinterpret_cast<void*>(GetProcAddress(hEngine, PBSIM_CREATE_RUNTIME_WINDOW)));
+        CreateRuntimeListBox = reinterpret_cast<PFN_pbsim_CreateRuntimeListBox>(
+            reinterpret_cast<void*>(GetProcAddress(hEngine, PBSIM_CREATE_RUNTIME_LISTBOX)));
     }
-    return hVM && hEngine && hSys && CreateDataWindow && ScriptModify;
+    return hVM && hEngine && hSys && CreateDataWindow && ScriptModify && CreateRuntimeWindow && CreateRuntimeListBox;
 }
 
 RuntimeHost::~RuntimeHost() {

@@ -12,6 +12,8 @@ struct RuntimeHost {
     HMODULE hSys = nullptr;
     PFN_pbsim_CreateDataWindow CreateDataWindow = nullptr;
     PFN_pbsim_ScriptModify ScriptModify = nullptr;
+    PFN_pbsim_CreateRuntimeWindow CreateRuntimeWindow = nullptr;
+    PFN_pbsim_CreateRuntimeListBox CreateRuntimeListBox = nullptr;
 
     bool Load(int generation);
     ~RuntimeHost();

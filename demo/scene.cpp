@@ -2,55 +2,71 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <string>
 
 #include "model/samples.h"
 #include "runtime_host.h"
+#include "staff_data.h"
 #include "tessel_api.h"
+
+const wchar_t* const kSceneNames[] = {L"overview", L"hover",    L"selection", L"pageinfo", L"titles",
+                                      L"progress", L"icons",    L"skin",      L"preview"};
+const int kSceneCount = sizeof(kSceneNames) / sizeof(kSceneNames[0]);
 
 namespace {
 
-// The private messages that switch an attached grid's row-number side bar
-// and name the window that shows its information texts.
+// The private messages of an attached DataWindow, as a PowerBuilder script
+// sends them: Send(Handle(dw_1), 11040, 0, 1).
+const UINT kHoverColorMessage = 11039;
 const UINT kSideBarMessage = 11040;
 const UINT kInfoTargetMessage = 11041;
 // How much lighter the icons are drawn (-255 to 255).
 const int kIconBrightness = 40;
+const int kStaffCount = 300;
 
-// Client point of a cell of the employee grid (pixels at 96 dots per inch).
-LPARAM CellPoint(int row, int column) {
-    static const int kColumnX[] = {40, 120, 200, 280};
-    return MAKELPARAM(kColumnX[column - 1], 20 + (row - 1) * 17 + 8);
+typedef LONG(WINAPI* PFN_RowColUnderPoint)(HWND, LONG, LONG, LONG*, LONG*);
+
+// The client point in the middle of a visible cell of the grid, found by
+// asking the runtime which cell lies under each point.
+LPARAM CellPoint(const DemoScene& scene, long row, long column) {
+    auto under = reinterpret_cast<PFN_RowColUnderPoint>(
+        reinterpret_cast<void*>(GetProcAddress(scene.runtime->hEngine, "dwGetRowColUnderPoint")));
+    RECT client;
+    GetClientRect(scene.hGrid, &client);
+    int left = -1, right = -1, top = -1, bottom = -1;
+    for (int y = 0; under && y < client.bottom; y += 2) {
+        for (int x = 0; x < client.right; x += 4) {
+            LONG r = 0, c = 0;
+            under(scene.hGrid, x, y, &r, &c);
+            if (r != row || c != column) continue;
+            if (left < 0 || x < left) left = x;
+            if (x > right) right = x;
+            if (top < 0) top = y;
+            bottom = y;
+        }
+    }
+    if (left < 0) return MAKELPARAM(10, 10);
+    return MAKELPARAM((left + right) / 2, (top + bottom) / 2);
 }
 
-void MouseOver(HWND window, LPARAM point) {
+void MouseOver(HWND window, LPARAM point, WPARAM keys = 0) {
     POINT screen = {static_cast<SHORT>(LOWORD(point)), static_cast<SHORT>(HIWORD(point))};
     ClientToScreen(window, &screen);
     SetCursorPos(screen.x, screen.y);
-    SendMessageW(window, WM_MOUSEMOVE, 0, point);
+    SendMessageW(window, WM_MOUSEMOVE, keys, point);
 }
 
-// The application's rows for the employee grid (the shared sample definition).
-const wchar_t kEmployeeRows[] =
-    L"101\tAnn Lee\tSales\t5200.5\n102\tBob Marsh\tSales\t4800\n103\tCarla Ortiz\tR&D\t6100.25\n"
-    L"104\tDinh Van An\tR&D\t5950\n105\tEva Novak\tSupport\t3900\n106\tFarid Haddad\tSupport\t4100.75\n"
-    L"107\tGrace O'Neil\tFinance\t7000\n108\tHiro Tanaka\tFinance\t6650.5\n109\tIvan Petrov\tSales\t4500\n"
-    L"110\tJia Wen\tR&D\t6800.5\n111\tKofi Mensah\tSupport\t3950\n112\tLena Berg\tFinance\t7200\n";
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
 
-// Salaries by department, as bars, and head counts as a line: the graph's
-// polygons and polylines are drawn anti-aliased on an attached DataWindow.
-const wchar_t kDepartmentGraph[] =
-    L"release 10;\n"
-    L"datawindow(units=1 processing=0 color=16777215 )\n"
-    L"header(height=0)\n"
-    L"detail(height=190 color=\"16777215\" )\n"
-    L"table(column=(type=number name=sales dbname=\"sales\") column=(type=number name=rnd dbname=\"rnd\") "
-    L"column=(type=number name=support dbname=\"support\") column=(type=number name=finance dbname=\"finance\"))\n"
-    L"text(band=detail text=\"Salaries by department\" x=\"8\" y=\"2\" height=\"16\" width=\"200\" "
-    L"name=t_title)\n"
-    L"graph(band=detail x=\"8\" y=\"22\" height=\"160\" width=\"230\" graphtype=\"7\" "
-    L"values=\"sales, rnd, support, finance\" series=\"rnd, sales, finance, support\" name=gr_salary "
-    L"visible=\"1\" background.mode=\"0\" background.color=\"16777215\" )\n"
-    L"data( 14500.5, 24850.75, 12050.75, 20850.5, )\n";
+void RedrawAll(HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
 
 // The host paints the scroll-bar control itself, on a context from the
 // exported BeginPaint, and lets the control draw on it: a context the library
@@ -79,118 +95,141 @@ LRESULT CALLBACK ToolbarProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         HBRUSH face = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
         FillRect(hdc, &rc, face);
         DeleteObject(face);
-        SetBkMode(hdc, TRANSPARENT);
-        SetTextColor(hdc, GetSysColor(COLOR_BTNTEXT));
-        rc.left += 8;
-        DrawTextW(hdc, L"Toolbar (button face)", -1, &rc, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
         EndPaint(hWnd, &ps);
         return 0;
     }
     return DefWindowProcW(hWnd, msg, wParam, lParam);
 }
 
-void AddSkinnedControls(HWND hMain, DemoScene& scene) {
+HWND Control(DemoScene& scene, const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int w, int h) {
+    HWND control = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, x, y, w, h,
+                                   scene.hMain, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(scene.hFont), FALSE);
+    return control;
+}
+
+void AddControls(DemoScene& scene) {
     WNDCLASSW wc = {};
     wc.lpfnWndProc = ToolbarProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.lpszClassName = L"Tessel2UDemoToolbar";
     RegisterClassW(&wc);
-    scene.hToolbar = CreateWindowExW(0, wc.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 630, 250, 250, 28, hMain,
-                                     nullptr, wc.hInstance, nullptr);
-    scene.hScrollBar = CreateWindowExW(0, L"ScrollBar", L"", WS_CHILD | WS_VISIBLE | SBS_VERT, 630, 290, 17, 200,
-                                       hMain, nullptr, wc.hInstance, nullptr);
-    if (!scene.hScrollBar) return;
-    SCROLLINFO info = {sizeof(info), SIF_ALL, 0, 100, 25, 20, 0};
-    SetScrollInfo(scene.hScrollBar, SB_CTL, &info, FALSE);
-    g_scrollBarProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(scene.hScrollBar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ScrollBarPaintProc)));
+    Control(scene, L"STATIC", L"Staff list of a stand-in PowerBuilder 10.5 application, enhanced by Tessel2U", 0, 16,
+            8, 700, 20);
+    // Buttons with icons on a strip in the button-face colour; "About" shows
+    // the library's about box.
+    Control(scene, L"BUTTON", L"iconfont{61639:8388608} Save   ", 0, 22, 36, 104, 26);
+    Control(scene, L"BUTTON", L"iconfont{61473:0} Refresh   ", 0, 132, 36, 104, 26);
+    scene.hAbout = Control(scene, L"BUTTON", L"iconfont{61530:12611584} About   ", 0, 242, 36, 104, 26);
+    scene.hToolbar = Control(scene, wc.lpszClassName, L"", 0, 16, 32, 968, 34);
+    SetWindowPos(scene.hToolbar, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    Control(scene, L"STATIC", L"Departments", 0, 16, 74, 140, 18);
+    scene.hList = scene.runtime->CreateRuntimeListBox(scene.hMain, 16, 94, 140, 150);
+    if (scene.hList) {
+        SendMessageW(scene.hList, WM_SETFONT, reinterpret_cast<WPARAM>(scene.hFont), FALSE);
+        for (const wchar_t* dept : {L"All departments", L"Sales", L"R&D", L"Support", L"Finance", L"Marketing",
+                                    L"Operations"})
+            SendMessageW(scene.hList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(dept));
+        SendMessageW(scene.hList, LB_SETCURSEL, 0, 0);
+    }
+    Control(scene, L"STATIC", L"Skinned scroll bar", 0, 40, 256, 116, 36);
+    scene.hScrollBar = Control(scene, L"ScrollBar", L"", SBS_VERT, 16, 256, 17, 200);
+    if (scene.hScrollBar) {
+        SCROLLINFO info = {sizeof(info), SIF_ALL, 0, 100, 25, 20, 0};
+        SetScrollInfo(scene.hScrollBar, SB_CTL, &info, FALSE);
+        g_scrollBarProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(scene.hScrollBar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ScrollBarPaintProc)));
+    }
+    scene.hInfo = Control(scene, L"STATIC", L"Drag over cells to see their sum, average, maximum and minimum.", 0,
+                          164, 480, 556, 76);
+    Control(scene, L"STATIC",
+            L"iconfont{61528:32768} 300 employees loaded    iconfont{61553:33023} late tasks are marked    "
+            L"iconfont{61463:8421504} the rest on track",
+            0, 164, 564, 600, 20);
+    Control(scene, L"STATIC", L"Icons lightened by 40 (SetIconfont)", 0, 728, 408, 256, 20);
 }
 
 }  // namespace
 
-bool BuildScene(HWND hMain, RuntimeHost& runtime, TesselApi& tessel, DemoScene& scene) {
-    scene.hGrid = runtime.CreateDataWindow(hMain, pbsim::kEmployeeGridSyntax, kEmployeeRows, 16, 40, 600, 360, 0);
+bool BuildScene(RuntimeHost& runtime, TesselApi* tessel, DemoScene& scene) {
+    scene.runtime = &runtime;
+    scene.tessel = tessel;
+    scene.hMain = runtime.CreateRuntimeWindow(nullptr, L"Staff - Tessel2U demo", 10, 10, 1000, 640);
+    if (!scene.hMain) {
+        fwprintf(stderr, L"demo: the application window could not be created\n");
+        return false;
+    }
+    scene.hFont = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+    AddControls(scene);
+    const std::wstring rows = StaffRows(kStaffCount);
+    scene.hGrid = runtime.CreateDataWindow(scene.hMain, kStaffGridSyntax, rows.c_str(), 164, 74, 556, 400, 0);
+    scene.hGraph = runtime.CreateDataWindow(scene.hMain, kDepartmentGraphSyntax, nullptr, 728, 74, 256, 200, 0);
+    scene.hForm = runtime.CreateDataWindow(scene.hMain, pbsim::kEmployeeFormSyntax, nullptr, 728, 282, 256, 116, 0);
     if (!scene.hGrid) {
         fwprintf(stderr, L"demo: the grid DataWindow could not be created\n");
         return false;
     }
-    // A progress column: the salary against a target of 7,500, as a bar with
-    // its percentage; the salary header carries a sort mark.
-    scene.runtime = &runtime;
-    scene.tessel = &tessel;
-    runtime.ScriptModify(scene.hGrid,
-                         L"create text(band=header alignment='2' text='Of target' border='0' color='0' x='1491' y='4' "
-                         L"height='64' width='330' font.face='Tahoma' font.height='-10' font.weight='700' "
-                         L"background.mode='1' name=target_t) "
-                         L"create compute(band=detail x='1491' y='4' height='60' width='330' "
-                         L"expression='~'progress{~' + string(long(salary / 75)) + ~':16758639:0}~'' name=c_target) "
-                         L"salary_t.Text='Salary sort:D' "
-                         // A status column whose texts carry icons of the icon font.
-                         L"create text(band=header alignment='2' text='Status' border='0' color='0' x='1825' y='4' "
-                         L"height='64' width='300' font.face='Tahoma' font.height='-10' font.weight='700' "
-                         L"background.mode='1' name=status_t) "
-                         L"create compute(band=detail x='1825' y='4' height='60' width='300' font.face='Tahoma' "
-                         L"font.height='-10' expression='if(salary >= 6500, ~'iconfont{61445:33023} top~', "
-                         L"if(salary < 4200, ~'iconfont{61553:255} review~', ~'iconfont{61452:32768} ok~'))' "
-                         L"name=c_status)",
-                         nullptr, 0);
-    tessel.AttachDatawindow(scene.hGrid, L"demo.ini");
-    // Two title rows and a title over the first two columns, as a PowerBuilder
-    // script sets them up after the attach.
-    tessel.AddDatawindowTitle(scene.hGrid, L"Staff list", L"Tahoma", 10, 64);
-    tessel.AddDatawindowTitle(scene.hGrid, L"stand-in data, December 2026", L"Tahoma", 8, 56);
-    tessel.SetSpanTitle(scene.hGrid, L"emp_id,emp_name", L"Person", L"Tahoma", 9, 40);
-    // As a PowerBuilder script does it: Send(Handle(dw_1), 11040, 0, 1).
+    if (!tessel) return true;
+
+    // As the application's open event does it, with the settings file beside
+    // the library.
+    tessel->ReplaceSysColor(COLOR_BTNFACE, RGB(232, 238, 246));
+    tessel->SetIconfont(L"iconfont.ttf", kIconBrightness);
+    tessel->AttachDatawindow(scene.hGrid, L"demo.ini");
+    tessel->AddDatawindowTitle(scene.hGrid, L"Staff list", L"Tahoma", 10, 64);
+    tessel->AddDatawindowTitle(scene.hGrid, L"stand-in data, December 2026", L"Tahoma", 8, 56);
+    tessel->SetSpanTitle(scene.hGrid, L"emp_id,emp_name", L"Person", L"Tahoma", 9, 40);
     SendMessageW(scene.hGrid, kSideBarMessage, 0, 1);
-    scene.hFont = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
-    scene.hInfo = CreateWindowExW(0, L"STATIC", L"Drag over cells to see their sum, average, maximum and minimum.",
-                                  WS_CHILD | WS_VISIBLE, 16, 410, 600, 80, hMain, nullptr, nullptr, nullptr);
     SendMessageW(scene.hGrid, kInfoTargetMessage, 0, reinterpret_cast<LPARAM>(scene.hInfo));
-    runtime.ScriptModify(scene.hGrid, L"DataWindow.Selected.Mouse=yes", nullptr, 0);
-    // Icons in the host window's own controls: buttons and a static text.
-    // An icon is laid out as wide as one full-width ideograph of the font;
-    // where the font has none (Wine without CJK fonts) it is narrower than
-    // the glyph, so the button labels end in blanks that the icon may take.
-    // The icon font is Font Awesome (iconfont.ttf beside the demo), a little
-    // lightened.
-    tessel.SetIconfont(L"iconfont.ttf", kIconBrightness);
-    const HWND controls[] = {
-        CreateWindowExW(0, L"BUTTON", L"iconfont{61639:8388608} Save   ", WS_CHILD | WS_VISIBLE, 656, 290, 110, 30,
-                        hMain, nullptr, nullptr, nullptr),
-        CreateWindowExW(0, L"BUTTON", L"iconfont{61473:0} Refresh   ", WS_CHILD | WS_VISIBLE, 772, 290, 110, 30, hMain,
-                        nullptr, nullptr, nullptr),
-        CreateWindowExW(0, L"STATIC", L"iconfont{61528:32768} Checks passed   iconfont{61553:33023} 2 warnings",
-                        WS_CHILD | WS_VISIBLE, 656, 330, 226, 20, hMain, nullptr, nullptr, nullptr),
-        CreateWindowExW(0, L"STATIC", L"Icons lightened by 40 (SetIconfont)", WS_CHILD | WS_VISIBLE, 656, 352, 226,
-                        20, hMain, nullptr, nullptr, nullptr),
-        scene.hInfo,
-    };
-    for (HWND control : controls) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(scene.hFont), FALSE);
-    scene.hGraph = runtime.CreateDataWindow(hMain, kDepartmentGraph, nullptr, 630, 40, 250, 200, 0);
-    if (scene.hGraph) tessel.AttachDatawindow(scene.hGraph, L"demo.ini");
-    AddSkinnedControls(hMain, scene);
+    SendMessageW(scene.hGrid, kHoverColorMessage, 0, RGB(255, 214, 120));
+    scene.runtime->ScriptModify(scene.hGrid, L"DataWindow.Selected.Mouse=yes", nullptr, 0);
+    if (scene.hGraph) tessel->AttachDatawindow(scene.hGraph, L"demo.ini");
+    if (scene.hForm) tessel->AttachDatawindow(scene.hForm, L"demo.ini");
     return true;
 }
 
-void PlayScene(const wchar_t* name, DemoScene& scene) {
-    if (!scene.hGrid || !name) return;
-    if (wcscmp(name, L"skin") == 0) {
+bool PlayScene(const wchar_t* name, DemoScene& scene) {
+    if (!scene.hGrid || !name) return false;
+    TesselApi* tessel = scene.tessel;
+    const std::wstring s = name;
+    if (s == L"overview") {
+    } else if (s == L"hover") {
+        MouseOver(scene.hGrid, CellPoint(scene, 2, 2));  // a first cell, so that the next one is new
+        MouseOver(scene.hGrid, CellPoint(scene, 5, 2));
+    } else if (s == L"selection") {
+        const LPARAM from = CellPoint(scene, 3, 2), to = CellPoint(scene, 9, 4);
+        SendMessageW(scene.hGrid, WM_LBUTTONDOWN, MK_LBUTTON, from);
+        MouseOver(scene.hGrid, to, MK_LBUTTON);
+        UpdateWindow(scene.hInfo);
+    } else if (s == L"pageinfo") {
+        // The user drags the scroll thumb down to the rows from 121 on.
+        for (int position = 20; position <= 120; position += 20)
+            SendMessageW(scene.hGrid, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, position), 0);
+        Pump();
+    } else if (s == L"titles") {
+        if (tessel) tessel->ModifyDatawindowTitle(scene.hGrid, 1, L"Staff list: 300 employees", L"Tahoma", 11);
+        RedrawAll(scene.hGrid);
+    } else if (s == L"progress") {
+        // A click on the salary header turns its sort mark around.
+        ToggleSort(scene);
+        UpdateWindow(scene.hGrid);
+    } else if (s == L"icons") {
+        if (tessel) tessel->SetIconfont(L"iconfont.ttf", -60);
+        RedrawAll(scene.hMain);
+    } else if (s == L"skin") {
         // The skin file beside the library recolours the system colours and
         // the scroll-bar skins; the host repaints what it paints itself.
-        if (scene.tessel && scene.tessel->SetSkinFile) scene.tessel->SetSkinFile(L"demo-skin.ini");
-        HWND hMain = GetParent(scene.hGrid);
-        RedrawWindow(hMain, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        return;
+        if (tessel) tessel->SetSkinFile(L"demo-skin.ini");
+        RedrawAll(scene.hMain);
+    } else if (s == L"preview") {
+        scene.runtime->ScriptModify(scene.hGrid, L"DataWindow.Print.Preview=yes", nullptr, 0);
+        Pump();
+        UpdateWindow(scene.hGrid);
+    } else {
+        return false;
     }
-    if (wcscmp(name, L"hover") == 0) {
-        MouseOver(scene.hGrid, CellPoint(2, 2));  // a first cell, so that the next one is new
-        MouseOver(scene.hGrid, CellPoint(5, 2));
-    } else if (wcscmp(name, L"selection") == 0) {
-        SendMessageW(scene.hGrid, WM_LBUTTONDOWN, MK_LBUTTON, CellPoint(3, 2));
-        MouseOver(scene.hGrid, CellPoint(7, 4));
-        UpdateWindow(scene.hInfo);
-    }
+    return true;
 }
 
 void ToggleSort(DemoScene& scene) {
@@ -201,10 +240,11 @@ void ToggleSort(DemoScene& scene) {
                                 nullptr, 0);
 }
 
-void TearDownScene(TesselApi& tessel, DemoScene& scene) {
-    if (scene.hGrid) tessel.DettachDatawindow(scene.hGrid);
-    if (scene.hForm) tessel.DettachDatawindow(scene.hForm);
-    if (scene.hGraph) tessel.DettachDatawindow(scene.hGraph);
+void TearDownScene(DemoScene& scene) {
+    if (scene.tessel) {
+        for (HWND dw : {scene.hGrid, scene.hForm, scene.hGraph})
+            if (dw) scene.tessel->DettachDatawindow(dw);
+    }
     if (scene.hFont) DeleteObject(scene.hFont);
     scene.hFont = nullptr;
 }

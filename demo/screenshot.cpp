@@ -28,13 +28,14 @@ std::string ToUtf8(const std::wstring& s) {
 
 bool SaveWindowScreenshot(HWND hWnd, const std::wstring& path) {
     RECT rc;
-    if (!IsWindow(hWnd) || !GetWindowRect(hWnd, &rc)) return false;
+    if (!IsWindow(hWnd) || !GetClientRect(hWnd, &rc)) return false;
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     if (w <= 0 || h <= 0) return false;
 
     // The window's own surface, children included: what was drawn on it
-    // shows there at once, before the window system puts it on the screen.
-    HDC screen = GetWindowDC(hWnd);
+    // (the library's hover band and selection frame) shows there at once,
+    // before any later paint of the DataWindow covers it.
+    HDC screen = GetDC(hWnd);
     if (!screen) return false;
     DcDeleter mem{CreateCompatibleDC(screen)};
     BITMAPINFO bi = {};

@@ -20,8 +20,11 @@ bool TesselApi::Load(const wchar_t* path) {
     Bind(hModule, SetSpanTitle, "SetSpanTitle");
     Bind(hModule, SetIconfont, "SetIconfont");
     Bind(hModule, SetSkinFile, "SetSkinFile");
+    Bind(hModule, ReplaceSysColor, "ReplaceSysColor");
+    Bind(hModule, ModifyDatawindowTitle, "ModifyDatawindowTitle");
+    Bind(hModule, DWAbout, "DWAbout");
     return StartTessel && StopTessel && AttachDatawindow && DettachDatawindow && AddDatawindowTitle && SetSpanTitle &&
-           SetIconfont && SetSkinFile;
+           SetIconfont && SetSkinFile && ReplaceSysColor && ModifyDatawindowTitle && DWAbout;
 }
 
 TesselApi::~TesselApi() {

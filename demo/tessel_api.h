@@ -14,6 +14,9 @@ struct TesselApi {
     int(WINAPI* AddDatawindowTitle)(HWND, LPCWSTR, LPCWSTR, int, int) = nullptr;
     int(WINAPI* SetSpanTitle)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, int, int) = nullptr;
     int(WINAPI* SetIconfont)(LPCWSTR, int) = nullptr;
+    int(WINAPI* ReplaceSysColor)(int, COLORREF) = nullptr;
+    int(WINAPI* ModifyDatawindowTitle)(HWND, int, LPCWSTR, LPCWSTR, int) = nullptr;
+    int(WINAPI* DWAbout)() = nullptr;
     int(WINAPI* SetSkinFile)(LPCWSTR) = nullptr;
 
     bool Load(const wchar_t* path);
