@@ -32,19 +32,6 @@ LRESULT Forward(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 // detached the DataWindow.
 DWObject* RecordAfter(HWND hWnd) { return g_pDWlist ? g_pDWlist->FindDW(hWnd) : nullptr; }
 
-int ColourKind(UINT msg) {
-    switch (msg) {
-    case WM_DW_SETLINECOLOR: return 0;
-    case WM_DW_SETBORDERCOLOR: return 1;
-    case WM_DW_SETBACKCOLOR: return 2;
-    case WM_DW_SETALTERCOLOR: return 3;
-    case WM_DW_SETSELECTEDCOLOR: return 4;
-    case WM_DW_SETSELECTROWCOLOR: return 5;
-    case WM_DW_SETHOVERCOLOR: return 6;
-    default: return -1;
-    }
-}
-
 void Refresh(DWObject& dw, HWND hWnd) {
     dw.UpdateDWWidth();
     if (IsWindow(hWnd)) RepaintWithFrame(hWnd);
@@ -52,7 +39,7 @@ void Refresh(DWObject& dw, HWND hWnd) {
 
 // The private messages; false for every other message.
 bool HandlePrivate(DWObject& dw, HWND hWnd, UINT msg, LPARAM lParam) {
-    const int kind = ColourKind(msg);
+    const int kind = PrivateMessageColourKind(msg);
     if (kind >= 0) {
         dw.SetColor(kind, static_cast<COLORREF>(lParam));
         return true;

@@ -6,11 +6,11 @@
 #include "draw/cairo_canvas.h"
 #include "frame/globals.h"
 #include "frame/real_functions.h"
+#include "skin/scroll_bar_keys.h"
 
 namespace {
 
 const size_t kPathCapacity = 1024;
-const wchar_t kSection[] = L"ScrollBar";
 const wchar_t kThemeClass[] = L"SCROLLBAR";
 const int kClassNameCapacity = 1024;
 
@@ -57,10 +57,6 @@ void StrokeRoundBar(HDC hdc, COLORREF clr, double width, double x1, double y1, d
     canvas.Stroke();
 }
 
-UINT ReadKey(const wchar_t* key, UINT current, const wchar_t* path) {
-    return GetPrivateProfileIntW(kSection, key, static_cast<INT>(current), path);
-}
-
 }  // namespace
 
 ScrollBarSkin::ScrollBarSkin()
@@ -98,26 +94,7 @@ void ScrollBarSkin::CloseTheme() {
     }
 }
 
-void ScrollBarSkin::SetLoadDefaults() {
-    ScrollDefault = GetSysColor(COLOR_WINDOW);
-    ScrollNormal = 0xE6E6E6;
-    ScrollHot = 0xC8C8C8;
-    ScrollHover = 0xC8C8C8;
-    ScrollPress = 0xC8C8C8;
-    ScrollButtonNormal = 0xF0F0F0;
-    ScrollButtonHot = 0xE6E6E6;
-    ScrollButtonHover = 0xE6E6E6;
-    ScrollButtonPress = 0xE6E6E6;
-    ScrollArrowNormal = 0xA0A0A0;
-    ScrollArrowHot = 0x646464;
-    ScrollArrowHover = 0x646464;
-    ScrollArrowPress = 0x646464;
-    Style = 3;
-    DrawArrowLine = 0;
-    ArrowLength = 8;
-    ArrowWidth = 4;
-    ArrowDepth = 0;
-}
+void ScrollBarSkin::SetLoadDefaults() { SetIniDefaults(*this, kScrollBarKeys); }
 
 void ScrollBarSkin::LoadSkin(const wchar_t* path) {
     SetLoadDefaults();
@@ -129,22 +106,7 @@ void ScrollBarSkin::LoadSkin(const wchar_t* path) {
     const DWORD attributes = GetFileAttributesW(full);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
 
-    COLORREF* const colours[] = {&ScrollDefault,      &ScrollNormal,      &ScrollHot,         &ScrollHover,
-                                 &ScrollPress,        &ScrollButtonNormal, &ScrollButtonHot,  &ScrollButtonHover,
-                                 &ScrollButtonPress,  &ScrollArrowNormal, &ScrollArrowHot,    &ScrollArrowHover,
-                                 &ScrollArrowPress};
-    const wchar_t* const colourKeys[] = {L"ScrollDefault",      L"ScrollNormal",      L"ScrollHot",
-                                         L"ScrollHover",        L"ScrollPress",       L"ScrollButtonNormal",
-                                         L"ScrollButtonHot",    L"ScrollButtonHover", L"ScrollButtonPress",
-                                         L"ScrollArrowNormal",  L"ScrollArrowHot",    L"ScrollArrowHover",
-                                         L"ScrollArrowPress"};
-    for (size_t i = 0; i < sizeof(colours) / sizeof(colours[0]); ++i)
-        *colours[i] = static_cast<COLORREF>(ReadKey(colourKeys[i], *colours[i], full));
-
-    int* const numbers[] = {&Style, &DrawArrowLine, &ArrowLength, &ArrowWidth, &ArrowDepth};
-    const wchar_t* const numberKeys[] = {L"Style", L"DrawArrowLine", L"ArrowLength", L"ArrowWidth", L"ArrowDepth"};
-    for (size_t i = 0; i < sizeof(numbers) / sizeof(numbers[0]); ++i)
-        *numbers[i] = static_cast<int>(ReadKey(numberKeys[i], static_cast<UINT>(*numbers[i]), full));
+    ReadIniKeys(*this, kScrollBarKeys, kScrollBarSection, full);
 }
 
 HRESULT ScrollBarSkin::DrawSkinnedPart(HTHEME hTheme, HDC hdc, int part, int state, LPCRECT pRect,

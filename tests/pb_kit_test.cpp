@@ -1,0 +1,426 @@
+// The PowerBuilder kit in pb/ against the library itself: the guide's tables
+// of settings keys, skin keys and private messages, the sample INI files, and
+// the external functions that n_tessel.sru declares.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "datawindow/settings_keys.h"
+#include "frame/private_messages.h"
+#include "skin/scroll_bar_keys.h"
+
+namespace {
+
+// ---------------------------------------------------------------- files
+
+std::string SourcePath(const std::string& relative) {
+    std::string root = TESSEL2U_SOURCE_DIR;
+    if (!root.empty() && root[0] == '/') root = "Z:" + root;  // a Unix path seen through Wine
+    return root + "/" + relative;
+}
+
+std::vector<std::string> ReadLines(const std::string& relative) {
+    std::ifstream in(SourcePath(relative), std::ios::binary);
+    EXPECT_TRUE(in.good()) << "cannot read " << relative;
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string Trim(const std::string& s) {
+    const size_t first = s.find_first_not_of(" \t");
+    if (first == std::string::npos) return std::string();
+    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+}
+
+std::string Narrow(const wchar_t* s) {
+    std::string out;
+    for (; *s; ++s) out.push_back(static_cast<char>(*s));
+    return out;
+}
+
+bool IsIdentifier(const std::string& s) {
+    if (s.empty()) return false;
+    for (char c : s)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
+    return true;
+}
+
+bool IsDecimal(const std::string& s) {
+    if (s.empty()) return false;
+    for (char c : s)
+        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    return true;
+}
+
+// ---------------------------------------------------------------- the guide
+
+using Row = std::vector<std::string>;
+
+// The rows (without header and separator) of the first Markdown table after
+// the line that equals the heading; cells trimmed, backticks removed.
+std::vector<Row> GuideTable(const std::vector<std::string>& lines, const std::string& heading) {
+    std::vector<Row> rows;
+    size_t i = 0;
+    while (i < lines.size() && lines[i] != heading) ++i;
+    EXPECT_LT(i, lines.size()) << "no heading: " << heading;
+    while (i < lines.size() && lines[i].compare(0, 1, "|") != 0) ++i;
+    for (i += 2; i < lines.size() && lines[i].compare(0, 1, "|") == 0; ++i) {
+        Row row;
+        std::string cell;
+        for (size_t k = 1; k < lines[i].size(); ++k) {
+            const char c = lines[i][k];
+            if (c == '|') {
+                row.push_back(Trim(cell));
+                cell.clear();
+            } else if (c != '`') {
+                cell.push_back(c);
+            }
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// A default as the guide writes it: "system colour N (...)", or a decimal
+// number optionally followed by its hexadecimal form in parentheses.
+IniDefault GuideDefault(const std::string& cell) {
+    const std::string sys = "system colour ";
+    if (cell.compare(0, sys.size(), sys) == 0) return SysColorDefault(std::atoi(cell.c_str() + sys.size()));
+    const size_t digits = cell.find_first_not_of("0123456789");
+    const std::string number = cell.substr(0, digits);
+    EXPECT_TRUE(IsDecimal(number)) << cell;
+    const unsigned long value = std::strtoul(number.c_str(), nullptr, 10);
+    if (digits != std::string::npos) {
+        const std::string rest = cell.substr(digits);
+        EXPECT_EQ(rest.compare(0, 4, " (0x"), 0) << cell;
+        EXPECT_EQ(std::strtoul(rest.c_str() + 4, nullptr, 16), value) << "hexadecimal form differs: " << cell;
+    }
+    return FixedDefault(static_cast<UINT>(value));
+}
+
+template <class Owner>
+void ExpectGuideLists(const IniKeyTable<Owner>& table, const std::vector<Row>& rows) {
+    ASSERT_EQ(rows.size(), table.count);
+    size_t i = 0;
+    for (const IniKey<Owner>& k : table) {
+        const Row& row = rows[i++];
+        ASSERT_GE(row.size(), 3u);
+        EXPECT_EQ(row[0], Narrow(k.key));
+        const IniDefault def = GuideDefault(row[1]);
+        EXPECT_EQ(def.sysColor, k.def.sysColor) << row[0];
+        if (k.def.sysColor == kNoSysColor) {
+            EXPECT_EQ(def.value, k.def.value) << row[0];
+        }
+    }
+}
+
+// ---------------------------------------------------------------- INI samples
+
+struct IniEntry {
+    std::string key;
+    std::string value;
+    bool commented;  // ";key=" : the key left out, its default described
+};
+
+std::vector<IniEntry> IniSection(const std::vector<std::string>& lines, const std::string& name) {
+    std::vector<IniEntry> entries;
+    bool inside = false;
+    bool found = false;
+    for (const std::string& raw : lines) {
+        const std::string line = Trim(raw);
+        if (line.empty()) continue;
+        if (line[0] == '[') {
+            inside = line == "[" + name + "]";
+            found = found || inside;
+            continue;
+        }
+        if (!inside) continue;
+        const bool commented = line[0] == ';';
+        const std::string body = commented ? Trim(line.substr(1)) : line;
+        const size_t eq = body.find('=');
+        if (eq == std::string::npos) {
+            EXPECT_TRUE(commented) << "line without '=': " << line;
+            continue;
+        }
+        const std::string key = Trim(body.substr(0, eq));
+        const std::string value = Trim(body.substr(eq + 1));
+        if (commented && (!IsIdentifier(key) || !value.empty())) continue;  // prose
+        entries.push_back({key, value, commented});
+    }
+    EXPECT_TRUE(found) << "no section " << name;
+    return entries;
+}
+
+// Every key of the table, in its order; a fixed default written out, a
+// system-colour default as a key left out.
+template <class Owner>
+void ExpectSampleLists(const IniKeyTable<Owner>& table, const std::vector<IniEntry>& entries) {
+    ASSERT_EQ(entries.size(), table.count);
+    size_t i = 0;
+    for (const IniKey<Owner>& k : table) {
+        const IniEntry& e = entries[i++];
+        EXPECT_EQ(e.key, Narrow(k.key));
+        EXPECT_EQ(e.commented, k.def.sysColor != kNoSysColor) << e.key;
+        if (!e.commented) {
+            EXPECT_EQ(e.value, std::to_string(k.def.value)) << e.key;
+        }
+    }
+}
+
+// ---------------------------------------------------------------- exports
+
+struct Export {
+    std::string name;
+    std::vector<std::string> types;  // C types of the arguments
+};
+
+// The prototypes of src/frame/exports.h: TESSEL_API Name(type arg, ...);
+std::vector<Export> HeaderExports() {
+    std::vector<Export> exports;
+    const std::regex prototype(R"(^TESSEL_API\s+(\w+)\((.*)\);\s*$)");
+    for (const std::string& line : ReadLines("src/frame/exports.h")) {
+        std::smatch m;
+        if (!std::regex_match(line, m, prototype)) continue;
+        Export e{m[1], {}};
+        std::stringstream args(m[2].str());
+        std::string arg;
+        while (std::getline(args, arg, ',')) {
+            arg = Trim(arg);
+            e.types.push_back(arg.substr(0, arg.find(' ')));
+        }
+        exports.push_back(e);
+    }
+    return exports;
+}
+
+std::vector<std::string> DefExports() {
+    std::vector<std::string> names;
+    bool inExports = false;
+    for (const std::string& raw : ReadLines("src/Tessel2U.def")) {
+        const std::string line = Trim(raw);
+        if (line == "EXPORTS") {
+            inExports = true;
+        } else if (inExports && !line.empty()) {
+            names.push_back(line);
+        }
+    }
+    return names;
+}
+
+// The names in the export directory of the loaded library.
+std::set<std::string> ModuleExports(HMODULE module) {
+    std::set<std::string> names;
+    const BYTE* base = reinterpret_cast<const BYTE*>(module);
+    const IMAGE_DOS_HEADER* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const IMAGE_NT_HEADERS* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    if (dir.VirtualAddress == 0) return names;
+    const IMAGE_EXPORT_DIRECTORY* exp = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+    const DWORD* nameRvas = reinterpret_cast<const DWORD*>(base + exp->AddressOfNames);
+    for (DWORD i = 0; i < exp->NumberOfNames; ++i) names.insert(reinterpret_cast<const char*>(base + nameRvas[i]));
+    return names;
+}
+
+// ---------------------------------------------------------------- n_tessel.sru
+
+struct Sru {
+    std::vector<std::string> lines;
+    std::map<std::string, Export> externals;        // name -> PowerBuilder argument types
+    std::vector<std::string> libraries;             // LIBRARY of each external
+    std::vector<std::string> wrappers;              // forward prototypes
+    std::map<std::string, std::string> bodies;      // wrapper -> its script
+    size_t endFunctions = 0;
+};
+
+Sru ReadSru(const std::string& relative) {
+    Sru sru;
+    sru.lines = ReadLines(relative);
+    const std::regex external(R"re(^FUNCTION\s+(\w+)\s+(\w+)\s*\((.*)\)\s+LIBRARY\s+"([^"]*)"\s*$)re",
+                              std::regex::icase);
+    const std::regex forward(R"(^public function long (\w+) \((.*)\)$)");
+    const std::regex bodyStart(R"(^public function long (\w+) \((.*)\);.*$)");
+    enum { kNone, kPrototypes, kForward } block = kNone;
+    std::string current;
+    for (const std::string& line : sru.lines) {
+        std::smatch m;
+        if (line == "type prototypes") {
+            block = kPrototypes;
+        } else if (line == "forward prototypes") {
+            block = kForward;
+        } else if (line == "end prototypes") {
+            block = kNone;
+        } else if (block == kPrototypes && std::regex_match(line, m, external)) {
+            EXPECT_EQ(m[1].str(), "long") << line;
+            Export e{m[2], {}};
+            std::stringstream args(m[3].str());
+            std::string arg;
+            while (std::getline(args, arg, ',')) {
+                arg = Trim(arg);
+                if (arg.empty()) continue;
+                e.types.push_back(arg.substr(0, arg.rfind(' ')));
+            }
+            EXPECT_EQ(sru.externals.count(e.name), 0u) << "declared twice: " << e.name;
+            sru.externals[e.name] = e;
+            sru.libraries.push_back(m[4]);
+        } else if (block == kForward && std::regex_match(line, m, forward)) {
+            sru.wrappers.push_back(m[1]);
+        } else if (block == kNone && std::regex_match(line, m, bodyStart)) {
+            current = m[1];
+            sru.bodies[current] = line;
+        } else if (line == "end function") {
+            ++sru.endFunctions;
+            current.clear();
+        } else if (!current.empty()) {
+            sru.bodies[current] += "\n" + line;
+        }
+    }
+    return sru;
+}
+
+std::string PowerBuilderType(const std::string& cType, const std::string& handleType) {
+    if (cType == "HWND") return handleType;
+    if (cType == "LPCWSTR") return "readonly string";
+    if (cType == "int" || cType == "COLORREF") return "long";
+    return "?" + cType;
+}
+
+void ExpectSruDeclaresTheExports(const std::string& relative, const std::string& handleType) {
+    SCOPED_TRACE(relative);
+    const Sru sru = ReadSru(relative);
+    ASSERT_FALSE(sru.lines.empty());
+    EXPECT_EQ(sru.lines[0], "$PBExportHeader$n_tessel.sru");
+    bool globalType = false;
+    for (const std::string& line : sru.lines)
+        globalType = globalType || line.find("global type n_tessel from nonvisualobject") == 0;
+    EXPECT_TRUE(globalType);
+
+    // Exactly the library's exports, with the PowerBuilder type of each argument.
+    const std::vector<Export> exports = HeaderExports();
+    ASSERT_EQ(exports.size(), 17u);
+    EXPECT_EQ(sru.externals.size(), exports.size());
+    for (const Export& e : exports) {
+        auto it = sru.externals.find(e.name);
+        if (it == sru.externals.end()) {
+            ADD_FAILURE() << "not declared: " << e.name;
+            continue;
+        }
+        ASSERT_EQ(it->second.types.size(), e.types.size()) << "argument count of " << e.name;
+        for (size_t i = 0; i < e.types.size(); ++i)
+            EXPECT_EQ(it->second.types[i], PowerBuilderType(e.types[i], handleType))
+                << e.name << " argument " << i + 1;
+    }
+    for (const std::string& library : sru.libraries) EXPECT_EQ(library, "Tessel2U.dll");
+
+    // Every wrapper has its script; every export but the inert one is wrapped.
+    EXPECT_EQ(sru.bodies.size(), sru.wrappers.size());
+    EXPECT_EQ(sru.endFunctions, sru.wrappers.size());
+    for (const std::string& w : sru.wrappers) EXPECT_EQ(sru.bodies.count(w), 1u) << "no script: " << w;
+    for (const Export& e : exports) {
+        if (e.name == "GetAddColumnSyntax") continue;
+        bool called = false;
+        for (const auto& body : sru.bodies) called = called || body.second.find(e.name + "(") != std::string::npos;
+        EXPECT_TRUE(called) << "no wrapper calls " << e.name;
+    }
+
+    // The wrappers send exactly the messages meant for the application.
+    std::set<UINT> hostMessages;
+    for (size_t i = 0; i < kPrivateMessageCount; ++i)
+        if (kPrivateMessages[i].sender == MessageSender::Host) hostMessages.insert(kPrivateMessages[i].number);
+    std::set<UINT> sent;
+    const std::regex send(R"(Send\(Handle\(adw\), (\d+), 0, \w+\))");
+    for (const auto& body : sru.bodies)
+        for (std::sregex_iterator m(body.second.begin(), body.second.end(), send), end; m != end; ++m)
+            sent.insert(static_cast<UINT>(std::stoul((*m)[1])));
+    EXPECT_EQ(sent, hostMessages);
+    ASSERT_EQ(sru.bodies.count("of_set_sidebar"), 1u);
+    EXPECT_NE(sru.bodies.at("of_set_sidebar").find(", " + std::to_string(WM_DW_SIDEBAR) + ","), std::string::npos);
+    ASSERT_EQ(sru.bodies.count("of_set_info_target"), 1u);
+    EXPECT_NE(sru.bodies.at("of_set_info_target").find(", " + std::to_string(WM_DW_INFOTARGET) + ","),
+              std::string::npos);
+}
+
+}  // namespace
+
+TEST(SettingsKeys, GuideAndSampleListTheKeysOfSectionDatawindow) {
+    EXPECT_STREQ(kDataWindowSection, L"datawindow");
+    ExpectGuideLists(kDataWindowKeys, GuideTable(ReadLines("pb/README.md"), "### Settings keys: section \"datawindow\""));
+    ExpectSampleLists(kDataWindowKeys, IniSection(ReadLines("pb/tessel.ini"), "datawindow"));
+}
+
+TEST(ScrollBarKeys, GuideAndBothSamplesListTheKeysOfSectionScrollBar) {
+    EXPECT_STREQ(kScrollBarSection, L"ScrollBar");
+    ExpectGuideLists(kScrollBarKeys, GuideTable(ReadLines("pb/README.md"), "### Skin keys: section \"ScrollBar\""));
+    {
+        SCOPED_TRACE("tessel.ini");
+        ExpectSampleLists(kScrollBarKeys, IniSection(ReadLines("pb/tessel.ini"), "ScrollBar"));
+    }
+    {
+        SCOPED_TRACE("skin.ini");
+        ExpectSampleLists(kScrollBarKeys, IniSection(ReadLines("pb/skin.ini"), "ScrollBar"));
+    }
+}
+
+TEST(SkinSample, SysColorLinesAreIndexAndDecimalColour) {
+    const std::vector<IniEntry> entries = IniSection(ReadLines("pb/skin.ini"), "SysColor");
+    EXPECT_FALSE(entries.empty());
+    for (const IniEntry& e : entries) {
+        EXPECT_FALSE(e.commented) << e.key;
+        EXPECT_TRUE(IsDecimal(e.key) && std::atoi(e.key.c_str()) <= COLOR_MENUBAR) << e.key;
+        EXPECT_TRUE(e.value.empty() || (IsDecimal(e.value) && std::strtoul(e.value.c_str(), nullptr, 10) <= 0xFFFFFF))
+            << e.key << "=" << e.value;
+    }
+}
+
+TEST(PrivateMessages, GuideListsTheMessagesOfTheCode) {
+    const std::vector<Row> rows = GuideTable(ReadLines("pb/README.md"), "## Private messages");
+    ASSERT_EQ(rows.size(), kPrivateMessageCount);
+    for (size_t i = 0; i < kPrivateMessageCount; ++i) {
+        const PrivateMessage& msg = kPrivateMessages[i];
+        ASSERT_GE(rows[i].size(), 3u);
+        EXPECT_EQ(rows[i][0], msg.name);
+        EXPECT_EQ(rows[i][1], std::to_string(msg.number)) << msg.name;
+        const char* sender = msg.sender == MessageSender::Host      ? "host"
+                             : msg.sender == MessageSender::Library ? "library"
+                                                                    : "runtime";
+        EXPECT_EQ(rows[i][2], sender) << msg.name;
+    }
+    // The colour messages set the seven colours of SetColor, one each.
+    std::set<int> kinds;
+    for (size_t i = 0; i < kPrivateMessageCount; ++i)
+        if (kPrivateMessages[i].colourKind >= 0) kinds.insert(kPrivateMessages[i].colourKind);
+    EXPECT_EQ(kinds, (std::set<int>{0, 1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(PrivateMessageColourKind(WM_DW_SETHOVERCOLOR), 6);
+    EXPECT_EQ(PrivateMessageColourKind(WM_DW_SIDEBAR), -1);
+}
+
+TEST(Exports, HeaderDefinitionFileAndLibraryAgree) {
+    std::set<std::string> header;
+    for (const Export& e : HeaderExports()) header.insert(e.name);
+    const std::vector<std::string> def = DefExports();
+    EXPECT_EQ(def.size(), 17u);
+    EXPECT_EQ(std::set<std::string>(def.begin(), def.end()), header);
+
+    HMODULE dll = LoadLibraryW(L"Tessel2U.dll");
+    ASSERT_NE(dll, nullptr);
+    EXPECT_EQ(ModuleExports(dll), header);
+    FreeLibrary(dll);
+}
+
+TEST(PowerBuilderObject, DeclaresExactlyTheExportsWithTheirArguments) {
+    ExpectSruDeclaresTheExports("pb/n_tessel.sru", "ulong");
+    ExpectSruDeclaresTheExports("pb/x64/n_tessel.sru", "longptr");
+}
