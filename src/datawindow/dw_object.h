@@ -81,6 +81,9 @@ public:
     int m_bPrinting = 0;
     int m_nPreview = 0;
     HWND m_hInfoTarget = nullptr;
+    // Set when the window was destroyed while attached; the record then
+    // serves no window (DWList::WindowDestroyed).
+    int m_bWindowGone = 0;
     ScrollBarSkin m_ScrollSkin;
     HWND m_hWnd = nullptr;
     int m_nProcessing = -1;

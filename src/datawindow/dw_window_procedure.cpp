@@ -134,6 +134,11 @@ LRESULT CALLBACK HookdwWinProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam
     case WM_CAPTURECHANGED:
         PostMessageW(hWnd, WM_DW_REFRESH, 0, 0);
         return Forward(hWnd, msg, wParam, lParam);
+    case WM_NCDESTROY: {
+        const LRESULT result = Forward(hWnd, msg, wParam, lParam);
+        if (g_pDWlist) g_pDWlist->WindowDestroyed(hWnd);
+        return result;
+    }
     case WM_DW_SORT:
         DebugLog("WM_DW_SORT\n");
         return Forward(hWnd, msg, wParam, lParam);

@@ -31,13 +31,33 @@ DWList::~DWList() {
 
 DWObject* DWList::RecordOf(HWND hWnd) const {
     auto it = m_mapDW.find(hWnd);
-    return it == m_mapDW.end() ? nullptr : it->second;
+    if (it == m_mapDW.end() || !it->second || it->second->m_bWindowGone) return nullptr;
+    return it->second;
+}
+
+void DWList::ForgetDCsOf(const DWObject* record) {
+    for (auto dc = m_mapDC.begin(); dc != m_mapDC.end();) {
+        if (dc->second == record) dc = m_mapDC.erase(dc);
+        else ++dc;
+    }
+}
+
+void DWList::WindowDestroyed(HWND hWnd) {
+    DWObject* record = RecordOf(hWnd);
+    if (!record) return;
+    record->m_bWindowGone = 1;
+    ForgetDCsOf(record);
+    // The tooltip is owned by the window and goes with it: its handle value
+    // may soon name another window.
+    record->m_hToolTip = nullptr;
 }
 
 DWObject* DWList::FindDW(HWND hWnd) const { return RecordOf(hWnd); }
 
 DWObject* DWList::CreateDW(HWND hWnd) {
     if (DWObject* existing = RecordOf(hWnd)) return existing;
+    // The record of a destroyed window whose handle value names a new window.
+    RemoveDW(hWnd);
     wchar_t cls[101] = {};
     if (GetClassNameW(hWnd, cls, 100) == 0) return nullptr;
     // Six characters, not the whole name: the classes of generations 100 and
@@ -56,10 +76,7 @@ void DWList::RemoveDW(HWND hWnd) {
     DWObject* record = it->second;
     // A paint device context and the memory contexts made from it may all
     // refer to the same record.
-    for (auto dc = m_mapDC.begin(); dc != m_mapDC.end();) {
-        if (dc->second == record) dc = m_mapDC.erase(dc);
-        else ++dc;
-    }
+    ForgetDCsOf(record);
     delete record;
     m_mapDW.erase(hWnd);
 }
@@ -96,6 +113,6 @@ HWND DWList::SetPrintTarget(HWND hWnd) {
 
 void DWList::RefreshAll() {
     for (auto& entry : m_mapDW) {
-        if (entry.second && IsWindow(entry.first)) CheckPrintPreview(*entry.second);
+        if (entry.second && !entry.second->m_bWindowGone && IsWindow(entry.first)) CheckPrintPreview(*entry.second);
     }
 }

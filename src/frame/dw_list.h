@@ -25,6 +25,10 @@ public:
     DWObject* GetPrintingDW() const;
     HWND SetPrintTarget(HWND hWnd);
     void RefreshAll();
+    // The DataWindow's window is being destroyed: its record stays until
+    // DettachDatawindow or StopTessel, but serves no window any more, so that
+    // a new window given the same handle value is not taken for it.
+    void WindowDestroyed(HWND hWnd);
 
     wchar_t m_szDWClass[100] = {};
     int m_nOpenPrinters = 0;
@@ -47,4 +51,5 @@ public:
 
 private:
     DWObject* RecordOf(HWND hWnd) const;
+    void ForgetDCsOf(const DWObject* record);
 };
