@@ -2,9 +2,16 @@
 
 #include <cairo-win32.h>
 
+#include <atomic>
 #include <cmath>
 
 #include "frame/debug_log.h"
+
+namespace {
+std::atomic<int> g_nLiveSurfaces{0};
+}  // namespace
+
+int CairoCanvas::LiveSurfaces() { return g_nLiveSurfaces.load(); }
 
 double RedOf(COLORREF clr) { return (clr & 0xFF) / 255.0; }
 double GreenOf(COLORREF clr) { return ((clr >> 8) & 0xFF) / 255.0; }
@@ -46,12 +53,18 @@ void CairoCanvas::Create(HDC hdc, const RECT* bounds) {
         cairo_surface_destroy(m_pSurface);
         m_pSurface = nullptr;
     }
-    if (m_pSurface) m_pCr = cairo_create(m_pSurface);
+    if (m_pSurface) {
+        ++g_nLiveSurfaces;
+        m_pCr = cairo_create(m_pSurface);
+    }
 }
 
 CairoCanvas::~CairoCanvas() {
     if (m_pCr) cairo_destroy(m_pCr);
-    if (m_pSurface) cairo_surface_destroy(m_pSurface);
+    if (m_pSurface) {
+        cairo_surface_destroy(m_pSurface);
+        --g_nLiveSurfaces;
+    }
     m_pCr = nullptr;
     m_pSurface = nullptr;
     if (m_hSavedDC) RestoreDC(m_hSavedDC, m_nSavedDC);

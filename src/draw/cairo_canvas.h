@@ -19,6 +19,10 @@ public:
     CairoCanvas(const CairoCanvas&) = delete;
     CairoCanvas& operator=(const CairoCanvas&) = delete;
 
+    // Surfaces made by canvases and not yet destroyed, process-wide: 0
+    // whenever no paint is in progress.
+    static int LiveSurfaces();
+
     // The cairo context, for the calls the canvas does not wrap; null when
     // the surface could not be made.
     cairo_t* Context() const { return m_pCr; }

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "draw/cairo_canvas.h"
 #include "frame/debug_log.h"
 #include "frame/dw_list.h"
 #include "frame/exports.h"
@@ -50,6 +51,10 @@ TESSEL_API StopTessel() {
     g_pWinlist->UnregisterWindow(nullptr);
     delete g_pWinlist;
     g_pWinlist = nullptr;
+    // What is still alive once every record is gone: no surface, and the
+    // faces that the icon-font cache holds until the release below.
+    DebugLog("StopTessel : cairo surfaces %d , FreeType faces %d\n", CairoCanvas::LiveSurfaces(),
+             static_cast<int>(OpenFaceCount()));
     FreeFontEnv();
     return 1;
 }

@@ -25,7 +25,11 @@ struct TesselDll {
     int(WINAPI* AddSystemEnv)(LPCWSTR, LPCWSTR, int) = nullptr;
 
     TesselDll() {
-        h = LoadLibraryW(L"Tessel2U.dll");
+        // TESSEL2U_DLL names another build of the library to test (the
+        // guard-page heap build); by default the one a host loads by name.
+        wchar_t other[MAX_PATH] = {};
+        const DWORD n = GetEnvironmentVariableW(L"TESSEL2U_DLL", other, MAX_PATH);
+        h = LoadLibraryW(n > 0 && n < MAX_PATH ? other : L"Tessel2U.dll");
         if (!h) return;
         Bind(StartTessel, "StartTessel");
         Bind(StopTessel, "StopTessel");

@@ -1,0 +1,173 @@
+// Three hundred full lives of the library in one process: start, three
+// DataWindows attached, painted, hovered, selected, given titles and a span
+// title, icon text and skinned scroll bars, then stopped. What the library
+// creates (GDI objects, heap blocks, cairo surfaces, FreeType faces, windows)
+// must come back to the same level after every life, and so must the
+// process's memory.
+#include <gtest/gtest.h>
+#include <windows.h>
+// After windows.h.
+#include <uxtheme.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "ini_file.h"
+#include "message_pump.h"
+#include "pbsim_runtime.h"
+#include "resource_census.h"
+#include "stdout_capture.h"
+#include "tessel_dll.h"
+
+namespace {
+
+const wchar_t kGrid[] =
+    L"release 10;\n"
+    L"datawindow(units=1 processing=1)\n"
+    L"header(height=24)\n"
+    L"detail(height=24)\n"
+    L"table(column=(type=long name=a dbname=\"a\") column=(type=char(20) name=b dbname=\"b\"))\n"
+    L"text(band=header text=\"A\" border=\"0\" x=\"1\" y=\"1\" height=\"20\" width=\"80\" name=a_t)\n"
+    L"text(band=header text=\"B\" border=\"0\" x=\"82\" y=\"1\" height=\"20\" width=\"120\" name=b_t)\n"
+    L"column(band=detail id=1 x=\"1\" y=\"1\" height=\"22\" width=\"80\" name=a visible=\"1\")\n"
+    L"column(band=detail id=2 x=\"82\" y=\"1\" height=\"22\" width=\"120\" name=b visible=\"1\")\n"
+    L"data(1 \"one\" 2 \"two\" 3 \"three\" 4 \"four\" 5 \"five\" 6 \"six\" 7 \"seven\" 8 \"eight\")\n";
+
+constexpr int kCycles = 300;
+constexpr int kWarmUp = 10;
+
+struct Level {
+    size_t gdi = 0;
+    size_t heapBlocks = 0;
+    size_t heapBytes = 0;
+    int windows = 0;
+    size_t privateBytes = 0;
+};
+
+Level Measure() {
+    Level l;
+    l.gdi = census::Now().gdiLive.size();
+    l.heapBlocks = census::Now().heapLive.size();
+    for (const auto& b : census::Now().heapLive) l.heapBytes += b.second;
+    l.windows = census::ThreadWindowCount();
+    l.privateBytes = census::PrivateBytes();
+    return l;
+}
+
+void Print(const char* when, const Level& l) {
+    std::printf("cycles: %-22s GDI objects of the DLL %zu, heap blocks %zu (%zu bytes), windows %d, private bytes %zu\n",
+                when, l.gdi, l.heapBlocks, l.heapBytes, l.windows, l.privateBytes);
+}
+
+// "StopTessel : cairo surfaces %d , FreeType faces %d" of the last stop.
+bool StopCounts(const std::string& log, int* surfaces, int* faces) {
+    const size_t p = log.rfind("StopTessel : cairo surfaces ");
+    if (p == std::string::npos) return false;
+    return std::sscanf(log.c_str() + p, "StopTessel : cairo surfaces %d , FreeType faces %d", surfaces, faces) == 2;
+}
+
+}  // namespace
+
+TEST(LifecycleCycles, ThreeHundredLivesLeaveNothingBehind) {
+    PbsimRuntime pb{105};
+    ASSERT_TRUE(pb.ok());
+    TesselDll dll;
+    ASSERT_NE(dll.h, nullptr);
+    ASSERT_NE(GetFileAttributesW(L"iconfont.ttf"), INVALID_FILE_ATTRIBUTES) << "iconfont.ttf missing";
+    IniFile skin(dll.h, L"lifecycle_cycles_skin.ini",
+                 "[SysColor]\r\n5=16777215\r\n15=\r\n[ScrollBar]\r\n");
+    IniFile settings(dll.h, L"lifecycle_cycles_settings.ini",
+                     "[datawindow]\r\nlinecolor=12632256\r\nbackcolor=16777215\r\naltercolor=15790320\r\n");
+    HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 760, 400,
+                                nullptr, nullptr, nullptr, nullptr);
+    HWND label = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 420, 200, 40, nullptr, nullptr,
+                                 nullptr, nullptr);
+
+    census::ResourceCensus census(dll.h);
+    std::printf("cycles: counted imports:");
+    for (const char* n : census.Patched()) std::printf(" %s", n);
+    std::printf("\n");
+    ASSERT_TRUE(census.HeapCounted()) << "the DLL's allocator imports were not found";
+
+    const Level before = Measure();
+    Level warm;
+    int firstFaces = -1, lastFaces = -1, maxSurfaces = 0, badStarts = 0, badStops = 0;
+    const auto started = std::chrono::steady_clock::now();
+    for (int cycle = 1; cycle <= kCycles; ++cycle) {
+        StdoutCapture out;
+        if (dll.StartTessel() != 1) ++badStarts;
+        dll.SetSkinFile(skin.Name());
+        dll.SetIconfont(L"iconfont.ttf", 0);
+        HWND dw[3];
+        for (int i = 0; i < 3; ++i) {
+            dw[i] = pb.CreateDataWindow(host, kGrid, nullptr, i * 250, 0, 240, 200, WS_VSCROLL);
+            dll.AttachDatawindow(dw[i], i == 0 ? settings.Name() : nullptr);
+        }
+        PumpMessages();
+        dll.AddDatawindowTitle(dw[0], L"Title", L"Tahoma", 9, 30);
+        dll.ModifyDatawindowTitle(dw[0], 1, L"Title again", L"Tahoma", 10);
+        dll.SetSpanTitle(dw[1], L"a,b", L"Both", L"Tahoma", 9, 20);
+        for (HWND h : dw) {
+            SendMessageW(h, WM_MOUSEMOVE, 0, MAKELPARAM(30, 60));  // hover
+            SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 60));  // selection
+            SendMessageW(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(150, 100));
+            SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(150, 100));
+            InvalidateRect(h, nullptr, TRUE);
+            UpdateWindow(h);
+            // Skinned scroll bars: the theme's parts drawn on the window's context.
+            HTHEME theme = OpenThemeData(h, L"SCROLLBAR");
+            HDC dc = GetDC(h);
+            HDC mem = CreateCompatibleDC(dc);
+            HBITMAP bmp = CreateCompatibleBitmap(dc, 40, 40);
+            HGDIOBJ old = SelectObject(mem, bmp);
+            RECT r = {0, 0, 17, 17};
+            if (theme) {
+                DrawThemeBackground(theme, mem, 1, 1, &r, nullptr);  // arrow button
+                DrawThemeBackground(theme, mem, 3, 2, &r, nullptr);  // thumb, hot
+                CloseThemeData(theme);
+            }
+            SelectObject(mem, old);
+            DeleteObject(bmp);
+            DeleteDC(mem);
+            ReleaseDC(h, dc);
+        }
+        // Icon text on a window of the host.
+        HDC dc = GetDC(label);
+        RECT r = {0, 0, 200, 40};
+        DrawTextW(dc, L"x iconfont{61447} y", -1, &r, DT_LEFT | DT_SINGLELINE);
+        ReleaseDC(label, dc);
+        PumpMessages();
+        if (dll.StopTessel() != 1) ++badStops;
+        for (HWND h : dw) DestroyWindow(h);
+        PumpMessages();
+        const std::string log = out.Stop();
+        int surfaces = -1, faces = -1;
+        EXPECT_TRUE(StopCounts(log, &surfaces, &faces)) << "cycle " << cycle;
+        if (surfaces > maxSurfaces) maxSurfaces = surfaces;
+        if (cycle == 1) firstFaces = faces;
+        lastFaces = faces;
+        if (cycle == kWarmUp) warm = Measure();
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const Level after = Measure();
+    Print("before the first cycle", before);
+    Print("after cycle 10", warm);
+    Print("after cycle 300", after);
+    std::printf("cycles: %d run in %.1f s; failed starts %d, failed stops %d; live cairo surfaces at stop at most %d; "
+                "FreeType faces at stop first %d, last %d; GDI created %ld deleted %ld; heap allocations %ld frees %ld\n",
+                kCycles, seconds, badStarts, badStops, maxSurfaces, firstFaces, lastFaces, census::Now().gdiCreated,
+                census::Now().gdiDeleted, census::Now().heapAllocs, census::Now().heapFrees);
+
+    EXPECT_EQ(badStarts, 0);
+    EXPECT_EQ(badStops, 0);
+    EXPECT_EQ(maxSurfaces, 0);
+    EXPECT_EQ(firstFaces, lastFaces);
+    EXPECT_GT(census::Now().gdiCreated, 0) << "the census saw no GDI object: the counting does not work";
+    EXPECT_EQ(after.gdi, before.gdi) << "GDI objects of the DLL left behind";
+    EXPECT_EQ(after.windows, before.windows);
+    EXPECT_LE(after.heapBlocks, warm.heapBlocks + 8) << "heap blocks of the DLL grow with every cycle";
+    EXPECT_LE(after.privateBytes, warm.privateBytes + 4u * 1024 * 1024) << "process memory grows with every cycle";
+    DestroyWindow(label);
+    DestroyWindow(host);
+}
