@@ -46,10 +46,6 @@ void RuntimeFree(void* p) {
     static auto fn = RuntimeFunction<void(__cdecl*)(void*)>("free");
     if (fn) fn(p);
 }
-void* RuntimeRealloc(void* p, size_t n) {
-    static auto fn = RuntimeFunction<void*(__cdecl*)(void*, size_t)>("realloc");
-    return fn ? fn(p, n) : nullptr;
-}
 size_t RuntimeSize(void* p) {
     static auto fn = RuntimeFunction<size_t(__cdecl*)(void*)>("_msize");
     return fn ? fn(p) : 0;

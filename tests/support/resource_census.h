@@ -175,17 +175,18 @@ private:
 };
 
 // Windows of the calling thread: top-level windows and all their children.
+inline BOOL CALLBACK CountChild(HWND, LPARAM p) {
+    ++*reinterpret_cast<int*>(p);
+    return TRUE;
+}
+inline BOOL CALLBACK CountTopLevel(HWND w, LPARAM p) {
+    ++*reinterpret_cast<int*>(p);
+    EnumChildWindows(w, CountChild, p);
+    return TRUE;
+}
 inline int ThreadWindowCount() {
     int n = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM p) -> BOOL {
-            ++*reinterpret_cast<int*>(p);
-            EnumChildWindows(
-                w, [](HWND, LPARAM q) -> BOOL { return ++*reinterpret_cast<int*>(q), TRUE; }, p);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&n));
+    EnumThreadWindows(GetCurrentThreadId(), CountTopLevel, reinterpret_cast<LPARAM>(&n));
     return n;
 }
 
