@@ -1,16 +1,14 @@
 #include "datawindow/dw_number.h"
 
-#include <cwchar>
-
-int DWNumber(const wchar_t* text) {
+int DWNumber(const Utf16Char* text) {
     if (!text) return 0;
-    const wchar_t* p = text;
-    while (*p == L' ' || *p == L'\t' || *p == L'\r' || *p == L'\n') ++p;
+    const Utf16Char* p = text;
+    while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n') ++p;
     bool negative = false;
-    if (*p == L'+' || *p == L'-') negative = (*p++ == L'-');
+    if (*p == '+' || *p == '-') negative = (*p++ == '-');
     long long v = 0;
-    for (; *p >= L'0' && *p <= L'9'; ++p) {
-        v = v * 10 + (*p - L'0');
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        v = v * 10 + (*p - '0');
         if (v > 0x7FFFFFFFLL) v = 0x7FFFFFFFLL + 1;  // saturate; keep reading digits
     }
     if (negative) v = -v;
@@ -19,4 +17,4 @@ int DWNumber(const wchar_t* text) {
     return static_cast<int>(v);
 }
 
-int DWNumber(const std::wstring& text) { return DWNumber(text.c_str()); }
+int DWNumber(const Utf16String& text) { return DWNumber(text.c_str()); }

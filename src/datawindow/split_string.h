@@ -1,9 +1,10 @@
 #pragma once
 
-#include <string>
 #include <vector>
+
+#include "text/utf16_text.h"
 
 // Splits text at every character of delimiters. Empty parts are kept, a text
 // that ends with a delimiter gives an empty last part, and an empty text gives
 // one empty part.
-std::vector<std::wstring> SplitString(const std::wstring& text, const wchar_t* delimiters);
+std::vector<Utf16String> SplitString(const Utf16String& text, const Utf16Char* delimiters);

@@ -7,6 +7,7 @@
 
 #include "frame/debug_log.h"
 #include "frame/exports.h"
+#include "frame/system_env_entry.h"
 
 namespace {
 
@@ -22,18 +23,7 @@ TESSEL_API AddSystemEnv(LPCWSTR pszName, LPCWSTR pszValue, int bReplace) {
     }
     const wchar_t* current = _wgetenv(pszName);
     std::wstring entry;
-    if (bReplace || !current || !*current) {
-        entry = std::wstring(pszName) + L"=" + pszValue;
-    } else {
-        if (wcscmp(current, pszValue) == 0) return 0;
-        entry = std::wstring(pszName) + L"=" + current;
-        if (entry.back() != L';') entry += L';';
-        // The element is searched with a ";" on both sides, so a value that
-        // stands first in the list is not recognised and is appended again.
-        const std::wstring probe = std::wstring(L";") + pszValue + L";";
-        if (entry.find(probe) == std::wstring::npos) entry += pszValue;
-    }
-    if (!entry.empty() && entry.back() == L';') entry.pop_back();
+    if (!SystemEnvEntry(pszName, pszValue, current, bReplace != 0, &entry)) return 0;
     if (entry.size() >= kMaxEntry) {
         DebugLog("AddSystemEnv: entry of %u characters refused\n", static_cast<unsigned>(entry.size()));
         return 0;

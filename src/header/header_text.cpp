@@ -8,28 +8,15 @@
 #include <vector>
 
 #include "datawindow/dw_object.h"
-#include "datawindow/split_string.h"
 #include "draw/cairo_canvas.h"
 #include "frame/real_functions.h"
+#include "header/progress_text.h"
+#include "header/sort_suffix.h"
 #include "text/icon_text.h"
 
 namespace {
 
-const wchar_t kProgress[] = L"progress{";
-constexpr size_t kProgressLength = 9;
-constexpr size_t kMaxProgressValue = 127;
 constexpr UINT kGridFormat = DT_WORDBREAK | DT_EDITCONTROL | DT_END_ELLIPSIS;
-
-enum class Sort { None, Ascending, Descending };
-
-// " sort:A" or " sort:D" ending a text of at least eight characters.
-Sort SortSuffix(const wchar_t* text, size_t length) {
-    if (length < 8) return Sort::None;
-    const wchar_t* suffix = text + length - 7;
-    if (_wcsnicmp(suffix, L" sort:", 6) != 0) return Sort::None;
-    const wchar_t direction = static_cast<wchar_t>(std::towupper(suffix[6]));
-    return direction == L'A' ? Sort::Ascending : direction == L'D' ? Sort::Descending : Sort::None;
-}
 
 // "%f" without its trailing zeros and point.
 std::wstring Percentage(int p) {
@@ -75,13 +62,8 @@ bool Writable(const wchar_t* at) {
 
 int DrawProgressCell(HDC hdc, const wchar_t* text, const RECT* cell) {
     if (!text || IS_INTRESOURCE(text) || !cell) return 0;
-    const size_t length = wcslen(text);
-    if (length < 11 || wcsncmp(text, kProgress, kProgressLength) != 0) return 0;
-    const wchar_t* close = wcschr(text + kProgressLength, L'}');
-    // A value longer than a cell text holds is no progress value.
-    if (!close || static_cast<size_t>(close - text) - kProgressLength > kMaxProgressValue) return 0;
-    const std::vector<std::wstring> fields =
-        SplitString(std::wstring(text + kProgressLength, close), L":");
+    std::vector<std::wstring> fields;
+    if (!ProgressFields(text, &fields)) return 0;
     COLORREF barColor = GetTextColor(hdc);
     COLORREF textColor = 0;
     if (fields.size() >= 2) barColor = static_cast<COLORREF>(wcstol(fields[1].c_str(), nullptr, 10));
@@ -130,10 +112,10 @@ int DrawHeaderText(DWObject& dw, HDC hdc, LPWSTR text, int count, RECT* rect, UI
     const Sort sort = SortSuffix(text, length);
     std::wstring shortened;
     if (sort != Sort::None) {
-        if (Writable(text + length - 7)) {
-            text[length - 7] = L'\0';
+        if (Writable(text + length - kSortSuffixLength)) {
+            text[length - kSortSuffixLength] = L'\0';
         } else {
-            shortened.assign(text, length - 7);
+            shortened.assign(text, length - kSortSuffixLength);
             text = &shortened[0];
         }
     }

@@ -4,13 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "datawindow/dw_number.h"
-#include "datawindow/split_string.h"
 #include "frame/debug_log.h"
 #include "frame/globals.h"
 #include "frame/real_functions.h"
 #include "frame/repaint.h"
 #include "frame/sys_color_table.h"
+#include "skin/sys_color_line.h"
 #include "skin/win_list.h"
 
 namespace {
@@ -24,14 +23,10 @@ void ReadSysColorSection(const wchar_t* path) {
     DWORD n = GetPrivateProfileSectionW(L"SysColor", buffer.data(), kSectionCapacity, path);
     if (n == 0 || buffer[0] == L'\0') return;
     for (const wchar_t* line = buffer.data(); *line; line += wcslen(line) + 1) {
-        std::vector<std::wstring> pieces = SplitString(line, L"=");
-        const int index = DWNumber(pieces[0]);
-        // A line without "=" names no colour: it is skipped.
-        if (pieces.size() < 2) continue;
-        const wchar_t* colour = pieces[1].c_str();
-        while (*colour == L' ' || *colour == L'\r' || *colour == L'\n') ++colour;
-        SysColorTable()[index] =
-            *colour ? static_cast<COLORREF>(DWNumber(colour)) : Real_GetSysColor(index);
+        SysColorLine entry;
+        if (!ReadSysColorLine(line, &entry)) continue;
+        SysColorTable()[entry.index] =
+            entry.hasColour ? static_cast<COLORREF>(entry.colour) : Real_GetSysColor(entry.index);
     }
 }
 

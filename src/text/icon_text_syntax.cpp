@@ -1,32 +1,34 @@
 #include "text/icon_text_syntax.h"
 
-#include <climits>
+#include <cstdint>
 #include <cwctype>
 
-bool HasIconMarker(const wchar_t* text, size_t count) {
+bool HasIconMarker(const Utf16Char* text, size_t count) {
     return text && count >= kIconMarker.size() &&
-           std::wstring_view(text, count).find(kIconMarker) != std::wstring_view::npos;
+           Utf16View(text, count).find(kIconMarker) != Utf16View::npos;
 }
 
-long ReadDecimal(std::wstring_view text) {
+long ReadDecimal(Utf16View text) {
+    constexpr long long kMax = INT32_MAX;
+    constexpr long long kMin = INT32_MIN;
     size_t i = 0;
-    while (i < text.size() && std::iswspace(text[i])) ++i;
+    while (i < text.size() && std::iswspace(static_cast<wint_t>(text[i]))) ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) {
-        negative = text[i] == L'-';
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
         ++i;
     }
     long long value = 0;
-    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-        if (value <= LONG_MAX) value = value * 10 + (text[i] - L'0');
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        if (value <= kMax) value = value * 10 + (text[i] - '0');
     }
     if (negative) value = -value;
-    if (value > LONG_MAX) return LONG_MAX;
-    if (value < LONG_MIN) return LONG_MIN;
+    if (value > kMax) return static_cast<long>(kMax);
+    if (value < kMin) return static_cast<long>(kMin);
     return static_cast<long>(value);
 }
 
-IconTextRuns::IconTextRuns(std::wstring_view text, COLORREF defaultColour) : m_strCopy(text) {
+IconTextRuns::IconTextRuns(Utf16View text, IconColour defaultColour) : m_strCopy(text) {
     // Plain runs are terminated in place, so the copy gets one terminator
     // per run at most: the brace of each icon run and the marker's first
     // character are overwritten, never extended.
@@ -34,18 +36,18 @@ IconTextRuns::IconTextRuns(std::wstring_view text, COLORREF defaultColour) : m_s
     size_t at = 0;
     for (;;) {
         const size_t marker = m_strCopy.find(kIconMarker, at);
-        if (marker == std::wstring::npos) break;
+        if (marker == Utf16String::npos) break;
         const size_t content = marker + kIconMarker.size();
-        const size_t close = m_strCopy.find(L'}', content);
-        if (close == std::wstring::npos || close - content > kMaxIconContent) break;
+        const size_t close = m_strCopy.find(Utf16Char('}'), content);
+        if (close == Utf16String::npos || close - content > kMaxIconContent) break;
         plain.emplace_back(at, marker);
-        const std::wstring_view body(m_strCopy.data() + content, close - content);
+        const Utf16View body(m_strCopy.data() + content, close - content);
         IconTextSegment icon;
         icon.kind = IconTextSegment::kIcon;
         icon.code = static_cast<int>(ReadDecimal(body));
-        const size_t colon = body.find(L':');
-        icon.colour = colon == std::wstring_view::npos ? defaultColour
-                                                        : static_cast<COLORREF>(ReadDecimal(body.substr(colon + 1)));
+        const size_t colon = body.find(Utf16Char(':'));
+        icon.colour = colon == Utf16View::npos ? defaultColour
+                                                        : static_cast<IconColour>(ReadDecimal(body.substr(colon + 1)));
         m_vSegments.push_back(IconTextSegment());  // the plain run before, filled below
         m_vSegments.push_back(icon);
         at = close + 1;
@@ -60,7 +62,7 @@ IconTextRuns::IconTextRuns(std::wstring_view text, COLORREF defaultColour) : m_s
         const size_t start = plain[run].first;
         const size_t end = plain[run].second;
         ++run;
-        if (end < m_strCopy.size()) m_strCopy[end] = L'\0';
+        if (end < m_strCopy.size()) m_strCopy[end] = 0;
         m_vSegments[i].text = m_strCopy.c_str() + start;
     }
 }

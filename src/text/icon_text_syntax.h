@@ -2,31 +2,34 @@
 // inside an ordinary string, split into alternating plain and icon runs.
 #pragma once
 
-#include <windows.h>
-
-#include <string>
-#include <string_view>
+#include <cstdint>
 #include <vector>
 
-constexpr std::wstring_view kIconMarker = L"iconfont{";
+#include "text/utf16_text.h"
+
+constexpr Utf16View kIconMarker = UTF16("iconfont{");
 // Strings shorter than this are never icon text.
 constexpr size_t kMinIconTextLength = 12;
 // Characters that fit between the braces of one run.
 constexpr size_t kMaxIconContent = 127;
 
 // True when the first count characters of text contain the marker.
-bool HasIconMarker(const wchar_t* text, size_t count);
+bool HasIconMarker(const Utf16Char* text, size_t count);
 
 // A decimal integer as the C runtime reads one: leading blanks, one sign,
-// digits up to the first other character; no digits reads as 0.
-long ReadDecimal(std::wstring_view text);
+// digits up to the first other character; no digits reads as 0. Values
+// beyond 32 bits read as the nearest 32-bit limit.
+long ReadDecimal(Utf16View text);
+
+// An icon's colour as a COLORREF value (0x00bbggrr).
+using IconColour = std::uint32_t;
 
 struct IconTextSegment {
     enum Kind { kPlain = 0, kIcon = 1 };
-    const wchar_t* text = nullptr;  // plain runs: terminated inside the owner's copy
+    const Utf16Char* text = nullptr;  // plain runs: terminated inside the owner's copy
     int kind = kPlain;
     int code = 0;
-    COLORREF colour = 0;
+    IconColour colour = 0;
     int width = 0;
     int height = 0;
 };
@@ -38,13 +41,13 @@ struct IconTextSegment {
 // Icons without a colour take defaultColour.
 class IconTextRuns {
 public:
-    IconTextRuns(std::wstring_view text, COLORREF defaultColour);
+    IconTextRuns(Utf16View text, IconColour defaultColour);
     IconTextRuns(const IconTextRuns&) = delete;
     IconTextRuns& operator=(const IconTextRuns&) = delete;
 
     std::vector<IconTextSegment>& Segments() { return m_vSegments; }
 
 private:
-    std::wstring m_strCopy;
+    Utf16String m_strCopy;
     std::vector<IconTextSegment> m_vSegments;
 };

@@ -8,6 +8,7 @@
 #include "header/header_text.h"
 #include "text/icon_text.h"
 #include "text/icon_text_syntax.h"
+#include "text/measuring_text.h"
 
 #include <climits>
 #include <cstring>
@@ -19,32 +20,10 @@
 
 namespace {
 
-constexpr wchar_t kPlaceholder = 0x56DE;  // one full-width ideograph per icon
-
 bool HasMarker(const wchar_t* text, int count) { return count > 0 && HasIconMarker(text, static_cast<size_t>(count)); }
 
 // While the renderer draws (or a runtime list box paints) text passes through.
 bool InIconText() { return !g_pDWlist || g_pDWlist->m_bInIconText; }
-
-// The text as it is measured: each icon run replaced by one placeholder; a
-// run without its closing brace takes the rest of the text.
-std::wstring MeasuringText(const wchar_t* text, int count) {
-    const std::wstring copy(text, static_cast<size_t>(count));
-    std::wstring out;
-    size_t at = 0;
-    for (;;) {
-        const size_t marker = copy.find(kIconMarker, at);
-        if (marker == std::wstring::npos) {
-            out.append(copy, at, std::wstring::npos);
-            return out;
-        }
-        out.append(copy, at, marker - at);
-        out += kPlaceholder;
-        const size_t close = copy.find(L'}', marker + kIconMarker.size());
-        if (close == std::wstring::npos) return out;
-        at = close + 1;
-    }
-}
 
 }  // namespace
 
