@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <string>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdint>
@@ -13,21 +15,12 @@
 #include "message_pump.h"
 #include "pbsim_runtime.h"
 #include "tessel_dll.h"
+#include "two_column_grid.h"
 #include "window_surface.h"
 
 namespace {
 
-const wchar_t kGrid[] =
-    L"release 10;\n"
-    L"datawindow(units=1 processing=1)\n"
-    L"header(height=24)\n"
-    L"detail(height=24)\n"
-    L"table(column=(type=long name=a dbname=\"a\") column=(type=char(20) name=b dbname=\"b\"))\n"
-    L"text(band=header text=\"A\" border=\"0\" x=\"1\" y=\"1\" height=\"20\" width=\"80\" name=a_t)\n"
-    L"text(band=header text=\"B\" border=\"0\" x=\"82\" y=\"1\" height=\"20\" width=\"120\" name=b_t)\n"
-    L"column(band=detail id=1 x=\"1\" y=\"1\" height=\"22\" width=\"80\" name=a visible=\"1\")\n"
-    L"column(band=detail id=2 x=\"82\" y=\"1\" height=\"22\" width=\"120\" name=b visible=\"1\")\n"
-    L"data(1 \"one\" 2 \"two\" 3 \"three\")\n";
+const std::wstring kGrid = TwoColumnGrid(L"data(1 \"one\" 2 \"two\" 3 \"three\")");
 
 constexpr int kWidth = 300;
 constexpr int kHeight = 150;
@@ -56,7 +49,7 @@ protected:
             if (IsWindow(h)) DestroyWindow(h);
     }
     HWND DataWindow(HWND host) {
-        return pb.CreateDataWindow(host, kGrid, nullptr, 0, 0, kWidth, kHeight, 0);
+        return pb.CreateDataWindow(host, kGrid.c_str(), nullptr, 0, 0, kWidth, kHeight, 0);
     }
     // Makes the window manager give the handle value wanted to a new
     // DataWindow on host: takes menus (they share the handle table of

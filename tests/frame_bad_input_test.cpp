@@ -19,20 +19,11 @@
 #include "pbsim_runtime.h"
 #include "stdout_capture.h"
 #include "tessel_dll.h"
+#include "two_column_grid.h"
 
 namespace {
 
-const wchar_t kGrid[] =
-    L"release 10;\n"
-    L"datawindow(units=1 processing=1)\n"
-    L"header(height=24)\n"
-    L"detail(height=24)\n"
-    L"table(column=(type=long name=a dbname=\"a\") column=(type=char(20) name=b dbname=\"b\"))\n"
-    L"text(band=header text=\"A\" border=\"0\" x=\"1\" y=\"1\" height=\"20\" width=\"80\" name=a_t)\n"
-    L"text(band=header text=\"B\" border=\"0\" x=\"82\" y=\"1\" height=\"20\" width=\"120\" name=b_t)\n"
-    L"column(band=detail id=1 x=\"1\" y=\"1\" height=\"22\" width=\"80\" name=a visible=\"1\")\n"
-    L"column(band=detail id=2 x=\"82\" y=\"1\" height=\"22\" width=\"120\" name=b visible=\"1\")\n"
-    L"data(1 \"one\" 2 \"two\" 3 \"three\")\n";
+const std::wstring kGrid = TwoColumnGrid(L"data(1 \"one\" 2 \"two\" 3 \"three\")");
 
 struct Box {
     std::wstring text;
@@ -89,7 +80,7 @@ protected:
         DestroyWindow(host);
     }
     HWND NewDataWindow(int x) {
-        HWND h = pb.CreateDataWindow(host, kGrid, nullptr, x, 0, 220, 200, WS_VSCROLL);
+        HWND h = pb.CreateDataWindow(host, kGrid.c_str(), nullptr, x, 0, 220, 200, WS_VSCROLL);
         dws.push_back(h);
         return h;
     }

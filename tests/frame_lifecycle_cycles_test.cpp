@@ -19,20 +19,12 @@
 #include "resource_census.h"
 #include "stdout_capture.h"
 #include "tessel_dll.h"
+#include "two_column_grid.h"
 
 namespace {
 
-const wchar_t kGrid[] =
-    L"release 10;\n"
-    L"datawindow(units=1 processing=1)\n"
-    L"header(height=24)\n"
-    L"detail(height=24)\n"
-    L"table(column=(type=long name=a dbname=\"a\") column=(type=char(20) name=b dbname=\"b\"))\n"
-    L"text(band=header text=\"A\" border=\"0\" x=\"1\" y=\"1\" height=\"20\" width=\"80\" name=a_t)\n"
-    L"text(band=header text=\"B\" border=\"0\" x=\"82\" y=\"1\" height=\"20\" width=\"120\" name=b_t)\n"
-    L"column(band=detail id=1 x=\"1\" y=\"1\" height=\"22\" width=\"80\" name=a visible=\"1\")\n"
-    L"column(band=detail id=2 x=\"82\" y=\"1\" height=\"22\" width=\"120\" name=b visible=\"1\")\n"
-    L"data(1 \"one\" 2 \"two\" 3 \"three\" 4 \"four\" 5 \"five\" 6 \"six\" 7 \"seven\" 8 \"eight\")\n";
+const std::wstring kGrid =
+    TwoColumnGrid(L"data(1 \"one\" 2 \"two\" 3 \"three\" 4 \"four\" 5 \"five\" 6 \"six\" 7 \"seven\" 8 \"eight\")");
 
 constexpr int kCycles = 300;
 constexpr int kWarmUp = 10;
@@ -101,7 +93,7 @@ TEST(LifecycleCycles, ThreeHundredLivesLeaveNothingBehind) {
         dll.SetIconfont(L"iconfont.ttf", 0);
         HWND dw[3];
         for (int i = 0; i < 3; ++i) {
-            dw[i] = pb.CreateDataWindow(host, kGrid, nullptr, i * 250, 0, 240, 200, WS_VSCROLL);
+            dw[i] = pb.CreateDataWindow(host, kGrid.c_str(), nullptr, i * 250, 0, 240, 200, WS_VSCROLL);
             dll.AttachDatawindow(dw[i], i == 0 ? settings.Name() : nullptr);
         }
         PumpMessages();
