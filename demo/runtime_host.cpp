@@ -3,18 +3,17 @@
 #include <cwchar>
 
 namespace {
-HMODULE LoadModule(const wchar_t* format, int generation) {
+HMODULE LoadModule(pbsim::ModuleKind kind, int generation) {
     wchar_t name[64];
-    _snwprintf(name, 64, format, generation);
-    name[63] = L'\0';
+    pbsim::ModuleFileName(kind, generation, name);
     return LoadLibraryW(name);
 }
 }  // namespace
 
 bool RuntimeHost::Load(int generation) {
-    hVM = LoadModule(PBSIM_VM_MODULE_FORMAT, generation);
-    hEngine = LoadModule(PBSIM_ENGINE_MODULE_FORMAT, generation);
-    hSys = LoadModule(PBSIM_SYSTEM_MODULE_FORMAT, generation);
+    hVM = LoadModule(pbsim::ModuleKind::VirtualMachine, generation);
+    hEngine = LoadModule(pbsim::ModuleKind::Engine, generation);
+    hSys = LoadModule(pbsim::ModuleKind::System, generation);
     if (hEngine) {
         CreateDataWindow = reinterpret_cast<PFN_pbsim_CreateDataWindow>(
             reinterpret_cast<void*>(GetProcAddress(hEngine, PBSIM_CREATE_DATAWINDOW)));

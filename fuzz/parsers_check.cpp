@@ -6,6 +6,7 @@
 
 #include "datawindow/dw_number.h"
 #include "datawindow/split_string.h"
+#include "frame/file_version.h"
 #include "frame/system_env_entry.h"
 #include "header/progress_text.h"
 #include "header/sort_suffix.h"
@@ -104,6 +105,36 @@ int main() {
     CHECK(!SystemEnvEntry(UTF16("PATH"), UTF16("c:\\a"), UTF16("c:\\a"), false, &entry));
     CHECK(SystemEnvEntry(UTF16("X"), UTF16("v;"), UTF16("old"), true, &entry) && entry == UTF16("X=v"));
     CHECK(SystemEnvEntry(UTF16("X"), UTF16("v"), nullptr, false, &entry) && entry == UTF16("X=v"));
+
+    // A version block as the resource compiler writes it: the root key, its
+    // padding, then the fixed part (22.0.0.1878).
+    std::vector<uint8_t> block(92, 0);
+    auto put16 = [&block](size_t at, unsigned v) {
+        block[at] = static_cast<uint8_t>(v);
+        block[at + 1] = static_cast<uint8_t>(v >> 8);
+    };
+    put16(0, 92);
+    put16(2, 52);
+    const char key[] = "VS_VERSION_INFO";
+    for (size_t i = 0; i < sizeof(key); ++i) put16(6 + 2 * i, static_cast<uint8_t>(key[i]));
+    put16(40, 0x04BD);
+    put16(42, 0xFEEF);
+    put16(48, 0);   // minor
+    put16(50, 22);  // major
+    put16(52, 1878);
+    FileVersion version;
+    CHECK(ReadFileVersion(block.data(), block.size(), &version) && version.major == 22 && version.minor == 0 &&
+          version.revision == 1878 && version.build == 0 && GenerationOfVersion(version) == 220);
+    CHECK(!ReadFileVersion(block.data(), 91, &version));  // shorter than it says
+    block[8] = 'X';
+    CHECK(!ReadFileVersion(block.data(), block.size(), &version));  // another key
+    block[8] = 'S';
+    put16(2, 40);
+    CHECK(!ReadFileVersion(block.data(), block.size(), &version));  // value too short
+    put16(2, 52);
+    put16(42, 0xFEEE);
+    CHECK(!ReadFileVersion(block.data(), block.size(), &version));  // no signature
+    CHECK(GenerationOfVersion(FileVersion{19, 2, 0, 0}) == 192 && GenerationOfVersion(FileVersion{25, 0, 0, 0}) == 250);
 
     std::printf("parsers_check: %s\n", g_failures ? "FAILED" : "all answers as expected");
     return g_failures ? 1 : 0;

@@ -95,7 +95,7 @@ protected:
         PostedAttachMessages(h);
         return h;
     }
-    PbsimRuntime pb{105};
+    PbsimRuntime pb{TestRuntimeGeneration()};
     TesselDll dll;
     std::vector<HWND> windows;
 };

@@ -86,7 +86,7 @@ protected:
         GetWindowTextW(target, text, 512);
         return text;
     }
-    PbsimRuntime pb{105};
+    PbsimRuntime pb{TestRuntimeGeneration()};
     TesselDll dll;
     std::vector<HWND> windows;
     HWND target = nullptr;

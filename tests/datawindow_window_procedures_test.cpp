@@ -94,7 +94,7 @@ protected:
         PumpMessages();  // the attach completes in the window procedure
         return h;
     }
-    PbsimRuntime pb{105};
+    PbsimRuntime pb{TestRuntimeGeneration()};
     TesselDll dll;
     std::vector<HWND> windows;
 };

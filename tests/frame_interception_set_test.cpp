@@ -105,7 +105,7 @@ bool HasRecord(HDC dc) {
 
 TEST(Installed, EveryFunctionOfTheSetWhileStarted) {
     ASSERT_NE(nullptr, LoadLibraryW(L"lpk\\lpk.dll")) << "the stand-in lpk.dll";
-    PbsimRuntime pb(105);
+    PbsimRuntime pb(TestRuntimeGeneration());
     ASSERT_TRUE(pb.ok());
     TesselDll dll;
     ASSERT_NE(dll.h, nullptr);
@@ -207,7 +207,7 @@ TEST(Installed, ReplacedSystemColoursReachEveryCaller) {
 }
 
 TEST(Installed, PrintingFollowsPrintersAndPrintCalls) {
-    PbsimRuntime pb(105);
+    PbsimRuntime pb(TestRuntimeGeneration());
     ASSERT_TRUE(pb.ok());
     TesselDll dll;
     ASSERT_EQ(1, dll.StartTessel());

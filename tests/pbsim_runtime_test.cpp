@@ -33,6 +33,22 @@ const char* const kEngineExports[] = {"dwModify",           "dwGetBandUnderMouse
 const char* const kMissingInReducedSet[] = {"FN_ConvertUnits", "PBC_SetBorder", "dwInfoGetDWWidth",
                                             "dwGetRowColUnderPoint"};
 
+// The fixed file version of a module's version resource, as a.b.c.d.
+std::wstring FileVersion(HMODULE module) {
+  wchar_t path[MAX_PATH + 1] = {};
+  GetModuleFileNameW(module, path, MAX_PATH);
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+  std::vector<BYTE> block(size ? size : 1);
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (!size || !GetFileVersionInfoW(path, 0, size, block.data()) ||
+      !VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed)
+    return L"none";
+  return std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(fixed->dwFileVersionMS)) +
+         L"." + std::to_wstring(HIWORD(fixed->dwFileVersionLS)) + L"." + std::to_wstring(LOWORD(fixed->dwFileVersionLS));
+}
+
 std::wstring FileName(HMODULE module) {
   wchar_t path[MAX_PATH] = {};
   GetModuleFileNameW(module, path, MAX_PATH);
@@ -76,12 +92,14 @@ TEST(RuntimeModules, EachGenerationHasItsThreeModulesAndExports) {
     const wchar_t* engine;
     const wchar_t* system;
     const wchar_t* dwClass;
+    const wchar_t* fileVersion;
   };
   const Generation generations[] = {
-      {105, L"PBVM105.DLL", L"pbdwe105.DLL", L"pbsys105.DLL", L"pbdw105"},
-      {125, L"PBVM125.DLL", L"pbdwe125.DLL", L"pbsys125.DLL", L"pbdw125"},
-      {170, L"pbvm170.dll", L"pbdwe170.dll", L"pbsys170.dll", L"pbdw170"},
-      {115, L"PBVM115.DLL", L"pbdwe115.DLL", L"pbsys115.DLL", L"pbdw115"},
+      {105, L"PBVM105.DLL", L"pbdwe105.DLL", L"pbsys105.DLL", L"pbdw105", L"10.5.0.0"},
+      {125, L"PBVM125.DLL", L"pbdwe125.DLL", L"pbsys125.DLL", L"pbdw125", L"12.5.0.0"},
+      {170, L"pbvm170.dll", L"pbdwe170.dll", L"pbsys170.dll", L"pbdw170", L"17.0.0.0"},
+      {115, L"PBVM115.DLL", L"pbdwe115.DLL", L"pbsys115.DLL", L"pbdw115", L"11.5.0.0"},
+      {220, L"pbvm.dll", L"pbdwe.dll", L"pbsysfunc.dll", L"pbdw220u", L"22.0.0.1878"},
   };
   for (const Generation& g : generations) {
     SCOPED_TRACE(g.number);
@@ -90,6 +108,9 @@ TEST(RuntimeModules, EachGenerationHasItsThreeModulesAndExports) {
     EXPECT_EQ(FileName(rt.modules.vm), g.vm);
     EXPECT_EQ(FileName(rt.modules.engine), g.engine);
     EXPECT_EQ(FileName(rt.modules.system), g.system);
+    for (HMODULE module : {rt.modules.vm, rt.modules.engine, rt.modules.system}) {
+      EXPECT_EQ(FileVersion(module), g.fileVersion);
+    }
     const bool reduced = g.number == PBSIM_REDUCED_GENERATION;
     for (const char* name : kVmExports) {
       EXPECT_EQ(GetProcAddress(rt.modules.vm, name) != nullptr, !(reduced && InReducedList(name))) << name;

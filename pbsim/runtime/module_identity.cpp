@@ -1,6 +1,7 @@
 #include "runtime/module_identity.h"
 
 #include <cwctype>
+#include <vector>
 
 namespace pbsim {
 
@@ -17,11 +18,32 @@ ModuleIdentity IdentityFromFileName(const std::wstring& fileName) {
   }
   identity.generation = static_cast<int>(number);
   identity.lowerCase = !name.empty();
+  std::wstring lower;
   for (wchar_t c : name) {
     if (std::iswupper(c)) identity.lowerCase = false;
+    lower += static_cast<wchar_t>(std::towlower(c));
   }
+  identity.unversioned = lower == L"pbvm.dll" || lower == L"pbdwe.dll" || lower == L"pbsysfunc.dll";
   return identity;
 }
+
+namespace {
+
+int GenerationFromVersionResource(const wchar_t* path) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+  if (size == 0) return 0;
+  std::vector<BYTE> block(size);
+  if (!GetFileVersionInfoW(path, 0, size, block.data())) return 0;
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed ||
+      length < sizeof(VS_FIXEDFILEINFO))
+    return 0;
+  return HIWORD(fixed->dwFileVersionMS) * 10 + LOWORD(fixed->dwFileVersionMS);
+}
+
+}  // namespace
 
 HMODULE OwnModule() {
   static HMODULE module = nullptr;
@@ -39,7 +61,10 @@ const ModuleIdentity& OwnIdentity() {
   if (!known) {
     wchar_t path[MAX_PATH + 1] = {};
     const DWORD length = GetModuleFileNameW(OwnModule(), path, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) identity = IdentityFromFileName(path);
+    if (length > 0 && length < MAX_PATH) {
+      identity = IdentityFromFileName(path);
+      if (identity.unversioned) identity.generation = GenerationFromVersionResource(path);
+    }
     known = true;
   }
   return identity;
@@ -47,6 +72,13 @@ const ModuleIdentity& OwnIdentity() {
 
 std::wstring SiblingModuleName(RuntimeModule module) {
   const ModuleIdentity& own = OwnIdentity();
+  if (own.unversioned) {
+    switch (module) {
+      case RuntimeModule::VirtualMachine: return L"pbvm.dll";
+      case RuntimeModule::Engine: return L"pbdwe.dll";
+      case RuntimeModule::System: return L"pbsysfunc.dll";
+    }
+  }
   const wchar_t* format = nullptr;
   switch (module) {
     case RuntimeModule::VirtualMachine: format = own.lowerCase ? L"pbvm%d.dll" : L"PBVM%d.DLL"; break;
@@ -61,7 +93,9 @@ std::wstring SiblingModuleName(RuntimeModule module) {
 std::wstring GenerationName(const wchar_t* format) {
   wchar_t name[64] = {};
   if (format) swprintf(name, 64, format, OwnIdentity().generation);
-  return name;
+  std::wstring formed = name;
+  if (format && OwnIdentity().unversioned) formed += L'u';
+  return formed;
 }
 
 HMODULE LoadedSibling(RuntimeModule module) { return GetModuleHandleW(SiblingModuleName(module).c_str()); }

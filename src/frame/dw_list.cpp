@@ -52,17 +52,27 @@ void DWList::WindowDestroyed(HWND hWnd) {
     record->m_hToolTip = nullptr;
 }
 
+bool DWList::IsDataWindowClass(HWND hWnd) const {
+    wchar_t cls[101] = {};
+    if (GetClassNameW(hWnd, cls, 100) == 0) return false;
+    if (m_bUnversioned) {
+        // The class name is the engine's own choice: a DataWindow is a "pbdw"
+        // class that the bound engine registered.
+        const auto module = reinterpret_cast<HMODULE>(GetClassLongPtrW(hWnd, GCLP_HMODULE));
+        return m_hPBDWE && module == m_hPBDWE && _wcsnicmp(cls, m_szDWClass, 4) == 0;
+    }
+    // Six characters, not the whole name: the classes of generations 100 and
+    // 105 both begin with "pbdw10".
+    return _wcsnicmp(cls, m_szDWClass, 6) == 0;
+}
+
 DWObject* DWList::FindDW(HWND hWnd) const { return RecordOf(hWnd); }
 
 DWObject* DWList::CreateDW(HWND hWnd) {
     if (DWObject* existing = RecordOf(hWnd)) return existing;
     // The record of a destroyed window whose handle value names a new window.
     RemoveDW(hWnd);
-    wchar_t cls[101] = {};
-    if (GetClassNameW(hWnd, cls, 100) == 0) return nullptr;
-    // Six characters, not the whole name: the classes of generations 100 and
-    // 105 both begin with "pbdw10".
-    if (_wcsnicmp(cls, m_szDWClass, 6) != 0) return nullptr;
+    if (!IsDataWindowClass(hWnd)) return nullptr;
     DWObject* record = new DWObject();
     record->ResolveRuntimeFunctions(m_hPBVM, m_hPBDWE);
     AnalyseAttach(*record, hWnd);

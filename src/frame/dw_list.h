@@ -48,8 +48,13 @@ public:
     HWND m_hPrintDW = nullptr;
     BOOL m_bPrintJob = 0;
     int m_nPBVersion = 0;
+    // The bound runtime is unversioned: its modules are pbvm.dll, pbdwe.dll
+    // and pbsysfunc.dll, and its DataWindows are the "pbdw" classes that the
+    // engine registered.
+    BOOL m_bUnversioned = 0;
 
 private:
     DWObject* RecordOf(HWND hWnd) const;
+    bool IsDataWindowClass(HWND hWnd) const;
     void ForgetDCsOf(const DWObject* record);
 };

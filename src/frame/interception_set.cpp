@@ -58,12 +58,19 @@ const char* NameOfVariable(PVOID* variable) {
     return "?";
 }
 
-// The module a found function is looked up in, as a single-byte name.
-void ModuleName(Where where, int generation, char* out, size_t size) {
+// The module a found function is looked up in, as a single-byte name: the
+// bound generation's numbered modules, or the unversioned runtime's.
+void ModuleName(Where where, int generation, bool unversioned, char* out, size_t size) {
     switch (where) {
     case Where::lpk: std::snprintf(out, size, "lpk.dll"); break;
-    case Where::vm: std::snprintf(out, size, "PBVM%d.DLL", generation); break;
-    case Where::engine: std::snprintf(out, size, "pbdwe%d.DLL", generation); break;
+    case Where::vm:
+        if (unversioned) std::snprintf(out, size, "pbvm.dll");
+        else std::snprintf(out, size, "PBVM%d.DLL", generation);
+        break;
+    case Where::engine:
+        if (unversioned) std::snprintf(out, size, "pbdwe.dll");
+        else std::snprintf(out, size, "pbdwe%d.DLL", generation);
+        break;
     case Where::imported: out[0] = '\0'; break;
     }
 }
@@ -92,12 +99,13 @@ void Commit(const char* what) {
 void InstallInterceptions(BOOL* pbInstalled) {
     if (!pbInstalled || *pbInstalled) return;
     const int generation = g_pDWlist ? g_pDWlist->m_nPBVersion : 0;
+    const bool unversioned = g_pDWlist && g_pDWlist->m_bUnversioned;
     InterceptTransactionBegin();
     InterceptUpdateThread(GetCurrentThread());
     for (const Interception& entry : kInterceptions) {
         if (entry.where != Where::imported) {
             char module[32];
-            ModuleName(entry.where, generation, module, sizeof(module));
+            ModuleName(entry.where, generation, unversioned, module, sizeof(module));
             *entry.real = InterceptFindFunction(module, entry.name);
             if (!*entry.real) continue;
         }

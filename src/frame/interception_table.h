@@ -8,8 +8,9 @@
 // itself: their variables hold the imported address from load. Rows 48-62 are
 // found by name at every installation: in "lpk.dll" (lpk), or in the
 // PowerBuilder runtime's virtual machine "PBVM%d.DLL" (vm) and DataWindow
-// engine "pbdwe%d.DLL" (engine) of the bound generation; their variables are
-// null until found.
+// engine "pbdwe%d.DLL" (engine) of the bound generation, or in "pbvm.dll" and
+// "pbdwe.dll" of an unversioned runtime; their variables are null until
+// found.
 #pragma once
 
 #include <windows.h>

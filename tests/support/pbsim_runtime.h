@@ -6,23 +6,33 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "pbsim/pbsim_api.h"
 
+// The generation a test runs on: TESSEL2U_TEST_RUNTIME when set (CTest runs
+// some suites a second time on the unversioned runtime that way), else 105.
+inline int TestRuntimeGeneration() {
+    char value[16] = {};
+    const DWORD n = GetEnvironmentVariableA("TESSEL2U_TEST_RUNTIME", value, sizeof(value));
+    const int generation = n > 0 && n < sizeof(value) ? std::atoi(value) : 0;
+    return generation > 0 ? generation : PBSIM_DEFAULT_GENERATION;
+}
+
 class PbsimRuntime {
 public:
     // Loads the virtual machine and, unless vmOnly, the engine and system
-    // modules of generation n (file names in lower case for 170).
+    // modules of generation n (file names in lower case for 170, the
+    // unversioned runtime's names for 220).
     explicit PbsimRuntime(int n = PBSIM_DEFAULT_GENERATION, bool vmOnly = false) : m_n(n) {
-        const bool lower = n == PBSIM_LOWER_CASE_GENERATION;
-        m_vm = LoadLibraryW(Name(lower ? PBSIM_VM_MODULE_FORMAT_LOWER : PBSIM_VM_MODULE_FORMAT).c_str());
+        m_vm = LoadLibraryW(Name(pbsim::ModuleKind::VirtualMachine).c_str());
         if (!vmOnly) {
-            m_engine = LoadLibraryW(Name(lower ? PBSIM_ENGINE_MODULE_FORMAT_LOWER : PBSIM_ENGINE_MODULE_FORMAT).c_str());
-            m_sys = LoadLibraryW(Name(lower ? PBSIM_SYSTEM_MODULE_FORMAT_LOWER : PBSIM_SYSTEM_MODULE_FORMAT).c_str());
+            m_engine = LoadLibraryW(Name(pbsim::ModuleKind::Engine).c_str());
+            m_sys = LoadLibraryW(Name(pbsim::ModuleKind::System).c_str());
         }
-        HMODULE api = m_engine ? m_engine : GetModuleHandleW(Name(PBSIM_ENGINE_MODULE_FORMAT).c_str());
+        HMODULE api = m_engine ? m_engine : GetModuleHandleW(Name(pbsim::ModuleKind::Engine).c_str());
         if (api) {
             Bind(api, CreateDataWindow, PBSIM_CREATE_DATAWINDOW);
             Bind(api, GetModifyLogCount, PBSIM_GET_MODIFY_LOG_COUNT);
@@ -109,10 +119,9 @@ public:
     }
 
 private:
-    std::wstring Name(const wchar_t* format) const {
+    std::wstring Name(pbsim::ModuleKind kind) const {
         wchar_t buf[64];
-        _snwprintf(buf, 64, format, m_n);
-        buf[63] = L'\0';
+        pbsim::ModuleFileName(kind, m_n, buf);
         return buf;
     }
     template <typename F>

@@ -17,6 +17,12 @@
 //   pbsys<N>.DLL  system module
 // Generation 115 is a reduced set: its modules lack FN_ConvertUnits,
 // PBC_SetBorder, dwInfoGetDWWidth and dwGetRowColUnderPoint.
+// Generation 220 stands for an unversioned runtime (PowerBuilder 2019 R3 and
+// later): its modules are pbvm.dll, pbdwe.dll and pbsysfunc.dll, whose file
+// version 22.0.0.1878 names the generation (major × 10 + minor); its window
+// classes carry the generation and the letter u ("pbdw220u", "PBEdit220u",
+// "FNWND220u", "FNLISTBOX220u"). pbsim::ModuleFileName below gives the file
+// name of a module of any generation.
 //
 // All functions must be called on the thread that owns the DataWindow window.
 // Window handles that are not DataWindow controls of the engine give -1 (or
@@ -28,6 +34,11 @@
 #define PBSIM_DEFAULT_GENERATION 105
 #define PBSIM_REDUCED_GENERATION 115
 #define PBSIM_LOWER_CASE_GENERATION 170
+#define PBSIM_UNVERSIONED_GENERATION 220
+
+#define PBSIM_UNVERSIONED_VM_MODULE L"pbvm.dll"
+#define PBSIM_UNVERSIONED_ENGINE_MODULE L"pbdwe.dll"
+#define PBSIM_UNVERSIONED_SYSTEM_MODULE L"pbsysfunc.dll"
 
 #define PBSIM_VM_MODULE_FORMAT L"PBVM%d.DLL"
 #define PBSIM_ENGINE_MODULE_FORMAT L"pbdwe%d.DLL"
@@ -136,6 +147,27 @@ typedef HWND(WINAPI* PFN_pbsim_CreateRuntimeListBox)(HWND parent, LONG x, LONG y
 
 namespace pbsim {
 
+enum class ModuleKind { VirtualMachine, Engine, System };
+
+// The file name of a module of the given generation: "PBVM105.DLL",
+// "pbdwe105.DLL", "pbsys105.DLL"; in lower case for generation 170; fixed
+// names for the unversioned generation.
+inline void ModuleFileName(ModuleKind kind, int generation, wchar_t (&name)[64]) {
+  if (generation == PBSIM_UNVERSIONED_GENERATION) {
+    const wchar_t* fixed = kind == ModuleKind::VirtualMachine ? PBSIM_UNVERSIONED_VM_MODULE
+                           : kind == ModuleKind::Engine       ? PBSIM_UNVERSIONED_ENGINE_MODULE
+                                                              : PBSIM_UNVERSIONED_SYSTEM_MODULE;
+    swprintf(name, 64, L"%ls", fixed);
+    return;
+  }
+  const bool lower = generation == PBSIM_LOWER_CASE_GENERATION;
+  const wchar_t* format = kind == ModuleKind::VirtualMachine
+                              ? (lower ? PBSIM_VM_MODULE_FORMAT_LOWER : PBSIM_VM_MODULE_FORMAT)
+                          : kind == ModuleKind::Engine ? (lower ? PBSIM_ENGINE_MODULE_FORMAT_LOWER : PBSIM_ENGINE_MODULE_FORMAT)
+                                                       : (lower ? PBSIM_SYSTEM_MODULE_FORMAT_LOWER : PBSIM_SYSTEM_MODULE_FORMAT);
+  swprintf(name, 64, format, generation);
+}
+
 // Loads the three modules of one generation and resolves the control API.
 // Every member is null when its module or export is missing.
 struct RuntimeModules {
@@ -163,13 +195,12 @@ struct RuntimeModules {
   // True when all three modules loaded and every function was found.
   bool Load(int generation = PBSIM_DEFAULT_GENERATION) {
     Unload();
-    const bool lower = generation == PBSIM_LOWER_CASE_GENERATION;
     wchar_t name[64];
-    swprintf(name, 64, lower ? PBSIM_VM_MODULE_FORMAT_LOWER : PBSIM_VM_MODULE_FORMAT, generation);
+    ModuleFileName(ModuleKind::VirtualMachine, generation, name);
     vm = LoadLibraryW(name);
-    swprintf(name, 64, lower ? PBSIM_ENGINE_MODULE_FORMAT_LOWER : PBSIM_ENGINE_MODULE_FORMAT, generation);
+    ModuleFileName(ModuleKind::Engine, generation, name);
     engine = LoadLibraryW(name);
-    swprintf(name, 64, lower ? PBSIM_SYSTEM_MODULE_FORMAT_LOWER : PBSIM_SYSTEM_MODULE_FORMAT, generation);
+    ModuleFileName(ModuleKind::System, generation, name);
     system = LoadLibraryW(name);
     Resolve(CreateDataWindow, PBSIM_CREATE_DATAWINDOW);
     Resolve(GetLastError, PBSIM_GET_LAST_ERROR);
