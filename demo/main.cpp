@@ -8,6 +8,9 @@
 //                            included, once the scene has played
 //   --without-tessel         the same window without Tessel2U
 //   --exit                   close after the screenshot (scripted runs)
+//   --runtime N              the stand-in runtime generation to run on: 105
+//                            (default), 115, 125, 170, or 220 for the
+//                            unversioned pbvm.dll of PowerBuilder 2022
 #include <windows.h>
 
 #include <cstdio>
@@ -58,19 +61,21 @@ void CALLBACK StartScene(HWND, UINT, UINT_PTR id, DWORD) {
 int main() {
     int argc = 0;
     bool withTessel = true;
+    int generation = PBSIM_DEFAULT_GENERATION;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     for (int i = 1; argv && i < argc; ++i) {
         if (wcscmp(argv[i], L"--screenshot") == 0 && i + 1 < argc) g_screenshotPath = argv[++i];
         else if (wcscmp(argv[i], L"--exit") == 0) g_exitAfterShot = true;
         else if (wcscmp(argv[i], L"--scene") == 0 && i + 1 < argc) g_scene = argv[++i];
         else if (wcscmp(argv[i], L"--without-tessel") == 0) withTessel = false;
+        else if (wcscmp(argv[i], L"--runtime") == 0 && i + 1 < argc) generation = _wtoi(argv[++i]);
     }
     if (argv) LocalFree(argv);
 
     // A PowerBuilder application has its runtime loaded before it calls us.
     RuntimeHost runtime;
-    if (!runtime.Load(105)) {
-        fwprintf(stderr, L"demo: the stand-in PowerBuilder runtime could not be loaded\n");
+    if (!runtime.Load(generation)) {
+        fwprintf(stderr, L"demo: the stand-in PowerBuilder runtime of generation %d could not be loaded\n", generation);
         return 1;
     }
     TesselApi tessel;

@@ -115,8 +115,9 @@ void AddControls(DemoScene& scene) {
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.lpszClassName = L"Tessel2UDemoToolbar";
     RegisterClassW(&wc);
-    Control(scene, L"STATIC", L"Staff list of a stand-in PowerBuilder 10.5 application, enhanced by Tessel2U", 0, 16,
-            8, 700, 20);
+    const std::wstring caption =
+        L"Staff list of an application on the stand-in " + scene.runtime->Description() + L", enhanced by Tessel2U";
+    Control(scene, L"STATIC", caption.c_str(), 0, 16, 8, 700, 20);
     // Buttons with icons on a strip in the button-face colour; "About" shows
     // the library's about box.
     Control(scene, L"BUTTON", L"iconfont{61639:8388608} Save   ", 0, 22, 36, 104, 26);

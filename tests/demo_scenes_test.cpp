@@ -106,6 +106,8 @@ protected:
                                        L"progress", L"icons", L"skin",      L"preview"};
         for (const std::wstring& scene : scenes) Run(scene, L"--scene " + scene, dir);
         Run(L"without", L"--without-tessel", dir);
+        // The unversioned runtime (pbvm.dll of PowerBuilder 2022).
+        Run(L"selection-220", L"--runtime 220 --scene selection", dir);
     }
     static void Run(const std::wstring& name, const std::wstring& arguments, const wchar_t* dir) {
         const std::wstring file = std::wstring(dir) + L"demo-" + name + L".png";
@@ -137,8 +139,9 @@ TEST_F(DemoScenes, EverySceneRunsAndWritesItsPicture) {
         EXPECT_GE(pictures()[entry.first]->width, 900) << name;
         EXPECT_GE(pictures()[entry.first]->height, 560) << name;
     }
-    EXPECT_EQ(10u, codes().size());
+    EXPECT_EQ(11u, codes().size());
     EXPECT_EQ(2u, RunDemo(L"--scene nosuchscene"));
+    EXPECT_EQ(1u, RunDemo(L"--runtime 999 --exit"));  // no such stand-in runtime
 }
 
 TEST_F(DemoScenes, DecorationsShowOnlyWithTessel) {
@@ -157,4 +160,15 @@ TEST_F(DemoScenes, DecorationsShowOnlyWithTessel) {
     EXPECT_GT(Shot(L"selection").Count(kGrid, Frame), 100);
     EXPECT_EQ(0, Shot(L"overview").Count(kGrid, Frame));
     EXPECT_GT(Differing(Shot(L"selection"), Shot(L"overview"), kInfo), 300);
+}
+
+TEST_F(DemoScenes, TheUnversionedRuntimeIsDecoratedAlike) {
+    ASSERT_TRUE(pictures()[L"selection-220"] && pictures()[L"selection"]);
+    const Picture& unversioned = Shot(L"selection-220");
+    EXPECT_GT(unversioned.Count(kSideBar, SideBarFill), 400);
+    EXPECT_GT(unversioned.Count(kStatusColumn, Glyph), 100);
+    EXPECT_GT(unversioned.Count(kGrid, Frame), 100);
+    // The grid is the same DataWindow painted the same way; only the caption
+    // line above it names the other runtime.
+    EXPECT_EQ(0, Differing(unversioned, Shot(L"selection"), kGrid));
 }
