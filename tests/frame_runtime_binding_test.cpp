@@ -44,6 +44,25 @@ std::string StartAndLog(TesselDll& dll) {
     return out.Stop();
 }
 
+// With only the virtual machine of a generation loaded, the list loads the
+// engine and system modules and gives them back at the stop.
+void VmOnlyLoadsEngineAndSystem(int generation, const wchar_t* engine, const wchar_t* system, const char* versionLine) {
+    PbsimRuntime pb(generation, /*vmOnly=*/true);
+    ASSERT_NE(pb.vm(), nullptr);
+    ASSERT_EQ(GetModuleHandleW(engine), nullptr) << "the virtual machine must not import the engine";
+    ASSERT_EQ(GetModuleHandleW(system), nullptr);
+    TesselDll dll;
+    EXPECT_NE(StartAndLog(dll).find(versionLine), std::string::npos);
+    EXPECT_NE(GetModuleHandleW(engine), nullptr);
+    EXPECT_NE(GetModuleHandleW(system), nullptr);
+    EXPECT_EQ(dll.StopTessel(), 1);
+    // The list gives its references back; the engine stays loaded all the
+    // same, since the interception set looked its functions up by name, and a
+    // module found that way stays loaded.
+    EXPECT_NE(GetModuleHandleW(engine), nullptr);
+    EXPECT_EQ(GetModuleHandleW(system), nullptr);
+}
+
 }  // namespace
 
 TEST(Generation105, ClassPrefixMatchesSixCharacters) {
@@ -69,20 +88,7 @@ TEST(Generation105, ClassPrefixMatchesSixCharacters) {
 }
 
 TEST(Generation105VmOnly, ListLoadsEngineAndSystemModulesAndGivesThemBack) {
-    PbsimRuntime pb(105, /*vmOnly=*/true);
-    ASSERT_NE(pb.vm(), nullptr);
-    ASSERT_EQ(GetModuleHandleW(L"pbdwe105.DLL"), nullptr) << "the virtual machine must not import the engine";
-    ASSERT_EQ(GetModuleHandleW(L"pbsys105.DLL"), nullptr);
-    TesselDll dll;
-    EXPECT_NE(StartAndLog(dll).find("pb version : 105\n"), std::string::npos);
-    EXPECT_NE(GetModuleHandleW(L"pbdwe105.DLL"), nullptr);
-    EXPECT_NE(GetModuleHandleW(L"pbsys105.DLL"), nullptr);
-    EXPECT_EQ(dll.StopTessel(), 1);
-    // The list gives its references back; the engine stays loaded all the
-    // same, since the interception set looked its functions up by name, and a
-    // module found that way stays loaded.
-    EXPECT_NE(GetModuleHandleW(L"pbdwe105.DLL"), nullptr);
-    EXPECT_EQ(GetModuleHandleW(L"pbsys105.DLL"), nullptr);
+    VmOnlyLoadsEngineAndSystem(105, L"pbdwe105.DLL", L"pbsys105.DLL", "pb version : 105\n");
 }
 
 TEST(Generation125, OwnClassOnly) {
@@ -152,19 +158,7 @@ TEST(Unversioned, GenerationFromTheFileVersionAndTheEnginesOwnClasses) {
 }
 
 TEST(UnversionedVmOnly, ListLoadsPbdweAndPbsysfuncAndGivesThemBack) {
-    PbsimRuntime pb(PBSIM_UNVERSIONED_GENERATION, /*vmOnly=*/true);
-    ASSERT_NE(pb.vm(), nullptr);
-    ASSERT_EQ(GetModuleHandleW(L"pbdwe.dll"), nullptr);
-    ASSERT_EQ(GetModuleHandleW(L"pbsysfunc.dll"), nullptr);
-    TesselDll dll;
-    EXPECT_NE(StartAndLog(dll).find("pb version : 220\n"), std::string::npos);
-    EXPECT_NE(GetModuleHandleW(L"pbdwe.dll"), nullptr);
-    EXPECT_NE(GetModuleHandleW(L"pbsysfunc.dll"), nullptr);
-    EXPECT_EQ(dll.StopTessel(), 1);
-    // The engine stays loaded: the interception set found its functions by
-    // name, and a module found that way stays.
-    EXPECT_NE(GetModuleHandleW(L"pbdwe.dll"), nullptr);
-    EXPECT_EQ(GetModuleHandleW(L"pbsysfunc.dll"), nullptr);
+    VmOnlyLoadsEngineAndSystem(PBSIM_UNVERSIONED_GENERATION, L"pbdwe.dll", L"pbsysfunc.dll", "pb version : 220\n");
 }
 
 TEST(NumberedAndUnversioned, TheNumberedRuntimeIsBound) {
