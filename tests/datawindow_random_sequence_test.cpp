@@ -11,10 +11,10 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <random>
 #include <string>
 
+#include "env_number.h"
 #include "message_pump.h"
 #include "pbsim_runtime.h"
 #include "tessel_dll.h"
@@ -77,11 +77,6 @@ const wchar_t* const kDescribes[] = {
 };
 
 const wchar_t* const kTitles[] = {L"TOP", L"", L"Sales iconfont{61440}", L"progress{50}", L"A sort:A"};
-
-unsigned EnvNumber(const char* name, unsigned fallback) {
-    const char* text = std::getenv(name);
-    return text && *text ? static_cast<unsigned>(std::strtoul(text, nullptr, 10)) : fallback;
-}
 
 template <typename T, size_t N>
 const T& Pick(std::mt19937& random, const T (&items)[N]) {

@@ -10,10 +10,10 @@
 #include <uxtheme.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
 #include <string>
 
+#include "env_number.h"
 #include "ini_file.h"
 #include "message_pump.h"
 #include "pbsim_runtime.h"
@@ -33,10 +33,8 @@ constexpr int kWarmUp = 10;
 // the warm-up still shows): the emulated i386 PC runs fewer, each life costing
 // it some ten times as much.
 int Cycles() {
-    char value[16] = {};
-    const DWORD n = GetEnvironmentVariableA("TESSEL2U_LIFECYCLE_CYCLES", value, sizeof(value));
-    const int wanted = n > 0 && n < sizeof(value) ? std::atoi(value) : 0;
-    return wanted >= 2 * kWarmUp ? wanted : 300;
+    const unsigned wanted = EnvNumber("TESSEL2U_LIFECYCLE_CYCLES", 0);
+    return wanted >= static_cast<unsigned>(2 * kWarmUp) && wanted <= 100000 ? static_cast<int>(wanted) : 300;
 }
 
 struct Level {

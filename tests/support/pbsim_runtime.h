@@ -6,19 +6,17 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "env_number.h"
 #include "pbsim/pbsim_api.h"
 
 // The generation a test runs on: TESSEL2U_TEST_RUNTIME when set (CTest runs
 // some suites a second time on the unversioned runtime that way), else 105.
 inline int TestRuntimeGeneration() {
-    char value[16] = {};
-    const DWORD n = GetEnvironmentVariableA("TESSEL2U_TEST_RUNTIME", value, sizeof(value));
-    const int generation = n > 0 && n < sizeof(value) ? std::atoi(value) : 0;
-    return generation > 0 ? generation : PBSIM_DEFAULT_GENERATION;
+    const unsigned generation = EnvNumber("TESSEL2U_TEST_RUNTIME", 0);
+    return generation > 0 && generation < 100000 ? static_cast<int>(generation) : PBSIM_DEFAULT_GENERATION;
 }
 
 class PbsimRuntime {
