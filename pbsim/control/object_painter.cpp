@@ -163,7 +163,7 @@ void PaintObject(HDC dc, const ControlLayout& layout, const DwObject& object, lo
     case ObjectKind::Graph:
       PaintGraph(dc, model, object, row, rect, fonts);
       break;
-    case ObjectKind::Line:
+    default:
       break;
   }
 }
