@@ -708,3 +708,162 @@ TEST_F(ControlTest, ModifyLogRecordsEveryModify) {
   EXPECT_EQ(rt.modules.GetModifyLogCount(dw), 0);
   EXPECT_EQ(rt.modules.GetModifyLogCount(host.Get()), -1);
 }
+
+// ---- Exported sources read from files --------------------------------------
+
+namespace {
+
+// A folder of its own under the temporary folder for one test, removed with
+// the files in it at the end.
+class TempFolder {
+ public:
+  explicit TempFolder(const wchar_t* name) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    m_path = std::wstring(temp) + L"pbsim_" + name + L"_" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(m_path.c_str(), nullptr);
+  }
+  ~TempFolder() {
+    for (const std::wstring& file : m_files) DeleteFileW(file.c_str());
+    RemoveDirectoryW(m_path.c_str());
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  std::wstring Write(const wchar_t* name, const std::string& bytes) {
+    const std::wstring file = m_path + L"\\" + name;
+    HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      DWORD written = 0;
+      WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+      CloseHandle(h);
+      m_files.push_back(file);
+    }
+    return file;
+  }
+  const std::wstring& Path() const { return m_path; }
+
+ private:
+  std::wstring m_path;
+  std::vector<std::wstring> m_files;
+};
+
+// An exported grid with a header text of non-ASCII letters, `caption`
+// written as the file's bytes, without a data section.
+std::string GridSource(const std::string& caption, const std::string& eol = "\r\n") {
+  return "release 12.5;" + eol + "datawindow(units=0 processing=1 color=16777215 )" + eol +
+         "header(height=80 color=\"12632256\" )" + eol + "summary(height=0 color=\"536870912\" )" + eol +
+         "footer(height=0 color=\"536870912\" )" + eol + "detail(height=68 color=\"536870912\" )" + eol +
+         "table(column=(type=char(12) updatewhereclause=yes name=city dbname=\"city\" )" + eol +
+         " column=(type=long updatewhereclause=yes name=visits dbname=\"visits\" )" + eol +
+         " column=(type=date updatewhereclause=yes name=since dbname=\"since\" ) )" + eol +
+         "text(band=header alignment=\"2\" text=\"" + caption +
+         "\" border=\"0\" color=\"0\" x=\"5\" y=\"4\" height=\"64\" width=\"400\" name=city_t visible=\"1\" "
+         "font.face=\"Tahoma\" font.height=\"-10\" font.charset=\"0\" background.mode=\"1\" "
+         "background.color=\"536870912\" )" + eol +
+         "column(band=detail id=1 alignment=\"0\" tabsequence=10 border=\"0\" color=\"0\" x=\"5\" y=\"4\" "
+         "height=\"60\" width=\"400\" format=\"[general]\" name=city visible=\"1\" font.face=\"Tahoma\" "
+         "font.height=\"-10\" background.mode=\"1\" background.color=\"536870912\" )" + eol +
+         "column(band=detail id=2 alignment=\"1\" tabsequence=20 border=\"0\" color=\"0\" x=\"409\" y=\"4\" "
+         "height=\"60\" width=\"200\" format=\"[general]\" name=visits visible=\"1\" font.face=\"Tahoma\" "
+         "font.height=\"-10\" background.mode=\"1\" background.color=\"536870912\" )" + eol;
+}
+
+// UTF-16LE bytes, with byte-order mark, of UTF-8 text.
+std::string Utf16FromUtf8(const std::string& utf8) {
+  std::string bytes("\xFF\xFE", 2);
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
+  for (wchar_t c : wide) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>((c >> 8) & 0xFF);
+  }
+  return bytes;
+}
+
+struct EncodingCase {
+  const char* what;
+  std::string bytes;
+  const wchar_t* caption;  // Describe("city_t.Text")
+  UINT ansiCodePage;       // the system code page the bytes need; 0 for any
+};
+
+class SourceFileEncoding : public ControlTest, public ::testing::WithParamInterface<EncodingCase> {};
+
+}  // namespace
+
+TEST_P(SourceFileEncoding, LoadsTheTextOfNonAsciiLetters) {
+  const EncodingCase& c = GetParam();
+  if (c.ansiCodePage != 0 && GetACP() != c.ansiCodePage) {
+    GTEST_SKIP() << "the system code page is " << GetACP() << ", not " << c.ansiCodePage;
+  }
+  ASSERT_NE(rt.modules.CreateDataWindowFromFile, nullptr);
+  TempFolder folder(L"encoding");
+  const std::wstring path = folder.Write(L"d_cities.srd", c.bytes);
+  HWND dw = rt.modules.CreateDataWindowFromFile(host.Get(), path.c_str(), 0, 10, 10, 400, 200, 0);
+  wchar_t error[512] = {};
+  rt.modules.GetLastError(error, 512);
+  ASSERT_NE(dw, nullptr) << c.what << ": " << std::string(error, error + wcslen(error));
+  created.push_back(dw);
+  EXPECT_STREQ(error, L"");
+  EXPECT_EQ(rt.DescribeText(dw, L"city_t.Text"), c.caption) << c.what;
+  EXPECT_EQ(rt.GetRowCount(dw), 0) << c.what << ": no sample rows were asked for";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Control, SourceFileEncoding,
+    ::testing::Values(
+        EncodingCase{"UTF-8 with byte-order mark",
+                     "\xEF\xBB\xBF$PBExportHeader$d_cities.srd\r\n" + GridSource("Ciudad a\xC3\xB1o \xC3\xA9t\xC3\xA9"),
+                     L"Ciudad a\u00f1o \u00e9t\u00e9", 0},
+        EncodingCase{"UTF-8 without byte-order mark, line feeds",
+                     "$PBExportHeader$d_cities.srd\n" + GridSource("\xEB\x8F\x84\xEC\x8B\x9C", "\n"),
+                     L"\ub3c4\uc2dc", 0},
+        EncodingCase{"UTF-16LE with byte-order mark",
+                     Utf16FromUtf8("$PBExportHeader$d_cities.srd\r\n" + GridSource("\xE5\x9F\x8E\xE5\xB8\x82 \xC3\xB1")),
+                     L"\u57ce\u5e02 \u00f1", 0},
+        EncodingCase{"ANSI export with hex runs",
+                     "HA$PBExportHeader$d_cities.srd\r\n$PBExportComments$Ciudades\r\n" +
+                         GridSource("A$$HEX1$$f100$$ENDHEX$$o $$HEX2$$c4b3dcc2$$ENDHEX$$"),
+                     L"A\u00f1o \ub3c4\uc2dc", 0},
+        EncodingCase{"ANSI in code page 1252", "HA$PBExportHeader$d_cities.srd\r\n" + GridSource("A\xF1o \xE9t\xE9"),
+                     L"A\u00f1o \u00e9t\u00e9", 1252}));
+
+TEST_F(ControlTest, SourceFileGetsSampleRowsOnlyWithoutData) {
+  ASSERT_NE(rt.modules.CreateDataWindowFromFile, nullptr);
+  TempFolder folder(L"samples");
+  const std::wstring bare = folder.Write(L"d_bare.srd", GridSource("City"));
+  HWND dw = rt.modules.CreateDataWindowFromFile(host.Get(), bare.c_str(), 5, 10, 10, 400, 300, 0);
+  ASSERT_NE(dw, nullptr);
+  created.push_back(dw);
+  EXPECT_EQ(rt.GetRowCount(dw), 5);
+  EXPECT_EQ(rt.DescribeText(dw, L"Evaluate('city + \"/\" + string(visits) + \"/\" + string(since)', 4)"),
+            L"city 4/-40/2024-01-04");
+  EXPECT_EQ(rt.DescribeText(dw, L"Evaluate('sum(visits for all)', 1)"), L"70");
+  EXPECT_EQ(rt.GetCurrentRow(dw), 1);
+
+  // A data section wins over sample rows.
+  const std::wstring withData =
+      folder.Write(L"d_data.srd", GridSource("City") + "data( \"Lima\", 3, 2020-05-06, \"Oslo\", 7, null, )\r\n");
+  dw = rt.modules.CreateDataWindowFromFile(host.Get(), withData.c_str(), 5, 10, 10, 400, 300, 0);
+  ASSERT_NE(dw, nullptr);
+  created.push_back(dw);
+  EXPECT_EQ(rt.GetRowCount(dw), 2);
+  EXPECT_EQ(rt.DescribeText(dw, L"Evaluate('city + string(visits)', 2)"), L"Oslo7");
+
+  // What cannot be read, and what is no DataWindow source.
+  const std::wstring missing = folder.Path() + L"\\no_such.srd";
+  EXPECT_EQ(rt.modules.CreateDataWindowFromFile(host.Get(), missing.c_str(), 5, 10, 10, 400, 300, 0), nullptr);
+  wchar_t error[512] = {};
+  rt.modules.GetLastError(error, 512);
+  EXPECT_EQ(std::wstring(error), L"Cannot read file " + missing);
+  EXPECT_EQ(rt.modules.CreateDataWindowFromFile(host.Get(), nullptr, 5, 10, 10, 400, 300, 0), nullptr);
+  rt.modules.GetLastError(error, 512);
+  EXPECT_STREQ(error, L"Cannot read file ");
+  const std::wstring window = folder.Write(L"w_main.srw", "$PBExportHeader$w_main.srw\r\nforward\r\nglobal type w_main from window\r\n");
+  EXPECT_EQ(rt.modules.CreateDataWindowFromFile(host.Get(), window.c_str(), 5, 10, 10, 400, 300, 0), nullptr);
+  rt.modules.GetLastError(error, 512);
+  EXPECT_STREQ(error, L"Line 3 Column 1: incorrect syntax.");
+  EXPECT_EQ(rt.modules.CreateDataWindowFromFile(nullptr, bare.c_str(), 5, 10, 10, 400, 300, 0), nullptr);
+}

@@ -8,6 +8,7 @@
 
 #include "model/datawindow_model.h"
 #include "model/escapes.h"
+#include "model/sample_rows.h"
 #include "model/samples.h"
 #include "model/units.h"
 #include "model/wide_text.h"
@@ -1255,4 +1256,72 @@ TEST(PbsimModel, MalformedCaseAggregatesAndRowReferencesAreNotExpressions) {
     EXPECT_EQ(dw.EndsGroup(2, row), ends2[row - 1]) << row;
   }
   EXPECT_FALSE(dw.StartsGroup(3, 1));
+}
+
+namespace {
+
+struct SampleCase {
+  const wchar_t* type;
+  const wchar_t* name;
+  const wchar_t* codes;
+  long row;
+  const wchar_t* value;
+};
+
+class SampleValues : public ::testing::TestWithParam<SampleCase> {};
+
+}  // namespace
+
+TEST_P(SampleValues, FollowTheColumnType) {
+  const SampleCase& c = GetParam();
+  EXPECT_EQ(pbsim::SampleValue(c.type, c.name, c.codes, c.row), c.value) << Narrow(c.type) << " row " << c.row;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PbsimModel, SampleValues,
+    ::testing::Values(SampleCase{L"char(10)", L"city", L"", 1, L"city 1"},
+                      SampleCase{L"char(20)", L"name", L"", 12, L"name 12"},
+                      SampleCase{L"char(6)", L"city", L"", 12, L"city 1"},
+                      SampleCase{L"CHAR(3)", L"region", L"", 1, L"reg"},
+                      SampleCase{L"long", L"emp_id", L"", 1, L"10"}, SampleCase{L"long", L"emp_id", L"", 4, L"-40"},
+                      SampleCase{L"ulong", L"n", L"", 4, L"40"}, SampleCase{L"integer", L"n", L"", 2, L"20"},
+                      SampleCase{L"int", L"n", L"", 8, L"-80"}, SampleCase{L"number", L"x", L"", 1, L"12.75"},
+                      SampleCase{L"number", L"x", L"", 4, L"-50.25"}, SampleCase{L"real", L"x", L"", 3, L"37.75"},
+                      SampleCase{L"decimal(2)", L"x", L"", 2, L"25.25"},
+                      SampleCase{L"decimal(3)", L"x", L"", 4, L"-50.250"},
+                      SampleCase{L"decimal(0)", L"x", L"", 1, L"13"},
+                      SampleCase{L"date", L"d", L"", 1, L"2024-01-01"},
+                      SampleCase{L"date", L"d", L"", 32, L"2024-02-01"},
+                      SampleCase{L"date", L"d", L"", 60, L"2024-02-29"},
+                      SampleCase{L"date", L"d", L"", 367, L"2025-01-01"},
+                      SampleCase{L"datetime", L"d", L"", 2, L"2024-01-02 08:01:00"},
+                      SampleCase{L"datetime", L"d", L"", 61, L"2024-03-01 09:00:00"},
+                      SampleCase{L"time", L"t", L"", 3, L"08:02:00"},
+                      SampleCase{L"char(1)", L"sex", L"Male\tM/Female\tF/", 3, L"M"},
+                      SampleCase{L"char(1)", L"sex", L"Male\tM/Female\tF/", 2, L"F"},
+                      SampleCase{L"long", L"status", L"Open\t1/Closed\t2/Held\t3/", 6, L"3"},
+                      SampleCase{L"blob", L"b", L"", 1, L""}));
+
+TEST(PbsimModel, SampleRowsFillEveryColumnAndFormGroups) {
+  DataWindowModel dw;
+  std::wstring error;
+  // The grouped source without its data section.
+  std::wstring source = kGroupedSource;
+  source.erase(source.find(L"data("));
+  ASSERT_TRUE(dw.Load(source, &error)) << Narrow(error);
+  ASSERT_EQ(dw.RowCount(), 0);
+  EXPECT_EQ(pbsim::FillSampleRows(dw, 6), 6);
+  EXPECT_EQ(dw.CurrentRow(), 1);
+  const wchar_t* const expected[6][4] = {
+      {L"region 1", L"N", L"12.75", L"2024-01-01 08:00:00"}, {L"region 2", L"S", L"25.25", L"2024-01-02 08:01:00"},
+      {L"region 3", L"N", L"37.75", L"2024-01-03 08:02:00"}, {L"region 4", L"S", L"-50.25", L"2024-01-04 08:03:00"},
+      {L"region 5", L"N", L"62.75", L"2024-01-05 08:04:00"}, {L"region 6", L"S", L"75.25", L"2024-01-06 08:05:00"}};
+  for (long row = 1; row <= 6; ++row) {
+    for (int column = 1; column <= 4; ++column) {
+      EXPECT_EQ(dw.CellText(row, column), expected[row - 1][column - 1]) << row << "/" << column;
+    }
+    EXPECT_TRUE(dw.StartsGroup(1, row)) << "every sample region differs";
+  }
+  EXPECT_EQ(pbsim::FillSampleRows(dw, 0), 0);
+  EXPECT_EQ(dw.RowCount(), 0);
 }
