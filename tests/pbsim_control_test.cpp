@@ -867,3 +867,244 @@ TEST_F(ControlTest, SourceFileGetsSampleRowsOnlyWithoutData) {
   EXPECT_STREQ(error, L"Line 3 Column 1: incorrect syntax.");
   EXPECT_EQ(rt.modules.CreateDataWindowFromFile(nullptr, bare.c_str(), 5, 10, 10, 400, 300, 0), nullptr);
 }
+
+// ---- Group bands, crosstab header rows and drawing objects on the screen ---
+
+namespace {
+
+// A grid in pixels (units=1): header 20 high, a group by dept with a header
+// 16 high (red) and a trailer 12 high (green) holding the group's total,
+// detail rows 18 high (white). Rows: A 5, A 7, B 9.
+const wchar_t kGroupedGrid[] =
+    L"release 19;\r\n"
+    L"datawindow(units=1 processing=1 color=16777215 selected.mouse=no )\r\n"
+    L"header(height=20 color=\"12632256\" )\r\n"
+    L"summary(height=0 color=\"536870912\" )\r\n"
+    L"footer(height=0 color=\"536870912\" )\r\n"
+    L"detail(height=18 color=\"16777215\" )\r\n"
+    L"table(column=(type=char(10) name=dept dbname=\"dept\" )\r\n"
+    L" column=(type=long name=qty dbname=\"qty\" ) )\r\n"
+    L"group(level=1 header.height=16 trailer.height=12 by=(\"dept\" ) header.color=\"255\" "
+    L"trailer.color=\"65280\" )\r\n"
+    L"text(band=header text=\"Dept\" x=\"2\" y=\"2\" height=\"16\" width=\"60\" name=dept_t )\r\n"
+    L"column(band=header.1 id=1 x=\"2\" y=\"1\" height=\"14\" width=\"60\" name=dept_head color=\"0\" "
+    L"font.face=\"Tahoma\" font.height=\"-8\" background.mode=\"1\" )\r\n"
+    L"column(band=detail id=1 x=\"2\" y=\"1\" height=\"16\" width=\"60\" tabsequence=10 name=dept )\r\n"
+    L"column(band=detail id=2 x=\"64\" y=\"1\" height=\"16\" width=\"60\" tabsequence=20 name=qty )\r\n"
+    L"compute(band=trailer.1 expression=\"sum(qty for group 1)\" x=\"64\" y=\"0\" height=\"12\" width=\"60\" "
+    L"name=c_total color=\"0\" font.face=\"Tahoma\" font.height=\"-7\" background.mode=\"1\" )\r\n"
+    L"data(\"A\", 5, \"A\", 7, \"B\", 9, )\r\n";
+
+struct BandPixel {
+  int y;          // client pixel row, probed right of the content
+  COLORREF color;
+};
+
+}  // namespace
+
+TEST_F(ControlTest, GroupHeadersAndTrailersLieAroundTheirRows) {
+  // The client area is 100 high: the header, then 80 for the rows.
+  HWND dw = Create(kGroupedGrid, nullptr, 300, 104);
+  ASSERT_NE(dw, nullptr);
+  ASSERT_EQ(ClientSize(dw).cy, 100);
+  const int probeX = ClientSize(dw).cx - 6;
+  Dib dib(ClientSize(dw).cx, ClientSize(dw).cy);
+  Paint(dw, dib);
+  const COLORREF red = RGB(255, 0, 0);
+  const COLORREF green = RGB(0, 255, 0);
+  const COLORREF white = RGB(255, 255, 255);
+  const BandPixel top[] = {
+      {5, RGB(192, 192, 192)}, {20, red},   {35, red},   {36, white}, {71, white}, {72, green},
+      {83, green},             {84, red},   {99, red},
+  };
+  for (const BandPixel& p : top) EXPECT_EQ(dib.At(probeX, p.y), p.color) << "y " << p.y;
+  // Rows 1 and 2 are wholly on the page; row 3 lies below its group header.
+  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.FirstRowOnPage"), L"1");
+  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.LastRowOnPage"), L"2");
+  // The group's total in its trailer, the group's value in its header.
+  EXPECT_GT(dib.Count(Rect(64, 72, 124, 84), pbsim_test::IsDark), 3);
+  EXPECT_GT(dib.Count(Rect(2, 21, 62, 35), pbsim_test::IsDark), 3);
+  EXPECT_EQ(dib.Count(Rect(2, 73, 62, 83), pbsim_test::IsDark), 0) << "nothing left in the trailer";
+
+  // Rows, columns and bands under points.
+  struct Hit {
+    int y;
+    LONG row;
+  };
+  const Hit hits[] = {{10, 0}, {25, 0}, {40, 1}, {60, 2}, {75, 0}, {90, 0}};
+  for (const Hit& h : hits) {
+    LONG row = -1;
+    LONG column = -1;
+    rt.GetRowColUnderPoint(dw, 70, h.y, &row, &column);
+    EXPECT_EQ(row, h.row) << "y " << h.y;
+  }
+
+  // Scrolled to the end: from row 2 every row and band fits.
+  SendMessageW(dw, WM_VSCROLL, SB_BOTTOM, 0);
+  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.FirstRowOnPage"), L"2");
+  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.LastRowOnPage"), L"3");
+  Paint(dw, dib);
+  const BandPixel scrolled[] = {{20, white}, {37, white}, {38, green}, {49, green}, {50, red},
+                                {65, red},   {66, white}, {83, white}, {84, green}, {95, green}};
+  for (const BandPixel& p : scrolled) EXPECT_EQ(dib.At(probeX, p.y), p.color) << "scrolled, y " << p.y;
+  LONG row = -1;
+  EXPECT_NE(rt.GetRowColUnderPoint(dw, 70, 70, &row, nullptr), 0);
+  EXPECT_EQ(row, 3);
+
+  // A click on the last row's detail band makes it current.
+  Click(dw, 70, 70);
+  EXPECT_EQ(rt.GetCurrentRow(dw), 3);
+}
+
+TEST_F(ControlTest, GroupBandsUnderTheMousePointerNameTheirRow) {
+  HWND dw = Create(kGroupedGrid, nullptr, 300, 204);
+  ASSERT_NE(dw, nullptr);
+  auto bandUnderMouse = pbsim_test::Entry<LONG(WINAPI*)(HWND, LPWSTR, LONG)>(rt.modules.engine, "dwGetBandUnderMouse");
+  ASSERT_NE(bandUnderMouse, nullptr);
+  auto bandAt = [&](int y) {
+    POINT screen = {70, y};
+    ClientToScreen(dw, &screen);
+    SetCursorPos(screen.x, screen.y);
+    wchar_t band[32] = {};
+    bandUnderMouse(dw, band, 32);
+    return std::wstring(band);
+  };
+  POINT probe = {70, 25};
+  ClientToScreen(dw, &probe);
+  SetCursorPos(probe.x, probe.y);
+  POINT cursor = {};
+  GetCursorPos(&cursor);
+  if (cursor.x != probe.x || cursor.y != probe.y) GTEST_SKIP() << "the mouse pointer cannot be moved here";
+  struct Case {
+    int y;
+    const wchar_t* band;
+  };
+  const Case cases[] = {{5, L"header"},         {25, L"header.1\t1"},   {40, L"detail\t1"},    {75, L"trailer.1\t2"},
+                        {90, L"header.1\t3"},   {110, L"detail\t3"},    {125, L"trailer.1\t3"}, {140, L""}};
+  for (const Case& c : cases) EXPECT_EQ(bandAt(c.y), c.band) << "y " << c.y;
+}
+
+TEST_F(ControlTest, CrosstabHeaderRowsAreDrawnUnderTheHeader) {
+  HWND dw = Create(L"release 19;\n"
+                   L"datawindow(units=1 processing=4 color=16777215 )\n"
+                   L"header[1](height=30 color=\"255\" )\n"
+                   L"header[2](height=25 color=\"16711680\" )\n"
+                   L"detail(height=20 color=\"65280\" )\n"
+                   L"table(column=(type=char(10) name=region dbname=\"region\" ) )\n"
+                   L"text(band=header[2] text=\"@region\" x=\"2\" y=\"2\" height=\"20\" width=\"60\" name=t_region )\n"
+                   L"column(band=detail id=1 x=\"2\" y=\"2\" height=\"16\" width=\"60\" name=region )\n"
+                   L"data(\"North\", \"South\", )\n",
+                   nullptr, 300, 204);
+  ASSERT_NE(dw, nullptr);
+  Dib dib(ClientSize(dw).cx, ClientSize(dw).cy);
+  Paint(dw, dib);
+  const int x = ClientSize(dw).cx - 6;
+  const BandPixel pixels[] = {{0, RGB(255, 0, 0)},   {29, RGB(255, 0, 0)},   {30, RGB(0, 0, 255)},
+                              {54, RGB(0, 0, 255)},  {55, RGB(0, 255, 0)},   {94, RGB(0, 255, 0)},
+                              {95, RGB(255, 255, 255)}};
+  for (const BandPixel& p : pixels) EXPECT_EQ(dib.At(x, p.y), p.color) << "y " << p.y;
+  EXPECT_GT(dib.Count(Rect(2, 32, 62, 52), pbsim_test::IsDark), 3) << "the text of the second header row";
+  LONG row = -1;
+  EXPECT_NE(rt.GetRowColUnderPoint(dw, 30, 80, &row, nullptr), 0);
+  EXPECT_EQ(row, 2);
+}
+
+namespace {
+
+// Drawing objects of a freeform DataWindow in pixels (units=1) on white.
+const wchar_t kShapesForm[] =
+    L"release 19;\n"
+    L"datawindow(units=1 processing=0 color=16777215 )\n"
+    L"header(height=0 color=\"536870912\" )\n"
+    L"detail(height=120 color=\"16777215\" )\n"
+    L"table(column=(type=char(10) name=a dbname=\"a\" ) )\n"
+    L"rectangle(band=detail x=\"10\" y=\"10\" height=\"30\" width=\"40\" name=r_1 brush.hatch=\"6\" "
+    L"brush.color=\"16711680\" pen.style=\"0\" pen.width=\"1\" pen.color=\"255\" background.mode=\"2\" "
+    L"background.color=\"0\" )\n"
+    L"roundrectangle(band=detail ellipseheight=\"20\" ellipsewidth=\"20\" x=\"60\" y=\"10\" height=\"30\" "
+    L"width=\"40\" name=rr_1 brush.hatch=\"6\" brush.color=\"65280\" pen.style=\"5\" pen.width=\"1\" "
+    L"pen.color=\"0\" )\n"
+    L"ellipse(band=detail x=\"110\" y=\"10\" height=\"30\" width=\"40\" name=oval_1 brush.hatch=\"6\" "
+    L"brush.color=\"0~tif(getrow() = 1, 255, 0)\" pen.style=\"5\" )\n"
+    L"rectangle(band=detail x=\"160\" y=\"50\" height=\"30\" width=\"30\" name=r_2 brush.hatch=\"7\" "
+    L"brush.color=\"0\" pen.style=\"0\" pen.width=\"1\" pen.color=\"16711680\" )\n"
+    L"bitmap(band=detail filename=\"no_such_picture.bmp\" x=\"160\" y=\"10\" height=\"30\" width=\"30\" "
+    L"border=\"0\" name=p_missing )\n"
+    L"bitmap(band=detail filename=\"\" x=\"200\" y=\"10\" height=\"30\" width=\"30\" border=\"0\" name=p_file )\n"
+    L"groupbox(band=detail text=\"Box\" border=\"5\" color=\"0\" x=\"10\" y=\"50\" height=\"50\" width=\"140\" "
+    L"name=gb_1 font.face=\"Tahoma\" font.height=\"-10\" background.mode=\"2\" background.color=\"16777215\" )\n"
+    L"report(band=detail dataobject=\"d_other\" x=\"200\" y=\"50\" height=\"40\" width=\"60\" border=\"0\" "
+    L"name=dw_1 )\n"
+    L"data(\"x\", )\n";
+
+// A 24-bit .bmp file of 2 × 2 pixels of one colour.
+std::string BitmapFile(BYTE red, BYTE green, BYTE blue) {
+  const DWORD rowBytes = 8;  // 2 pixels × 3 bytes, padded to 4
+  BITMAPFILEHEADER file = {};
+  BITMAPINFOHEADER info = {};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof(file) + sizeof(info);
+  file.bfSize = file.bfOffBits + rowBytes * 2;
+  info.biSize = sizeof(info);
+  info.biWidth = 2;
+  info.biHeight = 2;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
+  bytes.append(reinterpret_cast<const char*>(&info), sizeof(info));
+  for (int row = 0; row < 2; ++row) {
+    const char pixels[8] = {static_cast<char>(blue), static_cast<char>(green), static_cast<char>(red),
+                            static_cast<char>(blue), static_cast<char>(green), static_cast<char>(red), 0, 0};
+    bytes.append(pixels, 8);
+  }
+  return bytes;
+}
+
+}  // namespace
+
+TEST_F(ControlTest, DrawingObjectsPicturesGroupBoxesAndReportsArePainted) {
+  HWND dw = Create(kShapesForm, nullptr, 320, 160);
+  ASSERT_NE(dw, nullptr);
+  EXPECT_EQ(rt.DescribeText(dw, L"r_1.type rr_1.type oval_1.type p_missing.type gb_1.type dw_1.type"),
+            L"rectangle\nroundrectangle\nellipse\nbitmap\ngroupbox\nreport");
+  TempFolder folder(L"pictures");
+  const std::wstring picture = folder.Write(L"orange.bmp", BitmapFile(255, 128, 0));
+  ASSERT_EQ(rt.Modify(dw, (L"p_file.filename='" + picture + L"'").c_str()), nullptr);
+
+  Dib dib(ClientSize(dw).cx, ClientSize(dw).cy);
+  Paint(dw, dib);
+  const COLORREF white = RGB(255, 255, 255);
+  const COLORREF frame = GetSysColor(COLOR_WINDOWFRAME);
+  struct Pixel {
+    const char* what;
+    int x;
+    int y;
+    COLORREF color;
+  };
+  const Pixel pixels[] = {
+      {"rectangle brush", 30, 25, RGB(0, 0, 255)},     {"rectangle pen, left", 10, 25, RGB(255, 0, 0)},
+      {"rectangle pen, right", 49, 25, RGB(255, 0, 0)}, {"rectangle pen, bottom", 30, 39, RGB(255, 0, 0)},
+      {"outside the rectangle", 50, 25, white},         {"roundrectangle inside", 80, 25, RGB(0, 255, 0)},
+      {"roundrectangle corner", 61, 11, white},         {"roundrectangle edge", 60, 25, RGB(0, 255, 0)},
+      {"ellipse centre (row 1: red)", 130, 25, RGB(255, 0, 0)},
+      {"ellipse's box corner", 111, 11, white},         {"hollow rectangle inside", 175, 65, white},
+      {"hollow rectangle pen", 160, 65, RGB(0, 0, 255)}, {"missing picture frame", 160, 25, frame},
+      {"missing picture inside", 175, 25, white},       {"picture from its file", 215, 25, RGB(255, 128, 0)},
+      {"picture's corner", 200, 10, RGB(255, 128, 0)},  {"report frame", 200, 70, frame},
+      {"report frame, right", 259, 70, frame},          {"report inside", 230, 70, white},
+  };
+  for (const Pixel& p : pixels) EXPECT_EQ(dib.At(p.x, p.y), p.color) << p.what;
+  // The group box: its text at the top left, an etched frame around.
+  EXPECT_GT(dib.Count(Rect(14, 50, 50, 66), pbsim_test::IsDark), 5) << "the group box's text";
+  EXPECT_NE(dib.At(10, 80), white) << "the group box's left edge";
+  EXPECT_NE(dib.At(80, 98), white) << "the group box's bottom edge";
+  EXPECT_EQ(dib.At(80, 80), white) << "inside the group box";
+
+  // Modified like any other object.
+  ASSERT_EQ(rt.Modify(dw, L"r_1.brush.color='65280' oval_1.visible='0' rr_1.x='70'"), nullptr);
+  Paint(dw, dib);
+  EXPECT_EQ(dib.At(30, 25), RGB(0, 255, 0));
+  EXPECT_EQ(dib.At(130, 25), white);
+  EXPECT_EQ(dib.At(65, 25), white);
+}

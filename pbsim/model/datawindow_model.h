@@ -30,6 +30,15 @@ struct PixelRect {
   int height = 0;
 };
 
+// One band shown for a row in the rows area of a page: the group headers
+// that begin at the row, its detail band, the group trailers that end at it.
+struct BandSlot {
+  std::wstring band;  // "header.N", "detail", "trailer.N"
+  long row = 0;       // the row the band is shown for (and evaluated in)
+  int top = 0;        // pixels from the top of the rows area
+  int height = 0;     // pixels
+};
+
 struct PixelLine {
   int x1 = 0;
   int y1 = 0;
@@ -118,6 +127,12 @@ class DataWindowModel {
   std::wstring EvaluateBandProperty(const std::wstring& band, const std::wstring& key, long row) const;
   int BandHeight(const std::wstring& band) const;        // DataWindow units
   int BandHeightPixels(const std::wstring& band) const;
+  // The header band and the header rows of a crosstab under it, in pixels.
+  int HeaderAreaHeightPixels() const;
+  // The bands shown for the rows from `firstRow` on, one after the other,
+  // up to the first that begins at or below `limit` pixels (all rows when
+  // limit <= 0). Bands of no height are left out.
+  std::vector<BandSlot> RowSlots(long firstRow, int limit) const;
   long BandColor(const std::wstring& band, long row) const;  // Detail.Color per row
   // Evaluates a standalone expression; false when it is invalid or fails.
   // "DataWindow.Objects": the control names, tab-separated.
