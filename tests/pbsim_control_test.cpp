@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "message_pump.h"
 #include "model/samples.h"
 #include "pbsim_test_host.h"
+#include "window_surface.h"
 
 using pbsim_test::Dib;
 using pbsim_test::Point;
@@ -1107,4 +1109,100 @@ TEST_F(ControlTest, DrawingObjectsPicturesGroupBoxesAndReportsArePainted) {
   EXPECT_EQ(dib.At(30, 25), RGB(0, 255, 0));
   EXPECT_EQ(dib.At(130, 25), white);
   EXPECT_EQ(dib.At(65, 25), white);
+}
+
+namespace {
+
+// A grid in PowerBuilder units as PowerBuilder exports one: fonts in points
+// (font.height="-10") with face, family, pitch and charset; every row shows
+// "HHHH" in the second column.
+const wchar_t kPointFontGrid[] =
+    L"release 19;\r\n"
+    L"datawindow(units=0 processing=1 color=16777215 selected.mouse=no )\r\n"
+    L"header(height=80 color=\"12632256\" )\r\n"
+    L"summary(height=0 color=\"536870912\" )\r\n"
+    L"footer(height=0 color=\"536870912\" )\r\n"
+    L"detail(height=88 color=\"16777215\" )\r\n"
+    L"table(column=(type=long name=id dbname=\"id\" )\r\n"
+    L" column=(type=char(10) name=code dbname=\"code\" ) )\r\n"
+    L"column(band=detail id=1 alignment=\"1\" tabsequence=10 border=\"0\" color=\"33554432\" x=\"9\" y=\"8\" "
+    L"height=\"72\" width=\"300\" format=\"[general]\" name=id visible=\"1\" font.face=\"Arial\" "
+    L"font.height=\"-10\" font.weight=\"400\" font.family=\"2\" font.pitch=\"2\" font.charset=\"0\" "
+    L"background.mode=\"1\" background.color=\"536870912\" )\r\n"
+    L"column(band=detail id=2 alignment=\"0\" tabsequence=20 border=\"0\" color=\"33554432\" x=\"318\" y=\"8\" "
+    L"height=\"72\" width=\"500\" format=\"[general]\" name=code visible=\"1\" edit.limit=10 "
+    L"edit.autoselect=yes font.face=\"Tahoma\" font.height=\"-10\" font.weight=\"400\" font.family=\"2\" "
+    L"font.pitch=\"2\" font.charset=\"0\" background.mode=\"1\" background.color=\"536870912\" )\r\n"
+    L"data(1, \"HHHH\", 2, \"HHHH\", 3, \"HHHH\", )\r\n";
+
+// Height in pixels of the text on white inside a rectangle: from the first
+// pixel row with a pixel that is not white to the last; 0 when there is none.
+int InkHeight(const Dib& dib, RECT area) {
+  int first = -1;
+  int last = -1;
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x) {
+      if (dib.At(x, y) == RGB(255, 255, 255)) continue;
+      if (first < 0) first = y;
+      last = y;
+      break;
+    }
+  }
+  return first < 0 ? 0 : last - first + 1;
+}
+
+}  // namespace
+
+TEST_F(ControlTest, TheCurrentRowKeepsItsFontAfterAClick) {
+  HWND dw = Create(kPointFontGrid, nullptr, 500, 240);
+  ASSERT_NE(dw, nullptr);
+  const int left = X(318) + 2;
+  const int right = X(818) - 2;
+  // Rows lie under the 80-unit header, 88 units each; inside a row, above
+  // its grid line.
+  auto rowArea = [&](int row) {
+    const int top = Y(80) + (row - 1) * Y(88);
+    return Rect(left, top + 1, right, top + Y(88) - 2);
+  };
+  RedrawWindow(dw, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  PumpMessages();
+  const WindowSurface before(dw, WindowSurface::Client);
+  const int reference = InkHeight(before, rowArea(2));
+  ASSERT_GT(reference, 5) << "row 2 shows its text";
+  EXPECT_EQ(InkHeight(before, rowArea(1)), reference);
+
+  Click(dw, right - 10, rowArea(2).top + 8);
+  ASSERT_EQ(rt.GetCurrentRow(dw), 2);
+  ASSERT_EQ(rt.GetCurrentColumn(dw), 2);
+  HWND edit = rt.modules.GetEditControl(dw);
+  ASSERT_TRUE(edit && IsWindowVisible(edit));
+  // Nothing selected in the edit control: its text shows as a row's text does.
+  SendMessageW(edit, EM_SETSEL, 4, 4);
+  HideCaret(edit);
+  RedrawWindow(dw, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  PumpMessages();
+  const WindowSurface editSurface(edit, WindowSurface::Client);
+  EXPECT_EQ(InkHeight(editSurface, Rect(0, 0, editSurface.Width(), editSurface.Height())), reference)
+      << "the current row's text, in the edit control";
+  const WindowSurface after(dw, WindowSurface::Client);
+  EXPECT_EQ(InkHeight(after, rowArea(3)), reference) << "row 3";
+  EXPECT_EQ(InkHeight(after, rowArea(1)), reference) << "row 1";
+
+  // Another row's cell, then the next row by key: the edit control follows
+  // with the font of the row it lies in.
+  for (int step = 0; step < 2; ++step) {
+    if (step == 0) {
+      Click(dw, right - 10, rowArea(3).top + 8);
+    } else {
+      Key(edit, VK_UP);
+    }
+    SendMessageW(edit, EM_SETSEL, 4, 4);
+    HideCaret(edit);
+    RedrawWindow(dw, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PumpMessages();
+    const WindowSurface moved(edit, WindowSurface::Client);
+    EXPECT_EQ(InkHeight(moved, Rect(0, 0, moved.Width(), moved.Height())), reference) << "step " << step;
+    const WindowSurface rows(dw, WindowSurface::Client);
+    EXPECT_EQ(InkHeight(rows, rowArea(step == 0 ? 2 : 3)), reference) << "step " << step;
+  }
 }
