@@ -1171,7 +1171,10 @@ TEST_F(ControlTest, TheCurrentRowKeepsItsFontAfterAClick) {
   ASSERT_GT(reference, 5) << "row 2 shows its text";
   EXPECT_EQ(InkHeight(before, rowArea(1)), reference);
 
-  Click(dw, right - 10, rowArea(2).top + 8);
+  // The click arrives through the message loop, as a user's does.
+  PostMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, Point(right - 10, rowArea(2).top + 8));
+  PostMessageW(dw, WM_LBUTTONUP, 0, Point(right - 10, rowArea(2).top + 8));
+  PumpMessages();
   ASSERT_EQ(rt.GetCurrentRow(dw), 2);
   ASSERT_EQ(rt.GetCurrentColumn(dw), 2);
   HWND edit = rt.modules.GetEditControl(dw);
@@ -1192,9 +1195,12 @@ TEST_F(ControlTest, TheCurrentRowKeepsItsFontAfterAClick) {
   // with the font of the row it lies in.
   for (int step = 0; step < 2; ++step) {
     if (step == 0) {
-      Click(dw, right - 10, rowArea(3).top + 8);
+      PostMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, Point(right - 10, rowArea(3).top + 8));
+      PostMessageW(dw, WM_LBUTTONUP, 0, Point(right - 10, rowArea(3).top + 8));
+      PumpMessages();
     } else {
-      Key(edit, VK_UP);
+      PostMessageW(edit, WM_KEYDOWN, VK_UP, 1);
+      PumpMessages();
     }
     SendMessageW(edit, EM_SETSEL, 4, 4);
     HideCaret(edit);

@@ -18,11 +18,11 @@ int HexValue(wchar_t c) {
 // Reads one run at text[pos] ("$$HEX"): appends its characters and returns
 // the index after it, or 0 when the run is not well formed.
 size_t DecodeRun(const std::wstring& text, size_t pos, std::wstring& out) {
+  // The number after $$HEX counts the characters of the run; the hex
+  // digits up to $$ENDHEX$$ are what is decoded.
   size_t i = pos + 5;
-  size_t count = 0;
   size_t digits = 0;
   while (i < text.size() && text[i] >= L'0' && text[i] <= L'9' && digits < 6) {
-    count = count * 10 + static_cast<size_t>(text[i] - L'0');
     ++i;
     ++digits;
   }
@@ -41,9 +41,6 @@ size_t DecodeRun(const std::wstring& text, size_t pos, std::wstring& out) {
     i += 4;
   }
   if (text.compare(i, 10, kHexEnd) != 0) return 0;
-  // The count is the number of characters the run holds; a run whose
-  // count disagrees is still taken as its digits say.
-  (void)count;
   out += decoded;
   return i + 10;
 }

@@ -82,13 +82,19 @@ HWND WINAPI pbsim_CreateDataWindowFromFile(HWND parent, LPCWSTR path, LONG sampl
     LastError() = L"the parent is not a window";
     return nullptr;
   }
-  const std::wstring file = pbsim::TextOrEmpty(path);
-  std::wstring text;
-  if (!pbsim::ReadSourceFile(file, &text)) {
-    LastError() = L"Cannot read file " + file;
+  try {
+    const std::wstring file = pbsim::TextOrEmpty(path);
+    std::wstring text;
+    if (!pbsim::ReadSourceFile(file, &text)) {
+      LastError() = L"Cannot read file " + file;
+      return nullptr;
+    }
+    return CreateFromDefinition(parent, text, nullptr, sampleRows, x, y, width, height, extraStyle);
+  } catch (...) {
+    // Out of memory for a file's text or rows: no window, and the host goes on.
+    LastError() = L"not enough memory for the definition";
     return nullptr;
   }
-  return CreateFromDefinition(parent, text, nullptr, sampleRows, x, y, width, height, extraStyle);
 }
 
 LONG WINAPI pbsim_GetLastError(LPWSTR buffer, LONG capacity) {

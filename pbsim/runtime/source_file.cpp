@@ -6,7 +6,7 @@ namespace {
 
 // DataWindow sources are a few hundred kilobytes at most; a file beyond this
 // is not one.
-const DWORD kMaxSourceBytes = 64u * 1024u * 1024u;
+const DWORD kMaxSourceBytes = 16u * 1024u * 1024u;
 
 std::wstring Convert(UINT codePage, DWORD flags, const char* data, size_t size, bool* ok) {
   *ok = true;
