@@ -1212,3 +1212,27 @@ TEST_F(ControlTest, TheCurrentRowKeepsItsFontAfterAClick) {
     EXPECT_EQ(InkHeight(rows, rowArea(step == 0 ? 2 : 3)), reference) << "step " << step;
   }
 }
+
+TEST_F(ControlTest, KeysKeepTheCurrentRowOnThePageAcrossGroupBands) {
+  // The grouped grid with a group of four rows, then groups of one row: the
+  // rows after the first group need more room for their group bands.
+  std::wstring source = kGroupedGrid;
+  source.replace(source.find(L"data("), std::wstring::npos,
+                 L"data(\"A\", 1, \"A\", 2, \"A\", 3, \"A\", 4, \"B\", 5, \"C\", 6, \"D\", 7, )\r\n");
+  HWND dw = Create(source.c_str(), nullptr, 300, 104);
+  ASSERT_NE(dw, nullptr);
+  ASSERT_EQ(ClientSize(dw).cy, 100);
+  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.LastRowOnPage"), L"3");
+  for (long row = 2; row <= 7; ++row) {
+    Key(dw, VK_DOWN);
+    ASSERT_EQ(rt.GetCurrentRow(dw), row);
+    EXPECT_LE(rt.DescribeNumber(dw, L"DataWindow.FirstRowOnPage"), row);
+    EXPECT_GE(rt.DescribeNumber(dw, L"DataWindow.LastRowOnPage"), row) << "row " << row << " is below the page";
+  }
+  for (long row = 6; row >= 1; --row) {
+    Key(dw, VK_UP);
+    ASSERT_EQ(rt.GetCurrentRow(dw), row);
+    EXPECT_LE(rt.DescribeNumber(dw, L"DataWindow.FirstRowOnPage"), row) << "row " << row << " is above the page";
+    EXPECT_GE(rt.DescribeNumber(dw, L"DataWindow.LastRowOnPage"), row);
+  }
+}

@@ -175,6 +175,13 @@ void DataWindowControl::EnsureRowVisible(long row) {
     ScrollToRow(row);
   } else if (row > last) {
     ScrollToRow(row - m_model->RowsPerPage() + 1);
+    // With group bands a page holds fewer rows further on: move on until
+    // the row is wholly on the page (or is the first row on it).
+    while (m_model->LastRowOnPage() < row && m_model->FirstRowOnPage() < row) {
+      const long first = m_model->FirstRowOnPage();
+      ScrollToRow(first + 1);
+      if (m_model->FirstRowOnPage() == first) break;
+    }
   }
 }
 
