@@ -1325,3 +1325,54 @@ TEST(PbsimModel, SampleRowsFillEveryColumnAndFormGroups) {
   EXPECT_EQ(pbsim::FillSampleRows(dw, 0), 0);
   EXPECT_EQ(dw.RowCount(), 0);
 }
+
+TEST(PbsimModel, CutAndDamagedSourcesLoadOrSayWhereTheyStop) {
+  // Every cut of the grouped source, and the source with one character
+  // replaced by each of the characters the reader treats specially.
+  const std::wstring source = kGroupedSource;
+  int loaded = 0;
+  int refused = 0;
+  auto check = [&](const std::wstring& text) {
+    DataWindowModel dw;
+    std::wstring error;
+    if (dw.Load(text, &error)) {
+      ++loaded;
+      // What loads also paints its rows' texts and writes itself back.
+      for (const pbsim::DwObject& object : dw.Objects()) dw.DisplayText(object, 1);
+      DataWindowModel copy;
+      EXPECT_TRUE(copy.Load(dw.Syntax() + dw.DataSyntax(), &error)) << Narrow(error);
+    } else {
+      ++refused;
+      EXPECT_EQ(error.compare(0, 5, L"Line "), 0) << Narrow(error);
+    }
+  };
+  for (size_t n = 0; n <= source.size(); n += 5) check(source.substr(0, n));
+  const wchar_t specials[] = {L'(', L')', L'"', L'~', L'$', L'\t', L'=', L'[', L'.', L'\0'};
+  for (size_t at = 0; at < source.size(); at += 37) {
+    for (wchar_t c : specials) {
+      std::wstring damaged = source;
+      damaged[at] = c;
+      check(damaged);
+    }
+  }
+  EXPECT_GT(loaded, 0);
+  EXPECT_GT(refused, 0);
+
+  // Values that begin with "(" and end with ")" without being one group are
+  // written back in quotes.
+  DataWindowModel dw;
+  std::wstring error;
+  ASSERT_TRUE(dw.Load(L"release 19;\ntable(column=(type=long name=a dbname=\"a\"))\n"
+                      L"compute(band=detail expression=\"(a) + (1)\" name=c_1)\n"
+                      L"compute(band=detail expression=\"(um(a for all)\" name=c_2)\n"
+                      L"compute(band=detail expression=\"(a + ')(')\" name=c_3)\n",
+                      &error))
+      << Narrow(error);
+  const std::wstring syntax = dw.Syntax();
+  EXPECT_NE(syntax.find(L"expression=\"(a) + (1)\""), std::wstring::npos);
+  EXPECT_NE(syntax.find(L"expression=\"(um(a for all)\""), std::wstring::npos);
+  EXPECT_NE(syntax.find(L"expression=(a + ')(')"), std::wstring::npos);
+  DataWindowModel copy;
+  ASSERT_TRUE(copy.Load(syntax, &error)) << Narrow(error);
+  EXPECT_EQ(copy.Describe(L"c_1.expression c_2.expression c_3.expression"), L"(a) + (1)\n(um(a for all)\n(a + ')(')");
+}

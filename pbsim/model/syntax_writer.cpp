@@ -24,9 +24,32 @@ bool IsPlainToken(const std::wstring& value) {
   return depth == 0;
 }
 
-// A value read from a parenthesised group that was not a key=value list.
+// A value read from a parenthesised group that was not a key=value list:
+// one group from its "(" to the matching ")" (quotes respected), which
+// reads back as it is written.
 bool IsRawGroup(const std::wstring& value) {
-  return value.size() >= 2 && value.front() == L'(' && value.back() == L')';
+  if (value.size() < 2 || value.front() != L'(' || value.back() != L')') return false;
+  int depth = 0;
+  wchar_t quote = 0;
+  for (size_t i = 0; i < value.size(); ++i) {
+    const wchar_t c = value[i];
+    if (quote) {
+      if (c == L'~') {
+        ++i;
+      } else if (c == quote) {
+        quote = 0;
+      }
+      continue;
+    }
+    if (c == L'"' || c == L'\'') {
+      quote = c;
+    } else if (c == L'(') {
+      ++depth;
+    } else if (c == L')' && --depth == 0 && i + 1 < value.size()) {
+      return false;  // "(a) (b)": more than one group
+    }
+  }
+  return depth == 0 && quote == 0;
 }
 
 std::wstring Quoted(const std::wstring& value) { return L"\"" + EscapeForDoubleQuotes(value) + L"\""; }
