@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "message_pump.h"
 #include "model/samples.h"
 #include "pbsim_test_host.h"
+#include "window_surface.h"
 
 using pbsim_test::Dib;
 using pbsim_test::Point;
@@ -707,4 +709,500 @@ TEST_F(ControlTest, ModifyLogRecordsEveryModify) {
   EXPECT_EQ(rt.modules.ClearModifyLog(dw), 1);
   EXPECT_EQ(rt.modules.GetModifyLogCount(dw), 0);
   EXPECT_EQ(rt.modules.GetModifyLogCount(host.Get()), -1);
+}
+
+// ---- Exported sources read from files --------------------------------------
+
+namespace {
+
+// A folder of its own under the temporary folder for one test, removed with
+// the files in it at the end.
+class TempFolder {
+ public:
+  explicit TempFolder(const wchar_t* name) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    m_path = std::wstring(temp) + L"pbsim_" + name + L"_" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(m_path.c_str(), nullptr);
+  }
+  ~TempFolder() {
+    for (const std::wstring& file : m_files) DeleteFileW(file.c_str());
+    RemoveDirectoryW(m_path.c_str());
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  std::wstring Write(const wchar_t* name, const std::string& bytes) {
+    const std::wstring file = m_path + L"\\" + name;
+    HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      DWORD written = 0;
+      WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+      CloseHandle(h);
+      m_files.push_back(file);
+    }
+    return file;
+  }
+  const std::wstring& Path() const { return m_path; }
+
+ private:
+  std::wstring m_path;
+  std::vector<std::wstring> m_files;
+};
+
+// An exported grid with a header text of non-ASCII letters, `caption`
+// written as the file's bytes, without a data section.
+std::string GridSource(const std::string& caption, const std::string& eol = "\r\n") {
+  return "release 12.5;" + eol + "datawindow(units=0 processing=1 color=16777215 )" + eol +
+         "header(height=80 color=\"12632256\" )" + eol + "summary(height=0 color=\"536870912\" )" + eol +
+         "footer(height=0 color=\"536870912\" )" + eol + "detail(height=68 color=\"536870912\" )" + eol +
+         "table(column=(type=char(12) updatewhereclause=yes name=city dbname=\"city\" )" + eol +
+         " column=(type=long updatewhereclause=yes name=visits dbname=\"visits\" )" + eol +
+         " column=(type=date updatewhereclause=yes name=since dbname=\"since\" ) )" + eol +
+         "text(band=header alignment=\"2\" text=\"" + caption +
+         "\" border=\"0\" color=\"0\" x=\"5\" y=\"4\" height=\"64\" width=\"400\" name=city_t visible=\"1\" "
+         "font.face=\"Tahoma\" font.height=\"-10\" font.charset=\"0\" background.mode=\"1\" "
+         "background.color=\"536870912\" )" + eol +
+         "column(band=detail id=1 alignment=\"0\" tabsequence=10 border=\"0\" color=\"0\" x=\"5\" y=\"4\" "
+         "height=\"60\" width=\"400\" format=\"[general]\" name=city visible=\"1\" font.face=\"Tahoma\" "
+         "font.height=\"-10\" background.mode=\"1\" background.color=\"536870912\" )" + eol +
+         "column(band=detail id=2 alignment=\"1\" tabsequence=20 border=\"0\" color=\"0\" x=\"409\" y=\"4\" "
+         "height=\"60\" width=\"200\" format=\"[general]\" name=visits visible=\"1\" font.face=\"Tahoma\" "
+         "font.height=\"-10\" background.mode=\"1\" background.color=\"536870912\" )" + eol;
+}
+
+// UTF-16LE bytes, with byte-order mark, of UTF-8 text.
+std::string Utf16FromUtf8(const std::string& utf8) {
+  std::string bytes("\xFF\xFE", 2);
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
+  for (wchar_t c : wide) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>((c >> 8) & 0xFF);
+  }
+  return bytes;
+}
+
+struct EncodingCase {
+  const char* what;
+  std::string bytes;
+  const wchar_t* caption;  // Describe("city_t.Text")
+  UINT ansiCodePage;       // the system code page the bytes need; 0 for any
+};
+
+class SourceFileEncoding : public ControlTest, public ::testing::WithParamInterface<EncodingCase> {};
+
+}  // namespace
+
+TEST_P(SourceFileEncoding, LoadsTheTextOfNonAsciiLetters) {
+  const EncodingCase& c = GetParam();
+  if (c.ansiCodePage != 0 && GetACP() != c.ansiCodePage) {
+    GTEST_SKIP() << "the system code page is " << GetACP() << ", not " << c.ansiCodePage;
+  }
+  ASSERT_NE(rt.modules.CreateDataWindowFromFile, nullptr);
+  TempFolder folder(L"encoding");
+  const std::wstring path = folder.Write(L"d_cities.srd", c.bytes);
+  HWND dw = rt.modules.CreateDataWindowFromFile(host.Get(), path.c_str(), 0, 10, 10, 400, 200, 0);
+  wchar_t error[512] = {};
+  rt.modules.GetLastError(error, 512);
+  ASSERT_NE(dw, nullptr) << c.what << ": " << std::string(error, error + wcslen(error));
+  created.push_back(dw);
+  EXPECT_STREQ(error, L"");
+  EXPECT_EQ(rt.DescribeText(dw, L"city_t.Text"), c.caption) << c.what;
+  EXPECT_EQ(rt.GetRowCount(dw), 0) << c.what << ": no sample rows were asked for";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Control, SourceFileEncoding,
+    ::testing::Values(
+        EncodingCase{"UTF-8 with byte-order mark",
+                     "\xEF\xBB\xBF$PBExportHeader$d_cities.srd\r\n" + GridSource("Ciudad a\xC3\xB1o \xC3\xA9t\xC3\xA9"),
+                     L"Ciudad a\u00f1o \u00e9t\u00e9", 0},
+        EncodingCase{"UTF-8 without byte-order mark, line feeds",
+                     "$PBExportHeader$d_cities.srd\n" + GridSource("\xEB\x8F\x84\xEC\x8B\x9C", "\n"),
+                     L"\ub3c4\uc2dc", 0},
+        EncodingCase{"UTF-16LE with byte-order mark",
+                     Utf16FromUtf8("$PBExportHeader$d_cities.srd\r\n" + GridSource("\xE5\x9F\x8E\xE5\xB8\x82 \xC3\xB1")),
+                     L"\u57ce\u5e02 \u00f1", 0},
+        EncodingCase{"ANSI export with hex runs",
+                     "HA$PBExportHeader$d_cities.srd\r\n$PBExportComments$Ciudades\r\n" +
+                         GridSource("A$$HEX1$$f100$$ENDHEX$$o $$HEX2$$c4b3dcc2$$ENDHEX$$"),
+                     L"A\u00f1o \ub3c4\uc2dc", 0},
+        EncodingCase{"ANSI in code page 1252", "HA$PBExportHeader$d_cities.srd\r\n" + GridSource("A\xF1o \xE9t\xE9"),
+                     L"A\u00f1o \u00e9t\u00e9", 1252}));
+
+TEST_F(ControlTest, SourceFileGetsSampleRowsOnlyWithoutData) {
+  ASSERT_NE(rt.modules.CreateDataWindowFromFile, nullptr);
+  TempFolder folder(L"samples");
+  const std::wstring bare = folder.Write(L"d_bare.srd", GridSource("City"));
+  HWND dw = rt.modules.CreateDataWindowFromFile(host.Get(), bare.c_str(), 5, 10, 10, 400, 300, 0);
+  ASSERT_NE(dw, nullptr);
+  created.push_back(dw);
+  EXPECT_EQ(rt.GetRowCount(dw), 5);
+  EXPECT_EQ(rt.DescribeText(dw, L"Evaluate('city + \"/\" + string(visits) + \"/\" + string(since)', 4)"),
+            L"city 4/-40/2024-01-04");
+  EXPECT_EQ(rt.DescribeText(dw, L"Evaluate('sum(visits for all)', 1)"), L"70");
+  EXPECT_EQ(rt.GetCurrentRow(dw), 1);
+
+  // A data section wins over sample rows.
+  const std::wstring withData =
+      folder.Write(L"d_data.srd", GridSource("City") + "data( \"Lima\", 3, 2020-05-06, \"Oslo\", 7, null, )\r\n");
+  dw = rt.modules.CreateDataWindowFromFile(host.Get(), withData.c_str(), 5, 10, 10, 400, 300, 0);
+  ASSERT_NE(dw, nullptr);
+  created.push_back(dw);
+  EXPECT_EQ(rt.GetRowCount(dw), 2);
+  EXPECT_EQ(rt.DescribeText(dw, L"Evaluate('city + string(visits)', 2)"), L"Oslo7");
+
+  // What cannot be read, and what is no DataWindow source.
+  const std::wstring missing = folder.Path() + L"\\no_such.srd";
+  EXPECT_EQ(rt.modules.CreateDataWindowFromFile(host.Get(), missing.c_str(), 5, 10, 10, 400, 300, 0), nullptr);
+  wchar_t error[512] = {};
+  rt.modules.GetLastError(error, 512);
+  EXPECT_EQ(std::wstring(error), L"Cannot read file " + missing);
+  EXPECT_EQ(rt.modules.CreateDataWindowFromFile(host.Get(), nullptr, 5, 10, 10, 400, 300, 0), nullptr);
+  rt.modules.GetLastError(error, 512);
+  EXPECT_STREQ(error, L"Cannot read file ");
+  const std::wstring window = folder.Write(L"w_main.srw", "$PBExportHeader$w_main.srw\r\nforward\r\nglobal type w_main from window\r\n");
+  EXPECT_EQ(rt.modules.CreateDataWindowFromFile(host.Get(), window.c_str(), 5, 10, 10, 400, 300, 0), nullptr);
+  rt.modules.GetLastError(error, 512);
+  EXPECT_STREQ(error, L"Line 3 Column 1: incorrect syntax.");
+  EXPECT_EQ(rt.modules.CreateDataWindowFromFile(nullptr, bare.c_str(), 5, 10, 10, 400, 300, 0), nullptr);
+}
+
+// ---- Group bands, crosstab header rows and drawing objects on the screen ---
+
+namespace {
+
+// A grid in pixels (units=1): header 20 high, a group by dept with a header
+// 16 high (red) and a trailer 12 high (green) holding the group's total,
+// detail rows 18 high (white). Rows: A 5, A 7, B 9.
+const wchar_t kGroupedGrid[] =
+    L"release 19;\r\n"
+    L"datawindow(units=1 processing=1 color=16777215 selected.mouse=no )\r\n"
+    L"header(height=20 color=\"12632256\" )\r\n"
+    L"summary(height=0 color=\"536870912\" )\r\n"
+    L"footer(height=0 color=\"536870912\" )\r\n"
+    L"detail(height=18 color=\"16777215\" )\r\n"
+    L"table(column=(type=char(10) name=dept dbname=\"dept\" )\r\n"
+    L" column=(type=long name=qty dbname=\"qty\" ) )\r\n"
+    L"group(level=1 header.height=16 trailer.height=12 by=(\"dept\" ) header.color=\"255\" "
+    L"trailer.color=\"65280\" )\r\n"
+    L"text(band=header text=\"Dept\" x=\"2\" y=\"2\" height=\"16\" width=\"60\" name=dept_t )\r\n"
+    L"column(band=header.1 id=1 x=\"2\" y=\"1\" height=\"14\" width=\"60\" name=dept_head color=\"0\" "
+    L"font.face=\"Tahoma\" font.height=\"-8\" background.mode=\"1\" )\r\n"
+    L"column(band=detail id=1 x=\"2\" y=\"1\" height=\"16\" width=\"60\" tabsequence=10 name=dept )\r\n"
+    L"column(band=detail id=2 x=\"64\" y=\"1\" height=\"16\" width=\"60\" tabsequence=20 name=qty )\r\n"
+    L"compute(band=trailer.1 expression=\"sum(qty for group 1)\" x=\"64\" y=\"0\" height=\"12\" width=\"60\" "
+    L"name=c_total color=\"0\" font.face=\"Tahoma\" font.height=\"-7\" background.mode=\"1\" )\r\n"
+    L"data(\"A\", 5, \"A\", 7, \"B\", 9, )\r\n";
+
+struct BandPixel {
+  int y;          // client pixel row, probed right of the content
+  COLORREF color;
+};
+
+}  // namespace
+
+TEST_F(ControlTest, GroupHeadersAndTrailersLieAroundTheirRows) {
+  // The client area is 100 high: the header, then 80 for the rows.
+  HWND dw = Create(kGroupedGrid, nullptr, 300, 104);
+  ASSERT_NE(dw, nullptr);
+  ASSERT_EQ(ClientSize(dw).cy, 100);
+  const int probeX = ClientSize(dw).cx - 6;
+  Dib dib(ClientSize(dw).cx, ClientSize(dw).cy);
+  Paint(dw, dib);
+  const COLORREF red = RGB(255, 0, 0);
+  const COLORREF green = RGB(0, 255, 0);
+  const COLORREF white = RGB(255, 255, 255);
+  const BandPixel top[] = {
+      {5, RGB(192, 192, 192)}, {20, red},   {35, red},   {36, white}, {71, white}, {72, green},
+      {83, green},             {84, red},   {99, red},
+  };
+  for (const BandPixel& p : top) EXPECT_EQ(dib.At(probeX, p.y), p.color) << "y " << p.y;
+  // Rows 1 and 2 are wholly on the page; row 3 lies below its group header.
+  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.FirstRowOnPage"), L"1");
+  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.LastRowOnPage"), L"2");
+  // The group's total in its trailer, the group's value in its header.
+  EXPECT_GT(dib.Count(Rect(64, 72, 124, 84), pbsim_test::IsDark), 3);
+  EXPECT_GT(dib.Count(Rect(2, 21, 62, 35), pbsim_test::IsDark), 3);
+  EXPECT_EQ(dib.Count(Rect(2, 73, 62, 83), pbsim_test::IsDark), 0) << "nothing left in the trailer";
+
+  // Rows, columns and bands under points.
+  struct Hit {
+    int y;
+    LONG row;
+  };
+  const Hit hits[] = {{10, 0}, {25, 0}, {40, 1}, {60, 2}, {75, 0}, {90, 0}};
+  for (const Hit& h : hits) {
+    LONG row = -1;
+    LONG column = -1;
+    rt.GetRowColUnderPoint(dw, 70, h.y, &row, &column);
+    EXPECT_EQ(row, h.row) << "y " << h.y;
+  }
+
+  // Scrolled to the end: from row 2 every row and band fits.
+  SendMessageW(dw, WM_VSCROLL, SB_BOTTOM, 0);
+  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.FirstRowOnPage"), L"2");
+  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.LastRowOnPage"), L"3");
+  Paint(dw, dib);
+  const BandPixel scrolled[] = {{20, white}, {37, white}, {38, green}, {49, green}, {50, red},
+                                {65, red},   {66, white}, {83, white}, {84, green}, {95, green}};
+  for (const BandPixel& p : scrolled) EXPECT_EQ(dib.At(probeX, p.y), p.color) << "scrolled, y " << p.y;
+  LONG row = -1;
+  EXPECT_NE(rt.GetRowColUnderPoint(dw, 70, 70, &row, nullptr), 0);
+  EXPECT_EQ(row, 3);
+
+  // A click on the last row's detail band makes it current.
+  Click(dw, 70, 70);
+  EXPECT_EQ(rt.GetCurrentRow(dw), 3);
+}
+
+TEST_F(ControlTest, GroupBandsUnderTheMousePointerNameTheirRow) {
+  HWND dw = Create(kGroupedGrid, nullptr, 300, 204);
+  ASSERT_NE(dw, nullptr);
+  auto bandUnderMouse = pbsim_test::Entry<LONG(WINAPI*)(HWND, LPWSTR, LONG)>(rt.modules.engine, "dwGetBandUnderMouse");
+  ASSERT_NE(bandUnderMouse, nullptr);
+  auto bandAt = [&](int y) {
+    POINT screen = {70, y};
+    ClientToScreen(dw, &screen);
+    SetCursorPos(screen.x, screen.y);
+    wchar_t band[32] = {};
+    bandUnderMouse(dw, band, 32);
+    return std::wstring(band);
+  };
+  POINT probe = {70, 25};
+  ClientToScreen(dw, &probe);
+  SetCursorPos(probe.x, probe.y);
+  POINT cursor = {};
+  GetCursorPos(&cursor);
+  if (cursor.x != probe.x || cursor.y != probe.y) GTEST_SKIP() << "the mouse pointer cannot be moved here";
+  struct Case {
+    int y;
+    const wchar_t* band;
+  };
+  const Case cases[] = {{5, L"header"},         {25, L"header.1\t1"},   {40, L"detail\t1"},    {75, L"trailer.1\t2"},
+                        {90, L"header.1\t3"},   {110, L"detail\t3"},    {125, L"trailer.1\t3"}, {140, L""}};
+  for (const Case& c : cases) EXPECT_EQ(bandAt(c.y), c.band) << "y " << c.y;
+}
+
+TEST_F(ControlTest, CrosstabHeaderRowsAreDrawnUnderTheHeader) {
+  HWND dw = Create(L"release 19;\n"
+                   L"datawindow(units=1 processing=4 color=16777215 )\n"
+                   L"header[1](height=30 color=\"255\" )\n"
+                   L"header[2](height=25 color=\"16711680\" )\n"
+                   L"detail(height=20 color=\"65280\" )\n"
+                   L"table(column=(type=char(10) name=region dbname=\"region\" ) )\n"
+                   L"text(band=header[2] text=\"@region\" x=\"2\" y=\"2\" height=\"20\" width=\"60\" name=t_region )\n"
+                   L"column(band=detail id=1 x=\"2\" y=\"2\" height=\"16\" width=\"60\" name=region )\n"
+                   L"data(\"North\", \"South\", )\n",
+                   nullptr, 300, 204);
+  ASSERT_NE(dw, nullptr);
+  Dib dib(ClientSize(dw).cx, ClientSize(dw).cy);
+  Paint(dw, dib);
+  const int x = ClientSize(dw).cx - 6;
+  const BandPixel pixels[] = {{0, RGB(255, 0, 0)},   {29, RGB(255, 0, 0)},   {30, RGB(0, 0, 255)},
+                              {54, RGB(0, 0, 255)},  {55, RGB(0, 255, 0)},   {94, RGB(0, 255, 0)},
+                              {95, RGB(255, 255, 255)}};
+  for (const BandPixel& p : pixels) EXPECT_EQ(dib.At(x, p.y), p.color) << "y " << p.y;
+  EXPECT_GT(dib.Count(Rect(2, 32, 62, 52), pbsim_test::IsDark), 3) << "the text of the second header row";
+  LONG row = -1;
+  EXPECT_NE(rt.GetRowColUnderPoint(dw, 30, 80, &row, nullptr), 0);
+  EXPECT_EQ(row, 2);
+}
+
+namespace {
+
+// Drawing objects of a freeform DataWindow in pixels (units=1) on white.
+const wchar_t kShapesForm[] =
+    L"release 19;\n"
+    L"datawindow(units=1 processing=0 color=16777215 )\n"
+    L"header(height=0 color=\"536870912\" )\n"
+    L"detail(height=120 color=\"16777215\" )\n"
+    L"table(column=(type=char(10) name=a dbname=\"a\" ) )\n"
+    L"rectangle(band=detail x=\"10\" y=\"10\" height=\"30\" width=\"40\" name=r_1 brush.hatch=\"6\" "
+    L"brush.color=\"16711680\" pen.style=\"0\" pen.width=\"1\" pen.color=\"255\" background.mode=\"2\" "
+    L"background.color=\"0\" )\n"
+    L"roundrectangle(band=detail ellipseheight=\"20\" ellipsewidth=\"20\" x=\"60\" y=\"10\" height=\"30\" "
+    L"width=\"40\" name=rr_1 brush.hatch=\"6\" brush.color=\"65280\" pen.style=\"5\" pen.width=\"1\" "
+    L"pen.color=\"0\" )\n"
+    L"ellipse(band=detail x=\"110\" y=\"10\" height=\"30\" width=\"40\" name=oval_1 brush.hatch=\"6\" "
+    L"brush.color=\"0~tif(getrow() = 1, 255, 0)\" pen.style=\"5\" )\n"
+    L"rectangle(band=detail x=\"160\" y=\"50\" height=\"30\" width=\"30\" name=r_2 brush.hatch=\"7\" "
+    L"brush.color=\"0\" pen.style=\"0\" pen.width=\"1\" pen.color=\"16711680\" )\n"
+    L"bitmap(band=detail filename=\"no_such_picture.bmp\" x=\"160\" y=\"10\" height=\"30\" width=\"30\" "
+    L"border=\"0\" name=p_missing )\n"
+    L"bitmap(band=detail filename=\"\" x=\"200\" y=\"10\" height=\"30\" width=\"30\" border=\"0\" name=p_file )\n"
+    L"groupbox(band=detail text=\"Box\" border=\"5\" color=\"0\" x=\"10\" y=\"50\" height=\"50\" width=\"140\" "
+    L"name=gb_1 font.face=\"Tahoma\" font.height=\"-10\" background.mode=\"2\" background.color=\"16777215\" )\n"
+    L"report(band=detail dataobject=\"d_other\" x=\"200\" y=\"50\" height=\"40\" width=\"60\" border=\"0\" "
+    L"name=dw_1 )\n"
+    L"data(\"x\", )\n";
+
+// A 24-bit .bmp file of 2 × 2 pixels of one colour.
+std::string BitmapFile(BYTE red, BYTE green, BYTE blue) {
+  const DWORD rowBytes = 8;  // 2 pixels × 3 bytes, padded to 4
+  BITMAPFILEHEADER file = {};
+  BITMAPINFOHEADER info = {};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof(file) + sizeof(info);
+  file.bfSize = file.bfOffBits + rowBytes * 2;
+  info.biSize = sizeof(info);
+  info.biWidth = 2;
+  info.biHeight = 2;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
+  bytes.append(reinterpret_cast<const char*>(&info), sizeof(info));
+  for (int row = 0; row < 2; ++row) {
+    const char pixels[8] = {static_cast<char>(blue), static_cast<char>(green), static_cast<char>(red),
+                            static_cast<char>(blue), static_cast<char>(green), static_cast<char>(red), 0, 0};
+    bytes.append(pixels, 8);
+  }
+  return bytes;
+}
+
+}  // namespace
+
+TEST_F(ControlTest, DrawingObjectsPicturesGroupBoxesAndReportsArePainted) {
+  HWND dw = Create(kShapesForm, nullptr, 320, 160);
+  ASSERT_NE(dw, nullptr);
+  EXPECT_EQ(rt.DescribeText(dw, L"r_1.type rr_1.type oval_1.type p_missing.type gb_1.type dw_1.type"),
+            L"rectangle\nroundrectangle\nellipse\nbitmap\ngroupbox\nreport");
+  TempFolder folder(L"pictures");
+  const std::wstring picture = folder.Write(L"orange.bmp", BitmapFile(255, 128, 0));
+  ASSERT_EQ(rt.Modify(dw, (L"p_file.filename='" + picture + L"'").c_str()), nullptr);
+
+  Dib dib(ClientSize(dw).cx, ClientSize(dw).cy);
+  Paint(dw, dib);
+  const COLORREF white = RGB(255, 255, 255);
+  const COLORREF frame = GetSysColor(COLOR_WINDOWFRAME);
+  struct Pixel {
+    const char* what;
+    int x;
+    int y;
+    COLORREF color;
+  };
+  const Pixel pixels[] = {
+      {"rectangle brush", 30, 25, RGB(0, 0, 255)},     {"rectangle pen, left", 10, 25, RGB(255, 0, 0)},
+      {"rectangle pen, right", 49, 25, RGB(255, 0, 0)}, {"rectangle pen, bottom", 30, 39, RGB(255, 0, 0)},
+      {"outside the rectangle", 50, 25, white},         {"roundrectangle inside", 80, 25, RGB(0, 255, 0)},
+      {"roundrectangle corner", 61, 11, white},         {"roundrectangle edge", 60, 25, RGB(0, 255, 0)},
+      {"ellipse centre (row 1: red)", 130, 25, RGB(255, 0, 0)},
+      {"ellipse's box corner", 111, 11, white},         {"hollow rectangle inside", 175, 65, white},
+      {"hollow rectangle pen", 160, 65, RGB(0, 0, 255)}, {"missing picture frame", 160, 25, frame},
+      {"missing picture inside", 175, 25, white},       {"picture from its file", 215, 25, RGB(255, 128, 0)},
+      {"picture's corner", 200, 10, RGB(255, 128, 0)},  {"report frame", 200, 70, frame},
+      {"report frame, right", 259, 70, frame},          {"report inside", 230, 70, white},
+  };
+  for (const Pixel& p : pixels) EXPECT_EQ(dib.At(p.x, p.y), p.color) << p.what;
+  // The group box: its text at the top left, an etched frame around.
+  EXPECT_GT(dib.Count(Rect(14, 50, 50, 66), pbsim_test::IsDark), 5) << "the group box's text";
+  EXPECT_NE(dib.At(10, 80), white) << "the group box's left edge";
+  EXPECT_NE(dib.At(80, 98), white) << "the group box's bottom edge";
+  EXPECT_EQ(dib.At(80, 80), white) << "inside the group box";
+
+  // Modified like any other object.
+  ASSERT_EQ(rt.Modify(dw, L"r_1.brush.color='65280' oval_1.visible='0' rr_1.x='70'"), nullptr);
+  Paint(dw, dib);
+  EXPECT_EQ(dib.At(30, 25), RGB(0, 255, 0));
+  EXPECT_EQ(dib.At(130, 25), white);
+  EXPECT_EQ(dib.At(65, 25), white);
+}
+
+namespace {
+
+// A grid in PowerBuilder units as PowerBuilder exports one: fonts in points
+// (font.height="-10") with face, family, pitch and charset; every row shows
+// "HHHH" in the second column.
+const wchar_t kPointFontGrid[] =
+    L"release 19;\r\n"
+    L"datawindow(units=0 processing=1 color=16777215 selected.mouse=no )\r\n"
+    L"header(height=80 color=\"12632256\" )\r\n"
+    L"summary(height=0 color=\"536870912\" )\r\n"
+    L"footer(height=0 color=\"536870912\" )\r\n"
+    L"detail(height=88 color=\"16777215\" )\r\n"
+    L"table(column=(type=long name=id dbname=\"id\" )\r\n"
+    L" column=(type=char(10) name=code dbname=\"code\" ) )\r\n"
+    L"column(band=detail id=1 alignment=\"1\" tabsequence=10 border=\"0\" color=\"33554432\" x=\"9\" y=\"8\" "
+    L"height=\"72\" width=\"300\" format=\"[general]\" name=id visible=\"1\" font.face=\"Arial\" "
+    L"font.height=\"-10\" font.weight=\"400\" font.family=\"2\" font.pitch=\"2\" font.charset=\"0\" "
+    L"background.mode=\"1\" background.color=\"536870912\" )\r\n"
+    L"column(band=detail id=2 alignment=\"0\" tabsequence=20 border=\"0\" color=\"33554432\" x=\"318\" y=\"8\" "
+    L"height=\"72\" width=\"500\" format=\"[general]\" name=code visible=\"1\" edit.limit=10 "
+    L"edit.autoselect=yes font.face=\"Tahoma\" font.height=\"-10\" font.weight=\"400\" font.family=\"2\" "
+    L"font.pitch=\"2\" font.charset=\"0\" background.mode=\"1\" background.color=\"536870912\" )\r\n"
+    L"data(1, \"HHHH\", 2, \"HHHH\", 3, \"HHHH\", )\r\n";
+
+// Height in pixels of the text on white inside a rectangle: from the first
+// pixel row with a pixel that is not white to the last; 0 when there is none.
+int InkHeight(const Dib& dib, RECT area) {
+  int first = -1;
+  int last = -1;
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x) {
+      if (dib.At(x, y) == RGB(255, 255, 255)) continue;
+      if (first < 0) first = y;
+      last = y;
+      break;
+    }
+  }
+  return first < 0 ? 0 : last - first + 1;
+}
+
+}  // namespace
+
+TEST_F(ControlTest, TheCurrentRowKeepsItsFontAfterAClick) {
+  HWND dw = Create(kPointFontGrid, nullptr, 500, 240);
+  ASSERT_NE(dw, nullptr);
+  const int left = X(318) + 2;
+  const int right = X(818) - 2;
+  // Rows lie under the 80-unit header, 88 units each; inside a row, above
+  // its grid line.
+  auto rowArea = [&](int row) {
+    const int top = Y(80) + (row - 1) * Y(88);
+    return Rect(left, top + 1, right, top + Y(88) - 2);
+  };
+  RedrawWindow(dw, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  PumpMessages();
+  const WindowSurface before(dw, WindowSurface::Client);
+  const int reference = InkHeight(before, rowArea(2));
+  ASSERT_GT(reference, 5) << "row 2 shows its text";
+  EXPECT_EQ(InkHeight(before, rowArea(1)), reference);
+
+  Click(dw, right - 10, rowArea(2).top + 8);
+  ASSERT_EQ(rt.GetCurrentRow(dw), 2);
+  ASSERT_EQ(rt.GetCurrentColumn(dw), 2);
+  HWND edit = rt.modules.GetEditControl(dw);
+  ASSERT_TRUE(edit && IsWindowVisible(edit));
+  // Nothing selected in the edit control: its text shows as a row's text does.
+  SendMessageW(edit, EM_SETSEL, 4, 4);
+  HideCaret(edit);
+  RedrawWindow(dw, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  PumpMessages();
+  const WindowSurface editSurface(edit, WindowSurface::Client);
+  EXPECT_EQ(InkHeight(editSurface, Rect(0, 0, editSurface.Width(), editSurface.Height())), reference)
+      << "the current row's text, in the edit control";
+  const WindowSurface after(dw, WindowSurface::Client);
+  EXPECT_EQ(InkHeight(after, rowArea(3)), reference) << "row 3";
+  EXPECT_EQ(InkHeight(after, rowArea(1)), reference) << "row 1";
+
+  // Another row's cell, then the next row by key: the edit control follows
+  // with the font of the row it lies in.
+  for (int step = 0; step < 2; ++step) {
+    if (step == 0) {
+      Click(dw, right - 10, rowArea(3).top + 8);
+    } else {
+      Key(edit, VK_UP);
+    }
+    SendMessageW(edit, EM_SETSEL, 4, 4);
+    HideCaret(edit);
+    RedrawWindow(dw, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PumpMessages();
+    const WindowSurface moved(edit, WindowSurface::Client);
+    EXPECT_EQ(InkHeight(moved, Rect(0, 0, moved.Width(), moved.Height())), reference) << "step " << step;
+    const WindowSurface rows(dw, WindowSurface::Client);
+    EXPECT_EQ(InkHeight(rows, rowArea(step == 0 ? 2 : 3)), reference) << "step " << step;
+  }
 }

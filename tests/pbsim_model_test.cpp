@@ -8,6 +8,7 @@
 
 #include "model/datawindow_model.h"
 #include "model/escapes.h"
+#include "model/sample_rows.h"
 #include "model/samples.h"
 #include "model/units.h"
 #include "model/wide_text.h"
@@ -151,14 +152,16 @@ TEST(PbsimModel, DescribeAnswersAsDocumented) {
   EXPECT_NE(std::wstring::npos, dw.Describe(L"DataWindow.Objects").find(L"\tc_double\tc_shout"));
   EXPECT_EQ(dw.Modify(L"DataWindow.Objects='a'"), L"Line 1 Column 12 incorrect syntax");
 
-  // Control names are PowerScript identifiers of at most 40 characters.
+  // Control names: a letter of any script or an underscore first, then
+  // letters, digits and _ - $ # %, of any length.
   EXPECT_EQ(dw.Modify(L"create text(band=header text='a' name=_a-b$c#d%9)"), L"");
   EXPECT_EQ(dw.Modify(L"create text(band=header text='a' name=" + std::wstring(40, L'n') + L")"), L"");
+  EXPECT_EQ(dw.Modify(L"create text(band=header text='a' name=" + std::wstring(61, L'm') + L")"), L"");
+  EXPECT_EQ(dw.Modify(L"create text(band=header text='a' name=a\u00f1o_t)"), L"");
+  EXPECT_EQ(dw.Modify(L"create text(band=header text='a' name=\uc774\ub984)"), L"");
   for (const wchar_t* bad : {L"9lives", L"a.b", L"a;b", L"a,b", L"-a", L"#1"}) {
     EXPECT_NE(dw.Modify(std::wstring(L"create text(band=header text='a' name=") + bad + L")"), L"") << bad;
   }
-  EXPECT_EQ(dw.Modify(L"create text(band=header text='a' name=" + std::wstring(41, L'm') + L")"),
-            L"Line 1 Column 39 incorrect syntax");
 
   // Yes/no properties take True and False too, and store yes and no.
   ASSERT_EQ(dw.Modify(L"DataWindow.ReadOnly=True"), L"");
@@ -847,4 +850,478 @@ TEST(PbsimModel, EscapesAndNumberReading) {
   EXPECT_EQ(std::wstring(error), L"Line 1 Column 8 incorrect syntax");
   EXPECT_EQ(dw.Describe(L"dept.x"), L"833");
   EXPECT_EQ(std::wstring(error), L"Line 1 Column 8 incorrect syntax");
+}
+
+// ---- Sources as PowerBuilder exports them ----------------------------------
+
+namespace {
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+// A small exported freeform source around one header text whose text= value
+// is `textValue` (as written in the file), with `prefix` before the source,
+// `suffix` after it and `eol` ending every line.
+std::wstring ExportAround(const std::wstring& prefix, const std::wstring& textValue, const std::wstring& suffix,
+                          const std::wstring& eol = L"\r\n") {
+  return prefix + L"release 12.5;" + eol + L"datawindow(units=0 processing=0 color=16777215 )" + eol +
+         L"header(height=80 color=\"536870912\" )" + eol + L"detail(height=60 color=\"536870912\" )" + eol +
+         L"table(column=(type=char(10) updatewhereclause=yes name=a dbname=\"a\" )" + eol + L" )" + eol +
+         L"text(band=header alignment=\"0\" text=\"" + textValue +
+         L"\" border=\"0\" color=\"0\" x=\"5\" y=\"4\" height=\"60\" width=\"300\" name=t_1 visible=\"1\" )" + eol +
+         suffix;
+}
+
+struct DecodingCase {
+  const char* what;
+  std::wstring source;
+  const wchar_t* text;  // Describe("t_1.Text")
+};
+
+class ExportedSourceDecoding : public ::testing::TestWithParam<DecodingCase> {};
+
+}  // namespace
+
+TEST_P(ExportedSourceDecoding, ReadsTheTextAsPowerBuilderWroteIt) {
+  DataWindowModel dw;
+  std::wstring error;
+  ASSERT_TRUE(dw.Load(GetParam().source, &error)) << GetParam().what << ": " << Narrow(error);
+  EXPECT_EQ(dw.Describe(L"t_1.Text"), GetParam().text) << GetParam().what;
+  EXPECT_EQ(dw.Describe(L"DataWindow.Header.Height"), L"80") << GetParam().what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PbsimModel, ExportedSourceDecoding,
+    ::testing::Values(
+        DecodingCase{"byte-order mark and export header",
+                     ExportAround(L"\ufeff$PBExportHeader$d_a.srd\r\n", L"A\u00f1o", L""), L"A\u00f1o"},
+        DecodingCase{"ANSI export with HA and a hex run",
+                     ExportAround(L"HA$PBExportHeader$d_a.srd\r\n$PBExportComments$Clientes\r\n",
+                                  L"A$$HEX1$$f100$$ENDHEX$$o", L""),
+                     L"A\u00f1o"},
+        DecodingCase{"hex run of two Korean letters",
+                     ExportAround(L"HA$PBExportHeader$d_a.srd\r\n", L"$$HEX2$$5cd56dad$$ENDHEX$$ 1", L""),
+                     L"\ud55c\uad6d 1"},
+        DecodingCase{"hex runs next to each other and tilde escapes",
+                     ExportAround(L"", L"$$HEX1$$e900$$ENDHEX$$t$$HEX1$$e900$$ENDHEX$$~t~\"x~\"", L""),
+                     L"\"\u00e9t\u00e9\t\"x\"\""},
+        DecodingCase{"an incomplete hex run stays as written",
+                     ExportAround(L"", L"$$HEX1$$zz00$$ENDHEX$$", L""), L"$$HEX1$$zz00$$ENDHEX$$"},
+        DecodingCase{"line feeds only", ExportAround(L"$PBExportHeader$d_a.srd\n", L"LF", L"", L"\n"), L"LF"},
+        DecodingCase{"binary data section after the source",
+                     ExportAround(L"\ufeff$PBExportHeader$d_a.srd\r\n", L"Logo", L"",
+                                  L"\r\n") +
+                         L"\r\nStart of PowerBuilder Binary Data Section : Do NOT Edit\r\n"
+                         L"0E00000000000000000000000000000000000000000000000000000000000000\r\n"
+                         L"1000000000000000ffffffff(((\r\n"
+                         L"End of PowerBuilder Binary Data Section : No Source Expected After This Point\r\n",
+                     L"Logo"}));
+
+namespace {
+
+// A grouped report as PowerBuilder 2019 exports one: two group levels, a
+// summary with a grand total, drawing objects, a picture, a group box, a
+// nested report and the sections PowerBuilder writes after the objects.
+const wchar_t kGroupedSource[] =
+    L"\ufeff$PBExportHeader$d_grouped.srd\r\n"
+    L"release 19;\r\n"
+    L"datawindow(units=0 timer_interval=0 color=1073741824 brushmode=0 transparency=0 gradient.angle=0 "
+    L"processing=0 HTMLDW=no print.printername=\"\" print.documentname=\"\" print.orientation = 0 "
+    L"print.margin.left = 110 print.preview.buttons=no )\r\n"
+    L"header(height=120 color=\"536870912\" transparency=\"0\" gradient.color=\"8421504\" )\r\n"
+    L"summary(height=80 color=\"536870912\" )\r\n"
+    L"footer(height=0 color=\"536870912\" )\r\n"
+    L"detail(height=64 color=\"536870912\" height.autosize=yes )\r\n"
+    L"table(column=(type=char(20) updatewhereclause=yes name=region dbname=\"sales.region\" )\r\n"
+    L" column=(type=char(20) updatewhereclause=yes name=city dbname=\"sales.city\" values=\"North\tN/South\tS/\" )\r\n"
+    L" column=(type=decimal(2) updatewhereclause=yes name=amount dbname=\"sales.amount\" )\r\n"
+    L" column=(type=datetime updatewhereclause=yes name=sold dbname=\"sales.sold\" )\r\n"
+    L" retrieve=\"PBSELECT( VERSION(400) TABLE(NAME=~\"sales~\" ) COLUMN(NAME=~\"sales.region~\")) \" "
+    L"update=\"sales\" updatewhere=1 updatekeyinplace=no arguments=((\"as_region\", string)) "
+    L"sort=\"region A city A \" )\r\n"
+    L"group(level=1 header.height=72 trailer.height=76 by=(\"region\" ) header.color=\"12632256\" "
+    L"trailer.color=\"536870912\" newpage=no )\r\n"
+    L"group(level=2 header.height=0 trailer.height=68 by=(\"region\" \"city\" ) header.color=\"536870912\" "
+    L"trailer.color=\"15790320\" )\r\n"
+    L"text(band=header alignment=\"2\" text=\"Sales by region\" border=\"0\" color=\"33554432\" x=\"9\" y=\"8\" "
+    L"height=\"64\" width=\"800\" html.valueishtml=\"0\"  name=t_title visible=\"1\"  font.face=\"Tahoma\" "
+    L"font.height=\"-10\" font.weight=\"700\"  font.family=\"2\" font.pitch=\"2\" font.charset=\"0\" "
+    L"background.mode=\"1\" background.color=\"536870912\" )\r\n"
+    L"column(band=header.1 id=1 alignment=\"0\" tabsequence=32766 border=\"0\" color=\"33554432\" x=\"9\" y=\"4\" "
+    L"height=\"64\" width=\"600\" format=\"[general]\" html.valueishtml=\"0\"  name=region visible=\"1\" "
+    L"edit.limit=0 edit.case=any edit.autoselect=yes  font.face=\"Tahoma\" font.height=\"-10\" "
+    L"background.mode=\"1\" background.color=\"536870912\" )\r\n"
+    L"column(band=detail id=2 alignment=\"0\" tabsequence=10 border=\"0\" color=\"33554432\" x=\"9\" y=\"0\" "
+    L"height=\"64\" width=\"600\" format=\"[general]\" name=city visible=\"1\" ddlb.limit=0 "
+    L"values=\"North\tN/South\tS/\" font.face=\"Tahoma\" font.height=\"-10\" background.mode=\"1\" "
+    L"background.color=\"536870912\" )\r\n"
+    L"column(band=detail id=3 alignment=\"1\" tabsequence=20 border=\"0\" color=\"33554432\" x=\"618\" y=\"0\" "
+    L"height=\"64\" width=\"400\" format=\"#,##0.00\" name=amount visible=\"1\" font.face=\"Tahoma\" "
+    L"font.height=\"-10\" background.mode=\"1\" background.color=\"536870912\" )\r\n"
+    L"compute(band=trailer.2 alignment=\"1\" expression=\"sum(amount for group 2)\"border=\"0\" "
+    L"color=\"33554432\" x=\"618\" y=\"4\" height=\"64\" width=\"400\" format=\"#,##0.00\" "
+    L"html.valueishtml=\"0\"  name=compute_city visible=\"1\"  font.face=\"Tahoma\" font.height=\"-10\" "
+    L"background.mode=\"1\" background.color=\"536870912\" )\r\n"
+    L"compute(band=trailer.1 alignment=\"1\" expression=\"sum(amount\tfor group 1)\"border=\"0\" "
+    L"color=\"33554432\" x=\"618\" y=\"4\" height=\"64\" width=\"400\" name=compute_region visible=\"1\" "
+    L"font.face=\"Tahoma\" font.height=\"-10\" background.mode=\"1\" background.color=\"536870912\" "
+    L"tag=\"Region\ttotal\" )\r\n"
+    L"compute(band=summary alignment=\"1\" expression=\"sum(amount for all)\"border=\"0\" color=\"33554432\" "
+    L"x=\"618\" y=\"4\" height=\"64\" width=\"400\" name=compute_total visible=\"1\" font.face=\"Tahoma\" "
+    L"font.height=\"-10\" background.mode=\"1\" background.color=\"536870912\" )\r\n"
+    L"rectangle(band=header x=\"850\" y=\"4\" height=\"100\" width=\"200\"  name=r_1 visible=\"1\" "
+    L"brush.hatch=\"6\" brush.color=\"12632256\" pen.style=\"0\" pen.width=\"5\" pen.color=\"8388608\"  "
+    L"background.mode=\"2\" background.color=\"0\" )\r\n"
+    L"roundrectangle(band=header ellipseheight=\"20\" ellipsewidth=\"24\" x=\"1060\" y=\"4\" height=\"100\" "
+    L"width=\"200\"  name=rr_1 visible=\"1\" brush.hatch=\"7\" brush.color=\"16777215\" pen.style=\"0\" "
+    L"pen.width=\"5\" pen.color=\"255\"  background.mode=\"2\" background.color=\"0\" )\r\n"
+    L"ellipse(band=header x=\"1270\" y=\"4\" height=\"100\" width=\"100\"  name=oval_1 visible=\"1\" "
+    L"brush.hatch=\"6\" brush.color=\"65280\" pen.style=\"0\" pen.width=\"5\" pen.color=\"0\"  "
+    L"background.mode=\"2\" background.color=\"0\" )\r\n"
+    L"bitmap(band=header filename=\"images\\logo.bmp\" x=\"1380\" y=\"4\" height=\"100\" width=\"100\" "
+    L"border=\"0\"  name=p_logo visible=\"1\" transparency=\"0\" )\r\n"
+    L"groupbox(band=summary text=\"Totals\"border=\"5\" color=\"33554432\" x=\"1050\" y=\"0\" height=\"76\" "
+    L"width=\"400\"  name=gb_totals visible=\"1\"  font.face=\"Tahoma\" font.height=\"-10\" "
+    L"background.mode=\"2\" background.color=\"67108864\" )\r\n"
+    L"report(band=summary dataobject=\"d_notes\" x=\"1460\" y=\"0\" height=\"76\" width=\"300\" border=\"2\"  "
+    L"criteria=\"\" nest_arguments=((\" as_region \")) trail_footer = yes  name=dw_notes visible=\"1\"  "
+    L"slideup=directlyabove )\r\n"
+    L"text(band=foreground alignment=\"0\" text=\"A\u00f1o\" border=\"0\" color=\"0\" x=\"1800\" y=\"4\" "
+    L"height=\"60\" width=\"200\" name=a\u00f1o_t visible=\"1\" )\r\n"
+    L"text(band=header.2 alignment=\"0\" text=\"\uc774\ub984\" border=\"0\" color=\"0\" x=\"9\" y=\"0\" "
+    L"height=\"0\" width=\"200\" name=\uc774\ub984_t visible=\"1\" )\r\n"
+    L"text(band=background alignment=\"0\" text=\"long\" border=\"0\" color=\"0\" x=\"0\" y=\"0\" "
+    L"height=\"10\" width=\"10\" name=t_a_name_that_is_much_longer_than_forty_characters_1 visible=\"1\" )\r\n"
+    L"htmltable(border=\"1\" )\r\n"
+    L"htmlgen(clientevents=\"1\" clientvalidation=\"1\" clientcomputedfields=\"1\" encodeselflinkargs=\"1\" "
+    L"netscapelayers=\"0\" pagingmethod=0 generatedddwframes=\"1\" )\r\n"
+    L"xhtmlgen() cssgen(sessionspecific=\"0\" )\r\n"
+    L"xmlgen(inline=\"0\" )\r\n"
+    L"xsltgen()\r\n"
+    L"jsgen()\r\n"
+    L"export.xml(headgroups=\"1\" includewhitespace=\"0\" metadatatype=0 savemetadata=0 )\r\n"
+    L"import.xml()\r\n"
+    L"export.pdf(method=0 distill.custompostscript=\"0\" xslfop.print=\"0\" )\r\n"
+    L"export.xhtml()\r\n"
+    L"sparse(names=\"region\tcity\")\r\n"
+    L"data( \"East\", \"North\", 10.5, 2024-01-31 10:20:30.000000,\r\n"
+    L" \"East\", \"North\", 4, 2024-02-01 08:00:00,\r\n"
+    L" \"East\", \"South\", 1.25, null,\r\n"
+    L" \"West\", \"South\", 100, 2024-03-05 00:00:00.000000,)\r\n";
+
+struct DescribeCase {
+  const wchar_t* property;
+  const wchar_t* answer;
+};
+
+// The grouped source, loaded once; *error holds why it did not load.
+const DataWindowModel* GroupedModel(std::wstring* error) {
+  static DataWindowModel model;
+  static std::wstring loadError;
+  static const bool loaded = model.Load(kGroupedSource, &loadError);
+  *error = loadError;
+  return loaded ? &model : nullptr;
+}
+
+class GroupedSourceDescribe : public ::testing::TestWithParam<DescribeCase> {};
+
+}  // namespace
+
+TEST_P(GroupedSourceDescribe, Answers) {
+  std::wstring error;
+  const DataWindowModel* dw = GroupedModel(&error);
+  ASSERT_NE(dw, nullptr) << Narrow(error);
+  EXPECT_EQ(dw->Describe(GetParam().property), GetParam().answer) << Narrow(GetParam().property);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PbsimModel, GroupedSourceDescribe,
+    ::testing::Values(
+        // Group bands.
+        DescribeCase{L"DataWindow.Header.1.Height", L"72"}, DescribeCase{L"DataWindow.Trailer.1.Height", L"76"},
+        DescribeCase{L"DataWindow.Header.2.Height", L"0"}, DescribeCase{L"DataWindow.Trailer.2.Height", L"68"},
+        DescribeCase{L"DataWindow.header.1.color", L"12632256"},
+        DescribeCase{L"DataWindow.Trailer.2.Color", L"15790320"},
+        DescribeCase{L"DataWindow.Header.3.Height", L"!"}, DescribeCase{L"DataWindow.Trailer.Height", L"!"},
+        DescribeCase{L"DataWindow.Header.Height", L"120"}, DescribeCase{L"DataWindow.Summary.Height", L"80"},
+        DescribeCase{L"DataWindow.Bands",
+                     L"header\theader.1\theader.2\tdetail\ttrailer.2\ttrailer.1\tsummary\tfooter"},
+        DescribeCase{L"region.Band", L"header.1"}, DescribeCase{L"compute_city.band", L"trailer.2"},
+        // Drawing objects, the picture, the group box and the nested report.
+        DescribeCase{L"r_1.Type", L"rectangle"}, DescribeCase{L"r_1.Brush.Color", L"12632256"},
+        DescribeCase{L"r_1.Pen.Color", L"8388608"}, DescribeCase{L"r_1.Pen.Width", L"5"},
+        DescribeCase{L"r_1.X", L"850"}, DescribeCase{L"r_1.Background.Color", L"0"},
+        DescribeCase{L"rr_1.Type", L"roundrectangle"}, DescribeCase{L"rr_1.EllipseHeight", L"20"},
+        DescribeCase{L"rr_1.Brush.Hatch", L"7"}, DescribeCase{L"oval_1.Type", L"ellipse"},
+        DescribeCase{L"oval_1.Brush.Color", L"65280"}, DescribeCase{L"oval_1.Text", L"!"},
+        DescribeCase{L"p_logo.Type", L"bitmap"}, DescribeCase{L"p_logo.FileName", L"images\\logo.bmp"},
+        DescribeCase{L"p_logo.Invert", L"0"}, DescribeCase{L"gb_totals.Type", L"groupbox"},
+        DescribeCase{L"gb_totals.Text", L"Totals"}, DescribeCase{L"gb_totals.Border", L"5"},
+        DescribeCase{L"dw_notes.Type", L"report"}, DescribeCase{L"dw_notes.DataObject", L"d_notes"},
+        DescribeCase{L"dw_notes.Height", L"76"}, DescribeCase{L"dw_notes.Band", L"summary"},
+        // Names of any letters and length; values with literal tabs.
+        DescribeCase{L"a\u00f1o_t.Text", L"A\u00f1o"}, DescribeCase{L"\uc774\ub984_t.Text", L"\uc774\ub984"},
+        DescribeCase{L"t_a_name_that_is_much_longer_than_forty_characters_1.Text", L"long"},
+        DescribeCase{L"compute_region.Tag", L"\"Region\ttotal\""},
+        DescribeCase{L"city.Values", L"\"North\tN/South\tS/\""},
+        // Data: unquoted datetimes, nulls.
+        DescribeCase{L"Evaluate('string(sold)', 1)", L"2024-01-31 10:20:30.000000"},
+        DescribeCase{L"Evaluate('string(sold)', 2)", L"2024-02-01 08:00:00"},
+        DescribeCase{L"Evaluate('string(sold)', 3)", L""},
+        DescribeCase{L"Evaluate('city', 4)", L"South"},
+        DescribeCase{L"DataWindow.Column.Count", L"4"}));
+
+TEST(PbsimModel, RealSourceKeepsWhatItDoesNotModelAndReloadsItsSyntax) {
+  DataWindowModel dw;
+  std::wstring error;
+  ASSERT_TRUE(dw.Load(kGroupedSource, &error)) << Narrow(error);
+  EXPECT_EQ(dw.RowCount(), 4);
+  const std::wstring objects = dw.Describe(L"DataWindow.Objects");
+  for (const wchar_t* name : {L"r_1", L"rr_1", L"oval_1", L"p_logo", L"gb_totals", L"dw_notes", L"compute_city"}) {
+    EXPECT_NE(objects.find(name), std::wstring::npos) << Narrow(name);
+  }
+  const std::wstring syntax = dw.Syntax();
+  for (const wchar_t* kept : {L"htmlgen(", L"export.xml(", L"sparse(names=\"region\tcity\")", L"export.pdf(",
+                              L"group(level=1 ", L"group(level=2 ", L"by=(\"region\" \"city\" )",
+                              L"rectangle(name=r_1 ", L"bitmap(name=p_logo "}) {
+    EXPECT_NE(syntax.find(kept), std::wstring::npos) << Narrow(kept);
+  }
+  DataWindowModel copy;
+  ASSERT_TRUE(copy.Load(syntax + dw.DataSyntax(), &error)) << Narrow(error);
+  EXPECT_EQ(copy.Syntax(), syntax);
+  EXPECT_EQ(copy.Describe(L"DataWindow.Trailer.1.Height DataWindow.Header.1.Color"), L"76\n12632256");
+
+  // Modify reaches group bands and the new objects.
+  EXPECT_EQ(dw.Modify(L"DataWindow.Trailer.1.Height=100 DataWindow.Header.2.Color='255'"), L"");
+  EXPECT_EQ(dw.Describe(L"DataWindow.Trailer.1.Height DataWindow.Header.2.Color"), L"100\n255");
+  EXPECT_NE(dw.Syntax().find(L"trailer.height=100"), std::wstring::npos);
+  EXPECT_NE(dw.Modify(L"DataWindow.Trailer.3.Height=100"), L"");
+  EXPECT_EQ(dw.Modify(L"r_1.brush.color='255' oval_1.x='99' p_logo.filename='x.bmp' gb_totals.text='Sum'"), L"");
+  EXPECT_EQ(dw.Describe(L"r_1.brush.color oval_1.x p_logo.filename gb_totals.text"), L"255\n99\nx.bmp\nSum");
+  EXPECT_EQ(dw.Modify(L"create ellipse(band=trailer.1 x='1' y='2' width='30' height='40' name=e_2)"), L"");
+  EXPECT_EQ(dw.Describe(L"e_2.type e_2.band e_2.pen.style"), L"ellipse\ntrailer.1\n0");
+  EXPECT_NE(dw.Modify(L"oval_1.x='abc'"), L"");
+}
+
+TEST(PbsimModel, CrosstabHeaderRowsAndTreeViewsLoad) {
+  DataWindowModel dw;
+  std::wstring error;
+  ASSERT_TRUE(dw.Load(L"$PBExportHeader$d_cross.srd\n"
+                      L"release 12;\n"
+                      L"datawindow(units=0 processing=4 color=16777215 )\n"
+                      L"header[1](height=64 color=\"536870912\" )\n"
+                      L"header[2](height=72 color=\"12632256\" )\n"
+                      L"summary(height=0 color=\"536870912\" )\n"
+                      L"footer(height=0 color=\"536870912\" )\n"
+                      L"detail(height=68 color=\"536870912\" )\n"
+                      L"table(column=(type=char(10) name=region dbname=\"region\" )\n"
+                      L" column=(type=number name=amount dbname=\"amount\" ) )\n"
+                      L"text(band=header[1] text=\"Sum Of Amount\" x=\"9\" y=\"4\" height=\"56\" width=\"400\" "
+                      L"name=t_caption visible=\"1\" )\n"
+                      L"text(band=header[2] text=\"@region\" x=\"9\" y=\"4\" height=\"56\" width=\"400\" "
+                      L"name=t_region visible=\"1\" )\n"
+                      L"column(band=detail id=2 x=\"9\" y=\"4\" height=\"56\" width=\"400\" name=amount )\n"
+                      L"crosstab(band = foreground  crosstabdash=\"1\" columns=\"region\" rows=\"\" "
+                      L"values=\"sum(amount for crosstab)\" sourcenames=\"region, amount\")\n"
+                      L"tree(type=1 showconnectlines=yes showleafnodeconnectLines=yes indent=64 )\n",
+                      &error))
+      << Narrow(error);
+  EXPECT_EQ(dw.CrosstabHeaderCount(), 2);
+  EXPECT_EQ(dw.Describe(L"DataWindow.Header[2].Height t_region.band t_caption.band DataWindow.Processing"),
+            L"72\nheader[2]\nheader[1]\n4");
+  EXPECT_EQ(dw.Describe(L"DataWindow.Header[1].Color"), L"536870912");
+  DataWindowModel copy;
+  ASSERT_TRUE(copy.Load(dw.Syntax(), &error)) << Narrow(error);
+  EXPECT_EQ(copy.Syntax(), dw.Syntax());
+  EXPECT_NE(dw.Syntax().find(L"header[2](height=72 "), std::wstring::npos);
+  EXPECT_NE(dw.Syntax().find(L"tree(type=1 "), std::wstring::npos);
+}
+
+TEST(PbsimModel, TextThatIsNoDataWindowSourceIsRefused) {
+  struct Case {
+    const wchar_t* text;
+    const wchar_t* error;
+  };
+  const Case cases[] = {
+      {L"hello world", L"Line 1 Column 7: incorrect syntax."},
+      {L"$PBExportHeader$w_main.srw\r\nforward\r\nglobal type w_main from window\r\nend type\r\n",
+       L"Line 3 Column 1: incorrect syntax."},
+      {L"\ufeffrelease 19;\r\ndatawindow(units=0\r\n", L"Line 3 Column 1: incorrect syntax."},
+      {L"release 19;\ntext(band=header[x] name=a)", L"Line 2 Column 11: unknown band."},
+      {L"release 19;\ntext(band=header.0 name=a)", L"Line 2 Column 11: unknown band."},
+      {L"release 19;\ngroup(level=1 header.height=\"abc\")", L"Line 2 Column 29: invalid value."},
+      {L"release 19;\ngroup(level=1) group(level=1)", L"Line 2 Column 28: invalid value."},
+  };
+  for (const Case& c : cases) {
+    DataWindowModel dw;
+    std::wstring error;
+    EXPECT_FALSE(dw.Load(c.text, &error)) << Narrow(c.text);
+    EXPECT_EQ(error, c.error) << Narrow(c.text);
+  }
+}
+
+namespace {
+
+struct ExpressionCase {
+  const wchar_t* expression;
+  long row;
+  const wchar_t* value;
+};
+
+// Over the rows of the grouped source: region, city, amount, sold
+//   1 East North 10.5   2 East North 4   3 East South 1.25   4 West South 100
+class GroupedSourceExpressions : public ::testing::TestWithParam<ExpressionCase> {};
+
+}  // namespace
+
+TEST_P(GroupedSourceExpressions, Evaluate) {
+  std::wstring error;
+  const DataWindowModel* dw = GroupedModel(&error);
+  ASSERT_NE(dw, nullptr) << Narrow(error);
+  const ExpressionCase& c = GetParam();
+  std::wstring value;
+  ASSERT_TRUE(dw->EvaluateExpression(c.expression, c.row, &value)) << Narrow(c.expression) << " row " << c.row;
+  EXPECT_EQ(value, c.value) << Narrow(c.expression) << " row " << c.row;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PbsimModel, GroupedSourceExpressions,
+    ::testing::Values(
+        // Aggregates and their scopes.
+        ExpressionCase{L"sum(amount for all)", 2, L"115.75"}, ExpressionCase{L"sum(amount)", 3, L"115.75"},
+        ExpressionCase{L"sum(amount for group 1)", 1, L"15.75"},
+        ExpressionCase{L"sum(amount for group 1)", 4, L"100"},
+        ExpressionCase{L"sum(amount for group 2)", 2, L"14.5"},
+        ExpressionCase{L"sum(amount for group 2)", 3, L"1.25"},
+        ExpressionCase{L"SUM( amount FOR GROUP 2 )", 1, L"14.5"},
+        ExpressionCase{L"sum(amount\tfor\tgroup 1)", 3, L"15.75"},
+        ExpressionCase{L"count(amount for group 1)", 2, L"3"}, ExpressionCase{L"count(city for all)", 1, L"4"},
+        ExpressionCase{L"avg(amount for group 2)", 1, L"7.25"}, ExpressionCase{L"avg(amount for all)", 1, L"28.9375"},
+        ExpressionCase{L"max(amount for all)", 1, L"100"}, ExpressionCase{L"min(amount for group 1)", 1, L"1.25"},
+        ExpressionCase{L"max(city for all)", 1, L"South"}, ExpressionCase{L"min(region for group 1)", 4, L"West"},
+        ExpressionCase{L"sum(amount for all distinct)", 1, L"115.75"},
+        ExpressionCase{L"sum(amount for all distinct city)", 1, L"115.75"},
+        ExpressionCase{L"sum(amount for page)", 1, L"115.75"},
+        ExpressionCase{L"sum(amount * 2 for group 2) / 2", 4, L"100"},
+        // case().
+        ExpressionCase{L"case(city when 'North' then 1 when 'South', 'West' then 2 else 3)", 1, L"1"},
+        ExpressionCase{L"case(city when 'North' then 1 when 'South', 'West' then 2 else 3)", 3, L"2"},
+        ExpressionCase{L"case(region when 'North' then 1 when 'South', 'West' then 2 else 3)", 1, L"3"},
+        ExpressionCase{L"case(amount when 1 to 5 then 'low' when is > 50 then 'high' else 'mid')", 2, L"low"},
+        ExpressionCase{L"case(amount when 1 to 5 then 'low' when is > 50 then 'high' else 'mid')", 4, L"high"},
+        ExpressionCase{L"case(amount when 1 to 5 then 'low' when is > 50 then 'high' else 'mid')", 1, L"mid"},
+        ExpressionCase{L"case(amount when 1.25, 4 to 5, is >= 100 then 'listed' else 'other')", 3, L"listed"},
+        ExpressionCase{L"case(amount when 1.25, 4 to 5, is >= 100 then 'listed' else 'other')", 1, L"other"},
+        ExpressionCase{L"CASE(amount WHEN IS<2 THEN 'small' WHEN IS<>4 THEN 'big' ELSE 'four')", 2, L"four"},
+        ExpressionCase{L"case(amount when 0 then 'zero')", 1, L""},
+        ExpressionCase{L"case(city when 'North' then amount + amount[1] else 0)", 1, L"14.5"},
+        // Rows relative to the evaluated one; outside the rows: null.
+        ExpressionCase{L"amount[-1]", 2, L"10.5"}, ExpressionCase{L"amount[-1]", 1, L""},
+        ExpressionCase{L"amount[1]", 4, L""}, ExpressionCase{L"amount[ 1 ] - amount", 1, L"-6.5"},
+        ExpressionCase{L"amount[0] + amount[+2]", 1, L"11.75"}, ExpressionCase{L"city[-3]", 4, L"North"},
+        ExpressionCase{L"isnull(amount[-1])", 1, L"1"}, ExpressionCase{L"isnull(amount[-1])", 2, L"0"},
+        ExpressionCase{L"amount[-1] * 2 + 1", 1, L""},
+        ExpressionCase{L"if(amount[-1] > 5, 'after big', 'after small')", 2, L"after big"},
+        ExpressionCase{L"if(amount[-1] > 5, 'after big', 'after small')", 1, L"after small"},
+        ExpressionCase{L"if(region = region[-1], 'same', 'new')", 4, L"new"},
+        // Comments and literal tabs.
+        ExpressionCase{L"amount /* the amount */ * 2", 2, L"8"},
+        ExpressionCase{L"/* leading */ amount\t+\t1 /* trailing", 2, L"5"},
+        ExpressionCase{L"string(amount, '#,##0.00') + '/'", 2, L"4/"}));
+
+TEST(PbsimModel, MalformedCaseAggregatesAndRowReferencesAreNotExpressions) {
+  DataWindowModel dw;
+  std::wstring error;
+  ASSERT_TRUE(dw.Load(kGroupedSource, &error)) << Narrow(error);
+  for (const wchar_t* bad : {L"case(city when then 1)", L"case(city)", L"case(city when 'a' then 1 else)",
+                             L"case(city when 'a' 1)", L"case(city when is 'a' then 1)",
+                             L"sum(amount for group x)", L"sum(amount for everything)", L"sum(amount for)",
+                             L"amount[x]", L"amount[-1", L"amount[]"}) {
+    std::wstring value;
+    EXPECT_FALSE(dw.EvaluateExpression(bad, 1, &value)) << Narrow(bad);
+  }
+  // Computed fields in group trailers show their group's total.
+  const pbsim::DwObject* region = dw.FindObject(L"compute_region");
+  const pbsim::DwObject* city = dw.FindObject(L"compute_city");
+  ASSERT_TRUE(region && city);
+  EXPECT_EQ(dw.DisplayText(*region, 2), L"15.75");
+  EXPECT_EQ(dw.DisplayText(*city, 3), L"1.25");
+  EXPECT_EQ(dw.DisplayText(*region, 4), L"100");
+  // Where the groups begin and end.
+  const bool starts1[] = {true, false, false, true};
+  const bool starts2[] = {true, false, true, true};
+  const bool ends2[] = {false, true, true, true};
+  for (long row = 1; row <= 4; ++row) {
+    EXPECT_EQ(dw.StartsGroup(1, row), starts1[row - 1]) << row;
+    EXPECT_EQ(dw.StartsGroup(2, row), starts2[row - 1]) << row;
+    EXPECT_EQ(dw.EndsGroup(2, row), ends2[row - 1]) << row;
+  }
+  EXPECT_FALSE(dw.StartsGroup(3, 1));
+}
+
+namespace {
+
+struct SampleCase {
+  const wchar_t* type;
+  const wchar_t* name;
+  const wchar_t* codes;
+  long row;
+  const wchar_t* value;
+};
+
+class SampleValues : public ::testing::TestWithParam<SampleCase> {};
+
+}  // namespace
+
+TEST_P(SampleValues, FollowTheColumnType) {
+  const SampleCase& c = GetParam();
+  EXPECT_EQ(pbsim::SampleValue(c.type, c.name, c.codes, c.row), c.value) << Narrow(c.type) << " row " << c.row;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PbsimModel, SampleValues,
+    ::testing::Values(SampleCase{L"char(10)", L"city", L"", 1, L"city 1"},
+                      SampleCase{L"char(20)", L"name", L"", 12, L"name 12"},
+                      SampleCase{L"char(6)", L"city", L"", 12, L"city 1"},
+                      SampleCase{L"CHAR(3)", L"region", L"", 1, L"reg"},
+                      SampleCase{L"long", L"emp_id", L"", 1, L"10"}, SampleCase{L"long", L"emp_id", L"", 4, L"-40"},
+                      SampleCase{L"ulong", L"n", L"", 4, L"40"}, SampleCase{L"integer", L"n", L"", 2, L"20"},
+                      SampleCase{L"int", L"n", L"", 8, L"-80"}, SampleCase{L"number", L"x", L"", 1, L"12.75"},
+                      SampleCase{L"number", L"x", L"", 4, L"-50.25"}, SampleCase{L"real", L"x", L"", 3, L"37.75"},
+                      SampleCase{L"decimal(2)", L"x", L"", 2, L"25.25"},
+                      SampleCase{L"decimal(3)", L"x", L"", 4, L"-50.250"},
+                      SampleCase{L"decimal(0)", L"x", L"", 1, L"13"},
+                      SampleCase{L"date", L"d", L"", 1, L"2024-01-01"},
+                      SampleCase{L"date", L"d", L"", 32, L"2024-02-01"},
+                      SampleCase{L"date", L"d", L"", 60, L"2024-02-29"},
+                      SampleCase{L"date", L"d", L"", 367, L"2025-01-01"},
+                      SampleCase{L"datetime", L"d", L"", 2, L"2024-01-02 08:01:00"},
+                      SampleCase{L"datetime", L"d", L"", 61, L"2024-03-01 09:00:00"},
+                      SampleCase{L"time", L"t", L"", 3, L"08:02:00"},
+                      SampleCase{L"char(1)", L"sex", L"Male\tM/Female\tF/", 3, L"M"},
+                      SampleCase{L"char(1)", L"sex", L"Male\tM/Female\tF/", 2, L"F"},
+                      SampleCase{L"long", L"status", L"Open\t1/Closed\t2/Held\t3/", 6, L"3"},
+                      SampleCase{L"blob", L"b", L"", 1, L""}));
+
+TEST(PbsimModel, SampleRowsFillEveryColumnAndFormGroups) {
+  DataWindowModel dw;
+  std::wstring error;
+  // The grouped source without its data section.
+  std::wstring source = kGroupedSource;
+  source.erase(source.find(L"data("));
+  ASSERT_TRUE(dw.Load(source, &error)) << Narrow(error);
+  ASSERT_EQ(dw.RowCount(), 0);
+  EXPECT_EQ(pbsim::FillSampleRows(dw, 6), 6);
+  EXPECT_EQ(dw.CurrentRow(), 1);
+  const wchar_t* const expected[6][4] = {
+      {L"region 1", L"N", L"12.75", L"2024-01-01 08:00:00"}, {L"region 2", L"S", L"25.25", L"2024-01-02 08:01:00"},
+      {L"region 3", L"N", L"37.75", L"2024-01-03 08:02:00"}, {L"region 4", L"S", L"-50.25", L"2024-01-04 08:03:00"},
+      {L"region 5", L"N", L"62.75", L"2024-01-05 08:04:00"}, {L"region 6", L"S", L"75.25", L"2024-01-06 08:05:00"}};
+  for (long row = 1; row <= 6; ++row) {
+    for (int column = 1; column <= 4; ++column) {
+      EXPECT_EQ(dw.CellText(row, column), expected[row - 1][column - 1]) << row << "/" << column;
+    }
+    EXPECT_TRUE(dw.StartsGroup(1, row)) << "every sample region differs";
+  }
+  EXPECT_EQ(pbsim::FillSampleRows(dw, 0), 0);
+  EXPECT_EQ(dw.RowCount(), 0);
 }

@@ -93,8 +93,16 @@ class PagePainter {
     // outside the clipping area.
     if (IntersectClipRect(m_dc, 0, 0, m_width, height) == NULLREGION) return;
     const long row = m_layout.EvaluationRow(L"header", 0);
-    PaintBandRegion(0, height, m_model.BandColor(L"header", row));
+    const int plain = std::max(0, m_model.BandHeightPixels(L"header"));
+    PaintBandRegion(0, plain, m_model.BandColor(L"header", row));
     PaintBandObjects(L"header", 0, false);
+    // The header rows of a crosstab, under the header band.
+    for (const BandDef& band : m_model.Bands()) {
+      if (!ParseCrosstabBandName(band.name, nullptr)) continue;
+      const int top = m_layout.BandTop(band.name, 0);
+      PaintBandRegion(top, top + std::max(0, m_model.BandHeightPixels(band.name)), m_model.BandColor(band.name, row));
+      PaintBandObjects(band.name, 0, false);
+    }
     if (m_model.IsGrid()) PaintHeaderCellBorders();
   }
 
@@ -114,12 +122,20 @@ class PagePainter {
   void PaintRows() {
     const long first = m_layout.FirstRow();
     const long last = m_layout.LastPaintedRow();
-    if (first <= 0 || last < first || m_layout.DetailHeight() <= 0) return;
+    if (first <= 0 || last < first || (m_layout.DetailHeight() <= 0 && m_layout.Slots().empty())) return;
     SavedState state(m_dc);
     if (IntersectClipRect(m_dc, 0, m_layout.HeaderHeight(), m_width, m_layout.FooterTop()) == NULLREGION) return;
     RECT visible = {0, 0, 0, 0};
     GetClipBox(m_dc, &visible);
     const int detail = m_layout.DetailHeight();
+    // The headers and trailers of the groups around the rows.
+    for (const BandSlot& slot : m_layout.Slots()) {
+      if (slot.band == L"detail" || slot.row > last) continue;
+      if (slot.top + slot.height <= visible.top || slot.top >= visible.bottom) continue;
+      PaintBandRegion(slot.top, slot.top + slot.height, m_model.BandColor(slot.band, slot.row));
+      PaintBandObjects(slot.band, slot.row, false);
+    }
+    if (detail <= 0) return;
     for (long row = first; row <= last; ++row) {
       const int top = m_layout.RowTop(row);
       if (top + detail <= visible.top || top >= visible.bottom) continue;

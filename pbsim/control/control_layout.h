@@ -1,7 +1,9 @@
-// Where the parts of a DataWindow lie on a page: the header band at the top,
-// the rows of the detail band under it from the first row on the page, the
-// summary band after the last row, the footer band at the bottom, and the
-// foreground and background layers over the whole page. All positions are
+// Where the parts of a DataWindow lie on a page: the header band at the top
+// (with the header rows of a crosstab under it), the rows of the detail band
+// under it from the first row on the page, each with the headers of the
+// groups that begin at it above and the trailers of the groups that end at
+// it below, the summary band after the last row, the footer band at the
+// bottom, and the foreground and background layers over the whole page. All positions are
 // pixels of the page area (the client area of the control, a preview page or
 // a printed page), with the content scrolled left by the horizontal scroll
 // position. Objects whose positions are expressions are evaluated for the
@@ -33,8 +35,11 @@ struct ColumnSpan {
 };
 
 struct HitResult {
-  std::wstring band;                  // "header", "detail", "summary", "footer"; "" elsewhere
+  // "header", "header[N]", "header.N", "detail", "trailer.N", "summary",
+  // "footer"; "" elsewhere
+  std::wstring band;
   long row = 0;                       // the detail row under the point, else 0
+  long bandRow = 0;                   // the row the band under the point is shown for (detail and group bands)
   int column = 0;                     // the column under the point, else 0
   const DwObject* object = nullptr;   // the topmost object under the point
   long objectRow = 0;                 // the row that object shows
@@ -57,7 +62,10 @@ class ControlLayout {
   // The last row wholly on the page, and the last row at least partly on it.
   long LastWholeRow() const { return m_lastWhole; }
   long LastPaintedRow() const { return m_lastPainted; }
-  int RowTop(long row) const { return m_header + static_cast<int>(row - m_first) * m_detail; }
+  // Top of a row's detail band.
+  int RowTop(long row) const;
+  // The bands shown for the rows on the page, tops in area pixels.
+  const std::vector<BandSlot>& Slots() const { return m_slots; }
   // Bottom of the last painted row (the header's bottom when none is).
   int RowsBottom() const;
   bool SummaryShown() const { return m_summaryShown; }
@@ -68,9 +76,9 @@ class ControlLayout {
   // Right edge of the content (header and detail objects) in area pixels.
   int ContentRight() const { return ToAreaX(m_contentWidth); }
 
-  // The row an object of a band is evaluated for: detail objects their own
-  // row; header, foreground and background the first row on the page;
-  // summary and footer the last row.
+  // The row an object of a band is evaluated for: detail and group band
+  // objects their own row; header, foreground and background the first row
+  // on the page; summary and footer the last row.
   long EvaluationRow(const std::wstring& band, long detailRow) const;
   int BandTop(const std::wstring& band, long detailRow) const;
   RECT ObjectRect(const DwObject& object, long detailRow) const;
@@ -88,6 +96,7 @@ class ControlLayout {
 
  private:
   const DwObject* TopmostObject(const std::wstring& band, long row, POINT point) const;
+  const BandSlot* SlotAt(int y) const;
 
   const DataWindowModel& m_model;
   PageArea m_area;
@@ -103,6 +112,8 @@ class ControlLayout {
   bool m_summaryShown = false;
   int m_contentWidth = 0;
   std::vector<ColumnSpan> m_columns;
+  std::vector<BandSlot> m_slots;
+  std::vector<int> m_detailSlot;  // per row from m_first: index into m_slots, -1 for none
 };
 
 }  // namespace pbsim

@@ -138,6 +138,104 @@ void PaintLine(HDC dc, const ControlLayout& layout, const DwObject& object, long
   LineTo(dc, layout.ToAreaX(line.x2), top + line.y2);
 }
 
+// The pen of a drawing object; null for pen style 5 (no outline).
+HPEN CreateOutlinePen(const DataWindowModel& model, const DwObject& object, long row) {
+  const int style = PenStyle(model.EvaluateInt(object, L"pen.style", row));
+  if (style == PS_NULL) return nullptr;
+  int width = model.UnitsToPixelsY(model.EvaluateInt(object, L"pen.width", row));
+  if (width < 1) width = 1;
+  return CreatePen(style, width, ResolveColor(ColorValue(model.EvaluateProperty(object, L"pen.color", row))));
+}
+
+// The brush of a drawing object: brush.hatch 6 solid, 7 none, 0 to 5 the
+// hatch patterns (horizontal, /, vertical, cross, \, diagonal cross).
+HBRUSH CreateFillBrush(const DataWindowModel& model, const DwObject& object, long row) {
+  const int hatch = model.EvaluateInt(object, L"brush.hatch", row);
+  const long color = ColorValue(model.EvaluateProperty(object, L"brush.color", row));
+  if (hatch == 7 || IsTransparentColor(color)) return nullptr;
+  static const int kHatches[] = {HS_HORIZONTAL, HS_BDIAGONAL, HS_VERTICAL, HS_CROSS, HS_FDIAGONAL, HS_DIAGCROSS};
+  if (hatch >= 0 && hatch <= 5) return CreateHatchBrush(kHatches[hatch], ResolveColor(color));
+  return CreateSolidBrush(ResolveColor(color));
+}
+
+// Rectangle, roundrectangle and ellipse: the brush inside, the pen around.
+void PaintShape(HDC dc, const DataWindowModel& model, const DwObject& object, long row, const RECT& rect) {
+  Pen pen(CreateOutlinePen(model, object, row));
+  Brush brush(CreateFillBrush(model, object, row));
+  SelectionScope penScope(dc, pen ? static_cast<HGDIOBJ>(pen.Get()) : GetStockObject(NULL_PEN));
+  SelectionScope brushScope(dc, brush ? static_cast<HGDIOBJ>(brush.Get()) : GetStockObject(NULL_BRUSH));
+  // Without a pen the shape's right and bottom edges are not drawn.
+  const int grow = pen ? 0 : 1;
+  switch (object.kind) {
+    case ObjectKind::Ellipse:
+      Ellipse(dc, rect.left, rect.top, rect.right + grow, rect.bottom + grow);
+      break;
+    case ObjectKind::RoundRectangle:
+      RoundRect(dc, rect.left, rect.top, rect.right + grow, rect.bottom + grow,
+                model.UnitsToPixelsX(model.EvaluateInt(object, L"ellipsewidth", row)),
+                model.UnitsToPixelsY(model.EvaluateInt(object, L"ellipseheight", row)));
+      break;
+    default:
+      Rectangle(dc, rect.left, rect.top, rect.right + grow, rect.bottom + grow);
+      break;
+  }
+}
+
+// A frame around the object's area, in the window frame colour.
+void PaintFrame(HDC dc, const RECT& rect) { FrameRect(dc, &rect, GetSysColorBrush(COLOR_WINDOWFRAME)); }
+
+// A picture from its file (a .bmp), stretched over the object; a picture
+// whose file cannot be loaded shows its frame.
+void PaintBitmap(HDC dc, const DataWindowModel& model, const DwObject& object, long row, const RECT& rect) {
+  const std::wstring file = model.EvaluateProperty(object, L"filename", row);
+  HBITMAP bitmap = file.empty() ? nullptr
+                                : static_cast<HBITMAP>(LoadImageW(nullptr, file.c_str(), IMAGE_BITMAP, 0, 0,
+                                                                  LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  if (!bitmap) {
+    PaintFrame(dc, rect);
+    return;
+  }
+  Bitmap owned(bitmap);
+  BITMAP info = {};
+  HDC source = CreateCompatibleDC(dc);
+  if (source && GetObjectW(bitmap, sizeof(info), &info) == sizeof(info)) {
+    HGDIOBJ old = SelectObject(source, bitmap);
+    SetStretchBltMode(dc, COLORONCOLOR);
+    StretchBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, source, 0, 0, info.bmWidth,
+               info.bmHeight, SRCCOPY);
+    SelectObject(source, old);
+  }
+  if (source) DeleteDC(source);
+  PaintBorder(dc, model.EvaluateInt(object, L"border", row), rect);
+}
+
+// A group box: a frame with its text at the top left, over the frame line.
+void PaintGroupBox(HDC dc, const DataWindowModel& model, const DwObject& object, long row, const RECT& rect,
+                   FontCache& fonts) {
+  PaintBackground(dc, model, object, row, rect);
+  const std::wstring text = model.DisplayText(object, row);
+  SelectionScope font(dc, fonts.Get(ObjectFontSpec(model, object, row)));
+  TEXTMETRICW metrics = {};
+  GetTextMetricsW(dc, &metrics);
+  RECT frame = rect;
+  frame.top += metrics.tmHeight / 2;
+  if (frame.bottom > frame.top) DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+  if (text.empty()) return;
+  SIZE extent = {};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  RECT label = {rect.left + 8, rect.top, rect.left + 8 + extent.cx + 4, rect.top + metrics.tmHeight};
+  if (label.right > rect.right) label.right = rect.right;
+  const long back = ColorValue(model.EvaluateProperty(object, L"background.color", row));
+  if (!IsTransparentColor(back)) {
+    Brush brush(CreateSolidBrush(ResolveColor(back)));
+    if (brush) FillRect(dc, &label, brush.Get());
+  }
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ResolveColor(ColorValue(model.EvaluateProperty(object, L"color", row))));
+  label.left += 2;
+  DrawObjectText(dc, text, label, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+}
+
 }  // namespace
 
 void PaintObject(HDC dc, const ControlLayout& layout, const DwObject& object, long detailRow, FontCache& fonts,
@@ -163,7 +261,22 @@ void PaintObject(HDC dc, const ControlLayout& layout, const DwObject& object, lo
     case ObjectKind::Graph:
       PaintGraph(dc, model, object, row, rect, fonts);
       break;
-    case ObjectKind::Line:
+    case ObjectKind::Rectangle:
+    case ObjectKind::RoundRectangle:
+    case ObjectKind::Ellipse:
+      PaintShape(dc, model, object, row, rect);
+      break;
+    case ObjectKind::Bitmap:
+      PaintBitmap(dc, model, object, row, rect);
+      break;
+    case ObjectKind::GroupBox:
+      PaintGroupBox(dc, model, object, row, rect, fonts);
+      break;
+    case ObjectKind::Report:
+      // A nested report shows its frame; its own DataWindow is not loaded.
+      PaintFrame(dc, rect);
+      break;
+    default:
       break;
   }
 }

@@ -30,6 +30,15 @@ struct PixelRect {
   int height = 0;
 };
 
+// One band shown for a row in the rows area of a page: the group headers
+// that begin at the row, its detail band, the group trailers that end at it.
+struct BandSlot {
+  std::wstring band;  // "header.N", "detail", "trailer.N"
+  long row = 0;       // the row the band is shown for (and evaluated in)
+  int top = 0;        // pixels from the top of the rows area
+  int height = 0;     // pixels
+};
+
 struct PixelLine {
   int x1 = 0;
   int y1 = 0;
@@ -84,6 +93,27 @@ class DataWindowModel {
   const TableColumn* Column(int columnId) const;  // 1-based; null outside
   int ColumnIdByName(const std::wstring& name) const;  // 0 when none
   const std::vector<BandDef>& Bands() const { return m_bands; }
+  // Groups by level, lowest first; null when there is no group of a level.
+  const std::vector<GroupDef>& Groups() const { return m_groups; }
+  const GroupDef* Group(int level) const;
+  int GroupCount() const { return static_cast<int>(m_groups.size()); }
+  // The header rows of a crosstab ("header[1]" ...), in order.
+  int CrosstabHeaderCount() const;
+  // A band of the definition: the four bands, the header and trailer of
+  // each group ("header.N", "trailer.N"), the header rows of a crosstab.
+  bool HasBand(const std::wstring& lowerName) const;
+  // A group of `level` begins at `row`: the first row, or a row whose value
+  // in a column of that group or of a group of lower level differs from the
+  // row before. False for a level without a group and for rows outside.
+  bool StartsGroup(int level, long row) const;
+  // The group of `level` that ends at `row` (the last row, or the next row
+  // starts one).
+  bool EndsGroup(int level, long row) const;
+  // The rows of the group of `level` that holds `row`.
+  bool GroupRowRange(int level, long row, long* first, long* last) const;
+  // "DataWindow.Bands": header, the group headers, detail, the group
+  // trailers, summary, footer, tab-separated.
+  std::wstring BandNames() const;
   // A stored or default DataWindow attribute ("color", "units", ...).
   std::wstring DataWindowProperty(const std::wstring& key) const;
 
@@ -97,6 +127,12 @@ class DataWindowModel {
   std::wstring EvaluateBandProperty(const std::wstring& band, const std::wstring& key, long row) const;
   int BandHeight(const std::wstring& band) const;        // DataWindow units
   int BandHeightPixels(const std::wstring& band) const;
+  // The header band and the header rows of a crosstab under it, in pixels.
+  int HeaderAreaHeightPixels() const;
+  // The bands shown for the rows from `firstRow` on, one after the other,
+  // up to the first that begins at or below `limit` pixels (all rows when
+  // limit <= 0). Bands of no height are left out.
+  std::vector<BandSlot> RowSlots(long firstRow, int limit) const;
   long BandColor(const std::wstring& band, long row) const;  // Detail.Color per row
   // Evaluates a standalone expression; false when it is invalid or fails.
   // "DataWindow.Objects": the control names, tab-separated.
@@ -189,6 +225,14 @@ class DataWindowModel {
   const DwObject* ResolveObject(const std::wstring& ref) const;
   BandDef* FindBand(const std::wstring& lowerName);
   const BandDef* FindBand(const std::wstring& lowerName) const;
+  // A band attribute as stored ("height", "color", ...), group bands
+  // included (their header.height ... attributes); null when not given.
+  const std::wstring* StoredBandProperty(const std::wstring& lowerBand, const std::wstring& lowerKey) const;
+  // False when there is no such band.
+  bool SetBandProperty(const std::wstring& lowerBand, const std::wstring& lowerKey, const std::wstring& value);
+  // "header.1.height" → band "header.1", key "height"; "detail.color" →
+  // "detail", "color". False when the path names no band of the definition.
+  bool SplitBandPath(const std::wstring& lowerPath, std::wstring* band, std::wstring* key) const;
   void ResetViewState();
 
   std::wstring DescribeOne(const std::wstring& item) const;
@@ -207,6 +251,7 @@ class DataWindowModel {
   bool m_exportedSyntax = false;
   PropertyList m_dwProps;
   std::vector<BandDef> m_bands;
+  std::vector<GroupDef> m_groups;  // sorted by level
   std::vector<TableColumn> m_table;
   PropertyList m_tableProps;  // table attributes other than its columns
   std::vector<DwObject> m_objects;

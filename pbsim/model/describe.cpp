@@ -130,15 +130,12 @@ std::wstring DataWindowModel::DescribeDataWindow(const std::wstring& path) const
   // The scroll positions are in PowerBuilder units, whatever the DataWindow's
   // own units.
   if (path == L"horizontalscrollposition") return IntToText(ConvertUnits(m_hScrollPixels, 1, m_dpiX, m_dpiY));
-  if (path == L"bands") return L"header\tdetail\tsummary\tfooter";
+  if (path == L"bands") return BandNames();
   if (path == L"objects") return ObjectNames();
 
-  const size_t dot = path.find(L'.');
-  if (dot != std::wstring::npos && IsHeightBand(path.substr(0, dot))) {
-    const BandDef* band = FindBand(path.substr(0, dot));
-    const std::wstring key = path.substr(dot + 1);
-    return Reported(band->props.Find(key), BandPropertyDefault(key));
-  }
+  std::wstring band;
+  std::wstring key;
+  if (SplitBandPath(path, &band, &key)) return Reported(StoredBandProperty(band, key), BandPropertyDefault(key));
   return Reported(m_dwProps.Find(path), DataWindowPropertyDefault(path));
 }
 

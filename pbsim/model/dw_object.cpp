@@ -13,8 +13,54 @@ bool IsHeightBand(const std::wstring& lowerName) {
   return false;
 }
 
+namespace {
+
+// Digits from `pos` to the end (or up to `end`): a number from 1 up.
+bool ReadBandNumber(const std::wstring& text, size_t pos, size_t end, int* number) {
+  if (pos >= end || end - pos > 4) return false;
+  int value = 0;
+  for (size_t i = pos; i < end; ++i) {
+    if (text[i] < L'0' || text[i] > L'9') return false;
+    value = value * 10 + (text[i] - L'0');
+  }
+  if (value < 1) return false;
+  *number = value;
+  return true;
+}
+
+}  // namespace
+
+bool ParseGroupBandName(const std::wstring& lowerName, int* level, bool* trailer) {
+  size_t prefix = 0;
+  bool isTrailer = false;
+  if (lowerName.compare(0, 7, L"header.") == 0) {
+    prefix = 7;
+  } else if (lowerName.compare(0, 8, L"trailer.") == 0) {
+    prefix = 8;
+    isTrailer = true;
+  } else {
+    return false;
+  }
+  int number = 0;
+  if (!ReadBandNumber(lowerName, prefix, lowerName.size(), &number)) return false;
+  if (level) *level = number;
+  if (trailer) *trailer = isTrailer;
+  return true;
+}
+
+bool ParseCrosstabBandName(const std::wstring& lowerName, int* row) {
+  if (lowerName.size() < 9 || lowerName.compare(0, 7, L"header[") != 0 || lowerName.back() != L']') return false;
+  int number = 0;
+  if (!ReadBandNumber(lowerName, 7, lowerName.size() - 1, &number)) return false;
+  if (row) *row = number;
+  return true;
+}
+
 bool IsObjectBand(const std::wstring& lowerName) {
-  return IsHeightBand(lowerName) || lowerName == L"foreground" || lowerName == L"background";
+  if (IsHeightBand(lowerName) || lowerName == L"foreground" || lowerName == L"background") return true;
+  if (ParseGroupBandName(lowerName, nullptr, nullptr) || ParseCrosstabBandName(lowerName, nullptr)) return true;
+  int level = 0;
+  return lowerName.compare(0, 11, L"tree.level.") == 0 && ReadBandNumber(lowerName, 11, lowerName.size(), &level);
 }
 
 const std::wstring* PropertyList::Find(const std::wstring& key) const {
@@ -52,13 +98,21 @@ const wchar_t* ObjectKindName(ObjectKind kind) {
     case ObjectKind::Button: return L"button";
     case ObjectKind::Line: return L"line";
     case ObjectKind::Graph: return L"graph";
+    case ObjectKind::Rectangle: return L"rectangle";
+    case ObjectKind::RoundRectangle: return L"roundrectangle";
+    case ObjectKind::Ellipse: return L"ellipse";
+    case ObjectKind::Bitmap: return L"bitmap";
+    case ObjectKind::GroupBox: return L"groupbox";
+    case ObjectKind::Report: return L"report";
   }
   return L"text";
 }
 
 bool ObjectKindFromName(const std::wstring& name, ObjectKind* kind) {
-  static const ObjectKind kAll[] = {ObjectKind::Text, ObjectKind::Column, ObjectKind::Compute,
-                                    ObjectKind::Button, ObjectKind::Line, ObjectKind::Graph};
+  static const ObjectKind kAll[] = {ObjectKind::Text,      ObjectKind::Column,         ObjectKind::Compute,
+                                    ObjectKind::Button,    ObjectKind::Line,           ObjectKind::Graph,
+                                    ObjectKind::Rectangle, ObjectKind::RoundRectangle, ObjectKind::Ellipse,
+                                    ObjectKind::Bitmap,    ObjectKind::GroupBox,       ObjectKind::Report};
   for (ObjectKind k : kAll) {
     if (EqualsNoCase(name, ObjectKindName(k))) {
       if (kind) *kind = k;

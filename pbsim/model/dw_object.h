@@ -1,6 +1,8 @@
 // The parts a DataWindow definition is made of: attribute lists, the
-// objects of the bands (text, column, compute, button, line, graph), the
-// table's column definitions and the bands themselves.
+// objects of the bands (text, column, compute, button, line, graph, the
+// drawing objects rectangle, roundrectangle, ellipse, bitmap and groupbox,
+// and nested reports), the table's column definitions, the bands and the
+// groups.
 #pragma once
 
 #include <string>
@@ -28,9 +30,24 @@ class PropertyList {
   std::vector<Item> m_items;
 };
 
-enum class ObjectKind { Text, Column, Compute, Button, Line, Graph };
+enum class ObjectKind {
+  Text,
+  Column,
+  Compute,
+  Button,
+  Line,
+  Graph,
+  Rectangle,
+  RoundRectangle,
+  Ellipse,
+  Bitmap,
+  GroupBox,
+  Report
+};
 
-// "text", "column", "compute", "button", "line", "graph".
+// "text", "column", "compute", "button", "line", "graph", "rectangle",
+// "roundrectangle", "ellipse", "bitmap", "groupbox", "report": the keyword
+// of the definition and the answer of Describe("name.Type").
 const wchar_t* ObjectKindName(ObjectKind kind);
 bool ObjectKindFromName(const std::wstring& name, ObjectKind* kind);
 
@@ -55,14 +72,31 @@ struct TableColumn {
 };
 
 struct BandDef {
-  std::wstring name;  // "header", "summary", "footer", "detail"
+  // "header", "summary", "footer", "detail", or a header row of a crosstab:
+  // "header[1]", "header[2]" ...
+  std::wstring name;
   PropertyList props;
+};
+
+// A group(level=N header.height=.. trailer.height=.. by=("a" "b") ...) item:
+// the bands "header.N" and "trailer.N" around each run of rows with equal
+// values in the columns of `by` (and of the groups of lower levels).
+struct GroupDef {
+  int level = 0;
+  std::vector<std::wstring> by;  // column names, as written
+  PropertyList props;            // every attribute except level, as given
 };
 
 // The four bands with a height, in the order the definition lists them.
 extern const wchar_t* const kBandNames[4];
 bool IsHeightBand(const std::wstring& lowerName);
-// A band name for objects: the four above plus foreground and background.
+// "header.N" / "trailer.N" (N >= 1): *level = N, *trailer tells which.
+bool ParseGroupBandName(const std::wstring& lowerName, int* level, bool* trailer);
+// "header[N]" (N >= 1): a header row of a crosstab.
+bool ParseCrosstabBandName(const std::wstring& lowerName, int* row);
+// A band name for objects: the four above, foreground and background, group
+// bands "header.N" / "trailer.N", crosstab header rows "header[N]" and
+// TreeView levels "tree.level.N".
 bool IsObjectBand(const std::wstring& lowerName);
 
 }  // namespace pbsim

@@ -35,6 +35,14 @@ class ModelExpressionContext : public ExpressionContext {
   long EvaluatedRow() override { return m_row; }
   long CurrentRow() override { return m_model.m_currentRow; }
   long RowCount() override { return m_model.RowCount(); }
+  void SetEvaluatedRow(long row) override { m_row = row; }
+  bool GroupRows(int level, long row, long* first, long* last) override {
+    return m_model.GroupRowRange(level, row, first, last);
+  }
+  void PageRows(long* first, long* last) override {
+    *first = m_model.FirstRowOnPage();
+    *last = m_model.LastRowOnPage();
+  }
 
  private:
   const DataWindowModel& m_model;
@@ -93,9 +101,9 @@ int DataWindowModel::EvaluateInt(const DwObject& object, const std::wstring& key
 
 std::wstring DataWindowModel::EvaluateBandProperty(const std::wstring& band, const std::wstring& key,
                                                    long row) const {
-  const BandDef* def = FindBand(ToLowerAscii(band));
-  if (!def) return std::wstring();
-  const std::wstring* stored = def->props.Find(key);
+  const std::wstring lowerBand = ToLowerAscii(band);
+  if (!HasBand(lowerBand)) return std::wstring();
+  const std::wstring* stored = StoredBandProperty(lowerBand, ToLowerAscii(key));
   if (stored) return EvaluateRaw(*stored, row);
   const wchar_t* fallback = BandPropertyDefault(ToLowerAscii(key));
   return fallback ? std::wstring(fallback) : std::wstring();
@@ -117,6 +125,7 @@ std::wstring DataWindowModel::DisplayText(const DwObject& object, long row) cons
   switch (object.kind) {
     case ObjectKind::Text:
     case ObjectKind::Button:
+    case ObjectKind::GroupBox:
       return EvaluateProperty(object, L"text", row);
     case ObjectKind::Column:
       return CellText(row, object.ColumnId());
@@ -126,8 +135,7 @@ std::wstring DataWindowModel::DisplayText(const DwObject& object, long row) cons
       if (expression && EvaluateExpression(*expression, row, &value)) return value;
       return std::wstring();
     }
-    case ObjectKind::Line:
-    case ObjectKind::Graph:
+    default:
       break;
   }
   return std::wstring();

@@ -1,8 +1,16 @@
 // DataWindow expressions: the part after the tab of a "default~texpression"
 // property value, and computed fields. Numbers (integers and reals), strings
 // in ' or ", + - * / ^, parentheses, comparisons = <> < > <= >=, and/or/not,
-// column names, and the functions if, mod, long, real, int, abs, string,
-// describe, getrow, currentrow, rowcount and rgb.
+// between, in, like, column names and rows relative to the evaluated one
+// (salary[-1]), /* comments */, case(x when a then b when c, d then e when f
+// to g then h when is > i then j else k), the aggregates sum, count, avg,
+// max and min over "for all", "for group N" or "for page", and the functions
+// if, isnull, mod, long, real, int, abs, string, describe, getrow,
+// currentrow, rowcount and rgb.
+//
+// A value can be null: a row outside the DataWindow, a case without a match
+// and without else. Arithmetic and comparisons with null give null, a null
+// condition counts as false, and null shows as the empty string.
 #pragma once
 
 #include <memory>
@@ -11,7 +19,7 @@
 namespace pbsim {
 
 struct ExprValue {
-  enum Type { Number, Text } type = Number;
+  enum Type { Number, Text, Null } type = Number;
   double number = 0.0;
   std::wstring text;
 
@@ -24,6 +32,11 @@ struct ExprValue {
     ExprValue v;
     v.type = Text;
     v.text = s;
+    return v;
+  }
+  static ExprValue OfNull() {
+    ExprValue v;
+    v.type = Null;
     return v;
   }
 };
@@ -43,6 +56,14 @@ class ExpressionContext {
   virtual long EvaluatedRow() = 0;  // getrow()
   virtual long CurrentRow() = 0;    // currentrow()
   virtual long RowCount() = 0;      // rowcount()
+  // Makes `row` the evaluated row (for relative references and aggregates,
+  // which evaluate their argument in other rows).
+  virtual void SetEvaluatedRow(long row) = 0;
+  // The rows of the group of `level` that holds `row`; false when there is
+  // no such group.
+  virtual bool GroupRows(int level, long row, long* first, long* last) = 0;
+  // The rows on the page shown.
+  virtual void PageRows(long* first, long* last) = 0;
 };
 
 struct ExprNode;

@@ -8,6 +8,7 @@
 namespace pbsim {
 
 std::wstring ExprValueToText(const ExprValue& value) {
+  if (value.type == ExprValue::Null) return std::wstring();
   return value.type == ExprValue::Number ? FormatNumber(value.number) : value.text;
 }
 
@@ -23,18 +24,143 @@ class Evaluator {
         *out = node.literal;
         return true;
       case ExprNode::Identifier:
-        return m_context.ColumnValue(node.name, out);
+        return EvalIdentifier(node, out);
       case ExprNode::Unary:
         return EvalUnary(node, out);
       case ExprNode::Binary:
         return EvalBinary(node, out);
       case ExprNode::Call:
         return EvalCall(node, out);
+      case ExprNode::Case:
+        return EvalCase(node, out);
+      default:
+        break;
     }
     return false;
   }
 
  private:
+  // The evaluated row for the duration of a scope.
+  class RowScope {
+   public:
+    RowScope(ExpressionContext& context, long row) : m_context(context), m_saved(context.EvaluatedRow()) {
+      context.SetEvaluatedRow(row);
+    }
+    ~RowScope() { m_context.SetEvaluatedRow(m_saved); }
+    RowScope(const RowScope&) = delete;
+    RowScope& operator=(const RowScope&) = delete;
+
+   private:
+    ExpressionContext& m_context;
+    long m_saved;
+  };
+
+  // A column in the evaluated row, or in the row rowOffset away from it
+  // (null outside the rows).
+  bool EvalIdentifier(const ExprNode& node, ExprValue* out) {
+    if (node.rowOffset == 0) return m_context.ColumnValue(node.name, out);
+    const long row = m_context.EvaluatedRow() + node.rowOffset;
+    if (row < 1 || row > m_context.RowCount()) {
+      *out = ExprValue::OfNull();
+      return true;
+    }
+    RowScope scope(m_context, row);
+    return m_context.ColumnValue(node.name, out);
+  }
+
+  // The first WHEN with a matching value gives the result; else the ELSE,
+  // else null.
+  bool EvalCase(const ExprNode& node, ExprValue* out) {
+    ExprValue subject;
+    if (!Eval(*node.children[0], &subject)) return false;
+    for (size_t i = 1; i < node.children.size(); ++i) {
+      const ExprNode& branch = *node.children[i];
+      if (branch.kind == ExprNode::Else) return Eval(*branch.children[0], out);
+      bool matched = false;
+      for (size_t m = 0; m + 1 < branch.children.size() && !matched; ++m) {
+        if (!Matches(subject, *branch.children[m], &matched)) return false;
+      }
+      if (matched) return Eval(*branch.children.back(), out);
+    }
+    *out = ExprValue::OfNull();
+    return true;
+  }
+
+  bool Matches(const ExprValue& subject, const ExprNode& match, bool* matched) {
+    if (subject.type == ExprValue::Null) return true;
+    ExprValue first;
+    if (!Eval(*match.children[0], &first)) return false;
+    if (first.type == ExprValue::Null) return true;
+    int order = 0;
+    if (!Order(subject, first, &order)) return false;
+    if (match.op == L"=") {
+      *matched = order == 0;
+    } else if (match.op == L"to") {
+      ExprValue second;
+      int toHigh = 0;
+      if (!Eval(*match.children[1], &second)) return false;
+      if (second.type == ExprValue::Null) return true;
+      if (!Order(subject, second, &toHigh)) return false;
+      *matched = order >= 0 && toHigh <= 0;
+    } else {
+      const std::wstring op = match.op.substr(2);
+      *matched = op == L"=" ? order == 0 : op == L"<>" ? order != 0 : op == L"<" ? order < 0
+               : op == L">" ? order > 0 : op == L"<=" ? order <= 0 : order >= 0;
+    }
+    return true;
+  }
+
+  // sum, count, avg, max, min of the argument over the rows of the scope.
+  bool EvalAggregate(const ExprNode& node, ExprValue* out) {
+    if (node.children.empty()) return false;
+    const std::wstring& f = node.name;
+    long first = 1;
+    long last = m_context.RowCount();
+    if (node.scope == L"group") {
+      if (!m_context.GroupRows(node.scopeLevel, m_context.EvaluatedRow(), &first, &last)) return false;
+    } else if (node.scope == L"page") {
+      m_context.PageRows(&first, &last);
+    }
+    double sum = 0.0;
+    long count = 0;
+    ExprValue best = ExprValue::OfNull();
+    for (long row = first; row <= last && row >= 1; ++row) {
+      ExprValue v;
+      {
+        RowScope scope(m_context, row);
+        // A row whose value cannot be had (a null number) is left out.
+        if (!Eval(*node.children[0], &v) || v.type == ExprValue::Null) continue;
+      }
+      ++count;
+      if (f == L"sum" || f == L"avg") {
+        double n = 0.0;
+        if (!AsNumber(v, &n)) return false;
+        sum += n;
+      } else if (f == L"max" || f == L"min") {
+        int order = 0;
+        if (best.type == ExprValue::Null) {
+          best = v;
+        } else if (Order(v, best, &order) && ((f == L"max" && order > 0) || (f == L"min" && order < 0))) {
+          best = v;
+        }
+      }
+    }
+    if (f == L"count") {
+      *out = ExprValue::OfNumber(static_cast<double>(count));
+    } else if (f == L"sum") {
+      *out = ExprValue::OfNumber(sum);
+    } else if (f == L"avg") {
+      *out = count > 0 ? ExprValue::OfNumber(sum / static_cast<double>(count)) : ExprValue::OfNull();
+    } else {
+      *out = best;
+    }
+    return true;
+  }
+
+  static bool IsAggregate(const std::wstring& f) {
+    return f == L"sum" || f == L"count" || f == L"avg" || f == L"max" || f == L"min";
+  }
+
   bool EvalNumber(const ExprNode& node, double* out) {
     ExprValue v;
     if (!Eval(node, &v) || v.type != ExprValue::Number) return false;
@@ -44,9 +170,14 @@ class Evaluator {
 
   // Conditions are numbers; 0 is false.
   bool EvalCondition(const ExprNode& node, bool* out) {
-    double n = 0.0;
-    if (!EvalNumber(node, &n)) return false;
-    *out = n != 0.0;
+    ExprValue v;
+    if (!Eval(node, &v)) return false;
+    if (v.type == ExprValue::Null) {
+      *out = false;
+      return true;
+    }
+    if (v.type != ExprValue::Number) return false;
+    *out = v.number != 0.0;
     return true;
   }
 
@@ -57,9 +188,14 @@ class Evaluator {
       *out = ExprValue::OfNumber(b ? 0.0 : 1.0);
       return true;
     }
-    double n = 0.0;
-    if (!EvalNumber(*node.children[0], &n)) return false;
-    *out = ExprValue::OfNumber(node.op == L"-" ? -n : n);
+    ExprValue v;
+    if (!Eval(*node.children[0], &v)) return false;
+    if (v.type == ExprValue::Null) {
+      *out = v;
+      return true;
+    }
+    if (v.type != ExprValue::Number) return false;
+    *out = ExprValue::OfNumber(node.op == L"-" ? -v.number : v.number);
     return true;
   }
 
@@ -85,6 +221,10 @@ class Evaluator {
     ExprValue a;
     ExprValue b;
     if (!Eval(*node.children[0], &a) || !Eval(*node.children[1], &b)) return false;
+    if (a.type == ExprValue::Null || b.type == ExprValue::Null) {
+      *out = ExprValue::OfNull();
+      return true;
+    }
     if (op == L"+" && a.type == ExprValue::Text && b.type == ExprValue::Text) {
       *out = ExprValue::OfText(a.text + b.text);
       return true;
@@ -212,6 +352,15 @@ class Evaluator {
       if (!EvalCondition(*node.children[0], &condition)) return false;
       return Eval(*node.children[condition ? 1 : 2], out);
     }
+    if (IsAggregate(f) && (!node.scope.empty() || node.children.size() == 1)) return EvalAggregate(node, out);
+    if (f == L"isnull") {
+      // A value that cannot be had (a null number) is null too.
+      if (node.children.size() != 1) return false;
+      ExprValue v;
+      const bool ok = Eval(*node.children[0], &v);
+      *out = ExprValue::OfNumber(!ok || v.type == ExprValue::Null ? 1.0 : 0.0);
+      return true;
+    }
     if (f == L"getrow" || f == L"currentrow" || f == L"rowcount") {
       if (!node.children.empty()) return false;
       const long value = f == L"getrow" ? m_context.EvaluatedRow()
@@ -244,7 +393,9 @@ class Evaluator {
       return true;
     }
     if (f == L"string") {
-      if (!EvalArgs(node, 1, args)) return false;
+      // string(value, format): the format is not applied.
+      if (node.children.size() == 2 && !Eval(*node.children[1], &args[1])) return false;
+      if (node.children.size() == 2 ? !Eval(*node.children[0], &args[0]) : !EvalArgs(node, 1, args)) return false;
       *out = ExprValue::OfText(ExprValueToText(args[0]));
       return true;
     }

@@ -49,7 +49,13 @@ class ExpressionReader {
   // Reads the next token into m_token; false on a character that starts no
   // token or an unterminated string.
   bool Next() {
-    while (m_pos < m_text.size() && IsBlank(m_text[m_pos])) ++m_pos;
+    for (;;) {
+      while (m_pos < m_text.size() && IsBlank(m_text[m_pos])) ++m_pos;
+      // A /* comment */ counts as a blank; an unclosed one runs to the end.
+      if (m_text.compare(m_pos, 2, L"/*") != 0) break;
+      const size_t end = m_text.find(L"*/", m_pos + 2);
+      m_pos = end == std::wstring::npos ? m_text.size() : end + 2;
+    }
     m_token = Token();
     m_token.offset = m_pos;
     if (m_pos >= m_text.size()) return true;
@@ -119,7 +125,7 @@ class ExpressionReader {
         return true;
       }
     }
-    if (std::wstring(L"+-*/^=<>(),").find(c) != std::wstring::npos) {
+    if (std::wstring(L"+-*/^=<>(),[]").find(c) != std::wstring::npos) {
       m_token.kind = Token::Op;
       m_token.text = std::wstring(1, c);
       ++m_pos;
@@ -299,17 +305,38 @@ class ExpressionReader {
           }
           node->kind = ExprNode::Identifier;
           node->name = name;
+          if (IsOp(L"[")) {
+            // name[-1]: the column in the row before the evaluated one.
+            if (!Next()) return nullptr;
+            bool negative = false;
+            if (IsOp(L"-") || IsOp(L"+")) {
+              negative = IsOp(L"-");
+              if (!Next()) return nullptr;
+            }
+            if (m_token.kind != Token::Number || m_token.number > 1.0e9) return Fail(m_token.offset);
+            node->rowOffset = static_cast<long>(m_token.number) * (negative ? -1 : 1);
+            if (!Next()) return nullptr;
+            if (!IsOp(L"]")) return Fail(m_token.offset);
+            if (!Next()) return nullptr;
+          }
           return node;
         }
         if (++m_depth > kMaxDepth) return Fail(m_token.offset);
         node->kind = ExprNode::Call;
         node->name = ToLowerAscii(name);
         if (!Next()) return nullptr;
+        if (node->name == L"case") {
+          if (!ReadCase(node.get())) return nullptr;
+          --m_depth;
+          if (!Next()) return nullptr;
+          return node;
+        }
         if (!IsOp(L")")) {
           for (;;) {
             std::unique_ptr<ExprNode> arg = ReadLogical();
             if (!arg) return nullptr;
             node->children.push_back(std::move(arg));
+            if (IsKeyword(L"for") && !ReadScope(node.get())) return nullptr;
             if (IsOp(L",")) {
               if (!Next()) return nullptr;
               continue;
@@ -336,6 +363,105 @@ class ExpressionReader {
         break;
     }
     return Fail(m_token.offset);
+  }
+
+  // After the first argument of an aggregate: FOR ALL | FOR GROUP n |
+  // FOR PAGE (also CROSSTAB, GRAPH, OBJECT, taken as ALL), then an optional
+  // DISTINCT with optional expressions, which are read and not used.
+  bool ReadScope(ExprNode* call) {
+    if (!Next()) return false;
+    if (m_token.kind != Token::Name) return Fail(m_token.offset) != nullptr;
+    const std::wstring scope = ToLowerAscii(m_token.text);
+    if (scope == L"group") {
+      if (!Next()) return false;
+      if (m_token.kind != Token::Number || m_token.number < 1 || m_token.number > 1000) {
+        return Fail(m_token.offset) != nullptr;
+      }
+      call->scope = L"group";
+      call->scopeLevel = static_cast<int>(m_token.number);
+    } else if (scope == L"page") {
+      call->scope = L"page";
+    } else if (scope == L"all" || scope == L"crosstab" || scope == L"graph" || scope == L"object") {
+      call->scope = L"all";
+    } else {
+      return Fail(m_token.offset) != nullptr;
+    }
+    if (!Next()) return false;
+    if (IsKeyword(L"distinct")) {
+      if (!Next()) return false;
+      while (!IsOp(L")") && m_token.kind != Token::End) {
+        if (!ReadLogical()) return false;
+        if (IsOp(L",") && !Next()) return false;
+      }
+    }
+    return true;
+  }
+
+  // case( value WHEN matches THEN result ... [ELSE result] ), standing on
+  // the token after "(".
+  bool ReadCase(ExprNode* node) {
+    node->kind = ExprNode::Case;
+    std::unique_ptr<ExprNode> subject = ReadLogical();
+    if (!subject) return false;
+    node->children.push_back(std::move(subject));
+    while (IsKeyword(L"when")) {
+      auto when = std::make_unique<ExprNode>();
+      when->kind = ExprNode::When;
+      do {
+        if (!Next()) return false;
+        std::unique_ptr<ExprNode> match = ReadMatch();
+        if (!match) return false;
+        when->children.push_back(std::move(match));
+      } while (IsOp(L","));
+      if (!IsKeyword(L"then")) return Fail(m_token.offset) != nullptr;
+      if (!Next()) return false;
+      std::unique_ptr<ExprNode> result = ReadLogical();
+      if (!result) return false;
+      when->children.push_back(std::move(result));
+      node->children.push_back(std::move(when));
+    }
+    if (node->children.size() < 2) return Fail(m_token.offset) != nullptr;
+    if (IsKeyword(L"else")) {
+      if (!Next()) return false;
+      auto otherwise = std::make_unique<ExprNode>();
+      otherwise->kind = ExprNode::Else;
+      std::unique_ptr<ExprNode> result = ReadLogical();
+      if (!result) return false;
+      otherwise->children.push_back(std::move(result));
+      node->children.push_back(std::move(otherwise));
+    }
+    if (!IsOp(L")")) return Fail(m_token.offset) != nullptr;
+    return true;
+  }
+
+  // One match of a WHEN: a value, "a TO b", or "IS <op> value".
+  std::unique_ptr<ExprNode> ReadMatch() {
+    auto match = std::make_unique<ExprNode>();
+    match->kind = ExprNode::Match;
+    if (IsKeyword(L"is")) {
+      if (!Next()) return nullptr;
+      if (!(IsOp(L"=") || IsOp(L"<>") || IsOp(L"!=") || IsOp(L"<") || IsOp(L">") || IsOp(L"<=") || IsOp(L">="))) {
+        return Fail(m_token.offset);
+      }
+      match->op = L"is" + (m_token.text == L"!=" ? std::wstring(L"<>") : m_token.text);
+      if (!Next()) return nullptr;
+      std::unique_ptr<ExprNode> value = ReadAdditive();
+      if (!value) return nullptr;
+      match->children.push_back(std::move(value));
+      return match;
+    }
+    std::unique_ptr<ExprNode> value = ReadAdditive();
+    if (!value) return nullptr;
+    match->children.push_back(std::move(value));
+    match->op = L"=";
+    if (IsKeyword(L"to")) {
+      if (!Next()) return nullptr;
+      std::unique_ptr<ExprNode> high = ReadAdditive();
+      if (!high) return nullptr;
+      match->children.push_back(std::move(high));
+      match->op = L"to";
+    }
+    return match;
   }
 
   const std::wstring& m_text;

@@ -164,14 +164,20 @@ class ModifyParser {
       return true;
     }
     if (IsReadOnlyDataWindowProperty(key)) return Fail(keyAt);
-    const size_t dot = key.find(L'.');
-    if (dot != std::wstring::npos && IsHeightBand(key.substr(0, dot))) {
-      BandDef* band = m_dw->FindBand(key.substr(0, dot));
-      const std::wstring bandKey = key.substr(dot + 1);
+    std::wstring band;
+    std::wstring bandKey;
+    if (m_dw->SplitBandPath(key, &band, &bandKey)) {
       if (!CheckValue(bandKey, value, valueAt)) return false;
-      band->props.Set(bandKey, value);
+      m_dw->SetBandProperty(band, bandKey, value);
       if (bandKey == L"height") m_dw->SetFirstRowOnPage(m_dw->m_firstRow);
       return true;
+    }
+    // A group band or crosstab header row that the definition does not have.
+    const size_t second = key.find(L'.', key.find(L'.') + 1);
+    const size_t first = key.find(L'.');
+    if ((second != std::wstring::npos && ParseGroupBandName(key.substr(0, second), nullptr, nullptr)) ||
+        (first != std::wstring::npos && ParseCrosstabBandName(key.substr(0, first), nullptr))) {
+      return Fail(keyAt);
     }
     std::wstring stored = value;
     if (IsYesNoProperty(key)) {

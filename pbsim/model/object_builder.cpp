@@ -1,6 +1,7 @@
 #include "model/object_builder.h"
 
 #include "model/error_text.h"
+#include "model/property_catalog.h"
 #include "model/scanner.h"
 #include "model/value_check.h"
 #include "model/wide_text.h"
@@ -9,16 +10,15 @@ namespace pbsim {
 
 namespace {
 
-bool IsAsciiLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
+// Letters of every script: ASCII letters and every character beyond ASCII.
+bool IsLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || c > 127; }
 
 }  // namespace
 
-// PowerScript identifiers: a letter or underscore first, then letters,
-// digits and _ - $ # %, at most 40 characters.
 bool IsControlName(const std::wstring& name) {
-  if (name.empty() || name.size() > 40 || !(IsAsciiLetter(name[0]) || name[0] == L'_')) return false;
+  if (name.empty() || !(IsLetter(name[0]) || name[0] == L'_')) return false;
   for (wchar_t c : name) {
-    const bool allowed = IsAsciiLetter(c) || (c >= L'0' && c <= L'9') || c == L'_' || c == L'-' || c == L'$' ||
+    const bool allowed = IsLetter(c) || (c >= L'0' && c <= L'9') || c == L'_' || c == L'-' || c == L'$' ||
                          c == L'#' || c == L'%';
     if (!allowed) return false;
   }
@@ -26,7 +26,7 @@ bool IsControlName(const std::wstring& name) {
 }
 
 bool BuildObject(const DataWindowModel& model, ObjectKind kind, const std::vector<Attribute>& attributes,
-                 DwObject* object, BuildError* error) {
+                 DwObject* object, BuildError* error, BuildMode mode) {
   DwObject built;
   built.kind = kind;
   size_t nameOffset = 0;
@@ -51,7 +51,8 @@ bool BuildObject(const DataWindowModel& model, ObjectKind kind, const std::vecto
     }
     const wchar_t* message = nullptr;
     size_t offset = 0;
-    if (!a.isList && !CheckPropertyValue(key, value, &message, &offset)) {
+    if (!a.isList && !CheckPropertyValue(key, value, &message, &offset) &&
+        (mode == BuildMode::Modify || IsIntegerProperty(key))) {
       *error = {a.valueOffset, message};
       return false;
     }

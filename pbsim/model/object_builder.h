@@ -15,14 +15,20 @@ struct BuildError {
   const wchar_t* message = nullptr;
 };
 
-// A control name as PowerScript identifiers are written.
+// A control name: a letter (of any script) or underscore, then letters,
+// digits and _ - $ # %; any length.
 bool IsControlName(const std::wstring& name);
+
+// Load: a definition being read, which keeps values it cannot use where no
+// number is needed (a tag or an edit style's code table with tabs in it).
+// Modify: a create statement, which checks every value.
+enum class BuildMode { Load, Modify };
 
 // Fills *object from the attributes. Checks: the band exists, a column's id
 // names a table column (a column without id takes the table column of its
 // name), values are valid, the name is not taken in `model`. The band is
 // stored lower-case.
 bool BuildObject(const DataWindowModel& model, ObjectKind kind, const std::vector<Attribute>& attributes,
-                 DwObject* object, BuildError* error);
+                 DwObject* object, BuildError* error, BuildMode mode = BuildMode::Modify);
 
 }  // namespace pbsim

@@ -44,6 +44,33 @@ const Entry kLine[] = {
     {L"slideup", L"no"},
 };
 
+// Rectangle, roundrectangle and ellipse: a pen outline and a brush fill.
+const Entry kShape[] = {
+    {L"band", L"detail"},        {L"x", L"0"},               {L"y", L"0"},
+    {L"width", L"0"},            {L"height", L"0"},          {L"visible", L"1"},
+    {L"brush.hatch", L"6"},      {L"brush.color", L"16777215"},
+    {L"pen.style", L"0"},        {L"pen.width", L"1"},       {L"pen.color", L"0"},
+    {L"background.mode", L"2"},  {L"background.color", L"16777215"},
+    {L"tag", L""},               {L"moveable", L"0"},        {L"resizeable", L"0"},
+    {L"slideup", L"no"},         {L"slideleft", L"no"},
+};
+const Entry kRoundRectangleOnly[] = {{L"ellipseheight", L"36"}, {L"ellipsewidth", L"41"}};
+
+const Entry kBitmap[] = {
+    {L"band", L"detail"}, {L"x", L"0"},         {L"y", L"0"},          {L"width", L"0"},
+    {L"height", L"0"},    {L"visible", L"1"},   {L"border", L"0"},     {L"filename", L""},
+    {L"invert", L"0"},    {L"tag", L""},        {L"moveable", L"0"},   {L"resizeable", L"0"},
+    {L"slideup", L"no"},  {L"slideleft", L"no"}, {L"pointer", L"Arrow!"},
+};
+
+const Entry kReport[] = {
+    {L"band", L"detail"},    {L"x", L"0"},           {L"y", L"0"},          {L"width", L"0"},
+    {L"height", L"0"},       {L"visible", L"1"},     {L"border", L"0"},     {L"dataobject", L""},
+    {L"criteria", L""},      {L"nest_arguments", L""}, {L"newpage", L"no"}, {L"trail_footer", L"yes"},
+    {L"tag", L""},           {L"moveable", L"0"},    {L"resizeable", L"0"}, {L"slideup", L"no"},
+    {L"slideleft", L"no"},   {L"height.autosize", L"no"},
+};
+
 const Entry kDataWindow[] = {
     {L"units", L"0"},           {L"processing", L"0"},     {L"color", L"16777215"},
     {L"timer_interval", L"0"},  {L"print.preview", L"no"}, {L"selected.mouse", L"no"},
@@ -65,15 +92,23 @@ const wchar_t* FindIn(const Entry (&table)[N], const std::wstring& key) {
 
 const wchar_t* ObjectPropertyDefault(ObjectKind kind, const std::wstring& lowerKey) {
   if (kind == ObjectKind::Line) return FindIn(kLine, lowerKey);
+  if (kind == ObjectKind::Rectangle || kind == ObjectKind::Ellipse) return FindIn(kShape, lowerKey);
+  if (kind == ObjectKind::RoundRectangle) {
+    const wchar_t* value = FindIn(kShape, lowerKey);
+    return value ? value : FindIn(kRoundRectangleOnly, lowerKey);
+  }
+  if (kind == ObjectKind::Bitmap) return FindIn(kBitmap, lowerKey);
+  if (kind == ObjectKind::Report) return FindIn(kReport, lowerKey);
   const wchar_t* value = FindIn(kBoxed, lowerKey);
   if (value) return value;
   switch (kind) {
-    case ObjectKind::Text: return FindIn(kTextOnly, lowerKey);
+    case ObjectKind::Text:
+    case ObjectKind::GroupBox: return FindIn(kTextOnly, lowerKey);
     case ObjectKind::Column: return FindIn(kColumnOnly, lowerKey);
     case ObjectKind::Compute: return FindIn(kComputeOnly, lowerKey);
     case ObjectKind::Button: return FindIn(kButtonOnly, lowerKey);
     case ObjectKind::Graph: return FindIn(kGraphOnly, lowerKey);
-    case ObjectKind::Line: break;
+    default: break;
   }
   return nullptr;
 }
@@ -82,7 +117,7 @@ bool IsIntegerProperty(const std::wstring& lowerKey) {
   static const wchar_t* const kIntegers[] = {
       L"x", L"y", L"width", L"height", L"x1", L"y1", L"x2", L"y2", L"border", L"color",
       L"background.mode", L"background.color", L"font.height", L"font.weight", L"alignment",
-      L"pen.style", L"pen.width", L"pen.color", L"visible", L"tabsequence"};
+      L"pen.style", L"pen.width", L"pen.color", L"visible", L"tabsequence", L"brush.color", L"brush.hatch"};
   for (const wchar_t* k : kIntegers) {
     if (lowerKey == k) return true;
   }

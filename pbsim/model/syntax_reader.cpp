@@ -1,7 +1,10 @@
 // Loading a DataWindow from its definition text (the export syntax).
+#include <algorithm>
+
 #include "model/attribute_list.h"
 #include "model/datawindow_model.h"
 #include "model/error_text.h"
+#include "model/exported_source.h"
 #include "model/object_builder.h"
 #include "model/property_catalog.h"
 #include "model/scanner.h"
@@ -39,14 +42,22 @@ class SyntaxReader {
     if (keyword.empty()) return Fail(m_s.Pos());
     m_s.SkipBlanks();
     if (keyword == L"release") return ReadRelease();
-    // Group bands and similar items carry an index: header[1](...).
+    // The header rows of a crosstab and similar items carry an index:
+    // header[1](...).
     bool indexed = false;
+    std::wstring index;
     if (m_s.Peek() == L'[') {
       indexed = true;
-      while (!m_s.AtEnd() && m_s.Peek() != L']') m_s.Advance();
+      m_s.Advance();
+      while (!m_s.AtEnd() && m_s.Peek() != L']' && m_s.Peek() != L'\n') {
+        index += m_s.Peek();
+        m_s.Advance();
+      }
       if (!m_s.Accept(L']')) return Fail(start);
       m_s.SkipBlanks();
     }
+    std::wstring bandName = keyword;
+    if (indexed && keyword == L"header") bandName = L"header[" + Trim(index) + L"]";
     if (m_s.Peek() != L'(') return Fail(m_s.Pos());
     if (keyword == L"data" && !indexed) {
       m_s.Advance();
@@ -56,7 +67,8 @@ class SyntaxReader {
     m_s.Advance();
     std::vector<Attribute> attributes;
     size_t errorOffset = 0;
-    const bool known = !indexed && IsKnownItem(keyword);
+    const bool crosstabBand = indexed && ParseCrosstabBandName(bandName, nullptr);
+    const bool known = crosstabBand || (!indexed && IsKnownItem(keyword));
     if (!ReadAttributeList(m_s, &attributes, &errorOffset)) {
       if (known) return Fail(errorOffset);
       // An item this model does not interpret is kept as written.
@@ -68,13 +80,85 @@ class SyntaxReader {
       m_dw->m_otherItems.push_back(m_s.Text().substr(start, m_s.Pos() - start));
       return true;
     }
+    if (crosstabBand) return ApplyBand(bandName, attributes);
     return Apply(keyword, attributes);
   }
 
   static bool IsKnownItem(const std::wstring& keyword) {
     ObjectKind kind;
-    return keyword == L"datawindow" || keyword == L"table" || IsHeightBand(keyword) ||
+    return keyword == L"datawindow" || keyword == L"table" || keyword == L"group" || IsHeightBand(keyword) ||
            ObjectKindFromName(keyword, &kind);
+  }
+
+  // A band's attributes; a value that is not valid for its attribute is
+  // refused only where the attribute needs a number.
+  bool ApplyBand(const std::wstring& name, const std::vector<Attribute>& attributes) {
+    BandDef* band = m_dw->FindBand(name);
+    if (!band) {
+      m_dw->m_bands.push_back(BandDef());
+      band = &m_dw->m_bands.back();
+      band->name = name;
+    }
+    for (const Attribute& a : attributes) {
+      const std::wstring key = ToLowerAscii(a.key);
+      if (!CheckLoadedValue(key, a)) return false;
+      band->props.Set(key, a.value);
+    }
+    return true;
+  }
+
+  bool CheckLoadedValue(const std::wstring& key, const Attribute& a) {
+    const wchar_t* message = nullptr;
+    size_t offset = 0;
+    if (a.isList || CheckPropertyValue(key, a.value, &message, &offset)) return true;
+    if (!IsIntegerProperty(key)) return true;  // kept as written
+    return Fail(a.valueOffset, message);
+  }
+
+  // group(level=N by=("a" "b") header.height=.. trailer.height=.. ...)
+  bool ApplyGroup(const std::vector<Attribute>& attributes) {
+    GroupDef group;
+    size_t levelOffset = m_s.Pos();
+    for (const Attribute& a : attributes) {
+      const std::wstring key = ToLowerAscii(a.key);
+      if (key == L"level") {
+        group.level = LeadingInteger(a.value);
+        levelOffset = a.valueOffset;
+        continue;
+      }
+      if (key == L"by") group.by = ReadGroupColumns(a.value);
+      if ((key == L"header.height" || key == L"trailer.height") && !CheckLoadedValue(L"height", a)) return false;
+      group.props.Set(key, a.value);
+    }
+    // Groups without a level take the next one.
+    if (group.level == 0) group.level = static_cast<int>(m_dw->m_groups.size()) + 1;
+    if (group.level < 1 || m_dw->Group(group.level)) return Fail(levelOffset, kErrInvalidValue);
+    m_dw->m_groups.push_back(group);
+    std::stable_sort(m_dw->m_groups.begin(), m_dw->m_groups.end(),
+                     [](const GroupDef& a, const GroupDef& b) { return a.level < b.level; });
+    return true;
+  }
+
+  // The names in by=("a" "b") or by=(a, b).
+  static std::vector<std::wstring> ReadGroupColumns(const std::wstring& raw) {
+    std::vector<std::wstring> names;
+    SyntaxScanner s(raw);
+    s.Accept(L'(');
+    for (;;) {
+      s.SkipBlanks();
+      while (s.Accept(L',')) s.SkipBlanks();
+      if (s.AtEnd() || s.Peek() == L')') break;
+      std::wstring name;
+      if (s.Peek() == L'"' || s.Peek() == L'\'') {
+        if (!s.ReadQuoted(name)) break;
+      } else {
+        name = s.ReadName();
+        if (name.empty()) break;
+      }
+      name = Trim(name);
+      if (!name.empty()) names.push_back(name);
+    }
+    return names;
   }
 
   bool ReadRelease() {
@@ -106,17 +190,8 @@ class SyntaxReader {
       }
       return true;
     }
-    if (IsHeightBand(keyword)) {
-      BandDef* band = m_dw->FindBand(keyword);
-      for (const Attribute& a : attributes) {
-        const std::wstring key = ToLowerAscii(a.key);
-        const wchar_t* message = nullptr;
-        size_t offset = 0;
-        if (!a.isList && !CheckPropertyValue(key, a.value, &message, &offset)) return Fail(a.valueOffset, message);
-        band->props.Set(key, a.value);
-      }
-      return true;
-    }
+    if (IsHeightBand(keyword)) return ApplyBand(keyword, attributes);
+    if (keyword == L"group") return ApplyGroup(attributes);
     if (keyword == L"table") {
       for (const Attribute& a : attributes) {
         if (EqualsNoCase(a.key, L"column") && a.isList) {
@@ -134,7 +209,9 @@ class SyntaxReader {
     ObjectKindFromName(keyword, &kind);
     DwObject object;
     BuildError error;
-    if (!BuildObject(*m_dw, kind, attributes, &object, &error)) return Fail(error.offset, error.message);
+    if (!BuildObject(*m_dw, kind, attributes, &object, &error, BuildMode::Load)) {
+      return Fail(error.offset, error.message);
+    }
     m_dw->m_objects.push_back(object);
     return true;
   }
@@ -157,6 +234,18 @@ class SyntaxReader {
         value = m_s.ReadBare();
         if (value.empty()) return Fail(at);
         if (EqualsNoCase(value, L"null")) value.clear();
+        // An unquoted datetime is written with a blank between its date
+        // and its time: 2024-01-31 10:20:30.000000.
+        if (IsDateText(value)) {
+          const size_t after = m_s.Pos();
+          m_s.SkipBlanks();
+          const std::wstring time = m_s.ReadBare();
+          if (IsTimeText(time)) {
+            value += L' ' + time;
+          } else {
+            m_s.SetPos(after);
+          }
+        }
       }
       values.push_back(value);
     }
@@ -173,6 +262,31 @@ class SyntaxReader {
     return true;
   }
 
+  static bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+  // yyyy-mm-dd (or with slashes).
+  static bool IsDateText(const std::wstring& v) {
+    if (v.size() != 10) return false;
+    for (size_t i = 0; i < v.size(); ++i) {
+      if (i == 4 || i == 7) {
+        if (v[i] != L'-' && v[i] != L'/') return false;
+      } else if (!IsDigit(v[i])) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  // h:mm or hh:mm with optional seconds and fraction.
+  static bool IsTimeText(const std::wstring& v) {
+    const size_t colon = v.find(L':');
+    if (colon == std::wstring::npos || colon == 0 || colon > 2) return false;
+    for (wchar_t c : v) {
+      if (!IsDigit(c) && c != L':' && c != L'.') return false;
+    }
+    return true;
+  }
+
   SyntaxScanner m_s;
   DataWindowModel* m_dw;
   size_t m_errorOffset = 0;
@@ -181,11 +295,12 @@ class SyntaxReader {
 
 bool DataWindowModel::Load(const std::wstring& definition, std::wstring* error) {
   DataWindowModel fresh;
-  SyntaxReader reader(definition, &fresh);
+  SyntaxReader reader(PrepareExportedSource(definition), &fresh);
   if (!reader.Read(error)) return false;
   m_release = fresh.m_release;
   m_dwProps = fresh.m_dwProps;
   m_bands = fresh.m_bands;
+  m_groups = fresh.m_groups;
   m_table = fresh.m_table;
   m_tableProps = fresh.m_tableProps;
   m_objects = fresh.m_objects;

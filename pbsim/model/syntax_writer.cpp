@@ -106,6 +106,15 @@ std::wstring DataWindowModel::Syntax() const {
   }
   out += m_table.empty() && m_tableProps.Empty() ? L")\n" : L"\n )\n";
 
+  for (const GroupDef& group : m_groups) {
+    out += L"group(level=" + IntToText(group.level) + L' ';
+    for (const PropertyList::Item& item : group.props.Items()) {
+      WriteAttribute(out, item.first, item.second, item.first != L"header.color" && item.first != L"trailer.color");
+      out += L' ';
+    }
+    out += L")\n";
+  }
+
   for (const DwObject& object : m_objects) {
     out += ObjectKindName(object.kind);
     out += L'(';

@@ -20,6 +20,9 @@ bool IsIntegerText(const std::wstring& text) {
 
 bool CheckPropertyValue(const std::wstring& lowerKey, const std::wstring& value, const wchar_t** message,
                         size_t* offset) {
+  // A computed field's expression is an expression as a whole: blanks in
+  // it, tabs included, only separate its parts.
+  if (lowerKey == L"expression") return true;
   std::wstring defaultPart;
   std::wstring expressionPart;
   if (SplitExpressionValue(value, &defaultPart, &expressionPart)) {

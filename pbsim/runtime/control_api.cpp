@@ -12,6 +12,8 @@
 #include "runtime/exported_entry.h"
 #include "runtime/module_identity.h"
 #include "runtime/screen_dpi.h"
+#include "runtime/source_file.h"
+#include "model/sample_rows.h"
 #include "runtime/text_buffer.h"
 
 namespace {
@@ -37,6 +39,25 @@ LONG ScriptModify(HWND dw, LPCWSTR text, LPWSTR error, LONG capacity) {
   return result ? -1 : 1;
 }
 
+// What both ways of creating a control share: the definition is read, then
+// `data` (tab-separated rows) or, without rows, `sampleRows` made-up rows.
+HWND CreateFromDefinition(HWND parent, const std::wstring& definition, LPCWSTR data, LONG sampleRows, LONG x,
+                          LONG y, LONG width, LONG height, DWORD extraStyle) {
+  std::unique_ptr<pbsim::DataWindowModel> model(new pbsim::DataWindowModel());
+  const SIZE dpi = pbsim::ScreenDpi();
+  model->SetScreenDpi(dpi.cx, dpi.cy);
+  std::wstring error;
+  if (!model->Load(definition, &error)) {
+    LastError() = error.empty() ? L"the definition cannot be read" : error;
+    return nullptr;
+  }
+  if (data && *data) pbsim::ImportRows(*model, data);
+  if (model->RowCount() == 0 && sampleRows > 0) pbsim::FillSampleRows(*model, sampleRows);
+  HWND window = pbsim::CreateControlWindow(parent, std::move(model), x, y, width, height, extraStyle);
+  if (!window) LastError() = L"the control window cannot be created";
+  return window;
+}
+
 }  // namespace
 
 using pbsim::ControlFromWindow;
@@ -51,18 +72,23 @@ HWND WINAPI pbsim_CreateDataWindow(HWND parent, LPCWSTR definition, LPCWSTR data
     LastError() = L"the parent is not a window";
     return nullptr;
   }
-  std::unique_ptr<pbsim::DataWindowModel> model(new pbsim::DataWindowModel());
-  const SIZE dpi = pbsim::ScreenDpi();
-  model->SetScreenDpi(dpi.cx, dpi.cy);
-  std::wstring error;
-  if (!model->Load(pbsim::TextOrEmpty(definition), &error)) {
-    LastError() = error.empty() ? L"the definition cannot be read" : error;
+  return CreateFromDefinition(parent, pbsim::TextOrEmpty(definition), data, 0, x, y, width, height, extraStyle);
+}
+
+HWND WINAPI pbsim_CreateDataWindowFromFile(HWND parent, LPCWSTR path, LONG sampleRows, LONG x, LONG y, LONG width,
+                                           LONG height, DWORD extraStyle) {
+  LastError().clear();
+  if (!parent || !IsWindow(parent)) {
+    LastError() = L"the parent is not a window";
     return nullptr;
   }
-  if (data && *data) pbsim::ImportRows(*model, data);
-  HWND window = pbsim::CreateControlWindow(parent, std::move(model), x, y, width, height, extraStyle);
-  if (!window) LastError() = L"the control window cannot be created";
-  return window;
+  const std::wstring file = pbsim::TextOrEmpty(path);
+  std::wstring text;
+  if (!pbsim::ReadSourceFile(file, &text)) {
+    LastError() = L"Cannot read file " + file;
+    return nullptr;
+  }
+  return CreateFromDefinition(parent, text, nullptr, sampleRows, x, y, width, height, extraStyle);
 }
 
 LONG WINAPI pbsim_GetLastError(LPWSTR buffer, LONG capacity) {

@@ -8,7 +8,8 @@
 //       text, valid until the next modify of that DataWindow
 //   dwGetBandUnderMouse(HWND, LPWSTR buffer, LONG capacity) -> LONG length:
 //       the band under the mouse pointer, with "\t" and the row in the detail
-//       band ("detail\t5"); -1 for other windows
+//       band ("detail\t5") and in group bands ("header.1\t4": the group's
+//       first row; "trailer.1\t6": its last); -1 for other windows
 //   dwGetObjectUnderMouse(HWND, LPWSTR buffer of 1024) -> LONG length: name
 //       of the topmost object under the mouse pointer ("" for none)
 //   dwGetRowColUnderPoint(HWND, LONG x, LONG y, LONG* row, LONG* column) ->
@@ -61,7 +62,7 @@ LONG WINAPI dwGetBandUnderMouse(HWND dw, LPWSTR buffer, LONG capacity) {
   if (!control) return -1;
   const pbsim::HitResult hit = control->HitTest(control->MousePosition());
   std::wstring band = hit.band;
-  if (hit.row > 0) band += L"\t" + std::to_wstring(hit.row);
+  if (hit.bandRow > 0) band += L"\t" + std::to_wstring(hit.bandRow);
   return pbsim::CopyToBuffer(band, buffer, capacity);
 }
 

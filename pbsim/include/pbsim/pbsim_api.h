@@ -66,7 +66,18 @@ typedef HWND(WINAPI* PFN_pbsim_CreateDataWindow)(HWND parent, LPCWSTR definition
                                                  LONG width, LONG height, DWORD extraStyle);
 #define PBSIM_CREATE_DATAWINDOW "pbsim_CreateDataWindow"
 
-// Copies the text of the last failed pbsim_CreateDataWindow (empty after a
+// Creates a DataWindow control from an exported source file (.srd) in any encoding PowerBuilder
+// writes: UTF-8 with or without byte-order mark, UTF-16LE with byte-order mark, or ANSI in the
+// system code page (the old "HA" exports). When the source has no data(...) section and
+// sampleRows > 0, the DataWindow gets sampleRows generated rows typed after its table columns.
+// Otherwise as pbsim_CreateDataWindow (null on failure, reason in pbsim_GetLastError; a file that
+// cannot be read gives "Cannot read file <path>").
+typedef HWND(WINAPI* PFN_pbsim_CreateDataWindowFromFile)(HWND parent, LPCWSTR path, LONG sampleRows,
+    LONG x, LONG y, LONG width, LONG height, DWORD extraStyle);
+#define PBSIM_CREATE_DATAWINDOW_FROM_FILE "pbsim_CreateDataWindowFromFile"
+
+// Copies the text of the last failed pbsim_CreateDataWindow or
+// pbsim_CreateDataWindowFromFile (empty after a
 // success) into the buffer, cut to capacity - 1 characters; returns the full
 // length of the text.
 typedef LONG(WINAPI* PFN_pbsim_GetLastError)(LPWSTR buffer, LONG capacity);
@@ -186,6 +197,9 @@ struct RuntimeModules {
   PFN_pbsim_GetEditControl GetEditControl = nullptr;
   PFN_pbsim_CreateRuntimeWindow CreateRuntimeWindow = nullptr;
   PFN_pbsim_CreateRuntimeListBox CreateRuntimeListBox = nullptr;
+  // May be null: engines built before it existed lack it (Load does not
+  // require it).
+  PFN_pbsim_CreateDataWindowFromFile CreateDataWindowFromFile = nullptr;
 
   RuntimeModules() = default;
   RuntimeModules(const RuntimeModules&) = delete;
@@ -214,6 +228,7 @@ struct RuntimeModules {
     Resolve(GetEditControl, PBSIM_GET_EDIT_CONTROL);
     Resolve(CreateRuntimeWindow, PBSIM_CREATE_RUNTIME_WINDOW);
     Resolve(CreateRuntimeListBox, PBSIM_CREATE_RUNTIME_LISTBOX);
+    Resolve(CreateDataWindowFromFile, PBSIM_CREATE_DATAWINDOW_FROM_FILE);
     return vm && engine && system && CreateDataWindow && GetLastError && ScriptModify && SetSelectedMouse &&
            SetPrintPreview && GetModifyLogCount && GetModifyLogEntry && ClearModifyLog && PrintToDC &&
            GetEditControl && CreateRuntimeWindow && CreateRuntimeListBox;
@@ -237,6 +252,7 @@ struct RuntimeModules {
     GetEditControl = nullptr;
     CreateRuntimeWindow = nullptr;
     CreateRuntimeListBox = nullptr;
+    CreateDataWindowFromFile = nullptr;
   }
 
  private:
