@@ -11,6 +11,11 @@
 //   --runtime N              the stand-in runtime generation to run on: 105
 //                            (default), 115, 125, 170, or 220 for the
 //                            unversioned pbvm.dll of PowerBuilder 2022
+//   --srd <file.srd>         instead of the application window: that
+//                            exported DataWindow side by side without and
+//                            with Tessel2U (selection, hover, side bar)
+//   --settings <file.ini>    the settings file for --srd (default
+//                            preview.ini beside Tessel2U.dll)
 #include <windows.h>
 
 #include <cstdio>
@@ -20,6 +25,7 @@
 #include "runtime_host.h"
 #include "scene.h"
 #include "screenshot.h"
+#include "srd_preview.h"
 #include "tessel_api.h"
 
 namespace {
@@ -28,22 +34,31 @@ std::wstring g_screenshotPath;
 std::wstring g_scene = L"overview";
 bool g_exitAfterShot = false;
 DemoScene* g_pScene = nullptr;
+SrdPreview* g_pPreview = nullptr;
 int g_exitCode = 0;
+
+HWND MainWindow() { return g_pScene ? g_pScene->hMain : g_pPreview ? g_pPreview->hMain : nullptr; }
 
 void CALLBACK TakeScreenshot(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
-    if (!g_pScene) return;
+    HWND main = MainWindow();
+    if (!main) return;
     if (!g_screenshotPath.empty()) {
-        const bool ok = SaveWindowScreenshot(g_pScene->hMain, g_screenshotPath);
+        const bool ok = SaveWindowScreenshot(main, g_screenshotPath);
         wprintf(L"screenshot %ls: %ls\n", ok ? L"written" : L"FAILED", g_screenshotPath.c_str());
         fflush(stdout);
         if (!ok) g_exitCode = 1;
     }
-    if (g_exitAfterShot) DestroyWindow(g_pScene->hMain);
+    if (g_exitAfterShot) DestroyWindow(main);
 }
 
 void CALLBACK StartScene(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
+    if (g_pPreview) {
+        PlaySrdPreview(*g_pPreview);
+        TakeScreenshot(nullptr, 0, 0, 0);
+        return;
+    }
     if (!g_pScene) return;
     if (!PlayScene(g_scene.c_str(), *g_pScene)) {
         fwprintf(stderr, L"demo: unknown scene %ls\n", g_scene.c_str());
@@ -62,6 +77,8 @@ int main() {
     int argc = 0;
     bool withTessel = true;
     int generation = PBSIM_DEFAULT_GENERATION;
+    std::wstring srd;
+    std::wstring settings = L"preview.ini";
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     for (int i = 1; argv && i < argc; ++i) {
         if (wcscmp(argv[i], L"--screenshot") == 0 && i + 1 < argc) g_screenshotPath = argv[++i];
@@ -69,6 +86,8 @@ int main() {
         else if (wcscmp(argv[i], L"--scene") == 0 && i + 1 < argc) g_scene = argv[++i];
         else if (wcscmp(argv[i], L"--without-tessel") == 0) withTessel = false;
         else if (wcscmp(argv[i], L"--runtime") == 0 && i + 1 < argc) generation = _wtoi(argv[++i]);
+        else if (wcscmp(argv[i], L"--srd") == 0 && i + 1 < argc) srd = argv[++i];
+        else if (wcscmp(argv[i], L"--settings") == 0 && i + 1 < argc) settings = argv[++i];
     }
     if (argv) LocalFree(argv);
 
@@ -90,6 +109,28 @@ int main() {
     // A scripted run keeps the mouse away from the window: only the scene
     // moves it there.
     if (g_exitAfterShot) SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    if (!srd.empty()) {
+        SrdPreview preview;
+        if (!withTessel || !BuildSrdPreview(runtime, tessel, srd, settings, preview)) {
+            TearDownSrdPreview(preview);
+            if (withTessel) tessel.StopTessel();
+            return 1;
+        }
+        g_pPreview = &preview;
+        ShowWindow(preview.hMain, SW_SHOW);
+        UpdateWindow(preview.hMain);
+        SetTimer(nullptr, 0, 1000, StartScene);
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+            if (!IsWindow(preview.hMain)) break;
+        }
+        g_pPreview = nullptr;
+        TearDownSrdPreview(preview);
+        tessel.StopTessel();
+        return g_exitCode;
+    }
     DemoScene scene;
     if (!BuildScene(runtime, withTessel ? &tessel : nullptr, scene)) return 1;
     g_pScene = &scene;

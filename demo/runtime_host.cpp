@@ -24,6 +24,10 @@ bool RuntimeHost::Load(int n) {
             reinterpret_cast<void*>(GetProcAddress(hEngine, PBSIM_CREATE_RUNTIME_WINDOW)));
         CreateRuntimeListBox = reinterpret_cast<PFN_pbsim_CreateRuntimeListBox>(
             reinterpret_cast<void*>(GetProcAddress(hEngine, PBSIM_CREATE_RUNTIME_LISTBOX)));
+        CreateDataWindowFromFile = reinterpret_cast<PFN_pbsim_CreateDataWindowFromFile>(
+            reinterpret_cast<void*>(GetProcAddress(hEngine, PBSIM_CREATE_DATAWINDOW_FROM_FILE)));
+        GetLastError = reinterpret_cast<PFN_pbsim_GetLastError>(
+            reinterpret_cast<void*>(GetProcAddress(hEngine, PBSIM_GET_LAST_ERROR)));
     }
     return hVM && hEngine && hSys && CreateDataWindow && ScriptModify && CreateRuntimeWindow && CreateRuntimeListBox;
 }

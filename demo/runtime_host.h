@@ -17,6 +17,10 @@ struct RuntimeHost {
     PFN_pbsim_ScriptModify ScriptModify = nullptr;
     PFN_pbsim_CreateRuntimeWindow CreateRuntimeWindow = nullptr;
     PFN_pbsim_CreateRuntimeListBox CreateRuntimeListBox = nullptr;
+    // Optional: a DataWindow from an exported source file, and why the last
+    // creation failed.
+    PFN_pbsim_CreateDataWindowFromFile CreateDataWindowFromFile = nullptr;
+    PFN_pbsim_GetLastError GetLastError = nullptr;
 
     int generation = 0;
 

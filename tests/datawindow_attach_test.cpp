@@ -137,6 +137,7 @@ TEST_F(Attach, SettingsFileBesideTheLibraryByFullPathOrIgnored) {
         L"#1.background.mode='1'", L"#2.background.mode='1'",
         L"Datawindow.Detail.color='255 ~t if (mod(getrow(),2)=1,255,65280)'",
         L"a_t.Background.color='16711680'", L"b_t.Background.color='16711680'",
+        L"a_very_long_header_text_name_over_31.Background.color='16711680'",
         L"Datawindow.Detail.color='255 ~t if (mod(getrow(),2)=1,255,65280)'"};
 
     HWND byName = Create(kGridPB);
@@ -144,7 +145,7 @@ TEST_F(Attach, SettingsFileBesideTheLibraryByFullPathOrIgnored) {
     std::vector<std::wstring> log = pb.ModifyLog(byName);
     ASSERT_GE(log.size(), kGridPreparation.size());
     log.erase(log.begin(), log.begin() + static_cast<long>(kGridPreparation.size()));
-    EXPECT_EQ(log, coloured);  // the long-named text is not recoloured: it was not recorded
+    EXPECT_EQ(log, coloured);
 
     HWND byPath = Create(kGridPB);
     dll.AttachDatawindow(byPath, nullptr);
@@ -165,6 +166,7 @@ TEST_F(Attach, SettingsFileBesideTheLibraryByFullPathOrIgnored) {
         L"#1.background.mode='1'", L"#2.background.mode='1'",
         L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,16777215)'",
         L"a_t.Background.color='16777215'", L"b_t.Background.color='16777215'",
+        L"a_very_long_header_text_name_over_31.Background.color='16777215'",
         L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,16777215)'"};
     EXPECT_EQ(pb.ModifyLog(byPath), defaults);
 
@@ -202,6 +204,149 @@ TEST_F(Attach, LongSettingsPathIsNoFile) {
     const std::string log = out.Stop();
     EXPECT_TRUE(pb.ModifyLog(dw).empty());
     EXPECT_NE(log.find("too long"), std::string::npos) << log;
+}
+
+namespace {
+
+// Headers of real grids, in PowerBuilder units (header 140, detail 68, 96
+// dots per inch: a bordered text loses 8 units), and the exact preparation
+// each gets after the columns.
+struct HeaderLayout {
+    const char* name;
+    const wchar_t* objects;  // the header and other objects of the grid
+    std::vector<std::wstring> expected;
+};
+
+std::wstring GridWith(const wchar_t* objects) {
+    return std::wstring(
+               L"release 10;\n"
+               L"datawindow(units=0 processing=1 color=16777215 selected.mouse=no)\n"
+               L"header(height=140 color=\"12632256\")\n"
+               L"summary(height=80)\n"
+               L"footer(height=60)\n"
+               L"detail(height=68 color=\"16777215\")\n"
+               L"table(column=(type=char(20) name=a dbname=\"a\") column=(type=long name=b dbname=\"b\") "
+               L"column=(type=decimal(2) name=c dbname=\"c\"))\n"
+               L"column(band=detail id=1 x=\"5\" y=\"4\" height=\"60\" width=\"300\" name=a visible=\"1\")\n"
+               L"column(band=detail id=2 x=\"309\" y=\"4\" height=\"60\" width=\"300\" name=b visible=\"1\")\n"
+               L"column(band=detail id=3 x=\"613\" y=\"4\" height=\"60\" width=\"300\" name=c visible=\"1\")\n") +
+           objects;
+}
+
+const std::vector<std::wstring> kColumns = {L"#1.Y='0'", L"#1.Height='64'", L"#2.Y='0'", L"#2.Height='64'",
+                                            L"#3.Y='0'", L"#3.Height='64'"};
+
+const HeaderLayout kHeaderLayouts[] = {
+    // One row of labels: each over the whole header; texts of the summary
+    // and footer bands stay where they are.
+    {"one_row",
+     L"text(band=header text=\"Name\" border=\"0\" x=\"5\" y=\"4\" height=\"64\" width=\"300\" name=a_t)\n"
+     L"text(band=header text=\"Count\" border=\"2\" x=\"309\" y=\"8\" height=\"56\" width=\"300\" name=b_t)\n"
+     L"text(band=summary text=\"Total\" border=\"0\" x=\"5\" y=\"4\" height=\"64\" width=\"300\" name=total_t)\n"
+     L"text(band=footer text=\"Page\" border=\"0\" x=\"5\" y=\"4\" height=\"52\" width=\"300\" name=page_t)\n",
+     {L"a_t.Y='0'", L"a_t.Height='140'", L"b_t.Y='0'", L"b_t.Height='132'"}},
+    // "Planning" above "Consult" and "Modif": the upper label keeps its
+    // place, the lower ones reach from their own top to the bottom; "Name"
+    // spans both rows and reaches down from its top.
+    {"two_rows",
+     L"text(band=header text=\"Name\" border=\"0\" x=\"5\" y=\"4\" height=\"128\" width=\"300\" name=name_t)\n"
+     L"text(band=header text=\"Planning\" border=\"0\" x=\"309\" y=\"4\" height=\"56\" width=\"604\" name=plan_t)\n"
+     L"text(band=header text=\"Consult\" border=\"0\" x=\"309\" y=\"72\" height=\"56\" width=\"300\" name=consult_t)\n"
+     L"text(band=header text=\"Modif\" border=\"2\" x=\"613\" y=\"72\" height=\"56\" width=\"300\" name=modif_t)\n"
+     L"text(band=summary text=\"Total\" border=\"0\" x=\"5\" y=\"4\" height=\"64\" width=\"300\" name=total_t)\n",
+     {L"name_t.Height='136'", L"consult_t.Height='68'", L"modif_t.Height='60'"}},
+    // A computed field under a label (a filter row): the label stops at its
+    // top and the field is not covered; the other labels reach the bottom.
+    {"field_under_label",
+     L"text(band=header text=\"Name\" border=\"0\" x=\"5\" y=\"4\" height=\"56\" width=\"300\" name=a_t)\n"
+     L"compute(band=header alignment=\"0\" expression=\"'filter'\" border=\"0\" x=\"5\" y=\"72\" height=\"56\" "
+     L"width=\"300\" name=filter_c)\n"
+     L"text(band=header text=\"Count\" border=\"0\" x=\"309\" y=\"4\" height=\"56\" width=\"300\" name=b_t)\n",
+     {L"a_t.Height='68'", L"b_t.Height='136'"}},
+    // A field beside the labels (not under one) leaves one row of labels.
+    {"field_beside",
+     L"text(band=header text=\"Name\" border=\"0\" x=\"5\" y=\"4\" height=\"56\" width=\"300\" name=a_t)\n"
+     L"compute(band=header alignment=\"0\" expression=\"'p'\" border=\"0\" x=\"700\" y=\"72\" height=\"56\" "
+     L"width=\"200\" name=page_c)\n",
+     {L"a_t.Y='0'", L"a_t.Height='140'"}},
+};
+
+class HeaderLayouts : public ::testing::TestWithParam<HeaderLayout> {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(pb.ok());
+        ASSERT_EQ(dll.StartTessel(), 1);
+    }
+    void TearDown() override {
+        dll.StopTessel();
+        if (dw) DestroyWindow(dw);
+    }
+    PbsimRuntime pb{TestRuntimeGeneration()};
+    TesselDll dll;
+    HWND dw = nullptr;
+};
+
+}  // namespace
+
+TEST_P(HeaderLayouts, OnlyTheHeaderIsPreparedAndItsRowsKept) {
+    const std::wstring syntax = GridWith(GetParam().objects);
+    dw = pb.Create(syntax.c_str());
+    ASSERT_NE(dw, nullptr) << pb.LastError();
+    ASSERT_EQ(dll.AttachDatawindow(dw, nullptr), 1);
+    std::vector<std::wstring> expected = kColumns;
+    expected.insert(expected.end(), GetParam().expected.begin(), GetParam().expected.end());
+    EXPECT_EQ(pb.ModifyLog(dw), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Attach, HeaderLayouts, ::testing::ValuesIn(kHeaderLayouts),
+                         [](const ::testing::TestParamInfo<HeaderLayout>& info) { return std::string(info.param.name); });
+
+TEST_F(Attach, TitleRowsMoveTheFieldsOfTheHeaderToo) {
+    const std::wstring syntax = GridWith(kHeaderLayouts[2].objects);
+    HWND dw = Create(syntax.c_str());
+    ASSERT_EQ(dll.AttachDatawindow(dw, nullptr), 1);
+    pb.ClearModifyLog(dw);
+    ASSERT_EQ(1, dll.AddDatawindowTitle(dw, L"Title", L"Tahoma", 10, 100));
+    // The label and the field under it move down together; nothing of the
+    // summary or detail band moves.
+    EXPECT_EQ(L"104", pb.Describe(dw, L"a_t.Y"));
+    EXPECT_EQ(L"172", pb.Describe(dw, L"filter_c.Y"));
+    EXPECT_EQ(L"104", pb.Describe(dw, L"b_t.Y"));
+    EXPECT_EQ(L"68", pb.Describe(dw, L"a_t.Height"));
+}
+
+TEST_F(Attach, ColumnsWithAColourOfTheirOwnKeepIt) {
+    // a: opaque white, b: opaque grey (read only), c: a colour expression;
+    // the stripes replace only the white.
+    const std::wstring syntax = std::wstring(
+        L"release 10;\n"
+        L"datawindow(units=0 processing=1 color=16777215)\n"
+        L"header(height=80)\n"
+        L"detail(height=68 color=\"16777215\")\n"
+        L"table(column=(type=char(20) name=a dbname=\"a\") column=(type=long name=b dbname=\"b\") "
+        L"column=(type=long name=c dbname=\"c\"))\n"
+        L"column(band=detail id=1 x=\"5\" y=\"4\" height=\"60\" width=\"300\" name=a visible=\"1\" "
+        L"background.mode=\"0\" background.color=\"16777215\")\n"
+        L"column(band=detail id=2 x=\"309\" y=\"4\" height=\"60\" width=\"300\" name=b visible=\"1\" "
+        L"background.mode=\"0\" background.color=\"12632256\")\n"
+        L"column(band=detail id=3 x=\"613\" y=\"4\" height=\"60\" width=\"300\" name=c visible=\"1\" "
+        L"background.mode=\"0\" background.color=\"16777215~tif(c > 5, 65535, 16777215)\")\n");
+    const std::wstring settings = DllFolder() + L"\\t2u_own_colours.ini";
+    WriteTextFile(settings, "[datawindow]\r\nAlterColor=15790320\r\n");
+    HWND dw = Create(syntax.c_str());
+    dll.AttachDatawindow(dw, nullptr);
+    pb.ClearModifyLog(dw);
+    dll.AttachDatawindow(dw, settings.c_str());
+    const std::vector<std::wstring> log = pb.ModifyLog(dw);
+    DeleteFileW(settings.c_str());
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(L"#1.background.mode='1'", log.front());
+    for (const std::wstring& modify : log) {
+        EXPECT_EQ(std::wstring::npos, modify.find(L"#2.background")) << std::string(modify.begin(), modify.end());
+        EXPECT_EQ(std::wstring::npos, modify.find(L"#3.background")) << std::string(modify.begin(), modify.end());
+    }
+    EXPECT_EQ(L"0", pb.Describe(dw, L"b.background.mode"));
+    EXPECT_EQ(L"12632256", pb.Describe(dw, L"b.background.color"));
 }
 
 // A runtime whose modules lack FN_ConvertUnits, PBC_SetBorder,

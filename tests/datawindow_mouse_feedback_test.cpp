@@ -171,7 +171,8 @@ TEST_F(MouseFeedback, DraggedSelectionWithFrameAndStatistics) {
     PumpMessages();
     EXPECT_EQ(std::vector<std::wstring>{L"DataWindow.Selected='2/4/a/n/c'"}, pb.ModifyLog(grid));
     EXPECT_EQ(L"2/4/a/n/c", pb.Describe(grid, L"DataWindow.Selected"));
-    EXPECT_EQ(std::wstring(L"合计 \t 6\r\n平均 \t 2\r\n最大 \t 2.5\r\n最小 \t 1.5"), InfoText());
+    // Columns a (long) and n (number) count: 2, 3, 4 and 1.5, 2, 2.5.
+    EXPECT_EQ(std::wstring(L"合计 \t 15\r\n平均 \t 2.5\r\n最大 \t 4\r\n最小 \t 1.5"), InfoText());
     // The red frame around the cells, from column a's left to column c's right.
     const COLORREF onLeft = pixels[(kHeader + 2 * kRow) * width + 1];
     EXPECT_GT(GetRValue(onLeft), GetGValue(onLeft) + 60);
@@ -196,13 +197,12 @@ TEST_F(MouseFeedback, StatisticsOnlyForMoreThanOneCellWithNumbers) {
         PumpMessages();
         return text;
     };
-    // One row, columns n and c: statistics over the one number. The line
-    // feed that ends the selected data adds an empty value, counted as 0
-    // since the first selected column holds numbers.
-    EXPECT_EQ(std::wstring(L"合计 \t -1\r\n平均 \t -0.5\r\n最大 \t 0\r\n最小 \t -1"),
+    // One row, columns n and c: statistics over the one number; the empty
+    // line after the data's last line feed is no number.
+    EXPECT_EQ(std::wstring(L"合计 \t -1\r\n平均 \t -1\r\n最大 \t -1\r\n最小 \t -1"),
               drag(100, kHeader + 10, 200, kHeader + 12));
-    // Rows 1 to 3 of column n only: negative numbers report a maximum of 0.
-    EXPECT_EQ(std::wstring(L"合计 \t -6\r\n平均 \t -1.5\r\n最大 \t 0\r\n最小 \t -3"),
+    // Rows 1 to 3 of column n only: the maximum of negative numbers.
+    EXPECT_EQ(std::wstring(L"合计 \t -6\r\n平均 \t -2\r\n最大 \t -1\r\n最小 \t -3"),
               drag(100, kHeader + 10, 100, kHeader + 2 * kRow + 10));
     // Rows 1 to 3 of the text column c: no number, no statistics.
     EXPECT_EQ(L"", drag(200, kHeader + 10, 200, kHeader + 2 * kRow + 10));
@@ -220,6 +220,134 @@ TEST_F(MouseFeedback, TheDataWindowsOwnSelectionByItsFirstAndLastColumn) {
     pb.ClearModifyLog(grid);
     Move(grid, 100, kHeader + 6 * kRow + 10);
     EXPECT_TRUE(pb.ModifyLog(grid).empty());  // nothing is written into the DataWindow
-    EXPECT_EQ(std::wstring(L"合计 \t 6\r\n平均 \t 2\r\n最大 \t 2.5\r\n最小 \t 1.5"), InfoText());
+    EXPECT_EQ(std::wstring(L"合计 \t 15\r\n平均 \t 2.5\r\n最大 \t 4\r\n最小 \t 1.5"), InfoText());
     ReleaseCapture();
+}
+
+namespace {
+
+// Column types and whether the statistics count them; rows 1 to 3 of column
+// v hold 4, 2 and -3.
+struct ColumnType {
+    const char* name;
+    const wchar_t* type;
+    const wchar_t* statistics;
+};
+
+const ColumnType kColumnTypes[] = {
+    {"number", L"number", L"合计 \t 3\r\n平均 \t 1\r\n最大 \t 4\r\n最小 \t -3"},
+    {"long", L"long", L"合计 \t 3\r\n平均 \t 1\r\n最大 \t 4\r\n最小 \t -3"},
+    {"ulong", L"ulong", L"合计 \t 3\r\n平均 \t 1\r\n最大 \t 4\r\n最小 \t -3"},
+    {"int", L"int", L"合计 \t 3\r\n平均 \t 1\r\n最大 \t 4\r\n最小 \t -3"},
+    {"real", L"real", L"合计 \t 3\r\n平均 \t 1\r\n最大 \t 4\r\n最小 \t -3"},
+    {"decimal_2", L"decimal(2)", L"合计 \t 3\r\n平均 \t 1\r\n最大 \t 4\r\n最小 \t -3"},
+    {"decimal_0", L"decimal(0)", L"合计 \t 3\r\n平均 \t 1\r\n最大 \t 4\r\n最小 \t -3"},
+    {"char", L"char(10)", L""},
+};
+
+class SelectionColumnTypes : public MouseFeedback, public ::testing::WithParamInterface<ColumnType> {};
+
+// Three columns of 150 pixels in a window 300 wide: the grid scrolls both ways.
+std::wstring WideGrid() {
+    std::wstring syntax =
+        L"release 10;\n"
+        L"datawindow(units=1 processing=1 selected.mouse=yes)\n"
+        L"header(height=24)\n"
+        L"detail(height=20)\n"
+        L"table(column=(type=long name=a dbname=\"a\") column=(type=long name=b dbname=\"b\") "
+        L"column=(type=long name=c dbname=\"c\"))\n"
+        L"text(band=header text=\"A\" border=\"0\" x=\"1\" y=\"1\" height=\"20\" width=\"150\" name=a_t)\n"
+        L"text(band=header text=\"B\" border=\"0\" x=\"151\" y=\"1\" height=\"20\" width=\"150\" name=b_t)\n"
+        L"text(band=header text=\"C\" border=\"0\" x=\"301\" y=\"1\" height=\"20\" width=\"150\" name=c_t)\n"
+        L"column(band=detail id=1 x=\"1\" y=\"1\" height=\"18\" width=\"150\" name=a visible=\"1\")\n"
+        L"column(band=detail id=2 x=\"151\" y=\"1\" height=\"18\" width=\"150\" name=b visible=\"1\")\n"
+        L"column(band=detail id=3 x=\"301\" y=\"1\" height=\"18\" width=\"150\" name=c visible=\"1\")\n"
+        L"data(";
+    for (int i = 1; i <= 30; ++i) syntax += std::to_wstring(i) + L" 0 0 ";
+    return syntax + L")\n";
+}
+
+bool Red(COLORREF c) { return GetRValue(c) > GetGValue(c) + 60 && GetRValue(c) > GetBValue(c) + 60; }
+
+// A red line across pixel row y (anti-aliased over y - 1 to y + 1) at x.
+bool RedAcross(const std::vector<COLORREF>& pixels, int width, int x, int y) {
+    return Red(pixels[(y - 1) * width + x]) || Red(pixels[y * width + x]) || Red(pixels[(y + 1) * width + x]);
+}
+
+}  // namespace
+
+TEST_P(SelectionColumnTypes, NumbersOfEveryNumericType) {
+    const std::wstring syntax = std::wstring(
+        L"release 10;\n"
+        L"datawindow(units=1 processing=1 selected.mouse=yes)\n"
+        L"header(height=24)\n"
+        L"detail(height=20)\n"
+        L"table(column=(type=char(10) name=k dbname=\"k\") column=(type=") + GetParam().type +
+        L" name=v dbname=\"v\"))\n"
+        L"column(band=detail id=1 x=\"1\" y=\"1\" height=\"18\" width=\"60\" name=k visible=\"1\")\n"
+        L"column(band=detail id=2 x=\"62\" y=\"1\" height=\"18\" width=\"80\" name=v visible=\"1\")\n"
+        L"data(\"x\" 4 \"y\" 2 \"z\" -3 \"w\" 100)\n";
+    HWND grid = Attached(syntax);
+    target = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    SendMessageW(grid, kInfoTarget, 0, reinterpret_cast<LPARAM>(target));
+    SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, kHeader + 10));
+    PumpMessages();
+    Move(grid, 100, kHeader + 2 * kRow + 10);
+    SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(100, kHeader + 2 * kRow + 10));
+    PumpMessages();
+    EXPECT_EQ(L"1/3/v", pb.Describe(grid, L"DataWindow.Selected"));
+    EXPECT_EQ(std::wstring(GetParam().statistics), InfoText());
+}
+
+INSTANTIATE_TEST_SUITE_P(Types, SelectionColumnTypes, ::testing::ValuesIn(kColumnTypes),
+                         [](const ::testing::TestParamInfo<ColumnType>& info) { return std::string(info.param.name); });
+
+TEST_F(MouseFeedback, FrameWhereTheCellsAreAfterScrolling) {
+    HWND grid = Attached(WideGrid());
+    // Rows 4 on at the top, 50 pixels scrolled out at the left.
+    for (int i = 0; i < 3; ++i) SendMessageW(grid, WM_VSCROLL, SB_LINEDOWN, 0);
+    for (int i = 0; i < 5; ++i) SendMessageW(grid, WM_HSCROLL, SB_LINERIGHT, 0);
+    UpdateWindow(grid);
+    PumpMessages();
+    ASSERT_EQ(L"4", pb.Describe(grid, L"DataWindow.FirstRowOnPage"));
+    // From cell (5, b) to cell (6, c): b starts 101 pixels into the client
+    // area (151 less the 50 scrolled out), row 5 one row under the header.
+    SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(150, kHeader + kRow + 10));
+    PumpMessages();
+    ASSERT_EQ(grid, GetCapture());
+    SendMessageW(grid, WM_MOUSEMOVE, 0, MAKELPARAM(270, kHeader + 2 * kRow + 10));
+    int width = 0;
+    const std::vector<COLORREF> pixels = ClientPixels(grid, &width);
+    PumpMessages();
+    SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(270, kHeader + 2 * kRow + 10));
+    PumpMessages();
+    ASSERT_EQ(L"5/6/b/c", pb.Describe(grid, L"DataWindow.Selected"));
+    const int middle = kHeader + kRow + 20;  // between rows 5 and 6
+    EXPECT_TRUE(Red(pixels[middle * width + 101]));
+    EXPECT_TRUE(RedAcross(pixels, width, 180, kHeader + kRow));       // top edge over row 5
+    EXPECT_TRUE(RedAcross(pixels, width, 180, kHeader + 3 * kRow));   // bottom edge under row 6
+    EXPECT_FALSE(RedAcross(pixels, width, 180, kHeader + 4 * kRow));  // where row 5 is unscrolled
+    EXPECT_FALSE(Red(pixels[middle * width + 151]));                // where b is unscrolled
+}
+
+TEST_F(MouseFeedback, FrameClippedToTheDetailArea) {
+    HWND grid = Attached(WideGrid());
+    for (int i = 0; i < 3; ++i) SendMessageW(grid, WM_VSCROLL, SB_LINEDOWN, 0);
+    UpdateWindow(grid);
+    PumpMessages();
+    // Rows 1 to 5, of which rows 1 to 3 are scrolled out above the page: the
+    // frame's sides run down from the header, whose cells stay as they are.
+    wchar_t error[64];
+    ASSERT_EQ(1, pb.ScriptModify(grid, L"DataWindow.Selected='1/5/a/a'", error, 64));
+    int width = 0;
+    const std::vector<COLORREF> before = ClientPixels(grid, &width);
+    SetCapture(grid);
+    SendMessageW(grid, WM_MOUSEMOVE, 0, MAKELPARAM(100, kHeader + 3 * kRow + 10));
+    const std::vector<COLORREF> pixels = ClientPixels(grid, &width);
+    ReleaseCapture();
+    PumpMessages();
+    EXPECT_TRUE(Red(pixels[(kHeader + 10) * width + 1]));
+    EXPECT_TRUE(RedAcross(pixels, width, 100, kHeader + 2 * kRow));  // bottom edge under row 5
+    for (int y = 0; y < kHeader; ++y)
+        EXPECT_EQ(before[y * width + 1], pixels[y * width + 1]) << "header row " << y;
 }

@@ -154,3 +154,85 @@ TEST_F(SideBar, PageInformationWhileTheThumbMoves) {
     EXPECT_EQ(std::wstring(L"unchanged"), text);
     DestroyWindow(target);
 }
+
+namespace {
+
+// The frames a DataWindow control can have in a PowerBuilder window, and the
+// distance from the window's left edge to its client area with the side bar
+// on (-1: the side bar is not applied, the client area stays where it was).
+struct Frame {
+    const char* name;
+    DWORD style;
+    bool clientEdge;
+    int leftWithSideBar;
+};
+
+const Frame kFrames[] = {
+    {"lowered", 0, true, 48},
+    {"box", WS_BORDER, false, 49},
+    {"box_lowered", WS_BORDER, true, 49},
+    {"none", 0, false, 48},
+    {"title_bar", WS_CAPTION, true, -1},
+};
+
+class SideBarFrame : public ::testing::TestWithParam<Frame> {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(pb.ok());
+        ASSERT_EQ(dll.StartTessel(), 1);
+        grid = pb.Create(syntax.c_str(), GetParam().style, 400, 24 + 20 * 20 + 40);
+        ASSERT_NE(grid, nullptr) << pb.LastError();
+        if (!GetParam().clientEdge) {
+            SetWindowLongW(grid, GWL_EXSTYLE, GetWindowLongW(grid, GWL_EXSTYLE) & ~WS_EX_CLIENTEDGE);
+            SetWindowPos(grid, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
+        }
+        dll.AttachDatawindow(grid, nullptr);
+        PumpMessages();
+    }
+    void TearDown() override {
+        dll.DettachDatawindow(grid);
+        dll.StopTessel();
+        DestroyWindow(grid);
+    }
+    int ClientLeft() const {
+        POINT origin = {0, 0};
+        ClientToScreen(grid, &origin);
+        RECT window;
+        GetWindowRect(grid, &window);
+        return origin.x - window.left;
+    }
+    std::wstring syntax = GridWithRows();
+    PbsimRuntime pb{105};
+    TesselDll dll;
+    HWND grid = nullptr;
+};
+
+}  // namespace
+
+TEST_P(SideBarFrame, MarginAndRowNumbersBesideTheClientArea) {
+    const int before = ClientLeft();
+    const std::vector<COLORREF> client = WindowSurface(grid, WindowSurface::Client).Pixels();
+    SendMessageW(grid, kSideBar, 0, 1);
+    RedrawWindow(grid, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    PumpMessages();
+    if (GetParam().leftWithSideBar < 0) {
+        // No margin: the client area keeps its place and no number is
+        // painted over the DataWindow's own first column.
+        EXPECT_EQ(before, ClientLeft());
+        EXPECT_EQ(client, WindowSurface(grid, WindowSurface::Client).Pixels());
+        return;
+    }
+    EXPECT_EQ(GetParam().leftWithSideBar, ClientLeft());
+    // The numbers of the first rows in the margin, and still there after the
+    // DataWindow repaints itself.
+    InvalidateRect(grid, nullptr, TRUE);
+    UpdateWindow(grid);
+    PumpMessages();
+    const WindowPixels pixels(grid);
+    const int top = GetParam().leftWithSideBar - 48 + 24;
+    for (int k = 0; k < 3; ++k)
+        EXPECT_GT(pixels.Dark(4, top + k * 20 + 3, 44, top + k * 20 + 19), 3) << "row " << k + 1;
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, SideBarFrame, ::testing::ValuesIn(kFrames),
+                         [](const ::testing::TestParamInfo<Frame>& info) { return std::string(info.param.name); });

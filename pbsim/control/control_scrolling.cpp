@@ -163,6 +163,7 @@ void DataWindowControl::ScrollToX(int x) {
   SetScrollPosWhenChanged(SB_HORZ, target);
   if (target == m_hScroll) return;
   m_hScroll = target;
+  m_model->SetHorizontalScrollPixels(target);
   PlaceEditor();
   InvalidateRect(m_window, nullptr, FALSE);
 }

@@ -186,6 +186,10 @@ class DataWindowModel {
   // Scrolls so that `row` is the first row on the page (clamped so that the
   // last page is full when possible).
   bool SetFirstRowOnPage(long row);
+  // Content pixels the control has scrolled out at the left
+  // ("DataWindow.HorizontalScrollPosition", described in PowerBuilder units).
+  void SetHorizontalScrollPixels(int pixels) { m_hScrollPixels = pixels; }
+  int HorizontalScrollPixels() const { return m_hScrollPixels; }
   bool PrintPreview() const;
   void SetPrintPreview(bool on);
   bool SelectedMouse() const;  // "DataWindow.Selected.Mouse" is yes
@@ -258,6 +262,7 @@ class DataWindowModel {
   int m_currentColumn = 0;
   long m_firstRow = 0;
   int m_pageHeight = 0;
+  int m_hScrollPixels = 0;
   int m_dpiX = 96;
   int m_dpiY = 96;
 

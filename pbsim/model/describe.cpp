@@ -1,5 +1,6 @@
 // Describe: the answers a DataWindow gives about itself and its objects.
 #include "model/datawindow_model.h"
+#include "model/units.h"
 #include "model/escapes.h"
 #include "model/property_catalog.h"
 #include "model/scanner.h"
@@ -126,6 +127,9 @@ std::wstring DataWindowModel::DescribeDataWindow(const std::wstring& path) const
   if (path == L"selected.data") return SelectedData();
   if (path == L"firstrowonpage") return IntToText(FirstRowOnPage());
   if (path == L"lastrowonpage") return IntToText(LastRowOnPage());
+  // The scroll positions are in PowerBuilder units, whatever the DataWindow's
+  // own units.
+  if (path == L"horizontalscrollposition") return IntToText(ConvertUnits(m_hScrollPixels, 1, m_dpiX, m_dpiY));
   if (path == L"bands") return BandNames();
   if (path == L"objects") return ObjectNames();
 

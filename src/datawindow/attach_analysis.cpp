@@ -2,6 +2,7 @@
 
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "datawindow/dw_number.h"
 #include "datawindow/dw_object.h"
@@ -18,7 +19,90 @@ std::wstring NameAfter(const std::wstring& line, size_t prefixLength) {
     return line.substr(prefixLength, end == std::wstring::npos ? std::wstring::npos : end - prefixLength);
 }
 
+bool StartsWith(const std::wstring& line, const wchar_t* prefix) { return line.compare(0, wcslen(prefix), prefix) == 0; }
+
 int LeftMargin(const DWObject& dw) { return (dw.m_nProcessing == 1 && dw.m_bSideBar) ? kSideBarMargin : 1; }
+
+// An object of the header band and where the DataWindow put it.
+struct HeaderPlace {
+    std::wstring name;
+    bool label = true;  // a text object; else a column or computed field
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+bool InHeaderBand(const DWObject& dw, const std::wstring& name) {
+    return _wcsicmp(dw.DescribeF(L"%ls.Band", name.c_str()).c_str(), L"header") == 0;
+}
+
+HeaderPlace PlaceOf(const DWObject& dw, const std::wstring& name, bool label) {
+    HeaderPlace place;
+    place.name = name;
+    place.label = label;
+    place.x = dw.DescribeInt(L"%ls.X", name.c_str());
+    place.y = dw.DescribeInt(L"%ls.Y", name.c_str());
+    place.width = dw.DescribeInt(L"%ls.Width", name.c_str());
+    place.height = dw.DescribeInt(L"%ls.Height", name.c_str());
+    return place;
+}
+
+// Whether `other` lies under `label`: across some of its width, with its
+// top below the label's middle.
+bool Below(const HeaderPlace& other, const HeaderPlace& label) {
+    if (&other == &label) return false;
+    const bool across = other.x < label.x + label.width && label.x < other.x + other.width;
+    return across && other.y > label.y + label.height / 2;
+}
+
+// The text objects of the header band of a grid become header cells. With
+// one row of labels each is stretched over the whole header (y 0, the
+// header's height). Labels on several rows, or columns and computed fields
+// under the labels, keep the rows: a label above others keeps its place, a
+// label of the lowest row reaches from its own top down to the header's
+// bottom, or to the top of the field under it.
+void PrepareHeaderTexts(DWObject& dw, const std::vector<std::wstring>& lines, int border) {
+    std::vector<HeaderPlace> places;
+    for (const std::wstring& line : lines) {
+        const bool label = StartsWith(line, L"text(name=");
+        if (!label && !StartsWith(line, L"column(name=") && !StartsWith(line, L"compute(name=")) continue;
+        const std::wstring name = NameAfter(line, line.find(L'=') + 1);
+        if (InHeaderBand(dw, name)) places.push_back(PlaceOf(dw, name, label));
+    }
+    bool rows = false;
+    for (const HeaderPlace& label : places) {
+        if (!label.label) continue;
+        for (const HeaderPlace& other : places) rows = rows || Below(other, label);
+    }
+    for (const HeaderPlace& label : places) {
+        if (!label.label) {
+            dw.AddHeaderObject(label.name, kHeaderField);
+            continue;
+        }
+        HeaderObject* record = dw.AddHeaderObject(label.name, kHeaderText);
+        const wchar_t* name = label.name.c_str();
+        const int inset = dw.DescribeInt(L"%ls.Border", name) > 0 ? border : 0;
+        if (!rows) {
+            dw.ModifyF(L"%ls.Y='0'", name);
+            dw.ModifyF(L"%ls.Height='%d'", name, dw.m_nHeaderHeight - inset);
+            continue;
+        }
+        bool labelBelow = false;
+        int bottom = dw.m_nHeaderHeight;
+        for (const HeaderPlace& other : places) {
+            if (!Below(other, label)) continue;
+            if (other.label) labelBelow = true;
+            else if (other.y < bottom) bottom = other.y;
+        }
+        if (record) record->top = label.y;
+        if (labelBelow) {
+            if (record) record->stretched = false;
+            continue;
+        }
+        dw.ModifyF(L"%ls.Height='%d'", name, bottom - label.y - inset);
+    }
+}
 
 }  // namespace
 
@@ -32,8 +116,10 @@ void AnalyseAttach(DWObject& dw, HWND hWnd) {
     dw.m_nDetailHeight = DWNumber(dw.Describe(L"DataWindow.Detail.Height"));
     dw.m_nHeaderHeight = DWNumber(dw.Describe(L"DataWindow.Header.Height"));
 
+    // Only a title bar (both bits of WS_CAPTION) keeps the frame as it is: a
+    // box border (WS_BORDER alone) is a border, not a caption.
     const LONG style = GetWindowLongW(hWnd, GWL_STYLE);
-    dw.m_bNoCaption = (style & (WS_BORDER | WS_DLGFRAME)) == 0 ? 1 : 0;
+    dw.m_bNoCaption = (style & WS_CAPTION) == WS_CAPTION ? 0 : 1;
 
     // The sunken client edge goes; the frame change shows when the attach
     // completes and the frame is recalculated.
@@ -54,22 +140,10 @@ void AnalyseAttach(DWObject& dw, HWND hWnd) {
 
     // Two pixels in the DataWindow's vertical units: the border of a header text.
     const int border = dw.m_bPBUnits ? dw.ConvertUnits(2, 2) : 2;
-    const std::wstring syntax = dw.Describe(L"DataWindow.Syntax");
-    static const wchar_t kTextPrefix[] = L"text(name=";
-    static const wchar_t kButtonPrefix[] = L"button(name=";
-    const size_t textLen = wcslen(kTextPrefix), buttonLen = wcslen(kButtonPrefix);
-    for (const std::wstring& line : SplitString(syntax, L"\n")) {
-        if (grid && line.compare(0, textLen, kTextPrefix) == 0) {
-            const std::wstring name = NameAfter(line, textLen);
-            // A name too long to record is still prepared.
-            dw.AddHeaderObject(name, kHeaderText);
-            dw.ModifyF(L"%ls.Y='0'", name.c_str());
-            const int height = dw.DescribeInt(L"%ls.Border", name.c_str()) > 0 ? dw.m_nHeaderHeight - border
-                                                                                 : dw.m_nHeaderHeight;
-            dw.ModifyF(L"%ls.Height='%d'", name.c_str(), height);
-        } else if (line.compare(0, buttonLen, kButtonPrefix) == 0) {
-            dw.AddHeaderObject(NameAfter(line, buttonLen), kButton);
-        }
+    const std::vector<std::wstring> lines = SplitString(dw.Describe(L"DataWindow.Syntax"), L"\n");
+    if (grid) PrepareHeaderTexts(dw, lines, border);
+    for (const std::wstring& line : lines) {
+        if (StartsWith(line, L"button(name=")) dw.AddHeaderObject(NameAfter(line, wcslen(L"button(name=")), kButton);
     }
 
     dw.m_clrHeader = static_cast<COLORREF>(DWNumber(dw.Describe(L"DataWindow.Header.Color")));

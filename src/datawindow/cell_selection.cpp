@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "datawindow/column_type.h"
 #include "datawindow/dw_number.h"
 #include "datawindow/dw_object.h"
 #include "datawindow/mouse_feedback.h"
@@ -51,12 +52,28 @@ bool WriteDraggedSelection(DWObject& dw, long row, long column, Selection* out) 
     return true;
 }
 
+// The selected cells as they are on screen: rows counted from the first row
+// on the page, columns moved by the horizontal scroll position (which the
+// DataWindow gives in PowerBuilder units).
 RECT FrameOf(const DWObject& dw, const Selection& s) {
-    const int top = static_cast<int>(s.r1 - 1) * dw.m_nDetailHeight + dw.m_nTitleHeight + dw.m_nHeaderHeight;
-    const int bottom = top + static_cast<int>(s.r2 - s.r1 + 1) * dw.m_nDetailHeight;
+    const int first = dw.DescribeInt(L"DataWindow.FirstRowOnPage");
+    const int rowHeight = dw.YToPixels(dw.m_nDetailHeight);
+    const int scrolled = dw.ConvertUnits(dw.DescribeInt(L"DataWindow.HorizontalScrollPosition"), 3);
+    const int top = dw.YToPixels(dw.m_nTitleHeight + dw.m_nHeaderHeight) + rowHeight * static_cast<int>(s.r1 - first);
+    const int bottom = top + rowHeight * static_cast<int>(s.r2 - s.r1 + 1);
     const int left = dw.DescribeInt(L"#%d.x", s.c1);
     const int right = dw.DescribeInt(L"#%d.x", s.c2) + dw.DescribeInt(L"#%d.width", s.c2);
-    return RECT{dw.XToPixels(left), dw.YToPixels(top), dw.XToPixels(right), dw.YToPixels(bottom)};
+    return RECT{dw.XToPixels(left) - scrolled, top, dw.XToPixels(right) - scrolled, bottom};
+}
+
+// The detail area of the client: below the title rows and the header, above
+// the footer.
+RECT DetailArea(const DWObject& dw) {
+    RECT client = {};
+    GetClientRect(dw.m_hWnd, &client);
+    client.top = dw.YToPixels(dw.m_nTitleHeight + dw.m_nHeaderHeight);
+    client.bottom -= dw.YToPixels(dw.DescribeInt(L"DataWindow.Footer.Height"));
+    return client;
 }
 
 void DrawFrame(DWObject& dw, const RECT& frame) {
@@ -65,13 +82,20 @@ void DrawFrame(DWObject& dw, const RECT& frame) {
     {
         RECT bounds = frame;
         InflateRect(&bounds, 2, 2);
-        std::unique_ptr<CairoCanvas> canvas(new (std::nothrow) CairoCanvas(hdc, bounds));
+        const RECT area = DetailArea(dw);
+        IntersectRect(&bounds, &bounds, &area);
         InflateRect(&g_rcSelection, 4, 4);
         if (!dw.m_bSelecting) {
             InvalidateRect(dw.m_hWnd, &g_rcSelection, FALSE);
             UpdateWindow(dw.m_hWnd);
         }
-        if (canvas) {
+        // A frame wholly scrolled out of the detail area draws nothing.
+        std::unique_ptr<CairoCanvas> canvas(IsRectEmpty(&bounds) ? nullptr
+                                                                 : new (std::nothrow) CairoCanvas(hdc, bounds));
+        cairo_t* cr = canvas ? canvas->Context() : nullptr;
+        if (cr) {
+            cairo_rectangle(cr, area.left, area.top, area.right - area.left, area.bottom - area.top);
+            cairo_clip(cr);
             canvas->SetLineWidth(1.0);
             canvas->SetSourceColorAlpha(kFrameColor, 1.0);
             canvas->Rectangle(frame);
@@ -91,12 +115,12 @@ std::vector<bool> NumericColumns(const DWObject& dw, const std::vector<std::wstr
         const int from = dw.DescribeInt(L"%ls.ID", parts[2].c_str());
         const int to = dw.DescribeInt(L"%ls.ID", parts[3].c_str());
         if (from > 0 && to > from + 1) {
-            for (int id = from; id <= to; ++id) numeric.push_back(dw.DescribeF(L"#%d.coltype", id) == L"number");
+            for (int id = from; id <= to; ++id) numeric.push_back(IsNumericColumnType(dw.DescribeF(L"#%d.coltype", id)));
             return numeric;
         }
     }
     for (size_t i = 2; i < parts.size(); ++i) {
-        numeric.push_back(dw.DescribeF(L"%ls.coltype", parts[i].c_str()) == L"number");
+        numeric.push_back(IsNumericColumnType(dw.DescribeF(L"%ls.coltype", parts[i].c_str())));
     }
     return numeric;
 }
@@ -113,22 +137,24 @@ std::wstring Number(double value) {
     return s;
 }
 
+// Sum, average, maximum and minimum of the numbers of the selected cells.
+// Empty cells (and the empty line after the last line feed) are no numbers.
 void ShowStatistics(DWObject& dw, const std::vector<std::wstring>& parts, long r1, long r2) {
     const std::vector<bool> numeric = NumericColumns(dw, parts);
     double sum = 0.0;
     double maximum = 0.0;
-    double minimum = 999999999999999.0;
+    double minimum = 0.0;
     int count = 0;
     for (const std::wstring& line : SplitString(dw.Describe(L"DataWindow.Selected.Data"), L"\n")) {
         const std::vector<std::wstring> values = SplitString(line, L"\t");
         // Values beyond the selected columns are ignored.
         for (size_t k = 0; k < values.size() && k < numeric.size(); ++k) {
-            if (!numeric[k]) continue;
+            if (!numeric[k] || values[k].empty()) continue;
             const double v = wcstod(values[k].c_str(), nullptr);
             sum += v;
+            if (count == 0 || v > maximum) maximum = v;
+            if (count == 0 || v < minimum) minimum = v;
             ++count;
-            if (v > maximum) maximum = v;
-            if (v < minimum) minimum = v;
         }
     }
     if (count == 0 || (r1 == r2 && parts.size() < 4)) return;

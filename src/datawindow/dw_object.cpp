@@ -47,15 +47,16 @@ void DWObject::ResolveRuntimeFunctions(HMODULE hPBVM, HMODULE hPBDWE) {
     Resolve(hPBDWE, m_pfnGetCurrentTextLength, "dwGetCurrentTextLength");
 }
 
-bool DWObject::AddHeaderObject(const std::wstring& name, int kind) {
-    if (name.size() > 31) {
-        DebugLogW(L"object name longer than 31 characters, not recorded: %ls\n", name.c_str());
-        return false;
+HeaderObject* DWObject::AddHeaderObject(const std::wstring& name, int kind) {
+    if (name.size() >= kHeaderNameCapacity) {
+        DebugLogW(L"object name longer than %d characters, not recorded: %ls\n",
+                  static_cast<int>(kHeaderNameCapacity - 1), name.c_str());
+        return nullptr;
     }
     HeaderObject* obj = new HeaderObject();
-    wcsncpy(obj->name, name.c_str(), 31);
-    obj->name[31] = L'\0';
+    wcsncpy(obj->name, name.c_str(), kHeaderNameCapacity - 1);
+    obj->name[kHeaderNameCapacity - 1] = L'\0';
     obj->kind = kind;
     m_vHeaderObjects.push_back(obj);
-    return true;
+    return obj;
 }

@@ -44,10 +44,10 @@ public:
     void UpdateDWWidth();
     void LoadSettings(const wchar_t* fileName);
     void SetColor(int kind, COLORREF clr);
-    // Appends a header object. A name longer than the record's 31 characters
-    // is not recorded (debug line, false): a cut name would address another
+    // Appends a header object and returns it. A name too long for the record
+    // is not recorded (debug line, null): a cut name would address another
     // object or none.
-    bool AddHeaderObject(const std::wstring& name, int kind);
+    HeaderObject* AddHeaderObject(const std::wstring& name, int kind);
 
     // Runtime entry points.
     PFN_DWDescribe m_pfnDescribe = nullptr;

@@ -1,7 +1,24 @@
 // Colour changes of a record and how each is applied to the DataWindow.
+#include <string>
+
+#include "datawindow/dw_number.h"
 #include "datawindow/dw_object.h"
 
 namespace {
+
+// Whether a column shows a background colour of its own that the stripes must
+// not replace: opaque, and neither white, the window colour, the transparent
+// colour nor the detail band's own colour. A colour expression is the DataWindow's own
+// design too.
+bool KeepsOwnBackground(const DWObject& dw, int column, int bandColor) {
+    // Mode 1 is transparent; 0 and the 2 of newer exports are opaque.
+    if (dw.DescribeInt(L"#%d.background.mode", column) == 1) return false;
+    // An expression is described as "default<tab>expression", in quotes.
+    const std::wstring color = dw.DescribeF(L"#%d.background.color", column);
+    if (color.find(L'\t') != std::wstring::npos || color.find(L"~t") != std::wstring::npos) return true;
+    const int value = DWNumber(color.c_str() + (color.compare(0, 1, L"\"") == 0 ? 1 : 0));
+    return value != 16777215 && value != 1073741824 && value != 536870912 && value != bandColor;
+}
 
 void WriteStriping(const DWObject& dw, COLORREF odd, COLORREF even) {
     dw.ModifyF(L"Datawindow.Detail.color='%d ~t if (mod(getrow(),2)=1,%d,%d)'", static_cast<int>(odd),
@@ -22,10 +39,13 @@ void DWObject::SetColor(int kind, COLORREF clr) {
     case 3:
         m_clrAlter = clr;
         if (grid) {
-            // Transparent column backgrounds let the band colour show.
+            // Transparent column backgrounds let the band colour show, except
+            // where a column has a colour of its own.
             const int n = GetColumnCount();
+            const int bandColor = DescribeInt(L"DataWindow.Detail.Color");
             for (int i = 1; i <= n; ++i)
-                if (DescribeF(L"#%d.visible", i) == L"1") ModifyF(L"#%d.background.mode='1'", i);
+                if (DescribeF(L"#%d.visible", i) == L"1" && !KeepsOwnBackground(*this, i, bandColor))
+                    ModifyF(L"#%d.background.mode='1'", i);
             WriteStriping(*this, m_clrBack, clr);
         }
         break;

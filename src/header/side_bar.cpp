@@ -94,7 +94,10 @@ void PaintSideBar(DWObject& dw) {
             RECT window;
             GetWindowRect(dw.m_hWnd, &window);
             OffsetRect(&window, -window.left, -window.top);
-            if (dw.m_nProcessing == 1 && dw.m_bSideBar) PaintRowNumbers(dw, hdc, *canvas, window);
+            // The row numbers go only into the margin that the frame gives
+            // them; a captioned DataWindow has none, and its client area is
+            // the DataWindow's own.
+            if (dw.m_nProcessing == 1 && dw.m_bSideBar && dw.m_bNoCaption) PaintRowNumbers(dw, hdc, *canvas, window);
             // A DataWindow without a border of its own gets a rounded one.
             if (dw.m_bNoCaption) {
                 if (cairo_t* cr = canvas->Context()) cairo_set_line_width(cr, 1.0);

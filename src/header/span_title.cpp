@@ -49,7 +49,8 @@ int ApplySpanTitle(DWObject& dw, LPCWSTR columns, LPCWSTR caption, LPCWSTR face,
         dw.m_nHeaderHeight += grow;
         dw.ModifyF(L"DataWindow.Header.Height='%d'", T + dw.m_nHeaderHeight);
         for (const HeaderObject* obj : dw.m_vHeaderObjects)
-            if (obj->kind == kHeaderText) dw.ModifyF(L"%ls.height='%d'", obj->name, dw.m_nHeaderHeight);
+            if (obj->kind == kHeaderText && obj->stretched)
+                dw.ModifyF(L"%ls.height='%d'", obj->name, dw.m_nHeaderHeight - obj->top);
     }
     const int H = dw.m_nHeaderHeight;
     const wchar_t* first = parts.front().c_str();

@@ -54,7 +54,7 @@ int AddTitleRow(DWObject& dw, LPCWSTR text, LPCWSTR face, int fontHeight, int he
         }
         dw.ModifyF(L"Datawindow.Header.Height='%d'", dw.m_nHeaderHeight + total);
         for (const HeaderObject* obj : dw.m_vHeaderObjects) {
-            if (obj->kind != kHeaderText) continue;
+            if (obj->kind != kHeaderText && obj->kind != kHeaderField) continue;
             dw.ModifyF(L"%ls.Y='%d'", obj->name, dw.DescribeInt(L"%ls.Y", obj->name) + height);
         }
     }

@@ -45,6 +45,7 @@ public:
             Bind(api, GetEditControl, PBSIM_GET_EDIT_CONTROL);
             Bind(api, CreateRuntimeWindow, PBSIM_CREATE_RUNTIME_WINDOW);
             Bind(api, CreateRuntimeListBox, PBSIM_CREATE_RUNTIME_LISTBOX);
+            Bind(api, CreateDataWindowFromFile, PBSIM_CREATE_DATAWINDOW_FROM_FILE);
         }
     }
     ~PbsimRuntime() {
@@ -85,7 +86,21 @@ public:
         return log;
     }
 
+    // The modify log with each modify's result ("" for success).
+    void ModifyLogWithResults(HWND dw, std::vector<std::wstring>* texts, std::vector<std::wstring>* results) const {
+        if (!GetModifyLogCount || !GetModifyLogEntry) return;
+        const LONG n = GetModifyLogCount(dw);
+        for (LONG i = 0; i < n; ++i) {
+            std::vector<wchar_t> text(65536, L'\0'), result(4096, L'\0');
+            GetModifyLogEntry(dw, i, text.data(), static_cast<LONG>(text.size()), result.data(),
+                              static_cast<LONG>(result.size()));
+            texts->emplace_back(text.data());
+            results->emplace_back(result.data());
+        }
+    }
+
     PFN_pbsim_CreateDataWindow CreateDataWindow = nullptr;
+    PFN_pbsim_CreateDataWindowFromFile CreateDataWindowFromFile = nullptr;
     PFN_pbsim_GetModifyLogCount GetModifyLogCount = nullptr;
     PFN_pbsim_GetModifyLogEntry GetModifyLogEntry = nullptr;
     PFN_pbsim_ClearModifyLog ClearModifyLog = nullptr;
@@ -108,6 +123,18 @@ public:
         return CreateDataWindow ? CreateDataWindow(m_host, syntax, nullptr, 0, 0, width, height, extraStyle)
                                 : nullptr;
     }
+
+    // A DataWindow control from an exported source file, with sample rows
+    // when the source has no data.
+    HWND CreateFromFile(const wchar_t* path, LONG sampleRows, int width = 400, int height = 300, DWORD extraStyle = 0) {
+        if (!m_host)
+            m_host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr,
+                                     nullptr, nullptr);
+        return CreateDataWindowFromFile
+                   ? CreateDataWindowFromFile(m_host, path, sampleRows, 0, 0, width, height, extraStyle)
+                   : nullptr;
+    }
+    bool HasCreateFromFile() const { return CreateDataWindowFromFile != nullptr; }
 
     // Why the last CreateDataWindow failed.
     std::wstring LastError() const {

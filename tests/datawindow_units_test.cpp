@@ -1,0 +1,215 @@
+// The painters on grids in PowerBuilder units and in pixels, at the screen's
+// resolution (CTest runs this program at 96 and at 144 dots per inch): the
+// hover band under the pointer's row, the selection frame around the dragged
+// cells, the side bar's row numbers beside their rows, progress cells and
+// sort marks in their cells, and title rows above the header, read back in
+// pixels at the places a table of literal geometries gives.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "message_pump.h"
+#include "pbsim_runtime.h"
+#include "screen_dpi_run.h"
+#include "tessel_dll.h"
+#include "window_surface.h"
+
+namespace {
+
+// Where a grid's parts lie on screen, in client pixels.
+struct Geometry {
+    int units;  // 0 PowerBuilder units, 1 pixels
+    int dpi;
+    int header;
+    int row;
+    int ax, aw;  // column a
+    int bx, bw;  // column b
+    int cx, cw;  // column c (progress cells)
+    int title;   // a title row of 120 units or 30 pixels
+};
+
+// PowerBuilder units: 4 down and 32/7 across per pixel at 96 dots per inch,
+// two thirds of that at 144. The same grid in pixels does not change.
+const Geometry kGeometries[] = {
+    {1, 96, 24, 20, 14, 140, 154, 140, 294, 140, 30},
+    {0, 96, 24, 20, 14, 140, 154, 140, 294, 140, 30},
+    {1, 144, 24, 20, 14, 140, 154, 140, 294, 140, 30},
+    {0, 144, 36, 30, 21, 210, 231, 210, 441, 210, 45},
+};
+
+std::wstring Grid(int units) {
+    // Header 96 units or 24 pixels, detail 80 or 20; columns at 64, 704 and
+    // 1344 units (14, 154, 294 pixels), each 640 units (140 pixels) wide.
+    const bool pb = units == 0;
+    auto v = [pb](int unitsValue, int pixelValue) { return std::to_wstring(pb ? unitsValue : pixelValue); };
+    std::wstring s = L"release 19;\n";
+    s += L"datawindow(units=" + std::to_wstring(units) + L" processing=1 selected.mouse=yes)\n";
+    s += L"header(height=" + v(96, 24) + L")\n";
+    s += L"detail(height=" + v(80, 20) + L")\n";
+    s += L"table(column=(type=long name=a dbname=\"a\") column=(type=decimal(2) name=b dbname=\"b\") "
+         L"column=(type=char(40) name=c dbname=\"c\"))\n";
+    const wchar_t* names[] = {L"a", L"b", L"c"};
+    const wchar_t* labels[] = {L"A", L"B", L"C sort:A"};
+    for (int i = 0; i < 3; ++i) {
+        const std::wstring x = v(64 + 640 * i, 14 + 140 * i), w = v(640, 140);
+        s += std::wstring(L"text(band=header text=\"") + labels[i] + L"\" border=\"0\" x=\"" + x + L"\" y=\"" +
+             v(8, 2) + L"\" height=\"" + v(80, 20) + L"\" width=\"" + w + L"\" name=" + names[i] + L"_t)\n";
+        s += L"column(band=detail id=" + std::to_wstring(i + 1) + L" x=\"" + x + L"\" y=\"" + v(4, 1) +
+             L"\" height=\"" + v(72, 18) + L"\" width=\"" + w + L"\" name=" + names[i] + L" visible=\"1\")\n";
+    }
+    s += L"data(";
+    for (int r = 1; r <= 40; ++r) s += std::to_wstring(r) + L" " + std::to_wstring(r) + L".5 \"progress{50:255:0}\" ";
+    return s + L")\n";
+}
+
+constexpr UINT kHoverColor = 11039;
+constexpr UINT kSideBar = 11040;
+
+bool Reddish(COLORREF c) { return GetRValue(c) > GetGValue(c) + 50 && GetRValue(c) > GetBValue(c) + 50; }
+bool Dark(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 300; }
+
+class Units : public ::testing::TestWithParam<int> {
+protected:
+    void SetUp() override {
+        for (const Geometry& g : kGeometries)
+            if (g.units == GetParam() && g.dpi == ScreenDpiY()) geometry = g;
+        ASSERT_NE(0, geometry.dpi) << "no expected geometry at " << ScreenDpiY() << " dots per inch";
+        ASSERT_TRUE(pb.ok());
+        ASSERT_EQ(dll.StartTessel(), 1);
+        const std::wstring syntax = Grid(GetParam());
+        dw = pb.Create(syntax.c_str(), 0, 700, 400);
+        ASSERT_NE(dw, nullptr) << pb.LastError();
+        dll.AttachDatawindow(dw, nullptr);
+        PumpMessages();
+        UpdateWindow(dw);
+    }
+    void TearDown() override {
+        if (dw) dll.DettachDatawindow(dw);
+        dll.StopTessel();
+        if (dw) DestroyWindow(dw);
+    }
+    // The client point in the middle of a row's cell of column a.
+    LPARAM RowPoint(int row) const {
+        return MAKELPARAM(geometry.ax + geometry.aw / 2, geometry.header + (row - 1) * geometry.row + geometry.row / 2);
+    }
+    std::vector<COLORREF> Client(int* width) const {
+        const WindowSurface surface(dw, WindowSurface::Client);
+        *width = surface.Width();
+        return surface.Pixels();
+    }
+    Geometry geometry = {};
+    PbsimRuntime pb{TestRuntimeGeneration()};
+    TesselDll dll;
+    HWND dw = nullptr;
+};
+
+}  // namespace
+
+TEST_P(Units, HoverBandUnderThePointersRow) {
+    SendMessageW(dw, kHoverColor, 0, 0x0000FF);
+    SendMessageW(dw, WM_MOUSEMOVE, 0, RowPoint(1));
+    PumpMessages();
+    SendMessageW(dw, WM_MOUSEMOVE, 0, RowPoint(3));
+    int width = 0;
+    const std::vector<COLORREF> pixels = Client(&width);
+    const Geometry& g = geometry;
+    const int x = g.bx + g.bw - 4;  // right of the numbers of column b
+    EXPECT_TRUE(Reddish(pixels[(g.header + 2 * g.row + 2) * width + x]));
+    EXPECT_TRUE(Reddish(pixels[(g.header + 3 * g.row - 2) * width + x]));
+    EXPECT_FALSE(Reddish(pixels[(g.header + 2 * g.row - 3) * width + x]));  // row 2
+    EXPECT_FALSE(Reddish(pixels[(g.header + 3 * g.row + 3) * width + x]));  // row 4
+}
+
+TEST_P(Units, SelectionFrameAroundTheDraggedCells) {
+    const Geometry& g = geometry;
+    SendMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, RowPoint(2));
+    PumpMessages();
+    const LPARAM to = MAKELPARAM(g.bx + g.bw / 2, g.header + 3 * g.row + g.row / 2);  // row 4, column b
+    SendMessageW(dw, WM_MOUSEMOVE, MK_LBUTTON, to);
+    int width = 0;
+    const std::vector<COLORREF> pixels = Client(&width);
+    SendMessageW(dw, WM_LBUTTONUP, 0, to);
+    PumpMessages();
+    EXPECT_EQ(L"2/4/a/b", pb.Describe(dw, L"DataWindow.Selected"));
+    auto redNear = [&](int x, int y, bool across) {
+        for (int d = -1; d <= 1; ++d)
+            if (Reddish(pixels[(across ? y + d : y) * width + (across ? x : x + d)])) return true;
+        return false;
+    };
+    const int middle = g.header + 2 * g.row + g.row / 2;
+    EXPECT_TRUE(redNear(g.ax, middle, false)) << "left edge";
+    EXPECT_TRUE(redNear(g.bx + g.bw, middle, false)) << "right edge";
+    EXPECT_TRUE(redNear(g.bx, g.header + g.row, true)) << "top edge";
+    EXPECT_TRUE(redNear(g.bx, g.header + 4 * g.row, true)) << "bottom edge";
+    EXPECT_FALSE(redNear(g.bx, g.header + 5 * g.row, true)) << "one row lower";
+}
+
+TEST_P(Units, SideBarNumbersBesideTheirRows) {
+    SendMessageW(dw, kSideBar, 0, 1);
+    RedrawWindow(dw, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    PumpMessages();
+    const WindowSurface window(dw, WindowSurface::WholeWindow);
+    const Geometry& g = geometry;
+    const COLORREF gridLine = GetSysColor(COLOR_3DLIGHT);
+    const int top = 1 + g.header;  // under the 1-pixel frame and the header
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(gridLine, window.At(30, top + k * g.row)) << "separator above row " << k + 1;
+        int dark = 0;
+        for (int y = top + k * g.row + 2; y < top + (k + 1) * g.row - 1; ++y)
+            for (int x = 4; x < 44; ++x) dark += Dark(window.At(x, y));
+        EXPECT_GT(dark, 3) << "number of row " << k + 1;
+    }
+}
+
+TEST_P(Units, ProgressCellsAndSortMarkInTheirCells) {
+    const WindowSurface surface(dw, WindowSurface::Client);
+    const Geometry& g = geometry;
+    const int y = g.header + g.row / 2;  // row 1
+    // Half of column c's cell is the red bar; the other half is not.
+    EXPECT_TRUE(Reddish(surface.At(g.cx + g.cw / 4, y)));
+    EXPECT_FALSE(Reddish(surface.At(g.cx + g.cw * 3 / 4, y)));
+    EXPECT_FALSE(Reddish(surface.At(g.bx + g.bw / 4, y)));
+    // The sort mark at the right end of the header cell of c, none in b's.
+    int markC = 0, markB = 0;
+    for (int yy = 0; yy < g.header; ++yy)
+        for (int dx = 2; dx < 14; ++dx) {
+            markC += Dark(surface.At(g.cx + g.cw - dx, yy));
+            markB += Dark(surface.At(g.bx + g.bw - dx, yy));
+        }
+    EXPECT_GT(markC, 3);
+    EXPECT_EQ(0, markB);
+}
+
+TEST_P(Units, TitleRowAboveTheHeader) {
+    const int height = GetParam() == 0 ? 120 : 30;
+    ASSERT_EQ(1, dll.AddDatawindowTitle(dw, L"Title", L"Tahoma", 10, height));
+    PumpMessages();
+    UpdateWindow(dw);
+    const WindowSurface surface(dw, WindowSurface::Client);
+    const Geometry& g = geometry;
+    auto darkIn = [&](int left, int top, int right, int bottom) {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x) n += Dark(surface.At(x, y));
+        return n;
+    };
+    // The label "A" now lies under the title row, the title's text above it.
+    EXPECT_GT(darkIn(g.ax, g.title, g.ax + g.aw, g.title + g.header), 3) << "header label under the title";
+    EXPECT_EQ(0, darkIn(g.ax, 0, g.ax + g.aw / 3, g.title - 1)) << "the label left where the title is";
+    EXPECT_GT(darkIn(0, 0, surface.Width(), g.title - 1), 3) << "title text";
+}
+
+INSTANTIATE_TEST_SUITE_P(PowerBuilderUnitsAndPixels, Units, ::testing::Values(0, 1),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string(info.param == 0 ? "pb_units" : "pixels");
+                         });
+
+int main(int argc, char** argv) {
+    const int relaunched = RunAtWantedDpi();
+    if (relaunched >= 0) return relaunched;
+    ::testing::InitGoogleTest(&argc, argv);
+    printf("screen: %d dots per inch\n", ScreenDpiY());
+    return RUN_ALL_TESTS();
+}
