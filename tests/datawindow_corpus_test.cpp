@@ -229,3 +229,68 @@ TEST_F(Corpus, EveryDataWindowAttachedDecoratedAndDetached) {
     EXPECT_LE(census::Now().gdiLive.size(), gdiBefore);
     EXPECT_LE(census::Now().heapLive.size(), heapBefore);
 }
+
+// A grid without rows and the same grid with a hundred thousand rows (sample
+// rows of the stand-in, typed after the table's columns).
+TEST_F(Corpus, GridWithoutRowsAndWithAHundredThousand) {
+    const std::wstring path = CorpusFolder() + L"\\own_lf_nobom_grid.srd";
+    HWND empty = pb.CreateFromFile(path.c_str(), 0, 700, 400);
+    ASSERT_NE(nullptr, empty) << std::string(pb.LastError().begin(), pb.LastError().end());
+    ASSERT_EQ(L"1", pb.Describe(empty, L"DataWindow.Processing"));
+    ASSERT_EQ(1, dll.AttachDatawindow(empty, settings.c_str()));
+    PumpMessages();
+    SendMessageW(empty, kSideBar, 0, 1);
+    SendMessageW(empty, kHoverColor, 0, kHover);
+    pb.ScriptModify(empty, L"DataWindow.Selected.Mouse=yes", nullptr, 0);
+    RedrawWindow(empty, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+    for (int y = 10; y < 300; y += 20) SendMessageW(empty, WM_MOUSEMOVE, 0, MAKELPARAM(100, y));
+    SendMessageW(empty, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 60));
+    SendMessageW(empty, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(300, 200));
+    SendMessageW(empty, WM_LBUTTONUP, 0, MAKELPARAM(300, 200));
+    PumpMessages();
+    // No row number beside an empty grid.
+    const WindowSurface window(empty, WindowSurface::WholeWindow);
+    int dark = 0;
+    for (int y = 60; y < window.Height() - 2; ++y)
+        for (int x = 4; x < 44; ++x) dark += GetRValue(window.At(x, y)) + GetGValue(window.At(x, y)) < 200;
+    EXPECT_EQ(0, dark);
+    std::vector<std::wstring> texts, results;
+    pb.ModifyLogWithResults(empty, &texts, &results);
+    for (size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(L"", results[i]) << std::string(texts[i].begin(), texts[i].end());
+    EXPECT_EQ(1, dll.DettachDatawindow(empty));
+    DestroyWindow(empty);
+
+    HWND many = pb.CreateFromFile(path.c_str(), 100000, 700, 400);
+    ASSERT_NE(nullptr, many);
+    ASSERT_EQ(1, dll.AttachDatawindow(many, settings.c_str()));
+    PumpMessages();
+    SendMessageW(many, kSideBar, 0, 1);
+    SendMessageW(many, kHoverColor, 0, kHover);
+    SendMessageW(many, WM_VSCROLL, SB_BOTTOM, 0);
+    RedrawWindow(many, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+    PumpMessages();
+    EXPECT_EQ(L"100000", pb.Describe(many, L"DataWindow.LastRowOnPage"));
+    const long first = std::stol(pb.Describe(many, L"DataWindow.FirstRowOnPage"));
+    // The hover band over the second row on the page.
+    RECT client;
+    GetClientRect(many, &client);
+    int x = -1, top = 0, bottom = 0, firstTop = 0, firstBottom = 0;
+    for (int tryX = 2; tryX < client.right && x < 0; tryX += 4) {
+        LONG r = 0, c = 0;
+        for (int y = 0; y < client.bottom && x < 0; y += 2) {
+            under(many, tryX, y, &r, &c);
+            if (r == first && c > 0) x = tryX;
+        }
+    }
+    ASSERT_GE(x, 0);
+    ASSERT_TRUE(RowSpan(under, many, x, first, &firstTop, &firstBottom));
+    ASSERT_TRUE(RowSpan(under, many, x, first + 1, &top, &bottom));
+    SendMessageW(many, WM_MOUSEMOVE, 0, MAKELPARAM(x, (firstTop + firstBottom) / 2));
+    PumpMessages();
+    SendMessageW(many, WM_MOUSEMOVE, 0, MAKELPARAM(x, (top + bottom) / 2));
+    const WindowSurface surface(many, WindowSurface::Client);
+    const COLORREF middle = surface.At(x, (top + bottom) / 2);
+    EXPECT_GT(GetRValue(middle), GetBValue(middle) + 40);
+    EXPECT_EQ(1, dll.DettachDatawindow(many));
+    DestroyWindow(many);
+}

@@ -3,7 +3,9 @@
 // hover band under the pointer's row, the selection frame around the dragged
 // cells, the side bar's row numbers beside their rows, progress cells and
 // sort marks in their cells, and title rows above the header, read back in
-// pixels at the places a table of literal geometries gives.
+// pixels at the places a table of literal geometries gives; on a grid with
+// group bands the hover band and the selection frame lie on the rows between
+// the group headers and trailers.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -200,6 +202,148 @@ TEST_P(Units, TitleRowAboveTheHeader) {
     EXPECT_EQ(0, darkIn(g.ax, 0, g.ax + g.aw / 3, g.title - 1)) << "the label left where the title is";
     EXPECT_GT(darkIn(0, 0, surface.Width(), g.title - 1), 3) << "title text";
 }
+
+namespace {
+
+// A grid grouped by column g: three rows a group, each group under a group
+// header (64 units or 16 pixels) and over a trailer (48 units or 12 pixels).
+struct GroupGeometry {
+    int units;
+    int dpi;
+    int header, groupHeader, row, trailer;
+    int ax, aw;
+};
+
+const GroupGeometry kGroupGeometries[] = {
+    {1, 96, 24, 16, 20, 12, 14, 140},
+    {0, 96, 24, 16, 20, 12, 14, 140},
+    {1, 144, 24, 16, 20, 12, 14, 140},
+    {0, 144, 36, 24, 30, 18, 21, 210},
+};
+
+std::wstring GroupedGrid(int units) {
+    const bool pb = units == 0;
+    auto v = [pb](int unitsValue, int pixelValue) { return std::to_wstring(pb ? unitsValue : pixelValue); };
+    std::wstring s = L"release 19;\n";
+    s += L"datawindow(units=" + std::to_wstring(units) + L" processing=1 selected.mouse=yes)\n";
+    s += L"header(height=" + v(96, 24) + L")\n";
+    s += L"detail(height=" + v(80, 20) + L")\n";
+    s += L"table(column=(type=long name=g dbname=\"g\") column=(type=long name=n dbname=\"n\"))\n";
+    s += L"group(level=1 header.height=" + v(64, 16) + L" trailer.height=" + v(48, 12) +
+         L" by=(\"g\") header.color=\"12632256\" trailer.color=\"12632256\")\n";
+    s += L"text(band=header text=\"G\" border=\"0\" x=\"" + v(64, 14) + L"\" y=\"" + v(8, 2) + L"\" height=\"" +
+         v(80, 20) + L"\" width=\"" + v(640, 140) + L"\" name=g_t)\n";
+    s += L"text(band=header text=\"N\" border=\"0\" x=\"" + v(704, 154) + L"\" y=\"" + v(8, 2) + L"\" height=\"" +
+         v(80, 20) + L"\" width=\"" + v(640, 140) + L"\" name=n_t)\n";
+    s += L"column(band=detail id=1 x=\"" + v(64, 14) + L"\" y=\"" + v(4, 1) + L"\" height=\"" + v(72, 18) +
+         L"\" width=\"" + v(640, 140) + L"\" name=g visible=\"1\")\n";
+    s += L"column(band=detail id=2 x=\"" + v(704, 154) + L"\" y=\"" + v(4, 1) + L"\" height=\"" + v(72, 18) +
+         L"\" width=\"" + v(640, 140) + L"\" name=n visible=\"1\")\n";
+    s += L"data(";
+    for (int r = 1; r <= 30; ++r) s += std::to_wstring((r - 1) / 3 + 1) + L" " + std::to_wstring(r) + L" ";
+    return s + L")\n";
+}
+
+class GroupedUnits : public ::testing::TestWithParam<int> {
+protected:
+    void SetUp() override {
+        for (const GroupGeometry& g : kGroupGeometries)
+            if (g.units == GetParam() && g.dpi == ScreenDpiY()) geometry = g;
+        ASSERT_NE(0, geometry.dpi) << "no expected geometry at " << ScreenDpiY() << " dots per inch";
+        ASSERT_TRUE(pb.ok());
+        ASSERT_EQ(dll.StartTessel(), 1);
+        const std::wstring syntax = GroupedGrid(GetParam());
+        dw = pb.Create(syntax.c_str(), 0, 500, 400);
+        ASSERT_NE(dw, nullptr) << pb.LastError();
+        dll.AttachDatawindow(dw, nullptr);
+        PumpMessages();
+        UpdateWindow(dw);
+    }
+    void TearDown() override {
+        if (dw) dll.DettachDatawindow(dw);
+        dll.StopTessel();
+        if (dw) DestroyWindow(dw);
+    }
+    // Top of a row of the first page: the groups before it each add their
+    // header and trailer, its own group its header.
+    int RowTop(int row) const {
+        const GroupGeometry& g = geometry;
+        const int groupsBefore = (row - 1) / 3;
+        return g.header + groupsBefore * (g.groupHeader + 3 * g.row + g.trailer) + g.groupHeader +
+               ((row - 1) % 3) * g.row;
+    }
+    std::vector<COLORREF> Client(int* width) const {
+        const WindowSurface surface(dw, WindowSurface::Client);
+        *width = surface.Width();
+        return surface.Pixels();
+    }
+    GroupGeometry geometry = {};
+    PbsimRuntime pb{TestRuntimeGeneration()};
+    TesselDll dll;
+    HWND dw = nullptr;
+};
+
+}  // namespace
+
+TEST_P(GroupedUnits, HoverBandOnTheRowBetweenGroupBands) {
+    const GroupGeometry& g = geometry;
+    const int x = g.ax + g.aw - 4;
+    ASSERT_EQ(RowTop(5), g.header + 2 * g.groupHeader + 4 * g.row + g.trailer);
+    SendMessageW(dw, kHoverColor, 0, 0x0000FF);
+    SendMessageW(dw, WM_MOUSEMOVE, 0, MAKELPARAM(x, RowTop(1) + g.row / 2));
+    PumpMessages();
+    SendMessageW(dw, WM_MOUSEMOVE, 0, MAKELPARAM(x, RowTop(5) + g.row / 2));
+    int width = 0;
+    const std::vector<COLORREF> pixels = Client(&width);
+    EXPECT_TRUE(Reddish(pixels[(RowTop(5) + 2) * width + x]));
+    EXPECT_TRUE(Reddish(pixels[(RowTop(5) + g.row - 2) * width + x]));
+    EXPECT_FALSE(Reddish(pixels[(RowTop(5) - 3) * width + x]));          // row 4
+    EXPECT_FALSE(Reddish(pixels[(RowTop(5) + g.row + 3) * width + x]));  // row 6
+}
+
+TEST_P(GroupedUnits, SelectionFrameAcrossAGroupBreak) {
+    const GroupGeometry& g = geometry;
+    const int x = g.ax + g.aw / 2;
+    SendMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, RowTop(2) + g.row / 2));
+    PumpMessages();
+    SendMessageW(dw, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, RowTop(5) + g.row / 2));
+    int width = 0;
+    const std::vector<COLORREF> pixels = Client(&width);
+    SendMessageW(dw, WM_LBUTTONUP, 0, MAKELPARAM(x, RowTop(5) + g.row / 2));
+    PumpMessages();
+    EXPECT_EQ(L"2/5/g", pb.Describe(dw, L"DataWindow.Selected"));
+    auto redAcross = [&](int y) {
+        for (int d = -1; d <= 1; ++d)
+            if (Reddish(pixels[(y + d) * width + x])) return true;
+        return false;
+    };
+    EXPECT_TRUE(redAcross(RowTop(2))) << "top edge over row 2";
+    EXPECT_TRUE(redAcross(RowTop(5) + g.row)) << "bottom edge under row 5";
+    EXPECT_FALSE(redAcross(RowTop(5) + 2 * g.row)) << "one row lower";
+}
+
+TEST_P(GroupedUnits, SideBarNumbersBesideTheirRows) {
+    const GroupGeometry& g = geometry;
+    SendMessageW(dw, kSideBar, 0, 1);
+    RedrawWindow(dw, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    PumpMessages();
+    const WindowSurface window(dw, WindowSurface::WholeWindow);
+    auto darkIn = [&](int top, int bottom) {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = 4; x < 44; ++x) n += Dark(window.At(x, y));
+        return n;
+    };
+    // Window rows are client rows one lower (the 1-pixel frame).
+    for (int row : {1, 3, 4, 5}) EXPECT_GT(darkIn(1 + RowTop(row) + 2, RowTop(row) + g.row), 3) << "row " << row;
+    // Nothing beside the trailer of group 1 and the header of group 2.
+    EXPECT_EQ(0, darkIn(1 + RowTop(3) + g.row + 2, RowTop(4) - 1));
+}
+
+INSTANTIATE_TEST_SUITE_P(PowerBuilderUnitsAndPixels, GroupedUnits, ::testing::Values(0, 1),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string(info.param == 0 ? "pb_units" : "pixels");
+                         });
 
 INSTANTIATE_TEST_SUITE_P(PowerBuilderUnitsAndPixels, Units, ::testing::Values(0, 1),
                          [](const ::testing::TestParamInfo<int>& info) {

@@ -6,6 +6,7 @@
 
 #include "datawindow/dw_number.h"
 #include "datawindow/dw_object.h"
+#include "datawindow/row_geometry.h"
 #include "datawindow/split_string.h"
 #include "header/side_bar.h"
 
@@ -147,6 +148,7 @@ void AnalyseAttach(DWObject& dw, HWND hWnd) {
     }
 
     dw.m_clrHeader = static_cast<COLORREF>(DWNumber(dw.Describe(L"DataWindow.Header.Color")));
+    dw.m_bGroupBands = grid && HasGroupBands(dw) ? 1 : 0;
     dw.m_rcMargin.left = LeftMargin(dw);
 }
 

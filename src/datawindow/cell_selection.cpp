@@ -13,6 +13,7 @@
 #include "datawindow/dw_number.h"
 #include "datawindow/dw_object.h"
 #include "datawindow/mouse_feedback.h"
+#include "datawindow/row_geometry.h"
 #include "datawindow/split_string.h"
 #include "draw/cairo_canvas.h"
 #include "frame/real_functions.h"
@@ -63,7 +64,20 @@ RECT FrameOf(const DWObject& dw, const Selection& s) {
     const int bottom = top + rowHeight * static_cast<int>(s.r2 - s.r1 + 1);
     const int left = dw.DescribeInt(L"#%d.x", s.c1);
     const int right = dw.DescribeInt(L"#%d.x", s.c2) + dw.DescribeInt(L"#%d.width", s.c2);
-    return RECT{dw.XToPixels(left) - scrolled, top, dw.XToPixels(right) - scrolled, bottom};
+    RECT frame = {dw.XToPixels(left) - scrolled, top, dw.XToPixels(right) - scrolled, bottom};
+    if (dw.m_bGroupBands) {
+        // Between group bands the rows lie where the runtime shows them,
+        // asked in the middle of the first selected column.
+        const int x = dw.XToPixels(left + dw.DescribeInt(L"#%d.width", s.c1) / 2) - scrolled;
+        RECT client;
+        GetClientRect(dw.m_hWnd, &client);
+        int rowsTop = 0, rowsBottom = 0;
+        RowsSpan(dw, x, dw.YToPixels(dw.m_nTitleHeight + dw.m_nHeaderHeight), client.bottom, s.r1, s.r2, &rowsTop,
+                 &rowsBottom);
+        frame.top = rowsTop;
+        frame.bottom = rowsBottom;
+    }
+    return frame;
 }
 
 // The detail area of the client: below the title rows and the header, above

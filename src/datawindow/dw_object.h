@@ -92,6 +92,9 @@ public:
     RECT m_rcMargin = {1, 1, 1, 1};
     HWND m_hToolTip = nullptr;
     int m_bSideBar = 0;
+    // Group headers or trailers lie between the rows: their places on screen
+    // come from the runtime's hit test.
+    int m_bGroupBands = 0;
     int m_nSelRowFrom = 0;
     int m_nSelRowTo = 0;
     int m_nSelColFrom = 0;

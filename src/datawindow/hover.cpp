@@ -5,6 +5,7 @@
 
 #include "datawindow/dw_object.h"
 #include "datawindow/mouse_feedback.h"
+#include "datawindow/row_geometry.h"
 #include "draw/cairo_canvas.h"
 #include "frame/real_functions.h"
 #include "header/info_tip.h"
@@ -59,6 +60,12 @@ void HoverMove(DWObject& dw, int x, int y) {
     band.top = dw.YToPixels(dw.m_nTitleHeight + dw.m_nHeaderHeight) + rowHeight * (static_cast<int>(row) - first);
     band.right = dw.m_nDWWidth;
     band.bottom = band.top + rowHeight;
+    // Between group bands the row lies where the runtime shows it.
+    int top = 0, bottom = 0;
+    if (dw.m_bGroupBands && RowSpanAround(dw, x, y, row, &top, &bottom)) {
+        band.top = top;
+        band.bottom = bottom;
+    }
     DrawBand(dw, band);
     g_rcHover = band;
 }

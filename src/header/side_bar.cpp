@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "datawindow/dw_object.h"
 #include "draw/cairo_canvas.h"
@@ -20,6 +21,43 @@ void FillBox(CairoCanvas& canvas, COLORREF clr, LONG left, LONG top, LONG right,
     canvas.Fill();
 }
 
+// A row's number cell in window coordinates.
+struct RowPlace {
+    long row;
+    int top;
+    int height;
+};
+
+// Where the visible rows lie beside the detail area: one detail height apart
+// under title rows and header, or, between group bands, where the runtime
+// reports them (asked down the client area's left edge).
+std::vector<RowPlace> RowPlaces(const DWObject& dw, int first, int last, int rowsTop, int rowH) {
+    std::vector<RowPlace> places;
+    if (!dw.m_bGroupBands || !dw.m_pfnGetRowColUnderPoint) {
+        // The rows of the page and the one partly shown under them.
+        for (int k = 0; k <= last - first + 1; ++k) places.push_back(RowPlace{first + k, rowsTop + k * rowH, rowH});
+        return places;
+    }
+    RECT client, window;
+    GetClientRect(dw.m_hWnd, &client);
+    GetWindowRect(dw.m_hWnd, &window);
+    POINT origin = {0, 0};
+    ClientToScreen(dw.m_hWnd, &origin);
+    const int dy = origin.y - window.top;
+    long previous = 0;
+    for (int y = dw.YToPixels(dw.m_nTitleHeight + dw.m_nHeaderHeight); y < client.bottom; ++y) {
+        LONG r = 0, c = 0;
+        dw.m_pfnGetRowColUnderPoint(dw.m_hWnd, 1, y, &r, &c);
+        if (r > 0 && r == previous && !places.empty()) {
+            ++places.back().height;
+        } else if (r > 0) {
+            places.push_back(RowPlace{r, y + dy, 1});
+        }
+        previous = r;
+    }
+    return places;
+}
+
 // The row numbers of the visible rows, with the current row highlighted,
 // beside the title, header and detail areas of a grid.
 void PaintRowNumbers(DWObject& dw, HDC hdc, CairoCanvas& canvas, const RECT& window) {
@@ -30,15 +68,18 @@ void PaintRowNumbers(DWObject& dw, HDC hdc, CairoCanvas& canvas, const RECT& win
     const int tH = dw.YToPixels(dw.m_nTitleHeight);
     const int hH = dw.YToPixels(dw.m_nHeaderHeight);
     const int m = dw.m_rcMargin.left;
-    const int n = last - first + 1;
+    const std::vector<RowPlace> places = RowPlaces(dw, first, last, tH + hH + 1, rowH);
+    // The rows' part of the side bar, without the partly shown last row.
+    const int rowsBottom =
+        places.size() > 1 ? places[places.size() - 2].top + places[places.size() - 2].height : tH + hH + 1;
 
     HPEN pen = CreatePen(PS_SOLID, 1, dw.m_clrGridLine);
     HGDIOBJ oldPen = SelectObject(hdc, pen);
 
     FillBox(canvas, dw.m_clrBack, 1, 1, m + 1, tH + 1);
     FillBox(canvas, dw.m_clrHeader, 1, tH + 1, m + 1, tH + hH + 1);
-    FillBox(canvas, dw.m_ScrollSkin.ScrollDefault, 1, tH + hH + 1, m, tH + hH + 1 + n * rowH);
-    FillBox(canvas, dw.m_clrBack, 1, tH + hH + n * rowH + 1, m, window.bottom - 1);
+    FillBox(canvas, dw.m_ScrollSkin.ScrollDefault, 1, tH + hH + 1, m, rowsBottom);
+    FillBox(canvas, dw.m_clrBack, 1, rowsBottom, m, window.bottom - 1);
 
     if (tH > 0) {
         Real_MoveToEx(hdc, m - 1, tH + 1, nullptr);
@@ -50,7 +91,7 @@ void PaintRowNumbers(DWObject& dw, HDC hdc, CairoCanvas& canvas, const RECT& win
         Real_LineTo(hdc, m - 1, window.bottom - 1);
     }
 
-    HRGN clip = CreateRectRgn(1, tH + hH, m - 1, tH + hH + n * rowH + 2);
+    HRGN clip = CreateRectRgn(1, tH + hH, m - 1, rowsBottom + 1);
     SelectClipRgn(hdc, clip);
     SetBkMode(hdc, TRANSPARENT);
     LOGFONTW lf = {};
@@ -62,15 +103,13 @@ void PaintRowNumbers(DWObject& dw, HDC hdc, CairoCanvas& canvas, const RECT& win
     HGDIOBJ oldFont = SelectObject(hdc, font);
 
     HBRUSH currentFill = CreateSolidBrush(dw.m_clrSelectRow);
-    for (int k = 0; k <= n; ++k) {
-        const int row = first + k;
-        const int y = tH + hH + 1 + k * rowH;
-        RECT cell = {1, y, m, y + rowH};
-        if (row == current) Real_FillRect(hdc, &cell, currentFill);
-        Real_MoveToEx(hdc, 1, y, nullptr);
-        Real_LineTo(hdc, m, y);
+    for (const RowPlace& place : places) {
+        RECT cell = {1, place.top, m, place.top + place.height};
+        if (place.row == current) Real_FillRect(hdc, &cell, currentFill);
+        Real_MoveToEx(hdc, 1, place.top, nullptr);
+        Real_LineTo(hdc, m, place.top);
         wchar_t number[16];
-        swprintf(number, 16, L"%d", row);
+        swprintf(number, 16, L"%ld", place.row);
         Real_DrawTextExW(hdc, number, -1, &cell, DT_CENTER | DT_VCENTER | DT_SINGLELINE, nullptr);
     }
     DeleteObject(currentFill);
