@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <string>
 
+#include "cell_point.h"
 #include "model/samples.h"
 #include "runtime_host.h"
 #include "staff_data.h"
@@ -24,29 +25,12 @@ const UINT kInfoTargetMessage = 11041;
 const int kIconBrightness = 40;
 const int kStaffCount = 300;
 
-typedef LONG(WINAPI* PFN_RowColUnderPoint)(HWND, LONG, LONG, LONG*, LONG*);
-
-// The client point in the middle of a visible cell of the grid, found by
-// asking the runtime which cell lies under each point.
+// The client point in the middle of a visible cell of the grid (the top
+// left corner when the cell is not on screen).
 LPARAM CellPoint(const DemoScene& scene, long row, long column) {
-    auto under = reinterpret_cast<PFN_RowColUnderPoint>(
-        reinterpret_cast<void*>(GetProcAddress(scene.runtime->hEngine, "dwGetRowColUnderPoint")));
-    RECT client;
-    GetClientRect(scene.hGrid, &client);
-    int left = -1, right = -1, top = -1, bottom = -1;
-    for (int y = 0; under && y < client.bottom; y += 2) {
-        for (int x = 0; x < client.right; x += 4) {
-            LONG r = 0, c = 0;
-            under(scene.hGrid, x, y, &r, &c);
-            if (r != row || c != column) continue;
-            if (left < 0 || x < left) left = x;
-            if (x > right) right = x;
-            if (top < 0) top = y;
-            bottom = y;
-        }
-    }
-    if (left < 0) return MAKELPARAM(10, 10);
-    return MAKELPARAM((left + right) / 2, (top + bottom) / 2);
+    LPARAM point = MAKELPARAM(10, 10);
+    FindCellPoint(scene.runtime->hEngine, scene.hGrid, row, column, &point);
+    return point;
 }
 
 void MouseOver(HWND window, LPARAM point, WPARAM keys = 0) {

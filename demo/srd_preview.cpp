@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "cell_point.h"
 #include "runtime_host.h"
 #include "tessel_api.h"
 
@@ -18,8 +19,6 @@ const int kHeight = 460;
 const int kGap = 16;
 const int kTop = 36;
 
-typedef LONG(WINAPI* PFN_RowColUnderPoint)(HWND, LONG, LONG, LONG*, LONG*);
-
 void Pump() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -28,28 +27,8 @@ void Pump() {
     }
 }
 
-// The middle of a visible cell, found by asking the runtime which cell lies
-// under each point; false when the cell is not on screen.
 bool CellPoint(const SrdPreview& preview, long row, long column, LPARAM* point) {
-    auto under = reinterpret_cast<PFN_RowColUnderPoint>(
-        reinterpret_cast<void*>(GetProcAddress(preview.runtime->hEngine, "dwGetRowColUnderPoint")));
-    RECT client;
-    GetClientRect(preview.hEnhanced, &client);
-    int left = -1, right = -1, top = -1, bottom = -1;
-    for (int y = 0; under && y < client.bottom; y += 2) {
-        for (int x = 0; x < client.right; x += 4) {
-            LONG r = 0, c = 0;
-            under(preview.hEnhanced, x, y, &r, &c);
-            if (r != row || c != column) continue;
-            if (left < 0 || x < left) left = x;
-            if (x > right) right = x;
-            if (top < 0) top = y;
-            bottom = y;
-        }
-    }
-    if (left < 0) return false;
-    *point = MAKELPARAM((left + right) / 2, (top + bottom) / 2);
-    return true;
+    return FindCellPoint(preview.runtime->hEngine, preview.hEnhanced, row, column, point);
 }
 
 // The first two columns with a cell on screen in row 1, in column order.

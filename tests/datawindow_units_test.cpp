@@ -72,16 +72,19 @@ constexpr UINT kSideBar = 11040;
 bool Reddish(COLORREF c) { return GetRValue(c) > GetGValue(c) + 50 && GetRValue(c) > GetBValue(c) + 50; }
 bool Dark(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 300; }
 
-class Units : public ::testing::TestWithParam<int> {
+// One attached grid in the units of the parameter (0 PowerBuilder units, 1
+// pixels), with the geometry its table gives at the screen's resolution.
+template <typename G>
+class AttachedGrid : public ::testing::TestWithParam<int> {
 protected:
-    void SetUp() override {
-        for (const Geometry& g : kGeometries)
+    template <size_t N>
+    void Open(const G (&table)[N], const std::wstring& syntax, int width) {
+        for (const G& g : table)
             if (g.units == GetParam() && g.dpi == ScreenDpiY()) geometry = g;
         ASSERT_NE(0, geometry.dpi) << "no expected geometry at " << ScreenDpiY() << " dots per inch";
         ASSERT_TRUE(pb.ok());
         ASSERT_EQ(dll.StartTessel(), 1);
-        const std::wstring syntax = Grid(GetParam());
-        dw = pb.Create(syntax.c_str(), 0, 700, 400);
+        dw = pb.Create(syntax.c_str(), 0, width, 400);
         ASSERT_NE(dw, nullptr) << pb.LastError();
         dll.AttachDatawindow(dw, nullptr);
         PumpMessages();
@@ -92,19 +95,24 @@ protected:
         dll.StopTessel();
         if (dw) DestroyWindow(dw);
     }
-    // The client point in the middle of a row's cell of column a.
-    LPARAM RowPoint(int row) const {
-        return MAKELPARAM(geometry.ax + geometry.aw / 2, geometry.header + (row - 1) * geometry.row + geometry.row / 2);
-    }
     std::vector<COLORREF> Client(int* width) const {
         const WindowSurface surface(dw, WindowSurface::Client);
         *width = surface.Width();
         return surface.Pixels();
     }
-    Geometry geometry = {};
+    G geometry = {};
     PbsimRuntime pb{TestRuntimeGeneration()};
     TesselDll dll;
     HWND dw = nullptr;
+};
+
+class Units : public AttachedGrid<Geometry> {
+protected:
+    void SetUp() override { Open(kGeometries, Grid(GetParam()), 700); }
+    // The client point in the middle of a row's cell of column a.
+    LPARAM RowPoint(int row) const {
+        return MAKELPARAM(geometry.ax + geometry.aw / 2, geometry.header + (row - 1) * geometry.row + geometry.row / 2);
+    }
 };
 
 }  // namespace
@@ -244,26 +252,9 @@ std::wstring GroupedGrid(int units) {
     return s + L")\n";
 }
 
-class GroupedUnits : public ::testing::TestWithParam<int> {
+class GroupedUnits : public AttachedGrid<GroupGeometry> {
 protected:
-    void SetUp() override {
-        for (const GroupGeometry& g : kGroupGeometries)
-            if (g.units == GetParam() && g.dpi == ScreenDpiY()) geometry = g;
-        ASSERT_NE(0, geometry.dpi) << "no expected geometry at " << ScreenDpiY() << " dots per inch";
-        ASSERT_TRUE(pb.ok());
-        ASSERT_EQ(dll.StartTessel(), 1);
-        const std::wstring syntax = GroupedGrid(GetParam());
-        dw = pb.Create(syntax.c_str(), 0, 500, 400);
-        ASSERT_NE(dw, nullptr) << pb.LastError();
-        dll.AttachDatawindow(dw, nullptr);
-        PumpMessages();
-        UpdateWindow(dw);
-    }
-    void TearDown() override {
-        if (dw) dll.DettachDatawindow(dw);
-        dll.StopTessel();
-        if (dw) DestroyWindow(dw);
-    }
+    void SetUp() override { Open(kGroupGeometries, GroupedGrid(GetParam()), 500); }
     // Top of a row of the first page: the groups before it each add their
     // header and trailer, its own group its header.
     int RowTop(int row) const {
@@ -272,15 +263,6 @@ protected:
         return g.header + groupsBefore * (g.groupHeader + 3 * g.row + g.trailer) + g.groupHeader +
                ((row - 1) % 3) * g.row;
     }
-    std::vector<COLORREF> Client(int* width) const {
-        const WindowSurface surface(dw, WindowSurface::Client);
-        *width = surface.Width();
-        return surface.Pixels();
-    }
-    GroupGeometry geometry = {};
-    PbsimRuntime pb{TestRuntimeGeneration()};
-    TesselDll dll;
-    HWND dw = nullptr;
 };
 
 }  // namespace
