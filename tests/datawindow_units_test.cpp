@@ -2,7 +2,8 @@
 // resolution (CTest runs this program at 96 and at 144 dots per inch): the
 // hover band under the pointer's row, the selection frame around the dragged
 // cells, the side bar's row numbers beside their rows, progress cells and
-// sort marks in their cells, and title rows above the header, read back in
+// sort marks in their cells, title rows above the header and span titles over
+// their columns, read back in
 // pixels at the places a table of literal geometries gives; on a grid with
 // group bands the hover band and the selection frame lie on the rows between
 // the group headers and trailers.
@@ -326,6 +327,28 @@ INSTANTIATE_TEST_SUITE_P(PowerBuilderUnitsAndPixels, GroupedUnits, ::testing::Va
                          [](const ::testing::TestParamInfo<int>& info) {
                              return std::string(info.param == 0 ? "pb_units" : "pixels");
                          });
+
+TEST_P(Units, SpanTitleOverItsColumns) {
+    // The header grows by its own height: the span title over a and b fills
+    // the upper half, their labels the lower half.
+    const int grow = GetParam() == 0 ? 96 : 24;
+    ASSERT_EQ(1, dll.SetSpanTitle(dw, L"a,b", L"Span", L"Tahoma", 10, grow));
+    PumpMessages();
+    UpdateWindow(dw);
+    const WindowSurface surface(dw, WindowSurface::Client);
+    const Geometry& g = geometry;
+    const int header = 2 * g.header;
+    auto darkIn = [&](int left, int top, int right, int bottom) {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x) n += Dark(surface.At(x, y));
+        return n;
+    };
+    EXPECT_GT(darkIn(g.ax, 0, g.bx + g.bw, header / 2), 3) << "the span title";
+    EXPECT_EQ(0, darkIn(g.ax, 0, g.ax + g.aw / 3, header / 2 - 1)) << "the label of a left the upper half";
+    EXPECT_GT(darkIn(g.ax, header / 2, g.ax + g.aw, header), 3) << "the label of a";
+    EXPECT_GT(darkIn(g.bx, header / 2, g.bx + g.bw, header), 3) << "the label of b";
+}
 
 INSTANTIATE_TEST_SUITE_P(PowerBuilderUnitsAndPixels, Units, ::testing::Values(0, 1),
                          [](const ::testing::TestParamInfo<int>& info) {
