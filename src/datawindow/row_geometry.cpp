@@ -32,34 +32,36 @@ bool RowSpanAround(const DWObject& dw, int x, int y, long row, int* top, int* bo
     return true;
 }
 
-void RowsSpan(const DWObject& dw, int x, int from, int to, long row, long last, int* top, int* bottom) {
-    *top = from - 1;
-    *bottom = to + 1;
-    if (!dw.m_pfnGetRowColUnderPoint) return;
-    long lowest = 0, highest = 0;
-    bool seenRow = false, seenLast = false;
-    int endOfLast = 0;
+std::vector<RowSpan> VisibleRowSpans(const DWObject& dw, int x, int from, int to) {
+    std::vector<RowSpan> spans;
+    if (!dw.m_pfnGetRowColUnderPoint) return spans;
     for (int y = from; y < to; ++y) {
         const long r = RowAt(dw, x, y);
         if (r <= 0) continue;
-        if (lowest == 0) lowest = r;
-        highest = r;
-        if (r == row && !seenRow) {
-            seenRow = true;
-            *top = y;
+        if (!spans.empty() && spans.back().row == r && spans.back().bottom == y) {
+            spans.back().bottom = y + 1;
+        } else {
+            spans.push_back(RowSpan{r, y, y + 1});
         }
-        if (r == last) {
-            seenLast = true;
-            endOfLast = y + 1;
-        }
-        if (r > last) break;
     }
-    if (lowest == 0) return;  // no row on screen: nothing to go by
-    if (lowest > last) {
+    return spans;
+}
+
+void RowsSpan(const DWObject& dw, int x, int from, int to, long row, long last, int* top, int* bottom) {
+    *top = from - 1;
+    *bottom = to + 1;
+    const std::vector<RowSpan> spans = VisibleRowSpans(dw, x, from, to);
+    if (spans.empty()) return;  // no row on screen: nothing to go by
+    if (spans.front().row > last) {
         *top = *bottom = from - 1;  // the whole range is above the area
-    } else if (highest < row) {
+        return;
+    }
+    if (spans.back().row < row) {
         *top = *bottom = to + 1;  // and below it
-    } else if (seenLast) {
-        *bottom = endOfLast;
+        return;
+    }
+    for (const RowSpan& span : spans) {
+        if (span.row == row) *top = span.top;
+        if (span.row == last) *bottom = span.bottom;
     }
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "datawindow/dw_object.h"
+#include "datawindow/row_geometry.h"
 #include "draw/cairo_canvas.h"
 #include "frame/real_functions.h"
 
@@ -44,17 +45,9 @@ std::vector<RowPlace> RowPlaces(const DWObject& dw, int first, int last, int row
     POINT origin = {0, 0};
     ClientToScreen(dw.m_hWnd, &origin);
     const int dy = origin.y - window.top;
-    long previous = 0;
-    for (int y = dw.YToPixels(dw.m_nTitleHeight + dw.m_nHeaderHeight); y < client.bottom; ++y) {
-        LONG r = 0, c = 0;
-        dw.m_pfnGetRowColUnderPoint(dw.m_hWnd, 1, y, &r, &c);
-        if (r > 0 && r == previous && !places.empty()) {
-            ++places.back().height;
-        } else if (r > 0) {
-            places.push_back(RowPlace{r, y + dy, 1});
-        }
-        previous = r;
-    }
+    for (const RowSpan& span :
+         VisibleRowSpans(dw, 1, dw.YToPixels(dw.m_nTitleHeight + dw.m_nHeaderHeight), client.bottom))
+        places.push_back(RowPlace{span.row, span.top + dy, span.bottom - span.top});
     return places;
 }
 
