@@ -1,6 +1,7 @@
 #include "frame/dw_list.h"
 
 #include <cwchar>
+#include <memory>
 #include <vector>
 
 #include "datawindow/attach_analysis.h"
@@ -73,11 +74,12 @@ DWObject* DWList::CreateDW(HWND hWnd) {
     // The record of a destroyed window whose handle value names a new window.
     RemoveDW(hWnd);
     if (!IsDataWindowClass(hWnd)) return nullptr;
-    DWObject* record = new DWObject();
+    // Nothing is kept of a record whose making fails half-way.
+    std::unique_ptr<DWObject> record(new DWObject());
     record->ResolveRuntimeFunctions(m_hPBVM, m_hPBDWE);
     AnalyseAttach(*record, hWnd);
-    m_mapDW[hWnd] = record;
-    return record;
+    m_mapDW[hWnd] = record.get();
+    return record.release();
 }
 
 void DWList::RemoveDW(HWND hWnd) {

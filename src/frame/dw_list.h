@@ -32,6 +32,9 @@ public:
 
     wchar_t m_szDWClass[100] = {};
     int m_nOpenPrinters = 0;
+    // Set while the icon-font renderer draws. Like every record here it is
+    // touched by the owning thread only (call_barrier.h), so it is that
+    // thread's flag and no other thread's text passes through because of it.
     BOOL m_bInIconText = 0;
     BOOL m_bHooksInstalled = 0;
     HMODULE m_hPBVM = nullptr;

@@ -3,6 +3,7 @@
 #include "frame/exports.h"
 
 #include "datawindow/dw_object.h"
+#include "frame/call_barrier.h"
 #include "frame/debug_console.h"
 #include "frame/debug_log.h"
 #include "frame/dw_list.h"
@@ -24,88 +25,114 @@ DWObject* StartedRecord(HWND hWnd) { return GuardStarted() ? g_pDWlist->FindDW(h
 }  // namespace
 
 TESSEL_API AttachDatawindow(HWND hWnd, LPCWSTR pszSettingsFile) {
-    if (!GuardStarted()) return 0;
-    if (DWObject* record = g_pDWlist->FindDW(hWnd)) {
-        if (pszSettingsFile) record->LoadSettings(pszSettingsFile);
+    return RunExport("AttachDatawindow", 0, [&]() -> int {
+        if (!GuardStarted()) return 0;
+        if (DWObject* record = g_pDWlist->FindDW(hWnd)) {
+            if (pszSettingsFile) record->LoadSettings(pszSettingsFile);
+            return 1;
+        }
+        DWObject* record = g_pDWlist->CreateDW(hWnd);
+        if (record && pszSettingsFile) record->LoadSettings(pszSettingsFile);
+        // Completes the attach once the current message has been processed.
+        PostMessageW(hWnd, WM_DW_ATTACHED, 0, 0);
         return 1;
-    }
-    DWObject* record = g_pDWlist->CreateDW(hWnd);
-    if (record && pszSettingsFile) record->LoadSettings(pszSettingsFile);
-    // Completes the attach once the current message has been processed.
-    PostMessageW(hWnd, WM_DW_ATTACHED, 0, 0);
-    return 1;
+    });
 }
 
 TESSEL_API DettachDatawindow(HWND hWnd) {
-    if (!GuardStarted()) return 0;
-    g_pDWlist->RemoveDW(hWnd);
-    return 1;
+    return RunExport("DettachDatawindow", 0, [&]() -> int {
+        if (!GuardStarted()) return 0;
+        g_pDWlist->RemoveDW(hWnd);
+        return 1;
+    });
 }
 
 TESSEL_API ReplaceSysColor(int nIndex, COLORREF clr) {
-    if (!GuardStarted()) return 0;
-    SysColorTable()[nIndex] = clr;
-    return static_cast<int>(clr);
+    return RunExport("ReplaceSysColor", 0, [&]() -> int {
+        if (!GuardStarted()) return 0;
+        ReplaceOneSysColor(nIndex, clr);
+        return static_cast<int>(clr);
+    });
 }
 
 TESSEL_API SetSkinFile(LPCWSTR pszSkinFile) {
-    if (!GuardStarted()) return 0;
-    LoadSkinFile(*g_pWinlist, pszSkinFile);
-    return 1;
+    return RunExport("SetSkinFile", 0, [&]() -> int {
+        if (!GuardStarted()) return 0;
+        LoadSkinFile(*g_pWinlist, pszSkinFile);
+        return 1;
+    });
 }
 
 TESSEL_API AddDatawindowTitle(HWND hWnd, LPCWSTR pszTitle, LPCWSTR pszFontFace, int nFontHeight, int nTitleHeight) {
-    DWObject* record = StartedRecord(hWnd);
-    return record ? AddTitleRow(*record, pszTitle, pszFontFace, nFontHeight, nTitleHeight) : 0;
+    return RunExport("AddDatawindowTitle", 0, [&]() -> int {
+        DWObject* record = StartedRecord(hWnd);
+        return record ? AddTitleRow(*record, pszTitle, pszFontFace, nFontHeight, nTitleHeight) : 0;
+    });
 }
 
 TESSEL_API ModifyDatawindowTitle(HWND hWnd, int nTitle, LPCWSTR pszTitle, LPCWSTR pszFontFace, int nFontHeight) {
-    DWObject* record = StartedRecord(hWnd);
-    return record ? ModifyTitleRow(*record, nTitle, pszTitle, pszFontFace, nFontHeight) : 0;
+    return RunExport("ModifyDatawindowTitle", 0, [&]() -> int {
+        DWObject* record = StartedRecord(hWnd);
+        return record ? ModifyTitleRow(*record, nTitle, pszTitle, pszFontFace, nFontHeight) : 0;
+    });
 }
 
 TESSEL_API SetSpanTitle(HWND hWnd, LPCWSTR pszColumns, LPCWSTR pszCaption, LPCWSTR pszFontFace, int nFontHeight,
                         int nGrow) {
-    DWObject* record = StartedRecord(hWnd);
-    return record ? ApplySpanTitle(*record, pszColumns, pszCaption, pszFontFace, nFontHeight, nGrow) : 0;
+    return RunExport("SetSpanTitle", 0, [&]() -> int {
+        DWObject* record = StartedRecord(hWnd);
+        return record ? ApplySpanTitle(*record, pszColumns, pszCaption, pszFontFace, nFontHeight, nGrow) : 0;
+    });
 }
 
 TESSEL_API SetIconfont(LPCWSTR pszIconFont, int nLighten) {
-    if (!GuardStarted()) return 0;
-    if (pszIconFont) g_pDWlist->m_strIconFont = pszIconFont;
-    else DebugLog("SetIconfont: no file name, the icon font stays\n");
-    g_pDWlist->m_nIconLighten = nLighten;
-    g_pWinlist->RepaintAll();
-    return 0;
+    return RunExport("SetIconfont", 0, [&]() -> int {
+        if (!GuardStarted()) return 0;
+        if (pszIconFont) g_pDWlist->m_strIconFont = pszIconFont;
+        else DebugLog("SetIconfont: no file name, the icon font stays\n");
+        g_pDWlist->m_nIconLighten = nLighten;
+        g_pWinlist->RepaintAll();
+        return 0;
+    });
 }
 
 TESSEL_API PrintDebugString(LPCWSTR pszText) {
-    if (IsDebugConsoleOpen(100)) DebugLogW(L"%ls\n", pszText ? pszText : L"");
-    return 0;
+    return RunExport("PrintDebugString", 0, [&]() -> int {
+        if (IsDebugConsoleOpen(100)) DebugLogW(L"%ls\n", pszText ? pszText : L"");
+        return 0;
+    });
 }
 
 TESSEL_API SetDebugWindowColor(int nAttribute) {
-    SetDebugConsoleColor(nAttribute);
-    return 0;
+    return RunExport("SetDebugWindowColor", 0, [&]() -> int {
+        SetDebugConsoleColor(nAttribute);
+        return 0;
+    });
 }
 
 TESSEL_API OpenDebugWindow() {
-    OpenDebugConsole();
-    return 0;
+    return RunExport("OpenDebugWindow", 0, [&]() -> int {
+        OpenDebugConsole();
+        return 0;
+    });
 }
 
 TESSEL_API CloseDebugWindow() {
-    CloseDebugConsole();
-    return 0;
+    return RunExport("CloseDebugWindow", 0, [&]() -> int {
+        CloseDebugConsole();
+        return 0;
+    });
 }
 
 TESSEL_API DWAbout() {
-    // "PB10及以上使用此版本", an empty line, the author line; caption "关于...".
-    MessageBoxW(GetActiveWindow(),
-                L"PB10\u53CA\u4EE5\u4E0A\u4F7F\u7528\u6B64\u7248\u672C\n\n"
-                L"\u4F5C\u8005\uFF1ATessel2U \u9879\u76EE",
-                L"\u5173\u4E8E...", MB_OK | MB_ICONINFORMATION);
-    return 0;
+    return RunExport("DWAbout", 0, [&]() -> int {
+        // "PB10及以上使用此版本", an empty line, the author line; caption "关于...".
+        MessageBoxW(GetActiveWindow(),
+                    L"PB10\u53CA\u4EE5\u4E0A\u4F7F\u7528\u6B64\u7248\u672C\n\n"
+                    L"\u4F5C\u8005\uFF1ATessel2U \u9879\u76EE",
+                    L"\u5173\u4E8E...", MB_OK | MB_ICONINFORMATION);
+        return 0;
+    });
 }
 
 TESSEL_API GetAddColumnSyntax(HWND, int, int, int, int) { return 0; }

@@ -1,11 +1,13 @@
 // Installation and removal of the process-wide interception set (the table in
-// interception_table.h), in one transaction each, enlisting only the calling
-// thread. Functions found by name are found again at every installation.
+// interception_table.h), in one transaction each. Each replacement is
+// installed behind its barrier (call_barrier.h). Functions found by name are
+// found again at every installation.
 #include "frame/interception_set.h"
 
 #include <cstdio>
 #include <vector>
 
+#include "frame/call_barrier.h"
 #include "frame/debug_log.h"
 #include "frame/dw_list.h"
 #include "frame/globals.h"
@@ -34,11 +36,28 @@ PVOID Code(F* function) {
     return reinterpret_cast<PVOID>(function);
 }
 
-#define TESSEL_ROW_IMPORTED(row, name, module) {row, #name, Where::imported, Variable(&Real_##name), Code(&Hook##name)},
-#define TESSEL_ROW_FOUND(row, name, where, type) {row, #name, Where::where, Variable(&Real_##name), Code(&Hook##name)},
+constexpr bool SameName(const char* a, const char* b) {
+    while (*a && *a == *b) ++a, ++b;
+    return *a == *b;
+}
+
+// The one replacement that also serves other threads than the owner.
+constexpr bool RunsOnEveryThread(const char* name) { return SameName(name, "GetSysColor"); }
+
+#define TESSEL_NAME(row, name, ...) constexpr char kName##name[] = #name;
+TESSEL_INTERCEPTIONS(TESSEL_NAME, TESSEL_NAME)
+#undef TESSEL_NAME
+
+#define TESSEL_GUARDED(name, function_type) \
+    Code(&Barrier<function_type>::Call<&Hook##name, &Real_##name, kName##name, RunsOnEveryThread(#name)>)
+#define TESSEL_ROW_IMPORTED(row, name, module) \
+    {row, #name, Where::imported, Variable(&Real_##name), TESSEL_GUARDED(name, decltype(::name))},
+#define TESSEL_ROW_FOUND(row, name, where, type) \
+    {row, #name, Where::where, Variable(&Real_##name), TESSEL_GUARDED(name, std::remove_pointer_t<type>)},
 const Interception kInterceptions[] = {TESSEL_INTERCEPTIONS(TESSEL_ROW_IMPORTED, TESSEL_ROW_FOUND)};
 #undef TESSEL_ROW_IMPORTED
 #undef TESSEL_ROW_FOUND
+#undef TESSEL_GUARDED
 
 constexpr int kLastNamedRow = 52;  // rows 1-52 come off in table order
 // The runtime rows come off in this order.

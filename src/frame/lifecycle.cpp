@@ -3,11 +3,13 @@
 #include <new>
 
 #include "draw/cairo_canvas.h"
+#include "frame/call_barrier.h"
 #include "frame/debug_log.h"
 #include "frame/dw_list.h"
 #include "frame/exports.h"
 #include "frame/globals.h"
 #include "frame/interception_set.h"
+#include "frame/sys_color_table.h"
 #include "skin/win_list.h"
 #include "text/font_env.h"
 
@@ -22,39 +24,71 @@ void ShowStartFirst() {
 }  // namespace
 
 bool GuardStarted() {
-    if (g_pDWlist && g_pWinlist) return true;
-    ShowStartFirst();
+    if (!g_pDWlist || !g_pWinlist) {
+        ShowStartFirst();
+        return false;
+    }
+    if (call_barrier::OnOwnerThread()) return true;
+    DebugLog("thread %lu is not the one that started the library (%lu): call refused\n",
+             static_cast<unsigned long>(GetCurrentThreadId()),
+             static_cast<unsigned long>(call_barrier::g_owner.load()));
     return false;
 }
 
+// How long StartTessel and StopTessel wait for the calls of other threads
+// that are still inside a replacement.
+constexpr DWORD kForeignCallWaitMs = 10000;
+
 TESSEL_API StartTessel() {
-    if (g_pDWlist) return 0;
-    InitFontEnv();
-    g_pWinlist = new (std::nothrow) WinList();
-    g_pDWlist = new (std::nothrow) DWList();
-    if (g_pDWlist && g_pWinlist) {
-        InstallInterceptions(&g_pDWlist->m_bHooksInstalled);
-        DebugLog("pb version : %d\n", g_pDWlist->m_nPBVersion);
-        return 1;
-    }
-    ShowStartFirst();
-    return 0;
+    return RunExport("StartTessel", 0, [&]() -> int {
+        if (g_pDWlist) return 0;
+        // The trampolines of the last removal are reused below: no call of
+        // another thread may still be on its way through one.
+        if (!call_barrier::WaitForForeignCalls(kForeignCallWaitMs)) {
+            DebugLog("StartTessel: other threads are still inside the interceptions of the last start\n");
+            return 0;
+        }
+        call_barrier::SetOwner(GetCurrentThreadId());
+        InitFontEnv();
+        g_pWinlist = new (std::nothrow) WinList();
+        g_pDWlist = new (std::nothrow) DWList();
+        if (g_pDWlist && g_pWinlist) {
+            InstallInterceptions(&g_pDWlist->m_bHooksInstalled);
+            DebugLog("pb version : %d\n", g_pDWlist->m_nPBVersion);
+            return 1;
+        }
+        delete g_pDWlist;
+        g_pDWlist = nullptr;
+        delete g_pWinlist;
+        g_pWinlist = nullptr;
+        call_barrier::SetOwner(0);
+        ShowStartFirst();
+        return 0;
+    });
 }
 
 TESSEL_API StopTessel() {
-    if (!GuardStarted()) return 0;
-    // Interceptions go first, so that no replacement runs against a freed record.
-    RemoveInterceptions(&g_pDWlist->m_bHooksInstalled);
-    g_pDWlist->ReleaseAll();
-    delete g_pDWlist;
-    g_pDWlist = nullptr;
-    g_pWinlist->UnregisterWindow(nullptr);
-    delete g_pWinlist;
-    g_pWinlist = nullptr;
-    // What is still alive once every record is gone: no surface, and the
-    // faces that the icon-font cache holds until the release below.
-    DebugLog("StopTessel : cairo surfaces %d , FreeType faces %d\n", CairoCanvas::LiveSurfaces(),
-             static_cast<int>(OpenFaceCount()));
-    FreeFontEnv();
-    return 1;
+    return RunExport("StopTessel", 0, [&]() -> int {
+        if (!GuardStarted()) return 0;
+        // Interceptions go first, so that no replacement runs against a freed record.
+        RemoveInterceptions(&g_pDWlist->m_bHooksInstalled);
+        const bool quiet = call_barrier::WaitForForeignCalls(kForeignCallWaitMs);
+        g_pDWlist->ReleaseAll();
+        delete g_pDWlist;
+        g_pDWlist = nullptr;
+        g_pWinlist->UnregisterWindow(nullptr);
+        delete g_pWinlist;
+        g_pWinlist = nullptr;
+        // What is still alive once every record is gone: no surface, and the
+        // faces that the icon-font cache holds until the release below.
+        DebugLog("StopTessel : cairo surfaces %d , FreeType faces %d\n", CairoCanvas::LiveSurfaces(),
+                 static_cast<int>(OpenFaceCount()));
+        FreeFontEnv();
+        // Calls of other threads may still read a retired colour table until
+        // they have all left.
+        if (quiet) ReleaseRetiredSysColorTables();
+        else DebugLog("StopTessel: other threads are still inside the interceptions; retired colours stay\n");
+        call_barrier::SetOwner(0);
+        return 1;
+    });
 }

@@ -1,6 +1,7 @@
 #include "skin/skin_file.h"
 
 #include <cwchar>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,17 +18,20 @@ namespace {
 const DWORD kSectionCapacity = 2048000;
 const size_t kPathCapacity = 1024;
 
+// The section's colours replace the whole table (an empty section leaves
+// none replaced).
 void ReadSysColorSection(const wchar_t* path) {
-    SysColorTable().clear();
+    std::map<int, COLORREF> colours;
     std::vector<wchar_t> buffer(kSectionCapacity, L'\0');
     DWORD n = GetPrivateProfileSectionW(L"SysColor", buffer.data(), kSectionCapacity, path);
-    if (n == 0 || buffer[0] == L'\0') return;
-    for (const wchar_t* line = buffer.data(); *line; line += wcslen(line) + 1) {
-        SysColorLine entry;
-        if (!ReadSysColorLine(line, &entry)) continue;
-        SysColorTable()[entry.index] =
-            entry.hasColour ? static_cast<COLORREF>(entry.colour) : Real_GetSysColor(entry.index);
+    if (n != 0) {
+        for (const wchar_t* line = buffer.data(); *line; line += wcslen(line) + 1) {
+            SysColorLine entry;
+            if (!ReadSysColorLine(line, &entry)) continue;
+            colours[entry.index] = entry.hasColour ? static_cast<COLORREF>(entry.colour) : Real_GetSysColor(entry.index);
+        }
     }
+    PublishSysColors(colours);
 }
 
 }  // namespace

@@ -1,13 +1,11 @@
 // System colours of the whole process: GetSysColor answers from the
-// replacement table when it has the index, else the system's colour.
+// replacement table when it has the index, else the system's colour. This
+// replacement serves every thread (the table is immutable).
 #include "frame/real_functions.h"
 #include "frame/sys_color_table.h"
 
 DWORD WINAPI HookGetSysColor(int nIndex) {
-    const SysColorMap& table = SysColorTable();
-    if (!table.empty()) {
-        const auto it = table.find(nIndex);
-        if (it != table.end()) return it->second;
-    }
+    COLORREF colour;
+    if (FindReplacedSysColor(nIndex, &colour)) return colour;
     return Real_GetSysColor(nIndex);
 }

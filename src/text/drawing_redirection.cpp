@@ -58,9 +58,8 @@ BOOL WINAPI HookPolyline(HDC hdc, const POINT* apt, int cpt) {
 // colour the DataWindow asks for is not applied on its contexts.
 COLORREF WINAPI HookSetTextColor(HDC hdc, COLORREF color) {
     if (!RecordOfDC(hdc) || color != Real_GetSysColor(COLOR_HIGHLIGHTTEXT)) return Real_SetTextColor(hdc, color);
-    const SysColorMap& table = SysColorTable();
-    const auto it = table.find(COLOR_HIGHLIGHTTEXT);
-    return it != table.end() ? it->second : GetSysColor(COLOR_WINDOWTEXT);
+    COLORREF replaced;
+    return FindReplacedSysColor(COLOR_HIGHLIGHTTEXT, &replaced) ? replaced : GetSysColor(COLOR_WINDOWTEXT);
 }
 
 BOOL WINAPI HookDrawFrameControl(HDC hdc, LPRECT lprc, UINT uType, UINT uState) {
