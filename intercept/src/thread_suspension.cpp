@@ -20,6 +20,20 @@ LONG LastError(LONG otherwise) {
 
 }  // namespace
 
+LONG StopAndConfirm(HANDLE own) {
+  if (SuspendThread(own) == static_cast<DWORD>(-1)) return LastError(ERROR_ACCESS_DENIED);
+  // SuspendThread only asks; reading the context waits until the thread has
+  // really stopped.
+  CONTEXT context = {};
+  context.ContextFlags = CONTEXT_CONTROL;
+  if (!GetThreadContext(own, &context)) {
+    const LONG error = LastError(ERROR_ACCESS_DENIED);
+    ResumeThread(own);
+    return error;
+  }
+  return NO_ERROR;
+}
+
 LONG EnlistThread(HANDLE hThread, std::vector<SuspendedThread>* threads) {
   if (hThread == nullptr || hThread == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
   const DWORD id = GetThreadId(hThread);
@@ -38,18 +52,8 @@ LONG EnlistThread(HANDLE hThread, std::vector<SuspendedThread>* threads) {
                        DUPLICATE_SAME_ACCESS)) {
     return ERROR_INVALID_HANDLE;
   }
-  if (SuspendThread(own) == static_cast<DWORD>(-1)) {
-    const LONG error = LastError(ERROR_ACCESS_DENIED);
-    CloseHandle(own);
-    return error;
-  }
-  // SuspendThread only asks; reading the context waits until the thread has
-  // really stopped.
-  CONTEXT context = {};
-  context.ContextFlags = CONTEXT_CONTROL;
-  if (!GetThreadContext(own, &context)) {
-    const LONG error = LastError(ERROR_ACCESS_DENIED);
-    ResumeThread(own);
+  const LONG error = StopAndConfirm(own);
+  if (error != NO_ERROR) {
     CloseHandle(own);
     return error;
   }

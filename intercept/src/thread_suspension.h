@@ -54,6 +54,23 @@ class SuspendedThread {
 // ERROR_NOT_ENOUGH_MEMORY. On an error nothing is left suspended.
 LONG EnlistThread(HANDLE hThread, std::vector<SuspendedThread>* threads);
 
+// Suspends every thread of the process but the calling one and those already
+// in threads, and adds them to threads. Everything it needs is allocated
+// while no thread it suspends is stopped: the process's thread list is read
+// again and again into memory set aside before, until a reading shows no
+// thread that is not suspended yet (so threads started meanwhile are caught);
+// when the room set aside runs out, the threads it suspended are resumed,
+// more room is allocated and it starts over. Threads that exit meanwhile, or
+// cannot be opened or stopped, are left out. NO_ERROR; ERROR_NOT_ENOUGH_MEMORY;
+// ERROR_NOT_SUPPORTED when the system offers no thread list; ERROR_BUSY when
+// the list never settles. On an error the threads it suspended are resumed
+// and threads is as it was.
+LONG EnlistOtherThreads(std::vector<SuspendedThread>* threads);
+
+// Suspends the thread of handle own and waits until it has stopped. NO_ERROR,
+// or the system's error with the thread left running.
+LONG StopAndConfirm(HANDLE own);
+
 // Where a stopped instruction pointer has to go; false leaves it alone.
 class InstructionPointerMap {
  public:
