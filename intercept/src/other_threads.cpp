@@ -52,8 +52,9 @@ Outcome SuspendUntilSettled(ThreadSnapshot& snapshot, std::vector<SuspendedThrea
       const DWORD id = snapshot.ThreadId(i);
       if (id == 0 || id == self || Listed(*threads, *skipped, id)) continue;
       HANDLE own = OpenThread(kRights, FALSE, id);
-      if (own != nullptr && StopAndConfirm(own) == NO_ERROR) {
-        threads->emplace_back(own, id);  // within capacity
+      bool stoppedBefore = false;
+      if (own != nullptr && StopAndConfirm(own, &stoppedBefore) == NO_ERROR) {
+        threads->emplace_back(own, id, stoppedBefore);  // within capacity
         continue;
       }
       if (own != nullptr) CloseHandle(own);

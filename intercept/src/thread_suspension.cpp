@@ -20,8 +20,11 @@ LONG LastError(LONG otherwise) {
 
 }  // namespace
 
-LONG StopAndConfirm(HANDLE own) {
-  if (SuspendThread(own) == static_cast<DWORD>(-1)) return LastError(ERROR_ACCESS_DENIED);
+LONG StopAndConfirm(HANDLE own, bool* stoppedBefore) {
+  const DWORD previous = SuspendThread(own);
+  if (previous == static_cast<DWORD>(-1)) return LastError(ERROR_ACCESS_DENIED);
+  *stoppedBefore = previous != 0;
+  if (*stoppedBefore) return NO_ERROR;
   // SuspendThread only asks; reading the context waits until the thread has
   // really stopped.
   CONTEXT context = {};
@@ -52,18 +55,20 @@ LONG EnlistThread(HANDLE hThread, std::vector<SuspendedThread>* threads) {
                        DUPLICATE_SAME_ACCESS)) {
     return ERROR_INVALID_HANDLE;
   }
-  const LONG error = StopAndConfirm(own);
+  bool stoppedBefore = false;
+  const LONG error = StopAndConfirm(own, &stoppedBefore);
   if (error != NO_ERROR) {
     CloseHandle(own);
     return error;
   }
-  threads->emplace_back(own, id);
+  threads->emplace_back(own, id, stoppedBefore);
   return NO_ERROR;
 }
 
 bool AnyThreadHolds(const std::vector<SuspendedThread>& threads, const BYTE* begin, size_t size) {
   const auto low = reinterpret_cast<uintptr_t>(begin);
   for (const SuspendedThread& thread : threads) {
+    if (thread.stoppedBefore()) return true;  // cannot tell: keep it
     CONTEXT context = {};
     context.ContextFlags = CONTEXT_CONTROL | CONTEXT_INTEGER;
     if (!GetThreadContext(thread.get(), &context)) return true;  // cannot tell: keep it
@@ -84,6 +89,7 @@ bool AnyThreadHolds(const std::vector<SuspendedThread>& threads, const BYTE* beg
 
 void MoveInstructionPointers(const std::vector<SuspendedThread>& threads, const InstructionPointerMap& map) {
   for (const SuspendedThread& thread : threads) {
+    if (thread.stoppedBefore()) continue;
     CONTEXT context = {};
     context.ContextFlags = CONTEXT_CONTROL;
     if (!GetThreadContext(thread.get(), &context)) continue;

@@ -16,9 +16,11 @@ namespace intercept {
 class SuspendedThread {
  public:
   SuspendedThread() = default;
-  SuspendedThread(HANDLE handle, DWORD id) : handle_(handle), id_(id) {}
+  SuspendedThread(HANDLE handle, DWORD id, bool stoppedBefore = false)
+      : handle_(handle), id_(id), stoppedBefore_(stoppedBefore) {}
   ~SuspendedThread() { Reset(); }
-  SuspendedThread(SuspendedThread&& other) noexcept : handle_(other.handle_), id_(other.id_) {
+  SuspendedThread(SuspendedThread&& other) noexcept
+      : handle_(other.handle_), id_(other.id_), stoppedBefore_(other.stoppedBefore_) {
     other.handle_ = nullptr;
   }
   SuspendedThread& operator=(SuspendedThread&& other) noexcept {
@@ -26,6 +28,7 @@ class SuspendedThread {
       Reset();
       handle_ = other.handle_;
       id_ = other.id_;
+      stoppedBefore_ = other.stoppedBefore_;
       other.handle_ = nullptr;
     }
     return *this;
@@ -35,6 +38,10 @@ class SuspendedThread {
 
   HANDLE get() const { return handle_; }
   DWORD id() const { return id_; }
+  // Already suspended by someone else when it was enlisted (under Wine, also
+  // a thread still being started): its context is not read, since Wine
+  // waits forever for the context of a thread that has not run yet.
+  bool stoppedBefore() const { return stoppedBefore_; }
 
  private:
   void Reset() {
@@ -45,6 +52,7 @@ class SuspendedThread {
   }
   HANDLE handle_ = nullptr;
   DWORD id_ = 0;
+  bool stoppedBefore_ = false;
 };
 
 // Suspends hThread and adds it to threads, unless it is the calling thread
@@ -67,9 +75,10 @@ LONG EnlistThread(HANDLE hThread, std::vector<SuspendedThread>* threads);
 // and threads is as it was.
 LONG EnlistOtherThreads(std::vector<SuspendedThread>* threads);
 
-// Suspends the thread of handle own and waits until it has stopped. NO_ERROR,
-// or the system's error with the thread left running.
-LONG StopAndConfirm(HANDLE own);
+// Suspends the thread of handle own and, unless it was suspended already
+// (*stoppedBefore), waits until it has stopped by reading its context.
+// NO_ERROR, or the system's error with the thread left as it was.
+LONG StopAndConfirm(HANDLE own, bool* stoppedBefore);
 
 // Where a stopped instruction pointer has to go; false leaves it alone.
 class InstructionPointerMap {
@@ -81,10 +90,12 @@ class InstructionPointerMap {
 };
 
 // True when the instruction pointer or an integer register of an enlisted
-// thread points into [begin, begin + size).
+// thread points into [begin, begin + size), or a thread's registers cannot
+// be read.
 bool AnyThreadHolds(const std::vector<SuspendedThread>& threads, const BYTE* begin, size_t size);
 
-// Rewrites the instruction pointer of every enlisted thread the map moves.
+// Rewrites the instruction pointer of every enlisted thread the map moves;
+// threads suspended before they were enlisted are left alone.
 void MoveInstructionPointers(const std::vector<SuspendedThread>& threads, const InstructionPointerMap& map);
 
 }  // namespace intercept
