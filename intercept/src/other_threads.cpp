@@ -28,12 +28,13 @@ bool Listed(const std::vector<SuspendedThread>& threads, const std::vector<DWORD
 enum class Outcome { Settled, OutOfRoom, Failed, Unsettled };
 
 // One attempt: suspends the threads the readings list until one shows
-// nothing new. Allocates nothing (room is reserved by the caller).
+// nothing new, starting with the reading the snapshot holds when it holds
+// one. Allocates nothing (room is reserved by the caller).
 Outcome SuspendUntilSettled(ThreadSnapshot& snapshot, std::vector<SuspendedThread>* threads,
                             std::vector<DWORD>* skipped, LONG* error) {
   const DWORD self = GetCurrentThreadId();
   for (int reading = 0; reading < kReadings; ++reading) {
-    const LONG taken = snapshot.Take();
+    const LONG taken = reading == 0 && snapshot.Count() != 0 ? NO_ERROR : snapshot.Take();
     if (taken == ERROR_INSUFFICIENT_BUFFER) return Outcome::OutOfRoom;
     if (taken != NO_ERROR) {
       *error = taken;

@@ -18,9 +18,10 @@ class ThreadSnapshot {
   ThreadSnapshot& operator=(const ThreadSnapshot&) = delete;
 
   // Sets aside room for a snapshot of at least bytes (a little more than the
-  // last snapshot asked for when bytes is 0). Allocates: call it with no
-  // thread suspended. False when the memory cannot be had or the system
-  // offers no process list.
+  // last snapshot asked for when bytes is 0); the last snapshot is kept
+  // unless the room has to be moved. Allocates: call it with no thread
+  // suspended. False when the memory cannot be had or the system offers no
+  // process list.
   bool Reserve(size_t bytes = 0);
 
   // Takes a snapshot into the room set aside. NO_ERROR;

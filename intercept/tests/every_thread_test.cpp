@@ -76,9 +76,15 @@ struct Tally {
 
 volatile LONG g_stop = 0;
 
+// Calls in bursts, with a pause after each so that the threads leave the
+// main thread (and, under Wine, the server it asks to suspend them) the
+// processor time to commit.
 DWORD WINAPI Spin(LPVOID parameter) {
   auto* tally = static_cast<Tally*>(parameter);
-  while (g_stop == 0) tally->Count(tally->caller->call());
+  while (g_stop == 0) {
+    for (int i = 0; i < 256; ++i) tally->Count(tally->caller->call());
+    Sleep(1);
+  }
   return 0;
 }
 
@@ -91,7 +97,8 @@ DWORD WINAPI ShortLived(LPVOID parameter) {
 
 volatile LONG g_spawned = 0;
 
-// Starts short-lived threads one after another until told to stop.
+// Starts short-lived threads one after another until told to stop, with a
+// pause between them.
 DWORD WINAPI Spawn(LPVOID parameter) {
   while (g_stop == 0) {
     HANDLE thread = CreateThread(nullptr, 0, ShortLived, parameter, 0, nullptr);
@@ -99,6 +106,7 @@ DWORD WINAPI Spawn(LPVOID parameter) {
     InterlockedIncrement(&g_spawned);
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
+    Sleep(1);
   }
   return 0;
 }
