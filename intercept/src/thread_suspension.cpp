@@ -23,8 +23,10 @@ LONG LastError(LONG otherwise) {
 LONG StopAndConfirm(HANDLE own, bool* stoppedBefore) {
   const DWORD previous = SuspendThread(own);
   if (previous == static_cast<DWORD>(-1)) return LastError(ERROR_ACCESS_DENIED);
-  *stoppedBefore = previous != 0;
-  if (*stoppedBefore) return NO_ERROR;
+  if (stoppedBefore != nullptr) {
+    *stoppedBefore = previous != 0;
+    if (*stoppedBefore) return NO_ERROR;
+  }
   // SuspendThread only asks; reading the context waits until the thread has
   // really stopped.
   CONTEXT context = {};
@@ -55,13 +57,12 @@ LONG EnlistThread(HANDLE hThread, std::vector<SuspendedThread>* threads) {
                        DUPLICATE_SAME_ACCESS)) {
     return ERROR_INVALID_HANDLE;
   }
-  bool stoppedBefore = false;
-  const LONG error = StopAndConfirm(own, &stoppedBefore);
+  const LONG error = StopAndConfirm(own, nullptr);
   if (error != NO_ERROR) {
     CloseHandle(own);
     return error;
   }
-  threads->emplace_back(own, id, stoppedBefore);
+  threads->emplace_back(own, id);
   return NO_ERROR;
 }
 

@@ -38,9 +38,10 @@ class SuspendedThread {
 
   HANDLE get() const { return handle_; }
   DWORD id() const { return id_; }
-  // Already suspended by someone else when it was enlisted (under Wine, also
-  // a thread still being started): its context is not read, since Wine
-  // waits forever for the context of a thread that has not run yet.
+  // Found suspended by someone else when the thread list was read (under
+  // Wine, also a thread still being started): its context is not read, since
+  // Wine waits forever for the context of a thread that has not run yet, and
+  // it is not moved. Threads enlisted by handle are always read.
   bool stoppedBefore() const { return stoppedBefore_; }
 
  private:
@@ -55,8 +56,9 @@ class SuspendedThread {
   bool stoppedBefore_ = false;
 };
 
-// Suspends hThread and adds it to threads, unless it is the calling thread
-// or already there. NO_ERROR; ERROR_INVALID_HANDLE for a handle that names no
+// Suspends hThread, waits until it has stopped (also when it was suspended
+// before) and adds it to threads, unless it is the calling thread or already
+// there. NO_ERROR; ERROR_INVALID_HANDLE for a handle that names no
 // thread; the system's error (ERROR_ACCESS_DENIED for a handle without the
 // rights) when the thread cannot be suspended or its context not read;
 // ERROR_NOT_ENOUGH_MEMORY. On an error nothing is left suspended.
@@ -69,15 +71,17 @@ LONG EnlistThread(HANDLE hThread, std::vector<SuspendedThread>* threads);
 // thread that is not suspended yet (so threads started meanwhile are caught);
 // when the room set aside runs out, the threads it suspended are resumed,
 // more room is allocated and it starts over. Threads that exit meanwhile, or
-// cannot be opened or stopped, are left out. NO_ERROR; ERROR_NOT_ENOUGH_MEMORY;
+// cannot be opened or stopped, are left out; threads found suspended already
+// are kept suspended but neither read nor moved (stoppedBefore). NO_ERROR; ERROR_NOT_ENOUGH_MEMORY;
 // ERROR_NOT_SUPPORTED when the system offers no thread list; ERROR_BUSY when
 // the list never settles. On an error the threads it suspended are resumed
 // and threads is as it was.
 LONG EnlistOtherThreads(std::vector<SuspendedThread>* threads);
 
-// Suspends the thread of handle own and, unless it was suspended already
-// (*stoppedBefore), waits until it has stopped by reading its context.
-// NO_ERROR, or the system's error with the thread left as it was.
+// Suspends the thread of handle own and waits until it has stopped by
+// reading its context; when stoppedBefore is given, a thread that was
+// suspended already is not waited for and *stoppedBefore says so. NO_ERROR,
+// or the system's error with the thread left as it was.
 LONG StopAndConfirm(HANDLE own, bool* stoppedBefore);
 
 // Where a stopped instruction pointer has to go; false leaves it alone.

@@ -16,7 +16,10 @@
 // thread list is read again until no thread is found that is not suspended
 // yet, so threads started meanwhile are caught and threads that exit
 // meanwhile are left out. They are resumed before the commit returns, and
-// heap memory is freed only after that. An abort suspends nothing.
+// heap memory is freed only after that. An abort suspends nothing. A thread
+// that something else had suspended already is not moved (under Wine its
+// registers cannot be read before it has first run): whoever suspended it
+// must keep it out of the code being patched.
 //
 // At a commit every enlisted thread stopped in the bytes being rewritten is
 // moved to the same instruction in the new trampoline (attach) or back into
