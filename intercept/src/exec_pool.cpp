@@ -114,6 +114,7 @@ void ExecPool::Retire(BYTE* slot, uint32_t commits) {
   region->used &= ~(uint64_t{1} << index);
   region->quarantined |= uint64_t{1} << index;
   region->retiredAt[index] = commits;
+  region->ranCode = true;
 }
 
 void ExecPool::Seal(uint32_t commits, const SlotUse& use) {
@@ -130,7 +131,7 @@ void ExecPool::Seal(uint32_t commits, const SlotUse& use) {
       }
     }
     if (region.used == 0 && region.quarantined == 0) {
-      if (keptEmpty) {
+      if (keptEmpty && !region.ranCode) {
         VirtualFree(region.base, 0, MEM_RELEASE);
         regions_.erase(regions_.begin() + static_cast<std::ptrdiff_t>(i));
         continue;

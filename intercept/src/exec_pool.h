@@ -5,9 +5,11 @@
 // retired: a caller may still be inside it (a copied call returns into it) or
 // hold its address, read just before the detach. It stays quarantined until a
 // later commit has completed and no thread of that transaction holds an
-// address inside it, and keeps its code until it is handed out again. The
-// committed memory is therefore bounded by the trampolines of two
-// transactions, not by how often hooks come and go.
+// address inside it, and keeps its code, executable, until it is handed out
+// again: a region that ever ran a committed trampoline is never given back.
+// Freed slots are handed out before a region is added, so the committed
+// memory is bounded by the most trampolines in use and in quarantine at one
+// time, not by how often hooks come and go.
 //
 // Regions are writable (and still executable, since committed trampolines in
 // them may be running) while a transaction prepares trampolines, and
@@ -57,8 +59,8 @@ class ExecPool {
 
   // Frees the quarantined slots retired before the given count of completed
   // commits that nothing holds, makes every region execute-read again and
-  // gives back empty regions, keeping one empty region for the next
-  // transaction.
+  // gives back empty regions that never ran a committed trampoline, keeping
+  // one empty region for the next transaction.
   void Seal(uint32_t commits, const SlotUse& use);
 
   // True when address lies in one of the pool's regions.
@@ -74,6 +76,7 @@ class ExecPool {
     uint64_t quarantined = 0;  // retired slots not yet free again
     uint32_t retiredAt[kSlotsPerRegion] = {};
     bool writable = false;
+    bool ranCode = false;      // a committed trampoline was retired here: kept for good
   };
   static_assert(kSlotsPerRegion <= 64, "the slot bitmaps are one 64-bit word");
   static constexpr uint64_t kAllSlots =

@@ -20,6 +20,25 @@ LONG LastError(LONG otherwise) {
 
 }  // namespace
 
+LONG StopAndConfirm(HANDLE own, bool* stoppedBefore) {
+  const DWORD previous = SuspendThread(own);
+  if (previous == static_cast<DWORD>(-1)) return LastError(ERROR_ACCESS_DENIED);
+  if (stoppedBefore != nullptr) {
+    *stoppedBefore = previous != 0;
+    if (*stoppedBefore) return NO_ERROR;
+  }
+  // SuspendThread only asks; reading the context waits until the thread has
+  // really stopped.
+  CONTEXT context = {};
+  context.ContextFlags = CONTEXT_CONTROL;
+  if (!GetThreadContext(own, &context)) {
+    const LONG error = LastError(ERROR_ACCESS_DENIED);
+    ResumeThread(own);
+    return error;
+  }
+  return NO_ERROR;
+}
+
 LONG EnlistThread(HANDLE hThread, std::vector<SuspendedThread>* threads) {
   if (hThread == nullptr || hThread == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
   const DWORD id = GetThreadId(hThread);
@@ -38,18 +57,8 @@ LONG EnlistThread(HANDLE hThread, std::vector<SuspendedThread>* threads) {
                        DUPLICATE_SAME_ACCESS)) {
     return ERROR_INVALID_HANDLE;
   }
-  if (SuspendThread(own) == static_cast<DWORD>(-1)) {
-    const LONG error = LastError(ERROR_ACCESS_DENIED);
-    CloseHandle(own);
-    return error;
-  }
-  // SuspendThread only asks; reading the context waits until the thread has
-  // really stopped.
-  CONTEXT context = {};
-  context.ContextFlags = CONTEXT_CONTROL;
-  if (!GetThreadContext(own, &context)) {
-    const LONG error = LastError(ERROR_ACCESS_DENIED);
-    ResumeThread(own);
+  const LONG error = StopAndConfirm(own, nullptr);
+  if (error != NO_ERROR) {
     CloseHandle(own);
     return error;
   }
@@ -60,6 +69,7 @@ LONG EnlistThread(HANDLE hThread, std::vector<SuspendedThread>* threads) {
 bool AnyThreadHolds(const std::vector<SuspendedThread>& threads, const BYTE* begin, size_t size) {
   const auto low = reinterpret_cast<uintptr_t>(begin);
   for (const SuspendedThread& thread : threads) {
+    if (thread.stoppedBefore()) return true;  // cannot tell: keep it
     CONTEXT context = {};
     context.ContextFlags = CONTEXT_CONTROL | CONTEXT_INTEGER;
     if (!GetThreadContext(thread.get(), &context)) return true;  // cannot tell: keep it
@@ -80,6 +90,7 @@ bool AnyThreadHolds(const std::vector<SuspendedThread>& threads, const BYTE* beg
 
 void MoveInstructionPointers(const std::vector<SuspendedThread>& threads, const InstructionPointerMap& map) {
   for (const SuspendedThread& thread : threads) {
+    if (thread.stoppedBefore()) continue;
     CONTEXT context = {};
     context.ContextFlags = CONTEXT_CONTROL;
     if (!GetThreadContext(thread.get(), &context)) continue;

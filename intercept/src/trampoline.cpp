@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "code_store.h"
 #include "decoder.h"
 #include "memory_access.h"
 
@@ -280,13 +281,19 @@ void WriteEntryJump(const Trampoline& trampoline, const void* detour) {
     EmitFarJump(relay, dest);
     dest = reinterpret_cast<uintptr_t>(relay);
   }
-  entry[0] = kJmpRel32;
-  WriteInt32(entry + 1, Rel32(entry, kEntryJumpSize, dest));
-  for (size_t i = kEntryJumpSize; i < trampoline.stolenSize; ++i) entry[i] = 0xCC;
+  BYTE patch[kMaxStolenBytes];
+  std::memset(patch, 0xCC, sizeof(patch));
+  patch[0] = kJmpRel32;
+  WriteInt32(patch + 1, Rel32(entry, kEntryJumpSize, dest));
+  StoreCode(entry, patch, trampoline.stolenSize, kEntryJumpSize, TailOrder::AfterHead);
 }
 
 void RestoreEntry(const Trampoline& trampoline) {
-  std::memcpy(trampoline.target, trampoline.original, trampoline.stolenSize);
+  StoreCode(trampoline.target, trampoline.original, trampoline.stolenSize, kEntryJumpSize, TailOrder::BeforeHead);
+}
+
+bool EntryStoredAtomically(const Trampoline& trampoline) {
+  return StoresAtomically(trampoline.target, kEntryJumpSize);
 }
 
 bool TrampolineAddressFor(const Trampoline& trampoline, uintptr_t ip, uintptr_t* moved) {

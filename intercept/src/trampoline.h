@@ -66,11 +66,17 @@ LONG BuildTrampoline(BYTE* target, const BYTE* bytes, size_t available, BYTE* sl
                      Reason* reason);
 
 // Writes the entry jump to detour over the stolen bytes (the caller has made
-// them writable); the rest of the stolen bytes becomes int3.
+// them writable); the rest of the stolen bytes becomes int3, written after
+// the jump.
 void WriteEntryJump(const Trampoline& trampoline, const void* detour);
 
-// Puts the stolen bytes back.
+// Puts the stolen bytes back, the five bytes of the entry jump last.
 void RestoreEntry(const Trampoline& trampoline);
+
+// True when the five bytes of the entry jump go in and come out with one
+// atomic store (code_store.h): a thread that calls the function meanwhile
+// runs either the whole jump or the whole original instruction.
+bool EntryStoredAtomically(const Trampoline& trampoline);
 
 // Where a thread stopped at ip inside the stolen bytes continues in the
 // trampoline; false when ip is not at a copied instruction.

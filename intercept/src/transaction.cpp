@@ -25,9 +25,14 @@
 //                            executable code;
 //   ERROR_NOT_ENOUGH_MEMORY  no memory for the operation or its trampoline;
 //   the errors of BuildTrampoline (trampoline.h) for code that cannot be
-//   intercepted, of EnlistThread (thread_suspension.h), and VirtualProtect's
-//   error when a commit cannot make the code writable (nothing of that
+//   intercepted, of EnlistThread (thread_suspension.h), and at a commit
+//   those of EnlistOtherThreads (when every thread was asked for) and
+//   VirtualProtect's when the code cannot be made writable (nothing of that
 //   commit is then applied).
+//
+// A commit allocates what it needs from the heap before it suspends the
+// threads asked for with InterceptUpdateAllThreads, and frees heap memory
+// only once every enlisted thread runs again.
 #include <windows.h>
 
 #include <algorithm>
@@ -71,6 +76,10 @@ struct Engine {
   std::vector<std::unique_ptr<Hook>> queued;
   std::vector<Operation> operations;
   std::vector<SuspendedThread> threads;
+  // Hooks a commit detached: deleted once the threads run again.
+  std::vector<std::unique_ptr<Hook>> leaving;
+  bool everyThread = false;          // enlist every other thread at commit
+  bool everyThreadEnlisted = false;  // and they are
   uint32_t commits = 0;          // transactions committed so far
   unsigned long long layers = 0;  // attaches queued so far
 };
@@ -195,26 +204,47 @@ class EnlistedThreadsUse final : public ExecPool::SlotUse {
   bool Held(const BYTE* slot, size_t size) const override { return AnyThreadHolds(g_engine.threads, slot, size); }
 };
 
+// When every thread was asked for but they were not looked at (an abort),
+// no quarantined slot can be known to be free.
+class UnknownUse final : public ExecPool::SlotUse {
+ public:
+  bool Held(const BYTE*, size_t) const override { return true; }
+};
+
 // Ends the open transaction: queued trampolines that were not committed go
 // back to the pool, quarantined ones that nothing holds any more are freed,
-// the enlisted threads are resumed.
+// the enlisted threads are resumed, and only then is heap memory given back
+// (a suspended thread may have held the heap's lock).
 void Close() {
   for (const auto& hook : g_engine.queued) TrampolinePool().Release(hook->trampoline.code);
+  if (g_engine.everyThread && !g_engine.everyThreadEnlisted) {
+    TrampolinePool().Seal(g_engine.commits, UnknownUse());
+  } else {
+    TrampolinePool().Seal(g_engine.commits, EnlistedThreadsUse());
+  }
+  std::vector<SuspendedThread>().swap(g_engine.threads);  // resumes them, then frees the list
   g_engine.queued.clear();
   g_engine.operations.clear();
-  TrampolinePool().Seal(g_engine.commits, EnlistedThreadsUse());
-  std::vector<SuspendedThread>().swap(g_engine.threads);  // resumes them
+  g_engine.leaving.clear();
+  g_engine.everyThread = false;
+  g_engine.everyThreadEnlisted = false;
   InterlockedExchange(&g_engine.owner, 0);
 }
 
-LONG Apply() {
-  std::vector<Unprotected> changed;
+// Everything a commit needs from the heap, taken before any thread it
+// enlists is suspended.
+LONG ReserveForCommit(std::vector<Unprotected>* changed) {
   try {
-    changed.reserve(g_engine.operations.size());
+    changed->reserve(g_engine.operations.size());
     g_engine.active.reserve(g_engine.active.size() + g_engine.queued.size());
+    g_engine.leaving.reserve(g_engine.operations.size());
   } catch (...) {
     return ERROR_NOT_ENOUGH_MEMORY;
   }
+  return NO_ERROR;
+}
+
+LONG Apply(std::vector<Unprotected>& changed) {
   for (const Operation& op : g_engine.operations) {
     const Trampoline& t = op.hook->trampoline;
     DWORD old = 0;
@@ -242,14 +272,17 @@ LONG Apply() {
   return NO_ERROR;
 }
 
-// After a successful apply: attached hooks become active (room was reserved),
-// detached ones leave and their slots go into quarantine.
+// After a successful apply: attached hooks become active, detached ones
+// leave (to be deleted once the threads run again) and their slots go into
+// quarantine. Room for both was reserved.
 void Settle() {
   for (const Operation& op : g_engine.operations) {
     if (op.attach) continue;
     TrampolinePool().Retire(op.hook->trampoline.code, g_engine.commits);
-    g_engine.active.erase(std::find_if(g_engine.active.begin(), g_engine.active.end(),
-                                       [&op](const std::unique_ptr<Hook>& h) { return h.get() == op.hook; }));
+    const auto at = std::find_if(g_engine.active.begin(), g_engine.active.end(),
+                                 [&op](const std::unique_ptr<Hook>& h) { return h.get() == op.hook; });
+    g_engine.leaving.push_back(std::move(*at));
+    g_engine.active.erase(at);
   }
   for (auto& hook : g_engine.queued) g_engine.active.push_back(std::move(hook));
   g_engine.queued.clear();
@@ -361,9 +394,14 @@ LONG InterceptTransactionAbort(void) {
 
 LONG InterceptTransactionCommit(void) {
   if (!OwnedByCaller()) return ERROR_INVALID_OPERATION;
-  LONG result = NO_ERROR;
-  if (!g_engine.operations.empty()) {
-    result = Apply();
+  std::vector<Unprotected> changed;  // freed on return, after Close() has resumed the threads
+  LONG result = ReserveForCommit(&changed);
+  if (result == NO_ERROR && g_engine.everyThread) {
+    result = EnlistOtherThreads(&g_engine.threads);
+    g_engine.everyThreadEnlisted = result == NO_ERROR;
+  }
+  if (result == NO_ERROR && !g_engine.operations.empty()) {
+    result = Apply(changed);
     if (result == NO_ERROR) Settle();
   }
   if (result == NO_ERROR) ++g_engine.commits;
@@ -374,6 +412,12 @@ LONG InterceptTransactionCommit(void) {
 LONG InterceptUpdateThread(HANDLE hThread) {
   if (!OwnedByCaller()) return ERROR_INVALID_OPERATION;
   return EnlistThread(hThread, &g_engine.threads);
+}
+
+LONG InterceptUpdateAllThreads(void) {
+  if (!OwnedByCaller()) return ERROR_INVALID_OPERATION;
+  g_engine.everyThread = true;
+  return NO_ERROR;
 }
 
 LONG InterceptAttach(PVOID* ppPointer, PVOID pDetour) {
@@ -402,5 +446,6 @@ BOOL InterceptDescribeTrampoline(PVOID* ppPointer, INTERCEPT_TRAMPOLINE_INFO* pI
   pInfo->cbStolen = static_cast<ULONG>(t.stolenSize);
   pInfo->cbCopied = static_cast<ULONG>(t.copiedSize);
   pInfo->cbCode = static_cast<ULONG>(t.codeSize);
+  pInfo->fAtomicEntry = EntryStoredAtomically(t) ? TRUE : FALSE;
   return TRUE;
 }

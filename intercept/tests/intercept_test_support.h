@@ -116,6 +116,14 @@ inline uintptr_t InstructionPointer(const CONTEXT& context) {
 #endif
 }
 
+// True when code lies in committed memory that may be executed: checked
+// before calling an address that may have been given back.
+inline bool Runnable(const void* code) {
+  MEMORY_BASIC_INFORMATION info = {};
+  if (VirtualQuery(code, &info, sizeof(info)) != sizeof(info) || info.State != MEM_COMMIT) return false;
+  return (info.Protect & (PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE)) != 0;
+}
+
 template <typename T>
 PVOID* Slot(T* variable) {
   return reinterpret_cast<PVOID*>(variable);

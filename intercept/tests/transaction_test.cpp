@@ -232,34 +232,46 @@ TEST(Transaction, TrampolineMemoryStaysBounded) {
   }
   EXPECT_GT(committed, 0u);
 
-  // More hooks than one region holds: the pool grows, and shrinks back to
-  // the same single spare region once they are gone.
+  // More hooks than one region holds: the pool grows. Once they are gone it
+  // keeps those regions (retired trampolines stay callable), and a second
+  // round of as many hooks finds room in them instead of growing again.
   constexpr int kMany = 100;
   FastFn real[kMany];
-  ASSERT_EQ(NO_ERROR, InterceptTransactionBegin());
-  for (int i = 0; i < kMany; ++i) {
-    // mov eax,i / ret
-    buffer.Put(4096 + 8 * i, {0xB8, static_cast<BYTE>(i), 0, 0, 0, 0xC3});
-    real[i] = reinterpret_cast<FastFn>(buffer.at(4096 + 8 * i));
-    ASSERT_EQ(NO_ERROR, InterceptAttach(Slot(&real[i]), Fn(Negative)));
+  FastFn retired[kMany];
+  SIZE_T peak = 0;
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_EQ(NO_ERROR, InterceptTransactionBegin());
+    for (int i = 0; i < kMany; ++i) {
+      // mov eax,i / ret
+      buffer.Put(4096 + 8 * i, {0xB8, static_cast<BYTE>(i), 0, 0, 0, 0xC3});
+      real[i] = reinterpret_cast<FastFn>(buffer.at(4096 + 8 * i));
+      ASSERT_EQ(NO_ERROR, InterceptAttach(Slot(&real[i]), Fn(Negative)));
+    }
+    ASSERT_EQ(NO_ERROR, InterceptTransactionCommit());
+    EXPECT_EQ(static_cast<ULONG>(kMany), InterceptTrampolineCount());
+    if (round == 0) peak = InterceptTrampolineBytesCommitted();
+    EXPECT_GT(peak, committed);
+    EXPECT_EQ(peak, InterceptTrampolineBytesCommitted()) << "round " << round;
+    for (int i = 0; i < kMany; ++i) {
+      EXPECT_EQ(-1, reinterpret_cast<FastFn>(buffer.at(4096 + 8 * i))(0));
+      EXPECT_EQ(i, real[i](0));
+      retired[i] = real[i];
+    }
+    ASSERT_EQ(NO_ERROR, InterceptTransactionBegin());
+    for (int i = 0; i < kMany; ++i) ASSERT_EQ(NO_ERROR, InterceptDetach(Slot(&real[i]), Fn(Negative)));
+    ASSERT_EQ(NO_ERROR, InterceptTransactionCommit());
+    EXPECT_EQ(0u, InterceptTrampolineCount());
+    for (int i = 0; i < 2; ++i) {  // out of quarantine
+      ASSERT_EQ(NO_ERROR, InterceptTransactionBegin());
+      ASSERT_EQ(NO_ERROR, InterceptTransactionCommit());
+    }
+    EXPECT_EQ(peak, InterceptTrampolineBytesCommitted()) << "round " << round;
+    for (int i = 0; i < kMany; ++i) {
+      EXPECT_EQ(i, reinterpret_cast<FastFn>(buffer.at(4096 + 8 * i))(0));
+      ASSERT_TRUE(Runnable(Fn(retired[i]))) << "the retired trampoline of " << i << " was given back";
+      EXPECT_EQ(i, retired[i](0)) << "through the retired trampoline of " << i;
+    }
   }
-  ASSERT_EQ(NO_ERROR, InterceptTransactionCommit());
-  EXPECT_EQ(static_cast<ULONG>(kMany), InterceptTrampolineCount());
-  EXPECT_GT(InterceptTrampolineBytesCommitted(), committed);
-  for (int i = 0; i < kMany; ++i) {
-    EXPECT_EQ(-1, reinterpret_cast<FastFn>(buffer.at(4096 + 8 * i))(0));
-    EXPECT_EQ(i, real[i](0));
-  }
-  ASSERT_EQ(NO_ERROR, InterceptTransactionBegin());
-  for (int i = 0; i < kMany; ++i) ASSERT_EQ(NO_ERROR, InterceptDetach(Slot(&real[i]), Fn(Negative)));
-  ASSERT_EQ(NO_ERROR, InterceptTransactionCommit());
-  EXPECT_EQ(0u, InterceptTrampolineCount());
-  // The detached trampolines stay in quarantine until a later commit.
-  EXPECT_GT(InterceptTrampolineBytesCommitted(), committed);
-  ASSERT_EQ(NO_ERROR, InterceptTransactionBegin());
-  ASSERT_EQ(NO_ERROR, InterceptTransactionCommit());
-  EXPECT_EQ(committed, InterceptTrampolineBytesCommitted());
-  for (int i = 0; i < kMany; ++i) EXPECT_EQ(i, reinterpret_cast<FastFn>(buffer.at(4096 + 8 * i))(0));
 }
 
 TEST(Transaction, DetachAndAttachOfOneFunctionInOneTransaction) {

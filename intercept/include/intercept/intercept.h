@@ -10,6 +10,35 @@
 // transaction commits or aborts: it must not hold a lock (the process heap's
 // among them) that the calling thread needs in between.
 //
+// InterceptUpdateAllThreads asks instead for every other thread of the
+// process, whatever it holds: they are suspended by the commit, after it has
+// allocated all it needs (trampolines were built by the attaches), and the
+// thread list is read again until no thread is found that is not suspended
+// yet, so threads started meanwhile are caught and threads that exit
+// meanwhile are left out. They are resumed before the commit returns, and
+// heap memory is freed only after that. An abort suspends nothing. A thread
+// that something else had suspended already is not moved (under Wine its
+// registers cannot be read before it has first run): whoever suspended it
+// must keep it out of the code being patched.
+//
+// At a commit every enlisted thread stopped in the bytes being rewritten is
+// moved to the same instruction in the new trampoline (attach) or back into
+// the restored code (detach); one stopped in a trampoline being retired goes
+// on at the original instruction it stands for.
+//
+// The five bytes of an entry jump (jmp rel32) are written, and the original
+// bytes put back, with one atomic 8-byte store whenever they lie within one
+// aligned 8-byte word (cbStolen bytes past those are written after the jump
+// at an attach, before the entry at a detach); otherwise byte by byte, with
+// the enlisted threads suspended all the same. fAtomicEntry tells which.
+//
+// A detached trampoline keeps its bytes, executable, until its slot is handed
+// to a later attach: a thread that read the trampoline's address from the
+// variable just before the detach may still call through it and runs the
+// original function. Its slot is handed out again only after a later commit
+// has found no enlisted thread holding an address inside it; a caller that
+// may hold the address longer has to wait for it before attaching again.
+//
 // A refused attach or detach returns its error and leaves the transaction as
 // it was; the other operations still commit. Each refusal is recorded with
 // its reason (InterceptGetRefusals).
@@ -29,6 +58,12 @@ LONG InterceptTransactionBegin(void);
 LONG InterceptTransactionAbort(void);
 LONG InterceptTransactionCommit(void);
 LONG InterceptUpdateThread(HANDLE hThread);
+// Enlists every thread of the process but the calling one at the commit of
+// the open transaction (see above). NO_ERROR, or ERROR_INVALID_OPERATION when
+// the calling thread has no open transaction. The commit then also returns
+// ERROR_NOT_ENOUGH_MEMORY, ERROR_NOT_SUPPORTED (no thread list to be had) or
+// ERROR_BUSY (the list never settled) and applies nothing.
+LONG InterceptUpdateAllThreads(void);
 LONG InterceptAttach(PVOID* ppPointer, PVOID pDetour);
 LONG InterceptDetach(PVOID* ppPointer, PVOID pDetour);
 
@@ -70,6 +105,7 @@ typedef struct INTERCEPT_TRAMPOLINE_INFO {
   ULONG cbStolen;     // bytes of the target the entry jump covers
   ULONG cbCopied;     // of those, bytes of whole instructions copied
   ULONG cbCode;       // bytes of trampoline code, the jump back included
+  BOOL fAtomicEntry;  // TRUE when the entry jump goes in and out with one atomic store
 } INTERCEPT_TRAMPOLINE_INFO;
 
 // FALSE when ppPointer has no such attach or pInfo is null.
