@@ -1,5 +1,7 @@
 // Installation and removal of the process-wide interception set (the table in
-// interception_table.h), in one transaction each. Each replacement is
+// interception_table.h), in one transaction each that enlists every other
+// thread of the process (a thread stopped inside code being rewritten goes on
+// in the equivalent code). Each replacement is
 // installed behind its barrier (call_barrier.h). Functions found by name are
 // found again at every installation.
 #include "frame/interception_set.h"
@@ -120,7 +122,7 @@ void InstallInterceptions(BOOL* pbInstalled) {
     const int generation = g_pDWlist ? g_pDWlist->m_nPBVersion : 0;
     const bool unversioned = g_pDWlist && g_pDWlist->m_bUnversioned;
     InterceptTransactionBegin();
-    InterceptUpdateThread(GetCurrentThread());
+    InterceptUpdateAllThreads();
     for (const Interception& entry : kInterceptions) {
         if (entry.where != Where::imported) {
             char module[32];
@@ -137,7 +139,7 @@ void InstallInterceptions(BOOL* pbInstalled) {
 void RemoveInterceptions(BOOL* pbInstalled) {
     if (!pbInstalled || !*pbInstalled) return;
     InterceptTransactionBegin();
-    InterceptUpdateThread(GetCurrentThread());
+    InterceptUpdateAllThreads();
     auto detach = [](const Interception* entry) {
         if (entry && *entry->real) InterceptDetach(entry->real, entry->replacement);
     };
