@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -171,4 +172,59 @@ TEST(DeviceContexts, GraphPolygonsOfDataWindowsArePaintedAntiAliased) {
     ASSERT_EQ(1, dll.StopTessel());
     DestroyWindow(attached);
     DestroyWindow(plain);
+}
+
+TEST(DeviceContexts, GivenBackContextIsNoLongerTheDataWindows) {
+    PbsimRuntime pb(105);
+    ASSERT_TRUE(pb.ok());
+    TesselDll dll;
+    ASSERT_EQ(1, dll.StartTessel());
+    HWND grid = pb.Create(kGrid);
+    HWND other = pb.Create(kGrid);
+    ASSERT_TRUE(grid && other);
+    dll.AttachDatawindow(grid, nullptr);
+
+    // The window context the grid gave back comes out again for the other
+    // window: there it is the other window's, not the grid's.
+    HDC first = GetDC(grid);
+    ASSERT_TRUE(HasRecord(first));
+    ReleaseDC(grid, first);
+    HDC reused = GetDC(other);
+    ASSERT_EQ(first, reused) << "the system hands out the cached context again";
+    EXPECT_FALSE(HasRecord(reused));
+    HDC derived = CreateCompatibleDC(reused);
+    EXPECT_FALSE(HasRecord(derived));
+    DeleteDC(derived);
+    ReleaseDC(other, reused);
+
+    // The same through BeginPaint and EndPaint.
+    InvalidateRect(grid, nullptr, TRUE);
+    PAINTSTRUCT ps;
+    HDC painted = BeginPaint(grid, &ps);
+    ASSERT_TRUE(HasRecord(painted));
+    EndPaint(grid, &ps);
+    HDC next = GetDC(other);
+    EXPECT_FALSE(HasRecord(next)) << (next == painted ? "same handle" : "other handle");
+    ReleaseDC(other, next);
+
+    // A memory context of the grid, deleted; the memory contexts made after
+    // it, whatever handles they get, are plain.
+    HDC window = GetDC(grid);
+    HDC memory = CreateCompatibleDC(window);
+    ASSERT_TRUE(HasRecord(memory));
+    ReleaseDC(grid, window);
+    DeleteDC(memory);
+    bool sameHandle = false;
+    for (int i = 0; i < 16; ++i) {
+        HDC plain = CreateCompatibleDC(nullptr);
+        sameHandle = sameHandle || plain == memory || plain == window;
+        EXPECT_FALSE(HasRecord(plain)) << i;
+        DeleteDC(plain);
+    }
+    std::printf("memory context handle %s\n", sameHandle ? "reused" : "not reused");
+
+    dll.DettachDatawindow(grid);
+    ASSERT_EQ(1, dll.StopTessel());
+    DestroyWindow(grid);
+    DestroyWindow(other);
 }
