@@ -410,7 +410,10 @@ TEST_P(GridLines, PenStyleAndWidthOfTheLineColour) {
             run = red ? run + 1 : 0;
             if (run > longest) longest = run;
         }
-        for (int y = 0; y < 30; ++y) thickness += dib.At(60, y) == RGB(255, 0, 0) ? 1 : 0;
+        // Across the line where its first piece starts.
+        int across = 20;
+        while (across < 140 && dib.At(across, 15) != RGB(255, 0, 0)) ++across;
+        for (int y = 0; y < 30; ++y) thickness += dib.At(across + 1, y) == RGB(255, 0, 0) ? 1 : 0;
         EXPECT_EQ(0, dib.Count(RECT{0, 0, 160, 30}, [](COLORREF c) { return c == RGB(0, 0, 0); })) << "no black left";
     }
     ReleaseDC(dw, window);

@@ -301,29 +301,27 @@ TEST_F(HeaderPainting, FillRectWhilePrintingOnAnyContext) {
                          window.right, window.bottom};
     const RECT elsewhere = {2, 2, 12, 12};
     const COLORREF windowColour = GetSysColor(COLOR_WINDOW);
-    ASSERT_NE(RGB(0, 0, 0), windowColour);
-    HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    const COLORREF red = RGB(255, 0, 0);
+    HBRUSH redBrush = CreateSolidBrush(red);
     auto getHandle = reinterpret_cast<LONG_PTR(WINAPI*)(LONG_PTR, LONG_PTR)>(
         reinterpret_cast<void*>(GetProcAddress(pb.vm(), "FN_DWGetHandle")));
     ASSERT_NE(nullptr, getHandle);
 
     // Contexts that are not the DataWindow's: a memory context of the
-    // screen, the screen's own, another window's.
-    struct Target {
-        const char* name;
-        HDC dc;
-        HWND window;  // whose context it is (read back from there)
-    };
+    // screen, and another window's.
     HWND other = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 300, 300, 120, 120, nullptr,
                                  nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, other);
     UpdateWindow(other);
     Dib memory(120, 120);
     HDC otherDc = GetDC(other);
-    const Target targets[] = {{"memory", memory.Dc(), nullptr}, {"other_window", otherDc, other}};
-    auto pixel = [&](const Target& t, int x, int y) {
-        return t.window ? GetPixel(t.dc, x, y) : memory.At(x, y);
+    struct Target {
+        const char* name;
+        HDC dc;
+        bool window;
     };
+    const Target targets[] = {{"memory", memory.Dc(), false}, {"other_window", otherDc, true}};
+    auto pixel = [&](const Target& t, int x, int y) { return t.window ? GetPixel(t.dc, x, y) : memory.At(x, y); };
 
     for (int printing = 1; printing >= 0; --printing) {
         HANDLE printer = nullptr;
@@ -335,8 +333,8 @@ TEST_F(HeaderPainting, FillRectWhilePrintingOnAnyContext) {
         for (const Target& t : targets) {
             RECT all = {0, 0, 120, 120};
             FillRect(t.dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-            const int cornerResult = FillRect(t.dc, &corner, black);
-            const int otherResult = FillRect(t.dc, &elsewhere, black);
+            const int cornerResult = FillRect(t.dc, &corner, redBrush);
+            const int otherResult = FillRect(t.dc, &elsewhere, redBrush);
             const int cx = (corner.left + corner.right) / 2, cy = (corner.top + corner.bottom) / 2;
             if (printing) {
                 // The printed grid's corner box takes the window colour wherever it is filled.
@@ -344,13 +342,14 @@ TEST_F(HeaderPainting, FillRectWhilePrintingOnAnyContext) {
                 EXPECT_EQ(windowColour, pixel(t, cx, cy)) << t.name;
             } else {
                 EXPECT_NE(0, cornerResult) << t.name;
-                EXPECT_EQ(RGB(0, 0, 0), pixel(t, cx, cy)) << t.name;
+                EXPECT_EQ(red, pixel(t, cx, cy)) << t.name;
             }
             EXPECT_NE(0, otherResult) << t.name;
-            EXPECT_EQ(RGB(0, 0, 0), pixel(t, 5, 5)) << t.name;
+            EXPECT_EQ(red, pixel(t, 5, 5)) << t.name;
         }
         if (printing) ClosePrinter(printer);  // the last printer closed: the print is over
     }
     ReleaseDC(other, otherDc);
     DestroyWindow(other);
+    DeleteObject(redBrush);
 }

@@ -524,10 +524,13 @@ TEST_F(IconText, UnclosedMarkerDrawnWholeAsText) {
         const RECT drawn = Bounds(*canvas, Dark);
         EXPECT_EQ(0, canvas->Count(RECT{0, 0, 400, 60}, Red)) << c.format;
         EXPECT_EQ(reference.right - reference.left, drawn.right - drawn.left) << "format " << c.format;
-        if (c.format == DT_LEFT) EXPECT_EQ(reference.left, drawn.left);
-        if (c.format == DT_RIGHT) EXPECT_GE(drawn.right, c.right - 2);
-        if (c.format == DT_CENTER)
+        if (c.format == DT_LEFT) {
+            EXPECT_EQ(reference.left, drawn.left);
+        } else if (c.format == DT_RIGHT) {
+            EXPECT_GE(drawn.right, c.right - 2);
+        } else {
             EXPECT_LE(std::abs((drawn.left + drawn.right) / 2 - (c.left + c.right) / 2), 3) << drawn.left << " " << drawn.right;
+        }
     }
 }
 
