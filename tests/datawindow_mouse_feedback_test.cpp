@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "dib.h"
+#include "ini_file.h"
 #include "message_pump.h"
 #include "pbsim_runtime.h"
 #include "tessel_dll.h"
@@ -354,3 +356,72 @@ TEST_F(MouseFeedback, FrameClippedToTheDetailArea) {
     for (int y = 0; y < kHeader; ++y)
         EXPECT_EQ(before[y * width + 1], pixels[y * width + 1]) << "header row " << y;
 }
+
+namespace {
+
+// The grid lines: the configured pen style for thin lines in grids, the
+// caller's own pen otherwise, always in the line colour (red here).
+struct GridLinePen {
+    const char* name;
+    const char* settings;
+    bool grid;
+    int callerWidth;
+    int longestRun;  // of red pixels along the line, over 120 pixels
+    int minRuns;     // separate pieces of the line
+    int maxRuns;
+    int thickness;   // red pixels across the line
+};
+
+const GridLinePen kGridLinePens[] = {
+    {"solid", "[datawindow]\r\nlineColor=255\r\n", true, 1, 120, 1, 1, 1},
+    {"dash", "[datawindow]\r\nlineColor=255\r\nlineStyle=1\r\n", true, 1, 18, 4, 7, 1},
+    {"dot", "[datawindow]\r\nlineColor=255\r\nlineStyle=2\r\n", true, 1, 3, 15, 25, 1},
+    {"wide_pen_stays_solid", "[datawindow]\r\nlineColor=255\r\nlineStyle=2\r\n", true, 2, 120, 1, 1, 2},
+    {"freeform_keeps_its_pen", "[datawindow]\r\nlineColor=255\r\nlineStyle=2\r\n", false, 1, 120, 1, 1, 1},
+};
+
+class GridLines : public MouseFeedback, public ::testing::WithParamInterface<GridLinePen> {};
+
+}  // namespace
+
+TEST_P(GridLines, PenStyleAndWidthOfTheLineColour) {
+    const GridLinePen& p = GetParam();
+    std::wstring syntax = Grid(Rows({}).c_str());
+    if (!p.grid) syntax.replace(syntax.find(L"processing=1"), 12, L"processing=0");
+    HWND dw = Attached(syntax);
+    IniFile settings(dll.h, L"t2u_grid_lines.ini", p.settings);
+    ASSERT_EQ(1, dll.AttachDatawindow(dw, settings.Name()));
+
+    HDC window = GetDC(dw);
+    int longest = 0, runs = 0, thickness = 0;
+    {
+        Dib dib(160, 30, window);  // paints as the DataWindow
+        dib.Fill(RGB(255, 255, 255));
+        HPEN black = CreatePen(PS_SOLID, p.callerWidth, RGB(0, 0, 0));
+        HGDIOBJ old = SelectObject(dib.Dc(), black);
+        MoveToEx(dib.Dc(), 20, 15, nullptr);
+        EXPECT_TRUE(LineTo(dib.Dc(), 140, 15));
+        SelectObject(dib.Dc(), old);
+        DeleteObject(black);
+        int run = 0;
+        for (int x = 20; x < 140; ++x) {
+            const bool red = dib.At(x, 15) == RGB(255, 0, 0);
+            if (red && run == 0) ++runs;
+            run = red ? run + 1 : 0;
+            if (run > longest) longest = run;
+        }
+        // Across the line where its first piece starts.
+        int across = 20;
+        while (across < 140 && dib.At(across, 15) != RGB(255, 0, 0)) ++across;
+        for (int y = 0; y < 30; ++y) thickness += dib.At(across + 1, y) == RGB(255, 0, 0) ? 1 : 0;
+        EXPECT_EQ(0, dib.Count(RECT{0, 0, 160, 30}, [](COLORREF c) { return c == RGB(0, 0, 0); })) << "no black left";
+    }
+    ReleaseDC(dw, window);
+    EXPECT_EQ(p.longestRun, longest);
+    EXPECT_GE(runs, p.minRuns);
+    EXPECT_LE(runs, p.maxRuns);
+    EXPECT_EQ(p.thickness, thickness);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pens, GridLines, ::testing::ValuesIn(kGridLinePens),
+                         [](const ::testing::TestParamInfo<GridLinePen>& info) { return std::string(info.param.name); });

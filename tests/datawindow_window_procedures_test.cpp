@@ -9,10 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "dib.h"
 #include "message_pump.h"
 #include "pbsim_runtime.h"
 #include "stdout_capture.h"
 #include "tessel_dll.h"
+#include "window_surface.h"
 
 namespace {
 
@@ -111,10 +113,11 @@ TEST_F(WindowProcedures, MarginsOfWindowsWithAndWithoutCaption) {
         *origin = ClientOrigin(h);
         DestroyWindow(h);
     };
-    SIZE plainSize, captionSize;
-    POINT plainOrigin, captionOrigin;
+    SIZE plainSize, captionSize, boxSize;
+    POINT plainOrigin, captionOrigin, boxOrigin;
     bare(0, &plainSize, &plainOrigin);
     bare(WS_CAPTION, &captionSize, &captionOrigin);
+    bare(WS_BORDER, &boxSize, &boxOrigin);
 
     // Without a caption: one pixel on every side.
     HWND plain = Attached(kGrid);
@@ -134,6 +137,17 @@ TEST_F(WindowProcedures, MarginsOfWindowsWithAndWithoutCaption) {
     EXPECT_EQ(HTCLIENT, SendMessageW(plain, WM_NCHITTEST, 0, MAKELPARAM(inClient.x, inClient.y)));
     SendMessageW(plain, kSideBar, 0, 0);
     EXPECT_EQ(plainSize.cx - 2, ClientSize(plain).cx);
+
+    // A box border (WS_BORDER without WS_DLGFRAME) is no title bar: one
+    // pixel inside the border on every side, the side bar beside it.
+    HWND box = Attached(kGrid, WS_BORDER);
+    EXPECT_EQ(boxSize.cx - 2, ClientSize(box).cx);
+    EXPECT_EQ(boxSize.cy - 2, ClientSize(box).cy);
+    EXPECT_EQ(boxOrigin.x + 1, ClientOrigin(box).x);
+    EXPECT_EQ(boxOrigin.y + 1, ClientOrigin(box).y);
+    SendMessageW(box, kSideBar, 0, 1);
+    EXPECT_EQ(boxSize.cx - 49, ClientSize(box).cx);
+    EXPECT_EQ(boxOrigin.x + 48, ClientOrigin(box).x);
 
     // With a caption: the frame is the DataWindow's own.
     HWND captioned = Attached(kGrid, WS_CAPTION);
@@ -164,6 +178,118 @@ TEST_F(WindowProcedures, ColourMessagesReachTheDataWindow) {
     SendMessageW(grid, 11031, 0, 1);
     EXPECT_EQ(expected, pb.ModifyLog(grid));
 }
+
+namespace {
+
+// Each colour message sets one colour of the record; what every colour shows
+// as, on a context made from the grid's window context or in the modify log.
+constexpr COLORREF kNew = RGB(200, 30, 40);  // 2629320
+constexpr COLORREF kOldSelected = 0xFFD5AA;
+constexpr COLORREF kOldBorder = 0xB4B4B4;
+constexpr COLORREF kOldRow = 0xFFFFFF;
+constexpr COLORREF kSystemLight = 0xFFFFFFFF;  // stands for GetSysColor(COLOR_3DLIGHT)
+
+struct ColourMessage {
+    const char* name;
+    UINT message;
+    std::vector<std::wstring> modifies;  // what the message itself writes
+    COLORREF gridLine, border, selected, selectRow, alter;
+    std::wstring backProbe;  // what 11028 with lParam 0 writes afterwards: shows the odd-row colour
+};
+
+const ColourMessage kColourMessages[] = {
+    {"line", 11025, {}, kNew, kOldBorder, kOldSelected, kOldSelected, kOldRow,
+     L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,0)'"},
+    {"border", 11026, {}, kSystemLight, kNew, kOldSelected, kOldSelected, kOldRow,
+     L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,0)'"},
+    {"back", 11027, {L"Datawindow.Detail.color='2629320 ~t if (mod(getrow(),2)=1,2629320,16777215)'"},
+     kSystemLight, kOldBorder, kOldSelected, kOldSelected, kOldRow,
+     L"Datawindow.Detail.color='2629320 ~t if (mod(getrow(),2)=1,2629320,0)'"},
+    {"alter", 11028,
+     {L"#1.background.mode='1'", L"#2.background.mode='1'",
+      L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,2629320)'"},
+     kSystemLight, kOldBorder, kOldSelected, kOldSelected, kNew,
+     L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,0)'"},
+    {"selected", 11029, {}, kSystemLight, kOldBorder, kNew, kOldSelected, kOldRow,
+     L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,0)'"},
+    {"select_row", 11030, {}, kSystemLight, kOldBorder, kOldSelected, kNew, kOldRow,
+     L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,0)'"},
+    {"hover", 11039, {L"DataWindow.Row.Resize='0'"}, kSystemLight, kOldBorder, kOldSelected, kOldSelected, kOldRow,
+     L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,0)'"},
+};
+
+bool Reddish(COLORREF c) { return GetRValue(c) > GetGValue(c) + 50 && GetRValue(c) > GetBValue(c) + 50; }
+
+class ColourMessages : public WindowProcedures, public ::testing::WithParamInterface<ColourMessage> {};
+
+}  // namespace
+
+TEST_P(ColourMessages, SetExactlyTheirOwnColour) {
+    const ColourMessage& c = GetParam();
+    HWND grid = Attached(kGrid);  // 400 pixels wide, 203 of content: no horizontal scroll bar
+    ASSERT_FALSE(GetWindowLongW(grid, GWL_STYLE) & WS_HSCROLL);
+    pb.ClearModifyLog(grid);
+    SendMessageW(grid, c.message, 0, kNew);
+    EXPECT_EQ(c.modifies, pb.ModifyLog(grid));
+
+    const COLORREF background = RGB(1, 2, 3);
+    HDC window = GetDC(grid);
+    {
+        Dib dib(300, 80, window);  // paints as the DataWindow
+        dib.Fill(background);
+        HDC dc = dib.Dc();
+        // A grid line drawn with a thin pen takes the grid-line colour.
+        HPEN black = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
+        HGDIOBJ oldPen = SelectObject(dc, black);
+        MoveToEx(dc, 0, 5, nullptr);
+        LineTo(dc, 100, 5);
+        SelectObject(dc, oldPen);
+        DeleteObject(black);
+        EXPECT_EQ(c.gridLine == kSystemLight ? GetSysColor(COLOR_3DLIGHT) : c.gridLine, dib.At(50, 5)) << "grid line";
+        // A black pattern fill is a selected cell.
+        HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(BLACK_BRUSH));
+        PatBlt(dc, 10, 20, 5, 5, PATCOPY);
+        EXPECT_EQ(c.selected, dib.At(12, 22)) << "selected cell";
+        // A region in the highlight colour is a selected row.
+        HBRUSH highlight = CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT));
+        SelectObject(dc, highlight);
+        HRGN row = CreateRectRgn(10, 30, 60, 40);
+        PaintRgn(dc, row);
+        EXPECT_EQ(c.selectRow, dib.At(30, 35)) << "selected row";
+        // A region in the even-row colour ends at the content's right edge.
+        HBRUSH even = CreateSolidBrush(c.alter);
+        SelectObject(dc, even);
+        HRGN wide = CreateRectRgn(0, 50, 300, 60);
+        PaintRgn(dc, wide);
+        EXPECT_EQ(c.alter, dib.At(100, 55)) << "even row";
+        EXPECT_EQ(background, dib.At(280, 55)) << "even-row colour cut at the content";
+        SelectObject(dc, oldBrush);
+        DeleteObject(row);
+        DeleteObject(wide);
+        DeleteObject(highlight);
+        DeleteObject(even);
+    }
+    ReleaseDC(grid, window);
+
+    // The rounded border around the window in the border colour.
+    RedrawWindow(grid, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    PumpMessages();
+    {
+        const WindowSurface frame(grid, WindowSurface::WholeWindow);
+        const COLORREF top = frame.At(frame.Width() / 2, 0);
+        EXPECT_EQ(c.border == kNew, Reddish(top)) << std::hex << top;
+    }
+
+    // The odd-row colour shows in the striping that an even-row colour writes.
+    pb.ClearModifyLog(grid);
+    SendMessageW(grid, kAlterColor, 0, 0);
+    const std::vector<std::wstring> log = pb.ModifyLog(grid);
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(c.backProbe, log.back());
+}
+
+INSTANTIATE_TEST_SUITE_P(Messages, ColourMessages, ::testing::ValuesIn(kColourMessages),
+                         [](const ::testing::TestParamInfo<ColourMessage>& info) { return std::string(info.param.name); });
 
 TEST_F(WindowProcedures, DoubleClickOnButtonObjects) {
     HWND form = Attached(kButtons);

@@ -347,6 +347,223 @@ TEST(Installed, FileDialogsOpenResizable) {
 
 // Started before any runtime is loaded (a process of its own): generation 0
 // finds no runtime function, and the runtime loaded later is left alone.
+namespace {
+
+// What a pass-through call finds and leaves: a plain window of its own, a
+// memory context with a bitmap, a pen and a brush.
+struct PlainTargets {
+    HWND window = nullptr;
+    HDC memory = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ oldBitmap = nullptr;
+    HRGN region = nullptr;
+};
+
+constexpr DWORD kMark = 0xDEADBEEF;
+
+// Sets the mark, makes the call, and reads the last error right after it.
+struct PassThroughCall {
+    const char* name;
+    DWORD (*call)(PlainTargets&);
+};
+
+#define LAST_ERROR_AFTER(statement) \
+    [](PlainTargets& t) -> DWORD {  \
+        (void)t;                    \
+        SetLastError(kMark);        \
+        statement;                  \
+        return GetLastError();      \
+    }
+
+const POINT kTriangle[] = {{2, 2}, {30, 2}, {16, 20}};
+
+const PassThroughCall kPassThroughCalls[] = {
+    {"GetDC", [](PlainTargets& t) -> DWORD {
+         SetLastError(kMark);
+         HDC dc = GetDC(t.window);
+         const DWORD e = GetLastError();
+         ReleaseDC(t.window, dc);
+         return e;
+     }},
+    {"GetDC_of_no_window", LAST_ERROR_AFTER(GetDC(reinterpret_cast<HWND>(static_cast<INT_PTR>(0x7FFF0))))},
+    {"GetWindowDC", [](PlainTargets& t) -> DWORD {
+         SetLastError(kMark);
+         HDC dc = GetWindowDC(t.window);
+         const DWORD e = GetLastError();
+         ReleaseDC(t.window, dc);
+         return e;
+     }},
+    {"GetDCEx", [](PlainTargets& t) -> DWORD {
+         SetLastError(kMark);
+         HDC dc = GetDCEx(t.window, nullptr, DCX_CACHE);
+         const DWORD e = GetLastError();
+         ReleaseDC(t.window, dc);
+         return e;
+     }},
+    {"ReleaseDC", [](PlainTargets& t) -> DWORD {
+         HDC dc = GetDC(t.window);
+         SetLastError(kMark);
+         ReleaseDC(t.window, dc);
+         return GetLastError();
+     }},
+    {"BeginPaint", [](PlainTargets& t) -> DWORD {
+         InvalidateRect(t.window, nullptr, TRUE);
+         PAINTSTRUCT ps;
+         SetLastError(kMark);
+         BeginPaint(t.window, &ps);
+         const DWORD e = GetLastError();
+         EndPaint(t.window, &ps);
+         return e;
+     }},
+    {"EndPaint", [](PlainTargets& t) -> DWORD {
+         InvalidateRect(t.window, nullptr, TRUE);
+         PAINTSTRUCT ps;
+         BeginPaint(t.window, &ps);
+         SetLastError(kMark);
+         EndPaint(t.window, &ps);
+         return GetLastError();
+     }},
+    {"CreateCompatibleDC", [](PlainTargets& t) -> DWORD {
+         SetLastError(kMark);
+         HDC dc = CreateCompatibleDC(t.memory);
+         const DWORD e = GetLastError();
+         DeleteDC(dc);
+         return e;
+     }},
+    {"DeleteDC", [](PlainTargets& t) -> DWORD {
+         HDC dc = CreateCompatibleDC(t.memory);
+         SetLastError(kMark);
+         DeleteDC(dc);
+         return GetLastError();
+     }},
+    {"DeleteDC_of_no_context", LAST_ERROR_AFTER(DeleteDC(reinterpret_cast<HDC>(static_cast<INT_PTR>(0x7FFF0))))},
+    {"TextOutW", LAST_ERROR_AFTER(TextOutW(t.memory, 2, 2, L"plain words here", 16))},
+    {"TextOutW_short", LAST_ERROR_AFTER(TextOutW(t.memory, 2, 2, L"abc", 3))},
+    {"ExtTextOutW", [](PlainTargets& t) -> DWORD {
+         RECT r = {0, 0, 100, 30};
+         SetLastError(kMark);
+         ExtTextOutW(t.memory, 2, 2, ETO_CLIPPED, &r, L"plain words here", 16, nullptr);
+         return GetLastError();
+     }},
+    {"ExtTextOutA", LAST_ERROR_AFTER(ExtTextOutA(t.memory, 2, 2, 0, nullptr, "narrow", 6, nullptr))},
+    {"DrawTextExW", [](PlainTargets& t) -> DWORD {
+         wchar_t text[] = L"plain words here";
+         RECT r = {0, 0, 100, 30};
+         SetLastError(kMark);
+         DrawTextExW(t.memory, text, -1, &r, DT_LEFT, nullptr);
+         return GetLastError();
+     }},
+    {"GetTextExtentExPointW", [](PlainTargets& t) -> DWORD {
+         SIZE size;
+         SetLastError(kMark);
+         GetTextExtentExPointW(t.memory, L"plain words", 11, 0, nullptr, nullptr, &size);
+         return GetLastError();
+     }},
+    {"FillRect", [](PlainTargets& t) -> DWORD {
+         RECT r = {0, 0, 10, 10};
+         SetLastError(kMark);
+         FillRect(t.memory, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+         return GetLastError();
+     }},
+    {"MoveToEx", LAST_ERROR_AFTER(MoveToEx(t.memory, 1, 1, nullptr))},
+    {"LineTo", LAST_ERROR_AFTER(LineTo(t.memory, 20, 20))},
+    {"BitBlt", LAST_ERROR_AFTER(BitBlt(t.memory, 0, 0, 10, 10, t.memory, 20, 20, SRCCOPY))},
+    {"CreateSolidBrush", [](PlainTargets& t) -> DWORD {
+         (void)t;
+         SetLastError(kMark);
+         HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+         const DWORD e = GetLastError();
+         DeleteObject(brush);
+         return e;
+     }},
+    {"PatBlt", LAST_ERROR_AFTER(PatBlt(t.memory, 0, 0, 10, 10, PATCOPY))},
+    {"Rectangle", LAST_ERROR_AFTER(Rectangle(t.memory, 0, 0, 10, 2))},
+    {"PaintRgn", LAST_ERROR_AFTER(PaintRgn(t.memory, t.region))},
+    {"FillRgn", LAST_ERROR_AFTER(FillRgn(t.memory, t.region, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH))))},
+    {"Polygon", LAST_ERROR_AFTER(Polygon(t.memory, kTriangle, 3))},
+    {"Polyline", LAST_ERROR_AFTER(Polyline(t.memory, kTriangle, 3))},
+    {"SetTextColor", LAST_ERROR_AFTER(SetTextColor(t.memory, GetSysColor(COLOR_HIGHLIGHTTEXT)))},
+    {"GetSysColor", LAST_ERROR_AFTER(GetSysColor(COLOR_WINDOW))},
+    {"DrawEdge", [](PlainTargets& t) -> DWORD {
+         RECT r = {0, 0, 20, 20};
+         SetLastError(kMark);
+         DrawEdge(t.memory, &r, EDGE_RAISED, BF_RECT);
+         return GetLastError();
+     }},
+    {"DrawFrameControl", [](PlainTargets& t) -> DWORD {
+         RECT r = {0, 0, 20, 20};
+         SetLastError(kMark);
+         DrawFrameControl(t.memory, &r, DFC_BUTTON, DFCS_BUTTONPUSH);
+         return GetLastError();
+     }},
+    {"DrawCaption", [](PlainTargets& t) -> DWORD {
+         RECT r = {0, 0, 60, 20};
+         SetLastError(kMark);
+         DrawCaption(t.window, t.memory, &r, DC_TEXT);
+         return GetLastError();
+     }},
+    {"ScrollDC", LAST_ERROR_AFTER(ScrollDC(t.memory, 1, 1, nullptr, nullptr, nullptr, nullptr))},
+    {"CreateWindowExW", [](PlainTargets& t) -> DWORD {
+         (void)t;
+         SetLastError(kMark);
+         HWND w = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+         const DWORD e = GetLastError();
+         DestroyWindow(w);
+         return e;
+     }},
+    {"DestroyWindow", [](PlainTargets& t) -> DWORD {
+         (void)t;
+         HWND w = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+         SetLastError(kMark);
+         DestroyWindow(w);
+         return GetLastError();
+     }},
+    {"DestroyWindow_of_no_window", LAST_ERROR_AFTER(DestroyWindow(reinterpret_cast<HWND>(static_cast<INT_PTR>(0x7FFF0))))},
+};
+
+#undef LAST_ERROR_AFTER
+
+class LastError : public ::testing::TestWithParam<PassThroughCall> {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(pb.ok());
+        ASSERT_NE(nullptr, dll.h);
+        t.window = CreateWindowExW(0, L"STATIC", L"plain", WS_POPUP | WS_VISIBLE, 0, 0, 80, 40, nullptr, nullptr,
+                                   nullptr, nullptr);
+        t.memory = CreateCompatibleDC(nullptr);
+        t.bitmap = CreateCompatibleBitmap(t.memory, 64, 64);
+        t.oldBitmap = SelectObject(t.memory, t.bitmap);
+        t.region = CreateRectRgn(0, 0, 10, 10);
+        ASSERT_TRUE(t.window && t.memory && t.bitmap && t.region);
+    }
+    void TearDown() override {
+        SelectObject(t.memory, t.oldBitmap);
+        DeleteObject(t.bitmap);
+        DeleteObject(t.region);
+        DeleteDC(t.memory);
+        DestroyWindow(t.window);
+    }
+    PbsimRuntime pb{TestRuntimeGeneration()};
+    TesselDll dll;
+    PlainTargets t;
+};
+
+}  // namespace
+
+TEST_P(LastError, PassThroughLeavesTheRealFunctionsLastError) {
+    // The real function alone, then the same call through the library.
+    const DWORD real = GetParam().call(t);
+    ASSERT_EQ(1, dll.StartTessel());
+    const DWORD intercepted = GetParam().call(t);
+    const DWORD again = GetParam().call(t);
+    ASSERT_EQ(1, dll.StopTessel());
+    EXPECT_EQ(real, intercepted) << std::hex << "real " << real << ", through the library " << intercepted;
+    EXPECT_EQ(real, again);
+}
+
+INSTANTIATE_TEST_SUITE_P(Installed, LastError, ::testing::ValuesIn(kPassThroughCalls),
+                         [](const ::testing::TestParamInfo<PassThroughCall>& info) { return std::string(info.param.name); });
+
 TEST(GenerationZero, NoRuntimeFunctionIsTouched) {
     TesselDll dll;
     StdoutCapture capture;

@@ -289,3 +289,67 @@ TEST(HeaderPaintingNoHorizontalBar, AlternateRowRegionsEndAtTheContent) {
     ASSERT_EQ(1, dll.StopTessel());
     DestroyWindow(grid);
 }
+
+TEST_F(HeaderPainting, FillRectWhilePrintingOnAnyContext) {
+    // The corner box of the printed grid, in its window's coordinates.
+    const LONG style = GetWindowLongW(grid, GWL_STYLE);
+    ASSERT_TRUE((style & WS_HSCROLL) && (style & WS_VSCROLL));
+    RECT window;
+    GetWindowRect(grid, &window);
+    OffsetRect(&window, -window.left, -window.top);
+    const RECT corner = {window.right - GetSystemMetrics(SM_CXVSCROLL), window.bottom - GetSystemMetrics(SM_CYHSCROLL),
+                         window.right, window.bottom};
+    const RECT elsewhere = {2, 2, 12, 12};
+    const COLORREF windowColour = GetSysColor(COLOR_WINDOW);
+    const COLORREF red = RGB(255, 0, 0);
+    HBRUSH redBrush = CreateSolidBrush(red);
+    auto getHandle = reinterpret_cast<LONG_PTR(WINAPI*)(LONG_PTR, LONG_PTR)>(
+        reinterpret_cast<void*>(GetProcAddress(pb.vm(), "FN_DWGetHandle")));
+    ASSERT_NE(nullptr, getHandle);
+
+    // Contexts that are not the DataWindow's: a memory context of the
+    // screen, and another window's.
+    HWND other = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 300, 300, 120, 120, nullptr,
+                                 nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, other);
+    UpdateWindow(other);
+    Dib memory(120, 120);
+    HDC otherDc = GetDC(other);
+    struct Target {
+        const char* name;
+        HDC dc;
+        bool window;
+    };
+    const Target targets[] = {{"memory", memory.Dc(), false}, {"other_window", otherDc, true}};
+    auto pixel = [&](const Target& t, int x, int y) { return t.window ? GetPixel(t.dc, x, y) : memory.At(x, y); };
+
+    for (int printing = 1; printing >= 0; --printing) {
+        HANDLE printer = nullptr;
+        if (printing) {
+            wchar_t name[] = L"Tessel2U test printer";
+            OpenPrinterW(name, &printer, nullptr);
+            getHandle(reinterpret_cast<LONG_PTR>(grid), 0);
+        }
+        for (const Target& t : targets) {
+            RECT all = {0, 0, 120, 120};
+            FillRect(t.dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+            const int cornerResult = FillRect(t.dc, &corner, redBrush);
+            const int otherResult = FillRect(t.dc, &elsewhere, redBrush);
+            const int cx = (corner.left + corner.right) / 2, cy = (corner.top + corner.bottom) / 2;
+            if (printing) {
+                // The printed grid's corner box takes the window colour wherever it is filled.
+                EXPECT_EQ(0, cornerResult) << t.name;
+                EXPECT_EQ(windowColour, pixel(t, cx, cy)) << t.name;
+            } else {
+                EXPECT_NE(0, cornerResult) << t.name;
+                EXPECT_EQ(red, pixel(t, cx, cy)) << t.name;
+            }
+            EXPECT_NE(0, otherResult) << t.name;
+            EXPECT_EQ(red, pixel(t, 5, 5)) << t.name;
+        }
+        if (printing) ClosePrinter(printer);  // the last printer closed: the print is over
+    }
+    ReleaseDC(other, otherDc);
+    DestroyWindow(other);
+    DeleteObject(redBrush);
+}

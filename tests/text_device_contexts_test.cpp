@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -93,7 +94,7 @@ TEST(DeviceContexts, DataWindowContextsFromHandOutToGiveBack) {
     ReleaseDC(grid, dc);
 
     dll.DettachDatawindow(grid);
-    ASSERT_EQ(1, dll.StopTessel());
+    EXPECT_EQ(1, dll.StopTessel());
     DestroyWindow(grid);
     DestroyWindow(other);
 }
@@ -171,4 +172,74 @@ TEST(DeviceContexts, GraphPolygonsOfDataWindowsArePaintedAntiAliased) {
     ASSERT_EQ(1, dll.StopTessel());
     DestroyWindow(attached);
     DestroyWindow(plain);
+}
+
+TEST(DeviceContexts, GivenBackContextIsNoLongerTheDataWindows) {
+    PbsimRuntime pb(105);
+    ASSERT_TRUE(pb.ok());
+    TesselDll dll;
+    ASSERT_EQ(1, dll.StartTessel());
+    HWND grid = pb.Create(kGrid);
+    HWND other = pb.Create(kGrid);
+    ASSERT_TRUE(grid && other);
+    dll.AttachDatawindow(grid, nullptr);
+
+    // The window context the grid gave back comes out again for the other
+    // window: there it is the other window's, not the grid's.
+    // (Contexts of the system's cache: a DataWindow keeps a context of its own.)
+    HWND plainWindow = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 500, 0, 60, 40, nullptr, nullptr,
+                                       nullptr, nullptr);
+    HDC first = GetDCEx(grid, nullptr, DCX_CACHE);
+    EXPECT_TRUE(HasRecord(first));
+    ReleaseDC(grid, first);
+    // The cached contexts are taken one after the other until it comes out.
+    std::vector<HDC> taken;
+    HDC reused = nullptr;
+    for (int i = 0; i < 32 && !reused; ++i) {
+        HDC dc = i % 2 ? GetDCEx(plainWindow, nullptr, DCX_CACHE) : GetDC(nullptr);
+        EXPECT_FALSE(HasRecord(dc)) << i;
+        if (dc == first) reused = dc;
+        else taken.push_back(dc);
+    }
+    std::printf("window context handle %s\n", reused ? "reused" : "not reused");
+    if (reused) {
+        EXPECT_FALSE(HasRecord(reused));
+        HDC derived = CreateCompatibleDC(reused);
+        EXPECT_FALSE(HasRecord(derived));
+        DeleteDC(derived);
+        ReleaseDC(plainWindow, reused);
+    }
+    for (size_t i = 0; i < taken.size(); ++i) ReleaseDC(i % 2 ? plainWindow : nullptr, taken[i]);
+    DestroyWindow(plainWindow);
+
+    // The same through BeginPaint and EndPaint.
+    InvalidateRect(grid, nullptr, TRUE);
+    PAINTSTRUCT ps;
+    HDC painted = BeginPaint(grid, &ps);
+    EXPECT_TRUE(HasRecord(painted));
+    EndPaint(grid, &ps);
+    HDC next = GetDC(other);
+    EXPECT_FALSE(HasRecord(next)) << (next == painted ? "same handle" : "other handle");
+    ReleaseDC(other, next);
+
+    // A memory context of the grid, deleted; the memory contexts made after
+    // it, whatever handles they get, are plain.
+    HDC window = GetDC(grid);
+    HDC memory = CreateCompatibleDC(window);
+    EXPECT_TRUE(HasRecord(memory));
+    ReleaseDC(grid, window);
+    DeleteDC(memory);
+    bool sameHandle = false;
+    for (int i = 0; i < 16; ++i) {
+        HDC plain = CreateCompatibleDC(nullptr);
+        sameHandle = sameHandle || plain == memory || plain == window;
+        EXPECT_FALSE(HasRecord(plain)) << i;
+        DeleteDC(plain);
+    }
+    std::printf("memory context handle %s\n", sameHandle ? "reused" : "not reused");
+
+    dll.DettachDatawindow(grid);
+    EXPECT_EQ(1, dll.StopTessel());
+    DestroyWindow(grid);
+    DestroyWindow(other);
 }

@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -499,4 +501,222 @@ TEST(GlyphBlend, LayoutsCoverageAndBrightness) {
     EXPECT_EQ(129, p[1]);
     EXPECT_EQ(58, p[2]);
     EXPECT_EQ(238, p[3]);  // coverage 180
+}
+
+TEST_F(IconText, UnclosedMarkerDrawnWholeAsText) {
+    // The same words drawn by the system without any layout: where they end.
+    const std::wstring text = L"abc iconfont{61447 WWW";
+    ExtTextOutW(dc(), 20, 10, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+    const RECT reference = Bounds(*canvas, Dark);
+    ASSERT_GT(reference.right, 150) << "the reference text";
+
+    // Through DrawText, left-aligned in a wide cell: the whole text, as text.
+    struct Case {
+        UINT format;
+        int left, right;  // the cell
+    };
+    const Case cases[] = {{DT_LEFT, 20, 390}, {DT_CENTER, 20, 390}, {DT_RIGHT, 20, 390}};
+    for (const Case& c : cases) {
+        Clear();
+        std::wstring copy = text;
+        RECT cell = {c.left, 0, c.right, 40};
+        DrawTextW(dc(), &copy[0], -1, &cell, c.format);
+        const RECT drawn = Bounds(*canvas, Dark);
+        EXPECT_EQ(0, canvas->Count(RECT{0, 0, 400, 60}, Red)) << c.format;
+        EXPECT_EQ(reference.right - reference.left, drawn.right - drawn.left) << "format " << c.format;
+        if (c.format == DT_LEFT) {
+            EXPECT_EQ(reference.left, drawn.left);
+        } else if (c.format == DT_RIGHT) {
+            EXPECT_GE(drawn.right, c.right - 2);
+        } else {
+            EXPECT_LE(std::abs((drawn.left + drawn.right) / 2 - (c.left + c.right) / 2), 3) << drawn.left << " " << drawn.right;
+        }
+    }
+}
+
+namespace {
+
+// An 8-bit DIB section with a palette of white, black, red, green and blue
+// (the rest grey), in memory that runs on past the pixels: the bytes after
+// them must stay as they were.
+class PalettedDib {
+public:
+    static constexpr BYTE kCanary = 0xA5;
+    PalettedDib(int width, int height) : m_width(width), m_height(height) {
+        m_bytes = static_cast<size_t>(((width + 3) / 4) * 4) * static_cast<size_t>(height);
+        m_section = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                       static_cast<DWORD>(m_bytes + kTail), nullptr);
+        m_view = static_cast<BYTE*>(MapViewOfFile(m_section, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+        if (m_view) memset(m_view + m_bytes, kCanary, kTail);
+        struct {
+            BITMAPINFOHEADER header;
+            RGBQUAD colours[256];
+        } info = {};
+        info.header.biSize = sizeof(info.header);
+        info.header.biWidth = width;
+        info.header.biHeight = -height;
+        info.header.biPlanes = 1;
+        info.header.biBitCount = 8;
+        info.header.biCompression = BI_RGB;
+        info.header.biClrUsed = 256;
+        for (int i = 0; i < 256; ++i) info.colours[i] = RGBQUAD{128, 128, 128, 0};
+        info.colours[0] = RGBQUAD{255, 255, 255, 0};
+        info.colours[1] = RGBQUAD{0, 0, 0, 0};
+        info.colours[2] = RGBQUAD{0, 0, 255, 0};  // red (blue, green, red order)
+        info.colours[3] = RGBQUAD{0, 255, 0, 0};
+        info.colours[4] = RGBQUAD{255, 0, 0, 0};
+        m_dc = CreateCompatibleDC(nullptr);
+        void* bits = nullptr;
+        m_bitmap = CreateDIBSection(m_dc, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, m_section, 0);
+        m_bits = static_cast<BYTE*>(bits);
+        m_old = SelectObject(m_dc, m_bitmap);
+        if (m_bits) memset(m_bits, 0, m_bytes);  // white
+    }
+    ~PalettedDib() {
+        SelectObject(m_dc, m_old);
+        DeleteObject(m_bitmap);
+        DeleteDC(m_dc);
+        if (m_view) UnmapViewOfFile(m_view);
+        if (m_section) CloseHandle(m_section);
+    }
+    bool Ok() const { return m_bits != nullptr; }
+    HDC Dc() const { return m_dc; }
+    BYTE At(int x, int y) const {
+        GdiFlush();
+        return m_bits[static_cast<size_t>(y) * static_cast<size_t>((m_width + 3) / 4 * 4) + static_cast<size_t>(x)];
+    }
+    // Palette indexes other than white outside the rectangle.
+    int ChangedOutside(RECT keep) const {
+        int n = 0;
+        for (int y = 0; y < m_height; ++y)
+            for (int x = 0; x < m_width; ++x) {
+                const POINT p = {x, y};
+                if (!PtInRect(&keep, p) && At(x, y) != 0) ++n;
+            }
+        return n;
+    }
+    int Count(BYTE index) const {
+        int n = 0;
+        for (int y = 0; y < m_height; ++y)
+            for (int x = 0; x < m_width; ++x) n += At(x, y) == index ? 1 : 0;
+        return n;
+    }
+    bool TailIntact() const {
+        GdiFlush();
+        for (size_t i = 0; i < kTail; ++i)
+            if (m_view[m_bytes + i] != kCanary) return false;
+        return true;
+    }
+
+private:
+    static constexpr size_t kTail = 4096;
+    int m_width, m_height;
+    size_t m_bytes = 0;
+    HANDLE m_section = nullptr;
+    BYTE* m_view = nullptr;
+    BYTE* m_bits = nullptr;
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_old = nullptr;
+};
+
+}  // namespace
+
+TEST_F(IconText, IconsOnEightBitSurfaces) {
+    // A red icon at (10, 10) of an 8-bit bitmap, and one at its bottom-right
+    // corner whose box runs past the bitmap's last row and column.
+    PalettedDib surface(61, 41);
+    ASSERT_TRUE(surface.Ok());
+    SelectObject(surface.Dc(), font.get());
+    SetBkMode(surface.Dc(), TRANSPARENT);
+    EXPECT_FALSE(TextOutW(surface.Dc(), 10, 10, L"iconfont{61447:255}", 19));
+    EXPECT_GT(surface.Count(2), 20) << "red";
+    EXPECT_EQ(0, surface.ChangedOutside(RECT{9, 9, 10 + 24, 10 + 24})) << "nothing beyond the icon's box";
+    EXPECT_TRUE(surface.TailIntact());
+
+    EXPECT_FALSE(TextOutW(surface.Dc(), 50, 32, L"iconfont{61447:16711680}", 24));
+    EXPECT_GT(surface.Count(4), 5) << "blue, cut at the edges";
+    EXPECT_TRUE(surface.TailIntact());
+    // Through DrawText in a cell, green.
+    RECT cell = {30, 0, 61, 12};
+    wchar_t green[] = L"iconfont{61447:65280}";
+    DrawTextW(surface.Dc(), green, -1, &cell, DT_LEFT);
+    EXPECT_GT(surface.Count(3), 5) << "green";
+    EXPECT_TRUE(surface.TailIntact());
+}
+
+TEST_F(IconText, IconsOnSixteenBitSurfacesStayInTheirBox) {
+    // 5-6-5 pixels: the icon in its colour, nothing drawn beyond its box, the
+    // memory after the bitmap untouched, also where the box runs off the edge.
+    DepthDib surface(60, 40, 16);
+    SelectObject(surface.Dc(), font.get());
+    SetBkMode(surface.Dc(), TRANSPARENT);
+    EXPECT_FALSE(TextOutW(surface.Dc(), 10, 10, L"iconfont{61447:255}", 19));
+    EXPECT_FALSE(TextOutW(surface.Dc(), 48, 30, L"iconfont{61447:65280}", 21));
+    const std::unique_ptr<Dib> pixels = surface.Read();
+    EXPECT_GT(pixels->Count(RECT{9, 9, 34, 34}, Red), 20);
+    EXPECT_GT(pixels->Count(RECT{47, 29, 60, 40}, Green), 5);
+    int outside = 0;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 60; ++x) {
+            const bool firstBox = x >= 9 && x < 34 && y >= 9 && y < 34;
+            const bool secondBox = x >= 47 && y >= 29;
+            if (!firstBox && !secondBox && pixels->At(x, y) != kWhite) ++outside;
+        }
+    EXPECT_EQ(0, outside);
+}
+
+namespace {
+
+// A window that counts its paints.
+int g_paints = 0;
+LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) ++g_paints;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+TEST_F(IconText, SetIconfontRepaintsTheWindowsCreatedSinceTheStart) {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = CountingProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"T2uCountingPaints";
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    RegisterClassW(&wc);
+    dll.StopTessel();
+    HWND before = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                                  nullptr, nullptr);
+    ASSERT_EQ(1, dll.StartTessel());
+    HWND counted = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 60, 0, 50, 50, nullptr, nullptr,
+                                   nullptr, nullptr);
+    // A label showing an icon, on top.
+    HWND label = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"iconfont{61447:255}", WS_POPUP | WS_VISIBLE, 120, 0,
+                                 60, 30, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(before && counted && label);
+    UpdateWindow(before);
+    UpdateWindow(counted);
+    UpdateWindow(label);
+    PumpMessages();
+    ASSERT_GT(WindowSurface(label, WindowSurface::Client).Count(RECT{0, 0, 60, 30}, Red), 20);
+
+    // Without a message loop turning: the repaint happens inside the call.
+    g_paints = 0;
+    EXPECT_EQ(0, dll.SetIconfont(L"missing.ttf", 0));
+    EXPECT_EQ(1, g_paints) << "only the window created since the start";
+    const WindowSurface plain(label, WindowSurface::Client);
+    EXPECT_EQ(0, plain.Count(RECT{0, 0, 60, 30}, Red));
+
+    g_paints = 0;
+    EXPECT_EQ(0, dll.SetIconfont(L"iconfont.ttf", 0));
+    EXPECT_EQ(1, g_paints);
+    EXPECT_GT(WindowSurface(label, WindowSurface::Client).Count(RECT{0, 0, 60, 30}, Red), 20);
+
+    // A destroyed window is skipped.
+    DestroyWindow(counted);
+    g_paints = 0;
+    EXPECT_EQ(0, dll.SetIconfont(L"iconfont.ttf", 0));
+    EXPECT_EQ(0, g_paints);
+    DestroyWindow(label);
+    DestroyWindow(before);
 }

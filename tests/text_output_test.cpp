@@ -29,7 +29,11 @@ TEST(TextOutput, IconRunsAreMeasuredAsOnePlaceholderEach) {
     const std::wstring p(placeholder);
     EXPECT_EQ(Extent(dc, L"OK " + p + L" go").cx, Extent(dc, L"OK iconfont{59000} go").cx);
     EXPECT_EQ(Extent(dc, L"a " + p + L" b " + p + L" c").cx, Extent(dc, L"a iconfont{1} b iconfont{2} c").cx);
-    EXPECT_EQ(Extent(dc, L"abc " + p).cx, Extent(dc, L"abc iconfont{59000").cx);
+    // A marker without its closing brace is drawn as text and measured as text.
+    // (Measured in two pieces that carry no marker, the text is the system's.)
+    EXPECT_EQ(Extent(dc, L"abc iconfon").cx + Extent(dc, L"t{59000").cx, Extent(dc, L"abc iconfont{59000").cx);
+    EXPECT_EQ(Extent(dc, L"a " + p + L" b iconfon").cx + Extent(dc, L"t{5").cx,
+              Extent(dc, L"a iconfont{1} b iconfont{5").cx);
     // Only the first count characters count.
     SIZE cut = {};
     GetTextExtentExPointW(dc, L"OK iconfont{1}", 2, 0, nullptr, nullptr, &cut);

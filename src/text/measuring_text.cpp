@@ -12,10 +12,16 @@ Utf16String MeasuringText(const Utf16Char* text, int count) {
             out.append(copy, at, Utf16String::npos);
             return out;
         }
+        // A marker without its closing brace (or with more than an icon's
+        // content before it) is drawn as text, so it is measured as text.
+        const size_t content = marker + kIconMarker.size();
+        const size_t close = copy.find(Utf16Char('}'), content);
+        if (close == Utf16String::npos || close - content > kMaxIconContent) {
+            out.append(copy, at, Utf16String::npos);
+            return out;
+        }
         out.append(copy, at, marker - at);
         out += kMeasuringPlaceholder;
-        const size_t close = copy.find(Utf16Char('}'), marker + kIconMarker.size());
-        if (close == Utf16String::npos) return out;
         at = close + 1;
     }
 }

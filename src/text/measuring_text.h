@@ -7,5 +7,6 @@
 constexpr Utf16Char kMeasuringPlaceholder = 0x56DE;
 
 // The first count characters of text with each icon run replaced by one
-// placeholder; a run without its closing brace takes the rest of the text.
+// placeholder. A marker that opens no icon run (no closing brace, or too much
+// before it) stays text from there on, as the text is drawn.
 Utf16String MeasuringText(const Utf16Char* text, int count);
