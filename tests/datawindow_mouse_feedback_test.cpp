@@ -4,6 +4,8 @@
 // statistics of its numbers in the host's information target.
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h.
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -181,6 +183,31 @@ TEST_F(MouseFeedback, DraggedSelectionWithFrameAndStatistics) {
     SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(200, kHeader + 3 * kRow + 10));
     PumpMessages();
     EXPECT_EQ(nullptr, GetCapture());
+}
+
+TEST_F(MouseFeedback, StatisticsInTheTooltip) {
+    // Without an information target the statistics go to the tooltip, which
+    // the library makes for the DataWindow (owned by its top-level window).
+    HWND grid = Attached(Grid(Rows({L"0", L"1.5", L"2", L"2.5"}).c_str()));
+    wchar_t error[64];
+    ASSERT_EQ(1, pb.ScriptModify(grid, L"DataWindow.Selected.Mouse=yes", error, 64));
+    SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, kHeader + kRow + 10));
+    PumpMessages();
+    Move(grid, 200, kHeader + 3 * kRow + 10);
+    HWND tip = nullptr;
+    while ((tip = FindWindowExW(nullptr, tip, L"tooltips_class32", nullptr)) != nullptr) {
+        if (GetWindow(tip, GW_OWNER) == GetAncestor(grid, GA_ROOT)) break;
+    }
+    ASSERT_NE(nullptr, tip);
+    TOOLINFOW tool = {};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    ASSERT_TRUE(SendMessageW(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool)));
+    std::vector<wchar_t> text(1024, L'\0');
+    tool.lpszText = text.data();
+    SendMessageW(tip, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
+    EXPECT_EQ(std::wstring(L"合计 \t 15\r\n平均 \t 2.5\r\n最大 \t 4\r\n最小 \t 1.5"), std::wstring(text.data()));
+    SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(200, kHeader + 3 * kRow + 10));
+    PumpMessages();
 }
 
 TEST_F(MouseFeedback, StatisticsOnlyForMoreThanOneCellWithNumbers) {

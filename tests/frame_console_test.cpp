@@ -28,6 +28,27 @@ WORD ConsoleAttribute() {
     return info.wAttributes;
 }
 
+// The characters of one line of the console's screen buffer.
+std::wstring ConsoleLine(SHORT row, DWORD length) {
+    HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    std::wstring line(length, L'\0');
+    DWORD read = 0;
+    ReadConsoleOutputCharacterW(out, &line[0], length, COORD{0, row}, &read);
+    CloseHandle(out);
+    line.resize(read);
+    return line;
+}
+
+SHORT ConsoleCursorRow() {
+    HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    CONSOLE_SCREEN_BUFFER_INFO info = {};
+    GetConsoleScreenBufferInfo(out, &info);
+    CloseHandle(out);
+    return info.dwCursorPosition.Y;
+}
+
 // Puts the test's standard output back on the descriptor saved before.
 void RestoreStdout(int saved) {
     FILE* f = _wfreopen(L"NUL", L"w", stdout);
@@ -110,4 +131,119 @@ TEST(DebugConsole, TriggerFileOpensConsoleAtLoad) {
     DeleteFileW(L"debug.txt");
     EXPECT_EQ(title, L"Debug Window");
     EXPECT_EQ(firstLine, L"ready ");
+}
+
+TEST(DebugConsole, ChineseTextReachesTheConsoleIntact) {
+    TesselDll dll;
+    ASSERT_NE(dll.h, nullptr);
+    FreeConsole();
+    const int saved = _dup(_fileno(stdout));
+    EXPECT_EQ(dll.OpenDebugWindow(), 0);
+    const SHORT row = ConsoleCursorRow();
+    // "中文 line", "简体中文：行" and a mixed line, each on its own line.
+    EXPECT_EQ(dll.PrintDebugString(L"\u4E2D\u6587 line"), 0);
+    EXPECT_EQ(dll.PrintDebugString(L"\u7B80\u4F53\u4E2D\u6587\uFF1A\u884C"), 0);
+    EXPECT_EQ(dll.PrintDebugString(L"a\u00E9\u4E00b"), 0);
+    const std::wstring first = ConsoleLine(row, 7);
+    const std::wstring second = ConsoleLine(static_cast<SHORT>(row + 1), 6);
+    const std::wstring third = ConsoleLine(static_cast<SHORT>(row + 2), 4);
+    EXPECT_EQ(static_cast<SHORT>(row + 3), ConsoleCursorRow());
+    dll.CloseDebugWindow();
+    RestoreStdout(saved);
+    _close(saved);
+    EXPECT_EQ(std::wstring(L"\u4E2D\u6587 line"), first);
+    EXPECT_EQ(std::wstring(L"\u7B80\u4F53\u4E2D\u6587\uFF1A\u884C"), second);
+    EXPECT_EQ(std::wstring(L"a\u00E9\u4E00b"), third);
+}
+
+namespace {
+
+// A thread of the host that owns a top-level window and then stops pumping
+// messages until it is released: any message sent to its window waits.
+struct BlockedWindowThread {
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = nullptr;
+    HWND window = nullptr;
+
+    BlockedWindowThread() {
+        thread = CreateThread(nullptr, 0, &Run, this, 0, nullptr);
+        WaitForSingleObject(ready, 10000);
+    }
+    ~BlockedWindowThread() {
+        SetEvent(release);
+        WaitForSingleObject(thread, 10000);
+        CloseHandle(thread);
+        CloseHandle(ready);
+        CloseHandle(release);
+    }
+    static DWORD WINAPI Run(LPVOID p) {
+        auto* self = static_cast<BlockedWindowThread*>(p);
+        self->window = CreateWindowExW(0, L"STATIC", L"blocked host window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                       200, 100, nullptr, nullptr, nullptr, nullptr);
+        SetEvent(self->ready);
+        WaitForSingleObject(self->release, INFINITE);  // not pumping
+        // Released: answer whatever was sent meanwhile, then go.
+        MSG msg;
+        for (int i = 0; i < 50; ++i) {
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+            Sleep(10);
+        }
+        DestroyWindow(self->window);
+        return 0;
+    }
+};
+
+DWORD WINAPI LoadLibraryThread(LPVOID p) {
+    *static_cast<HMODULE*>(p) = LoadLibraryW(L"Tessel2U.dll");
+    return 0;
+}
+
+}  // namespace
+
+TEST(DebugConsole, TriggerFileAtLoadSendsNoMessageToOtherThreads) {
+    HANDLE f = CreateFileW(L"debug.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    CloseHandle(f);
+    FreeConsole();
+    const int saved = _dup(_fileno(stdout));
+    DWORD waited = WAIT_FAILED;
+    HMODULE loaded = nullptr;
+    std::wstring title;
+    UINT closeState = 0xFFFFFFFF;
+    HWND consoleWindow = nullptr;
+    {
+        BlockedWindowThread blocked;
+        ASSERT_NE(nullptr, blocked.window);
+        HANDLE loader = CreateThread(nullptr, 0, LoadLibraryThread, &loaded, 0, nullptr);
+        waited = WaitForSingleObject(loader, 5000);
+        if (waited == WAIT_OBJECT_0) {
+            title = ConsoleTitle();
+            consoleWindow = GetConsoleWindow();
+            if (consoleWindow) closeState = GetMenuState(GetSystemMenu(consoleWindow, FALSE), SC_CLOSE, MF_BYCOMMAND);
+        }
+        SetEvent(blocked.release);  // a hung load finishes once the thread answers
+        WaitForSingleObject(loader, 10000);
+        CloseHandle(loader);
+    }
+    if (loaded) {
+        auto close = reinterpret_cast<int(WINAPI*)()>(
+            reinterpret_cast<void*>(GetProcAddress(loaded, "CloseDebugWindow")));
+        if (close) close();
+        FreeLibrary(loaded);
+    }
+    RestoreStdout(saved);
+    _close(saved);
+    DeleteFileW(L"debug.txt");
+    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), waited) << "loading the library waited on the blocked thread";
+    EXPECT_NE(nullptr, loaded);
+    EXPECT_EQ(title, L"Debug Window");
+    ASSERT_NE(nullptr, consoleWindow);
+    // The console window belongs to the console host process; where its
+    // system menu cannot be read from here (Wine), its state is not known.
+    if (closeState != 0xFFFFFFFF) {
+        EXPECT_TRUE(closeState & MF_GRAYED) << closeState;
+    } else {
+        std::printf("console: the console window's system menu is not readable from this process\n");
+    }
 }

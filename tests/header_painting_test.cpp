@@ -103,6 +103,77 @@ TEST_F(HeaderPainting, ProgressCells) {
     EXPECT_GT(dib->Count(RECT{11, 13, 50, 27}, [](COLORREF c) { return GetGValue(c) > 180; }), 5);
 }
 
+namespace {
+
+// Percentages whose bar, figured in int arithmetic, would overflow for a
+// 100-pixel cell: each reaches past the cell and the whole picture.
+struct HugePercentage {
+    const wchar_t* text;
+};
+const HugePercentage kHugePercentages[] = {
+    {L"progress{21474837}"},     // 100 * p just above the largest int
+    {L"progress{100000000}"},    // 100 * p wraps to a positive width
+    {L"progress{2147483647}"},   // the largest int
+    {L"progress{99999999999}"},  // beyond the range of a number: the largest int
+};
+
+}  // namespace
+
+TEST_F(HeaderPainting, HugePercentagesFillTheCellAndBeyond) {
+    for (const HugePercentage& c : kHugePercentages) {
+        dib->Fill(kWhite);
+        std::wstring text = c.text;
+        RECT cell = {10, 10, 110, 30};
+        EXPECT_EQ(1, DrawTextExW(dib->Dc(), &text[0], -1, &cell, DT_LEFT, nullptr)) << c.text;
+        // From one pixel left of the cell to the picture's right edge, 3
+        // pixels short of top and bottom; nothing left of the bar.
+        for (int x : {9, 10, 60, 109, 110, 150, 199}) {
+            EXPECT_TRUE(Dark(dib->At(x, 20))) << c.text << " x " << x;
+            EXPECT_TRUE(Dark(dib->At(x, 13))) << c.text << " x " << x;
+        }
+        EXPECT_EQ(kWhite, dib->At(7, 20)) << c.text;
+        EXPECT_EQ(kWhite, dib->At(60, 11)) << c.text;
+        EXPECT_EQ(kWhite, dib->At(60, 28)) << c.text;
+    }
+}
+
+TEST_F(HeaderPainting, SortSuffixWithACountDrawsOnlyTheText) {
+    // A counted text in a writable buffer: the suffix is cut off and not
+    // drawn either (the mark stands for it).
+    wchar_t text[] = L"Name sort:A";
+    RECT cell = {10, 10, 190, 40};
+    DrawTextExW(dib->Dc(), text, 11, &cell, DT_LEFT, nullptr);
+    EXPECT_GT(DarkIn(10, 10, 50, 40), 5);
+    EXPECT_EQ(0, DarkIn(50, 10, 170, 40)) << "nothing drawn after the text";
+    EXPECT_GT(DarkIn(176, 10, 190, 40), 3) << "the mark";
+}
+
+TEST_F(HeaderPainting, ReadOnlySortTextWithACount) {
+    // A header text in read-only memory, given with its count: the painter
+    // draws from a shortened copy, and reads no further than the copy.
+    // Under the guard-page heap a read past the copy faults.
+    const wchar_t kText[] = L"Abcdefghijklmno sort:D";  // 15 characters and the suffix
+    const int count = static_cast<int>(wcslen(kText));
+    SYSTEM_INFO si;
+    GetSystemInfo(&si);
+    auto* page = static_cast<wchar_t*>(VirtualAlloc(nullptr, si.dwPageSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    ASSERT_NE(nullptr, page);
+    wcscpy(page, kText);
+    DWORD old = 0;
+    ASSERT_TRUE(VirtualProtect(page, si.dwPageSize, PAGE_READONLY, &old));
+    for (int n : {count, -1}) {
+        dib->Fill(kWhite);
+        RECT cell = {10, 10, 190, 40};
+        EXPECT_GT(DrawTextExW(dib->Dc(), page, n, &cell, DT_LEFT, nullptr), 0) << n;
+        EXPECT_EQ(std::wstring(kText), page) << "the read-only text is left as it is";
+        EXPECT_EQ(179, cell.right);
+        EXPECT_GT(DarkIn(10, 10, 120, 40), 20) << n;
+        EXPECT_EQ(0, DarkIn(140, 10, 170, 40)) << n << ": nothing drawn after the text";
+        EXPECT_GT(DarkIn(176, 10, 190, 40), 3) << n << ": the mark";
+    }
+    VirtualFree(page, 0, MEM_RELEASE);
+}
+
 TEST_F(HeaderPainting, SortMarksAndVerticalPlacement) {
     // "Name sort:a" in a grid: an upward triangle with its apex at
     // (right - 8, midY), the text ending 11 pixels left of the cell's edge.

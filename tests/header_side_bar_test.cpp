@@ -4,6 +4,8 @@
 // the host's information target that shows it.
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h.
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -153,6 +155,76 @@ TEST_F(SideBar, PageInformationWhileTheThumbMoves) {
     GetWindowTextW(target, text, 256);
     EXPECT_EQ(std::wstring(L"unchanged"), text);
     DestroyWindow(target);
+}
+
+namespace {
+
+// The tooltip the library made for a DataWindow: a popup of the tooltip
+// class owned by the DataWindow's top-level window.
+HWND TooltipOf(HWND dw) {
+    HWND tip = nullptr;
+    while ((tip = FindWindowExW(nullptr, tip, L"tooltips_class32", nullptr)) != nullptr) {
+        if (GetWindow(tip, GW_OWNER) == GetAncestor(dw, GA_ROOT)) return tip;
+    }
+    return nullptr;
+}
+
+// The text of the tooltip's first tool, as the control gives it back.
+std::wstring TooltipText(HWND tip) {
+    TOOLINFOW tool = {};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    if (!SendMessageW(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool))) return L"<no tool>";
+    std::vector<wchar_t> text(1024, L'\0');
+    tool.lpszText = text.data();
+    SendMessageW(tip, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
+    return text.data();
+}
+
+}  // namespace
+
+TEST_F(SideBar, PageInformationInTheTooltip) {
+    for (int i = 0; i < 10; ++i) SendMessageW(grid, WM_VSCROLL, SB_LINEDOWN, 0);
+    SendMessageW(grid, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 10), 0);
+    PumpMessages();
+    const HWND tip = TooltipOf(grid);
+    ASSERT_NE(nullptr, tip);
+    EXPECT_EQ(std::wstring(L"总 行 数 \t 80\r\n当前首行 \t 11\r\n当前末行 \t 30\r\n当 前 行 \t 1"),
+              TooltipText(tip));
+    // Ten rows further: the text follows.
+    for (int i = 0; i < 10; ++i) SendMessageW(grid, WM_VSCROLL, SB_LINEDOWN, 0);
+    SendMessageW(grid, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 20), 0);
+    PumpMessages();
+    EXPECT_EQ(std::wstring(L"总 行 数 \t 80\r\n当前首行 \t 21\r\n当前末行 \t 40\r\n当 前 行 \t 1"),
+              TooltipText(tip));
+}
+
+TEST_F(SideBar, TooltipGoesWithTheDataWindowDestroyedUnattached) {
+    // The tooltip is owned by the top-level window, which outlives the
+    // DataWindow: a DataWindow destroyed while still attached must take its
+    // tooltip along.
+    const HWND root = GetAncestor(grid, GA_ROOT);
+    auto tooltips = [root]() {
+        int n = 0;
+        HWND tip = nullptr;
+        while ((tip = FindWindowExW(nullptr, tip, L"tooltips_class32", nullptr)) != nullptr) {
+            if (GetWindow(tip, GW_OWNER) == root) ++n;
+        }
+        return n;
+    };
+    const int before = tooltips();
+    for (int cycle = 0; cycle < 5; ++cycle) {
+        HWND other = pb.Create(syntax.c_str(), 0, 400, 24 + 20 * 20 + 2);
+        ASSERT_NE(other, nullptr) << pb.LastError();
+        ASSERT_EQ(GetAncestor(other, GA_ROOT), root);
+        dll.AttachDatawindow(other, nullptr);
+        PumpMessages();
+        SendMessageW(other, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 10), 0);
+        PumpMessages();
+        EXPECT_EQ(before + 1, tooltips()) << "cycle " << cycle << ": the page information made no tooltip";
+        DestroyWindow(other);
+        PumpMessages();
+        EXPECT_EQ(before, tooltips()) << "cycle " << cycle;
+    }
 }
 
 namespace {

@@ -3,6 +3,8 @@
 // leaves room for each icon; the narrow and poly text functions write their
 // debug lines.
 #include <gtest/gtest.h>
+#include <io.h>
+#include <stdio.h>
 #include <windows.h>
 
 #include <string>
@@ -64,4 +66,79 @@ TEST(TextOutput, IconRunsAreMeasuredAsOnePlaceholderEach) {
     EXPECT_NE(std::string::npos, log.find("*** HookPolyTextOut\n")) << log;
     ReleaseDC(nullptr, dc);
     ASSERT_EQ(1, dll.StopTessel());
+}
+
+namespace {
+
+// The narrow and poly text functions a hundred times each.
+void ManyDebugLines(HDC dc) {
+    POLYTEXTW poly = {};
+    poly.lpstr = L"p";
+    poly.n = 1;
+    for (int i = 0; i < 100; ++i) {
+        ExtTextOutA(dc, 0, 0, 0, nullptr, "probe text", 5, nullptr);
+        PolyTextOutW(dc, &poly, 1);
+    }
+}
+
+std::wstring ConsoleLine(SHORT row, DWORD length) {
+    HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    std::wstring line(length, L'\0');
+    DWORD read = 0;
+    ReadConsoleOutputCharacterW(out, &line[0], length, COORD{0, row}, &read);
+    CloseHandle(out);
+    line.resize(read);
+    return line;
+}
+
+SHORT ConsoleCursorRow() {
+    HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    CONSOLE_SCREEN_BUFFER_INFO info = {};
+    GetConsoleScreenBufferInfo(out, &info);
+    CloseHandle(out);
+    return info.dwCursorPosition.Y;
+}
+
+}  // namespace
+
+TEST(TextOutput, DebugLinesOnlyWhenSomeoneListens) {
+    // A host as a PowerBuilder application is: no console and no standard
+    // output. A debug line formatted and flushed there fails to be written,
+    // which marks the runtime's standard output stream with an error.
+    ASSERT_EQ(nullptr, GetModuleHandleW(L"Tessel2U.dll")) << "the library must load afresh";
+    FreeConsole();
+    fflush(stdout);
+    const int saved = _dup(_fileno(stdout));
+    ASSERT_GE(saved, 0);
+    _close(_fileno(stdout));
+    clearerr(stdout);
+    int errorWithoutListener = -1;
+    {
+        TesselDll dll;
+        const bool started = dll.StartTessel() == 1;
+        HDC dc = GetDC(nullptr);
+        ManyDebugLines(dc);
+        fflush(stdout);
+        errorWithoutListener = ferror(stdout);
+        clearerr(stdout);
+        _dup2(saved, _fileno(stdout));
+
+        // The debug console open: the lines appear on it.
+        dll.OpenDebugWindow();
+        const SHORT row = ConsoleCursorRow();
+        ExtTextOutA(dc, 0, 0, 0, nullptr, "probe text", 5, nullptr);
+        const std::wstring line = ConsoleLine(row, 40);
+        dll.CloseDebugWindow();
+        FILE* f = _wfreopen(L"NUL", L"w", stdout);
+        (void)f;
+        _dup2(saved, _fileno(stdout));
+        ReleaseDC(nullptr, dc);
+        if (started) dll.StopTessel();
+        EXPECT_TRUE(started);
+        EXPECT_EQ(std::wstring(L"*** HookExtTextOutA probe"), line.substr(0, 25));
+    }
+    _close(saved);
+    EXPECT_EQ(0, errorWithoutListener) << "debug lines were formatted and written with nobody listening";
 }

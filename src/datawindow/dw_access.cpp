@@ -18,7 +18,8 @@ namespace {
 // "DataWindow.Syntax" of large DataWindows come back in one call.
 const LONG kDescribeCapacity = 2048000;
 
-// One buffer is kept for the process. After each answer only the characters
+// One buffer is kept for the process while the library is started (the
+// DataWindow list frees it when it goes). After each answer only the characters
 // the runtime wrote are zeroed again, so every call still sees a fully zeroed
 // buffer without clearing 4 MB each time.
 class DescribeBuffer {
@@ -37,6 +38,12 @@ public:
         if (written >= static_cast<size_t>(kDescribeCapacity)) written = kDescribeCapacity - 1;
         memset(m_pData, 0, (written + 1) * sizeof(wchar_t));
         m_bInUse = false;
+    }
+    // Gives the memory back; the next describe takes it anew.
+    void Free() {
+        if (!m_pData || m_bInUse) return;
+        VirtualFree(m_pData, 0, MEM_RELEASE);
+        m_pData = nullptr;
     }
 
 private:
@@ -61,6 +68,8 @@ std::wstring FormatV(const wchar_t* format, va_list args) {
 }
 
 }  // namespace
+
+void DWObject::FreeDescribeBuffer() { g_describeBuffer.Free(); }
 
 std::wstring DWObject::Describe(const wchar_t* property) const {
     if (!m_pfnDescribe || !property) return std::wstring();

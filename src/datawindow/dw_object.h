@@ -25,6 +25,8 @@ public:
     // Access layer: every conversation with the DataWindow goes through its
     // own describe and modify syntax.
     std::wstring Describe(const wchar_t* property) const;
+    // Frees the describe buffer that all records share (once no record is left).
+    static void FreeDescribeBuffer();
     // printf-style property text.
     std::wstring DescribeF(const wchar_t* format, ...) const;
     int DescribeInt(const wchar_t* format, ...) const;

@@ -22,9 +22,11 @@ BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID) {
     g_hModule = hInstance;
     g_pWinlist = nullptr;
     g_pDWlist = nullptr;
+    // Under the loader lock: the console is opened without enumerating
+    // windows or sending a message to any of them.
     for (const wchar_t* name : kTriggerNames) {
         if (GetFileAttributesW(name) != INVALID_FILE_ATTRIBUTES) {
-            OpenDebugConsole();
+            OpenDebugConsoleAtLoad();
             break;
         }
     }

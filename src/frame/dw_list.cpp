@@ -8,6 +8,7 @@
 #include "datawindow/dw_object.h"
 #include "frame/interception_set.h"
 #include "frame/runtime_binding.h"
+#include "header/info_tip.h"
 #include "header/print_preview.h"
 
 DWList::DWList() {
@@ -28,6 +29,8 @@ DWList::~DWList() {
     m_mapDW.clear();
     m_strIconFont.clear();
     if (m_bHooksInstalled) RemoveInterceptions(&m_bHooksInstalled);
+    // No record is left to describe with.
+    DWObject::FreeDescribeBuffer();
 }
 
 DWObject* DWList::RecordOf(HWND hWnd) const {
@@ -48,8 +51,10 @@ void DWList::WindowDestroyed(HWND hWnd) {
     if (!record) return;
     record->m_bWindowGone = 1;
     ForgetDCsOf(record);
-    // The tooltip is owned by the window and goes with it: its handle value
-    // may soon name another window.
+    // The tooltip is a popup owned by the DataWindow's top-level window,
+    // which outlives the DataWindow: it goes now, while its handle still
+    // names it (later the value may name another window).
+    DestroyOwnTooltip(record->m_hToolTip);
     record->m_hToolTip = nullptr;
 }
 

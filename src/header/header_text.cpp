@@ -1,5 +1,6 @@
 #include "header/header_text.h"
 
+#include <climits>
 #include <cwchar>
 #include <cwctype>
 #include <memory>
@@ -72,8 +73,18 @@ int DrawProgressCell(HDC hdc, const wchar_t* text, const RECT* cell) {
     if (p <= 0) return 0;
 
     {
-        const RECT bar = {cell->left - 1, cell->top + 3,
-                          cell->left + static_cast<LONG>((cell->right - cell->left) * p / 100.0), cell->bottom - 3};
+        // The bar's length in floating point: width times percentage does
+        // not fit an int for large percentages. Beyond kMaxBarLength no
+        // device context shows anything, and cairo's coordinates end soon
+        // after it.
+        constexpr double kMaxBarLength = 4194304.0;
+        double length = static_cast<double>(cell->right - cell->left) * p / 100.0;
+        if (length > kMaxBarLength) length = kMaxBarLength;
+        if (length < -kMaxBarLength) length = -kMaxBarLength;
+        long long right = static_cast<long long>(cell->left) + static_cast<long long>(length);
+        if (right > LONG_MAX) right = LONG_MAX;
+        if (right < LONG_MIN) right = LONG_MIN;
+        const RECT bar = {cell->left - 1, cell->top + 3, static_cast<LONG>(right), cell->bottom - 3};
         RECT bounds = bar;
         InflateRect(&bounds, 2, 2);
         std::unique_ptr<CairoCanvas> canvas(new (std::nothrow) CairoCanvas(hdc, bounds));
@@ -112,12 +123,16 @@ int DrawHeaderText(DWObject& dw, HDC hdc, LPWSTR text, int count, RECT* rect, UI
     const Sort sort = SortSuffix(text, length);
     std::wstring shortened;
     if (sort != Sort::None) {
-        if (Writable(text + length - kSortSuffixLength)) {
-            text[length - kSortSuffixLength] = L'\0';
+        const size_t kept = length - kSortSuffixLength;
+        if (Writable(text + kept)) {
+            text[kept] = L'\0';
         } else {
-            shortened.assign(text, length - kSortSuffixLength);
+            shortened.assign(text, kept);
             text = &shortened[0];
         }
+        // A count reaches no further than the text now ends (for a copy,
+        // not past the copy).
+        if (count >= 0 && static_cast<size_t>(count) > kept) count = static_cast<int>(kept);
     }
     const bool grid = dw.m_nProcessing == 1;
     const UINT drawFormat = grid ? format | kGridFormat : format;

@@ -2,17 +2,22 @@
 
 #include <commctrl.h>
 
+#include <cstddef>
+#include <cwchar>
+
 #include "datawindow/dw_object.h"
 #include "frame/real_functions.h"
 
 namespace {
 
 constexpr UINT_PTR kToolId = 7817;
-constexpr UINT kToolInfoSize = 48;  // the size of the first tool-information layout
+// The size of the first tool-information layout (up to the text), which
+// every version of the control takes: 44 bytes in 32-bit code, 56 in 64-bit.
+constexpr UINT kToolInfoSize = offsetof(TOOLINFOW, lParam);
 
 TOOLINFOW Tool(const DWObject& dw) {
     TOOLINFOW tool = {};
-    tool.cbSize = sizeof(TOOLINFOW) < kToolInfoSize ? sizeof(TOOLINFOW) : kToolInfoSize;
+    tool.cbSize = kToolInfoSize;
     tool.uFlags = TTF_SUBCLASS;
     tool.hwnd = dw.m_hWnd;
     tool.uId = kToolId;
@@ -35,6 +40,14 @@ bool CreateTip(DWObject& dw) {
 }
 
 }  // namespace
+
+void DestroyOwnTooltip(HWND hToolTip) {
+    if (!hToolTip || !IsWindow(hToolTip)) return;
+    if (GetWindowThreadProcessId(hToolTip, nullptr) != GetCurrentThreadId()) return;
+    wchar_t cls[32] = {};
+    if (GetClassNameW(hToolTip, cls, 32) == 0 || _wcsicmp(cls, TOOLTIPS_CLASSW) != 0) return;
+    Real_DestroyWindow(hToolTip);
+}
 
 int ShowInfoTip(DWObject& dw, const wchar_t* text) {
     if (!text) {
