@@ -9,45 +9,11 @@
 
 #include <string>
 
+#include "console_screen.h"
 #include "stdout_capture.h"
 #include "tessel_dll.h"
 
 namespace {
-
-std::wstring ConsoleTitle() {
-    wchar_t title[256] = {};
-    return GetConsoleTitleW(title, 255) ? title : L"";
-}
-
-WORD ConsoleAttribute() {
-    HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
-    CONSOLE_SCREEN_BUFFER_INFO info = {};
-    GetConsoleScreenBufferInfo(out, &info);
-    CloseHandle(out);
-    return info.wAttributes;
-}
-
-// The characters of one line of the console's screen buffer.
-std::wstring ConsoleLine(SHORT row, DWORD length) {
-    HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
-    std::wstring line(length, L'\0');
-    DWORD read = 0;
-    ReadConsoleOutputCharacterW(out, &line[0], length, COORD{0, row}, &read);
-    CloseHandle(out);
-    line.resize(read);
-    return line;
-}
-
-SHORT ConsoleCursorRow() {
-    HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
-    CONSOLE_SCREEN_BUFFER_INFO info = {};
-    GetConsoleScreenBufferInfo(out, &info);
-    CloseHandle(out);
-    return info.dwCursorPosition.Y;
-}
 
 // Puts the test's standard output back on the descriptor saved before.
 void RestoreStdout(int saved) {
@@ -71,19 +37,19 @@ TEST(DebugConsole, OpenWriteColourClose) {
 
     const int saved = _dup(_fileno(stdout));
     EXPECT_EQ(dll.OpenDebugWindow(), 0);
-    const std::wstring title = ConsoleTitle();
+    const std::wstring title = console_screen::Title();
     const HWND consoleWindow = GetConsoleWindow();
     EXPECT_EQ(dll.OpenDebugWindow(), 0);  // second open changes nothing
-    const std::wstring titleAgain = ConsoleTitle();
+    const std::wstring titleAgain = console_screen::Title();
     EXPECT_EQ(dll.SetDebugWindowColor(0), 0);
-    const WORD bright = ConsoleAttribute();
+    const WORD bright = console_screen::Attribute();
     EXPECT_EQ(dll.SetDebugWindowColor(4), 0);
-    const WORD red = ConsoleAttribute();
+    const WORD red = console_screen::Attribute();
     EXPECT_EQ(dll.PrintDebugString(L"\u4E2D\u6587 line"), 0);
     UINT closeState = 0xFFFF;
     if (consoleWindow) closeState = GetMenuState(GetSystemMenu(consoleWindow, FALSE), SC_CLOSE, MF_BYCOMMAND);
     EXPECT_EQ(dll.CloseDebugWindow(), 0);
-    const std::wstring titleAfter = ConsoleTitle();
+    const std::wstring titleAfter = console_screen::Title();
     RestoreStdout(saved);
 
     EXPECT_EQ(title, L"Debug Window");
@@ -116,7 +82,7 @@ TEST(DebugConsole, TriggerFileOpensConsoleAtLoad) {
     std::wstring title, firstLine;
     {
         TesselDll dll;
-        title = ConsoleTitle();
+        title = console_screen::Title();
         HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                  nullptr, OPEN_EXISTING, 0, nullptr);
         wchar_t line[16] = {};
@@ -139,15 +105,15 @@ TEST(DebugConsole, ChineseTextReachesTheConsoleIntact) {
     FreeConsole();
     const int saved = _dup(_fileno(stdout));
     EXPECT_EQ(dll.OpenDebugWindow(), 0);
-    const SHORT row = ConsoleCursorRow();
+    const SHORT row = console_screen::CursorRow();
     // "中文 line", "简体中文：行" and a mixed line, each on its own line.
     EXPECT_EQ(dll.PrintDebugString(L"\u4E2D\u6587 line"), 0);
     EXPECT_EQ(dll.PrintDebugString(L"\u7B80\u4F53\u4E2D\u6587\uFF1A\u884C"), 0);
     EXPECT_EQ(dll.PrintDebugString(L"a\u00E9\u4E00b"), 0);
-    const std::wstring first = ConsoleLine(row, 7);
-    const std::wstring second = ConsoleLine(static_cast<SHORT>(row + 1), 6);
-    const std::wstring third = ConsoleLine(static_cast<SHORT>(row + 2), 4);
-    EXPECT_EQ(static_cast<SHORT>(row + 3), ConsoleCursorRow());
+    const std::wstring first = console_screen::Line(row, 7);
+    const std::wstring second = console_screen::Line(static_cast<SHORT>(row + 1), 6);
+    const std::wstring third = console_screen::Line(static_cast<SHORT>(row + 2), 4);
+    EXPECT_EQ(static_cast<SHORT>(row + 3), console_screen::CursorRow());
     dll.CloseDebugWindow();
     RestoreStdout(saved);
     _close(saved);
@@ -218,7 +184,7 @@ TEST(DebugConsole, TriggerFileAtLoadSendsNoMessageToOtherThreads) {
         HANDLE loader = CreateThread(nullptr, 0, LoadLibraryThread, &loaded, 0, nullptr);
         waited = WaitForSingleObject(loader, 5000);
         if (waited == WAIT_OBJECT_0) {
-            title = ConsoleTitle();
+            title = console_screen::Title();
             consoleWindow = GetConsoleWindow();
             if (consoleWindow) closeState = GetMenuState(GetSystemMenu(consoleWindow, FALSE), SC_CLOSE, MF_BYCOMMAND);
         }

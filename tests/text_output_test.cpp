@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "console_screen.h"
 #include "stdout_capture.h"
 #include "tessel_dll.h"
 
@@ -81,26 +82,6 @@ void ManyDebugLines(HDC dc) {
     }
 }
 
-std::wstring ConsoleLine(SHORT row, DWORD length) {
-    HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
-    std::wstring line(length, L'\0');
-    DWORD read = 0;
-    ReadConsoleOutputCharacterW(out, &line[0], length, COORD{0, row}, &read);
-    CloseHandle(out);
-    line.resize(read);
-    return line;
-}
-
-SHORT ConsoleCursorRow() {
-    HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
-    CONSOLE_SCREEN_BUFFER_INFO info = {};
-    GetConsoleScreenBufferInfo(out, &info);
-    CloseHandle(out);
-    return info.dwCursorPosition.Y;
-}
-
 }  // namespace
 
 TEST(TextOutput, DebugLinesOnlyWhenSomeoneListens) {
@@ -127,9 +108,9 @@ TEST(TextOutput, DebugLinesOnlyWhenSomeoneListens) {
 
         // The debug console open: the lines appear on it.
         dll.OpenDebugWindow();
-        const SHORT row = ConsoleCursorRow();
+        const SHORT row = console_screen::CursorRow();
         ExtTextOutA(dc, 0, 0, 0, nullptr, "probe text", 5, nullptr);
-        const std::wstring line = ConsoleLine(row, 40);
+        const std::wstring line = console_screen::Line(row, 40);
         dll.CloseDebugWindow();
         FILE* f = _wfreopen(L"NUL", L"w", stdout);
         (void)f;

@@ -113,20 +113,6 @@ DWORD WINAPI Spawn(LPVOID parameter) {
   return 0;
 }
 
-uintptr_t StoppedAt(HANDLE thread) {
-  SuspendThread(thread);
-  CONTEXT context = {};
-  context.ContextFlags = CONTEXT_CONTROL;
-  const uintptr_t ip = GetThreadContext(thread, &context) ? InstructionPointer(context) : 0;
-  ResumeThread(thread);
-  return ip;
-}
-
-bool Inside(uintptr_t ip, const void* start, size_t size) {
-  const auto begin = reinterpret_cast<uintptr_t>(start);
-  return ip >= begin && ip < begin + size;
-}
-
 // A process whose other threads call the functions being patched.
 class EveryThread : public ::testing::Test {
  protected:

@@ -116,6 +116,21 @@ inline uintptr_t InstructionPointer(const CONTEXT& context) {
 #endif
 }
 
+// Where a running thread is: suspended for the reading, then resumed.
+inline uintptr_t StoppedAt(HANDLE thread) {
+  SuspendThread(thread);
+  CONTEXT context = {};
+  context.ContextFlags = CONTEXT_CONTROL;
+  const uintptr_t ip = GetThreadContext(thread, &context) ? InstructionPointer(context) : 0;
+  ResumeThread(thread);
+  return ip;
+}
+
+inline bool Inside(uintptr_t ip, const void* start, size_t size) {
+  const auto begin = reinterpret_cast<uintptr_t>(start);
+  return ip >= begin && ip < begin + size;
+}
+
 // True when code lies in committed memory that may be executed: checked
 // before calling an address that may have been given back.
 inline bool Runnable(const void* code) {

@@ -20,20 +20,6 @@ volatile LONG g_detourCalls = 0;
 
 void __fastcall CountingDetour(volatile char*) { InterlockedIncrement(&g_detourCalls); }
 
-uintptr_t StoppedAt(HANDLE thread) {
-  SuspendThread(thread);
-  CONTEXT context = {};
-  context.ContextFlags = CONTEXT_CONTROL;
-  const uintptr_t ip = GetThreadContext(thread, &context) ? InstructionPointer(context) : 0;
-  ResumeThread(thread);
-  return ip;
-}
-
-bool Inside(uintptr_t ip, const void* start, size_t size) {
-  const auto begin = reinterpret_cast<uintptr_t>(start);
-  return ip >= begin && ip < begin + size;
-}
-
 // Puts spin at 0 and its thread start at 32 into buffer, starts the thread
 // and waits until it spins inside the first five bytes. spin: L: cmp byte
 // [ecx],0 / je L / ret — the whole loop lies inside the five bytes the entry
