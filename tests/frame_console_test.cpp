@@ -182,7 +182,9 @@ TEST(DebugConsole, TriggerFileAtLoadSendsNoMessageToOtherThreads) {
         BlockedWindowThread blocked;
         ASSERT_NE(nullptr, blocked.window);
         HANDLE loader = CreateThread(nullptr, 0, LoadLibraryThread, &loaded, 0, nullptr);
-        waited = WaitForSingleObject(loader, 5000);
+        // Opening a console starts the console host: seconds in the emulated
+        // 32-bit PC. A load that waits on the blocked thread waits for good.
+        waited = WaitForSingleObject(loader, 30000);
         if (waited == WAIT_OBJECT_0) {
             title = console_screen::Title();
             consoleWindow = GetConsoleWindow();
