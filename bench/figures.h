@@ -14,7 +14,7 @@ struct TesselApi;
 
 struct BenchOptions {
     int trials = 11;
-    long calls = 1000000;  // per function of figure 1, over all trials
+    double trialSeconds = 0.05;  // the shortest trial of either side
 };
 
 class BenchHost {
@@ -44,6 +44,11 @@ private:
     void SetInstalled(bool installed);
     void Decorate(HWND grid);
     HWND Grid(int rows, int x, int y, int width, int height);
+    // Through the stand-in runtime, as the application's scripts would.
+    std::wstring DescribeDW(HWND grid, const wchar_t* what) const;
+    void ModifyDW(HWND grid, const wchar_t* text) const;
+    void ClearModifyLog(HWND grid) const;
+    long ModifyLogCount(HWND grid) const;
 
     RuntimeHost& m_runtime;
     TesselApi& m_tessel;

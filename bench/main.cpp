@@ -3,7 +3,7 @@
 // application does, measures every figure against its baseline in the same
 // run, prints a table and, with --results FILE, writes it as Markdown.
 //
-//   bench.exe [--trials N] [--calls N] [--results FILE]
+//   bench.exe [--trials N] [--trial-ms N] [--results FILE]
 //   bench.exe --breakdown          what each step of an attach and each
 //                                  decoration of a repaint cost
 //   bench.exe --profile SCENARIO   the most frequent stack frames of one
@@ -34,14 +34,22 @@ std::string RatioText(const Figure& f) {
 
 std::string TimeText(const Summary& s) { return Format("%.4f (%.4f-%.4f)", s.median, s.low, s.high); }
 
+std::string CallsText(const Figure& f) {
+    std::string text = std::to_string(f.subjectCalls);
+    if (f.hasBaseline) text += " / " + std::to_string(f.baselineCalls);
+    return text;
+}
+
 std::string Table(const std::vector<Figure>& figures) {
     std::string out =
-        "| # | figure | baseline | ratio: median (min-max) | ms per call, subject | ms per call, baseline | target | met |\n"
-        "|---|---|---|---|---|---|---|---|\n";
+        "| # | figure | baseline | ratio: median (min-max) | ms per call, subject | ms per call, baseline | calls per "
+        "trial | target | met |\n"
+        "|---|---|---|---|---|---|---|---|---|\n";
     for (const Figure& f : figures) {
         out += "| " + f.number + " | " + f.name + " | " + f.baseline + " | " + RatioText(f) + " | " +
                TimeText(f.subjectMs) + " | " + (f.hasBaseline ? TimeText(f.baselineMs) : std::string("-")) + " | " +
-               f.target + " | " + (!f.judged ? "-" : f.met ? "yes" : "NO") + " |\n";
+               CallsText(f) + " | " + f.target + " | " +
+               (!f.notDone.empty() ? "NOT DONE: " + f.notDone : !f.judged ? "-" : f.met ? "yes" : "NO") + " |\n";
     }
     return out;
 }
@@ -55,13 +63,13 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring profile;
     for (int i = 1; i < argc; ++i) {
         if (wcscmp(argv[i], L"--trials") == 0 && i + 1 < argc) options.trials = _wtoi(argv[++i]);
-        else if (wcscmp(argv[i], L"--calls") == 0 && i + 1 < argc) options.calls = _wtol(argv[++i]);
+        else if (wcscmp(argv[i], L"--trial-ms") == 0 && i + 1 < argc) options.trialSeconds = _wtof(argv[++i]) / 1000;
         else if (wcscmp(argv[i], L"--results") == 0 && i + 1 < argc) results = argv[++i];
         else if (wcscmp(argv[i], L"--breakdown") == 0) breakdown = true;
         else if (wcscmp(argv[i], L"--profile") == 0 && i + 1 < argc) profile = argv[++i];
     }
     if (options.trials < 1) options.trials = 1;
-    if (options.calls < options.trials) options.calls = options.trials;
+    if (options.trialSeconds < 0.001) options.trialSeconds = 0.001;
 
     RuntimeHost runtime;
     TesselApi tessel;
@@ -89,6 +97,8 @@ int wmain(int argc, wchar_t** argv) {
         host.IconText(figures);
     }
     const std::string table = Table(figures);
+    bool allDone = true;
+    for (const Figure& f : figures) allDone &= f.notDone.empty();
     fputs(table.c_str(), stdout);
     if (!results.empty()) {
         FILE* file = _wfopen(results.c_str(), L"wb");
@@ -96,10 +106,11 @@ int wmain(int argc, wchar_t** argv) {
             fprintf(stderr, "bench: cannot write the results file\n");
             return 1;
         }
-        fprintf(file, "%d trials; figure 1: %ld calls per function over all trials.\n\n", options.trials,
-                options.calls);
+        fprintf(file, "%d trials; each side of each trial runs at least %.0f ms.\n\n", options.trials,
+                options.trialSeconds * 1000);
         fputs(table.c_str(), file);
         fclose(file);
     }
-    return 0;
+    if (!allDone) fprintf(stderr, "bench: the work of a figure was not seen done (NOT DONE in the table)\n");
+    return allDone ? 0 : 3;
 }
