@@ -308,3 +308,41 @@ TEST_P(SideBarFrame, MarginAndRowNumbersBesideTheClientArea) {
 
 INSTANTIATE_TEST_SUITE_P(Frames, SideBarFrame, ::testing::ValuesIn(kFrames),
                          [](const ::testing::TestParamInfo<Frame>& info) { return std::string(info.param.name); });
+
+namespace {
+
+// Pixels of the rounded border of the 400 x 426 window, counted from its
+// corners (negative: from the right or bottom edge), with the side bar off
+// and on: the anti-aliased corners, the edges' middles.
+struct BorderPixel {
+    int x;
+    int y;
+    COLORREF sideBarOff;
+    COLORREF sideBarOn;
+};
+
+const BorderPixel kBorderPixels[] = {
+    {0, 0, 0xF5F5F5, 0xF5F5F5},     {1, 0, 0xBFBFBF, 0xAEAEAE},     {2, 0, 0x7A7A7A, 0x787878},
+    {1, 1, 0xFFFFFF, 0x6E6E6E},     {2, 1, 0xFFFFFF, 0x222222},     {200, 0, 0x939393, 0x858585},
+    {0, 213, 0x979797, 0x878787},   {-1, 213, 0x979797, 0x878787},  {200, -1, 0x9C9C9C, 0x8B8B8B},
+    {-1, -1, 0xF5F5F5, 0xF5F5F5},   {-2, -2, 0x838383, 0x838383},   {-2, 1, 0x838383, 0x838383},
+    {1, -2, 0xE3E3E3, 0x848484},
+};
+
+}  // namespace
+
+TEST_F(SideBar, RoundedBorderAlongTheWholeFrame) {
+    for (int on = 0; on < 2; ++on) {
+        SendMessageW(grid, kSideBar, 0, on);
+        RedrawWindow(grid, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        PumpMessages();
+        const WindowPixels pixels(grid);
+        ASSERT_EQ(400, pixels.Width());
+        ASSERT_EQ(426, pixels.Height());
+        for (const BorderPixel& p : kBorderPixels) {
+            const int x = p.x < 0 ? pixels.Width() + p.x : p.x, y = p.y < 0 ? pixels.Height() + p.y : p.y;
+            EXPECT_EQ(on ? p.sideBarOn : p.sideBarOff, pixels.At(x, y))
+                << "side bar " << (on ? "on" : "off") << " at " << p.x << ", " << p.y;
+        }
+    }
+}

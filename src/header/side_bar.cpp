@@ -13,6 +13,9 @@
 namespace {
 
 constexpr int kSideBarMargin = 48;
+constexpr double kBorderRadius = 5.0;
+// Wider than the corner radius and the stroke's anti-aliased edge.
+constexpr LONG kBorderStrip = 8;
 
 // Fills a rectangle of the canvas in one colour.
 void FillBox(CairoCanvas& canvas, COLORREF clr, LONG left, LONG top, LONG right, LONG bottom) {
@@ -115,30 +118,47 @@ void PaintRowNumbers(DWObject& dw, HDC hdc, CairoCanvas& canvas, const RECT& win
     DeleteObject(pen);
 }
 
+// The rounded border around the whole window. An anti-aliased stroke makes
+// cairo read back and write every pixel within the canvas: the border is
+// stroked through four strips along the edges, which hold every pixel the
+// rounded corners touch, rather than through the whole window.
+void StrokeBorder(const DWObject& dw, HDC hdc, const RECT& window) {
+    const LONG e = kBorderStrip;
+    const LONG w = window.right, h = window.bottom;
+    RECT strips[4] = {{0, 0, w, e}, {0, h - e, w, h}, {0, e, e, h - e}, {w - e, e, w, h - e}};
+    int count = 4;
+    if (w <= 2 * e || h <= 2 * e) {
+        strips[0] = window;
+        count = 1;
+    }
+    for (int i = 0; i < count; ++i) {
+        std::unique_ptr<CairoCanvas> canvas(new (std::nothrow) CairoCanvas(hdc, strips[i]));
+        if (!canvas) continue;
+        if (cairo_t* cr = canvas->Context()) cairo_set_line_width(cr, 1.0);
+        canvas->SetSourceColorAlpha(dw.m_clrBorder, 1.0);
+        canvas->RoundRectangle(window, kBorderRadius);
+        canvas->Stroke();
+    }
+}
+
 }  // namespace
 
 void PaintSideBar(DWObject& dw) {
     HDC hdc = Real_GetWindowDC(dw.m_hWnd);
     if (!hdc) return;
-    {
-        std::unique_ptr<CairoCanvas> canvas(new (std::nothrow) CairoCanvas(hdc));
-        if (canvas) {
-            RECT window;
-            GetWindowRect(dw.m_hWnd, &window);
-            OffsetRect(&window, -window.left, -window.top);
-            // The row numbers go only into the margin that the frame gives
-            // them; a captioned DataWindow has none, and its client area is
-            // the DataWindow's own.
-            if (dw.m_nProcessing == 1 && dw.m_bSideBar && dw.m_bNoCaption) PaintRowNumbers(dw, hdc, *canvas, window);
-            // A DataWindow without a border of its own gets a rounded one.
-            if (dw.m_bNoCaption) {
-                if (cairo_t* cr = canvas->Context()) cairo_set_line_width(cr, 1.0);
-                canvas->SetSourceColorAlpha(dw.m_clrBorder, 1.0);
-                canvas->RoundRectangle(window, 5.0);
-                canvas->Stroke();
-            }
-        }
+    RECT window;
+    GetWindowRect(dw.m_hWnd, &window);
+    OffsetRect(&window, -window.left, -window.top);
+    // The row numbers go only into the margin that the frame gives them; a
+    // captioned DataWindow has none, and its client area is the DataWindow's
+    // own.
+    if (dw.m_nProcessing == 1 && dw.m_bSideBar && dw.m_bNoCaption) {
+        const RECT margin = {0, 0, dw.m_rcMargin.left + 1, window.bottom};
+        std::unique_ptr<CairoCanvas> canvas(new (std::nothrow) CairoCanvas(hdc, margin));
+        if (canvas) PaintRowNumbers(dw, hdc, *canvas, window);
     }
+    // A DataWindow without a border of its own gets a rounded one.
+    if (dw.m_bNoCaption) StrokeBorder(dw, hdc, window);
     Real_ReleaseDC(dw.m_hWnd, hdc);
 }
 
