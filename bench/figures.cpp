@@ -773,7 +773,11 @@ bool BenchHost::Profile(const std::wstring& scenario) {
         Decorate(grid);
         const LPARAM a = Cell(kHeaderHeight + 68, 3, 2), b = Cell(kHeaderHeight + 68, 4, 2);
         if (scenario == L"repaint") {
-            body = [grid](long) { ::Repaint(grid); };
+            body = [grid](long) {
+                RedrawWindow(grid, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_UPDATENOW);
+            };
+        } else if (scenario == L"frame") {
+            body = [grid](long) { SendMessageW(grid, WM_NCPAINT, 1, 0); };
         } else if (scenario == L"hover") {
             body = [grid, a, b](long i) { SendMessageW(grid, WM_MOUSEMOVE, 0, i % 2 ? a : b); };
         } else if (scenario == L"selection") {

@@ -3,7 +3,7 @@
 // application does, measures every figure against its baseline in the same
 // run, prints a table and, with --results FILE, writes it as Markdown.
 //
-//   bench.exe [--trials N] [--trial-ms N] [--results FILE]
+//   bench.exe [--trials N] [--trial-ms N] [--results FILE] [--only 1,6,2,3,4,5]
 //   bench.exe --breakdown          what each step of an attach and each
 //                                  decoration of a repaint cost
 //   bench.exe --profile SCENARIO   the most frequent stack frames of one
@@ -61,11 +61,13 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring results;
     bool breakdown = false;
     std::wstring profile;
+    std::wstring only;  // the groups of figures to run, by their numbers; all when empty
     for (int i = 1; i < argc; ++i) {
         if (wcscmp(argv[i], L"--trials") == 0 && i + 1 < argc) options.trials = _wtoi(argv[++i]);
         else if (wcscmp(argv[i], L"--trial-ms") == 0 && i + 1 < argc) options.trialSeconds = _wtof(argv[++i]) / 1000;
         else if (wcscmp(argv[i], L"--results") == 0 && i + 1 < argc) results = argv[++i];
         else if (wcscmp(argv[i], L"--breakdown") == 0) breakdown = true;
+        else if (wcscmp(argv[i], L"--only") == 0 && i + 1 < argc) only = argv[++i];
         else if (wcscmp(argv[i], L"--profile") == 0 && i + 1 < argc) profile = argv[++i];
     }
     if (options.trials < 1) options.trials = 1;
@@ -89,12 +91,13 @@ int wmain(int argc, wchar_t** argv) {
             host.RepaintBreakdown();
             return 0;
         }
-        host.PlainCalls(figures);
-        host.StartAttachStop(figures);
-        host.Repaint(figures);
-        host.Mouse(figures);
-        host.RecordDescribe(figures);
-        host.IconText(figures);
+        auto wanted = [&only](wchar_t group) { return only.empty() || only.find(group) != std::wstring::npos; };
+        if (wanted(L'1')) host.PlainCalls(figures);
+        if (wanted(L'6')) host.StartAttachStop(figures);
+        if (wanted(L'2')) host.Repaint(figures);
+        if (wanted(L'3')) host.Mouse(figures);
+        if (wanted(L'4')) host.RecordDescribe(figures);
+        if (wanted(L'5')) host.IconText(figures);
     }
     const std::string table = Table(figures);
     bool allDone = true;
