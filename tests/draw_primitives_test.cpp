@@ -100,6 +100,89 @@ TEST(Canvas, ContextWithAMovedOrigin) {
     EXPECT_EQ(RGB(255, 255, 255), dib.At(15, 10));
 }
 
+namespace {
+
+// A context set up as painting code finds it, and the bounds a canvas is
+// made with.
+struct OffscreenCase {
+    const char* name;
+    POINT windowOrigin;
+    bool scaled;       // an anisotropic mapping of 2 device pixels per unit
+    RECT clip;         // device pixels
+    RECT bounds;       // logical units
+    POINT outside;     // a device pixel outside bounds or clip: stays white
+};
+
+const OffscreenCase kOffscreenCases[] = {
+    {"plain", {0, 0}, false, {0, 0, 80, 60}, {4, 4, 70, 50}, {72, 30}},
+    {"moved_origin", {10, 9}, false, {0, 0, 80, 60}, {12, 12, 70, 50}, {62, 45}},
+    {"clip_inside_bounds", {0, 0}, false, {8, 8, 50, 40}, {0, 0, 80, 60}, {55, 20}},
+    {"bounds_past_the_edge", {0, 0}, false, {0, 0, 80, 60}, {-20, -20, 200, 200}, {-1, -1}},
+    {"scaled_mapping", {0, 0}, true, {0, 0, 80, 60}, {2, 2, 35, 25}, {75, 55}},
+};
+
+class OffscreenCanvas : public ::testing::TestWithParam<OffscreenCase> {
+protected:
+    // Anti-aliased and translucent shapes, as the painting code draws them.
+    static void Draw(HDC dc, CairoCanvas::Backing backing) {
+        const OffscreenCase& c = GetParam();
+        if (c.scaled) {
+            SetMapMode(dc, MM_ANISOTROPIC);
+            SetWindowExtEx(dc, 1, 1, nullptr);
+            SetViewportExtEx(dc, 2, 2, nullptr);
+        }
+        SetWindowOrgEx(dc, c.windowOrigin.x, c.windowOrigin.y, nullptr);
+        HRGN clip = CreateRectRgnIndirect(&c.clip);
+        SelectClipRgn(dc, clip);
+        DeleteObject(clip);
+        {
+            CairoCanvas canvas(dc, c.bounds, backing);
+            ASSERT_NE(nullptr, canvas.Context());
+            canvas.SetLineWidth(1.0);
+            canvas.SetSourceColorAlpha(RGB(200, 30, 40), 0.5);
+            canvas.RoundRectangle(RECT{0, 0, 90, 70}, 5.0);
+            canvas.Stroke();
+            canvas.Rectangle(RECT{6, 6, 60, 30});
+            canvas.FillPreserve();
+            canvas.SetSourceColor(RGB(0, 90, 160));
+            canvas.Stroke();
+            canvas.MoveTo(5.5, 45.2);
+            canvas.LineTo(74.3, 20.7);
+            canvas.Stroke();
+        }
+        SelectClipRgn(dc, nullptr);
+        SetWindowOrgEx(dc, 0, 0, nullptr);
+        SetMapMode(dc, MM_TEXT);
+    }
+};
+
+}  // namespace
+
+// Off screen or through the context, the same pixels: cairo's own rendering
+// through the context is what the off-screen bitmap must match.
+TEST_P(OffscreenCanvas, SamePixelsAsThroughTheContext) {
+    Canvas through(80, 60), offscreen(80, 60);
+    Draw(through.dc(), CairoCanvas::Backing::Context);
+    Draw(offscreen.dc(), CairoCanvas::Backing::Offscreen);
+    int differing = 0, drawn = 0;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 80; ++x) {
+            differing += through.At(x, y) != offscreen.At(x, y);
+            drawn += offscreen.At(x, y) != kWhite;
+        }
+    EXPECT_EQ(0, differing);
+    EXPECT_GT(drawn, 100);
+    const POINT o = GetParam().outside;
+    if (o.x >= 0) {
+        EXPECT_EQ(kWhite, offscreen.At(o.x, o.y));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Contexts, OffscreenCanvas, ::testing::ValuesIn(kOffscreenCases),
+                         [](const ::testing::TestParamInfo<OffscreenCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
 TEST(Canvas, ContextOfAChildThatPaintsOnItsParent) {
     // A child of a class with CS_PARENTDC (a scroll-bar control, a button)
     // gets a context clipped to its parent: its clip box starts left of and

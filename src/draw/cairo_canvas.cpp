@@ -6,9 +6,20 @@
 #include <cmath>
 
 #include "frame/debug_log.h"
+#include "frame/real_functions.h"
 
 namespace {
 std::atomic<int> g_nLiveSurfaces{0};
+// Whether the context's logical units are its pixels: an off-screen bitmap of
+// the area then holds exactly the pixels it covers.
+bool PixelUnits(HDC hdc) {
+    if (GetMapMode(hdc) != MM_TEXT) return false;
+    if (GetGraphicsMode(hdc) != GM_ADVANCED) return true;
+    XFORM transform;
+    return GetWorldTransform(hdc, &transform) && transform.eM11 == 1.0f && transform.eM22 == 1.0f &&
+           transform.eM12 == 0.0f && transform.eM21 == 0.0f && transform.eDx == 0.0f && transform.eDy == 0.0f;
+}
+
 }  // namespace
 
 int CairoCanvas::LiveSurfaces() { return g_nLiveSurfaces.load(); }
@@ -17,11 +28,13 @@ double RedOf(COLORREF clr) { return (clr & 0xFF) / 255.0; }
 double GreenOf(COLORREF clr) { return ((clr >> 8) & 0xFF) / 255.0; }
 double BlueOf(COLORREF clr) { return ((clr >> 16) & 0xFF) / 255.0; }
 
-CairoCanvas::CairoCanvas(HDC hdc) { Create(hdc, nullptr); }
+CairoCanvas::CairoCanvas(HDC hdc) { Create(hdc, nullptr, Backing::Context); }
 
-CairoCanvas::CairoCanvas(HDC hdc, const RECT& bounds) { Create(hdc, &bounds); }
+CairoCanvas::CairoCanvas(HDC hdc, const RECT& bounds) { Create(hdc, &bounds, Backing::Context); }
 
-void CairoCanvas::Create(HDC hdc, const RECT* bounds) {
+CairoCanvas::CairoCanvas(HDC hdc, const RECT& bounds, Backing backing) { Create(hdc, &bounds, backing); }
+
+void CairoCanvas::Create(HDC hdc, const RECT* bounds, Backing backing) {
     // cairo renders anti-aliased shapes through an image as large as the
     // context's clip box, so the clip is narrowed to what the canvas is for.
     // cairo also takes a clip box that starts left of or above the origin for
@@ -34,10 +47,15 @@ void CairoCanvas::Create(HDC hdc, const RECT* bounds) {
         RECT narrow = box;
         if (narrow.left < 0) narrow.left = 0;
         if (narrow.top < 0) narrow.top = 0;
-        RECT wanted;
+        RECT wanted = {0, 0, 0, 0};
         // Bounds that miss the clip box leave it as it is: nothing shows then
         // either way, and the canvas still gets its context.
         if (bounds && IntersectRect(&wanted, &narrow, bounds)) narrow = wanted;
+        if (backing == Backing::Offscreen && PixelUnits(hdc)) {
+            if (bounds && !IsRectEmpty(&wanted) && CreateOffscreen(hdc, narrow)) return;
+            // Nothing to draw on, or no bitmap: drawing through the context
+            // still shows what it can.
+        }
         if (!EqualRect(&narrow, &box)) {
             m_nSavedDC = SaveDC(hdc);
             if (m_nSavedDC) {
@@ -59,14 +77,68 @@ void CairoCanvas::Create(HDC hdc, const RECT* bounds) {
     }
 }
 
+bool CairoCanvas::CreateOffscreen(HDC hdc, const RECT& area) {
+    const LONG width = area.right - area.left, height = area.bottom - area.top;
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height;  // top-down, as cairo's images are
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    m_hMemoryDC = CreateCompatibleDC(hdc);
+    m_hBitmap = m_hMemoryDC ? CreateDIBSection(hdc, &format, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
+    cairo_surface_t* surface = nullptr;
+    if (m_hBitmap && bits) {
+        m_hOldBitmap = SelectObject(m_hMemoryDC, m_hBitmap);
+        if (m_hOldBitmap && Real_BitBlt(m_hMemoryDC, 0, 0, width, height, hdc, area.left, area.top, SRCCOPY)) {
+            GdiFlush();
+            surface = cairo_image_surface_create_for_data(static_cast<unsigned char*>(bits), CAIRO_FORMAT_RGB24,
+                                                          width, height, width * 4);
+            if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+                cairo_surface_destroy(surface);
+                surface = nullptr;
+            }
+        }
+    }
+    if (!surface) {
+        ReleaseOffscreen();
+        return false;
+    }
+    // Shapes stay in the context's coordinates.
+    cairo_surface_set_device_offset(surface, -area.left, -area.top);
+    m_pSurface = surface;
+    ++g_nLiveSurfaces;
+    m_pCr = cairo_create(m_pSurface);
+    m_hTarget = hdc;
+    m_rcArea = area;
+    return true;
+}
+
+void CairoCanvas::ReleaseOffscreen() {
+    if (m_hOldBitmap) SelectObject(m_hMemoryDC, m_hOldBitmap);
+    if (m_hBitmap) DeleteObject(m_hBitmap);
+    if (m_hMemoryDC) DeleteDC(m_hMemoryDC);
+    m_hOldBitmap = nullptr;
+    m_hBitmap = nullptr;
+    m_hMemoryDC = nullptr;
+    m_hTarget = nullptr;
+}
+
 CairoCanvas::~CairoCanvas() {
     if (m_pCr) cairo_destroy(m_pCr);
     if (m_pSurface) {
+        cairo_surface_flush(m_pSurface);
         cairo_surface_destroy(m_pSurface);
         --g_nLiveSurfaces;
     }
     m_pCr = nullptr;
     m_pSurface = nullptr;
+    if (m_hTarget) {
+        Real_BitBlt(m_hTarget, m_rcArea.left, m_rcArea.top, m_rcArea.right - m_rcArea.left,
+                    m_rcArea.bottom - m_rcArea.top, m_hMemoryDC, 0, 0, SRCCOPY);
+    }
+    ReleaseOffscreen();
     if (m_hSavedDC) RestoreDC(m_hSavedDC, m_nSavedDC);
 }
 

@@ -15,6 +15,15 @@ public:
     // then renders through an image of that area only, not of the whole
     // clip box of the context. Drawing outside bounds is cut off.
     CairoCanvas(HDC hdc, const RECT& bounds);
+    // Where the canvas draws. Through the context, cairo reads back and
+    // writes the context's pixels for every anti-aliased operation. Off
+    // screen, the area (clip box within bounds) is copied once into a bitmap
+    // of the canvas when it is made, drawn there, and copied back once when
+    // it is destroyed: for a series of shapes on a window, with no other
+    // drawing on that area while the canvas lives. Off screen needs a context
+    // in logical units equal to pixels (MM_TEXT, no world transform).
+    enum class Backing { Context, Offscreen };
+    CairoCanvas(HDC hdc, const RECT& bounds, Backing backing);
     ~CairoCanvas();
     CairoCanvas(const CairoCanvas&) = delete;
     CairoCanvas& operator=(const CairoCanvas&) = delete;
@@ -44,7 +53,9 @@ public:
     void RoundRectangle(const RECT& rc, double r);
 
 private:
-    void Create(HDC hdc, const RECT* bounds);
+    void Create(HDC hdc, const RECT* bounds, Backing backing);
+    bool CreateOffscreen(HDC hdc, const RECT& area);
+    void ReleaseOffscreen();
     bool Ready() const;
 
     cairo_surface_t* m_pSurface = nullptr;
@@ -52,6 +63,12 @@ private:
     // The context whose clip the canvas narrowed, and its saved state.
     HDC m_hSavedDC = nullptr;
     int m_nSavedDC = 0;
+    // Off screen: the bitmap, its context, and the area it copies back to.
+    HDC m_hTarget = nullptr;
+    HDC m_hMemoryDC = nullptr;
+    HBITMAP m_hBitmap = nullptr;
+    HGDIOBJ m_hOldBitmap = nullptr;
+    RECT m_rcArea = {0, 0, 0, 0};
 };
 
 // A COLORREF (0x00BBGGRR) as cairo's channels in [0, 1]; the top byte is ignored.

@@ -31,7 +31,7 @@ std::wstring Percentage(int p) {
 
 void DrawSortMark(HDC hdc, Sort sort, int x, int midY) {
     const RECT bounds = {x - 5, midY - 3, x + 6, midY + 7};
-    std::unique_ptr<CairoCanvas> canvas(new (std::nothrow) CairoCanvas(hdc, bounds));
+    std::unique_ptr<CairoCanvas> canvas(new (std::nothrow) CairoCanvas(hdc, bounds, CairoCanvas::Backing::Offscreen));
     if (!canvas) return;
     canvas->SetSourceColor(GetTextColor(hdc));
     canvas->SetLineCap(0);
@@ -87,7 +87,8 @@ int DrawProgressCell(HDC hdc, const wchar_t* text, const RECT* cell) {
         const RECT bar = {cell->left - 1, cell->top + 3, static_cast<LONG>(right), cell->bottom - 3};
         RECT bounds = bar;
         InflateRect(&bounds, 2, 2);
-        std::unique_ptr<CairoCanvas> canvas(new (std::nothrow) CairoCanvas(hdc, bounds));
+        std::unique_ptr<CairoCanvas> canvas(
+            new (std::nothrow) CairoCanvas(hdc, bounds, CairoCanvas::Backing::Offscreen));
         cairo_t* cr = canvas ? canvas->Context() : nullptr;
         if (cr) {
             cairo_save(cr);

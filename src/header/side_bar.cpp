@@ -118,10 +118,9 @@ void PaintRowNumbers(DWObject& dw, HDC hdc, CairoCanvas& canvas, const RECT& win
     DeleteObject(pen);
 }
 
-// The rounded border around the whole window. An anti-aliased stroke makes
-// cairo read back and write every pixel within the canvas: the border is
-// stroked through four strips along the edges, which hold every pixel the
-// rounded corners touch, rather than through the whole window.
+// The rounded border around the whole window, stroked off screen through four
+// strips along the edges, which hold every pixel the rounded corners touch:
+// cairo would otherwise read back and write the whole window.
 void StrokeBorder(const DWObject& dw, HDC hdc, const RECT& window) {
     const LONG e = kBorderStrip;
     const LONG w = window.right, h = window.bottom;
@@ -132,7 +131,8 @@ void StrokeBorder(const DWObject& dw, HDC hdc, const RECT& window) {
         count = 1;
     }
     for (int i = 0; i < count; ++i) {
-        std::unique_ptr<CairoCanvas> canvas(new (std::nothrow) CairoCanvas(hdc, strips[i]));
+        std::unique_ptr<CairoCanvas> canvas(
+            new (std::nothrow) CairoCanvas(hdc, strips[i], CairoCanvas::Backing::Offscreen));
         if (!canvas) continue;
         if (cairo_t* cr = canvas->Context()) cairo_set_line_width(cr, 1.0);
         canvas->SetSourceColorAlpha(dw.m_clrBorder, 1.0);
