@@ -1,14 +1,20 @@
 // The hover highlight: a translucent band over the grid row under the mouse,
-// drawn straight on the window after the DataWindow has painted.
-#include <memory>
-#include <new>
+// composited on a copy of the rows' pixels and put on the window in one
+// transfer after the DataWindow has painted. Moving within the row keeps
+// the band as it is.
+#include <algorithm>
 
 #include "datawindow/dw_object.h"
 #include "datawindow/mouse_feedback.h"
 #include "datawindow/row_geometry.h"
 #include "draw/cairo_canvas.h"
+#include "draw/offscreen_canvas.h"
 #include "frame/real_functions.h"
 #include "header/info_tip.h"
+
+HWND g_hHoverWnd = nullptr;
+long g_nHoverRow = 0;
+bool g_bHoverShown = false;
 
 namespace {
 
@@ -17,25 +23,58 @@ bool MovingByKeyboard() {
            (GetAsyncKeyState(VK_RETURN) & 0x8000);
 }
 
+// What the band's removal repaints: its rectangle one pixel wider upward, to
+// the right and downward, where the half-pixel outline reaches.
+RECT BandReach(const RECT& band) { return RECT{band.left, band.top - 1, band.right + 1, band.bottom + 1}; }
+
+void Compose(cairo_t* cr, COLORREF color, const RECT& band) {
+    cairo_set_line_width(cr, 0.5);
+    cairo_set_source_rgba(cr, RedOf(color), GreenOf(color), BlueOf(color), 0.5);
+    cairo_rectangle(cr, band.left, band.top, band.right - band.left, band.bottom - band.top);
+    cairo_fill_preserve(cr);
+    cairo_stroke(cr);
+}
+
 void DrawBand(DWObject& dw, const RECT& band) {
     HDC hdc = Real_GetDC(dw.m_hWnd);
     if (!hdc) return;
-    {
-        RECT bounds = band;
-        InflateRect(&bounds, 2, 2);
-        std::unique_ptr<CairoCanvas> canvas(new (std::nothrow) CairoCanvas(hdc, bounds));
-        if (canvas) {
-            canvas->SetLineWidth(0.5);
-            canvas->SetSourceColorAlpha(dw.m_clrHover, 0.5);
-            canvas->Rectangle(band);
-            canvas->FillPreserve();
-            canvas->Stroke();
+    RECT area = band;
+    InflateRect(&area, 2, 2);
+    RECT box;
+    if (GetClipBox(hdc, &box) != ERROR) {
+        box.left = std::max(box.left, 0L);
+        box.top = std::max(box.top, 0L);
+        if (!IntersectRect(&area, &area, &box)) SetRectEmpty(&area);
+    }
+    if (!IsRectEmpty(&area)) {
+        OffscreenCanvas offscreen(hdc, area);
+        if (offscreen.Context()) {
+            Compose(offscreen.Context(), dw.m_clrHover, band);
+            offscreen.Commit();
+        } else {
+            // No memory for the copy: straight on the window.
+            CairoCanvas canvas(hdc, area);
+            if (canvas.Context()) Compose(canvas.Context(), dw.m_clrHover, band);
         }
     }
     Real_ReleaseDC(dw.m_hWnd, hdc);
 }
 
 }  // namespace
+
+void HoverPaintComing(HWND hWnd) {
+    if (!g_bHoverShown || hWnd != g_hHoverWnd) return;
+    RECT update;
+    const RECT reach = BandReach(g_rcHover);
+    RECT overlap;
+    if (GetUpdateRect(hWnd, &update, FALSE) && IntersectRect(&overlap, &update, &reach)) g_bHoverShown = false;
+}
+
+void HoverWindowGone(HWND hWnd) {
+    if (hWnd != g_hHoverWnd) return;
+    g_hHoverWnd = nullptr;
+    g_bHoverShown = false;
+}
 
 void HoverMove(DWObject& dw, int x, int y) {
     ShowInfoTip(dw, nullptr);
@@ -48,12 +87,10 @@ void HoverMove(DWObject& dw, int x, int y) {
         UpdateWindow(dw.m_hWnd);
         dw.m_bScrolled = 0;
         g_rcHover = RECT{0, 0, 0, 0};
+        g_bHoverShown = false;
     }
     if (MovingByKeyboard()) return;
     const int first = dw.DescribeInt(L"DataWindow.FirstRowOnPage");
-    RECT previous = {g_rcHover.left, g_rcHover.top - 1, g_rcHover.right + 1, g_rcHover.bottom + 1};
-    InvalidateRect(dw.m_hWnd, &previous, FALSE);
-    UpdateWindow(dw.m_hWnd);
     const int rowHeight = dw.YToPixels(dw.m_nDetailHeight);
     RECT band;
     band.left = 0;
@@ -66,6 +103,14 @@ void HoverMove(DWObject& dw, int x, int y) {
         band.top = top;
         band.bottom = bottom;
     }
+    // Another column of the row whose band is still on screen: it stays.
+    if (g_bHoverShown && g_hHoverWnd == dw.m_hWnd && g_nHoverRow == row && EqualRect(&band, &g_rcHover)) return;
+    RECT previous = BandReach(g_rcHover);
+    InvalidateRect(dw.m_hWnd, &previous, FALSE);
+    UpdateWindow(dw.m_hWnd);
     DrawBand(dw, band);
     g_rcHover = band;
+    g_hHoverWnd = dw.m_hWnd;
+    g_nHoverRow = row;
+    g_bHoverShown = true;
 }
