@@ -540,6 +540,8 @@ struct DragCase {
     const char* selected[5];  // per row: '1' selected, '0' not, per column
 };
 
+void PrintTo(const DragCase& c, std::ostream* os) { *os << c.name; }
+
 class DragSteps : public MouseFeedback, public ::testing::WithParamInterface<DragCase> {};
 
 const int kColumnMiddle[] = {31, 102, 193};

@@ -1249,6 +1249,8 @@ struct SelectionChange {
   std::vector<std::pair<int, int>> kept;
 };
 
+void PrintTo(const SelectionChange& c, std::ostream* os) { *os << c.name; }
+
 class SelectionRepaint : public ControlTest, public ::testing::WithParamInterface<SelectionChange> {
  protected:
   // Whether the point of a cell lies in the window's update region.

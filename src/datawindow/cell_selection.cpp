@@ -17,6 +17,7 @@
 #include "datawindow/row_geometry.h"
 #include "datawindow/split_string.h"
 #include "draw/cairo_canvas.h"
+#include "draw/offscreen_canvas.h"
 #include "frame/real_functions.h"
 #include "header/info_tip.h"
 #include "header/side_bar.h"
@@ -155,37 +156,57 @@ void InvalidateOutline(HWND window, const RECT& grown) {
     for (const RECT& edge : edges) InvalidateRect(window, &edge, FALSE);
 }
 
+// The frame's outline as four strips that do not overlap, 5 pixels across
+// each edge, where the one-pixel stroke reaches: the top and bottom rows
+// over the whole width, the sides between them.
+void OutlineStrips(const RECT& frame, RECT strips[4]) {
+    strips[0] = RECT{frame.left - 2, frame.top - 2, frame.right + 3, frame.top + 3};
+    strips[1] = RECT{frame.left - 2, std::max(frame.bottom - 2, strips[0].bottom), frame.right + 3, frame.bottom + 3};
+    strips[2] = RECT{frame.left - 2, strips[0].bottom, frame.left + 3, strips[1].top};
+    strips[3] = RECT{std::max(frame.right - 2, strips[2].right), strips[0].bottom, frame.right + 3, strips[1].top};
+}
+
+// The red stroke of the frame, clipped to the detail area, composited strip
+// by strip off-screen: only the pixels the stroke touches are read and
+// written, however large the frame.
+void StrokeFrame(HDC hdc, const RECT& frame, const RECT& area) {
+    RECT strips[4];
+    OutlineStrips(frame, strips);
+    for (RECT& strip : strips) {
+        if (!IntersectRect(&strip, &strip, &area)) continue;
+        OffscreenCanvas offscreen(hdc, strip);
+        cairo_t* cr = offscreen.Context();
+        std::unique_ptr<CairoCanvas> direct(cr ? nullptr : new (std::nothrow) CairoCanvas(hdc, strip));
+        if (!cr && direct) cr = direct->Context();
+        if (!cr) continue;
+        cairo_rectangle(cr, strip.left, strip.top, strip.right - strip.left, strip.bottom - strip.top);
+        cairo_clip(cr);
+        cairo_set_line_width(cr, 1.0);
+        cairo_set_source_rgba(cr, RedOf(kFrameColor), GreenOf(kFrameColor), BlueOf(kFrameColor), 1.0);
+        cairo_rectangle(cr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top);
+        cairo_stroke(cr);
+        offscreen.Commit();
+    }
+}
+
 void DrawFrame(DWObject& dw, const RECT& frame) {
     HDC hdc = Real_GetDC(dw.m_hWnd);
     if (!hdc) return;
-    {
-        RECT bounds = frame;
-        InflateRect(&bounds, 2, 2);
-        const RECT area = DetailArea(dw);
-        IntersectRect(&bounds, &bounds, &area);
-        InflateRect(&g_rcSelection, 4, 4);
-        if (!dw.m_bSelecting) {
-            InvalidateRect(dw.m_hWnd, &g_rcSelection, FALSE);
-        } else {
-            // The cells inside the old frame repaint themselves where their
-            // selection changed; only its outline is taken away here.
-            InvalidateOutline(dw.m_hWnd, g_rcSelection);
-        }
-        // The DataWindow paints first, the frame goes on top and stays.
-        UpdateWindow(dw.m_hWnd);
-        // A frame wholly scrolled out of the detail area draws nothing.
-        std::unique_ptr<CairoCanvas> canvas(IsRectEmpty(&bounds) ? nullptr
-                                                                 : new (std::nothrow) CairoCanvas(hdc, bounds));
-        cairo_t* cr = canvas ? canvas->Context() : nullptr;
-        if (cr) {
-            cairo_rectangle(cr, area.left, area.top, area.right - area.left, area.bottom - area.top);
-            cairo_clip(cr);
-            canvas->SetLineWidth(1.0);
-            canvas->SetSourceColorAlpha(kFrameColor, 1.0);
-            canvas->Rectangle(frame);
-            canvas->Stroke();
-        }
+    RECT area = DetailArea(dw);
+    RECT box;
+    if (GetClipBox(hdc, &box) != ERROR) IntersectRect(&area, &area, &box);
+    InflateRect(&g_rcSelection, 4, 4);
+    if (!dw.m_bSelecting) {
+        InvalidateRect(dw.m_hWnd, &g_rcSelection, FALSE);
+    } else {
+        // The cells inside the old frame repaint themselves where their
+        // selection changed; only its outline is taken away here.
+        InvalidateOutline(dw.m_hWnd, g_rcSelection);
     }
+    // The DataWindow paints first, the frame goes on top and stays. A frame
+    // wholly scrolled out of the detail area draws nothing.
+    UpdateWindow(dw.m_hWnd);
+    StrokeFrame(hdc, frame, area);
     Real_ReleaseDC(dw.m_hWnd, hdc);
     g_rcSelection = frame;
 }

@@ -1,7 +1,7 @@
 // The hover highlight: a translucent band over the grid row under the mouse,
-// composited on a copy of the rows' pixels and put on the window in one
-// transfer after the DataWindow has painted. Moving within the row keeps
-// the band as it is.
+// composited on a copy of the row's pixels at the end of the DataWindow's
+// paint of the row, and put on the window in one transfer. Moving within
+// the row keeps the band as it is.
 #include <algorithm>
 
 #include "datawindow/dw_object.h"
@@ -35,9 +35,8 @@ void Compose(cairo_t* cr, COLORREF color, const RECT& band) {
     cairo_stroke(cr);
 }
 
-void DrawBand(DWObject& dw, const RECT& band) {
-    HDC hdc = Real_GetDC(dw.m_hWnd);
-    if (!hdc) return;
+// The band composited on what hdc shows, through a copy of its area.
+void CompositeBand(HDC hdc, COLORREF color, const RECT& band) {
     RECT area = band;
     InflateRect(&area, 2, 2);
     RECT box;
@@ -46,17 +45,57 @@ void DrawBand(DWObject& dw, const RECT& band) {
         box.top = std::max(box.top, 0L);
         if (!IntersectRect(&area, &area, &box)) SetRectEmpty(&area);
     }
-    if (!IsRectEmpty(&area)) {
-        OffscreenCanvas offscreen(hdc, area);
-        if (offscreen.Context()) {
-            Compose(offscreen.Context(), dw.m_clrHover, band);
-            offscreen.Commit();
-        } else {
-            // No memory for the copy: straight on the window.
-            CairoCanvas canvas(hdc, area);
-            if (canvas.Context()) Compose(canvas.Context(), dw.m_clrHover, band);
-        }
+    if (IsRectEmpty(&area)) return;
+    OffscreenCanvas offscreen(hdc, area);
+    if (offscreen.Context()) {
+        Compose(offscreen.Context(), color, band);
+        offscreen.Commit();
+    } else {
+        // No memory for the copy: straight on the context.
+        CairoCanvas canvas(hdc, area);
+        if (canvas.Context()) Compose(canvas.Context(), color, band);
     }
+}
+
+// The band that the DataWindow's paint under way is to end with.
+struct PendingBand {
+    HWND window = nullptr;
+    RECT band = {0, 0, 0, 0};
+    COLORREF color = 0;
+    bool drawn = false;
+};
+PendingBand g_pending;
+
+}  // namespace
+
+void HoverPaintEnding(HWND hWnd, HDC hdc) {
+    if (!g_pending.window || hWnd != g_pending.window || !hdc) return;
+    CompositeBand(hdc, g_pending.color, g_pending.band);
+    g_pending.drawn = true;
+}
+
+namespace {
+
+// The new band goes on in the same paint that takes the previous one away:
+// both areas are invalidated, and the band is composited onto the paint's
+// own context just before it ends, so the window is written once. When no
+// paint came (nothing to update), it is drawn on the window itself.
+void ShowBand(DWObject& dw, const RECT& previous, const RECT& band) {
+    InvalidateRect(dw.m_hWnd, &previous, FALSE);
+    RECT fresh = band;
+    InflateRect(&fresh, 2, 2);
+    InvalidateRect(dw.m_hWnd, &fresh, FALSE);
+    g_pending.window = dw.m_hWnd;
+    g_pending.band = band;
+    g_pending.color = dw.m_clrHover;
+    g_pending.drawn = false;
+    UpdateWindow(dw.m_hWnd);
+    const bool drawn = g_pending.drawn;
+    g_pending.window = nullptr;
+    if (drawn) return;
+    HDC hdc = Real_GetDC(dw.m_hWnd);
+    if (!hdc) return;
+    CompositeBand(hdc, dw.m_clrHover, band);
     Real_ReleaseDC(dw.m_hWnd, hdc);
 }
 
@@ -105,10 +144,9 @@ void HoverMove(DWObject& dw, int x, int y) {
     }
     // Another column of the row whose band is still on screen: it stays.
     if (g_bHoverShown && g_hHoverWnd == dw.m_hWnd && g_nHoverRow == row && EqualRect(&band, &g_rcHover)) return;
-    RECT previous = BandReach(g_rcHover);
-    InvalidateRect(dw.m_hWnd, &previous, FALSE);
-    UpdateWindow(dw.m_hWnd);
-    DrawBand(dw, band);
+    // The paint that follows is ours: it removes the band it reaches.
+    g_bHoverShown = false;
+    ShowBand(dw, BandReach(g_rcHover), band);
     g_rcHover = band;
     g_hHoverWnd = dw.m_hWnd;
     g_nHoverRow = row;
