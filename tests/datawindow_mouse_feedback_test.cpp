@@ -452,3 +452,145 @@ TEST_P(GridLines, PenStyleAndWidthOfTheLineColour) {
 
 INSTANTIATE_TEST_SUITE_P(Pens, GridLines, ::testing::ValuesIn(kGridLinePens),
                          [](const ::testing::TestParamInfo<GridLinePen>& info) { return std::string(info.param.name); });
+
+namespace {
+
+// WM_PAINT messages a window receives, counted by a subclass over the
+// DataWindow's own procedure.
+struct PaintCounter {
+    static WNDPROC s_previous;
+    static int s_paints;
+    static LRESULT CALLBACK Procedure(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+        if (msg == WM_PAINT) ++s_paints;
+        return CallWindowProcW(s_previous, h, msg, wParam, lParam);
+    }
+    explicit PaintCounter(HWND window) : m_window(window) {
+        s_paints = 0;
+        s_previous = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PaintCounter::Procedure)));
+    }
+    ~PaintCounter() { SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s_previous)); }
+    HWND m_window;
+};
+WNDPROC PaintCounter::s_previous = nullptr;
+int PaintCounter::s_paints = 0;
+
+// The pixels of one detail row (rows counted on the page from 1), right of
+// the text of column c.
+COLORREF RowPixel(const std::vector<COLORREF>& pixels, int width, int row) {
+    return pixels[(kHeader + (row - 1) * kRow + 15) * width + 238];
+}
+
+}  // namespace
+
+TEST_F(MouseFeedback, HoverBandFollowsTheRowAndStaysWithinIt) {
+    HWND grid = Attached(Grid(Rows({}).c_str()));
+    SendMessageW(grid, kHoverColor, 0, 0xFF0000);
+    PumpMessages();
+    UpdateWindow(grid);
+    int width = 0;
+    const std::vector<COLORREF> plain = ClientPixels(grid, &width);
+
+    Move(grid, 20, kHeader + 1 * kRow + 10);  // row 2
+    const std::vector<COLORREF> overRow2 = ClientPixels(grid, &width);
+    EXPECT_NE(RowPixel(plain, width, 2), RowPixel(overRow2, width, 2));
+    EXPECT_TRUE(Near(GetBValue(RowPixel(overRow2, width, 2)), (GetBValue(RowPixel(plain, width, 2)) + 255) / 2));
+
+    // On to row 4: row 2 shows its own colours again, row 4 the band.
+    Move(grid, 20, kHeader + 3 * kRow + 10);
+    const std::vector<COLORREF> overRow4 = ClientPixels(grid, &width);
+    for (int y = kHeader + kRow - 2; y < kHeader + 2 * kRow + 2; ++y) {
+        ASSERT_EQ(plain[y * width + 238], overRow4[y * width + 238]) << "y " << y;
+        ASSERT_EQ(plain[y * width + 150], overRow4[y * width + 150]) << "y " << y;
+    }
+    EXPECT_EQ(RowPixel(overRow2, width, 2), RowPixel(overRow4, width, 4));
+
+    // Over columns n and c of row 4: nothing is painted, the band stays.
+    {
+        PaintCounter counter(grid);
+        Move(grid, 100, kHeader + 3 * kRow + 12);
+        Move(grid, 200, kHeader + 3 * kRow + 8);
+        EXPECT_EQ(0, PaintCounter::s_paints);
+    }
+    EXPECT_EQ(overRow4, ClientPixels(grid, &width));
+
+    // A paint of another part of the grid leaves the band; within the row
+    // it is not drawn a second time over itself.
+    RECT elsewhere = {0, kHeader + 6 * kRow, 300, kHeader + 8 * kRow};
+    RedrawWindow(grid, &elsewhere, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Move(grid, 100, kHeader + 3 * kRow + 10);
+    EXPECT_EQ(overRow4, ClientPixels(grid, &width));
+
+    // Once the DataWindow has painted over the band, the next move within
+    // the row brings it back, once.
+    RedrawWindow(grid, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(RowPixel(plain, width, 4), RowPixel(ClientPixels(grid, &width), width, 4));
+    Move(grid, 20, kHeader + 3 * kRow + 10);
+    EXPECT_EQ(overRow4, ClientPixels(grid, &width));
+}
+
+namespace {
+
+// A drag from the cell (row, column) of the button-down through further
+// cells, and which cells are selected after it (rows 1 to 5, columns a, n, c).
+struct DragCase {
+    const char* name;
+    POINT down;  // row, column
+    std::vector<POINT> steps;
+    const char* selected[5];  // per row: '1' selected, '0' not, per column
+};
+
+void PrintTo(const DragCase& c, std::ostream* os) { *os << c.name; }
+
+class DragSteps : public MouseFeedback, public ::testing::WithParamInterface<DragCase> {};
+
+const int kColumnMiddle[] = {31, 102, 193};
+
+LPARAM CellPoint(POINT cell) {
+    return MAKELPARAM(kColumnMiddle[cell.y - 1], kHeader + (cell.x - 1) * kRow + 10);
+}
+
+}  // namespace
+
+TEST_P(DragSteps, CellsShowTheirSelectionAfterEachRepaint) {
+    const DragCase& c = GetParam();
+    HWND grid = Attached(Grid(Rows({}).c_str()));
+    wchar_t error[64];
+    ASSERT_EQ(1, pb.ScriptModify(grid, L"DataWindow.Selected.Mouse=yes", error, 64));
+    PumpMessages();
+    UpdateWindow(grid);
+    int width = 0;
+    const std::vector<COLORREF> plain = ClientPixels(grid, &width);
+    SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, CellPoint(c.down));
+    PumpMessages();
+    for (POINT step : c.steps) {
+        SendMessageW(grid, WM_MOUSEMOVE, MK_LBUTTON, CellPoint(step));
+        PumpMessages();
+    }
+    const std::vector<COLORREF> pixels = ClientPixels(grid, &width);
+    // Selected cells in the library's default selection colour.
+    const COLORREF highlight = 0xFFD5AA;
+    for (int row = 1; row <= 5; ++row) {
+        for (int column = 1; column <= 3; ++column) {
+            // Inside the cell, clear of the frame and of the text.
+            const int at = (kHeader + (row - 1) * kRow + 2) * width + kColumnMiddle[column - 1] + 20;
+            if (c.selected[row - 1][column - 1] == '1') {
+                EXPECT_EQ(highlight, pixels[at]) << "row " << row << " column " << column;
+            } else {
+                EXPECT_EQ(plain[at], pixels[at]) << "row " << row << " column " << column;
+            }
+        }
+    }
+    SendMessageW(grid, WM_LBUTTONUP, 0, CellPoint(c.steps.back()));
+    PumpMessages();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MouseFeedback, DragSteps,
+    ::testing::Values(
+        DragCase{"Grow", {1, 1}, {{3, 2}}, {"110", "110", "110", "000", "000"}},
+        DragCase{"GrowThenShrinkRows", {1, 1}, {{5, 3}, {2, 3}}, {"111", "111", "000", "000", "000"}},
+        DragCase{"GrowThenShrinkColumns", {2, 1}, {{4, 3}, {4, 1}}, {"000", "100", "100", "100", "000"}},
+        DragCase{"AcrossTheAnchor", {3, 2}, {{5, 3}, {1, 1}}, {"110", "110", "110", "000", "000"}},
+        DragCase{"BackToTheAnchorRow", {2, 1}, {{5, 2}, {2, 3}}, {"000", "111", "000", "000", "000"}}),
+    [](const ::testing::TestParamInfo<DragCase>& info) { return std::string(info.param.name); });

@@ -1236,3 +1236,95 @@ TEST_F(ControlTest, KeysKeepTheCurrentRowOnThePageAcrossGroupBands) {
     EXPECT_GE(rt.DescribeNumber(dw, L"DataWindow.LastRowOnPage"), row);
   }
 }
+
+namespace {
+
+// A change of "DataWindow.Selected" by Modify and the cells (row, column of
+// the employee grid) that the change must and must not repaint.
+struct SelectionChange {
+  const char* name;
+  const wchar_t* before;
+  const wchar_t* after;
+  std::vector<std::pair<int, int>> repainted;
+  std::vector<std::pair<int, int>> kept;
+};
+
+void PrintTo(const SelectionChange& c, std::ostream* os) { *os << c.name; }
+
+class SelectionRepaint : public ControlTest, public ::testing::WithParamInterface<SelectionChange> {
+ protected:
+  // Whether the point of a cell lies in the window's update region.
+  static bool Invalid(HWND dw, POINT p) {
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    const int kind = GetUpdateRgn(dw, region, FALSE);
+    const bool inside = kind != NULLREGION && kind != ERROR && PtInRegion(region, p.x, p.y);
+    DeleteObject(region);
+    return inside;
+  }
+};
+
+}  // namespace
+
+TEST_P(SelectionRepaint, OnlyCellsWhoseSelectionChangedAreInvalidated) {
+  const SelectionChange& c = GetParam();
+  HWND dw = Create(pbsim::kEmployeeGridSyntax, nullptr, 500, 400);
+  ASSERT_NE(dw, nullptr);
+  std::wstring modify = std::wstring(L"DataWindow.Selected='") + c.before + L"'";
+  ASSERT_EQ(rt.Modify(dw, modify.c_str()), nullptr);
+  UpdateWindow(dw);
+  ValidateRect(dw, nullptr);
+  modify = std::wstring(L"DataWindow.Selected='") + c.after + L"'";
+  ASSERT_EQ(rt.Modify(dw, modify.c_str()), nullptr);
+  for (const auto& cell : c.repainted) {
+    EXPECT_TRUE(Invalid(dw, Cell(cell.first, cell.second))) << "row " << cell.first << " column " << cell.second;
+  }
+  for (const auto& cell : c.kept) {
+    EXPECT_FALSE(Invalid(dw, Cell(cell.first, cell.second))) << "row " << cell.first << " column " << cell.second;
+  }
+  // The header never changes with the selection.
+  EXPECT_FALSE(Invalid(dw, POINT{X(100), HeaderHeight() / 2}));
+  ValidateRect(dw, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ControlTest, SelectionRepaint,
+    ::testing::Values(
+        SelectionChange{"FromNothing", L"", L"2/3/emp_id/emp_name", {{2, 1}, {3, 2}}, {{1, 1}, {2, 3}, {4, 1}}},
+        SelectionChange{"OneRowMore", L"2/4/emp_id/dept", L"2/5/emp_id/dept", {{5, 1}, {5, 3}},
+                        {{2, 1}, {4, 3}, {5, 4}, {6, 1}}},
+        SelectionChange{"OneColumnLess", L"2/4/emp_id/dept", L"2/4/emp_id/emp_name", {{2, 3}, {4, 3}},
+                        {{2, 1}, {3, 2}, {2, 4}, {5, 3}}},
+        SelectionChange{"Cleared", L"2/4/emp_id/dept", L"", {{2, 1}, {4, 3}}, {{5, 1}, {2, 4}, {1, 1}}},
+        SelectionChange{"Unchanged", L"2/4/emp_id/dept", L"2/4/emp_id/dept", {}, {{2, 1}, {3, 2}, {4, 3}}},
+        SelectionChange{"Moved", L"2/3/emp_id/emp_id", L"5/6/salary/salary", {{2, 1}, {3, 1}, {5, 4}, {6, 4}},
+                        {{4, 1}, {4, 4}, {2, 4}, {5, 1}}}),
+    [](const ::testing::TestParamInfo<SelectionChange>& info) { return std::string(info.param.name); });
+
+TEST_F(ControlTest, OtherModifiesAndDragStepsRepaintAsBefore) {
+  HWND dw = Create(pbsim::kEmployeeGridSyntax, nullptr, 500, 400);
+  ASSERT_NE(dw, nullptr);
+  UpdateWindow(dw);
+  // A statement besides the selection: everything is shown anew.
+  ValidateRect(dw, nullptr);
+  ASSERT_EQ(rt.Modify(dw, L"DataWindow.Selected='2/3/emp_id/emp_id' emp_name.color='255'"), nullptr);
+  RECT update = {};
+  ASSERT_TRUE(GetUpdateRect(dw, &update, FALSE));
+  RECT client = {};
+  GetClientRect(dw, &client);
+  EXPECT_TRUE(EqualRect(&update, &client));
+
+  // The mouse's own drag: one row more repaints that row's cells only.
+  ValidateRect(dw, nullptr);
+  SendMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, Point(Cell(2, 1).x, Cell(2, 1).y));
+  SendMessageW(dw, WM_MOUSEMOVE, MK_LBUTTON, Point(Cell(4, 2).x, Cell(4, 2).y));
+  UpdateWindow(dw);
+  ValidateRect(dw, nullptr);
+  SendMessageW(dw, WM_MOUSEMOVE, MK_LBUTTON, Point(Cell(5, 2).x, Cell(5, 2).y));
+  ASSERT_TRUE(GetUpdateRect(dw, &update, FALSE));
+  EXPECT_EQ(update.top, RowTop(5));
+  EXPECT_EQ(update.bottom, RowTop(6));
+  EXPECT_LE(update.left, Cell(5, 1).x);
+  EXPECT_GE(update.right, Cell(5, 2).x);
+  EXPECT_LT(update.right, Cell(5, 3).x);
+  SendMessageW(dw, WM_LBUTTONUP, 0, Point(Cell(5, 2).x, Cell(5, 2).y));
+}

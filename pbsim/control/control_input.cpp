@@ -16,8 +16,9 @@ void DataWindowControl::OnLButtonDown(POINT point) {
   const HitResult hit = HitTest(point);
   if (hit.row <= 0) return;
   if (m_model->HasCellSelection()) {
+    const CellBlock before = CurrentCellBlock();
     m_model->ClearCellSelection();
-    InvalidateRect(m_window, nullptr, FALSE);
+    InvalidateSelectionChange(before);
   }
   MoveCurrentCell(hit.row, hit.column, hit.column > 0);
   if (m_editor.Visible()) SetFocus(m_editor.Window());
@@ -47,6 +48,7 @@ void DataWindowControl::OnLButtonUp() { m_dragging = false; }
 // The cells from the anchor to (row, column): the rows between and the
 // columns between as they stand on the screen.
 void DataWindowControl::ExtendDragSelection(long row, int column) {
+  const CellBlock before = CurrentCellBlock();
   if (row == m_anchorRow && column == m_anchorColumn) {
     m_model->ClearCellSelection();
   } else {
@@ -65,7 +67,7 @@ void DataWindowControl::ExtendDragSelection(long row, int column) {
     m_model->SetCellSelection(std::min(m_anchorRow, row), std::max(m_anchorRow, row), ids);
   }
   PlaceEditor();
-  InvalidateRect(m_window, nullptr, FALSE);
+  InvalidateSelectionChange(before);
 }
 
 void DataWindowControl::OnKeyDown(WPARAM key) {

@@ -118,8 +118,15 @@ LRESULT DataWindowControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
 }
 
 const wchar_t* DataWindowControl::Modify(const std::wstring& text) {
+  const CellBlock before = CurrentCellBlock();
   m_model->Modify(text);
-  AfterChange();
+  if (m_model->LastModifyOnlySelected()) {
+    // Layout and scrolling stay; only the cells that changed are shown anew.
+    PlaceEditor();
+    InvalidateSelectionChange(before);
+  } else {
+    AfterChange();
+  }
   return m_model->LastModifyError();
 }
 

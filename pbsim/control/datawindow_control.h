@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "control/cell_editor.h"
 #include "control/control_layout.h"
@@ -20,6 +21,13 @@ namespace pbsim {
 
 class DataWindowControl {
  public:
+  // A cell selection: rows row1 to row2 of the columns.
+  struct CellBlock {
+    long row1 = 0;
+    long row2 = 0;
+    std::vector<int> columns;  // empty: nothing selected
+  };
+
   DataWindowControl(HWND window, std::unique_ptr<DataWindowModel> model);
   DataWindowControl(const DataWindowControl&) = delete;
   DataWindowControl& operator=(const DataWindowControl&) = delete;
@@ -93,6 +101,13 @@ class DataWindowControl {
   bool ColumnEditable(int column) const;
 
   void AfterChange();
+
+  // The cell selection of the model as it stands (selection_repaint.cpp).
+  CellBlock CurrentCellBlock() const;
+  // Invalidates the cells on the page whose selected state differs between
+  // `before` and the selection now: a change of the selection repaints only
+  // the cells that gain or lose the highlight.
+  void InvalidateSelectionChange(const CellBlock& before);
 
   HWND m_window;
   std::unique_ptr<DataWindowModel> m_model;

@@ -209,6 +209,9 @@ class DataWindowModel {
   // Cells of the selection, tab-separated, one line per row, each line ended
   // by a line feed; "" when none.
   std::wstring SelectedData() const;
+  // Whether the last Modify changed nothing but the cell selection: every
+  // statement it applied set "DataWindow.Selected".
+  bool LastModifyOnlySelected() const { return m_lastModifyOnlySelected; }
 
  private:
   friend class ModelExpressionContext;
@@ -274,6 +277,7 @@ class DataWindowModel {
   std::deque<ModifyRecord> m_modifyLog;
   std::wstring m_lastError;
   bool m_lastModifyFailed = false;
+  bool m_lastModifyOnlySelected = false;
 
   mutable std::map<std::wstring, std::unique_ptr<Expression>> m_expressionCache;
   mutable int m_evaluationDepth = 0;

@@ -20,6 +20,9 @@ class ModifyParser {
   // "" when every statement was applied, else the first error in the one
   // form the runtime documents: "Line n Column n incorrect syntax", the
   // column counted from the start of the whole text.
+  // No statement other than "DataWindow.Selected=..." was seen.
+  bool OnlySelected() const { return m_onlySelected; }
+
   std::wstring Run() {
     for (;;) {
       m_s.SkipBlanks();
@@ -47,8 +50,15 @@ class ModifyParser {
     const size_t start = m_s.Pos();
     const std::wstring word = m_s.ReadName();
     if (word.empty()) return Fail(start);
-    if (EqualsNoCase(word, L"create") && NameFollows()) return Create();
-    if (EqualsNoCase(word, L"destroy") && NameFollows()) return Destroy();
+    if (EqualsNoCase(word, L"create") && NameFollows()) {
+      m_onlySelected = false;
+      return Create();
+    }
+    if (EqualsNoCase(word, L"destroy") && NameFollows()) {
+      m_onlySelected = false;
+      return Destroy();
+    }
+    if (!EqualsNoCase(word, L"datawindow.selected")) m_onlySelected = false;
     return Assign(word, start);
   }
 
@@ -193,6 +203,7 @@ class ModifyParser {
   SyntaxScanner m_s;
   DataWindowModel* m_dw;
   size_t m_errorOffset = 0;
+  bool m_onlySelected = true;
 };
 
 std::wstring DataWindowModel::Modify(const std::wstring& text) {
@@ -202,6 +213,7 @@ std::wstring DataWindowModel::Modify(const std::wstring& text) {
   m_modifyLog.push_back(ModifyRecord{text, result});
   m_lastError = result;
   m_lastModifyFailed = !result.empty();
+  m_lastModifyOnlySelected = parser.OnlySelected();
   return result;
 }
 

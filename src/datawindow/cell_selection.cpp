@@ -4,6 +4,7 @@
 // sum, average, maximum and minimum of its numbers.
 #include <algorithm>
 #include <cwchar>
+#include <map>
 #include <memory>
 #include <new>
 #include <string>
@@ -16,6 +17,7 @@
 #include "datawindow/row_geometry.h"
 #include "datawindow/split_string.h"
 #include "draw/cairo_canvas.h"
+#include "draw/offscreen_canvas.h"
 #include "frame/real_functions.h"
 #include "header/info_tip.h"
 #include "header/side_bar.h"
@@ -31,6 +33,54 @@ struct Selection {
     int c2 = 0;
 };
 
+// What stays put while the mouse drags over one DataWindow, asked once per
+// drag instead of at every step: the name, place and kind of each column
+// and the height of the footer.
+struct ColumnFacts {
+    std::wstring name;
+    int x = 0;
+    int width = 0;
+    bool numeric = false;
+};
+
+struct DragFacts {
+    HWND window = nullptr;
+    std::map<int, ColumnFacts> columns;
+    int footer = -1;
+};
+
+DragFacts g_drag;
+
+void ForgetDragFacts() {
+    g_drag.window = nullptr;
+    g_drag.columns.clear();
+    g_drag.footer = -1;
+}
+
+const ColumnFacts& FactsOf(const DWObject& dw, int id) {
+    if (g_drag.window != dw.m_hWnd) {
+        ForgetDragFacts();
+        g_drag.window = dw.m_hWnd;
+    }
+    auto known = g_drag.columns.find(id);
+    if (known != g_drag.columns.end()) return known->second;
+    ColumnFacts facts;
+    facts.name = dw.DescribeF(L"#%d.name", id);
+    facts.x = dw.DescribeInt(L"#%d.x", id);
+    facts.width = dw.DescribeInt(L"#%d.width", id);
+    facts.numeric = IsNumericColumnType(dw.DescribeF(L"#%d.coltype", id));
+    return g_drag.columns.emplace(id, facts).first->second;
+}
+
+int FooterHeight(const DWObject& dw) {
+    if (g_drag.window != dw.m_hWnd || g_drag.footer < 0) {
+        if (g_drag.window != dw.m_hWnd) ForgetDragFacts();
+        g_drag.window = dw.m_hWnd;
+        g_drag.footer = dw.DescribeInt(L"DataWindow.Footer.Height");
+    }
+    return g_drag.footer;
+}
+
 long CurrentRow(const DWObject& dw) { return dw.m_pfnGetCurrentRow ? dw.m_pfnGetCurrentRow(dw.m_hWnd) : -1; }
 
 int CurrentColumn(const DWObject& dw) {
@@ -38,8 +88,9 @@ int CurrentColumn(const DWObject& dw) {
 }
 
 // Our own drag: the rows and columns between the anchor and the cell, written
-// into the DataWindow with every column named. False for a single cell.
-bool WriteDraggedSelection(DWObject& dw, long row, long column, Selection* out) {
+// into the DataWindow with every column named. False for a single cell;
+// `written` is the text when the DataWindow took it, else empty.
+bool WriteDraggedSelection(DWObject& dw, long row, long column, Selection* out, std::wstring* written) {
     dw.m_nSelRowTo = static_cast<int>(row);
     dw.m_nSelColTo = static_cast<int>(column);
     out->r1 = std::min<long>(dw.m_nSelRowFrom, row);
@@ -48,8 +99,8 @@ bool WriteDraggedSelection(DWObject& dw, long row, long column, Selection* out) 
     out->c2 = static_cast<int>(std::max<long>(dw.m_nSelColFrom, column));
     if (out->r1 == out->r2 && out->c1 == out->c2) return false;
     std::wstring text = std::to_wstring(out->r1) + L"/" + std::to_wstring(out->r2);
-    for (int c = out->c1; c <= out->c2; ++c) text += L"/" + dw.DescribeF(L"#%d.name", c);
-    dw.Modify((L"DataWindow.Selected='" + text + L"'").c_str());
+    for (int c = out->c1; c <= out->c2; ++c) text += L"/" + FactsOf(dw, c).name;
+    if (dw.Modify((L"DataWindow.Selected='" + text + L"'").c_str()) == nullptr) *written = text;
     return true;
 }
 
@@ -62,13 +113,16 @@ RECT FrameOf(const DWObject& dw, const Selection& s) {
     const int scrolled = dw.ConvertUnits(dw.DescribeInt(L"DataWindow.HorizontalScrollPosition"), 3);
     const int top = dw.YToPixels(dw.m_nTitleHeight + dw.m_nHeaderHeight) + rowHeight * static_cast<int>(s.r1 - first);
     const int bottom = top + rowHeight * static_cast<int>(s.r2 - s.r1 + 1);
-    const int left = dw.DescribeInt(L"#%d.x", s.c1);
-    const int right = dw.DescribeInt(L"#%d.x", s.c2) + dw.DescribeInt(L"#%d.width", s.c2);
+    const ColumnFacts& firstColumn = FactsOf(dw, s.c1);
+    const int left = firstColumn.x;
+    const int firstWidth = firstColumn.width;
+    const ColumnFacts& last = FactsOf(dw, s.c2);
+    const int right = last.x + last.width;
     RECT frame = {dw.XToPixels(left) - scrolled, top, dw.XToPixels(right) - scrolled, bottom};
     if (dw.m_bGroupBands) {
         // Between group bands the rows lie where the runtime shows them,
         // asked in the middle of the first selected column.
-        const int x = dw.XToPixels(left + dw.DescribeInt(L"#%d.width", s.c1) / 2) - scrolled;
+        const int x = dw.XToPixels(left + firstWidth / 2) - scrolled;
         RECT client;
         GetClientRect(dw.m_hWnd, &client);
         int rowsTop = 0, rowsBottom = 0;
@@ -86,36 +140,73 @@ RECT DetailArea(const DWObject& dw) {
     RECT client = {};
     GetClientRect(dw.m_hWnd, &client);
     client.top = dw.YToPixels(dw.m_nTitleHeight + dw.m_nHeaderHeight);
-    client.bottom -= dw.YToPixels(dw.DescribeInt(L"DataWindow.Footer.Height"));
+    client.bottom -= dw.YToPixels(FooterHeight(dw));
     return client;
+}
+
+// The four edges of a frame grown by 4 pixels: strips 5 pixels wide.
+void InvalidateOutline(HWND window, const RECT& grown) {
+    if (IsRectEmpty(&grown)) return;
+    const RECT edges[4] = {
+        {grown.left, grown.top, grown.right, grown.top + 5},
+        {grown.left, grown.bottom - 5, grown.right, grown.bottom},
+        {grown.left, grown.top, grown.left + 5, grown.bottom},
+        {grown.right - 5, grown.top, grown.right, grown.bottom},
+    };
+    for (const RECT& edge : edges) InvalidateRect(window, &edge, FALSE);
+}
+
+// The frame's outline as four strips that do not overlap, 5 pixels across
+// each edge, where the one-pixel stroke reaches: the top and bottom rows
+// over the whole width, the sides between them.
+void OutlineStrips(const RECT& frame, RECT strips[4]) {
+    strips[0] = RECT{frame.left - 2, frame.top - 2, frame.right + 3, frame.top + 3};
+    strips[1] = RECT{frame.left - 2, std::max(frame.bottom - 2, strips[0].bottom), frame.right + 3, frame.bottom + 3};
+    strips[2] = RECT{frame.left - 2, strips[0].bottom, frame.left + 3, strips[1].top};
+    strips[3] = RECT{std::max(frame.right - 2, strips[2].right), strips[0].bottom, frame.right + 3, strips[1].top};
+}
+
+// The red stroke of the frame, clipped to the detail area, composited strip
+// by strip off-screen: only the pixels the stroke touches are read and
+// written, however large the frame.
+void StrokeFrame(HDC hdc, const RECT& frame, const RECT& area) {
+    RECT strips[4];
+    OutlineStrips(frame, strips);
+    for (RECT& strip : strips) {
+        if (!IntersectRect(&strip, &strip, &area)) continue;
+        OffscreenCanvas offscreen(hdc, strip);
+        cairo_t* cr = offscreen.Context();
+        std::unique_ptr<CairoCanvas> direct(cr ? nullptr : new (std::nothrow) CairoCanvas(hdc, strip));
+        if (!cr && direct) cr = direct->Context();
+        if (!cr) continue;
+        cairo_rectangle(cr, strip.left, strip.top, strip.right - strip.left, strip.bottom - strip.top);
+        cairo_clip(cr);
+        cairo_set_line_width(cr, 1.0);
+        cairo_set_source_rgba(cr, RedOf(kFrameColor), GreenOf(kFrameColor), BlueOf(kFrameColor), 1.0);
+        cairo_rectangle(cr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top);
+        cairo_stroke(cr);
+        offscreen.Commit();
+    }
 }
 
 void DrawFrame(DWObject& dw, const RECT& frame) {
     HDC hdc = Real_GetDC(dw.m_hWnd);
     if (!hdc) return;
-    {
-        RECT bounds = frame;
-        InflateRect(&bounds, 2, 2);
-        const RECT area = DetailArea(dw);
-        IntersectRect(&bounds, &bounds, &area);
-        InflateRect(&g_rcSelection, 4, 4);
-        if (!dw.m_bSelecting) {
-            InvalidateRect(dw.m_hWnd, &g_rcSelection, FALSE);
-            UpdateWindow(dw.m_hWnd);
-        }
-        // A frame wholly scrolled out of the detail area draws nothing.
-        std::unique_ptr<CairoCanvas> canvas(IsRectEmpty(&bounds) ? nullptr
-                                                                 : new (std::nothrow) CairoCanvas(hdc, bounds));
-        cairo_t* cr = canvas ? canvas->Context() : nullptr;
-        if (cr) {
-            cairo_rectangle(cr, area.left, area.top, area.right - area.left, area.bottom - area.top);
-            cairo_clip(cr);
-            canvas->SetLineWidth(1.0);
-            canvas->SetSourceColorAlpha(kFrameColor, 1.0);
-            canvas->Rectangle(frame);
-            canvas->Stroke();
-        }
+    RECT area = DetailArea(dw);
+    RECT box;
+    if (GetClipBox(hdc, &box) != ERROR) IntersectRect(&area, &area, &box);
+    InflateRect(&g_rcSelection, 4, 4);
+    if (!dw.m_bSelecting) {
+        InvalidateRect(dw.m_hWnd, &g_rcSelection, FALSE);
+    } else {
+        // The cells inside the old frame repaint themselves where their
+        // selection changed; only its outline is taken away here.
+        InvalidateOutline(dw.m_hWnd, g_rcSelection);
     }
+    // The DataWindow paints first, the frame goes on top and stays. A frame
+    // wholly scrolled out of the detail area draws nothing.
+    UpdateWindow(dw.m_hWnd);
+    StrokeFrame(hdc, frame, area);
     Real_ReleaseDC(dw.m_hWnd, hdc);
     g_rcSelection = frame;
 }
@@ -153,8 +244,8 @@ std::wstring Number(double value) {
 
 // Sum, average, maximum and minimum of the numbers of the selected cells.
 // Empty cells (and the empty line after the last line feed) are no numbers.
-void ShowStatistics(DWObject& dw, const std::vector<std::wstring>& parts, long r1, long r2) {
-    const std::vector<bool> numeric = NumericColumns(dw, parts);
+void ShowStatistics(DWObject& dw, const std::vector<std::wstring>& parts, const std::vector<bool>& numeric, long r1,
+                    long r2) {
     double sum = 0.0;
     double maximum = 0.0;
     double minimum = 0.0;
@@ -180,6 +271,7 @@ void ShowStatistics(DWObject& dw, const std::vector<std::wstring>& parts, long r
 }  // namespace
 
 void SelectionStart(DWObject& dw) {
+    ForgetDragFacts();
     if (_wcsicmp(dw.Describe(L"DataWindow.Selected.Mouse").c_str(), L"yes") == 0) {
         dw.m_bSelecting = 0;
         dw.m_nSelRowTo = dw.m_nSelColTo = dw.m_nSelRowFrom = dw.m_nSelColFrom = 0;
@@ -198,9 +290,12 @@ void SelectionMove(DWObject& dw, int x, int y) {
     long column = 0;
     if (!NewCellUnder(dw, x, y, false, &row, &column)) return;
     Selection selection;
-    if (dw.m_bSelecting && !WriteDraggedSelection(dw, row, column, &selection)) return;
+    std::wstring written;
+    if (dw.m_bSelecting && !WriteDraggedSelection(dw, row, column, &selection, &written)) return;
 
-    const std::vector<std::wstring> parts = SplitString(dw.Describe(L"DataWindow.Selected"), L"/");
+    // What the DataWindow took needs no asking back.
+    const std::vector<std::wstring> parts =
+        SplitString(written.empty() ? dw.Describe(L"DataWindow.Selected") : written, L"/");
     if (parts.size() < 3) return;
     selection.r1 = DWNumber(parts[0]);
     selection.r2 = DWNumber(parts[1]);
@@ -210,5 +305,11 @@ void SelectionMove(DWObject& dw, int x, int y) {
         selection.c2 = dw.DescribeInt(L"%ls.ID", parts.back().c_str());
     }
     DrawFrame(dw, FrameOf(dw, selection));
-    ShowStatistics(dw, parts, selection.r1, selection.r2);
+    std::vector<bool> numeric;
+    if (written.empty()) {
+        numeric = NumericColumns(dw, parts);
+    } else {
+        for (int c = selection.c1; c <= selection.c2; ++c) numeric.push_back(FactsOf(dw, c).numeric);
+    }
+    ShowStatistics(dw, parts, numeric, selection.r1, selection.r2);
 }

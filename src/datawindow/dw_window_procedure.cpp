@@ -71,6 +71,8 @@ LRESULT DoubleClick(DWObject& dw, HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 LRESULT CALLBACK HookdwWinProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_PAINT) HoverPaintComing(hWnd);
+    if (msg == WM_NCDESTROY) HoverWindowGone(hWnd);
     DWObject* dw = g_pDWlist ? g_pDWlist->FindDW(hWnd) : nullptr;
     if (!dw) return Real_dwWinProc ? Forward(hWnd, msg, wParam, lParam) : 0;
     if (msg == kCallPrint) DebugLog("call print ...\n");

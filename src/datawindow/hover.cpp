@@ -1,14 +1,20 @@
 // The hover highlight: a translucent band over the grid row under the mouse,
-// drawn straight on the window after the DataWindow has painted.
-#include <memory>
-#include <new>
+// composited on a copy of the row's pixels at the end of the DataWindow's
+// paint of the row, and put on the window in one transfer. Moving within
+// the row keeps the band as it is.
+#include <algorithm>
 
 #include "datawindow/dw_object.h"
 #include "datawindow/mouse_feedback.h"
 #include "datawindow/row_geometry.h"
 #include "draw/cairo_canvas.h"
+#include "draw/offscreen_canvas.h"
 #include "frame/real_functions.h"
 #include "header/info_tip.h"
+
+HWND g_hHoverWnd = nullptr;
+long g_nHoverRow = 0;
+bool g_bHoverShown = false;
 
 namespace {
 
@@ -17,25 +23,97 @@ bool MovingByKeyboard() {
            (GetAsyncKeyState(VK_RETURN) & 0x8000);
 }
 
-void DrawBand(DWObject& dw, const RECT& band) {
+// What the band's removal repaints: its rectangle one pixel wider upward, to
+// the right and downward, where the half-pixel outline reaches.
+RECT BandReach(const RECT& band) { return RECT{band.left, band.top - 1, band.right + 1, band.bottom + 1}; }
+
+void Compose(cairo_t* cr, COLORREF color, const RECT& band) {
+    cairo_set_line_width(cr, 0.5);
+    cairo_set_source_rgba(cr, RedOf(color), GreenOf(color), BlueOf(color), 0.5);
+    cairo_rectangle(cr, band.left, band.top, band.right - band.left, band.bottom - band.top);
+    cairo_fill_preserve(cr);
+    cairo_stroke(cr);
+}
+
+// The band composited on what hdc shows, through a copy of its area.
+void CompositeBand(HDC hdc, COLORREF color, const RECT& band) {
+    RECT area = band;
+    InflateRect(&area, 2, 2);
+    RECT box;
+    if (GetClipBox(hdc, &box) != ERROR) {
+        box.left = std::max(box.left, 0L);
+        box.top = std::max(box.top, 0L);
+        if (!IntersectRect(&area, &area, &box)) SetRectEmpty(&area);
+    }
+    if (IsRectEmpty(&area)) return;
+    OffscreenCanvas offscreen(hdc, area);
+    if (offscreen.Context()) {
+        Compose(offscreen.Context(), color, band);
+        offscreen.Commit();
+    } else {
+        // No memory for the copy: straight on the context.
+        CairoCanvas canvas(hdc, area);
+        if (canvas.Context()) Compose(canvas.Context(), color, band);
+    }
+}
+
+// The band that the DataWindow's paint under way is to end with.
+struct PendingBand {
+    HWND window = nullptr;
+    RECT band = {0, 0, 0, 0};
+    COLORREF color = 0;
+    bool drawn = false;
+};
+PendingBand g_pending;
+
+}  // namespace
+
+void HoverPaintEnding(HWND hWnd, HDC hdc) {
+    if (!g_pending.window || hWnd != g_pending.window || !hdc) return;
+    CompositeBand(hdc, g_pending.color, g_pending.band);
+    g_pending.drawn = true;
+}
+
+namespace {
+
+// The new band goes on in the same paint that takes the previous one away:
+// both areas are invalidated, and the band is composited onto the paint's
+// own context just before it ends, so the window is written once. When no
+// paint came (nothing to update), it is drawn on the window itself.
+void ShowBand(DWObject& dw, const RECT& previous, const RECT& band) {
+    InvalidateRect(dw.m_hWnd, &previous, FALSE);
+    RECT fresh = band;
+    InflateRect(&fresh, 2, 2);
+    InvalidateRect(dw.m_hWnd, &fresh, FALSE);
+    g_pending.window = dw.m_hWnd;
+    g_pending.band = band;
+    g_pending.color = dw.m_clrHover;
+    g_pending.drawn = false;
+    UpdateWindow(dw.m_hWnd);
+    const bool drawn = g_pending.drawn;
+    g_pending.window = nullptr;
+    if (drawn) return;
     HDC hdc = Real_GetDC(dw.m_hWnd);
     if (!hdc) return;
-    {
-        RECT bounds = band;
-        InflateRect(&bounds, 2, 2);
-        std::unique_ptr<CairoCanvas> canvas(new (std::nothrow) CairoCanvas(hdc, bounds));
-        if (canvas) {
-            canvas->SetLineWidth(0.5);
-            canvas->SetSourceColorAlpha(dw.m_clrHover, 0.5);
-            canvas->Rectangle(band);
-            canvas->FillPreserve();
-            canvas->Stroke();
-        }
-    }
+    CompositeBand(hdc, dw.m_clrHover, band);
     Real_ReleaseDC(dw.m_hWnd, hdc);
 }
 
 }  // namespace
+
+void HoverPaintComing(HWND hWnd) {
+    if (!g_bHoverShown || hWnd != g_hHoverWnd) return;
+    RECT update;
+    const RECT reach = BandReach(g_rcHover);
+    RECT overlap;
+    if (GetUpdateRect(hWnd, &update, FALSE) && IntersectRect(&overlap, &update, &reach)) g_bHoverShown = false;
+}
+
+void HoverWindowGone(HWND hWnd) {
+    if (hWnd != g_hHoverWnd) return;
+    g_hHoverWnd = nullptr;
+    g_bHoverShown = false;
+}
 
 void HoverMove(DWObject& dw, int x, int y) {
     ShowInfoTip(dw, nullptr);
@@ -48,12 +126,10 @@ void HoverMove(DWObject& dw, int x, int y) {
         UpdateWindow(dw.m_hWnd);
         dw.m_bScrolled = 0;
         g_rcHover = RECT{0, 0, 0, 0};
+        g_bHoverShown = false;
     }
     if (MovingByKeyboard()) return;
     const int first = dw.DescribeInt(L"DataWindow.FirstRowOnPage");
-    RECT previous = {g_rcHover.left, g_rcHover.top - 1, g_rcHover.right + 1, g_rcHover.bottom + 1};
-    InvalidateRect(dw.m_hWnd, &previous, FALSE);
-    UpdateWindow(dw.m_hWnd);
     const int rowHeight = dw.YToPixels(dw.m_nDetailHeight);
     RECT band;
     band.left = 0;
@@ -66,6 +142,13 @@ void HoverMove(DWObject& dw, int x, int y) {
         band.top = top;
         band.bottom = bottom;
     }
-    DrawBand(dw, band);
+    // Another column of the row whose band is still on screen: it stays.
+    if (g_bHoverShown && g_hHoverWnd == dw.m_hWnd && g_nHoverRow == row && EqualRect(&band, &g_rcHover)) return;
+    // The paint that follows is ours: it removes the band it reaches.
+    g_bHoverShown = false;
+    ShowBand(dw, BandReach(g_rcHover), band);
     g_rcHover = band;
+    g_hHoverWnd = dw.m_hWnd;
+    g_nHoverRow = row;
+    g_bHoverShown = true;
 }

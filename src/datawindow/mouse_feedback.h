@@ -14,11 +14,26 @@ extern int g_nLastRow;
 extern int g_nLastCol;
 extern RECT g_rcSelection;
 extern RECT g_rcHover;
+// The DataWindow and row of the hover highlight in g_rcHover, and whether
+// it is still on screen as drawn: a paint of the DataWindow that reaches it
+// clears g_bHoverShown.
+extern HWND g_hHoverWnd;
+extern long g_nHoverRow;
+extern bool g_bHoverShown;
 
 // After the DataWindow has handled a mouse move (client pixels).
 void MouseMove(DWObject& dw, int x, int y);
 // After the DataWindow has handled the left button going down.
 void SelectionStart(DWObject& dw);
+
+// Before a DataWindow window paints (any DataWindow, attached or not):
+// notes whether the paint covers the hover highlight.
+void HoverPaintComing(HWND hWnd);
+// Before a paint of a window ends (EndPaint): the hover highlight that the
+// paint was asked for goes onto its context.
+void HoverPaintEnding(HWND hWnd, HDC hdc);
+// The window of the hover highlight is going away.
+void HoverWindowGone(HWND hWnd);
 
 // The two branches of a mouse move.
 void SelectionMove(DWObject& dw, int x, int y);
