@@ -17,7 +17,6 @@
 #include "datawindow/row_geometry.h"
 #include "datawindow/split_string.h"
 #include "draw/cairo_canvas.h"
-#include "draw/offscreen_canvas.h"
 #include "frame/real_functions.h"
 #include "header/info_tip.h"
 #include "header/side_bar.h"
@@ -174,10 +173,8 @@ void StrokeFrame(HDC hdc, const RECT& frame, const RECT& area) {
     OutlineStrips(frame, strips);
     for (RECT& strip : strips) {
         if (!IntersectRect(&strip, &strip, &area)) continue;
-        OffscreenCanvas offscreen(hdc, strip);
-        cairo_t* cr = offscreen.Context();
-        std::unique_ptr<CairoCanvas> direct(cr ? nullptr : new (std::nothrow) CairoCanvas(hdc, strip));
-        if (!cr && direct) cr = direct->Context();
+        CairoCanvas canvas(hdc, strip, CairoCanvas::Backing::Offscreen);
+        cairo_t* cr = canvas.Context();
         if (!cr) continue;
         cairo_rectangle(cr, strip.left, strip.top, strip.right - strip.left, strip.bottom - strip.top);
         cairo_clip(cr);
@@ -185,7 +182,6 @@ void StrokeFrame(HDC hdc, const RECT& frame, const RECT& area) {
         cairo_set_source_rgba(cr, RedOf(kFrameColor), GreenOf(kFrameColor), BlueOf(kFrameColor), 1.0);
         cairo_rectangle(cr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top);
         cairo_stroke(cr);
-        offscreen.Commit();
     }
 }
 

@@ -1,14 +1,12 @@
 // The hover highlight: a translucent band over the grid row under the mouse,
-// composited on a copy of the row's pixels at the end of the DataWindow's
-// paint of the row, and put on the window in one transfer. Moving within
-// the row keeps the band as it is.
+// composited on a copy of the row's pixels and put on the window in one
+// transfer. Moving within the row keeps the band as it is.
 #include <algorithm>
 
 #include "datawindow/dw_object.h"
 #include "datawindow/mouse_feedback.h"
 #include "datawindow/row_geometry.h"
 #include "draw/cairo_canvas.h"
-#include "draw/offscreen_canvas.h"
 #include "frame/real_functions.h"
 #include "header/info_tip.h"
 
@@ -35,64 +33,21 @@ void Compose(cairo_t* cr, COLORREF color, const RECT& band) {
     cairo_stroke(cr);
 }
 
-// The band composited on what hdc shows, through a copy of its area.
+// The band composited on what hdc shows, through a copy of its area: the
+// window is read once and written once.
 void CompositeBand(HDC hdc, COLORREF color, const RECT& band) {
     RECT area = band;
     InflateRect(&area, 2, 2);
-    RECT box;
-    if (GetClipBox(hdc, &box) != ERROR) {
-        box.left = std::max(box.left, 0L);
-        box.top = std::max(box.top, 0L);
-        if (!IntersectRect(&area, &area, &box)) SetRectEmpty(&area);
-    }
-    if (IsRectEmpty(&area)) return;
-    OffscreenCanvas offscreen(hdc, area);
-    if (offscreen.Context()) {
-        Compose(offscreen.Context(), color, band);
-        offscreen.Commit();
-    } else {
-        // No memory for the copy: straight on the context.
-        CairoCanvas canvas(hdc, area);
-        if (canvas.Context()) Compose(canvas.Context(), color, band);
-    }
+    CairoCanvas canvas(hdc, area, CairoCanvas::Backing::Offscreen);
+    if (canvas.Context()) Compose(canvas.Context(), color, band);
 }
 
-// The band that the DataWindow's paint under way is to end with.
-struct PendingBand {
-    HWND window = nullptr;
-    RECT band = {0, 0, 0, 0};
-    COLORREF color = 0;
-    bool drawn = false;
-};
-PendingBand g_pending;
-
-}  // namespace
-
-void HoverPaintEnding(HWND hWnd, HDC hdc) {
-    if (!g_pending.window || hWnd != g_pending.window || !hdc) return;
-    CompositeBand(hdc, g_pending.color, g_pending.band);
-    g_pending.drawn = true;
-}
-
-namespace {
-
-// The new band goes on in the same paint that takes the previous one away:
-// both areas are invalidated, and the band is composited onto the paint's
-// own context just before it ends, so the window is written once. When no
-// paint came (nothing to update), it is drawn on the window itself.
+// The previous band is taken away by the DataWindow's repaint of its area,
+// the only repaint a step needs; the new band then goes on the row as the
+// window shows it.
 void ShowBand(DWObject& dw, const RECT& previous, const RECT& band) {
     InvalidateRect(dw.m_hWnd, &previous, FALSE);
-    RECT fresh = band;
-    InflateRect(&fresh, 2, 2);
-    InvalidateRect(dw.m_hWnd, &fresh, FALSE);
-    g_pending.window = dw.m_hWnd;
-    g_pending.band = band;
-    g_pending.color = dw.m_clrHover;
-    g_pending.drawn = false;
     UpdateWindow(dw.m_hWnd);
-    const bool drawn = g_pending.drawn;
-    g_pending.window = nullptr;
-    if (drawn) return;
     HDC hdc = Real_GetDC(dw.m_hWnd);
     if (!hdc) return;
     CompositeBand(hdc, dw.m_clrHover, band);

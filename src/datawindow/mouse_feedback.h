@@ -29,9 +29,6 @@ void SelectionStart(DWObject& dw);
 // Before a DataWindow window paints (any DataWindow, attached or not):
 // notes whether the paint covers the hover highlight.
 void HoverPaintComing(HWND hWnd);
-// Before a paint of a window ends (EndPaint): the hover highlight that the
-// paint was asked for goes onto its context.
-void HoverPaintEnding(HWND hWnd, HDC hdc);
 // The window of the hover highlight is going away.
 void HoverWindowGone(HWND hWnd);
 

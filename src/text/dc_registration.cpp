@@ -7,7 +7,6 @@
 // Every paint of every window passes through here: the WinList recycles its
 // map nodes, so that a handed-out and given-back context costs no allocation.
 #include "datawindow/dw_object.h"
-#include "datawindow/mouse_feedback.h"
 #include "frame/dw_list.h"
 #include "frame/globals.h"
 #include "frame/real_functions.h"
@@ -55,7 +54,6 @@ int WINAPI HookReleaseDC(HWND hWnd, HDC hDC) {
 }
 
 BOOL WINAPI HookEndPaint(HWND hWnd, const PAINTSTRUCT* lpPaint) {
-    if (lpPaint) HoverPaintEnding(hWnd, lpPaint->hdc);
     if (lpPaint) Unregister(lpPaint->hdc);
     return Real_EndPaint(hWnd, lpPaint);
 }
