@@ -39,7 +39,8 @@ struct CachedFile {
     std::list<std::pair<std::wstring, IniSection>> sections;
 };
 
-const IniSection kEmptySection;
+// A section read from a file that could not be held open, until the next read.
+IniSection g_unkept;
 
 // Most recently used first.
 std::list<CachedFile> g_files;
@@ -81,11 +82,20 @@ const IniSection* Lookup(const wchar_t* path, const wchar_t* section, const File
     // renewed only when the write time changes: the file's copy is dropped
     // first, so that a file rewritten with its old time is read from disk.
     if (current.sections.empty()) WritePrivateProfileStringW(nullptr, nullptr, nullptr, path);
+    // While this handle is open nobody can take the file for themselves, so
+    // the profile functions can open it too and an empty section really is
+    // missing. A file that cannot be opened now (another program holding it
+    // while it writes) reads as empty, and that is not kept.
+    HANDLE hold = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     IniSection text;
-    if (!text.Read(section, path)) return nullptr;
-    // An empty section is not kept: a file that could not be opened just now
-    // (another program holding it while it writes) reads as empty too.
-    if (text.Empty()) return &kEmptySection;
+    const bool read = text.Read(section, path);
+    if (hold != INVALID_HANDLE_VALUE) CloseHandle(hold);
+    if (!read) return nullptr;
+    if (hold == INVALID_HANDLE_VALUE) {
+        g_unkept = std::move(text);
+        return &g_unkept;
+    }
     current.sections.emplace_back(section, std::move(text));
     return &current.sections.back().second;
 }
@@ -104,4 +114,7 @@ const IniSection* CachedIniSection(const wchar_t* path, const wchar_t* section) 
     }
 }
 
-void ClearSettingsCache() { g_files.clear(); }
+void ClearSettingsCache() {
+    g_files.clear();
+    g_unkept = IniSection();
+}
