@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -374,3 +375,202 @@ TEST(Reduced, MissingEntryPointsFallBack) {
     EXPECT_TRUE(GetWindowLongW(captioned, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
     EXPECT_EQ(dll.StopTessel(), 1);
 }
+
+// Settings files are read once and kept while they stay the same. A file held
+// open without sharing cannot be read by anyone: an attach that still gets
+// the file's colours then got them from what was read before.
+namespace {
+
+const wchar_t kStripesOfFile[] = L"Datawindow.Detail.color='255 ~t if (mod(getrow(),2)=1,255,65280)'";
+const wchar_t kStripesOfDefaults[] =
+    L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,16777215)'";
+const char kStripedSettings[] = "[datawindow]\r\nbackColor=255\r\nAlterColor=65280\r\n";
+
+FILETIME HoursFromNow(int hours) {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER v;
+    v.LowPart = now.dwLowDateTime;
+    v.HighPart = now.dwHighDateTime;
+    v.QuadPart += static_cast<ULONGLONG>(static_cast<LONGLONG>(hours) * 36000000000LL);
+    FILETIME out;
+    out.dwLowDateTime = v.LowPart;
+    out.dwHighDateTime = v.HighPart;
+    return out;
+}
+
+// A settings file beside the library, last written an hour ago unless a
+// test says otherwise.
+class SettingsFile {
+public:
+    SettingsFile(const wchar_t* name, const char* text) : m_name(name), m_path(DllFolder() + L"\\" + name) {
+        Write(text, HoursFromNow(-1));
+    }
+    ~SettingsFile() {
+        Unlock();
+        DeleteFileW(m_path.c_str());
+    }
+    const wchar_t* Name() const { return m_name.c_str(); }
+    void Write(const char* text, const FILETIME& written) const {
+        WriteTextFile(m_path, text);
+        EXPECT_TRUE(SetWriteTime(written));
+    }
+    // Opens the file without sharing: from now on nobody else can read it.
+    bool Lock() {
+        m_hLock = CreateFileW(m_path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        return m_hLock != INVALID_HANDLE_VALUE;
+    }
+    void Unlock() {
+        if (m_hLock != INVALID_HANDLE_VALUE) CloseHandle(m_hLock);
+        m_hLock = INVALID_HANDLE_VALUE;
+    }
+    // Sets the last-write time, through the lock when the file is locked.
+    bool SetWriteTime(const FILETIME& time) const {
+        HANDLE h = m_hLock;
+        if (h == INVALID_HANDLE_VALUE)
+            h = CreateFileW(m_path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+        const bool ok = h != INVALID_HANDLE_VALUE && SetFileTime(h, nullptr, nullptr, &time);
+        if (h != m_hLock && h != INVALID_HANDLE_VALUE) CloseHandle(h);
+        return ok;
+    }
+
+private:
+    std::wstring m_name;
+    std::wstring m_path;
+    HANDLE m_hLock = INVALID_HANDLE_VALUE;
+};
+
+std::wstring LastModify(const PbsimRuntime& pb, HWND dw) {
+    const std::vector<std::wstring> log = pb.ModifyLog(dw);
+    return log.empty() ? std::wstring() : log.back();
+}
+
+}  // namespace
+
+TEST_F(Attach, SettingsFileIsReadOnceWhileItStaysTheSame) {
+    SettingsFile file(L"t2u_cache_once.ini", kStripedSettings);
+    HWND first = Create(kGridPixels);
+    dll.AttachDatawindow(first, file.Name());
+    EXPECT_EQ(LastModify(pb, first), kStripesOfFile);
+
+    ASSERT_TRUE(file.Lock());
+    HWND second = Create(kGridPixels);
+    dll.AttachDatawindow(second, file.Name());
+    EXPECT_EQ(LastModify(pb, second), kStripesOfFile) << "the unchanged file was read again";
+
+    // A new write time makes the file a changed one: it is read again, and
+    // while it is locked that read finds nothing.
+    ASSERT_TRUE(file.SetWriteTime(HoursFromNow(-2)));
+    HWND third = Create(kGridPixels);
+    dll.AttachDatawindow(third, file.Name());
+    EXPECT_EQ(LastModify(pb, third), kStripesOfDefaults);
+
+    // That empty read was not kept.
+    file.Unlock();
+    HWND fourth = Create(kGridPixels);
+    dll.AttachDatawindow(fourth, file.Name());
+    EXPECT_EQ(LastModify(pb, fourth), kStripesOfFile);
+}
+
+TEST_F(Attach, SettingsFileWrittenJustNowIsReadEveryTime) {
+    // Some file systems keep write times to two seconds: a file written in
+    // the last two seconds may change again without its time changing. A
+    // write time in the future never becomes old enough.
+    SettingsFile file(L"t2u_cache_recent.ini", kStripedSettings);
+    ASSERT_TRUE(file.SetWriteTime(HoursFromNow(1)));
+    HWND first = Create(kGridPixels);
+    dll.AttachDatawindow(first, file.Name());
+    ASSERT_EQ(LastModify(pb, first), kStripesOfFile);
+    ASSERT_TRUE(file.Lock());
+    HWND second = Create(kGridPixels);
+    dll.AttachDatawindow(second, file.Name());
+    EXPECT_EQ(LastModify(pb, second), kStripesOfDefaults);
+}
+
+TEST_F(Attach, StopTesselForgetsTheSettingsFilesRead) {
+    SettingsFile file(L"t2u_cache_stop.ini", kStripedSettings);
+    HWND first = Create(kGridPixels);
+    dll.AttachDatawindow(first, file.Name());
+    ASSERT_EQ(LastModify(pb, first), kStripesOfFile);
+    ASSERT_TRUE(file.Lock());
+    ASSERT_EQ(dll.StopTessel(), 1);
+    ASSERT_EQ(dll.StartTessel(), 1);
+    HWND second = Create(kGridPixels);
+    dll.AttachDatawindow(second, file.Name());
+    EXPECT_EQ(LastModify(pb, second), kStripesOfDefaults);
+}
+
+TEST_F(Attach, OnlyTheSixteenMostRecentSettingsFilesAreKept) {
+    std::vector<std::unique_ptr<SettingsFile>> files;
+    HWND dw = Create(kGridPixels);
+    for (int i = 0; i < 17; ++i) {
+        const std::wstring name = L"t2u_cache_" + std::to_wstring(i) + L".ini";
+        files.push_back(std::make_unique<SettingsFile>(name.c_str(), kStripedSettings));
+        dll.AttachDatawindow(dw, files.back()->Name());
+        ASSERT_EQ(LastModify(pb, dw), kStripesOfFile) << i;
+    }
+    ASSERT_TRUE(files[0]->Lock());
+    ASSERT_TRUE(files[1]->Lock());
+    dll.AttachDatawindow(dw, files[1]->Name());
+    EXPECT_EQ(LastModify(pb, dw), kStripesOfFile) << "the second oldest file is still kept";
+    dll.AttachDatawindow(dw, files[0]->Name());
+    EXPECT_EQ(LastModify(pb, dw), kStripesOfDefaults) << "the oldest file is kept beyond sixteen";
+}
+
+namespace {
+
+// A settings file rewritten between two attaches of the same DataWindow.
+struct SettingsChange {
+    const char* name;
+    const char* before;
+    const char* after;
+    int afterHoursAgo;  // the rewrite's write time; the first one is an hour ago
+    const wchar_t* stripesAfter;
+};
+
+const SettingsChange kSettingsChanges[] = {
+    {"LongerWithTheSameWriteTime", "[datawindow]\r\nbackColor=255\r\n", "[datawindow]\r\nbackColor=65535\r\n", 1,
+     L"Datawindow.Detail.color='65535 ~t if (mod(getrow(),2)=1,65535,16777215)'"},
+    {"ShorterWithTheSameWriteTime", "[datawindow]\r\nbackColor=65535\r\n", "[datawindow]\r\nbackColor=255\r\n",
+     1, L"Datawindow.Detail.color='255 ~t if (mod(getrow(),2)=1,255,16777215)'"},
+    {"SameSizeWithAnotherWriteTime", "[datawindow]\r\nbackColor=255\r\n", "[datawindow]\r\nbackColor=511\r\n", 3,
+     L"Datawindow.Detail.color='511 ~t if (mod(getrow(),2)=1,511,16777215)'"},
+    {"SectionGone", "[datawindow]\r\nbackColor=255\r\n", "[elsewhere]\r\nbackColor=255\r\n", 1,
+     kStripesOfDefaults},
+};
+
+void PrintTo(const SettingsChange& change, std::ostream* os) { *os << change.name; }
+
+class SettingsChanges : public Attach, public ::testing::WithParamInterface<SettingsChange> {};
+
+}  // namespace
+
+TEST_P(SettingsChanges, TheNewFileIsApplied) {
+    const SettingsChange& change = GetParam();
+    // Both write times are whole hours before one moment, so that "the
+    // same write time" is exactly the same.
+    const FILETIME hourAgo = HoursFromNow(-1);
+    SettingsFile file(L"t2u_cache_change.ini", change.before);
+    ASSERT_TRUE(file.SetWriteTime(hourAgo));
+    HWND dw = Create(kGridPixels);
+    dll.AttachDatawindow(dw, file.Name());
+    ASSERT_NE(LastModify(pb, dw), change.stripesAfter);
+
+    ULARGE_INTEGER t;
+    t.LowPart = hourAgo.dwLowDateTime;
+    t.HighPart = hourAgo.dwHighDateTime;
+    t.QuadPart -= static_cast<ULONGLONG>(change.afterHoursAgo - 1) * 36000000000ULL;
+    FILETIME after;
+    after.dwLowDateTime = t.LowPart;
+    after.dwHighDateTime = t.HighPart;
+    file.Write(change.after, after);
+    pb.ClearModifyLog(dw);
+    dll.AttachDatawindow(dw, file.Name());
+    EXPECT_EQ(LastModify(pb, dw), change.stripesAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(Attach, SettingsChanges, ::testing::ValuesIn(kSettingsChanges),
+                         [](const ::testing::TestParamInfo<SettingsChange>& info) {
+                             return std::string(info.param.name);
+                         });

@@ -136,7 +136,7 @@ struct IniEntry {
     bool commented;  // ";key=" : the key left out, its default described
 };
 
-std::vector<IniEntry> IniSection(const std::vector<std::string>& lines, const std::string& name) {
+std::vector<IniEntry> SectionEntries(const std::vector<std::string>& lines, const std::string& name) {
     std::vector<IniEntry> entries;
     bool inside = false;
     bool found = false;
@@ -358,7 +358,7 @@ void ExpectSruDeclaresTheExports(const std::string& relative, const std::string&
 TEST(SettingsKeys, GuideAndSampleListTheKeysOfSectionDatawindow) {
     EXPECT_STREQ(kDataWindowSection, L"datawindow");
     ExpectGuideLists(kDataWindowKeys, GuideTable(ReadLines("pb/README.md"), "### Settings keys: section \"datawindow\""));
-    ExpectSampleLists(kDataWindowKeys, IniSection(ReadLines("pb/tessel.ini"), "datawindow"));
+    ExpectSampleLists(kDataWindowKeys, SectionEntries(ReadLines("pb/tessel.ini"), "datawindow"));
 }
 
 TEST(ScrollBarKeys, GuideAndBothSamplesListTheKeysOfSectionScrollBar) {
@@ -366,16 +366,16 @@ TEST(ScrollBarKeys, GuideAndBothSamplesListTheKeysOfSectionScrollBar) {
     ExpectGuideLists(kScrollBarKeys, GuideTable(ReadLines("pb/README.md"), "### Skin keys: section \"ScrollBar\""));
     {
         SCOPED_TRACE("tessel.ini");
-        ExpectSampleLists(kScrollBarKeys, IniSection(ReadLines("pb/tessel.ini"), "ScrollBar"));
+        ExpectSampleLists(kScrollBarKeys, SectionEntries(ReadLines("pb/tessel.ini"), "ScrollBar"));
     }
     {
         SCOPED_TRACE("skin.ini");
-        ExpectSampleLists(kScrollBarKeys, IniSection(ReadLines("pb/skin.ini"), "ScrollBar"));
+        ExpectSampleLists(kScrollBarKeys, SectionEntries(ReadLines("pb/skin.ini"), "ScrollBar"));
     }
 }
 
 TEST(SkinSample, SysColorLinesAreIndexAndDecimalColour) {
-    const std::vector<IniEntry> entries = IniSection(ReadLines("pb/skin.ini"), "SysColor");
+    const std::vector<IniEntry> entries = SectionEntries(ReadLines("pb/skin.ini"), "SysColor");
     EXPECT_FALSE(entries.empty());
     for (const IniEntry& e : entries) {
         EXPECT_FALSE(e.commented) << e.key;

@@ -8,6 +8,9 @@
 
 #include <cstddef>
 
+#include "frame/ini_section.h"
+#include "frame/settings_cache.h"
+
 constexpr int kNoSysColor = -1;
 
 // The default of a key: a fixed value, or the colour that GetSysColor gives
@@ -51,10 +54,24 @@ void SetIniDefaults(Owner& owner, const IniKeyTable<Owner>& table) {
     }
 }
 
-// Every key of the section, in table order, with the field's current value
-// as the default of GetPrivateProfileIntW.
+// Every key of the section, in table order, each with the field's current
+// value as its default.
+template <class Owner>
+void ReadIniKeys(Owner& owner, const IniKeyTable<Owner>& table, const IniSection& section) {
+    for (const IniKey<Owner>& k : table) {
+        if (k.colour) owner.*k.colour = static_cast<COLORREF>(section.Int(k.key, static_cast<INT>(owner.*k.colour)));
+        if (k.number) owner.*k.number = static_cast<int>(section.Int(k.key, owner.*k.number));
+    }
+}
+
+// The same from the file: its section as the settings cache holds it, or,
+// when the cache has no memory left, key by key through GetPrivateProfileIntW.
 template <class Owner>
 void ReadIniKeys(Owner& owner, const IniKeyTable<Owner>& table, const wchar_t* section, const wchar_t* path) {
+    if (const IniSection* text = CachedIniSection(path, section)) {
+        ReadIniKeys(owner, table, *text);
+        return;
+    }
     for (const IniKey<Owner>& k : table) {
         if (k.colour)
             owner.*k.colour = static_cast<COLORREF>(

@@ -9,6 +9,7 @@
 #include "frame/exports.h"
 #include "frame/globals.h"
 #include "frame/interception_set.h"
+#include "frame/settings_cache.h"
 #include "frame/sys_color_table.h"
 #include "skin/win_list.h"
 #include "text/font_env.h"
@@ -79,6 +80,7 @@ TESSEL_API StopTessel() {
         g_pWinlist->UnregisterWindow(nullptr);
         delete g_pWinlist;
         g_pWinlist = nullptr;
+        ClearSettingsCache();
         // What is still alive once every record is gone: no surface, and the
         // faces that the icon-font cache holds until the release below.
         DebugLog("StopTessel : cairo surfaces %d , FreeType faces %d\n", CairoCanvas::LiveSurfaces(),

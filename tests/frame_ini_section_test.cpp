@@ -1,0 +1,240 @@
+// A settings section read in one GetPrivateProfileSectionW call must answer
+// every key exactly as GetPrivateProfileIntW answers it from the same file.
+// Each awkward file below is written to disk; for every key and several
+// defaults the profile API itself is the oracle, and the value with the
+// default 7 is also pinned as a literal.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "frame/ini_section.h"
+
+namespace {
+
+const wchar_t kSection[] = L"datawindow";
+const INT kDefaults[] = {0, 7, -1, INT_MAX, INT_MIN, 12345};
+
+struct KeyAnswer {
+    const wchar_t* key;
+    UINT withDefault7;
+};
+
+struct IniCase {
+    const char* name;
+    std::string bytes;  // the file as written, byte for byte
+    std::vector<KeyAnswer> keys;
+};
+
+std::string Utf8Bom(const std::string& text) { return "\xEF\xBB\xBF" + text; }
+
+std::string Utf16Bom(const std::wstring& text) {
+    std::string bytes = "\xFF\xFE";
+    for (wchar_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>((c >> 8) & 0xFF);
+    }
+    return bytes;
+}
+
+// A section larger than the first buffer the reader tries.
+std::string ManyKeys() {
+    std::string text = "[datawindow]\r\n";
+    for (int i = 0; i < 3000; ++i) text += "key" + std::to_string(i) + "=" + std::to_string(i * 3) + "\r\n";
+    return text + "[after]\r\nkey2999=1\r\n";
+}
+
+const UINT kMinus5 = 0u - 5u;
+
+const std::vector<IniCase>& Cases() {
+    static const std::vector<IniCase> cases = {
+        {"BlanksAroundNamesAndValues",
+         "[datawindow]\r\n  a  =  12  \r\n\tb\t=\t34\t\r\nc=   \r\n d =5 6\r\n",
+         {{L"a", 12}, {L"b", 34}, {L"c", 7}, {L"d", 5}, {L" a ", 12}}},
+        {"Signs",
+         "[datawindow]\r\np=+5\r\nm=-5\r\npm=+-5\r\nmm=--5\r\nsp=- 5\r\nlone=-\r\n",
+         {{L"p", 5}, {L"m", kMinus5}, {L"pm", 0}, {L"mm", 0}, {L"sp", 0}, {L"lone", 0}}},
+        {"BasePrefixes",
+         "[datawindow]\r\nh=0x1F\r\nH2=0X1F\r\nlow=0x1f\r\noct=010\r\no=0o17\r\nbin=0b101\r\nbare=0x\r\n"
+         "bad=0xG\r\nneg=-0x10\r\nb2=0b2\r\nlead=00012\r\n",
+         {{L"h", 31},
+          {L"H2", 0},
+          {L"low", 31},
+          {L"oct", 10},
+          {L"o", 15},
+          {L"bin", 5},
+          {L"bare", 0},
+          {L"bad", 0},
+          {L"neg", 0xFFFFFFF0u},
+          {L"b2", 0},
+          {L"lead", 12}}},
+        {"OverflowWrapsIn32Bits",
+         "[datawindow]\r\nbig=99999999999\r\nneg=-2147483649\r\nmax=4294967295\r\nwrap=4294967296\r\n"
+         "min=-2147483648\r\nhex=0x123456789\r\n",
+         {{L"big", 1215752191u},
+          {L"neg", 2147483647u},
+          {L"max", 0xFFFFFFFFu},
+          {L"wrap", 0},
+          {L"min", 0x80000000u},
+          {L"hex", 0x23456789u}}},
+        {"FirstOfDuplicateKeysAndSections",
+         "[datawindow]\r\nk=1\r\nK=2\r\nk=3\r\n[other]\r\nk=9\r\n[DATAWINDOW]\r\nk=4\r\nonlyLater=5\r\n",
+         {{L"k", 1}, {L"K", 1}, {L"onlyLater", 7}}},
+        {"MissingValuesAndNoEquals",
+         "[datawindow]\r\ne=\r\nnoeq\r\n e2 = \r\nfirstBare\r\nfirstBare=5\r\nfirstEmpty=\r\nfirstEmpty=6\r\n",
+         {{L"e", 7}, {L"noeq", 7}, {L"e2", 7}, {L"firstBare", 7}, {L"firstEmpty", 7}, {L"absent", 7}}},
+        {"CommentsAreNotKeys",
+         "[datawindow]\r\n;c=5\r\n#h=6\r\nc=1 ; trailing\r\n  ;  spaced=3\r\n",
+         {{L"c", 1}, {L"h", 7}, {L"#h", 6}, {L"spaced", 7}}},
+        {"Quotes",
+         "[datawindow]\r\nq1=\"12\"\r\nq2='13'\r\nq3=\"14'\r\nq4=\"\r\nq5=\"\"\r\nq6=\" 15\"\r\nq7='-16'\r\n"
+         "q8=\"0x20\"\r\nq9=12\"\r\nq10=''7''\r\n",
+         {{L"q1", 12},
+          {L"q2", 13},
+          {L"q3", 0},
+          {L"q4", 0},
+          {L"q5", 7},
+          {L"q6", 15},
+          {L"q7", 0u - 16u},
+          {L"q8", 32},
+          {L"q9", 12},
+          {L"q10", 0}}},
+        {"TrailingText",
+         "[datawindow]\r\nt=12abc\r\nu=12 34\r\nv=abc\r\nw=1e3\r\nx=7.9\r\ny=1,000\r\n",
+         {{L"t", 12}, {L"u", 12}, {L"v", 0}, {L"w", 1}, {L"x", 7}, {L"y", 1}}},
+        {"OnlyTwentyNineCharactersCount",
+         "[datawindow]\r\nz29=" + std::string(29, '0') + "123\r\nz26=" + std::string(26, '0') +
+             "123\r\nq30=\"" + std::string(28, '0') + "9\"\r\nq29=\"" + std::string(27, '0') + "9\"\r\nq31=\"" +
+             std::string(29, '0') + "9\"\r\nsp=\"" + std::string(28, ' ') + "8\"\r\n",
+         {{L"z29", 0}, {L"z26", 123}, {L"q30", 0}, {L"q29", 9}, {L"q31", 0}, {L"sp", 0}}},
+        {"TabsAndControlCharacters",
+         "[datawindow]\r\ntab=\t\t42\r\nmid=4\t2\r\nctl=\"\x01\x02" "43\"\r\ncr=44\r\r\n",
+         {{L"tab", 42}, {L"mid", 4}, {L"ctl", 43}, {L"cr", 44}}},
+        {"NamesDifferingInCase",
+         "[DataWindow]\r\nLineColor=100\r\nlinecolor=200\r\nBACKCOLOR=300\r\n",
+         {{L"lineColor", 100}, {L"LINECOLOR", 100}, {L"backColor", 300}}},
+        {"EmptySection", "[datawindow]\r\n[next]\r\na=1\r\n", {{L"a", 7}}},
+        {"NoSection", "a=1\r\n[other]\r\nb=2\r\n", {{L"a", 7}, {L"b", 7}}},
+        {"KeysBeforeTheFirstHeader", "a=1\r\n[datawindow]\r\nb=2\r\n", {{L"a", 7}, {L"b", 2}}},
+        {"HeaderWithTrailingTextAndBrokenHeader",
+         "[datawindow] junk\r\nk=3\r\n[broken\r\nm=4\r\n",
+         {{L"k", 3}, {L"m", 4}, {L"[broken", 7}}},
+        {"EqualsInValueAndBlanksInName",
+         "[datawindow]\r\neq=5=6\r\ntwo words = 9\r\n=8\r\n",
+         {{L"eq", 5}, {L"two words", 9}, {L"two", 7}}},
+        {"Utf8WithMark",
+         Utf8Bom("[datawindow]\r\n\xC3\x84rger=5\r\nfw=\xEF\xBC\x91\xEF\xBC\x92\r\nnb=\xC2\xA0"
+                 "12\r\nsup=\xC2\xB2\r\n"),
+         {{L"\u00C4rger", 5}, {L"\u00E4rger", 7}, {L"\u00C4RGER", 5}, {L"fw", 0}, {L"nb", 0}, {L"sup", 0}}},
+        {"Utf16WithMark", Utf16Bom(L"[datawindow]\r\nw=0x10\r\n\u00DF=3\r\n"), {{L"w", 16}, {L"\u00DF", 3}}},
+        {"LargeSection",
+         ManyKeys(),
+         {{L"key0", 0}, {L"key1500", 4500}, {L"key2999", 8997}, {L"key3000", 7}}},
+    };
+    return cases;
+}
+
+std::wstring TempFolder() {
+    wchar_t dir[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, dir);
+    return dir;
+}
+
+class IniSectionAgainstProfileApi : public ::testing::TestWithParam<size_t> {
+protected:
+    void SetUp() override {
+        const IniCase& c = Cases()[GetParam()];
+        // A file of its own per case: the profile functions keep recently
+        // read files and would otherwise have to notice a rewrite.
+        m_path = TempFolder() + L"t2u_ini_" + std::to_wstring(GetParam()) + L".ini";
+        HANDLE file = CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(file, c.bytes.data(), static_cast<DWORD>(c.bytes.size()), &written, nullptr);
+        CloseHandle(file);
+        ASSERT_EQ(written, c.bytes.size());
+        ASSERT_TRUE(m_section.Read(kSection, m_path.c_str()));
+    }
+    void TearDown() override { DeleteFileW(m_path.c_str()); }
+
+    std::wstring m_path;
+    IniSection m_section;
+};
+
+std::string Narrow(const wchar_t* text) {
+    std::string out;
+    char hex[8];
+    for (; *text; ++text) {
+        if (*text < 128) {
+            out += static_cast<char>(*text);
+        } else {
+            snprintf(hex, sizeof hex, "\\u%04X", static_cast<unsigned>(*text));
+            out += hex;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST_P(IniSectionAgainstProfileApi, EveryKeyAsGetPrivateProfileIntW) {
+    const IniCase& c = Cases()[GetParam()];
+    for (const KeyAnswer& k : c.keys) {
+        for (INT def : kDefaults) {
+            const UINT api = GetPrivateProfileIntW(kSection, k.key, def, m_path.c_str());
+            EXPECT_EQ(m_section.Int(k.key, def), api) << "key '" << Narrow(k.key) << "' default " << def;
+        }
+        EXPECT_EQ(GetPrivateProfileIntW(kSection, k.key, 7, m_path.c_str()), k.withDefault7)
+            << "the profile API on key '" << Narrow(k.key) << "'";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, IniSectionAgainstProfileApi, ::testing::Range<size_t>(0, Cases().size()),
+                         [](const ::testing::TestParamInfo<size_t>& info) { return Cases()[info.param].name; });
+
+// Values straight into the conversion, without a file: what the section
+// text can hold but a file line cannot start or end with.
+struct ValueCase {
+    const wchar_t* value;
+    INT def;
+    UINT expected;
+};
+
+const ValueCase kValues[] = {
+    {L"", 9, 9},           {L" 12", 9, 12},   {L"\"", 9, 0},        {L"''", 9, 9},
+    {L"' '", 9, 0},        {L"-0", 9, 0},     {L"0b", 9, 0},         {L"0o8", 9, 0},
+    {L"zz", -3, 0},        {L"+0x7fffffff", 9, 0x7FFFFFFFu},         {L"\t-1", 9, 0xFFFFFFFFu},
+};
+
+class IniValue : public ::testing::TestWithParam<ValueCase> {};
+
+TEST_P(IniValue, Converts) {
+    const ValueCase& v = GetParam();
+    EXPECT_EQ(IniValueToInt(v.value, v.def), v.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, IniValue, ::testing::ValuesIn(kValues));
+
+TEST(IniSectionText, MissingFileOrSectionIsEmpty) {
+    IniSection section;
+    ASSERT_TRUE(section.Read(kSection, (TempFolder() + L"t2u_ini_missing.ini").c_str()));
+    EXPECT_TRUE(section.Empty());
+    EXPECT_EQ(section.Int(L"a", 42), 42u);
+    EXPECT_EQ(section.Find(L"a"), nullptr);
+}
+
+TEST(IniSectionText, AssignedTextLinesAndFirstMatch) {
+    IniSection section;
+    section.Assign(L"a=1\0B=2\0b=3\0bare\0\0");
+    EXPECT_FALSE(section.Empty());
+    ASSERT_NE(section.Find(L"b"), nullptr);
+    EXPECT_STREQ(section.Find(L"b"), L"2");
+    EXPECT_EQ(section.Find(L"bare"), nullptr);
+    EXPECT_EQ(section.Int(L"bare", 5), 5u);
+    EXPECT_EQ(section.Int(L"A", 0), 1u);
+    section.Assign(L"\0");
+    EXPECT_TRUE(section.Empty());
+}
