@@ -143,8 +143,9 @@ RECT DetailArea(const DWObject& dw) {
     return client;
 }
 
-// The four edges of a frame grown by 4 pixels: strips 5 pixels wide.
-void InvalidateOutline(HWND window, const RECT& grown) {
+// The four edges of a frame grown by 4 pixels, strips 5 pixels wide, within
+// reach.
+void InvalidateOutline(HWND window, const RECT& grown, const RECT& reach) {
     if (IsRectEmpty(&grown)) return;
     const RECT edges[4] = {
         {grown.left, grown.top, grown.right, grown.top + 5},
@@ -152,7 +153,10 @@ void InvalidateOutline(HWND window, const RECT& grown) {
         {grown.left, grown.top, grown.left + 5, grown.bottom},
         {grown.right - 5, grown.top, grown.right, grown.bottom},
     };
-    for (const RECT& edge : edges) InvalidateRect(window, &edge, FALSE);
+    for (const RECT& edge : edges) {
+        RECT part;
+        if (IntersectRect(&part, &edge, &reach)) InvalidateRect(window, &part, FALSE);
+    }
 }
 
 // The frame's outline as four strips that do not overlap, 5 pixels across
@@ -185,19 +189,39 @@ void StrokeFrame(HDC hdc, const RECT& frame, const RECT& area) {
     }
 }
 
+// Where a drag step changes the outline when the frame moves only one edge
+// (the usual step: the mouse goes down or up by a row): a half-plane beyond
+// the unmoved part, whose stroke stays on screen as it is. Everywhere when
+// more than one edge moved.
+RECT ChangedReach(const RECT& before, const RECT& after) {
+    const LONG kFar = 0x3FFFFFFF;
+    RECT reach = {-kFar, -kFar, kFar, kFar};
+    const bool left = before.left == after.left, right = before.right == after.right;
+    const bool top = before.top == after.top, bottom = before.bottom == after.bottom;
+    if (left && right && top) reach.top = std::min(before.bottom, after.bottom) - 4;
+    else if (left && right && bottom) reach.bottom = std::max(before.top, after.top) + 5;
+    else if (top && bottom && left) reach.left = std::min(before.right, after.right) - 4;
+    else if (top && bottom && right) reach.right = std::max(before.left, after.left) + 5;
+    return reach;
+}
+
 void DrawFrame(DWObject& dw, const RECT& frame) {
     HDC hdc = Real_GetDC(dw.m_hWnd);
     if (!hdc) return;
     RECT area = DetailArea(dw);
     RECT box;
     if (GetClipBox(hdc, &box) != ERROR) IntersectRect(&area, &area, &box);
+    const RECT before = g_rcSelection;
     InflateRect(&g_rcSelection, 4, 4);
     if (!dw.m_bSelecting) {
         InvalidateRect(dw.m_hWnd, &g_rcSelection, FALSE);
     } else {
         // The cells inside the old frame repaint themselves where their
-        // selection changed; only its outline is taken away here.
-        InvalidateOutline(dw.m_hWnd, g_rcSelection);
+        // selection changed; only the part of its outline that the step
+        // changes is taken away here, and only that part stroked again.
+        const RECT reach = ChangedReach(before, frame);
+        InvalidateOutline(dw.m_hWnd, g_rcSelection, reach);
+        IntersectRect(&area, &area, &reach);
     }
     // The DataWindow paints first, the frame goes on top and stays. A frame
     // wholly scrolled out of the detail area draws nothing.
