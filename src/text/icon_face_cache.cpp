@@ -117,42 +117,40 @@ private:
     FT_Glyph m_glyph = nullptr;
 };
 
-// Opens and sizes a face on the bytes as the renderer always has: the
-// Unicode character map, else the first one the face has.
-std::shared_ptr<IconFace> MakeFace(std::shared_ptr<const std::vector<FT_Byte>> bytes, const IconFaceSize& size,
-                                   FT_Error* error) {
+}  // namespace
+
+IconFace::IconFace(std::shared_ptr<const std::vector<FT_Byte>> bytes) : m_bytes(std::move(bytes)) {}
+
+FT_Error IconFace::Open(const IconFaceSize& size) {
     FT_Face face = nullptr;
-    *error = FT_New_Memory_Face(m_pFTLib, bytes->data(), static_cast<FT_Long>(bytes->size()), 0, &face);
-    if (*error) return nullptr;
+    FT_Error error =
+        FT_New_Memory_Face(m_pFTLib, m_bytes->data(), static_cast<FT_Long>(m_bytes->size()), 0, &face);
+    if (error) {
+        // Opened by its path, a file no driver takes goes on to the search
+        // for a Macintosh resource fork beside it, which finds none and
+        // reports an unknown format also where the bytes ran out first.
+        if (error == FT_Err_Invalid_Stream_Operation) error = FT_Err_Unknown_File_Format;
+        return error;
+    }
+    m_face = face;
     RegisterOpenFace(face);
     FT_Select_Charmap(face, FT_ENCODING_UNICODE);
     if (!face->charmap && face->num_charmaps > 0 && face->charmaps[0]) {
         FT_Select_Charmap(face, face->charmaps[0]->encoding);
     }
-    const FT_Error sizing =
+    m_sizeError =
         size.usePixelSizes
             ? FT_Set_Pixel_Sizes(face, static_cast<FT_UInt>(size.charWidth), static_cast<FT_UInt>(size.charHeight))
             : FT_Set_Char_Size(face, static_cast<FT_F26Dot6>(size.charWidth) * 64,
                                static_cast<FT_F26Dot6>(size.charHeight) * 64, static_cast<FT_UInt>(size.horzRes),
                                static_cast<FT_UInt>(size.vertRes));
-    try {
-        return std::make_shared<IconFace>(face, std::move(bytes), sizing);
-    } catch (const std::bad_alloc&) {
-        CloseOpenFace(face);
-        *error = FT_Err_Out_Of_Memory;
-        return nullptr;
-    }
+    return 0;
 }
-
-}  // namespace
-
-IconFace::IconFace(FT_Face face, std::shared_ptr<const std::vector<FT_Byte>> bytes, FT_Error sizeError)
-    : m_face(face), m_bytes(std::move(bytes)), m_sizeError(sizeError) {}
 
 IconFace::~IconFace() {
     // A face the library already closed at its release is not in the open
     // list any more and is left alone.
-    CloseOpenFace(m_face);
+    if (m_face) CloseOpenFace(m_face);
 }
 
 void IconFace::RenderInto(FT_UInt index, RenderedGlyph& out) {
@@ -223,8 +221,9 @@ std::shared_ptr<IconFace> OpenIconFace(const char* fileName, const IconFaceSize&
             bytes = ReadFile(stamp.path, &stamp, error);
             if (!bytes) return nullptr;
         }
-        std::shared_ptr<IconFace> face = MakeFace(bytes, size, error);
-        if (!face) return nullptr;
+        auto face = std::make_shared<IconFace>(std::move(bytes));
+        *error = face->Open(size);
+        if (*error) return nullptr;
         g_faces->push_front(CachedFace{stamp, size, face});
         while (g_faces->size() > kMaxFaces) g_faces->pop_back();
         return face;

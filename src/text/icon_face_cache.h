@@ -1,7 +1,7 @@
 // The icon font's faces, kept from one drawing call to the next.
 //
-// A face is opened from a copy of the font file's bytes (FT_New_Memory_Face),
-// so the file itself is never held open: it can be renamed, deleted or
+// A face is opened from a copy of the font file's bytes in memory, so the
+// file itself is never held open: it can be renamed, deleted or
 // overwritten while the library runs. Faces are found by the file's full
 // path, its size and last-write time, and the character size; a file that
 // changed on disk no longer matches and is read again at the next draw. Each
@@ -50,11 +50,15 @@ struct RenderedGlyph {
 
 class IconFace {
 public:
-    // Takes the face (registered as open) and shares the bytes it reads from.
-    IconFace(FT_Face face, std::shared_ptr<const std::vector<FT_Byte>> bytes, FT_Error sizeError);
+    explicit IconFace(std::shared_ptr<const std::vector<FT_Byte>> bytes);
     ~IconFace();
     IconFace(const IconFace&) = delete;
     IconFace& operator=(const IconFace&) = delete;
+
+    // Opens face 0 on the bytes (FT_New_Memory_Face), registers it as open,
+    // selects the character map and sets the size; FreeType's error, as
+    // opening the file by its path reports it, when it refuses the bytes.
+    FT_Error Open(const IconFaceSize& size);
 
     FT_Face Face() const { return m_face; }
     // What setting the size reported when the face was opened.
@@ -69,9 +73,9 @@ public:
 private:
     void RenderInto(FT_UInt index, RenderedGlyph& out);
 
-    FT_Face m_face;
     std::shared_ptr<const std::vector<FT_Byte>> m_bytes;
-    FT_Error m_sizeError;
+    FT_Face m_face = nullptr;
+    FT_Error m_sizeError = 0;
     std::unordered_map<FT_UInt, RenderedGlyph> m_glyphs;
     size_t m_glyphBytes = 0;
     RenderedGlyph m_uncached;  // a glyph too large to keep
