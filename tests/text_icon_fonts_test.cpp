@@ -17,6 +17,7 @@
 #include "dib.h"
 #include "message_pump.h"
 #include "pbsim_runtime.h"
+#include "resource_census.h"
 #include "stdout_capture.h"
 #include "tessel_dll.h"
 #include "text/glyph_blend.h"
@@ -719,4 +720,270 @@ TEST_F(IconText, SetIconfontRepaintsTheWindowsCreatedSinceTheStart) {
     EXPECT_EQ(0, g_paints);
     DestroyWindow(label);
     DestroyWindow(before);
+}
+
+namespace {
+
+// Every pixel of two canvases of the same size; the first that differs.
+std::string FirstDifference(const Dib& a, const Dib& b) {
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            if (a.At(x, y) != b.At(x, y))
+                return "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
+    return "";
+}
+
+// Copies a file's bytes, or writes text padded with blanks to a length.
+std::vector<char> FileBytes(const wchar_t* name) {
+    std::vector<char> bytes;
+    HANDLE file = CreateFileW(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    bytes.resize(GetFileSize(file, nullptr));
+    DWORD read = 0;
+    if (!bytes.empty()) ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool WriteBytes(const wchar_t* name, const std::vector<char>& bytes, const FILETIME* written) {
+    HANDLE file = CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD done = 0;
+    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
+                    done == bytes.size() && (!written || SetFileTime(file, nullptr, nullptr, written));
+    CloseHandle(file);
+    return ok;
+}
+
+// Nobody holds the file open: it opens with no sharing at all.
+bool NotHeldOpen(const wchar_t* name) {
+    HANDLE file = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
+}  // namespace
+
+TEST_F(IconText, DrawsFromKeptFacesMatchTheFirstDraw) {
+    // Each text drawn on a fresh canvas just after the start (nothing kept
+    // yet), then twice more from what the first draws kept: the same pixels.
+    struct Case {
+        const wchar_t* text;
+        int fontHeight;
+        UINT format;  // ~0u: TextOutW at (10, 10); else DrawTextW in (20, 0, 380, 50)
+    };
+    const Case cases[] = {
+        {L"Save iconfont{61447:255} now", 16, ~0u},
+        {L"iconfont{61447:255}iconfont{61441}", 16, ~0u},
+        {L"a iconfont{61447} b iconfont{61441} c iconfont{61452} d", 16, DT_LEFT},
+        {L"iconfont{61441:16711680} x", 30, DT_CENTER},
+        {L"iconfont{61452:255} tall", 9, DT_RIGHT},
+    };
+    auto draw = [&](const Case& c, Dib& dib) {
+        Prepare(dib);
+        Font font(c.fontHeight);
+        SelectObject(dib.Dc(), font.get());
+        std::wstring text = c.text;
+        if (c.format == ~0u) {
+            TextOutW(dib.Dc(), 10, 10, text.c_str(), static_cast<int>(text.size()));
+        } else {
+            RECT cell = {20, 0, 380, 50};
+            DrawTextW(dib.Dc(), &text[0], -1, &cell, c.format);
+        }
+        SelectObject(dib.Dc(), GetStockObject(SYSTEM_FONT));
+    };
+    std::vector<std::unique_ptr<Dib>> first;
+    for (const Case& c : cases) {
+        first.emplace_back(new Dib(400, 60));
+        draw(c, *first.back());
+        ASSERT_GT(first.back()->Count(RECT{0, 0, 400, 60}, Dark), 20) << std::string(c.text, c.text + wcslen(c.text));
+    }
+    for (int round = 0; round < 2; ++round) {
+        for (size_t i = 0; i < first.size(); ++i) {
+            Dib again(400, 60);
+            draw(cases[i], again);
+            EXPECT_EQ("", FirstDifference(*first[i], again)) << "case " << i << ", round " << round;
+        }
+    }
+}
+
+TEST_F(IconText, FontFileChangesShowAtTheNextDrawAndTheFileIsNeverHeldOpen) {
+    const std::vector<char> font = FileBytes(L"iconfont.ttf");
+    ASSERT_GT(font.size(), 1000u);
+    std::vector<char> sameSize(font.size(), ' ');
+    const char words[] = "plain words, not a font";
+    std::copy(words, words + sizeof words - 1, sameSize.begin());
+    const std::vector<char> shortText(words, words + sizeof words - 1);
+
+    // Each step rewrites the file, with the last-write time given or left to
+    // the system, and draws: the icon shows only while the bytes are a font.
+    struct Step {
+        const std::vector<char>* bytes;
+        DWORD writtenLow;  // 0: as written; else 1 Jan 2020 plus this many 100 ns
+        bool icon;
+        bool unknownFormat;  // the debug line of a file that is no font
+    };
+    const FILETIME base = {0x69050000u, 0x01D5C036u};  // 2020-01-01 00:00 UTC
+    const Step steps[] = {
+        {&font, 0, true, false},
+        {&shortText, 0, false, true},        // another size
+        {&font, 0, true, false},
+        {&sameSize, 10000000, false, true},  // the same size, written one second later
+        {&font, 20000000, true, false},      // the same size again
+        {&sameSize, 20000001, false, true},  // a tenth of a microsecond apart
+    };
+    const wchar_t* name = L"changing_font.ttf";
+    dll.SetIconfont(name, 0);
+    int index = 0;
+    for (const Step& s : steps) {
+        FILETIME written = base;
+        written.dwLowDateTime += s.writtenLow;
+        ASSERT_TRUE(WriteBytes(name, *s.bytes, s.writtenLow ? &written : nullptr)) << "step " << index;
+        Clear();
+        StdoutCapture capture;
+        EXPECT_FALSE(Out(L"Save iconfont{61447:255} now")) << "step " << index;
+        const std::string log = capture.Stop();
+        EXPECT_EQ(s.icon, canvas->Count(RECT{0, 0, 400, 60}, Red) > 20) << "step " << index;
+        EXPECT_EQ(s.unknownFormat, log.find("error:fonts not support format!\n") != std::string::npos)
+            << "step " << index << ": " << log;
+        EXPECT_TRUE(NotHeldOpen(name)) << "step " << index;
+        ++index;
+    }
+
+    // Renamed away while the library runs: no icon; back under its name: the icon.
+    ASSERT_TRUE(WriteBytes(name, font, nullptr));
+    Clear();
+    Out(L"iconfont{61447:255}");
+    EXPECT_GT(canvas->Count(RECT{0, 0, 400, 60}, Red), 20);
+    ASSERT_TRUE(MoveFileW(name, L"changing_font_moved.ttf"));
+    Clear();
+    Out(L"iconfont{61447:255}");
+    EXPECT_EQ(0, canvas->Count(RECT{0, 0, 400, 60}, Red));
+    ASSERT_TRUE(MoveFileW(L"changing_font_moved.ttf", name));
+    Clear();
+    Out(L"iconfont{61447:255}");
+    EXPECT_GT(canvas->Count(RECT{0, 0, 400, 60}, Red), 20);
+    EXPECT_TRUE(DeleteFileW(name));
+}
+
+TEST_F(IconText, StopFreesWhatTheIconsKept) {
+    // What the library creates from here is counted; each life draws icons
+    // at two sizes, in a cell too tall to keep a box for, and on a 16-bit
+    // surface. After a warm-up life, further lives leave nothing more behind,
+    // and after the last stop no GDI object of the library is left.
+    ASSERT_EQ(1, dll.StopTessel());
+    census::ResourceCensus census(dll.h);
+    ASSERT_TRUE(census.HeapCounted());
+    auto life = [&]() {
+        ASSERT_EQ(1, dll.StartTessel());
+        dll.SetIconfont(L"iconfont.ttf", 0);
+        Clear();
+        Out(L"Save iconfont{61447:255} now");
+        EXPECT_GT(canvas->Count(RECT{0, 0, 400, 60}, Red), 20);
+        Font large(30);
+        HGDIOBJ old = SelectObject(dc(), large.get());
+        wchar_t text[] = L"iconfont{61441:255} x";
+        RECT tall = {0, 0, 200, 70000};
+        DrawTextW(dc(), text, -1, &tall, DT_LEFT);
+        SelectObject(dc(), old);
+        DepthDib surface(100, 40, 16);
+        SelectObject(surface.Dc(), font.get());
+        TextOutW(surface.Dc(), 10, 10, L"iconfont{61447:255}", 19);
+        EXPECT_EQ(1, dll.StopTessel());
+    };
+    life();
+    const size_t gdiAfterOne = census::Now().gdiLive.size();
+    const size_t heapAfterOne = census::Now().heapLive.size();
+    for (int i = 0; i < 5; ++i) life();
+    EXPECT_GT(census::Now().gdiCreated, 0) << "the census saw no GDI object: the counting does not work";
+    EXPECT_EQ(0u, gdiAfterOne);
+    EXPECT_EQ(0u, census::Now().gdiLive.size());
+    EXPECT_LE(census::Now().heapLive.size(), heapAfterOne);
+    ASSERT_EQ(1, dll.StartTessel());  // for the fixture's stop
+}
+
+TEST_F(IconText, TheUserIconPixelByPixel) {
+    // The user glyph (61447) in blue at (3, 2) with the 16-pixel font, as the
+    // renderer has always drawn it: '#' strongly covered (red below 100), '+'
+    // partly, ' ' untouched white. The first draw renders the glyph, the
+    // later ones reuse what it kept.
+    const char* const expected[] = {
+        "                    ",  //
+        "                    ",  //
+        "        ++++        ",  //
+        "       +#####+      ",  //
+        "      +#######      ",  //
+        "      +#######+     ",  //
+        "      +#######+     ",  //
+        "      +#######+     ",  //
+        "      +#######      ",  //
+        "      ++#####++     ",  //
+        "     +##+++++##+    ",  //
+        "    +###########+   ",  //
+        "    ############+   ",  //
+        "    #############   ",  //
+        "    #############   ",  //
+        "    #############   ",  //
+        "    #############   ",  //
+        "    +###########+   ",  //
+        "      +++++++++     ",  //
+        "                    ",  //
+        "                    ",  //
+    };
+    for (int draw = 0; draw < 3; ++draw) {
+        Clear();
+        SetTextColor(dc(), RGB(0, 0, 255));
+        EXPECT_FALSE(Out(L"iconfont{61447}", 3, 2));
+        for (int y = 0; y < static_cast<int>(sizeof expected / sizeof expected[0]); ++y) {
+            std::string row;
+            for (int x = 0; x < 20; ++x) {
+                const COLORREF c = canvas->At(x, y);
+                row += c == kWhite ? ' ' : GetRValue(c) < 100 ? '#' : '+';
+            }
+            EXPECT_EQ(expected[y], row) << "draw " << draw << ", row " << y;
+        }
+    }
+}
+
+TEST(GlyphBlend, TopDownRowsInAWiderStride) {
+    // A 2 x 2 glyph on a 3 x 2 box at the top-left of a 32-bit top-down
+    // bitmap whose rows are 5 pixels long: glyph row 0 lands in the first
+    // row in memory, and nothing beyond the box's width or height changes.
+    const unsigned char coverage[2][2] = {{255, 0}, {0, 255}};
+    GlyphCoverage glyph;
+    glyph.buffer = &coverage[0][0];
+    glyph.width = 2;
+    glyph.rows = 2;
+    glyph.pitch = 2;
+    std::vector<BYTE> pixels(5 * 4 * 3, 7);  // three rows of five pixels
+    DibPixels dib;
+    dib.bits = pixels.data();
+    dib.size = 5 * 4 * 2;
+    dib.width = 3;
+    dib.height = 2;
+    dib.bitsPerPixel = 32;
+    dib.stride = 5 * 4;
+    dib.topDown = true;
+    BlendGlyph(dib, glyph, 1, 0, RGB(10, 20, 30), 0);
+    struct Expect {
+        size_t at;
+        BYTE value;
+    };
+    const Expect expected[] = {
+        {0 * 20 + 4 + 0, 30}, {0 * 20 + 4 + 1, 20}, {0 * 20 + 4 + 2, 10}, {0 * 20 + 4 + 3, 7},  // row 0, column 1
+        {0 * 20 + 8, 7},                                                                      // row 0, column 2
+        {1 * 20 + 4, 7},                                                                      // row 1, column 1
+        {1 * 20 + 8 + 0, 30}, {1 * 20 + 8 + 1, 20}, {1 * 20 + 8 + 2, 10},                     // row 1, column 2
+        {0 * 20 + 12, 7}, {1 * 20 + 12, 7}, {2 * 20 + 8, 7},                                  // outside the box
+    };
+    for (const Expect& e : expected) EXPECT_EQ(e.value, pixels[e.at]) << "byte " << e.at;
+    // A stride shorter than the width's rows draws nothing.
+    std::vector<BYTE> narrow(8 * 2, 7);
+    DibPixels shortRows = dib;
+    shortRows.bits = narrow.data();
+    shortRows.size = narrow.size();
+    shortRows.stride = 8;
+    BlendGlyph(shortRows, glyph, 0, 0, RGB(10, 20, 30), 0);
+    EXPECT_EQ(std::vector<BYTE>(8 * 2, 7), narrow);
 }

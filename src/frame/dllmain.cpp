@@ -7,6 +7,8 @@
 #include "frame/debug_console.h"
 #include "frame/debug_log.h"
 #include "frame/globals.h"
+#include "text/blend_scratch.h"
+#include "text/icon_face_cache.h"
 
 namespace {
 
@@ -16,7 +18,17 @@ const wchar_t* const kTriggerNames[] = {L"debug", L"debug.txt", L"debug.log"};
 
 }  // namespace
 
-BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID) {
+BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_DETACH) {
+        // Unloaded by FreeLibrary without StopTessel: the icon caches go
+        // (their faces, bytes, section and memory context). At process exit
+        // the system takes everything back.
+        if (!reserved) {
+            ReleaseIconFaces();
+            ReleaseBlendScratch();
+        }
+        return TRUE;
+    }
     if (reason != DLL_PROCESS_ATTACH) return TRUE;
     srand(static_cast<unsigned>(time(nullptr)));
     g_hModule = hInstance;

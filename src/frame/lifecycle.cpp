@@ -12,6 +12,7 @@
 #include "frame/settings_cache.h"
 #include "frame/sys_color_table.h"
 #include "skin/win_list.h"
+#include "text/blend_scratch.h"
 #include "text/font_env.h"
 
 namespace {
@@ -86,6 +87,7 @@ TESSEL_API StopTessel() {
         DebugLog("StopTessel : cairo surfaces %d , FreeType faces %d\n", CairoCanvas::LiveSurfaces(),
                  static_cast<int>(OpenFaceCount()));
         FreeFontEnv();
+        ReleaseBlendScratch();
         // Calls of other threads may still read a retired colour table until
         // they have all left.
         if (quiet) ReleaseRetiredSysColorTables();

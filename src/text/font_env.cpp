@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "frame/debug_log.h"
+#include "text/icon_face_cache.h"
 
 FT_Library m_pFTLib = nullptr;
 
@@ -28,6 +29,8 @@ int InitFontEnv() {
 void FreeFontEnv() {
     DebugLog("FreeFontEnv ... \n");
     if (m_pFTLib) {
+        // The cached faces first, with the bytes they read from.
+        ReleaseIconFaces();
         std::vector<FT_Face>& faces = OpenFaces();
         while (!faces.empty()) {
             FT_Face face = faces.back();

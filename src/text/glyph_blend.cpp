@@ -25,7 +25,9 @@ void BlendGlyph(DibPixels& dib, const GlyphCoverage& glyph, int xoff, int yoff, 
     if (dib.bitsPerPixel != 16 && dib.bitsPerPixel != 24 && dib.bitsPerPixel != 32) return;
     lighten = std::max(-255, std::min(lighten, 255));
     const int bytesPerPixel = dib.bitsPerPixel / 8;
-    const size_t stride = static_cast<size_t>(DibStride(dib.width, dib.bitsPerPixel));
+    const int minimum = DibStride(dib.width, dib.bitsPerPixel);
+    if (dib.stride != 0 && dib.stride < minimum) return;
+    const size_t stride = static_cast<size_t>(dib.stride != 0 ? dib.stride : minimum);
     const BYTE red = GetRValue(colour);
     const BYTE green = GetGValue(colour);
     const BYTE blue = GetBValue(colour);
@@ -40,7 +42,8 @@ void BlendGlyph(DibPixels& dib, const GlyphCoverage& glyph, int xoff, int yoff, 
             if (a == 0) continue;
             const int column = xoff + x;
             if (column < 0 || column >= dib.width) continue;
-            const size_t offset = static_cast<size_t>(dib.height - 1 - row) * stride +
+            const size_t line = static_cast<size_t>(dib.topDown ? row : dib.height - 1 - row);
+            const size_t offset = line * stride +
                                   static_cast<size_t>(column) * static_cast<size_t>(bytesPerPixel);
             if (offset + static_cast<size_t>(bytesPerPixel) > dib.size) continue;
             BYTE* pixel = dib.bits + offset;

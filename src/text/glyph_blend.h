@@ -1,4 +1,4 @@
-// Blending of an anti-aliased glyph bitmap onto the pixels of a bottom-up
+// Blending of an anti-aliased glyph bitmap onto the pixels of a
 // device-independent bitmap, in a text colour with a brightness adjustment.
 #pragma once
 
@@ -12,6 +12,8 @@ struct DibPixels {
     int width = 0;
     int height = 0;
     int bitsPerPixel = 0;  // 16 (5-6-5), 24 or 32
+    int stride = 0;        // bytes from one row to the next; 0: the width's, padded to four bytes
+    bool topDown = false;  // the first row in memory is the top one
 };
 
 struct GlyphCoverage {

@@ -6,70 +6,16 @@
 #include <string_view>
 #include <vector>
 
-#include FT_GLYPH_H
-
 #include "draw/gdi_objects.h"
 #include "frame/debug_log.h"
 #include "frame/real_functions.h"
+#include "text/blend_scratch.h"
 #include "text/glyph_blend.h"
 #include "text/icon_text_syntax.h"
 
 namespace {
 
 constexpr size_t kMaxFontFile = 259;
-
-// The screen's device context, taken and given back through the real
-// functions: the icon box is made compatible with it.
-class ScreenDC {
-public:
-    ScreenDC() : m_h(Real_GetDC(nullptr)) {}
-    ~ScreenDC() {
-        if (m_h) Real_ReleaseDC(nullptr, m_h);
-    }
-    ScreenDC(const ScreenDC&) = delete;
-    ScreenDC& operator=(const ScreenDC&) = delete;
-    HDC get() const { return m_h; }
-
-private:
-    HDC m_h;
-};
-
-class OwnedGlyph {
-public:
-    OwnedGlyph() = default;
-    ~OwnedGlyph() {
-        if (m_glyph) FT_Done_Glyph(m_glyph);
-    }
-    OwnedGlyph(const OwnedGlyph&) = delete;
-    OwnedGlyph& operator=(const OwnedGlyph&) = delete;
-    FT_Glyph* out() { return &m_glyph; }
-    FT_Glyph get() const { return m_glyph; }
-
-private:
-    FT_Glyph m_glyph = nullptr;
-};
-
-// Bitmap information with room for the colour masks or table.
-struct DibInfo {
-    BITMAPINFOHEADER header;
-    DWORD colours[256];
-};
-
-// Formats whose pixels the blend understands: 24 bits, 32 bits in blue,
-// green, red byte order, and 16 bits laid out 5-6-5.
-bool CanBlend(const DibInfo& info) {
-    const BITMAPINFOHEADER& h = info.header;
-    if (h.biBitCount == 24) return h.biCompression == BI_RGB;
-    if (h.biBitCount == 32) {
-        return h.biCompression == BI_RGB || (h.biCompression == BI_BITFIELDS && info.colours[0] == 0xFF0000 &&
-                                             info.colours[1] == 0xFF00 && info.colours[2] == 0xFF);
-    }
-    if (h.biBitCount == 16) {
-        return h.biCompression == BI_BITFIELDS && info.colours[0] == 0xF800 && info.colours[1] == 0x07E0 &&
-               info.colours[2] == 0x001F;
-    }
-    return false;
-}
 
 // Restores a context's text colour and background mode after one icon.
 class IconColours {
@@ -102,7 +48,7 @@ IconFontRenderer::IconFontRenderer(const wchar_t* fontFile, int size) : m_nCharW
 IconFontRenderer::~IconFontRenderer() { CloseFace(); }
 
 void IconFontRenderer::CloseFace() {
-    if (m_pFTFace) CloseOpenFace(m_pFTFace);
+    m_face.reset();
     m_pFTFace = nullptr;
 }
 
@@ -131,59 +77,69 @@ int IconFontRenderer::Load(const wchar_t* fontFile, int size, int usePixelSizes,
     const int bytes = WideCharToMultiByte(CP_OEMCP, 0, fontFile, -1, szFontName, sizeof szFontName, nullptr, nullptr);
     if (bytes <= 0) return 0;
 
-    FT_Face face = nullptr;
-    const FT_Error error = FT_New_Face(m_pFTLib, szFontName, 0, &face);
-    if (error) {
+    IconFaceSize faceSize;
+    faceSize.charWidth = m_nCharWidth;
+    faceSize.charHeight = m_nCharHeight;
+    faceSize.usePixelSizes = usePixelSizes;
+    faceSize.horzRes = m_nHorzRes;
+    faceSize.vertRes = m_nVertRes;
+    FT_Error error = 0;
+    m_face = OpenIconFace(szFontName, faceSize, &error);
+    if (!m_face) {
         if (error == FT_Err_Unknown_File_Format) {
             DebugLog("error:fonts not support format!\n");
             DebugLog("errno_t error  =  FT_New_Face(m_pFTLib,szFontName ,  0 ,  &m_pFTFace); error:%s,%d,  %X %d %X\n",
-                     szFontName, size, static_cast<unsigned>(reinterpret_cast<uintptr_t>(m_pFTLib)), error,
-                     static_cast<unsigned>(reinterpret_cast<uintptr_t>(face)));
+                     szFontName, size, static_cast<unsigned>(reinterpret_cast<uintptr_t>(m_pFTLib)), error, 0u);
         }
         return 0;
     }
-    m_pFTFace = face;
-    RegisterOpenFace(face);
-    FT_Select_Charmap(face, FT_ENCODING_UNICODE);
-    SelectCharmap();
-
-    const FT_Error sizing =
-        usePixelSizes ? FT_Set_Pixel_Sizes(face, static_cast<FT_UInt>(m_nCharWidth), static_cast<FT_UInt>(m_nCharHeight))
-                      : FT_Set_Char_Size(face, static_cast<FT_F26Dot6>(m_nCharWidth) * 64,
-                                         static_cast<FT_F26Dot6>(m_nCharHeight) * 64, static_cast<FT_UInt>(m_nHorzRes),
-                                         static_cast<FT_UInt>(m_nVertRes));
-    return sizing == 0 ? 1 : 0;
+    m_pFTFace = m_face->Face();
+    return m_face->SizeError() == 0 ? 1 : 0;
 }
 
 void IconFontRenderer::SetSize(int delta) {
     m_nSizeDelta = delta;
-    if (!m_pFTFace) return;
-    FT_Set_Char_Size(m_pFTFace, static_cast<FT_F26Dot6>(m_nCharWidth + delta) * 64,
-                     static_cast<FT_F26Dot6>(m_nCharHeight + delta) * 64, static_cast<FT_UInt>(m_nHorzRes),
-                     static_cast<FT_UInt>(m_nVertRes));
+    if (!m_face) return;
+    // Cached faces are shared: another size is another face of the same file.
+    IconFaceSize faceSize;
+    faceSize.charWidth = m_nCharWidth + delta;
+    faceSize.charHeight = m_nCharHeight + delta;
+    faceSize.horzRes = m_nHorzRes;
+    faceSize.vertRes = m_nVertRes;
+    char szFontName[kMaxFontFile + 1] = {};
+    if (WideCharToMultiByte(CP_OEMCP, 0, m_szFontFile, -1, szFontName, sizeof szFontName, nullptr, nullptr) <= 0) return;
+    FT_Error error = 0;
+    if (std::shared_ptr<IconFace> resized = OpenIconFace(szFontName, faceSize, &error)) {
+        m_face = std::move(resized);
+        m_pFTFace = m_face->Face();
+    }
 }
 
 int IconFontRenderer::MeasureGlyph(HDC, int code, int* width, int* height) {
     int w = 0, h = 0;
     int result = 0;
-    if (m_pFTFace) {
+    if (m_face) {
         if (code < 1) {
             result = 1;
         } else {
-            // The code is tried as a glyph index first, then as a character.
-            FT_Error error = FT_Load_Glyph(m_pFTFace, static_cast<FT_UInt>(code), FT_LOAD_DEFAULT);
-            if (error) {
-                const FT_UInt index = FT_Get_Char_Index(m_pFTFace, static_cast<FT_ULong>(code));
-                error = index < 1 ? 1 : FT_Load_Glyph(m_pFTFace, index, FT_LOAD_DEFAULT);
-            }
-            if (!error) {
-                OwnedGlyph glyph;
-                if (FT_Render_Glyph(m_pFTFace->glyph, FT_RENDER_MODE_NORMAL) == 0 &&
-                    FT_Get_Glyph(m_pFTFace->glyph, glyph.out()) == 0) {
-                    w = static_cast<int>(m_pFTFace->glyph->bitmap.width);
-                    h = static_cast<int>(m_pFTFace->glyph->bitmap.rows);
+            try {
+                // The code is tried as a glyph index first, then as a character.
+                const RenderedGlyph* glyph = &m_face->Render(static_cast<FT_UInt>(code));
+                FT_Error error = glyph->loadError;
+                if (error) {
+                    const FT_UInt index = FT_Get_Char_Index(m_pFTFace, static_cast<FT_ULong>(code));
+                    glyph = index < 1 ? nullptr : &m_face->Render(index);
+                    error = glyph ? glyph->loadError : 1;
                 }
-                result = 1;
+                if (!error) {
+                    if (glyph->renderError == 0 && glyph->glyphError == 0) {
+                        w = glyph->width;
+                        h = glyph->rows;
+                    }
+                    result = 1;
+                }
+            } catch (const std::bad_alloc&) {
+                result = 0;
             }
         }
     }
@@ -197,86 +153,65 @@ int IconFontRenderer::DrawGlyph(HDC hdc, const RECT* rect, UINT flags, int code)
     SelectCharmap();
     m_nGlyphIndex = m_pFTFace ? static_cast<int>(FT_Get_Char_Index(m_pFTFace, static_cast<FT_ULong>(code))) : 0;
     if (m_nGlyphIndex < 1) return 0;
-    if (FT_Load_Glyph(m_pFTFace, static_cast<FT_UInt>(m_nGlyphIndex), FT_LOAD_DEFAULT)) {
-        DebugLog("load glyph fail %d\n", m_nGlyphIndex);
-        return 0;
-    }
-    FT_Render_Glyph(m_pFTFace->glyph, FT_RENDER_MODE_NORMAL);
-    OwnedGlyph glyph;
-    if (FT_Get_Glyph(m_pFTFace->glyph, glyph.out())) {
-        DebugLog("error  =  FT_Get_Glyph(m_pFTFace->glyph,  & glyph);\n");
-        return 0;
-    }
-    const FT_Bitmap& bitmap = m_pFTFace->glyph->bitmap;
-    if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY) return 0;
-
-    // The box is one pixel wider and taller than the rectangle.
-    const int W = rect->right - rect->left + 1;
-    const int H = rect->bottom - rect->top + 1;
-    if (W < 1 || H < 1) return 0;
-    ScreenDC screen;
-    MemoryDC memory(screen.get());
-    GdiObject<HBITMAP> box(CreateCompatibleBitmap(screen.get(), W, H));
-    if (!screen.get() || !memory || !box) return 0;
-    {
-        SelectedObject selected(memory.get(), box.get());
-        if (!BitBlt(memory.get(), 0, 0, W, H, hdc, rect->left, rect->top, SRCCOPY)) {
-            GdiObject<HBRUSH> window(CreateSolidBrush(GetSysColor(COLOR_WINDOW)));
-            RECT all = {0, 0, W, H};
-            FillRect(memory.get(), &all, window.get());
-        }
-    }
-
-    DibInfo info = {};
-    info.header.biSize = sizeof(BITMAPINFOHEADER);
-    if (!GetDIBits(screen.get(), box.get(), 0, static_cast<UINT>(H), nullptr, reinterpret_cast<BITMAPINFO*>(&info),
-                   DIB_RGB_COLORS) ||
-        info.header.biBitCount <= 8) {
-        return 0;
-    }
-    info.header.biHeight = H;  // bottom-up rows
-    std::vector<BYTE> pixels;
-    const int stride = DibStride(W, info.header.biBitCount);
+    const RenderedGlyph* glyph = nullptr;
     try {
-        pixels.assign(static_cast<size_t>(stride) * static_cast<size_t>(H), 0);
+        glyph = &m_face->Render(static_cast<FT_UInt>(m_nGlyphIndex));
     } catch (const std::bad_alloc&) {
         return 0;
     }
-    if (GetDIBits(screen.get(), box.get(), 0, static_cast<UINT>(H), pixels.data(),
-                  reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) != H ||
-        !CanBlend(info)) {
+    if (glyph->loadError) {
+        DebugLog("load glyph fail %d\n", m_nGlyphIndex);
         return 0;
+    }
+    if (glyph->glyphError) {
+        DebugLog("error  =  FT_Get_Glyph(m_pFTFace->glyph,  & glyph);\n");
+        return 0;
+    }
+    if (glyph->pixelMode != FT_PIXEL_MODE_GRAY) return 0;
+
+    // The box is one pixel wider and taller than the rectangle: what the
+    // context shows there is copied into it, the glyph blended on, and the
+    // box copied back.
+    const int W = rect->right - rect->left + 1;
+    const int H = rect->bottom - rect->top + 1;
+    if (W < 1 || H < 1) return 0;
+    BlendBox box(W, H);
+    if (!box.Ok()) return 0;
+    if (!BitBlt(box.Dc(), 0, 0, W, H, hdc, rect->left, rect->top, SRCCOPY)) {
+        GdiObject<HBRUSH> window(CreateSolidBrush(GetSysColor(COLOR_WINDOW)));
+        RECT all = {0, 0, W, H};
+        FillRect(box.Dc(), &all, window.get());
     }
 
     const COLORREF text = GetTextColor(hdc);
-    const int rows = static_cast<int>(bitmap.rows);
-    const int columns = static_cast<int>(bitmap.width);
-    const int yoff = (H - rows) / 2;
-    const int xoff = (flags & DT_CENTER) ? (W - columns) / 2 : 0;
-    DibPixels dib;
-    dib.bits = pixels.data();
-    dib.size = pixels.size();
-    dib.width = W;
-    dib.height = H;
-    dib.bitsPerPixel = info.header.biBitCount;
+    const int yoff = (H - glyph->rows) / 2;
+    const int xoff = (flags & DT_CENTER) ? (W - glyph->width) / 2 : 0;
+    DibPixels dib = box.Pixels();
     GlyphCoverage coverage;
-    coverage.buffer = bitmap.buffer;
-    coverage.width = columns;
-    coverage.rows = rows;
-    coverage.pitch = bitmap.pitch;
+    coverage.buffer = glyph->coverage.data();
+    coverage.width = glyph->width;
+    coverage.rows = glyph->coverage.empty() ? 0 : glyph->rows;
+    coverage.pitch = glyph->pitch;
     BlendGlyph(dib, coverage, xoff, yoff, text, m_nLighten);
-
-    SelectedObject selected(memory.get(), box.get());
-    SetDIBitsToDevice(memory.get(), 0, 0, static_cast<DWORD>(W), static_cast<DWORD>(H), 0, 0, 0,
-                      static_cast<UINT>(H), pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    BitBlt(hdc, rect->left, rect->top, W, H, memory.get(), 0, 0, SRCCOPY);
+    BitBlt(hdc, rect->left, rect->top, W, H, box.Dc(), 0, 0, SRCCOPY);
     return 1;
 }
 
 namespace {
 
+// Text that DrawText lays out as the one line its extent measures: no
+// prefix character, tab or line break, and no marker that the measuring of
+// the text functions would stand in for.
+bool MeasuresAsOneLine(const wchar_t* text) {
+    for (const wchar_t* c = text; *c; ++c) {
+        if (*c == L'&' || *c == L'\t' || *c == L'\r' || *c == L'\n') return false;
+    }
+    return !HasIconMarker(text, std::wcslen(text));
+}
+
 // Splits the text and measures every run: icons one pixel of space either
-// side of the glyph, plain runs as DrawText lays them out.
+// side of the glyph, plain runs as DrawText lays them out (by their extent
+// where that is the same).
 std::unique_ptr<IconTextRuns> MeasureRuns(IconFontRenderer& renderer, HDC hdc, const wchar_t* text) {
     std::unique_ptr<IconTextRuns> runs;
     if (!text) return runs;
@@ -291,6 +226,11 @@ std::unique_ptr<IconTextRuns> MeasureRuns(IconFontRenderer& renderer, HDC hdc, c
         if (run.kind == IconTextSegment::kIcon) {
             renderer.MeasureGlyph(hdc, run.code, &run.width, &run.height);
             run.width += 2;
+        } else if (MeasuresAsOneLine(run.text)) {
+            SIZE size = {0, 0};
+            if (*run.text) GetTextExtentPoint32W(hdc, run.text, static_cast<int>(std::wcslen(run.text)), &size);
+            run.width = size.cx;
+            run.height = size.cy;
         } else {
             RECT measured = {0, 0, 0, 0};
             DrawTextW(hdc, run.text, -1, &measured, DT_CALCRECT);

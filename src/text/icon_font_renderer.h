@@ -1,11 +1,14 @@
-// IconFontRenderer: one face of the icon font at one size, opened for one
-// drawing call; measures and draws glyphs, and draws whole icon texts at a
-// point or in a rectangle.
+// IconFontRenderer: one face of the icon font at one size, taken from the
+// face cache for one drawing call; measures and draws glyphs, and draws whole
+// icon texts at a point or in a rectangle.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
+
 #include "text/font_env.h"
+#include "text/icon_face_cache.h"
 
 class IconFontRenderer {
 public:
@@ -34,6 +37,8 @@ public:
     wchar_t m_szFontFile[260] = {};
 
 private:
+    std::shared_ptr<IconFace> m_face;  // m_pFTFace's owner
+
     void CloseFace();
     void SelectCharmap();
 };
