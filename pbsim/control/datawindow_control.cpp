@@ -134,7 +134,12 @@ void DataWindowControl::AfterChange() {
   UpdateScrollBars();
   ScrollToX(m_hScroll);
   PlaceEditor();
-  InvalidateRect(m_window, nullptr, FALSE);
+  // A series of modifies asks for one repaint: once the whole client area is
+  // invalid it stays so until the next paint.
+  if (!m_wholeClientInvalid) {
+    InvalidateRect(m_window, nullptr, FALSE);
+    m_wholeClientInvalid = true;
+  }
 }
 
 ControlLayout DataWindowControl::ClientLayout() const {
@@ -160,6 +165,7 @@ void DataWindowControl::PaintClient(HDC dc) {
 
 void DataWindowControl::OnPaint() {
   PaintScope paint(m_window);
+  m_wholeClientInvalid = false;
   if (!paint.Dc()) return;
   const int width = ClientWidth();
   const int height = ClientHeight();

@@ -114,6 +114,9 @@ class DataWindowControl {
   CellEditor m_editor;
   int m_hScroll = 0;
   bool m_updatingScrollBars = false;
+  // Set when a modify invalidated the whole client area, cleared by the
+  // paint that validates it.
+  bool m_wholeClientInvalid = false;
   // FNX_DataWindowSetAllEvents: kept, though the stand-in fires no script
   // events.
   bool m_allEvents = true;
