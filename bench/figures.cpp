@@ -141,16 +141,36 @@ std::string ClientPicture(HWND window) {
     return picture;
 }
 
-// The settings file of the benchmark's DataWindows, beside the library.
+// The settings file of the benchmark's DataWindows, beside the library:
+// written once, and dated a minute back, as a deployed file is (a file
+// written a moment ago is read again at every attach).
 std::wstring SettingsFile() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(GetModuleHandleW(L"Tessel2U.dll"), path, MAX_PATH);
-    std::wstring file(path);
-    file = file.substr(0, file.find_last_of(L"\\/") + 1) + L"bench.ini";
-    const wchar_t* keys[][2] = {{L"lineStyle", L"0"},           {L"lineColor", L"14211288"},
-                                {L"AlterColor", L"16314351"},    {L"HoverColor", L"16758639"},
-                                {L"SelectRowColor", L"16766378"}, {L"HeaderColor", L"15658734"}};
-    for (auto& key : keys) WritePrivateProfileStringW(L"datawindow", key[0], key[1], file.c_str());
+    static bool written = false;
+    if (!written) {
+        wchar_t path[MAX_PATH] = {};
+        GetModuleFileNameW(GetModuleHandleW(L"Tessel2U.dll"), path, MAX_PATH);
+        std::wstring file(path);
+        file = file.substr(0, file.find_last_of(L"\\/") + 1) + L"bench.ini";
+        const wchar_t* keys[][2] = {{L"lineStyle", L"0"},           {L"lineColor", L"14211288"},
+                                    {L"AlterColor", L"16314351"},    {L"HoverColor", L"16758639"},
+                                    {L"SelectRowColor", L"16766378"}, {L"HeaderColor", L"15658734"}};
+        for (auto& key : keys) WritePrivateProfileStringW(L"datawindow", key[0], key[1], file.c_str());
+        WritePrivateProfileStringW(nullptr, nullptr, nullptr, file.c_str());  // flushed to the file now
+        HANDLE handle = CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            FILETIME now;
+            GetSystemTimeAsFileTime(&now);
+            ULARGE_INTEGER t;
+            t.LowPart = now.dwLowDateTime;
+            t.HighPart = now.dwHighDateTime;
+            t.QuadPart -= 60ULL * 10000000ULL;
+            FILETIME past = {t.LowPart, t.HighPart};
+            SetFileTime(handle, nullptr, nullptr, &past);
+            CloseHandle(handle);
+        }
+        written = true;
+    }
     return L"bench.ini";
 }
 
