@@ -56,28 +56,31 @@ void ForgetDragFacts() {
     g_drag.footer = -1;
 }
 
-const ColumnFacts& FactsOf(const DWObject& dw, int id) {
+// The facts of dw's drag, started afresh when the drag is another window's.
+DragFacts& FactsOfDrag(const DWObject& dw) {
     if (g_drag.window != dw.m_hWnd) {
         ForgetDragFacts();
         g_drag.window = dw.m_hWnd;
     }
-    auto known = g_drag.columns.find(id);
-    if (known != g_drag.columns.end()) return known->second;
+    return g_drag;
+}
+
+const ColumnFacts& FactsOf(const DWObject& dw, int id) {
+    DragFacts& drag = FactsOfDrag(dw);
+    auto known = drag.columns.find(id);
+    if (known != drag.columns.end()) return known->second;
     ColumnFacts facts;
     facts.name = dw.DescribeF(L"#%d.name", id);
     facts.x = dw.DescribeInt(L"#%d.x", id);
     facts.width = dw.DescribeInt(L"#%d.width", id);
     facts.numeric = IsNumericColumnType(dw.DescribeF(L"#%d.coltype", id));
-    return g_drag.columns.emplace(id, facts).first->second;
+    return drag.columns.emplace(id, facts).first->second;
 }
 
 int FooterHeight(const DWObject& dw) {
-    if (g_drag.window != dw.m_hWnd || g_drag.footer < 0) {
-        if (g_drag.window != dw.m_hWnd) ForgetDragFacts();
-        g_drag.window = dw.m_hWnd;
-        g_drag.footer = dw.DescribeInt(L"DataWindow.Footer.Height");
-    }
-    return g_drag.footer;
+    DragFacts& drag = FactsOfDrag(dw);
+    if (drag.footer < 0) drag.footer = dw.DescribeInt(L"DataWindow.Footer.Height");
+    return drag.footer;
 }
 
 long CurrentRow(const DWObject& dw) { return dw.m_pfnGetCurrentRow ? dw.m_pfnGetCurrentRow(dw.m_hWnd) : -1; }
