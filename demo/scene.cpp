@@ -107,7 +107,7 @@ void AddControls(DemoScene& scene) {
     Control(scene, L"BUTTON", L"iconfont{61639:8388608} Save   ", 0, 22, 36, 104, 26);
     Control(scene, L"BUTTON", L"iconfont{61473:0} Refresh   ", 0, 132, 36, 104, 26);
     scene.hAbout = Control(scene, L"BUTTON", L"iconfont{61530:12611584} About   ", 0, 242, 36, 104, 26);
-    scene.hToolbar = Control(scene, wc.lpszClassName, L"", 0, 16, 32, 968, 34);
+    scene.hToolbar = Control(scene, wc.lpszClassName, L"", 0, 16, 32, 1028, 34);
     SetWindowPos(scene.hToolbar, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     Control(scene, L"STATIC", L"Departments", 0, 16, 74, 140, 18);
     scene.hList = scene.runtime->CreateRuntimeListBox(scene.hMain, 16, 94, 140, 150);
@@ -127,12 +127,12 @@ void AddControls(DemoScene& scene) {
             SetWindowLongPtrW(scene.hScrollBar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ScrollBarPaintProc)));
     }
     scene.hInfo = Control(scene, L"STATIC", L"Drag over cells to see their sum, average, maximum and minimum.", 0,
-                          164, 480, 556, 76);
+                          164, 480, 616, 76);
     Control(scene, L"STATIC",
             L"iconfont{61528:32768} 300 employees loaded    iconfont{61553:33023} late tasks are marked    "
             L"iconfont{61463:8421504} the rest on track",
             0, 164, 564, 600, 20);
-    Control(scene, L"STATIC", L"Icons lightened by 40 (SetIconfont)", 0, 728, 408, 256, 20);
+    Control(scene, L"STATIC", L"Icons lightened by 40 (SetIconfont)", 0, 788, 408, 256, 20);
 }
 
 }  // namespace
@@ -140,7 +140,7 @@ void AddControls(DemoScene& scene) {
 bool BuildScene(RuntimeHost& runtime, TesselApi* tessel, DemoScene& scene) {
     scene.runtime = &runtime;
     scene.tessel = tessel;
-    scene.hMain = runtime.CreateRuntimeWindow(nullptr, L"Staff - Tessel2U demo", 10, 10, 1000, 640);
+    scene.hMain = runtime.CreateRuntimeWindow(nullptr, L"Staff - Tessel2U demo", 10, 10, 1060, 640);
     if (!scene.hMain) {
         fwprintf(stderr, L"demo: the application window could not be created\n");
         return false;
@@ -148,9 +148,9 @@ bool BuildScene(RuntimeHost& runtime, TesselApi* tessel, DemoScene& scene) {
     scene.hFont = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
     AddControls(scene);
     const std::wstring rows = StaffRows(kStaffCount);
-    scene.hGrid = runtime.CreateDataWindow(scene.hMain, kStaffGridSyntax, rows.c_str(), 164, 74, 556, 400, 0);
-    scene.hGraph = runtime.CreateDataWindow(scene.hMain, kDepartmentGraphSyntax, nullptr, 728, 74, 256, 200, 0);
-    scene.hForm = runtime.CreateDataWindow(scene.hMain, pbsim::kEmployeeFormSyntax, nullptr, 728, 282, 256, 116, 0);
+    scene.hGrid = runtime.CreateDataWindow(scene.hMain, kStaffGridSyntax, rows.c_str(), 164, 74, 616, 400, 0);
+    scene.hGraph = runtime.CreateDataWindow(scene.hMain, kDepartmentGraphSyntax, nullptr, 788, 74, 256, 200, 0);
+    scene.hForm = runtime.CreateDataWindow(scene.hMain, kStaffFormSyntax, nullptr, 788, 282, 256, 116, 0);
     if (!scene.hGrid) {
         fwprintf(stderr, L"demo: the grid DataWindow could not be created\n");
         return false;
