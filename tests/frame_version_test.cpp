@@ -67,6 +67,10 @@ const StringEntry kStrings[] = {
     {L"FileDescription", L"Tessel2U: a modern look for the DataWindow controls of PowerBuilder applications"},
 };
 
+void PrintTo(const StringEntry& entry, std::ostream* os) {
+    for (const wchar_t* p = entry.name; *p; ++p) *os << static_cast<char>(*p);
+}
+
 class ReleaseString : public Release, public ::testing::WithParamInterface<StringEntry> {};
 
 // ---------------------------------------------------------------- the about box

@@ -452,6 +452,8 @@ const KitVersion kKitVersions[] = {
       {"VerQueryValueW", "version.dll VerQueryValueW boolean (ref blob, readonly string, ref longptr, ref ulong)"}}},
 };
 
+void PrintTo(const KitVersion& kit, std::ostream* os) { *os << kit.sru; }
+
 class KitOfVersion : public ::testing::TestWithParam<KitVersion> {};
 
 }  // namespace
