@@ -29,6 +29,10 @@ FUNCTION long CloseDebugWindow() LIBRARY "Tessel2U.dll"
 FUNCTION long DWAbout() LIBRARY "Tessel2U.dll"
 FUNCTION long GetAddColumnSyntax(ulong hwnd, long a, long b, long c, long d) LIBRARY "Tessel2U.dll"
 FUNCTION long AddSystemEnv(readonly string name, readonly string value, long replaceflag) LIBRARY "Tessel2U.dll"
+// version.dll, for of_version(): the version resource of Tessel2U.dll.
+FUNCTION ulong GetFileVersionInfoSizeW(readonly string filename, ref ulong handle) LIBRARY "version.dll"
+FUNCTION boolean GetFileVersionInfoW(readonly string filename, ulong handle, ulong datasize, ref blob data) LIBRARY "version.dll"
+FUNCTION boolean VerQueryValueW(ref blob data, readonly string subblock, ref ulong valueaddress, ref ulong valuelength) LIBRARY "version.dll"
 end prototypes
 
 forward prototypes
@@ -57,6 +61,7 @@ public function long of_print_debug (string as_text)
 public function long of_set_debug_color (long al_attribute)
 public function long of_about ()
 public function long of_add_system_env (string as_name, string as_value, boolean ab_replace)
+public function string of_version ()
 end prototypes
 
 public function long of_start ();// Once, in the application's open event, before any other call.
@@ -160,6 +165,20 @@ public function long of_add_system_env (string as_name, string as_value, boolean
 long ll_replace
 if ab_replace then ll_replace = 1
 return AddSystemEnv(as_name, as_value, ll_replace)
+end function
+
+public function string of_version ();// The file version of Tessel2U.dll, such as "1.0.0"; "" when it cannot be read.
+ulong lul_handle, lul_size, lul_length
+ulong lul_address
+blob lblb_data
+lul_size = GetFileVersionInfoSizeW("Tessel2U.dll", lul_handle)
+if lul_size = 0 then return ""
+lblb_data = Blob(Space(lul_size))
+if not GetFileVersionInfoW("Tessel2U.dll", 0, lul_size, lblb_data) then return ""
+// The library's one string table: English (United States), Unicode.
+if not VerQueryValueW(lblb_data, "\StringFileInfo\040904B0\FileVersion", lul_address, lul_length) then return ""
+if lul_address = 0 or lul_length = 0 then return ""
+return String(lul_address, "address")
 end function
 
 on n_tessel.create

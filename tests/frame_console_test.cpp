@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "console_screen.h"
 #include "stdout_capture.h"
@@ -214,4 +215,33 @@ TEST(DebugConsole, TriggerFileAtLoadSendsNoMessageToOtherThreads) {
     } else {
         std::printf("console: the console window's system menu is not readable from this process\n");
     }
+}
+
+TEST(DebugConsole, StartWritesTheReleaseBeforeTheRuntimeLine) {
+    TesselDll dll;
+    ASSERT_NE(dll.h, nullptr);
+    FreeConsole();
+    const int saved = _dup(_fileno(stdout));
+    EXPECT_EQ(dll.OpenDebugWindow(), 0);
+    const SHORT first = console_screen::CursorRow();
+    const int started = dll.StartTessel();
+    const SHORT end = console_screen::CursorRow();
+    std::vector<std::wstring> lines;
+    for (SHORT row = first; row < end; ++row) {
+        std::wstring line = console_screen::Line(row, 256);
+        line.erase(line.find_last_not_of(L' ') + 1);
+        lines.push_back(line);
+    }
+    dll.StopTessel();
+    dll.CloseDebugWindow();
+    RestoreStdout(saved);
+    _close(saved);
+
+    EXPECT_EQ(started, 1);
+    // No runtime in this process: generation 0, on the line after the release.
+    std::vector<std::wstring> pair;
+    for (size_t i = 0; i + 1 < lines.size(); ++i)
+        if (lines[i].compare(0, 9, L"Tessel2U ") == 0) pair = {lines[i], lines[i + 1]};
+    EXPECT_EQ(pair, (std::vector<std::wstring>{L"Tessel2U 1.0.0", L"pb version : 0"}))
+        << "lines written by StartTessel: " << lines.size();
 }

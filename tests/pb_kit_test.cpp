@@ -239,8 +239,9 @@ std::set<std::string> ModuleExports(HMODULE module) {
 
 struct Sru {
     std::vector<std::string> lines;
-    std::map<std::string, Export> externals;        // name -> PowerBuilder argument types
-    std::vector<std::string> libraries;             // LIBRARY of each external
+    std::map<std::string, Export> externals;        // of Tessel2U.dll: name -> PowerBuilder argument types
+    std::vector<std::string> libraries;             // LIBRARY of each of them
+    std::map<std::string, std::string> system;      // of system DLLs: "library name returns (types)"
     std::vector<std::string> wrappers;              // forward prototypes
     std::map<std::string, std::string> bodies;      // wrapper -> its script
     size_t endFunctions = 0;
@@ -251,8 +252,8 @@ Sru ReadSru(const std::string& relative) {
     sru.lines = ReadLines(relative);
     const std::regex external(R"re(^FUNCTION\s+(\w+)\s+(\w+)\s*\((.*)\)\s+LIBRARY\s+"([^"]*)"\s*$)re",
                               std::regex::icase);
-    const std::regex forward(R"(^public function long (\w+) \((.*)\)$)");
-    const std::regex bodyStart(R"(^public function long (\w+) \((.*)\);.*$)");
+    const std::regex forward(R"(^public function \w+ (\w+) \((.*)\)$)");
+    const std::regex bodyStart(R"(^public function \w+ (\w+) \((.*)\);.*$)");
     enum { kNone, kPrototypes, kForward } block = kNone;
     std::string current;
     for (const std::string& line : sru.lines) {
@@ -263,6 +264,12 @@ Sru ReadSru(const std::string& relative) {
             block = kForward;
         } else if (line == "end prototypes") {
             block = kNone;
+        } else if (block == kPrototypes && std::regex_match(line, m, external) && m[4] != "Tessel2U.dll") {
+            std::string types;
+            std::stringstream args(m[3].str());
+            for (std::string arg; std::getline(args, arg, ',');)
+                types += (types.empty() ? "" : ", ") + Trim(arg).substr(0, Trim(arg).rfind(' '));
+            sru.system[m[2]] = m[4].str() + " " + m[2].str() + " " + m[1].str() + " (" + types + ")";
         } else if (block == kPrototypes && std::regex_match(line, m, external)) {
             EXPECT_EQ(m[1].str(), "long") << line;
             Export e{m[2], {}};
@@ -424,3 +431,66 @@ TEST(PowerBuilderObject, DeclaresExactlyTheExportsWithTheirArguments) {
     ExpectSruDeclaresTheExports("pb/n_tessel.sru", "ulong");
     ExpectSruDeclaresTheExports("pb/x64/n_tessel.sru", "longptr");
 }
+
+namespace {
+
+struct KitVersion {
+    const char* sru;
+    std::map<std::string, std::string> declarations;  // of the system DLLs, as ReadSru writes them
+};
+
+// Handles and pointers of the system's functions: ulong in the 32-bit kit,
+// longptr in the 64-bit one; a C UINT or DWORD is a ulong in both.
+const KitVersion kKitVersions[] = {
+    {"pb/n_tessel.sru",
+     {{"GetFileVersionInfoSizeW", "version.dll GetFileVersionInfoSizeW ulong (readonly string, ref ulong)"},
+      {"GetFileVersionInfoW", "version.dll GetFileVersionInfoW boolean (readonly string, ulong, ulong, ref blob)"},
+      {"VerQueryValueW", "version.dll VerQueryValueW boolean (ref blob, readonly string, ref ulong, ref ulong)"}}},
+    {"pb/x64/n_tessel.sru",
+     {{"GetFileVersionInfoSizeW", "version.dll GetFileVersionInfoSizeW ulong (readonly string, ref ulong)"},
+      {"GetFileVersionInfoW", "version.dll GetFileVersionInfoW boolean (readonly string, ulong, ulong, ref blob)"},
+      {"VerQueryValueW", "version.dll VerQueryValueW boolean (ref blob, readonly string, ref longptr, ref ulong)"}}},
+};
+
+void PrintTo(const KitVersion& kit, std::ostream* os) { *os << kit.sru; }
+
+class KitOfVersion : public ::testing::TestWithParam<KitVersion> {};
+
+}  // namespace
+
+// of_version asks version.dll for a value of the library's file: the value
+// that its sub-block names, asked of the library built here, is the release.
+TEST_P(KitOfVersion, DeclaresVersionFunctionsAndAsksForTheFileVersion) {
+    const Sru sru = ReadSru(GetParam().sru);
+    EXPECT_EQ(sru.system, GetParam().declarations);
+    ASSERT_EQ(sru.bodies.count("of_version"), 1u);
+    const std::string body = sru.bodies.at("of_version");
+    EXPECT_EQ(body.compare(0, 36, "public function string of_version ()"), 0) << body;
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(body, m, std::regex(R"re(GetFileVersionInfoSizeW\("([^"]+)")re"))) << body;
+    EXPECT_EQ(m[1].str(), "Tessel2U.dll");
+    ASSERT_TRUE(std::regex_search(body, m, std::regex(R"re(VerQueryValueW\(\w+, "([^"]+)", (\w+),)re"))) << body;
+    const std::string subBlock = m[1];
+    const std::string address = m[2];
+    EXPECT_NE(body.find("return String(" + address + ", \"address\")"), std::string::npos) << body;
+
+    HMODULE dll = LoadLibraryW(L"Tessel2U.dll");
+    ASSERT_NE(dll, nullptr);
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(dll, path, MAX_PATH);
+    FreeLibrary(dll);
+    DWORD ignored = 0;
+    std::vector<BYTE> block(GetFileVersionInfoSizeW(path, &ignored));
+    ASSERT_FALSE(block.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(path, 0, static_cast<DWORD>(block.size()), block.data()));
+    const std::wstring wideSubBlock(subBlock.begin(), subBlock.end());  // PowerScript has no escapes in it
+    void* value = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), wideSubBlock.c_str(), &value, &length)) << subBlock;
+    EXPECT_STREQ(static_cast<const wchar_t*>(value), L"1.0.0");
+}
+
+INSTANTIATE_TEST_SUITE_P(Kits, KitOfVersion, ::testing::ValuesIn(kKitVersions),
+                         [](const ::testing::TestParamInfo<KitVersion>& info) {
+                             return std::string(info.index == 0 ? "x86" : "x64");
+                         });

@@ -11,6 +11,7 @@
 #include "frame/lifecycle.h"
 #include "frame/private_messages.h"
 #include "frame/sys_color_table.h"
+#include "frame/version.h"
 #include "header/span_title.h"
 #include "header/title_rows.h"
 #include "skin/skin_file.h"
@@ -126,10 +127,12 @@ TESSEL_API CloseDebugWindow() {
 
 TESSEL_API DWAbout() {
     return RunExport("DWAbout", 0, [&]() -> int {
-        // "PB10及以上使用此版本", an empty line, the author line; caption "关于...".
+        // "PB10及以上使用此版本", an empty line, the author line, the release
+        // ("Tessel2U 1.0.0"); caption "关于...".
         MessageBoxW(GetActiveWindow(),
                     L"PB10\u53CA\u4EE5\u4E0A\u4F7F\u7528\u6B64\u7248\u672C\n\n"
-                    L"\u4F5C\u8005\uFF1ATessel2U \u9879\u76EE",
+                    L"\u4F5C\u8005\uFF1ATessel2U \u9879\u76EE\n"
+                    L"Tessel2U " TESSEL2U_VERSION_WTEXT,
                     L"\u5173\u4E8E...", MB_OK | MB_ICONINFORMATION);
         return 0;
     });

@@ -11,6 +11,7 @@
 #include "frame/interception_set.h"
 #include "frame/settings_cache.h"
 #include "frame/sys_color_table.h"
+#include "frame/version.h"
 #include "skin/win_list.h"
 #include "text/blend_scratch.h"
 #include "text/font_env.h"
@@ -56,6 +57,7 @@ TESSEL_API StartTessel() {
         g_pDWlist = new (std::nothrow) DWList();
         if (g_pDWlist && g_pWinlist) {
             InstallInterceptions(&g_pDWlist->m_bHooksInstalled);
+            DebugLog("Tessel2U %s\n", TESSEL2U_VERSION_TEXT);
             DebugLog("pb version : %d\n", g_pDWlist->m_nPBVersion);
             return 1;
         }
