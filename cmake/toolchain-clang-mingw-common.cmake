@@ -39,7 +39,9 @@ endif()
 # GCC for MinGW predefines the two type_info macros below; libstdc++ is built
 # with them: type_info::operator== is its own out-of-line function (an inline
 # copy would be a second definition at link time) and type names compare by
-# content (clang emits its own copies of some standard classes' type names).
+# content (clang emits its own copies of some standard classes' type names;
+# GNU ld's "duplicate section ... has different size" notes about them are
+# GCC's alignment padding after the same string).
 set(CMAKE_CXX_FLAGS_INIT
   "-isystem ${_tessel_cxx_include} -isystem ${_tessel_cxx_include}/${TOOLCHAIN_PREFIX} -isystem ${_tessel_cxx_include}/backward -D__GXX_TYPEINFO_EQUALITY_INLINE=0 -D__GXX_MERGED_TYPEINFO_NAMES=0")
 # GNU ld of the MinGW binutils (--enable-stdcall-fixup, which the DLL's .def
