@@ -1,5 +1,5 @@
 $PBExportHeader$n_tessel.sru
-$PBExportComments$Tessel2U.dll: the seventeen external functions and wrappers for DataWindow controls
+$PBExportComments$Tessel2U.dll: the eighteen external functions and wrappers for DataWindow controls
 forward
 global type n_tessel from nonvisualobject
 end type
@@ -29,6 +29,7 @@ FUNCTION long CloseDebugWindow() LIBRARY "Tessel2U.dll"
 FUNCTION long DWAbout() LIBRARY "Tessel2U.dll"
 FUNCTION long GetAddColumnSyntax(longptr hwnd, long a, long b, long c, long d) LIBRARY "Tessel2U.dll"
 FUNCTION long AddSystemEnv(readonly string name, readonly string value, long replaceflag) LIBRARY "Tessel2U.dll"
+FUNCTION long SetInfoLabel(readonly string labelkey, readonly string label) LIBRARY "Tessel2U.dll"
 end prototypes
 
 forward prototypes
@@ -57,6 +58,7 @@ public function long of_print_debug (string as_text)
 public function long of_set_debug_color (long al_attribute)
 public function long of_about ()
 public function long of_add_system_env (string as_name, string as_value, boolean ab_replace)
+public function long of_set_info_label (string as_key, string as_label)
 end prototypes
 
 public function long of_start ();// Once, in the application's open event, before any other call.
@@ -160,6 +162,11 @@ public function long of_add_system_env (string as_name, string as_value, boolean
 long ll_replace
 if ab_replace then ll_replace = 1
 return AddSystemEnv(as_name, as_value, ll_replace)
+end function
+
+public function long of_set_info_label (string as_key, string as_label);// Caption of an information text for every DataWindow, e.g. ("sumlabel", "Sum");
+// a DataWindow's settings file wins; "" restores the default. Any time.
+return SetInfoLabel(as_key, as_label)
 end function
 
 on n_tessel.create
