@@ -7,6 +7,7 @@
 // After windows.h.
 #include <commctrl.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -678,6 +679,9 @@ const StatisticsLabelCase kStatisticsLabelCases[] = {
                                           {L"avglabel", nullptr}},
      L"合计 \t 15\r\n平均 \t 2.5\r\n最大 \t 4\r\n最小 \t 1.5"},
 };
+
+// A failure names the case.
+void PrintTo(const StatisticsLabelCase& c, std::ostream* os) { *os << c.name; }
 
 class StatisticsLabels : public MouseFeedback, public ::testing::WithParamInterface<StatisticsLabelCase> {};
 

@@ -7,6 +7,7 @@
 // After windows.h.
 #include <commctrl.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -390,6 +391,9 @@ const PageLabelCase kPageLabelCases[] = {
      {{L"rowcountlabel", L"Total rows"}, {L"firstrowlabel", L"From"}},
      L"Total rows \t 80\r\nTop \t 11\r\n当前末行 \t 30\r\n当 前 行 \t 1"},
 };
+
+// A failure names the case.
+void PrintTo(const PageLabelCase& c, std::ostream* os) { *os << c.name; }
 
 class PageInfoLabels : public SideBar, public ::testing::WithParamInterface<PageLabelCase> {};
 
