@@ -183,6 +183,15 @@ bool PlayScene(const wchar_t* name, DemoScene& scene) {
         MouseOver(scene.hGrid, CellPoint(scene, 2, 2));  // a first cell, so that the next one is new
         MouseOver(scene.hGrid, CellPoint(scene, 5, 2));
     } else if (s == L"selection") {
+        // English captions for the statistics, set for the whole process as
+        // an application does once at its start; the other scenes keep the
+        // library's default captions.
+        if (tessel && tessel->SetInfoLabel) {
+            tessel->SetInfoLabel(L"sumlabel", L"Sum");
+            tessel->SetInfoLabel(L"avglabel", L"Average");
+            tessel->SetInfoLabel(L"maxlabel", L"Maximum");
+            tessel->SetInfoLabel(L"minlabel", L"Minimum");
+        }
         const LPARAM from = CellPoint(scene, 3, 2), to = CellPoint(scene, 9, 4);
         SendMessageW(scene.hGrid, WM_LBUTTONDOWN, MK_LBUTTON, from);
         MouseOver(scene.hGrid, to, MK_LBUTTON);

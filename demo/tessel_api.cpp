@@ -23,6 +23,7 @@ bool TesselApi::Load(const wchar_t* path) {
     Bind(hModule, ReplaceSysColor, "ReplaceSysColor");
     Bind(hModule, ModifyDatawindowTitle, "ModifyDatawindowTitle");
     Bind(hModule, DWAbout, "DWAbout");
+    Bind(hModule, SetInfoLabel, "SetInfoLabel");
     return StartTessel && StopTessel && AttachDatawindow && DettachDatawindow && AddDatawindowTitle && SetSpanTitle &&
            SetIconfont && SetSkinFile && ReplaceSysColor && ModifyDatawindowTitle && DWAbout;
 }

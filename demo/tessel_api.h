@@ -18,6 +18,7 @@ struct TesselApi {
     int(WINAPI* ModifyDatawindowTitle)(HWND, int, LPCWSTR, LPCWSTR, int) = nullptr;
     int(WINAPI* DWAbout)() = nullptr;
     int(WINAPI* SetSkinFile)(LPCWSTR) = nullptr;
+    int(WINAPI* SetInfoLabel)(LPCWSTR, LPCWSTR) = nullptr;  // optional
 
     bool Load(const wchar_t* path);
     ~TesselApi();

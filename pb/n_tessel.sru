@@ -1,5 +1,5 @@
 $PBExportHeader$n_tessel.sru
-$PBExportComments$Tessel2U.dll: the seventeen external functions and wrappers for DataWindow controls
+$PBExportComments$Tessel2U.dll: the eighteen external functions and wrappers for DataWindow controls
 forward
 global type n_tessel from nonvisualobject
 end type
@@ -33,6 +33,7 @@ FUNCTION long AddSystemEnv(readonly string name, readonly string value, long rep
 FUNCTION ulong GetFileVersionInfoSizeW(readonly string filename, ref ulong handle) LIBRARY "version.dll"
 FUNCTION boolean GetFileVersionInfoW(readonly string filename, ulong handle, ulong datasize, ref blob data) LIBRARY "version.dll"
 FUNCTION boolean VerQueryValueW(ref blob data, readonly string subblock, ref ulong valueaddress, ref ulong valuelength) LIBRARY "version.dll"
+FUNCTION long SetInfoLabel(readonly string labelkey, readonly string label) LIBRARY "Tessel2U.dll"
 end prototypes
 
 forward prototypes
@@ -62,6 +63,7 @@ public function long of_set_debug_color (long al_attribute)
 public function long of_about ()
 public function long of_add_system_env (string as_name, string as_value, boolean ab_replace)
 public function string of_version ()
+public function long of_set_info_label (string as_key, string as_label)
 end prototypes
 
 public function long of_start ();// Once, in the application's open event, before any other call.
@@ -179,6 +181,11 @@ if not GetFileVersionInfoW("Tessel2U.dll", 0, lul_size, lblb_data) then return "
 if not VerQueryValueW(lblb_data, "\StringFileInfo\040904B0\FileVersion", lul_address, lul_length) then return ""
 if lul_address = 0 or lul_length = 0 then return ""
 return String(lul_address, "address")
+end function
+
+public function long of_set_info_label (string as_key, string as_label);// Caption of an information text for every DataWindow, e.g. ("sumlabel", "Sum");
+// a DataWindow's settings file wins; "" restores the default. Any time.
+return SetInfoLabel(as_key, as_label)
 end function
 
 on n_tessel.create

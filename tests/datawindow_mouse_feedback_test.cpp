@@ -7,11 +7,13 @@
 // After windows.h.
 #include <commctrl.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "dib.h"
 #include "ini_file.h"
+#include "label_settings.h"
 #include "message_pump.h"
 #include "pbsim_runtime.h"
 #include "tessel_dll.h"
@@ -67,6 +69,7 @@ protected:
         ASSERT_EQ(dll.StartTessel(), 1);
     }
     void TearDown() override {
+        ClearProcessLabels(dll);
         for (HWND h : windows) dll.DettachDatawindow(h);
         dll.StopTessel();
         for (HWND h : windows) DestroyWindow(h);
@@ -89,6 +92,25 @@ protected:
         wchar_t text[512] = {};
         GetWindowTextW(target, text, 512);
         return text;
+    }
+    // The statistics of a drag from cell (2, 1) over cell (3, 2) to cell
+    // (4, 3), in an information target of their own. The step between makes
+    // the last cell a new one for every drag (the last cell under the mouse
+    // is remembered across drags and DataWindows).
+    std::wstring DragStatistics(HWND grid) {
+        if (!target)
+            target = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+        SetWindowTextW(target, L"");
+        SendMessageW(grid, kInfoTarget, 0, reinterpret_cast<LPARAM>(target));
+        wchar_t error[64];
+        EXPECT_EQ(1, pb.ScriptModify(grid, L"DataWindow.Selected.Mouse=yes", error, 64));
+        SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, kHeader + kRow + 10));
+        PumpMessages();
+        Move(grid, 100, kHeader + 2 * kRow + 10);
+        Move(grid, 200, kHeader + 3 * kRow + 10);
+        SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(200, kHeader + 3 * kRow + 10));
+        PumpMessages();
+        return InfoText();
     }
     PbsimRuntime pb{TestRuntimeGeneration()};
     TesselDll dll;
@@ -594,3 +616,116 @@ INSTANTIATE_TEST_SUITE_P(
         DragCase{"AcrossTheAnchor", {3, 2}, {{5, 3}, {1, 1}}, {"110", "110", "110", "000", "000"}},
         DragCase{"BackToTheAnchorRow", {2, 1}, {{5, 2}, {2, 3}}, {"000", "111", "000", "000", "000"}}),
     [](const ::testing::TestParamInfo<DragCase>& info) { return std::string(info.param.name); });
+
+namespace {
+
+// Statistics labels: the settings file's own keys, the process-wide labels
+// of SetInfoLabel, and the default texts. The drag from (2, 1) to (4, 3)
+// over 1.5, 2 and 2.5 always gives sum 15, average 2.5, maximum 4 and
+// minimum 1.5.
+struct StatisticsLabelCase {
+    const char* name;
+    std::string settings;  // the file's bytes; empty: attached without a file
+    ProcessLabels process;
+    const wchar_t* expected;
+};
+
+const std::string kLong80 = std::string(8, 'x') + "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789" +
+                            std::string(10, 'y');
+
+const StatisticsLabelCase kStatisticsLabelCases[] = {
+    {"NoSettingsFile", "", {}, L"合计 \t 15\r\n平均 \t 2.5\r\n最大 \t 4\r\n最小 \t 1.5"},
+    {"FileWithoutLabelKeys", "[datawindow]\r\nHoverColor=255\r\n", {},
+     L"合计 \t 15\r\n平均 \t 2.5\r\n最大 \t 4\r\n最小 \t 1.5"},
+    {"AllFourKeys",
+     "[datawindow]\r\nsumlabel=Sum\r\navglabel=Average\r\nmaxlabel=Maximum\r\nminlabel=Minimum\r\n", {},
+     L"Sum \t 15\r\nAverage \t 2.5\r\nMaximum \t 4\r\nMinimum \t 1.5"},
+    {"OneKeyTheOthersDefault", "[datawindow]\r\navglabel=Mean\r\n", {},
+     L"合计 \t 15\r\nMean \t 2.5\r\n最大 \t 4\r\n最小 \t 1.5"},
+    {"KeyNamesInAnyCaseAndBlanks", "[DataWindow]\r\n  SumLabel =  Total  \r\nMINLABEL=Least\r\n", {},
+     L"Total \t 15\r\n平均 \t 2.5\r\n最大 \t 4\r\nLeast \t 1.5"},
+    {"PageKeysLeaveStatisticsAlone",
+     "[datawindow]\r\nrowcountlabel=Rows\r\nfirstrowlabel=First\r\nlastrowlabel=Last\r\ncurrentrowlabel=Current\r\n", {},
+     L"合计 \t 15\r\n平均 \t 2.5\r\n最大 \t 4\r\n最小 \t 1.5"},
+    {"PercentSignsShownAsThey", "[datawindow]\r\nsumlabel=100% %s %d %n %ls\r\nmaxlabel=%%\r\n", {},
+     L"100% %s %d %n %ls \t 15\r\n平均 \t 2.5\r\n%% \t 4\r\n最小 \t 1.5"},
+    {"QuotesKeepBlanks", "[datawindow]\r\nsumlabel=\" Sum \"\r\navglabel='Avg'\r\nmaxlabel=\"Max'\r\n", {},
+     L" Sum  \t 15\r\nAvg \t 2.5\r\n\"Max' \t 4\r\n最小 \t 1.5"},
+    {"EmptyValueKeepsTheDefault", "[datawindow]\r\nsumlabel=\r\navglabel=\"\"\r\n", {},
+     L"合计 \t 15\r\n平均 \t 2.5\r\n最大 \t 4\r\n最小 \t 1.5"},
+    {"OverLongLabelCutTo63", "[datawindow]\r\nsumlabel=" + kLong80 + "\r\n", {},
+     L"xxxxxxxxabcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ012 \t 15\r\n平均 \t 2.5\r\n最大 \t 4\r\n"
+     L"最小 \t 1.5"},
+    {"Utf16FileWithOtherLetters",
+     Utf16File(L"[datawindow]\r\nsumlabel=Summe\r\nmaxlabel=Gr\u00F6\u00DFte\r\nminlabel=\u041C\u0438\u043D\r\n"), {},
+     L"Summe \t 15\r\n平均 \t 2.5\r\nGr\u00F6\u00DFte \t 4\r\n\u041C\u0438\u043D \t 1.5"},
+    // A character outside the basic plane that the cut would halve goes whole.
+    {"CutNeverHalvesACharacter",
+     Utf16File(L"[datawindow]\r\nsumlabel=" + std::wstring(62, L'z') + L"\U0001F600tail\r\n"), {},
+     L"zzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzz \t 15\r\n平均 \t 2.5\r\n最大 \t 4\r\n"
+     L"最小 \t 1.5"},
+    {"ProcessWideOnly", "",
+     {{L"sumlabel", L"Sum"}, {L"avglabel", L"Average"}, {L"maxlabel", L"Max"}, {L"minlabel", L"Min"}},
+     L"Sum \t 15\r\nAverage \t 2.5\r\nMax \t 4\r\nMin \t 1.5"},
+    {"OwnKeysWinOverProcessWide", "[datawindow]\r\nsumlabel=Own sum\r\nminlabel=Own min\r\n",
+     {{L"sumlabel", L"Sum"}, {L"avglabel", L"Average"}, {L"maxlabel", L"Max"}, {L"minlabel", L"Min"}},
+     L"Own sum \t 15\r\nAverage \t 2.5\r\nMax \t 4\r\nOwn min \t 1.5"},
+    {"ProcessWidePercentLongAndKeyCase", "",
+     {{L"SumLabel", L"%d%% of %s"}, {L"MAXLABEL", L"m\u00E1ximo"},
+      {L"avglabel", L"0123456789012345678901234567890123456789012345678901234567890123456789"}},
+     L"%d%% of %s \t 15\r\n012345678901234567890123456789012345678901234567890123456789012 \t 2.5\r\n"
+     L"m\u00E1ximo \t 4\r\n最小 \t 1.5"},
+    {"ProcessWideLabelRemovedAgain", "", {{L"sumlabel", L"Sum"}, {L"sumlabel", L""}, {L"avglabel", L"Avg"},
+                                          {L"avglabel", nullptr}},
+     L"合计 \t 15\r\n平均 \t 2.5\r\n最大 \t 4\r\n最小 \t 1.5"},
+};
+
+// A failure names the case.
+void PrintTo(const StatisticsLabelCase& c, std::ostream* os) { *os << c.name; }
+
+class StatisticsLabels : public MouseFeedback, public ::testing::WithParamInterface<StatisticsLabelCase> {};
+
+}  // namespace
+
+TEST_P(StatisticsLabels, ExactTextInTheInformationTarget) {
+    const StatisticsLabelCase& c = GetParam();
+    ASSERT_NE(nullptr, dll.SetInfoLabel);
+    for (const auto& label : c.process) ASSERT_EQ(1, dll.SetInfoLabel(label.first, label.second));
+    HWND grid = Attached(Grid(Rows({L"0", L"1.5", L"2", L"2.5"}).c_str()));
+    // A file of its own per case: the settings cache knows a file by its
+    // path, size and time.
+    const std::string name = std::string("t2u_statistics_") + c.name + ".ini";
+    IniFile ini(dll.h, std::wstring(name.begin(), name.end()).c_str(), c.settings);
+    if (!c.settings.empty()) {
+        ASSERT_EQ(1, dll.AttachDatawindow(grid, ini.Name()));
+        PumpMessages();
+    }
+    EXPECT_EQ(std::wstring(c.expected), DragStatistics(grid));
+}
+
+INSTANTIATE_TEST_SUITE_P(Labels, StatisticsLabels, ::testing::ValuesIn(kStatisticsLabelCases),
+                         [](const ::testing::TestParamInfo<StatisticsLabelCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST_F(MouseFeedback, LabelsBelongToEachDataWindowAndAReloadForgetsThem) {
+    ASSERT_NE(nullptr, dll.SetInfoLabel);
+    HWND english = Attached(Grid(Rows({L"0", L"1.5", L"2", L"2.5"}).c_str()));
+    HWND plain = Attached(Grid(Rows({L"0", L"1.5", L"2", L"2.5"}).c_str()));
+    IniFile labels(dll.h, L"t2u_labels_en.ini",
+                   "[datawindow]\r\nsumlabel=Sum\r\navglabel=Average\r\nmaxlabel=Maximum\r\nminlabel=Minimum\r\n");
+    IniFile colours(dll.h, L"t2u_labels_none.ini", "[datawindow]\r\nbackColor=16777215\r\n");
+    ASSERT_EQ(1, dll.AttachDatawindow(english, labels.Name()));
+    PumpMessages();
+    EXPECT_EQ(std::wstring(L"Sum \t 15\r\nAverage \t 2.5\r\nMaximum \t 4\r\nMinimum \t 1.5"), DragStatistics(english));
+    // The other DataWindow keeps the default texts.
+    EXPECT_EQ(std::wstring(L"合计 \t 15\r\n平均 \t 2.5\r\n最大 \t 4\r\n最小 \t 1.5"), DragStatistics(plain));
+    // Settings reloaded from a file without label keys: the defaults again;
+    // reloaded after a process-wide label came: that label.
+    ASSERT_EQ(1, dll.AttachDatawindow(english, colours.Name()));
+    PumpMessages();
+    EXPECT_EQ(std::wstring(L"合计 \t 15\r\n平均 \t 2.5\r\n最大 \t 4\r\n最小 \t 1.5"), DragStatistics(english));
+    ASSERT_EQ(1, dll.SetInfoLabel(L"maxlabel", L"Top"));
+    EXPECT_EQ(std::wstring(L"合计 \t 15\r\n平均 \t 2.5\r\nTop \t 4\r\n最小 \t 1.5"), DragStatistics(english));
+    EXPECT_EQ(std::wstring(L"合计 \t 15\r\n平均 \t 2.5\r\nTop \t 4\r\n最小 \t 1.5"), DragStatistics(plain));
+}

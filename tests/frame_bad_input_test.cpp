@@ -74,6 +74,8 @@ protected:
         DestroyWindow(dead);
     }
     void TearDown() override {
+        dll.SetInfoLabel(L"sumlabel", nullptr);
+        dll.SetInfoLabel(L"currentrowlabel", nullptr);
         dll.StopTessel();
         for (HWND h : dws) DestroyWindow(h);
         DestroyWindow(edit);
@@ -116,6 +118,15 @@ protected:
             }
             ++g_calls["PrintDebugString"];
             EXPECT_EQ(dll.PrintDebugString(s), 0);
+            // No bad text is a label key; any text is a label (kept cut), started or not.
+            ++g_calls["SetInfoLabel"];
+            EXPECT_EQ(dll.SetInfoLabel(s, L"label"), 0);
+            ++g_calls["SetInfoLabel"];
+            EXPECT_EQ(dll.SetInfoLabel(s, s), 0);
+            ++g_calls["SetInfoLabel"];
+            EXPECT_EQ(dll.SetInfoLabel(L"sumlabel", s), 1);
+            ++g_calls["SetInfoLabel"];
+            EXPECT_EQ(dll.SetInfoLabel(L"currentrowlabel", s), 1);
             for (const wchar_t* v : {static_cast<const wchar_t*>(nullptr), L"", L"v", Mebibyte().c_str()}) {
                 for (int flag : {0, 1, -1}) {
                     ++g_calls["AddSystemEnv"];
@@ -346,10 +357,15 @@ TEST_F(BadInput, SettingsAndSkinFiles) {
                           "-2147483649=5\r\n5=abc\r\n6=   \r\n7=\r\n  8 = 12 \r\n[[SysColor]\r\n";
     garbage += "9=" + std::string(100000, '7') + "\r\n" + std::string(100000, '=') + "\r\n";
     garbage += "[datawindow]\r\n" + std::string(50000, 'k') + "=" + std::string(50000, 'v') + "\r\n=\r\n===\r\n";
+    garbage += "rowcountlabel=" + std::string(100000, '%') + "n\r\nfirstrowlabel=%n%n%n%s%s%ls\r\nlastrowlabel=\"\r\n"
+               "currentrowlabel='\x01\x02\xFF'\r\nsumlabel=\r\n";
     garbage += "[ScrollBar]\r\n=\r\nx=\r\n" + std::string(70000, ',') + "\r\n";
     IniFile junk(dll.h, L"bad_input_garbage.ini", garbage);
     EXPECT_EQ(dll.SetSkinFile(junk.Name()), 1);
     EXPECT_EQ(dll.AttachDatawindow(attached, junk.Name()), 1);
+    // The page information with those labels.
+    SendMessageW(attached, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 1), 0);
+    PumpMessages();
     tried += 2;
 
     // A SysColor section of more than 2 MB (more than the section buffer holds).

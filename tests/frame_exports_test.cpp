@@ -1,9 +1,10 @@
 // The export table of Tessel2U.dll as a PowerBuilder application sees it:
-// seventeen plain, undecorated names that GetProcAddress resolves.
+// eighteen plain, undecorated names that GetProcAddress resolves.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <set>
 #include <string>
 #include <vector>
@@ -15,7 +16,7 @@ const std::set<std::string> kExports = {
     "ReplaceSysColor",  "SetSkinFile",         "AddDatawindowTitle", "ModifyDatawindowTitle",
     "SetSpanTitle",     "SetIconfont",         "PrintDebugString", "SetDebugWindowColor",
     "OpenDebugWindow",  "CloseDebugWindow",    "DWAbout",          "GetAddColumnSyntax",
-    "AddSystemEnv"};
+    "AddSystemEnv",     "SetInfoLabel"};
 
 // Names in the module's export directory, read from the mapped image.
 std::vector<std::string> ExportNames(HMODULE h) {
@@ -34,7 +35,7 @@ std::vector<std::string> ExportNames(HMODULE h) {
 
 }  // namespace
 
-TEST(Exports, ExactlySeventeenUndecoratedNames) {
+TEST(Exports, ExactlyEighteenUndecoratedNames) {
     HMODULE h = LoadLibraryW(L"Tessel2U.dll");
     ASSERT_NE(h, nullptr) << "LoadLibrary failed: " << GetLastError();
 
@@ -68,5 +69,58 @@ TEST(Exports, SafeCallsReturnTheirFixedResults) {
         EXPECT_EQ(print(L"not shown"), 0);
         EXPECT_EQ(print(nullptr), 0);
     }
+    FreeLibrary(h);
+}
+
+namespace {
+
+// SetInfoLabel's answer: 1 for the eight label keys (letter case ignored),
+// whatever the label, null and empty included; 0 for anything else.
+struct LabelCall {
+    const wchar_t* key;
+    const wchar_t* label;
+    int expected;
+};
+
+const LabelCall kLabelCalls[] = {
+    {L"sumlabel", L"Sum", 1},
+    {L"avglabel", L"Average", 1},
+    {L"maxlabel", L"Maximum", 1},
+    {L"minlabel", L"Minimum", 1},
+    {L"rowcountlabel", L"Rows", 1},
+    {L"firstrowlabel", L"First row", 1},
+    {L"lastrowlabel", L"Last row", 1},
+    {L"currentrowlabel", L"Current row", 1},
+    {L"SUMLABEL", L"Sum", 1},
+    {L"CurrentRowLabel", L"%s%n", 1},
+    {L"sumlabel", nullptr, 1},
+    {L"sumlabel", L"", 1},
+    {L"sumlabel", L"0123456789012345678901234567890123456789012345678901234567890123456789", 1},
+    {L"sum", L"Sum", 0},
+    {L"sumlabels", L"Sum", 0},
+    {L" sumlabel", L"Sum", 0},
+    {L"sumlabel ", L"Sum", 0},
+    {L"lineColor", L"255", 0},
+    {L"", L"Sum", 0},
+    {nullptr, L"Sum", 0},
+    {nullptr, nullptr, 0},
+};
+
+}  // namespace
+
+// Before StartTessel as after StopTessel: the labels need no started library
+// and show no message box.
+TEST(Exports, SetInfoLabelAnswersForTheEightKeysOnly) {
+    HMODULE h = LoadLibraryW(L"Tessel2U.dll");
+    ASSERT_NE(h, nullptr);
+    using FnLabel = int(WINAPI*)(LPCWSTR, LPCWSTR);
+    auto setLabel = reinterpret_cast<FnLabel>(reinterpret_cast<void*>(GetProcAddress(h, "SetInfoLabel")));
+    ASSERT_NE(setLabel, nullptr);
+    for (const LabelCall& c : kLabelCalls) {
+        EXPECT_EQ(setLabel(c.key, c.label), c.expected)
+            << "key " << (c.key ? std::string(c.key, c.key + wcslen(c.key)) : std::string("null"));
+    }
+    for (const LabelCall& c : kLabelCalls)
+        if (c.expected == 1) setLabel(c.key, nullptr);
     FreeLibrary(h);
 }

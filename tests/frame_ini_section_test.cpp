@@ -1,5 +1,6 @@
 // A settings section read in one GetPrivateProfileSectionW call must answer
-// every key exactly as GetPrivateProfileIntW answers it from the same file.
+// every key exactly as GetPrivateProfileIntW and GetPrivateProfileStringW
+// answer it from the same file.
 // Each awkward file below is written to disk; for every key and several
 // defaults the profile API itself is the oracle, and the value with the
 // default 7 is also pinned as a literal.
@@ -142,26 +143,41 @@ std::wstring TempFolder() {
     return dir;
 }
 
-class IniSectionAgainstProfileApi : public ::testing::TestWithParam<size_t> {
+// A file written to disk byte for byte and its section read back; the file
+// goes again at the end of the test.
+class WrittenSection : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const IniCase& c = Cases()[GetParam()];
+    void Load(const std::string& bytes, const std::wstring& tag) {
         // A file of its own per case: the profile functions keep recently
         // read files and would otherwise have to notice a rewrite.
-        m_path = TempFolder() + L"t2u_ini_" + std::to_wstring(GetParam()) + L".ini";
+        m_path = TempFolder() + L"t2u_ini_" + tag + L".ini";
         HANDLE file = CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                   nullptr);
         ASSERT_NE(file, INVALID_HANDLE_VALUE);
         DWORD written = 0;
-        WriteFile(file, c.bytes.data(), static_cast<DWORD>(c.bytes.size()), &written, nullptr);
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
         CloseHandle(file);
-        ASSERT_EQ(written, c.bytes.size());
+        ASSERT_EQ(written, bytes.size());
         ASSERT_TRUE(m_section.Read(kSection, m_path.c_str()));
     }
-    void TearDown() override { DeleteFileW(m_path.c_str()); }
+    void TearDown() override {
+        if (!m_path.empty()) DeleteFileW(m_path.c_str());
+    }
+    // What GetPrivateProfileStringW gives, through a buffer larger than any
+    // value of these files.
+    std::wstring ProfileString(const wchar_t* key, const wchar_t* def) const {
+        std::vector<wchar_t> buffer(8192, L'\0');
+        GetPrivateProfileStringW(kSection, key, def, buffer.data(), static_cast<DWORD>(buffer.size()), m_path.c_str());
+        return buffer.data();
+    }
 
     std::wstring m_path;
     IniSection m_section;
+};
+
+class IniSectionAgainstProfileApi : public WrittenSection, public ::testing::WithParamInterface<size_t> {
+protected:
+    void SetUp() override { Load(Cases()[GetParam()].bytes, std::to_wstring(GetParam())); }
 };
 
 std::string Narrow(const wchar_t* text) {
@@ -195,6 +211,82 @@ TEST_P(IniSectionAgainstProfileApi, EveryKeyAsGetPrivateProfileIntW) {
 INSTANTIATE_TEST_SUITE_P(Files, IniSectionAgainstProfileApi, ::testing::Range<size_t>(0, Cases().size()),
                          [](const ::testing::TestParamInfo<size_t>& info) { return Cases()[info.param].name; });
 
+// The same files as texts: every key as GetPrivateProfileStringW gives it,
+// with a default, with one that ends in blanks, and with none.
+TEST_P(IniSectionAgainstProfileApi, EveryKeyAsGetPrivateProfileStringW) {
+    const IniCase& c = Cases()[GetParam()];
+    for (const KeyAnswer& k : c.keys) {
+        for (const wchar_t* def : {L"dflt", L"two  ", static_cast<const wchar_t*>(nullptr)}) {
+            EXPECT_EQ(m_section.String(k.key, def), ProfileString(k.key, def))
+                << "key '" << Narrow(k.key) << "' default '" << (def ? Narrow(def) : "null") << "'";
+        }
+    }
+}
+
+// Texts, each pinned: quotes, blanks, empty values, letters outside ASCII.
+struct StringAnswer {
+    const wchar_t* key;
+    const wchar_t* withDefaultD;  // with the default L"D"
+};
+
+struct StringCase {
+    const char* name;
+    std::string bytes;
+    std::vector<StringAnswer> keys;
+};
+
+const std::vector<StringCase>& StringCases() {
+    static const std::vector<StringCase> cases = {
+        {"QuotesAroundTheWholeValue",
+         "[datawindow]\r\nd=\"Sum\"\r\ns='Sum'\r\nkeep=\" Total \"\r\nmixed=\"Sum'\r\nopen=\"Sum\r\n"
+         "close=Sum\"\r\nlone=\"\r\npair=\"\"\r\ninner=a \"b\" c\r\ndouble=\"\"x\"\"\r\n",
+         {{L"d", L"Sum"},
+          {L"s", L"Sum"},
+          {L"keep", L" Total "},
+          {L"mixed", L"\"Sum'"},
+          {L"open", L"\"Sum"},
+          {L"close", L"Sum\""},
+          {L"lone", L"\""},
+          {L"pair", L""},
+          {L"inner", L"a \"b\" c"},
+          {L"double", L"\"x\""}}},
+        {"BlanksPercentAndEmpty",
+         "[datawindow]\r\n  sumlabel  =   Grand total   \r\npct=100% of %s %d\r\nempty=\r\nbare\r\n"
+         "tab=\tTabbed\t\r\nsemi=a ; b\r\n",
+         {{L"sumlabel", L"Grand total"},
+          {L"SUMLABEL", L"Grand total"},
+          {L"pct", L"100% of %s %d"},
+          {L"empty", L""},
+          {L"bare", L"D"},
+          {L"absent", L"D"},
+          {L"tab", L"Tabbed"},
+          {L"semi", L"a ; b"}}},
+        {"Utf16Labels",
+         Utf16Bom(L"[datawindow]\r\nmaxlabel=Gr\u00F6\u00DFte\r\nminlabel=\"\u6700\u5C0F\"\r\n"),
+         {{L"maxlabel", L"Gr\u00F6\u00DFte"}, {L"minlabel", L"\u6700\u5C0F"}}},
+        {"Utf8WithMarkLabels",
+         Utf8Bom("[datawindow]\r\navglabel=Moyenne \xC3\xA9t\xC3\xA9\r\n"),
+         {{L"avglabel", L"Moyenne \u00E9t\u00E9"}}},
+    };
+    return cases;
+}
+
+class IniSectionStrings : public WrittenSection, public ::testing::WithParamInterface<size_t> {
+protected:
+    void SetUp() override { Load(StringCases()[GetParam()].bytes, L"s" + std::to_wstring(GetParam())); }
+};
+
+TEST_P(IniSectionStrings, PinnedAndAsTheProfileApi) {
+    for (const StringAnswer& k : StringCases()[GetParam()].keys) {
+        EXPECT_EQ(m_section.String(k.key, L"D"), std::wstring(k.withDefaultD)) << "key '" << Narrow(k.key) << "'";
+        EXPECT_EQ(ProfileString(k.key, L"D"), std::wstring(k.withDefaultD))
+            << "the profile API on key '" << Narrow(k.key) << "'";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, IniSectionStrings, ::testing::Range<size_t>(0, StringCases().size()),
+                         [](const ::testing::TestParamInfo<size_t>& info) { return StringCases()[info.param].name; });
+
 // Values straight into the conversion, without a file: what the section
 // text can hold but a file line cannot start or end with.
 struct ValueCase {
@@ -218,12 +310,33 @@ TEST_P(IniValue, Converts) {
 
 INSTANTIATE_TEST_SUITE_P(Texts, IniValue, ::testing::ValuesIn(kValues));
 
+struct StringValueCase {
+    const wchar_t* value;
+    const wchar_t* expected;
+};
+
+const StringValueCase kStringValues[] = {
+    {L"", L""},         {L"'", L"'"},         {L"''", L""},       {L"'a'", L"a"},
+    {L"\"a'", L"\"a'"}, {L"' a '", L" a "},   {L" 'a' ", L" 'a' "}, {L"a'", L"a'"},
+    {L"%s%n", L"%s%n"},
+};
+
+class IniStringValue : public ::testing::TestWithParam<StringValueCase> {};
+
+TEST_P(IniStringValue, Converts) {
+    EXPECT_EQ(IniValueToString(GetParam().value), std::wstring(GetParam().expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, IniStringValue, ::testing::ValuesIn(kStringValues));
+
 TEST(IniSectionText, MissingFileOrSectionIsEmpty) {
     IniSection section;
     ASSERT_TRUE(section.Read(kSection, (TempFolder() + L"t2u_ini_missing.ini").c_str()));
     EXPECT_TRUE(section.Empty());
     EXPECT_EQ(section.Int(L"a", 42), 42u);
     EXPECT_EQ(section.Find(L"a"), nullptr);
+    EXPECT_EQ(section.String(L"a", L"dflt  "), L"dflt");
+    EXPECT_EQ(section.String(L"a", nullptr), L"");
 }
 
 TEST(IniSectionText, AssignedTextLinesAndFirstMatch) {

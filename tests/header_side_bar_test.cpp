@@ -7,9 +7,12 @@
 // After windows.h.
 #include <commctrl.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "ini_file.h"
+#include "label_settings.h"
 #include "message_pump.h"
 #include "pbsim_runtime.h"
 #include "tessel_dll.h"
@@ -61,6 +64,7 @@ protected:
         PumpMessages();
     }
     void TearDown() override {
+        ClearProcessLabels(dll);
         dll.DettachDatawindow(grid);
         dll.StopTessel();
         DestroyWindow(grid);
@@ -262,6 +266,7 @@ protected:
         PumpMessages();
     }
     void TearDown() override {
+        ClearProcessLabels(dll);
         dll.DettachDatawindow(grid);
         dll.StopTessel();
         DestroyWindow(grid);
@@ -345,4 +350,95 @@ TEST_F(SideBar, RoundedBorderAlongTheWholeFrame) {
                 << "side bar " << (on ? "on" : "off") << " at " << p.x << ", " << p.y;
         }
     }
+}
+
+namespace {
+
+// Page-information labels: the settings file's own keys, the process-wide
+// labels of SetInfoLabel, and the default texts. Ten rows down and the thumb
+// dragged: 80 rows, 11 to 30 on the page, row 1 current.
+struct PageLabelCase {
+    const char* name;
+    std::string settings;  // the file's bytes; empty: attached without a file
+    ProcessLabels process;
+    const wchar_t* expected;
+};
+
+const PageLabelCase kPageLabelCases[] = {
+    {"NoSettingsFile", "", {}, L"总 行 数 \t 80\r\n当前首行 \t 11\r\n当前末行 \t 30\r\n当 前 行 \t 1"},
+    {"FileWithoutLabelKeys", "[datawindow]\r\nlineStyle=2\r\n", {},
+     L"总 行 数 \t 80\r\n当前首行 \t 11\r\n当前末行 \t 30\r\n当 前 行 \t 1"},
+    {"AllFourKeys",
+     "[datawindow]\r\nrowcountlabel=Rows\r\nfirstrowlabel=First row\r\nlastrowlabel=Last row\r\n"
+     "currentrowlabel=Current row\r\n",
+     {},
+     L"Rows \t 80\r\nFirst row \t 11\r\nLast row \t 30\r\nCurrent row \t 1"},
+    {"StatisticsKeysLeavePageInformationAlone",
+     "[datawindow]\r\nsumlabel=Sum\r\navglabel=Average\r\nmaxlabel=Maximum\r\nminlabel=Minimum\r\n", {},
+     L"总 行 数 \t 80\r\n当前首行 \t 11\r\n当前末行 \t 30\r\n当 前 行 \t 1"},
+    {"PercentSignsShownAsThey", "[datawindow]\r\ncurrentrowlabel=%d%s%n%ls\r\nrowcountlabel=50%\r\n", {},
+     L"50% \t 80\r\n当前首行 \t 11\r\n当前末行 \t 30\r\n%d%s%n%ls \t 1"},
+    {"OverLongLabelCutTo63", "[datawindow]\r\nlastrowlabel=" + std::string(63, 'L') + "MORE TEXT\r\n", {},
+     L"总 行 数 \t 80\r\n当前首行 \t 11\r\nLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLL \t 30\r\n"
+     L"当 前 行 \t 1"},
+    {"Utf16File", Utf16File(L"[datawindow]\r\nfirstrowlabel=Premi\u00E8re\r\nlastrowlabel=Derni\u00E8re\r\n"), {},
+     L"总 行 数 \t 80\r\nPremi\u00E8re \t 11\r\nDerni\u00E8re \t 30\r\n当 前 行 \t 1"},
+    {"ProcessWideOnly", "",
+     {{L"rowcountlabel", L"Rows"}, {L"firstrowlabel", L"From"}, {L"lastrowlabel", L"To"},
+      {L"currentrowlabel", L"Current"}},
+     L"Rows \t 80\r\nFrom \t 11\r\nTo \t 30\r\nCurrent \t 1"},
+    {"OwnKeysWinOverProcessWide", "[datawindow]\r\nfirstrowlabel=Top\r\n",
+     {{L"rowcountlabel", L"Total rows"}, {L"firstrowlabel", L"From"}},
+     L"Total rows \t 80\r\nTop \t 11\r\n当前末行 \t 30\r\n当 前 行 \t 1"},
+};
+
+// A failure names the case.
+void PrintTo(const PageLabelCase& c, std::ostream* os) { *os << c.name; }
+
+class PageInfoLabels : public SideBar, public ::testing::WithParamInterface<PageLabelCase> {};
+
+}  // namespace
+
+TEST_P(PageInfoLabels, ExactTextInTheInformationTarget) {
+    const PageLabelCase& c = GetParam();
+    ASSERT_NE(nullptr, dll.SetInfoLabel);
+    for (const auto& label : c.process) ASSERT_EQ(1, dll.SetInfoLabel(label.first, label.second));
+    // A file of its own per case: the settings cache knows a file by its
+    // path, size and time.
+    const std::string name = std::string("t2u_page_") + c.name + ".ini";
+    IniFile ini(dll.h, std::wstring(name.begin(), name.end()).c_str(), c.settings);
+    if (!c.settings.empty()) {
+        ASSERT_EQ(1, dll.AttachDatawindow(grid, ini.Name()));
+        PumpMessages();
+    }
+    HWND target = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, target);
+    SendMessageW(grid, kInfoTarget, 0, reinterpret_cast<LPARAM>(target));
+    for (int i = 0; i < 10; ++i) SendMessageW(grid, WM_VSCROLL, SB_LINEDOWN, 0);
+    SendMessageW(grid, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 10), 0);
+    PumpMessages();
+    wchar_t text[512] = {};
+    GetWindowTextW(target, text, 512);
+    EXPECT_EQ(std::wstring(c.expected), text);
+    DestroyWindow(target);
+}
+
+INSTANTIATE_TEST_SUITE_P(Labels, PageInfoLabels, ::testing::ValuesIn(kPageLabelCases),
+                         [](const ::testing::TestParamInfo<PageLabelCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// The labels reach the tooltip as they reach a target.
+TEST_F(SideBar, PageInformationLabelsInTheTooltip) {
+    ASSERT_NE(nullptr, dll.SetInfoLabel);
+    ASSERT_EQ(1, dll.SetInfoLabel(L"rowcountlabel", L"Rows"));
+    IniFile ini(dll.h, L"t2u_page_labels_tip.ini", "[datawindow]\r\ncurrentrowlabel=Current row\r\n");
+    ASSERT_EQ(1, dll.AttachDatawindow(grid, ini.Name()));
+    PumpMessages();
+    for (int i = 0; i < 10; ++i) SendMessageW(grid, WM_VSCROLL, SB_LINEDOWN, 0);
+    SendMessageW(grid, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 10), 0);
+    PumpMessages();
+    const HWND tip = TooltipOf(grid);
+    ASSERT_NE(nullptr, tip);
+    EXPECT_EQ(std::wstring(L"Rows \t 80\r\n当前首行 \t 11\r\n当前末行 \t 30\r\nCurrent row \t 1"), TooltipText(tip));
 }

@@ -12,8 +12,10 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "datawindow/info_label_keys.h"
 #include "datawindow/settings_keys.h"
 #include "frame/private_messages.h"
 #include "skin/scroll_bar_keys.h"
@@ -181,6 +183,40 @@ void ExpectSampleLists(const IniKeyTable<Owner>& table, const std::vector<IniEnt
     }
 }
 
+// ---------------------------------------------------------------- labels
+
+// A UTF-8 text of the guide as UTF-16.
+std::wstring Wide(const std::string& utf8) {
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &out[0], n);
+    return out;
+}
+
+// The examples of a section written as comments with a value (";key=value"):
+// key and value, in file order.
+std::vector<std::pair<std::string, std::string>> CommentedExamples(const std::vector<std::string>& lines,
+                                                                   const std::string& name) {
+    std::vector<std::pair<std::string, std::string>> examples;
+    bool inside = false;
+    for (const std::string& raw : lines) {
+        const std::string line = Trim(raw);
+        if (line.empty()) continue;
+        if (line[0] == '[') {
+            inside = line == "[" + name + "]";
+            continue;
+        }
+        if (!inside || line[0] != ';') continue;
+        const std::string body = Trim(line.substr(1));
+        const size_t eq = body.find('=');
+        if (eq == std::string::npos) continue;
+        const std::string key = Trim(body.substr(0, eq));
+        const std::string value = Trim(body.substr(eq + 1));
+        if (IsIdentifier(key) && !value.empty()) examples.emplace_back(key, value);
+    }
+    return examples;
+}
+
 // ---------------------------------------------------------------- exports
 
 struct Export {
@@ -317,7 +353,7 @@ void ExpectSruDeclaresTheExports(const std::string& relative, const std::string&
 
     // Exactly the library's exports, with the PowerBuilder type of each argument.
     const std::vector<Export> exports = HeaderExports();
-    ASSERT_EQ(exports.size(), 17u);
+    ASSERT_EQ(exports.size(), 18u);
     EXPECT_EQ(sru.externals.size(), exports.size());
     for (const Export& e : exports) {
         auto it = sru.externals.find(e.name);
@@ -366,6 +402,38 @@ TEST(SettingsKeys, GuideAndSampleListTheKeysOfSectionDatawindow) {
     EXPECT_STREQ(kDataWindowSection, L"datawindow");
     ExpectGuideLists(kDataWindowKeys, GuideTable(ReadLines("pb/README.md"), "### Settings keys: section \"datawindow\""));
     ExpectSampleLists(kDataWindowKeys, SectionEntries(ReadLines("pb/tessel.ini"), "datawindow"));
+}
+
+TEST(LabelKeys, GuideAndSampleListTheLabelKeysWithEnglishExamples) {
+    // The guide: every label key in the library's order, with its default
+    // caption and an English example.
+    const std::vector<Row> rows =
+        GuideTable(ReadLines("pb/README.md"), "### Label keys: section \"datawindow\"");
+    ASSERT_EQ(rows.size(), static_cast<size_t>(kInfoLabelCount));
+    for (int i = 0; i < kInfoLabelCount; ++i) {
+        ASSERT_GE(rows[i].size(), 3u);
+        EXPECT_EQ(rows[i][0], Narrow(kInfoLabelKeys[i].key));
+        EXPECT_EQ(Wide(rows[i][1]), std::wstring(kInfoLabelKeys[i].defaultText)) << rows[i][0];
+        EXPECT_FALSE(rows[i][2].empty()) << rows[i][0];
+    }
+    // The sample file: each key once, commented out, with an English
+    // caption, and no label key set for real (the sample keeps the defaults).
+    const auto examples = CommentedExamples(ReadLines("pb/tessel.ini"), "datawindow");
+    std::map<std::string, int> seen;
+    for (const auto& e : examples) {
+        for (int i = 0; i < kInfoLabelCount; ++i) {
+            if (e.first != Narrow(kInfoLabelKeys[i].key)) continue;
+            ++seen[e.first];
+            for (char c : e.second) EXPECT_TRUE(c >= 0x20 && c < 0x7F) << e.first << " example is not plain ASCII";
+        }
+    }
+    for (int i = 0; i < kInfoLabelCount; ++i) {
+        const std::string key = Narrow(kInfoLabelKeys[i].key);
+        EXPECT_EQ(seen[key], 1) << key;
+    }
+    for (const IniEntry& e : SectionEntries(ReadLines("pb/tessel.ini"), "datawindow")) {
+        for (int i = 0; i < kInfoLabelCount; ++i) EXPECT_NE(e.key, Narrow(kInfoLabelKeys[i].key));
+    }
 }
 
 TEST(ScrollBarKeys, GuideAndBothSamplesListTheKeysOfSectionScrollBar) {
@@ -418,7 +486,7 @@ TEST(Exports, HeaderDefinitionFileAndLibraryAgree) {
     std::set<std::string> header;
     for (const Export& e : HeaderExports()) header.insert(e.name);
     const std::vector<std::string> def = DefExports();
-    EXPECT_EQ(def.size(), 17u);
+    EXPECT_EQ(def.size(), 18u);
     EXPECT_EQ(std::set<std::string>(def.begin(), def.end()), header);
 
     HMODULE dll = LoadLibraryW(L"Tessel2U.dll");

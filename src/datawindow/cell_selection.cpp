@@ -13,6 +13,7 @@
 #include "datawindow/column_type.h"
 #include "datawindow/dw_number.h"
 #include "datawindow/dw_object.h"
+#include "datawindow/info_labels.h"
 #include "datawindow/mouse_feedback.h"
 #include "datawindow/row_geometry.h"
 #include "datawindow/split_string.h"
@@ -286,8 +287,17 @@ void ShowStatistics(DWObject& dw, const std::vector<std::wstring>& parts, const 
         }
     }
     if (count == 0 || (r1 == r2 && parts.size() < 4)) return;
-    const std::wstring text = L"合计 \t " + Number(sum) + L"\r\n平均 \t " + Number(sum / count) + L"\r\n最大 \t " +
-                              Number(maximum) + L"\r\n最小 \t " + Number(minimum);
+    // Each line: its caption, " \t " and the number; the captions are text,
+    // never a format.
+    const double values[] = {sum, sum / count, maximum, minimum};
+    const int labels[] = {kSumLabel, kAverageLabel, kMaximumLabel, kMinimumLabel};
+    std::wstring text;
+    for (size_t i = 0; i < 4; ++i) {
+        if (i > 0) text += L"\r\n";
+        text += InfoLabelText(dw.m_InfoLabels, labels[i]);
+        text += L" \t ";
+        text += Number(values[i]);
+    }
     ShowInfoTip(dw, text.c_str());
 }
 

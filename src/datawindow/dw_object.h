@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "datawindow/header_object.h"
+#include "datawindow/info_labels.h"
 #include "frame/runtime_api.h"
 #include "skin/scroll_bar_skin.h"
 
@@ -111,4 +112,7 @@ public:
     COLORREF m_clrAlter = 0xFFFFFF;
     COLORREF m_clrHover = 0xFFFFFF;
     COLORREF m_clrHeader = 0;
+    // The captions of the information texts from this DataWindow's settings
+    // file; those not set there come from the process or the defaults.
+    InfoLabels m_InfoLabels;
 };

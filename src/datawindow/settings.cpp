@@ -16,6 +16,7 @@ const size_t kPathCapacity = 1024;
 void DWObject::LoadSettings(const wchar_t* fileName) {
     // Defaults first, whatever happens next.
     SetIniDefaults(*this, kDataWindowKeys);
+    m_InfoLabels.Clear();
 
     if (!fileName || wcslen(fileName) < 5) return;
     wchar_t path[kPathCapacity];
@@ -28,6 +29,8 @@ void DWObject::LoadSettings(const wchar_t* fileName) {
 
     SetLastError(0);
     ReadIniKeys(*this, kDataWindowKeys, kDataWindowSection, path);
+    if (const IniSection* section = CachedIniSection(path, kDataWindowSection)) m_InfoLabels.Read(*section);
+    else m_InfoLabels.ReadProfile(kDataWindowSection, path);
 
     m_ScrollSkin.LoadSkin(path);
 

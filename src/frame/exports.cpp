@@ -1,5 +1,6 @@
 // The exports that a PowerBuilder application calls; StartTessel and
-// StopTessel live in lifecycle.cpp, AddSystemEnv in system_env.cpp.
+// StopTessel live in lifecycle.cpp, AddSystemEnv in system_env.cpp,
+// SetInfoLabel in set_info_label.cpp.
 #include "frame/exports.h"
 
 #include "datawindow/dw_object.h"

@@ -1,4 +1,4 @@
-// The seventeen functions a PowerBuilder application declares and calls.
+// The eighteen functions a PowerBuilder application declares and calls.
 // All are stdcall, exported under their plain names (see Tessel2U.def).
 #pragma once
 
@@ -23,3 +23,4 @@ TESSEL_API CloseDebugWindow();
 TESSEL_API DWAbout();
 TESSEL_API GetAddColumnSyntax(HWND hWnd, int n1, int n2, int n3, int n4);
 TESSEL_API AddSystemEnv(LPCWSTR pszName, LPCWSTR pszValue, int bReplace);
+TESSEL_API SetInfoLabel(LPCWSTR pszKey, LPCWSTR pszLabel);

@@ -92,6 +92,21 @@ UINT IniSection::Int(const wchar_t* key, INT def) const {
     return value ? IniValueToInt(value, def) : static_cast<UINT>(def);
 }
 
+std::wstring IniSection::String(const wchar_t* key, const wchar_t* def) const {
+    if (const wchar_t* value = Find(key)) return IniValueToString(value);
+    std::wstring text = def ? def : L"";
+    while (!text.empty() && text.back() == L' ') text.pop_back();
+    return text;
+}
+
+std::wstring IniValueToString(const wchar_t* value) {
+    if (!value) return std::wstring();
+    const size_t length = wcslen(value);
+    if (length >= 2 && (value[0] == L'\'' || value[0] == L'"') && value[length - 1] == value[0])
+        return std::wstring(value + 1, length - 2);
+    return std::wstring(value, length);
+}
+
 UINT IniValueToInt(const wchar_t* value, INT def) {
     if (!value) return static_cast<UINT>(def);
     size_t length = wcslen(value);

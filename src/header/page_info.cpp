@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "datawindow/dw_object.h"
+#include "datawindow/info_labels.h"
 #include "frame/private_messages.h"
 #include "header/info_tip.h"
 #include "header/side_bar.h"
@@ -19,8 +20,11 @@ void ShowPageInfo(DWObject& dw) {
     const int last = dw.DescribeInt(L"DataWindow.LastRowOnPage");
     const long current = dw.m_pfnGetCurrentRow ? dw.m_pfnGetCurrentRow(dw.m_hWnd) : -1;
     const long count = dw.m_pfnGetRowCount ? dw.m_pfnGetRowCount(dw.m_hWnd) : 0;
+    // The captions are arguments, never part of the format.
     wchar_t text[1024];
-    swprintf(text, 1024, L"总 行 数 \t %d\r\n当前首行 \t %d\r\n当前末行 \t %d\r\n当 前 行 \t %d", static_cast<int>(count),
-             first, last, static_cast<int>(current));
+    swprintf(text, 1024, L"%ls \t %d\r\n%ls \t %d\r\n%ls \t %d\r\n%ls \t %d",
+             InfoLabelText(dw.m_InfoLabels, kRowCountLabel), static_cast<int>(count),
+             InfoLabelText(dw.m_InfoLabels, kFirstRowLabel), first, InfoLabelText(dw.m_InfoLabels, kLastRowLabel),
+             last, InfoLabelText(dw.m_InfoLabels, kCurrentRowLabel), static_cast<int>(current));
     ShowInfoTip(dw, text);
 }

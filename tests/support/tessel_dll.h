@@ -1,5 +1,5 @@
 // Loads Tessel2U.dll the way a PowerBuilder application does (by name) and
-// binds its seventeen exports.
+// binds its eighteen exports.
 #pragma once
 
 #include <windows.h>
@@ -23,6 +23,7 @@ struct TesselDll {
     int(WINAPI* DWAbout)() = nullptr;
     int(WINAPI* GetAddColumnSyntax)(HWND, int, int, int, int) = nullptr;
     int(WINAPI* AddSystemEnv)(LPCWSTR, LPCWSTR, int) = nullptr;
+    int(WINAPI* SetInfoLabel)(LPCWSTR, LPCWSTR) = nullptr;
 
     TesselDll() {
         // TESSEL2U_DLL names another build of the library to test (the
@@ -48,6 +49,7 @@ struct TesselDll {
         Bind(DWAbout, "DWAbout");
         Bind(GetAddColumnSyntax, "GetAddColumnSyntax");
         Bind(AddSystemEnv, "AddSystemEnv");
+        Bind(SetInfoLabel, "SetInfoLabel");
     }
     ~TesselDll() {
         if (h) FreeLibrary(h);
