@@ -111,4 +111,12 @@ public:
     COLORREF m_clrAlter = 0xFFFFFF;
     COLORREF m_clrHover = 0xFFFFFF;
     COLORREF m_clrHeader = 0;
+    // The row stripes last written to the detail band, and how the DataWindow
+    // described the band's colour right after: the same stripes are not
+    // written again while the band still shows them.
+    std::wstring m_sStripesWritten;
+    std::wstring m_sStripesDescribed;
+    // From the attach until its completion message is handled: repaints
+    // wait for the completion, which recalculates the frame and repaints.
+    int m_bAttachPending = 0;
 };

@@ -33,6 +33,8 @@ TESSEL_API AttachDatawindow(HWND hWnd, LPCWSTR pszSettingsFile) {
             return 1;
         }
         DWObject* record = g_pDWlist->CreateDW(hWnd);
+        // The completion repaints client and frame; the settings wait for it.
+        if (record) record->m_bAttachPending = 1;
         if (record && pszSettingsFile) record->LoadSettings(pszSettingsFile);
         // Completes the attach once the current message has been processed.
         PostMessageW(hWnd, WM_DW_ATTACHED, 0, 0);
