@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "message_pump.h"
 #include "pbsim_runtime.h"
 #include "stdout_capture.h"
 #include "tessel_dll.h"
@@ -589,3 +590,25 @@ INSTANTIATE_TEST_SUITE_P(Attach, SettingsChanges, ::testing::ValuesIn(kSettingsC
                          [](const ::testing::TestParamInfo<SettingsChange>& info) {
                              return std::string(info.param.name);
                          });
+
+// The first attach's completion recalculates the frame and repaints the
+// window: the settings read before it leave the repaint to it. Settings read
+// into an attach already completed repaint at once.
+TEST_F(Attach, SettingsRepaintWaitsForTheCompletionOfTheFirstAttach) {
+    SettingsFile file(L"t2u_repaint.ini", kStripedSettings);
+    HWND dw = Create(kGridPixels);
+    ASSERT_TRUE(IsWindowVisible(dw));
+    UpdateWindow(dw);
+    ASSERT_FALSE(GetUpdateRect(dw, nullptr, FALSE));
+
+    dll.AttachDatawindow(dw, file.Name());
+    EXPECT_EQ(LastStripes(pb, dw), kStripesOfFile);
+    EXPECT_TRUE(GetUpdateRect(dw, nullptr, FALSE)) << "painted before the attach completed";
+    PumpMessages();
+    EXPECT_FALSE(GetUpdateRect(dw, nullptr, FALSE));
+    EXPECT_EQ(PostedAttachMessages(dw), 0);
+
+    dll.AttachDatawindow(dw, file.Name());
+    EXPECT_FALSE(GetUpdateRect(dw, nullptr, FALSE)) << "a reload is painted at once";
+    EXPECT_EQ(PostedAttachMessages(dw), 0);
+}
