@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "message_pump.h"
 #include "pbsim_runtime.h"
 #include "stdout_capture.h"
 #include "tessel_dll.h"
@@ -138,8 +139,7 @@ TEST_F(Attach, SettingsFileBesideTheLibraryByFullPathOrIgnored) {
         L"#1.background.mode='1'", L"#2.background.mode='1'",
         L"Datawindow.Detail.color='255 ~t if (mod(getrow(),2)=1,255,65280)'",
         L"a_t.Background.color='16711680'", L"b_t.Background.color='16711680'",
-        L"a_very_long_header_text_name_over_31.Background.color='16711680'",
-        L"Datawindow.Detail.color='255 ~t if (mod(getrow(),2)=1,255,65280)'"};
+        L"a_very_long_header_text_name_over_31.Background.color='16711680'"};
 
     HWND byName = Create(kGridPB);
     EXPECT_EQ(dll.AttachDatawindow(byName, L"t2u_attach.ini"), 1);
@@ -167,8 +167,21 @@ TEST_F(Attach, SettingsFileBesideTheLibraryByFullPathOrIgnored) {
         L"#1.background.mode='1'", L"#2.background.mode='1'",
         L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,16777215)'",
         L"a_t.Background.color='16777215'", L"b_t.Background.color='16777215'",
-        L"a_very_long_header_text_name_over_31.Background.color='16777215'",
-        L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,16777215)'"};
+        L"a_very_long_header_text_name_over_31.Background.color='16777215'"};
+    EXPECT_EQ(pb.ModifyLog(byPath), defaults);
+
+    // The same colours again: the stripes stand and are not written; once the
+    // application has set a colour of its own they are written over it.
+    pb.ClearModifyLog(byPath);
+    dll.AttachDatawindow(byPath, noSection.c_str());
+    const std::vector<std::wstring> columnsAndHeader = {
+        L"#1.background.mode='1'", L"#2.background.mode='1'",
+        L"a_t.Background.color='16777215'", L"b_t.Background.color='16777215'",
+        L"a_very_long_header_text_name_over_31.Background.color='16777215'"};
+    EXPECT_EQ(pb.ModifyLog(byPath), columnsAndHeader);
+    pb.ScriptModify(byPath, L"DataWindow.Detail.Color='12345'", nullptr, 0);
+    pb.ClearModifyLog(byPath);
+    dll.AttachDatawindow(byPath, noSection.c_str());
     EXPECT_EQ(pb.ModifyLog(byPath), defaults);
 
     DeleteFileW(beside.c_str());
@@ -441,9 +454,12 @@ private:
     HANDLE m_hLock = INVALID_HANDLE_VALUE;
 };
 
-std::wstring LastModify(const PbsimRuntime& pb, HWND dw) {
+// The stripes last written to the detail band, in the whole modify log.
+std::wstring LastStripes(const PbsimRuntime& pb, HWND dw) {
     const std::vector<std::wstring> log = pb.ModifyLog(dw);
-    return log.empty() ? std::wstring() : log.back();
+    for (auto it = log.rbegin(); it != log.rend(); ++it)
+        if (it->compare(0, 24, L"Datawindow.Detail.color=") == 0) return *it;
+    return std::wstring();
 }
 
 }  // namespace
@@ -452,25 +468,25 @@ TEST_F(Attach, SettingsFileIsReadOnceWhileItStaysTheSame) {
     SettingsFile file(L"t2u_cache_once.ini", kStripedSettings);
     HWND first = Create(kGridPixels);
     dll.AttachDatawindow(first, file.Name());
-    EXPECT_EQ(LastModify(pb, first), kStripesOfFile);
+    EXPECT_EQ(LastStripes(pb, first), kStripesOfFile);
 
     ASSERT_TRUE(file.Lock());
     HWND second = Create(kGridPixels);
     dll.AttachDatawindow(second, file.Name());
-    EXPECT_EQ(LastModify(pb, second), kStripesOfFile) << "the unchanged file was read again";
+    EXPECT_EQ(LastStripes(pb, second), kStripesOfFile) << "the unchanged file was read again";
 
     // A new write time makes the file a changed one: it is read again, and
     // while it is locked that read finds nothing.
     ASSERT_TRUE(file.SetWriteTime(HoursFromNow(-2)));
     HWND third = Create(kGridPixels);
     dll.AttachDatawindow(third, file.Name());
-    EXPECT_EQ(LastModify(pb, third), kStripesOfDefaults);
+    EXPECT_EQ(LastStripes(pb, third), kStripesOfDefaults);
 
     // That empty read was not kept.
     file.Unlock();
     HWND fourth = Create(kGridPixels);
     dll.AttachDatawindow(fourth, file.Name());
-    EXPECT_EQ(LastModify(pb, fourth), kStripesOfFile);
+    EXPECT_EQ(LastStripes(pb, fourth), kStripesOfFile);
 }
 
 TEST_F(Attach, SettingsFileWrittenJustNowIsReadEveryTime) {
@@ -481,24 +497,24 @@ TEST_F(Attach, SettingsFileWrittenJustNowIsReadEveryTime) {
     ASSERT_TRUE(file.SetWriteTime(HoursFromNow(1)));
     HWND first = Create(kGridPixels);
     dll.AttachDatawindow(first, file.Name());
-    ASSERT_EQ(LastModify(pb, first), kStripesOfFile);
+    ASSERT_EQ(LastStripes(pb, first), kStripesOfFile);
     ASSERT_TRUE(file.Lock());
     HWND second = Create(kGridPixels);
     dll.AttachDatawindow(second, file.Name());
-    EXPECT_EQ(LastModify(pb, second), kStripesOfDefaults);
+    EXPECT_EQ(LastStripes(pb, second), kStripesOfDefaults);
 }
 
 TEST_F(Attach, StopTesselForgetsTheSettingsFilesRead) {
     SettingsFile file(L"t2u_cache_stop.ini", kStripedSettings);
     HWND first = Create(kGridPixels);
     dll.AttachDatawindow(first, file.Name());
-    ASSERT_EQ(LastModify(pb, first), kStripesOfFile);
+    ASSERT_EQ(LastStripes(pb, first), kStripesOfFile);
     ASSERT_TRUE(file.Lock());
     ASSERT_EQ(dll.StopTessel(), 1);
     ASSERT_EQ(dll.StartTessel(), 1);
     HWND second = Create(kGridPixels);
     dll.AttachDatawindow(second, file.Name());
-    EXPECT_EQ(LastModify(pb, second), kStripesOfDefaults);
+    EXPECT_EQ(LastStripes(pb, second), kStripesOfDefaults);
 }
 
 TEST_F(Attach, OnlyTheSixteenMostRecentSettingsFilesAreKept) {
@@ -508,14 +524,14 @@ TEST_F(Attach, OnlyTheSixteenMostRecentSettingsFilesAreKept) {
         const std::wstring name = L"t2u_cache_" + std::to_wstring(i) + L".ini";
         files.push_back(std::make_unique<SettingsFile>(name.c_str(), kStripedSettings));
         dll.AttachDatawindow(dw, files.back()->Name());
-        ASSERT_EQ(LastModify(pb, dw), kStripesOfFile) << i;
+        ASSERT_EQ(LastStripes(pb, dw), kStripesOfFile) << i;
     }
     ASSERT_TRUE(files[0]->Lock());
     ASSERT_TRUE(files[1]->Lock());
     dll.AttachDatawindow(dw, files[1]->Name());
-    EXPECT_EQ(LastModify(pb, dw), kStripesOfFile) << "the second oldest file is still kept";
+    EXPECT_EQ(LastStripes(pb, dw), kStripesOfFile) << "the second oldest file is still kept";
     dll.AttachDatawindow(dw, files[0]->Name());
-    EXPECT_EQ(LastModify(pb, dw), kStripesOfDefaults) << "the oldest file is kept beyond sixteen";
+    EXPECT_EQ(LastStripes(pb, dw), kStripesOfDefaults) << "the oldest file is kept beyond sixteen";
 }
 
 namespace {
@@ -555,7 +571,7 @@ TEST_P(SettingsChanges, TheNewFileIsApplied) {
     ASSERT_TRUE(file.SetWriteTime(hourAgo));
     HWND dw = Create(kGridPixels);
     dll.AttachDatawindow(dw, file.Name());
-    ASSERT_NE(LastModify(pb, dw), change.stripesAfter);
+    ASSERT_NE(LastStripes(pb, dw), change.stripesAfter);
 
     ULARGE_INTEGER t;
     t.LowPart = hourAgo.dwLowDateTime;
@@ -567,10 +583,32 @@ TEST_P(SettingsChanges, TheNewFileIsApplied) {
     file.Write(change.after, after);
     pb.ClearModifyLog(dw);
     dll.AttachDatawindow(dw, file.Name());
-    EXPECT_EQ(LastModify(pb, dw), change.stripesAfter);
+    EXPECT_EQ(LastStripes(pb, dw), change.stripesAfter);
 }
 
 INSTANTIATE_TEST_SUITE_P(Attach, SettingsChanges, ::testing::ValuesIn(kSettingsChanges),
                          [](const ::testing::TestParamInfo<SettingsChange>& info) {
                              return std::string(info.param.name);
                          });
+
+// The first attach's completion recalculates the frame and repaints the
+// window: the settings read before it leave the repaint to it. Settings read
+// into an attach already completed repaint at once.
+TEST_F(Attach, SettingsRepaintWaitsForTheCompletionOfTheFirstAttach) {
+    SettingsFile file(L"t2u_repaint.ini", kStripedSettings);
+    HWND dw = Create(kGridPixels);
+    ASSERT_TRUE(IsWindowVisible(dw));
+    UpdateWindow(dw);
+    ASSERT_FALSE(GetUpdateRect(dw, nullptr, FALSE));
+
+    dll.AttachDatawindow(dw, file.Name());
+    EXPECT_EQ(LastStripes(pb, dw), kStripesOfFile);
+    EXPECT_TRUE(GetUpdateRect(dw, nullptr, FALSE)) << "painted before the attach completed";
+    PumpMessages();
+    EXPECT_FALSE(GetUpdateRect(dw, nullptr, FALSE));
+    EXPECT_EQ(PostedAttachMessages(dw), 0);
+
+    dll.AttachDatawindow(dw, file.Name());
+    EXPECT_FALSE(GetUpdateRect(dw, nullptr, FALSE)) << "a reload is painted at once";
+    EXPECT_EQ(PostedAttachMessages(dw), 0);
+}

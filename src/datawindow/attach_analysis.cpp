@@ -153,6 +153,7 @@ void AnalyseAttach(DWObject& dw, HWND hWnd) {
 }
 
 void CompleteAttach(DWObject& dw) {
+    dw.m_bAttachPending = 0;
     dw.UpdateProcessing();
     dw.m_rcMargin.left = LeftMargin(dw);
     SetWindowPos(dw.m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);

@@ -115,4 +115,12 @@ public:
     // The captions of the information texts from this DataWindow's settings
     // file; those not set there come from the process or the defaults.
     InfoLabels m_InfoLabels;
+    // The row stripes last written to the detail band, and how the DataWindow
+    // described the band's colour right after: the same stripes are not
+    // written again while the band still shows them.
+    std::wstring m_sStripesWritten;
+    std::wstring m_sStripesDescribed;
+    // From the attach until its completion message is handled: repaints
+    // wait for the completion, which recalculates the frame and repaints.
+    int m_bAttachPending = 0;
 };

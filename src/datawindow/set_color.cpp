@@ -1,4 +1,5 @@
 // Colour changes of a record and how each is applied to the DataWindow.
+#include <cwchar>
 #include <string>
 
 #include "datawindow/dw_number.h"
@@ -20,9 +21,25 @@ bool KeepsOwnBackground(const DWObject& dw, int column, int bandColor) {
     return value != 16777215 && value != 1073741824 && value != 536870912 && value != bandColor;
 }
 
-void WriteStriping(const DWObject& dw, COLORREF odd, COLORREF even) {
-    dw.ModifyF(L"Datawindow.Detail.color='%d ~t if (mod(getrow(),2)=1,%d,%d)'", static_cast<int>(odd),
-               static_cast<int>(odd), static_cast<int>(even));
+// Odd rows in one colour, even rows in the other. Each Modify makes the
+// DataWindow redo its layout, so stripes that the band still shows are not
+// written again.
+void WriteStriping(DWObject& dw, COLORREF odd, COLORREF even) {
+    wchar_t text[128];
+    swprintf(text, sizeof text / sizeof text[0], L"Datawindow.Detail.color='%d ~t if (mod(getrow(),2)=1,%d,%d)'",
+             static_cast<int>(odd), static_cast<int>(odd), static_cast<int>(even));
+    if (!dw.m_sStripesWritten.empty() && dw.m_sStripesWritten == text &&
+        dw.Describe(L"DataWindow.Detail.Color") == dw.m_sStripesDescribed)
+        return;
+    const std::wstring described = dw.Modify(text) == nullptr ? dw.Describe(L"DataWindow.Detail.Color") : L"";
+    // "!" and "?" are the runtime's describe errors: nothing to compare with.
+    if (!described.empty() && described != L"!" && described != L"?") {
+        dw.m_sStripesWritten = text;
+        dw.m_sStripesDescribed = described;
+    } else {
+        dw.m_sStripesWritten.clear();
+        dw.m_sStripesDescribed.clear();
+    }
 }
 
 }  // namespace

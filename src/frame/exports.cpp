@@ -34,9 +34,12 @@ TESSEL_API AttachDatawindow(HWND hWnd, LPCWSTR pszSettingsFile) {
             return 1;
         }
         DWObject* record = g_pDWlist->CreateDW(hWnd);
-        if (record && pszSettingsFile) record->LoadSettings(pszSettingsFile);
         // Completes the attach once the current message has been processed.
-        PostMessageW(hWnd, WM_DW_ATTACHED, 0, 0);
+        // The completion repaints client and frame: until then the settings'
+        // repaint only marks the window invalid.
+        const BOOL posted = PostMessageW(hWnd, WM_DW_ATTACHED, 0, 0);
+        if (record && posted) record->m_bAttachPending = 1;
+        if (record && pszSettingsFile) record->LoadSettings(pszSettingsFile);
         return 1;
     });
 }

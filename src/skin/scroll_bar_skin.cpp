@@ -98,8 +98,8 @@ void ScrollBarSkin::SetLoadDefaults() { SetIniDefaults(*this, kScrollBarKeys); }
 
 void ScrollBarSkin::LoadSkin(const wchar_t* path) {
     SetLoadDefaults();
-    CloseTheme();
-    OpenTheme();
+    // The handle opened with the skin serves on; one is opened only if none is.
+    if (!m_hTheme) OpenTheme();
     if (!path || wcslen(path) < 5) return;
     wchar_t full[kPathCapacity];
     if (!ResolveLibraryFile(path, full, kPathCapacity)) return;

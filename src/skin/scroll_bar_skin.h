@@ -16,7 +16,7 @@ public:
 
     // Closes the theme handle through the real CloseThemeData.
     void CloseTheme();
-    // Back to the defaults, the theme handle reopened, then the keys of
+    // Back to the defaults, the theme handle opened if it is not, then the keys of
     // section "ScrollBar" of the file (a bare name lives beside the library).
     void LoadSkin(const wchar_t* path);
     // The work behind the DrawThemeBackground replacement: parts drawn with
