@@ -150,7 +150,7 @@ bool BuildScene(RuntimeHost& runtime, TesselApi* tessel, DemoScene& scene) {
     const std::wstring rows = StaffRows(kStaffCount);
     scene.hGrid = runtime.CreateDataWindow(scene.hMain, kStaffGridSyntax, rows.c_str(), 164, 74, 616, 400, 0);
     scene.hGraph = runtime.CreateDataWindow(scene.hMain, kDepartmentGraphSyntax, nullptr, 788, 74, 256, 200, 0);
-    scene.hForm = runtime.CreateDataWindow(scene.hMain, kStaffFormSyntax, nullptr, 788, 282, 256, 116, 0);
+    scene.hForm = runtime.CreateDataWindow(scene.hMain, pbsim::kEmployeeFormSyntax, nullptr, 788, 282, 256, 116, 0);
     if (!scene.hGrid) {
         fwprintf(stderr, L"demo: the grid DataWindow could not be created\n");
         return false;

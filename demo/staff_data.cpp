@@ -30,37 +30,6 @@ column(band=detail id=6 alignment="0" tabsequence=60 border="0" color="0" x="182
 htmltable(border="1" )
 )DW";
 
-// One employee as a freeform DataWindow: labels right-aligned before their
-// fields, a Save button and the bonus beside the salary, all inside the
-// control so that no scroll bar is needed.
-const wchar_t* const kStaffFormSyntax = LR"DW(release 10;
-datawindow(units=0 timer_interval=0 color=15790320 processing=0 print.preview=no selected.mouse=no )
-header(height=0 color="536870912" )
-summary(height=0 color="536870912" )
-footer(height=0 color="536870912" )
-detail(height=440 color="15790320" )
-table(column=(type=long updatewhereclause=yes name=emp_id dbname="employee.emp_id" )
- column=(type=char(20) updatewhereclause=yes name=emp_name dbname="employee.emp_name" )
- column=(type=char(10) updatewhereclause=yes name=dept dbname="employee.dept" )
- column=(type=number updatewhereclause=yes name=salary dbname="employee.salary" )
- )
-text(band=detail alignment="1" text="Emp ID:" border="0" color="0" x="9" y="20" height="64" width="370" name=emp_id_t visible="1" font.face="Tahoma" font.height="-10" background.mode="1" background.color="536870912" )
-column(band=detail id=1 alignment="0" tabsequence=10 border="5" color="0" x="402" y="20" height="64" width="400" name=emp_id visible="1" font.face="Tahoma" font.height="-10" background.mode="0" background.color="16777215" )
-text(band=detail alignment="1" text="Name:" border="0" color="0" x="9" y="100" height="64" width="370" name=emp_name_t visible="1" font.face="Tahoma" font.height="-10" background.mode="1" background.color="536870912" )
-column(band=detail id=2 alignment="0" tabsequence=20 border="5" color="0" x="402" y="100" height="64" width="640" name=emp_name visible="1" font.face="Tahoma" font.height="-10" background.mode="0" background.color="16777215" )
-text(band=detail alignment="1" text="Department:" border="0" color="0" x="9" y="180" height="64" width="370" name=dept_t visible="1" font.face="Tahoma" font.height="-10" background.mode="1" background.color="536870912" )
-column(band=detail id=3 alignment="0" tabsequence=30 border="5" color="0" x="402" y="180" height="64" width="400" name=dept visible="1" font.face="Tahoma" font.height="-10" background.mode="0" background.color="16777215" )
-text(band=detail alignment="1" text="Salary:" border="0" color="0" x="9" y="260" height="64" width="370" name=salary_t visible="1" font.face="Tahoma" font.height="-10" background.mode="1" background.color="536870912" )
-column(band=detail id=4 alignment="1" tabsequence=40 border="5" color="0" x="402" y="260" height="64" width="400" format="#,##0.00" name=salary visible="1" font.face="Tahoma" font.height="-10" background.mode="0" background.color="16777215" )
-compute(band=detail alignment="1" expression="salary * 0.1" border="0" color="8388608" x="820" y="260" height="64" width="222" format="#,##0.00" name=c_bonus visible="1" font.face="Tahoma" font.height="-10" background.mode="1" background.color="536870912" )
-line(band=detail x1="9" y1="350" x2="1042" y2="350" name=l_separator visible="1" pen.style="0" pen.width="5" pen.color="12632256" background.mode="2" background.color="16777215" )
-button(band=detail text="Save" filename="" action="0" border="0" color="0" x="820" y="16" height="72" width="222" name=b_save visible="1" font.face="Tahoma" font.height="-10" background.mode="2" background.color="15790320" )
-data( 201,"Ivan Petrov","Sales",4500,
- 202,"Jia Wen","R&D",6800.5,
- 203,"Kofi Mensah","Support",3950,
- )
-)DW";
-
 // Salaries by department, as bars, and head counts as a line: the graph's
 // polygons and polylines are drawn anti-aliased on an attached DataWindow.
 const wchar_t* const kDepartmentGraphSyntax =

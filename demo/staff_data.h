@@ -8,8 +8,6 @@
 // The grid's definition: id, name, department, salary, completion (shown as
 // a progress cell) and a status whose texts carry icon-font glyphs.
 extern const wchar_t* const kStaffGridSyntax;
-// One employee's details as a freeform DataWindow with a Save button.
-extern const wchar_t* const kStaffFormSyntax;
 extern const wchar_t* const kDepartmentGraphSyntax;
 
 // Tab-separated rows for the grid, one line each, always the same.

@@ -766,7 +766,7 @@ TEST(PbsimModel, FreeformSampleShowsComputedTextsAndLines) {
   EXPECT_EQ(form.Describe(L"c_bonus.expression"), L"salary * 0.1");
   EXPECT_EQ(form.Describe(L"l_separator.pen.width"), L"5");
   const pbsim::PixelLine l = form.LinePixels(*line, 1);
-  EXPECT_EQ(l.x1, pbsim::ConvertUnits(37, 3));
+  EXPECT_EQ(l.x1, pbsim::ConvertUnits(9, 3));
   EXPECT_EQ(l.y2, pbsim::ConvertUnits(350, 4));
   EXPECT_EQ(form.ObjectRectPixels(*line, 1).width, l.x2 - l.x1);
 }
