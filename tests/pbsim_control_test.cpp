@@ -1,1259 +1,704 @@
-// The DataWindow control window of the stand-in runtime: what it paints (read
-// back from a DIB), and how it reacts to clicks, drags, scrolling and keys
-// sent as real window messages, as observed through the runtime functions
-// the library calls.
+// The stand-in's DataWindow control window: what it paints (read back from a
+// DIB) and how it answers clicks, drags, scrolling and keys sent as window
+// messages, seen through the runtime functions the library calls. Geometry
+// of the employee grid at 96 dpi: header 20 pixels, rows 17, column edges
+// 1|71 72|181 182|248 249|325.
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cwchar>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "dib.h"
 #include "message_pump.h"
 #include "model/samples.h"
-#include "pbsim_test_host.h"
+#include "pbsim_runtime.h"
+#include "temp_folder.h"
 #include "window_surface.h"
-
-using pbsim_test::Dib;
-using pbsim_test::Point;
-using pbsim_test::Rect;
 
 namespace {
 
-// The modules and the host window serve the whole suite: destroying a
-// top-level window takes Wine about two seconds.
+const int kRight[] = {71, 181, 248, 325};  // right edge of each column's cells
+const COLORREF kWhite = RGB(255, 255, 255), kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255);
+
+int RowTop(int row, int first = 1) { return 20 + (row - first) * 17; }
+LPARAM At(POINT p) { return MAKELPARAM(p.x, p.y); }
+// A point inside a cell of the employee grid, near its right edge.
+POINT Cell(int row, int column, int first = 1) { return POINT{kRight[column - 1] - 4, RowTop(row, first) + 8}; }
+bool IsDark(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 200; }
+auto Is(COLORREF wanted) {
+  return [wanted](COLORREF c) { return c == wanted; };
+}
+
+// A grid in pixels: header 20 high, a group by dept with a header 16 high
+// (red) and a trailer 12 high (green) with the group's total, rows 18 high.
+const wchar_t kGroupedGrid[] =
+    L"release 19;\ndatawindow(units=1 processing=1 color=16777215 selected.mouse=no )\n"
+    L"header(height=20 color=\"12632256\" )\ndetail(height=18 color=\"16777215\" )\n"
+    L"table(column=(type=char(10) name=dept dbname=\"dept\" ) column=(type=long name=qty dbname=\"qty\" ) )\n"
+    L"group(level=1 header.height=16 trailer.height=12 by=(\"dept\" ) header.color=\"255\" trailer.color=\"65280\" )\n"
+    L"text(band=header text=\"Dept\" x=\"2\" y=\"2\" height=\"16\" width=\"60\" name=dept_t )\n"
+    L"column(band=header.1 id=1 x=\"2\" y=\"1\" height=\"14\" width=\"60\" name=dept_head color=\"0\" "
+    L"font.face=\"Tahoma\" font.height=\"-8\" background.mode=\"1\" )\n"
+    L"column(band=detail id=1 x=\"2\" y=\"1\" height=\"16\" width=\"60\" tabsequence=10 name=dept )\n"
+    L"column(band=detail id=2 x=\"64\" y=\"1\" height=\"16\" width=\"60\" tabsequence=20 name=qty )\n"
+    L"compute(band=trailer.1 expression=\"sum(qty for group 1)\" x=\"64\" y=\"0\" height=\"12\" width=\"60\" "
+    L"name=c_total color=\"0\" font.face=\"Tahoma\" font.height=\"-7\" background.mode=\"1\" )\n"
+    L"data(\"A\", 5, \"A\", 7, \"B\", 9, )\n";
+
+// One runtime and host for the suite: freeing a top-level window costs Wine seconds.
 class ControlTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    s_runtime = new pbsim_test::Runtime();
-    s_loaded = s_runtime->Load();
-    s_hostWindow = new pbsim_test::HostWindow();
-  }
-  static void TearDownTestSuite() {
-    delete s_hostWindow;
-    delete s_runtime;
-    s_hostWindow = nullptr;
-    s_runtime = nullptr;
-  }
-  void SetUp() override {
-    ASSERT_TRUE(s_loaded) << "the modules of generation 105 are not all there";
-    ASSERT_NE(host.Get(), nullptr);
-  }
+  static void SetUpTestSuite() { s_rt.reset(new PbsimRuntime()); }
+  static void TearDownTestSuite() { s_rt.reset(); }
+  void SetUp() override { ASSERT_TRUE(rt.ok()) << "the modules of generation 105 are not all there"; }
   void TearDown() override {
     for (HWND dw : created) DestroyWindow(dw);
   }
-
-  HWND Create(const wchar_t* definition = pbsim::kEmployeeGridSyntax, const wchar_t* data = nullptr, int width = 500,
-              int height = 200, DWORD style = 0) {
-    HWND dw = rt.modules.CreateDataWindow(host.Get(), definition, data, 10, 10, width, height, style);
+  HWND Create(const wchar_t* definition = pbsim::kEmployeeGridSyntax, int width = 500, int height = 200,
+              const wchar_t* rows = nullptr) {
+    HWND dw = rt.CreateWithRows(definition, rows, width, height);
+    EXPECT_NE(dw, nullptr) << std::string(rt.LastError().begin(), rt.LastError().end());
     if (dw) created.push_back(dw);
     return dw;
   }
-
-  // Pixel geometry of the employee grid, converted the way the runtime does.
-  int X(int units) const { return rt.ConvertUnits(units, 3); }
-  int Y(int units) const { return rt.ConvertUnits(units, 4); }
-  int HeaderHeight() const { return Y(80); }
-  int RowTop(int row, int first = 1) const { return HeaderHeight() + (row - first) * Y(68); }
-
-  SIZE ClientSize(HWND dw) const {
+  HWND Tracked(HWND dw) {
+    if (dw) created.push_back(dw);
+    return dw;
+  }
+  static std::wstring Rows(int count) {
+    std::wstring text;
+    for (int i = 1; i <= count; ++i) text += std::to_wstring(100 + i) + L"\tPerson " + std::to_wstring(i) + L"\tD\t1\n";
+    return text;
+  }
+  static SIZE Client(HWND dw) {
     RECT rc;
     GetClientRect(dw, &rc);
-    SIZE size = {rc.right, rc.bottom};
-    return size;
+    return SIZE{rc.right, rc.bottom};
+  }
+  // What the control paints, through its exported paint entry point, on a background of RGB(1, 2, 3).
+  std::unique_ptr<Dib> Paint(HWND dw) {
+    std::unique_ptr<Dib> dib(new Dib(Client(dw).cx, Client(dw).cy));
+    dib->Fill(RGB(1, 2, 3));
+    EXPECT_EQ(rt.PaintDC(dw, dib->Dc()), 1);
+    return dib;
+  }
+  static void Click(HWND dw, POINT p) {
+    SendMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, At(p));
+    SendMessageW(dw, WM_LBUTTONUP, 0, At(p));
+  }
+  // Puts the mouse pointer on a client point: the under-the-mouse entries read the real pointer.
+  static void Pointer(HWND dw, POINT client) {
+    ClientToScreen(dw, &client);
+    ASSERT_TRUE(SetCursorPos(client.x, client.y));
+    POINT now = {};
+    GetCursorPos(&now);
+    ASSERT_TRUE(now.x == client.x && now.y == client.y) << "the test display must let the pointer move";
+  }
+  std::wstring ObjectUnderMouse(HWND dw, POINT client) {
+    Pointer(dw, client);
+    wchar_t name[1024] = L"#";
+    rt.GetObjectUnderMouse(dw, name);
+    return name;
+  }
+  std::wstring BandUnderMouse(HWND dw, POINT client) {
+    Pointer(dw, client);
+    wchar_t band[32] = L"#";
+    rt.GetBandUnderMouse(dw, band, 32);
+    return band;
   }
 
-  // What the control paints, through its exported paint entry point.
-  void Paint(HWND dw, Dib& dib) const {
-    dib.Fill(RGB(1, 2, 3));
-    ASSERT_EQ(rt.PaintDC(dw, dib.Dc()), 1);
-  }
-
-  void Click(HWND dw, int x, int y) const {
-    SendMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, Point(x, y));
-    SendMessageW(dw, WM_LBUTTONUP, 0, Point(x, y));
-  }
-
-  // A point inside a cell of the employee grid (columns 1 to 4), near its
-  // right edge, away from left-aligned text.
-  POINT Cell(int row, int column, int first = 1) const {
-    static const int kRightEdges[] = {325, 829, 1133, 1487};
-    POINT p;
-    p.x = X(kRightEdges[column - 1]) - 4;
-    p.y = RowTop(row, first) + 8;
-    return p;
-  }
-
-  void Key(HWND target, WPARAM key) const { SendMessageW(target, WM_KEYDOWN, key, 1); }
-
-  static pbsim_test::Runtime* s_runtime;
-  static pbsim_test::HostWindow* s_hostWindow;
-  static bool s_loaded;
-  pbsim_test::Runtime& rt = *s_runtime;
-  pbsim_test::HostWindow& host = *s_hostWindow;
+  static std::unique_ptr<PbsimRuntime> s_rt;
+  PbsimRuntime& rt = *s_rt;
   std::vector<HWND> created;
 };
 
-pbsim_test::Runtime* ControlTest::s_runtime = nullptr;
-pbsim_test::HostWindow* ControlTest::s_hostWindow = nullptr;
-bool ControlTest::s_loaded = false;
+std::unique_ptr<PbsimRuntime> ControlTest::s_rt;
 
 }  // namespace
 
+// Catches a wrong class, style, procedure, content width or creation error.
 TEST_F(ControlTest, WindowClassStyleAndContentWidth) {
   HWND dw = Create();
-  ASSERT_NE(dw, nullptr);
   wchar_t name[64] = {};
   GetClassNameW(dw, name, 64);
   EXPECT_STREQ(name, L"pbdw105");
   EXPECT_TRUE(GetWindowLongPtrW(dw, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
-  const LONG_PTR style = GetWindowLongPtrW(dw, GWL_STYLE);
-  EXPECT_TRUE(style & WS_CHILD);
-  EXPECT_EQ(style & WS_CAPTION, 0);
-  // Eight rows fit: no scroll bars.
-  EXPECT_EQ(style & (WS_VSCROLL | WS_HSCROLL), 0);
-  // The class procedure is the exported dwWinProc.
-  EXPECT_EQ(GetClassLongPtrW(dw, GCLP_WNDPROC),
-            reinterpret_cast<LONG_PTR>(GetProcAddress(rt.modules.engine, "dwWinProc")));
-  // The right edge of the salary column: x 1137 + width 350.
-  EXPECT_EQ(rt.InfoGetDWWidth(dw), X(1487));
-  EXPECT_EQ(rt.GetRowCount(dw), 8);
-  EXPECT_EQ(rt.GetCurrentRow(dw), 1);
-  EXPECT_EQ(rt.GetCurrentColumn(dw), 1);
-
-  // A definition that cannot be read makes no window and tells why.
-  EXPECT_EQ(Create(L"datawindow(units=0"), nullptr);
-  wchar_t error[256] = {};
-  EXPECT_GT(rt.modules.GetLastError(error, 256), 0);
-  EXPECT_NE(std::wstring(error), L"");
-  EXPECT_EQ(rt.modules.CreateDataWindow(nullptr, pbsim::kEmployeeGridSyntax, nullptr, 0, 0, 10, 10, 0), nullptr);
+  EXPECT_EQ(GetWindowLongPtrW(dw, GWL_STYLE) & (WS_CHILD | WS_CAPTION | WS_VSCROLL | WS_HSCROLL), WS_CHILD);
+  EXPECT_EQ(GetClassLongPtrW(dw, GCLP_WNDPROC), reinterpret_cast<LONG_PTR>(GetProcAddress(rt.engine(), "dwWinProc")));
+  EXPECT_EQ(rt.InfoGetDWWidth(dw), 325);
+  EXPECT_EQ(rt.GetRowCount(dw) * 100 + rt.GetCurrentRow(dw) * 10 + rt.GetCurrentColumn(dw), 811);
+  EXPECT_EQ(rt.CreateWithRows(L"datawindow(units=0", nullptr, 10, 10), nullptr);
+  EXPECT_EQ(rt.LastError(), L"Line 1 Column 19: incorrect syntax.");
 }
 
+// Catches wrong band colours, row positions, borders, grid lines, focus mark,
+// header font or selection colours.
 TEST_F(ControlTest, PaintsStripedRowsHeaderTextsAndGridLines) {
   HWND dw = Create();
-  ASSERT_NE(dw, nullptr);
-  const COLORREF odd = RGB(255, 224, 224);
-  const COLORREF even = RGB(224, 255, 224);
-  wchar_t striping[256];
-  swprintf(striping, 256, L"Datawindow.Detail.color='%lu ~t if (mod(getrow(),2)=1,%lu,%lu)'",
-           static_cast<unsigned long>(odd), static_cast<unsigned long>(odd), static_cast<unsigned long>(even));
-  ASSERT_EQ(rt.Modify(dw, striping), nullptr);
+  const COLORREF odd = RGB(255, 224, 224), even = RGB(224, 255, 224);
+  ASSERT_EQ(rt.Modify(dw, L"Datawindow.Detail.color='14737663 ~t if (mod(getrow(),2)=1,14737663,14745568)'"), nullptr);
+  std::unique_ptr<Dib> dib = Paint(dw);
+  const COLORREF dark = GetSysColor(COLOR_3DDKSHADOW), grid = RGB(192, 192, 192), black = 0;
+  for (int row = 1; row <= 8; ++row) EXPECT_EQ(dib->At(490, RowTop(row) + 5), row % 2 ? odd : even) << row;
+  const struct {
+    int x, y;
+    COLORREF color;
+  } pixels[] = {{490, RowTop(9) + 5, kWhite}, {490, 5, grid},  // below the rows; the header band 12632256
+                {71, 8, dark}, {181, 8, dark}, {325, 8, dark}, {30, 19, dark},  // header cell borders
+                {71, RowTop(2) + 8, grid}, {248, RowTop(5) + 8, grid}, {150, RowTop(2) - 1, grid},  // grid lines
+                {490, RowTop(2) - 1, odd},  // grid lines stop at the content's edge
+                {21, RowTop(1), black}, {1, RowTop(1) + 6, black}, {70, RowTop(1) + 6, black}};  // focus mark
+  for (const auto& p : pixels) EXPECT_EQ(dib->At(p.x, p.y), p.color) << p.x << "," << p.y;
+  EXPECT_NE(dib->At(72, 8), dark);
+  EXPECT_NE(dib->At(92, RowTop(1)), black) << "the focus mark is on the current cell only";
 
-  const SIZE client = ClientSize(dw);
-  Dib dib(client.cx, client.cy);
-  ASSERT_TRUE(dib.Ok());
-  Paint(dw, dib);
-  const int right = client.cx - 5;  // beyond the content: only the band colours
-  for (int row = 1; row <= 8; ++row) {
-    EXPECT_EQ(dib.At(right, RowTop(row) + 5), row % 2 ? odd : even) << "row " << row;
-  }
-  // Below the last row: the DataWindow's own colour (white).
-  EXPECT_EQ(dib.At(right, RowTop(9) + 5), RGB(255, 255, 255));
-  // The header band's colour 12632256.
-  EXPECT_EQ(dib.At(right, 5), RGB(192, 192, 192));
+  EXPECT_GT(dib->Count(RECT{1, 1, 71, 17}, IsDark), 20) << "Emp ID";
+  EXPECT_GT(dib->Count(RECT{182, 0, 248, 19}, IsDark), dib->Count(RECT{72, 0, 181, 19}, IsDark) + 10)
+      << "Department is wider than Name";
 
-  // Header cell borders: one dark pixel wide at the right edge of each column
-  // and along the bottom of the header.
-  const COLORREF dark = GetSysColor(COLOR_3DDKSHADOW);
-  EXPECT_EQ(dib.At(X(325), 8), dark);
-  EXPECT_EQ(dib.At(X(829), 8), dark);
-  EXPECT_EQ(dib.At(X(1487), 8), dark);
-  EXPECT_EQ(dib.At(30, HeaderHeight() - 1), dark);
-  EXPECT_NE(dib.At(X(325) + 1, 8), dark);
-  EXPECT_NE(dib.At(X(325) - 1, 8), dark);
-
-  // Grid lines: under every row and at the right edge of every column.
-  const COLORREF grid = RGB(192, 192, 192);
-  EXPECT_EQ(dib.At(X(325), RowTop(2) + 8), grid);
-  EXPECT_EQ(dib.At(X(1133), RowTop(5) + 8), grid);
-  EXPECT_EQ(dib.At(150, RowTop(1) + Y(68) - 1), grid);
-  EXPECT_EQ(dib.At(150, RowTop(4) + Y(68) - 1), grid);
-  EXPECT_NE(dib.At(150, RowTop(4) + Y(68) - 2), grid);
-  // Grid lines stop at the content's right edge.
-  EXPECT_EQ(dib.At(right, RowTop(1) + Y(68) - 1), odd);
-
-  // The current cell (row 1, emp_id) carries the black focus mark.
-  EXPECT_EQ(dib.At(X(5) + 20, RowTop(1)), RGB(0, 0, 0));
-  EXPECT_EQ(dib.At(X(5), RowTop(1) + 6), RGB(0, 0, 0));
-  EXPECT_EQ(dib.At(X(325) - 1, RowTop(1) + 6), RGB(0, 0, 0));
-  EXPECT_NE(dib.At(X(329) + 20, RowTop(1)), RGB(0, 0, 0));
-
-  // The header text "Emp ID": exactly what DrawTextExW paints with the
-  // object's font, centred in the object's rectangle.
-  const RECT textRect = Rect(X(5), Y(4), X(325), Y(68));
-  Dib reference(client.cx, client.cy);
-  reference.Fill(RGB(192, 192, 192));
-  HFONT font = CreateFontW(-MulDiv(10, GetDeviceCaps(reference.Dc(), LOGPIXELSY), 72), 0, 0, 0, 700, 0, 0, 0,
-                           DEFAULT_CHARSET, 0, 0, DEFAULT_QUALITY, 0, L"Tahoma");
-  HGDIOBJ old = SelectObject(reference.Dc(), font);
-  SetBkMode(reference.Dc(), TRANSPARENT);
-  SetTextColor(reference.Dc(), RGB(0, 0, 0));
-  RECT draw = textRect;
-  wchar_t text[] = L"Emp ID";
-  DrawTextExW(reference.Dc(), text, -1, &draw, DT_CENTER | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX, nullptr);
-  SelectObject(reference.Dc(), old);
-  DeleteObject(font);
-  int differences = 0;
-  for (int y = textRect.top; y < textRect.bottom; ++y) {
-    for (int x = textRect.left; x < textRect.right; ++x) differences += dib.At(x, y) != reference.At(x, y);
-  }
-  EXPECT_EQ(differences, 0);
-  EXPECT_GT(dib.Count(textRect, pbsim_test::IsDark), 20);
-  // Each header shows its own text: "Department" is wider than "Name".
-  const int name = dib.Count(Rect(X(329), 0, X(829), HeaderHeight() - 1), pbsim_test::IsDark);
-  const int department = dib.Count(Rect(X(833), 0, X(1133), HeaderHeight() - 1), pbsim_test::IsDark);
-  EXPECT_GT(name, 10);
-  EXPECT_GT(department, name);
-
-  // A selected row is a region in the highlight colour with its text in the
-  // highlight text colour.
+  // A selected row: the highlight colour, its text in the highlight text colour.
   ASSERT_EQ(rt.SelectRow(dw, 3, 1), 1);
-  Paint(dw, dib);
+  dib = Paint(dw);
   const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
-  EXPECT_EQ(dib.At(right, RowTop(3) + 5), highlight);
-  const RECT nameCell = Rect(X(329), RowTop(3) + Y(4), X(829), RowTop(3) + Y(64));
-  EXPECT_EQ(dib.Count(nameCell, pbsim_test::IsDark), 0);
-  EXPECT_GT(dib.Count(nameCell, [&](COLORREF c) { return c != highlight; }), 10);
-  EXPECT_EQ(dib.At(right, RowTop(2) + 5), even);
+  EXPECT_EQ(dib->At(490, RowTop(3) + 5), highlight);
+  const RECT nameCell = {72, RowTop(3) + 1, 181, RowTop(3) + 16};
+  EXPECT_EQ(dib->Count(nameCell, IsDark), 0);
+  EXPECT_GT(dib->Count(nameCell, [&](COLORREF c) { return c != highlight; }), 10);
   ASSERT_EQ(rt.SelectRow(dw, 3, 0), 1);
-  Paint(dw, dib);
-  EXPECT_EQ(dib.At(right, RowTop(3) + 5), odd);
+  EXPECT_EQ(Paint(dw)->At(490, RowTop(3) + 5), odd);
 }
 
+// Catches foreground objects, lines, buttons or width expressions not painted
+// or not evaluated again at each paint.
 TEST_F(ControlTest, ForegroundObjectsButtonsAndExpressionsArePainted) {
   HWND dw = Create();
-  ASSERT_NE(dw, nullptr);
-  // A title in the foreground layer whose width follows the first header text,
-  // and a line under it, as the library creates them.
-  ASSERT_EQ(rt.Modify(dw,
-                      L"create text(band=Foreground alignment='2' text='' border='0' color='0' x='0' y='0' "
-                      L"height='40' width='100' name=t_title visible='1' background.mode='2' "
-                      L"background.color='255' )"),
+  ASSERT_EQ(rt.Modify(dw, L"create text(band=Foreground text='' x='0' y='0' height='40' width='100' name=t_title "
+                          L"visible='1' background.mode='2' background.color='255' ) "
+                          L"t_title.width='1 ~t (long(describe(~'emp_id_t.width~')) + 100)' "
+                          L"create line(band=foreground x1='0' y1='60' x2='1000' y2='60' name=ln_title visible='1' "
+                          L"pen.style='0' pen.width='5' pen.color='16711680') "
+                          L"create button(band=header text='Go' x='1600' y='4' height='64' width='200' name=b_go visible='1')"),
             nullptr);
-  ASSERT_EQ(rt.Modify(dw, L"t_title.width='1 ~t (long(describe(~'emp_id_t.width~')) + 100)'"), nullptr);
-  ASSERT_EQ(rt.Modify(dw,
-                      L"create line(band=foreground x1='0' y1='60' x2='1000' y2='60' name=ln_title visible='1' "
-                      L"pen.style='0' pen.width='5' pen.color='16711680')"),
-            nullptr);
-  ASSERT_EQ(rt.Modify(dw,
-                      L"create button(band=header text='Go' x='1600' y='4' height='64' width='200' "
-                      L"name=b_go visible='1')"),
-            nullptr);
-  const SIZE client = ClientSize(dw);
-  Dib dib(client.cx, client.cy);
-  Paint(dw, dib);
-  // emp_id_t is 320 wide: the title covers 420 units.
-  EXPECT_EQ(dib.At(X(420) - 2, Y(20)), RGB(255, 0, 0));
-  EXPECT_NE(dib.At(X(420) + 2, Y(20)), RGB(255, 0, 0));
-  EXPECT_EQ(dib.At(X(800), Y(60)), RGB(0, 0, 255));
-  // The button face.
-  EXPECT_EQ(dib.At(X(1600) + 4, Y(10)), GetSysColor(COLOR_BTNFACE));
-
-  // The width expression is evaluated again at every paint.
+  std::unique_ptr<Dib> dib = Paint(dw);
+  EXPECT_EQ(dib->At(90, 5), kRed) << "320 + 100 units wide: 92 pixels";
+  EXPECT_NE(dib->At(94, 5), kRed);
+  EXPECT_EQ(dib->At(175, 15), kBlue);
+  EXPECT_EQ(dib->At(354, 3), GetSysColor(COLOR_BTNFACE));
   ASSERT_EQ(rt.Modify(dw, L"emp_id_t.width='600'"), nullptr);
-  Paint(dw, dib);
-  EXPECT_EQ(dib.At(X(700) - 2, Y(20)), RGB(255, 0, 0));
-  // Made invisible, the title paints nothing.
+  EXPECT_EQ(Paint(dw)->At(151, 5), kRed);
   ASSERT_EQ(rt.Modify(dw, L"t_title.visible='0'"), nullptr);
-  Paint(dw, dib);
-  EXPECT_NE(dib.At(X(700) - 2, Y(20)), RGB(255, 0, 0));
+  EXPECT_NE(Paint(dw)->At(151, 5), kRed);
 }
 
-TEST_F(ControlTest, GraphsPaintBarsAndALineSeries) {
-  const wchar_t* definition = LR"DW(release 10;
-datawindow(units=1 processing=0 color=16777215 )
-header(height=0 color="536870912" )
-summary(height=0 color="536870912" )
-footer(height=0 color="536870912" )
-detail(height=120 color="16777215" )
-table(column=(type=number name=a dbname="a" )
- column=(type=number name=b dbname="b" )
- )
-graph(band=detail x="10" y="10" height="100" width="200" graphtype="7" values="a, b" series="b, a, b" name=gr_1 visible="1" background.mode="0" background.color="16777215" )
-data( 10, 30, 20, 10, )
-)DW";
-  HWND dw = Create(definition);
-  ASSERT_NE(dw, nullptr) << [&] {
-    wchar_t error[256] = {};
-    rt.modules.GetLastError(error, 256);
-    return std::string(error, error + wcslen(error));
-  }();
-  const SIZE client = ClientSize(dw);
-  Dib dib(client.cx, client.cy);
-  Paint(dw, dib);
-  const COLORREF firstBar = RGB(70, 130, 180);
-  const COLORREF secondBar = RGB(230, 140, 50);
-  const COLORREF line = RGB(160, 0, 0);
-  const RECT graph1 = Rect(10, 10, 210, 110);
-  const RECT graph2 = Rect(10, 130, 210, 230);
-  auto is = [](COLORREF wanted) { return [wanted](COLORREF c) { return c == wanted; }; };
-  // Row 1: a = 10, b = 30: the second bar is three times as high.
-  const int bar1 = dib.Count(graph1, is(firstBar));
-  const int bar2 = dib.Count(graph1, is(secondBar));
-  EXPECT_GT(bar1, 50);
-  EXPECT_GT(bar2, 2 * bar1);
-  EXPECT_GT(dib.Count(graph1, is(line)), 20);
-  // Row 2 shows its own values: a = 20, b = 10.
-  EXPECT_GT(dib.Count(graph2, is(firstBar)), dib.Count(graph2, is(secondBar)));
-}
-
+// Catches a click on the wrong cell, an edit control of the wrong class,
+// place or text, or typed text not written back when the row changes.
 TEST_F(ControlTest, ClickMakesTheCellCurrentAndPutsTheEditControlOverIt) {
   HWND dw = Create();
-  ASSERT_NE(dw, nullptr);
-  EXPECT_EQ(rt.modules.GetEditControl(dw), nullptr);
-  const POINT p = Cell(3, 2);
-  Click(dw, p.x, p.y);
-  EXPECT_EQ(rt.GetCurrentRow(dw), 3);
-  EXPECT_EQ(rt.GetCurrentColumn(dw), 2);
-
-  HWND edit = rt.modules.GetEditControl(dw);
+  EXPECT_EQ(rt.GetEditControl(dw), nullptr);
+  Click(dw, Cell(3, 2));
+  EXPECT_EQ(rt.GetCurrentRow(dw) * 10 + rt.GetCurrentColumn(dw), 32);
+  HWND edit = rt.GetEditControl(dw);
   ASSERT_NE(edit, nullptr);
-  EXPECT_TRUE(IsWindowVisible(edit));
-  EXPECT_EQ(GetParent(edit), dw);
-  wchar_t name[64] = {};
-  GetClassNameW(edit, name, 64);
-  EXPECT_STREQ(name, L"PBEdit105");
-  EXPECT_EQ(GetClassLongPtrW(edit, GCLP_WNDPROC),
-            reinterpret_cast<LONG_PTR>(GetProcAddress(rt.modules.engine, "dwWinProcEdit")));
+  EXPECT_TRUE(IsWindowVisible(edit) && GetParent(edit) == dw);
+  wchar_t text[64] = {};
+  GetClassNameW(edit, text, 64);
+  EXPECT_STREQ(text, L"PBEdit105");
+  EXPECT_EQ(GetClassLongPtrW(edit, GCLP_WNDPROC), reinterpret_cast<LONG_PTR>(GetProcAddress(rt.engine(), "dwWinProcEdit")));
   EXPECT_TRUE(GetWindowLongPtrW(edit, GWL_STYLE) & ES_MULTILINE);
-  // Over the emp_name object of row 3.
   RECT rc;
   GetWindowRect(edit, &rc);
   MapWindowPoints(nullptr, dw, reinterpret_cast<POINT*>(&rc), 2);
-  EXPECT_EQ(rc.left, X(329));
-  EXPECT_EQ(rc.right, X(829));
-  EXPECT_EQ(rc.top, RowTop(3) + Y(4));
-  EXPECT_EQ(rc.bottom, RowTop(3) + Y(64));
-  wchar_t text[64] = {};
+  EXPECT_TRUE(rc.left == 72 && rc.right == 181 && rc.top == RowTop(3) + 1 && rc.bottom == RowTop(3) + 16)
+      << rc.left << " " << rc.top << " " << rc.right << " " << rc.bottom;
   GetWindowTextW(edit, text, 64);
   EXPECT_STREQ(text, L"Carla Ortiz");
-  auto currentText = pbsim_test::Entry<LONG(WINAPI*)(HWND, LPWSTR, LONG)>(rt.modules.engine, "dwGetCurrentText");
-  auto currentLength = pbsim_test::Entry<LONG(WINAPI*)(HWND)>(rt.modules.engine, "dwGetCurrentTextLength");
-  ASSERT_TRUE(currentText && currentLength);
-  wchar_t current[64] = {};
-  EXPECT_EQ(currentText(dw, current, 64), 11);
-  EXPECT_STREQ(current, L"Carla Ortiz");
+  auto currentText = PbsimRuntime::Proc<LONG(WINAPI*)(HWND, LPWSTR, LONG)>(rt.engine(), "dwGetCurrentText");
+  auto currentLength = PbsimRuntime::Proc<LONG(WINAPI*)(HWND)>(rt.engine(), "dwGetCurrentTextLength");
+  EXPECT_EQ(currentText(dw, text, 64), 11);
+  EXPECT_STREQ(text, L"Carla Ortiz");
   EXPECT_EQ(currentLength(dw), 11);
 
-  // The formatting rectangle can be read and moved.
-  RECT format = {};
+  // The formatting rectangle can be moved.
+  RECT format = {}, back = {};
   SendMessageW(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
   RECT moved = format;
   OffsetRect(&moved, 0, 3);
   SendMessageW(edit, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&moved));
-  RECT back = {};
   SendMessageW(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&back));
   EXPECT_EQ(back.top, format.top + 3);
 
-  // Typing replaces the cell's text; moving on with a key in the edit control
-  // moves the DataWindow's current row and writes the text into the row left.
+  // Typing replaces the text; a key in the edit control moves on and writes it back.
   SendMessageW(edit, WM_CHAR, L'Z', 1);
   SendMessageW(edit, WM_CHAR, L'e', 1);
-  Key(edit, VK_DOWN);
+  SendMessageW(edit, WM_KEYDOWN, VK_DOWN, 1);
   EXPECT_EQ(rt.GetCurrentRow(dw), 4);
-  EXPECT_EQ(rt.DescribeText(dw, L"Evaluate('emp_name', 3)"), L"Ze");
+  EXPECT_EQ(rt.Describe(dw, L"Evaluate('emp_name', 3)"), L"Ze");
   GetWindowTextW(edit, text, 64);
   EXPECT_STREQ(text, L"Dinh Van An");
-  GetWindowRect(edit, &rc);
-  MapWindowPoints(nullptr, dw, reinterpret_cast<POINT*>(&rc), 2);
-  EXPECT_EQ(rc.top, RowTop(4) + Y(4));
-
   // A click on the header or below the rows changes nothing.
-  Click(dw, 20, 5);
-  Click(dw, 20, RowTop(9) + 5);
-  EXPECT_EQ(rt.GetCurrentRow(dw), 4);
-  EXPECT_EQ(rt.GetCurrentColumn(dw), 2);
+  Click(dw, POINT{20, 5});
+  Click(dw, POINT{20, RowTop(9) + 5});
+  EXPECT_EQ(rt.GetCurrentRow(dw) * 10 + rt.GetCurrentColumn(dw), 42);
 }
 
-TEST_F(ControlTest, KeysMoveTheCurrentRowAndScrollItIntoView) {
-  HWND dw = Create(pbsim::kEmployeeGridSyntax, pbsim_test::EmployeeRows(40).c_str());
-  ASSERT_NE(dw, nullptr);
-  ASSERT_EQ(rt.GetRowCount(dw), 40);
-  const long perPage = (ClientSize(dw).cy - HeaderHeight()) / Y(68);
-  ASSERT_GE(perPage, 3);
-  EXPECT_EQ(rt.DescribeNumber(dw, L"DataWindow.FirstRowOnPage"), 1);
-  EXPECT_EQ(rt.DescribeNumber(dw, L"DataWindow.LastRowOnPage"), perPage);
+namespace {
 
-  Key(dw, VK_DOWN);
-  Key(dw, VK_DOWN);
+// Height in pixels of the ink on white in a rectangle (0 for none).
+int InkHeight(const Dib& dib, RECT area) {
+  int first = -1, last = -1;
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right; ++x)
+      if (dib.At(x, y) != kWhite) {
+        if (first < 0) first = y;
+        last = y;
+        break;
+      }
+  return first < 0 ? 0 : last - first + 1;
+}
+
+}  // namespace
+
+// Catches the edit control or the rows around it painted with another font
+// after a click (font.height in points, as PowerBuilder exports it).
+TEST_F(ControlTest, TheCurrentRowKeepsItsFontAfterAClick) {
+  HWND dw = Create(L"release 19;\ndatawindow(units=0 processing=1 color=16777215 selected.mouse=no )\n"
+                   L"header(height=80 color=\"12632256\" )\ndetail(height=88 color=\"16777215\" )\n"
+                   L"table(column=(type=long name=id dbname=\"id\" ) column=(type=char(10) name=code dbname=\"code\" ) )\n"
+                   L"column(band=detail id=1 tabsequence=10 x=\"9\" y=\"8\" height=\"72\" width=\"300\" name=id "
+                   L"font.face=\"Arial\" font.height=\"-10\" font.charset=\"0\" background.mode=\"1\" )\n"
+                   L"column(band=detail id=2 tabsequence=20 x=\"318\" y=\"8\" height=\"72\" width=\"500\" name=code "
+                   L"font.face=\"Tahoma\" font.height=\"-10\" font.weight=\"400\" font.family=\"2\" font.pitch=\"2\" "
+                   L"font.charset=\"0\" background.mode=\"1\" )\n"
+                   L"data(1, \"HHHH\", 2, \"HHHH\", 3, \"HHHH\", )\n",
+                   500, 240);
+  auto row = [](int r) { return RECT{72, 20 + (r - 1) * 22 + 1, 177, 20 + r * 22 - 2}; };  // code cells
+  auto show = [&] {
+    HWND edit = rt.GetEditControl(dw);
+    if (edit) SendMessageW(edit, EM_SETSEL, 4, 4), HideCaret(edit);
+    RedrawWindow(dw, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PumpMessages();
+  };
+  show();
+  const int reference = InkHeight(WindowSurface(dw, WindowSurface::Client), row(2));
+  ASSERT_GT(reference, 5);
+  // The click and the key arrive through the message loop, as a user's do.
+  PostMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(160, row(2).top + 8));
+  PostMessageW(dw, WM_LBUTTONUP, 0, MAKELPARAM(160, row(2).top + 8));
+  PumpMessages();
+  ASSERT_EQ(rt.GetCurrentRow(dw) * 10 + rt.GetCurrentColumn(dw), 22);
+  for (int step = 0; step < 2; ++step) {
+    show();
+    const WindowSurface edit(rt.GetEditControl(dw), WindowSurface::Client);
+    EXPECT_EQ(InkHeight(edit, RECT{0, 0, edit.Width(), edit.Height()}), reference) << "the edit control, step " << step;
+    const WindowSurface rows(dw, WindowSurface::Client);
+    for (int r = 1; r <= 3; ++r)
+      if (r != rt.GetCurrentRow(dw)) {
+        EXPECT_EQ(InkHeight(rows, row(r)), reference) << "row " << r << " step " << step;
+      }
+    PostMessageW(rt.GetEditControl(dw), WM_KEYDOWN, VK_DOWN, 1);
+    PumpMessages();
+  }
   EXPECT_EQ(rt.GetCurrentRow(dw), 3);
-  Key(dw, VK_UP);
-  EXPECT_EQ(rt.GetCurrentRow(dw), 2);
-  Key(dw, VK_RETURN);
-  EXPECT_EQ(rt.GetCurrentRow(dw), 3);
-  Key(dw, VK_RIGHT);
-  Key(dw, VK_RIGHT);
-  EXPECT_EQ(rt.GetCurrentColumn(dw), 3);
-  Key(dw, VK_LEFT);
-  EXPECT_EQ(rt.GetCurrentColumn(dw), 2);
+}
 
-  // Page Down moves the row and the page by a page.
-  Key(dw, VK_NEXT);
-  EXPECT_EQ(rt.GetCurrentRow(dw), 3 + perPage);
-  EXPECT_EQ(rt.DescribeNumber(dw, L"DataWindow.FirstRowOnPage"), 1 + perPage);
-  EXPECT_EQ(rt.DescribeNumber(dw, L"DataWindow.LastRowOnPage"), 2 * perPage);
-  Key(dw, VK_PRIOR);
-  EXPECT_EQ(rt.GetCurrentRow(dw), 3);
-  EXPECT_EQ(rt.DescribeNumber(dw, L"DataWindow.FirstRowOnPage"), 1);
-
-  // Down past the last row on the page scrolls it into view at the bottom.
-  for (long i = 0; i < perPage; ++i) Key(dw, VK_DOWN);
-  EXPECT_EQ(rt.GetCurrentRow(dw), 3 + perPage);
-  EXPECT_EQ(rt.DescribeNumber(dw, L"DataWindow.LastRowOnPage"), 3 + perPage);
-  EXPECT_EQ(rt.DescribeNumber(dw, L"DataWindow.FirstRowOnPage"), 4);
-
-  // The current row stops at the last row, and at the first.
-  for (int i = 0; i < 50; ++i) Key(dw, VK_DOWN);
-  EXPECT_EQ(rt.GetCurrentRow(dw), 40);
-  EXPECT_EQ(rt.DescribeNumber(dw, L"DataWindow.LastRowOnPage"), 40);
-  for (int i = 0; i < 5; ++i) Key(dw, VK_NEXT);
-  EXPECT_EQ(rt.GetCurrentRow(dw), 40);
-  for (int i = 0; i < 10; ++i) Key(dw, VK_PRIOR);
-  EXPECT_EQ(rt.GetCurrentRow(dw), 1);
-  EXPECT_EQ(rt.DescribeNumber(dw, L"DataWindow.FirstRowOnPage"), 1);
-
+// Catches keys that move the current row or column wrongly or leave it off the page.
+TEST_F(ControlTest, KeysMoveTheCurrentCellAndScrollItIntoView) {
+  const std::wstring rows = Rows(40);
+  HWND dw = Create(pbsim::kEmployeeGridSyntax, 500, 200, rows.c_str());  // ten whole rows a page
+  const struct {
+    WPARAM key;
+    int repeat;
+    long row, column, first, last;
+  } steps[] = {{VK_DOWN, 2, 3, 1, 1, 10},  {VK_UP, 1, 2, 1, 1, 10},     {VK_RETURN, 1, 3, 1, 1, 10},
+               {VK_RIGHT, 2, 3, 3, 1, 10}, {VK_LEFT, 1, 3, 2, 1, 10},   {VK_NEXT, 1, 13, 2, 11, 20},
+               {VK_PRIOR, 1, 3, 2, 1, 10}, {VK_DOWN, 10, 13, 2, 4, 13}, {VK_DOWN, 50, 40, 2, 31, 40},
+               {VK_NEXT, 5, 40, 2, 31, 40}, {VK_PRIOR, 10, 1, 2, 1, 10}};
+  EXPECT_EQ(rt.Describe(dw, L"DataWindow.FirstRowOnPage DataWindow.LastRowOnPage"), L"1\n10");
+  for (const auto& s : steps) {
+    for (int i = 0; i < s.repeat; ++i) SendMessageW(dw, WM_KEYDOWN, s.key, 1);
+    EXPECT_EQ(rt.GetCurrentRow(dw), s.row) << "key " << s.key << " ×" << s.repeat;
+    EXPECT_EQ(rt.GetCurrentColumn(dw), s.column) << "key " << s.key;
+    EXPECT_EQ(rt.DescribeNumber(dw, L"DataWindow.FirstRowOnPage"), s.first) << "key " << s.key;
+    EXPECT_EQ(rt.DescribeNumber(dw, L"DataWindow.LastRowOnPage"), s.last) << "key " << s.key;
+  }
   // The focus mark follows the current row.
-  Key(dw, VK_DOWN);
-  const SIZE client = ClientSize(dw);
-  Dib dib(client.cx, client.cy);
-  Paint(dw, dib);
-  EXPECT_EQ(dib.At(X(329) + 20, RowTop(2)), RGB(0, 0, 0));
-  EXPECT_NE(dib.At(X(329) + 20, RowTop(1)), RGB(0, 0, 0));
+  SendMessageW(dw, WM_KEYDOWN, VK_DOWN, 1);
+  std::unique_ptr<Dib> dib = Paint(dw);
+  EXPECT_EQ(dib->At(92, RowTop(2)), RGB(0, 0, 0));
+  EXPECT_NE(dib->At(92, RowTop(1)), RGB(0, 0, 0));
+
+  // Across group bands: rows after the first group need more room.
+  std::wstring grouped = kGroupedGrid;
+  grouped.replace(grouped.find(L"data("), std::wstring::npos,
+                  L"data(\"A\", 1, \"A\", 2, \"A\", 3, \"A\", 4, \"B\", 5, \"C\", 6, \"D\", 7, )\n");
+  dw = Create(grouped.c_str(), 300, 104);
+  for (long r : {2, 3, 4, 5, 6, 7, 6, 5, 4, 3, 2, 1}) {
+    SendMessageW(dw, WM_KEYDOWN, r > rt.GetCurrentRow(dw) ? VK_DOWN : VK_UP, 1);
+    ASSERT_EQ(rt.GetCurrentRow(dw), r);
+    EXPECT_LE(rt.DescribeNumber(dw, L"DataWindow.FirstRowOnPage"), r) << "row " << r << " is above the page";
+    EXPECT_GE(rt.DescribeNumber(dw, L"DataWindow.LastRowOnPage"), r) << "row " << r << " is below the page";
+  }
 }
 
-TEST_F(ControlTest, VerticalScrollingByLinePageAndThumb) {
-  HWND dw = Create(pbsim::kEmployeeGridSyntax, pbsim_test::EmployeeRows(40).c_str());
-  ASSERT_NE(dw, nullptr);
-  EXPECT_TRUE(GetWindowLongPtrW(dw, GWL_STYLE) & WS_VSCROLL);
-  EXPECT_FALSE(GetWindowLongPtrW(dw, GWL_STYLE) & WS_HSCROLL);
-  const long perPage = (ClientSize(dw).cy - HeaderHeight()) / Y(68);
-  auto first = [&] { return rt.DescribeNumber(dw, L"DataWindow.FirstRowOnPage"); };
-  auto last = [&] { return rt.DescribeNumber(dw, L"DataWindow.LastRowOnPage"); };
+// Catches wrong scroll ranges, steps, limits or a first row painted off its place.
+TEST_F(ControlTest, ScrollingByLinePageThumbAndWheel) {
+  const std::wstring rows = Rows(40);
+  HWND dw = Create(pbsim::kEmployeeGridSyntax, 500, 200, rows.c_str());
+  EXPECT_EQ(GetWindowLongPtrW(dw, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL), WS_VSCROLL);
   SCROLLINFO info = {};
   info.cbSize = sizeof(info);
   info.fMask = SIF_ALL;
   ASSERT_TRUE(GetScrollInfo(dw, SB_VERT, &info));
-  EXPECT_EQ(info.nMin, 0);
-  EXPECT_EQ(info.nMax, 39);
-  EXPECT_EQ(static_cast<long>(info.nPage), perPage);
-
-  SendMessageW(dw, WM_VSCROLL, SB_LINEDOWN, 0);
-  EXPECT_EQ(first(), 2);
-  EXPECT_EQ(last(), 1 + perPage);
-  SendMessageW(dw, WM_VSCROLL, SB_PAGEDOWN, 0);
-  EXPECT_EQ(first(), 2 + perPage);
-  SendMessageW(dw, WM_VSCROLL, SB_LINEUP, 0);
-  EXPECT_EQ(first(), 1 + perPage);
-  SendMessageW(dw, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 20), 0);
-  EXPECT_EQ(first(), 21);
-  EXPECT_EQ(last(), 20 + perPage);
-  EXPECT_EQ(GetScrollPos(dw, SB_VERT), 20);
-  // The thumb cannot scroll past a full last page.
-  SendMessageW(dw, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 39), 0);
-  EXPECT_EQ(first(), 41 - perPage);
-  EXPECT_EQ(last(), 40);
-  SendMessageW(dw, WM_VSCROLL, SB_PAGEUP, 0);
-  EXPECT_EQ(first(), 41 - 2 * perPage);
-  SendMessageW(dw, WM_VSCROLL, SB_TOP, 0);
-  EXPECT_EQ(first(), 1);
-  // The wheel turns three rows a notch.
-  SendMessageW(dw, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
-  EXPECT_EQ(first(), 4);
-  SendMessageW(dw, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
-  EXPECT_EQ(first(), 1);
-  SendMessageW(dw, WM_VSCROLL, SB_LINEUP, 0);
-  EXPECT_EQ(first(), 1);
-  // Scrolling leaves the current row alone.
-  EXPECT_EQ(rt.GetCurrentRow(dw), 1);
-
-  // The first row on the page is painted under the header.
-  SendMessageW(dw, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 9), 0);
+  EXPECT_TRUE(info.nMin == 0 && info.nMax == 39 && info.nPage == 10) << info.nMax << " " << info.nPage;
+  const struct {
+    UINT message;
+    WPARAM wParam;
+    long first;
+  } steps[] = {{WM_VSCROLL, SB_LINEDOWN, 2},   {WM_VSCROLL, SB_PAGEDOWN, 12}, {WM_VSCROLL, SB_LINEUP, 11},
+               {WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 20), 21}, {WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 39), 31},
+               {WM_VSCROLL, SB_PAGEUP, 21},    {WM_VSCROLL, SB_TOP, 1},       {WM_VSCROLL, SB_LINEUP, 1},
+               {WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 4},
+               {WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 1}, {WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 9), 10}};
+  for (const auto& s : steps) {
+    SendMessageW(dw, s.message, s.wParam, 0);
+    EXPECT_EQ(rt.DescribeNumber(dw, L"DataWindow.FirstRowOnPage"), s.first) << s.message << " " << s.wParam;
+    EXPECT_EQ(rt.DescribeNumber(dw, L"DataWindow.LastRowOnPage"), s.first + 9);
+    EXPECT_EQ(GetScrollPos(dw, SB_VERT), s.first - 1);
+  }
+  EXPECT_EQ(rt.GetCurrentRow(dw), 1) << "scrolling leaves the current row alone";
   ASSERT_EQ(rt.Modify(dw, L"Datawindow.Detail.color='16777215 ~t if (getrow() = 12, 255, 16777215)'"), nullptr);
-  const SIZE client = ClientSize(dw);
-  Dib dib(client.cx, client.cy);
-  Paint(dw, dib);
-  EXPECT_EQ(dib.At(client.cx - 5, RowTop(12, 10) + 5), RGB(255, 0, 0));
-  EXPECT_EQ(dib.At(client.cx - 5, RowTop(11, 10) + 5), RGB(255, 255, 255));
+  std::unique_ptr<Dib> dib = Paint(dw);
+  EXPECT_EQ(dib->At(460, RowTop(12, 10) + 5), kRed);
+  EXPECT_EQ(dib->At(460, RowTop(11, 10) + 5), kWhite);
 
-  // A page taller than all rows needs no vertical scroll bar.
-  HWND small = Create();
-  EXPECT_FALSE(GetWindowLongPtrW(small, GWL_STYLE) & WS_VSCROLL);
-  SendMessageW(small, WM_VSCROLL, SB_PAGEDOWN, 0);
-  EXPECT_EQ(rt.DescribeNumber(small, L"DataWindow.FirstRowOnPage"), 1);
-  EXPECT_EQ(rt.DescribeNumber(small, L"DataWindow.LastRowOnPage"), 8);
-}
-
-TEST_F(ControlTest, HorizontalScrollingByPixels) {
-  HWND dw = Create(pbsim::kEmployeeGridSyntax, nullptr, 200, 200);
-  ASSERT_NE(dw, nullptr);
+  // Across, in pixels: 200 wide, the 325 pixels of content.
+  dw = Create(pbsim::kEmployeeGridSyntax, 200, 200);
   ASSERT_TRUE(GetWindowLongPtrW(dw, GWL_STYLE) & WS_HSCROLL);
-  const int width = ClientSize(dw).cx;
-  const int limit = X(1487) - width;
-  ASSERT_GT(limit, 0);
-  SendMessageW(dw, WM_HSCROLL, SB_LINERIGHT, 0);
-  EXPECT_EQ(GetScrollPos(dw, SB_HORZ), 10);
-  SendMessageW(dw, WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 80), 0);
-  EXPECT_EQ(GetScrollPos(dw, SB_HORZ), 80);
-  // Scrolled 80 pixels, client x 10 lies at content x 90: the emp_name column.
-  LONG row = 0;
-  LONG column = 0;
+  const int limit = 325 - Client(dw).cx;
+  const struct {
+    WPARAM wParam;
+    int position;
+  } across[] = {{SB_LINERIGHT, 10}, {MAKEWPARAM(SB_THUMBTRACK, 80), 80}, {SB_RIGHT, limit}, {SB_PAGERIGHT, limit},
+                {SB_PAGELEFT, 0}, {SB_LINELEFT, 0}, {MAKEWPARAM(SB_THUMBTRACK, 80), 80}};
+  for (const auto& s : across) {
+    SendMessageW(dw, WM_HSCROLL, s.wParam, 0);
+    EXPECT_EQ(GetScrollPos(dw, SB_HORZ), s.position) << s.wParam;
+  }
+  LONG row = 0, column = 0;
   EXPECT_NE(rt.GetRowColUnderPoint(dw, 10, RowTop(2) + 5, &row, &column), 0);
-  EXPECT_EQ(row, 2);
-  EXPECT_EQ(column, 2);
-  // The header border at the right edge of emp_name moved left by 80.
-  Dib dib(width, ClientSize(dw).cy);
-  Paint(dw, dib);
-  EXPECT_EQ(dib.At(X(829) - 80, 8), GetSysColor(COLOR_3DDKSHADOW));
-  SendMessageW(dw, WM_HSCROLL, SB_RIGHT, 0);
-  EXPECT_EQ(GetScrollPos(dw, SB_HORZ), limit);
-  SendMessageW(dw, WM_HSCROLL, SB_PAGERIGHT, 0);
-  EXPECT_EQ(GetScrollPos(dw, SB_HORZ), limit);
-  SendMessageW(dw, WM_HSCROLL, SB_PAGELEFT, 0);
-  EXPECT_EQ(GetScrollPos(dw, SB_HORZ), limit - width > 0 ? limit - width : 0);
-  SendMessageW(dw, WM_HSCROLL, SB_LEFT, 0);
-  EXPECT_EQ(GetScrollPos(dw, SB_HORZ), 0);
-  SendMessageW(dw, WM_HSCROLL, SB_LINELEFT, 0);
-  EXPECT_EQ(GetScrollPos(dw, SB_HORZ), 0);
+  EXPECT_EQ(row * 10 + column, 22) << "client x 10 lies at content x 90";
+  EXPECT_EQ(Paint(dw)->At(181 - 80, 8), GetSysColor(COLOR_3DDKSHADOW));
 }
 
+// Catches a drag that selects the wrong cells, ignores Selected.Mouse, or
+// paints the selection wrongly.
 TEST_F(ControlTest, DragMakesTheDataWindowsOwnCellSelection) {
   HWND dw = Create();
-  ASSERT_NE(dw, nullptr);
   auto drag = [&](POINT from, POINT to) {
-    SendMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, Point(from.x, from.y));
-    const POINT middle = {(from.x + to.x) / 2, (from.y + to.y) / 2};
-    SendMessageW(dw, WM_MOUSEMOVE, MK_LBUTTON, Point(middle.x, middle.y));
-    SendMessageW(dw, WM_MOUSEMOVE, MK_LBUTTON, Point(to.x, to.y));
-    SendMessageW(dw, WM_LBUTTONUP, 0, Point(to.x, to.y));
+    SendMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, At(from));
+    SendMessageW(dw, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM((from.x + to.x) / 2, (from.y + to.y) / 2));
+    SendMessageW(dw, WM_MOUSEMOVE, MK_LBUTTON, At(to));
+    SendMessageW(dw, WM_LBUTTONUP, 0, At(to));
+    return rt.Describe(dw, L"DataWindow.Selected");
   };
-  // The sample grid allows it; switched off, a drag selects nothing.
-  ASSERT_EQ(rt.modules.SetSelectedMouse(dw, 0), 1);
-  drag(Cell(2, 1), Cell(4, 3));
-  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.Selected"), L"");
-  EXPECT_EQ(rt.GetCurrentRow(dw), 2);
-
-  ASSERT_EQ(rt.modules.SetSelectedMouse(dw, 1), 1);
-  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.Selected.Mouse"), L"yes");
-  drag(Cell(2, 1), Cell(4, 3));
-  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.Selected"), L"2/4/emp_id/dept");
-  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.Selected.Data"),
+  ASSERT_EQ(rt.SetSelectedMouse(dw, 0), 1);
+  EXPECT_EQ(drag(Cell(2, 1), Cell(4, 3)), L"");
+  ASSERT_EQ(rt.SetSelectedMouse(dw, 1), 1);
+  EXPECT_EQ(drag(Cell(2, 1), Cell(4, 3)), L"2/4/emp_id/dept");
+  EXPECT_EQ(rt.Describe(dw, L"DataWindow.Selected.Data"),
             L"102\tBob Marsh\tSales\n103\tCarla Ortiz\tR&D\n104\tDinh Van An\tR&D\n");
-  // The anchor cell is the current one; no edit control during a selection.
-  EXPECT_EQ(rt.GetCurrentRow(dw), 2);
-  EXPECT_EQ(rt.GetCurrentColumn(dw), 1);
-  HWND edit = rt.modules.GetEditControl(dw);
+  EXPECT_EQ(rt.GetCurrentRow(dw) * 10 + rt.GetCurrentColumn(dw), 21) << "the anchor cell is current";
+  HWND edit = rt.GetEditControl(dw);
   EXPECT_TRUE(edit == nullptr || !IsWindowVisible(edit));
-
-  // Selected cells are painted as a highlight region; others are not.
-  const SIZE client = ClientSize(dw);
-  Dib dib(client.cx, client.cy);
-  Paint(dw, dib);
+  std::unique_ptr<Dib> dib = Paint(dw);
   const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
-  EXPECT_EQ(dib.At(X(829) - 4, RowTop(3) + 8), highlight);
-  EXPECT_EQ(dib.At(X(1133) - 4, RowTop(4) + 8), highlight);
-  EXPECT_NE(dib.At(X(1487) - 4, RowTop(3) + 8), highlight);
-  EXPECT_NE(dib.At(X(829) - 4, RowTop(5) + 8), highlight);
-
-  // Dragging backwards selects the same rectangle from the other corner.
-  drag(Cell(6, 4), Cell(5, 2));
-  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.Selected"), L"5/6/emp_name/salary");
-  // A drag within one cell selects nothing; a click clears the selection.
-  drag(Cell(7, 2), Cell(7, 2));
-  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.Selected"), L"");
+  EXPECT_EQ(dib->At(Cell(3, 2).x, Cell(3, 2).y), highlight);
+  EXPECT_EQ(dib->At(Cell(4, 3).x, Cell(4, 3).y), highlight);
+  EXPECT_NE(dib->At(Cell(3, 4).x, Cell(3, 4).y), highlight);
+  EXPECT_NE(dib->At(Cell(5, 2).x, Cell(5, 2).y), highlight);
+  EXPECT_EQ(drag(Cell(6, 4), Cell(5, 2)), L"5/6/emp_name/salary") << "backwards";
+  EXPECT_EQ(drag(Cell(7, 2), Cell(7, 2)), L"") << "within one cell";
   drag(Cell(1, 1), Cell(2, 2));
-  Click(dw, Cell(8, 4).x, Cell(8, 4).y);
-  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.Selected"), L"");
-  // Moves without the button do not select.
-  SendMessageW(dw, WM_MOUSEMOVE, 0, Point(Cell(3, 3).x, Cell(3, 3).y));
-  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.Selected"), L"");
+  Click(dw, Cell(8, 4));
+  EXPECT_EQ(rt.Describe(dw, L"DataWindow.Selected"), L"");
+  SendMessageW(dw, WM_MOUSEMOVE, 0, At(Cell(3, 3)));
+  EXPECT_EQ(rt.Describe(dw, L"DataWindow.Selected"), L"") << "moves without the button";
 }
 
-TEST_F(ControlTest, RowColumnAndObjectUnderPoints) {
+// Catches wrong hit tests of rows, columns, objects and bands.
+TEST_F(ControlTest, RowColumnObjectAndBandUnderPoints) {
   HWND dw = Create();
-  ASSERT_NE(dw, nullptr);
-  LONG row = -1;
-  LONG column = -1;
-  const POINT cell = Cell(2, 3);
-  EXPECT_NE(rt.GetRowColUnderPoint(dw, cell.x, cell.y, &row, &column), 0);
-  EXPECT_EQ(row, 2);
-  EXPECT_EQ(column, 3);
-  // The header: no row, but the column under the point.
-  EXPECT_EQ(rt.GetRowColUnderPoint(dw, X(900), 5, &row, &column), 0);
-  EXPECT_EQ(row, 0);
-  EXPECT_EQ(column, 3);
-  // Right of the content: a row, no column.
-  EXPECT_NE(rt.GetRowColUnderPoint(dw, X(1487) + 20, RowTop(5) + 3, &row, &column), 0);
-  EXPECT_EQ(row, 5);
-  EXPECT_EQ(column, 0);
-  // Below the last row.
-  EXPECT_EQ(rt.GetRowColUnderPoint(dw, cell.x, RowTop(9) + 3, &row, &column), 0);
-  EXPECT_EQ(row, 0);
-  // Null outputs are allowed; other windows have no rows.
-  EXPECT_NE(rt.GetRowColUnderPoint(dw, cell.x, cell.y, nullptr, nullptr), 0);
-  EXPECT_EQ(rt.GetRowColUnderPoint(host.Get(), cell.x, cell.y, &row, &column), 0);
+  const struct {
+    int x, y;
+    LONG onRow, row, column;
+  } hits[] = {{Cell(2, 3).x, Cell(2, 3).y, 1, 2, 3}, {197, 5, 0, 0, 3}, {345, RowTop(5) + 3, 1, 5, 0}};
+  for (const auto& h : hits) {
+    LONG row = -1, column = -1;
+    EXPECT_EQ(rt.GetRowColUnderPoint(dw, h.x, h.y, &row, &column) != 0, h.onRow != 0) << h.x << "," << h.y;
+    EXPECT_EQ(row * 10 + column, h.row * 10 + h.column) << h.x << "," << h.y;
+  }
+  LONG below = -1;
+  EXPECT_EQ(rt.GetRowColUnderPoint(dw, 50, RowTop(9) + 3, &below, nullptr), 0);
+  EXPECT_EQ(below, 0) << "below the last row";
+  EXPECT_NE(rt.GetRowColUnderPoint(dw, Cell(2, 3).x, Cell(2, 3).y, nullptr, nullptr), 0);
+  EXPECT_EQ(rt.GetRowColUnderPoint(rt.host(), 10, 10, nullptr, nullptr), 0);
 
-  // The object under the mouse pointer.
-  auto objectAt = [&](POINT client) {
-    POINT screen = client;
-    ClientToScreen(dw, &screen);
-    SetCursorPos(screen.x, screen.y);
-    wchar_t name[1024];
-    for (wchar_t& c : name) c = L'#';
-    rt.GetObjectUnderMouse(dw, name);
-    return std::wstring(name);
-  };
-  POINT probe = {X(900), 5};
-  ClientToScreen(dw, &probe);
-  SetCursorPos(probe.x, probe.y);
-  POINT cursor = {};
-  GetCursorPos(&cursor);
-  if (cursor.x != probe.x || cursor.y != probe.y) GTEST_SKIP() << "the mouse pointer cannot be moved here";
-  EXPECT_EQ(objectAt(POINT{X(900), 5}), L"dept_t");
-  EXPECT_EQ(objectAt(cell), L"dept");
-  auto bandUnderMouse = pbsim_test::Entry<LONG(WINAPI*)(HWND, LPWSTR, LONG)>(rt.modules.engine, "dwGetBandUnderMouse");
-  ASSERT_NE(bandUnderMouse, nullptr);
-  wchar_t band[32] = {};
-  bandUnderMouse(dw, band, 32);
-  EXPECT_STREQ(band, L"detail\t2");
-  objectAt(POINT{5, 5});
-  bandUnderMouse(dw, band, 32);
-  EXPECT_STREQ(band, L"header");
-  EXPECT_EQ(objectAt(POINT{X(1487) + 20, RowTop(5) + 3}), L"");
+  EXPECT_EQ(ObjectUnderMouse(dw, POINT{197, 5}), L"dept_t");
+  EXPECT_EQ(BandUnderMouse(dw, POINT{5, 5}), L"header");
+  EXPECT_EQ(ObjectUnderMouse(dw, Cell(2, 3)), L"dept");
+  EXPECT_EQ(BandUnderMouse(dw, Cell(2, 3)), L"detail\t2");
+  EXPECT_EQ(ObjectUnderMouse(dw, POINT{345, RowTop(5) + 3}), L"");
   ASSERT_EQ(rt.Modify(dw, L"create text(band=foreground text='T' x='800' y='0' height='40' width='400' name=t_over)"),
             nullptr);
-  EXPECT_EQ(objectAt(POINT{X(900), 5}), L"t_over");
+  EXPECT_EQ(ObjectUnderMouse(dw, POINT{197, 5}), L"t_over");
+
+  // Group bands name their group's first row (header) or last row (trailer).
+  HWND grouped = Create(kGroupedGrid, 300, 204);
+  const struct {
+    int y;
+    const wchar_t* band;
+  } bands[] = {{25, L"header.1\t1"}, {40, L"detail\t1"}, {75, L"trailer.1\t2"}, {90, L"header.1\t3"},
+               {110, L"detail\t3"}, {125, L"trailer.1\t3"}, {140, L""}};
+  for (const auto& b : bands) EXPECT_EQ(BandUnderMouse(grouped, POINT{70, b.y}), b.band) << "y " << b.y;
 }
 
+// Catches a preview that is no page view, clicks that act in it, or printing
+// that leaves out rows or paints the focus mark.
 TEST_F(ControlTest, PrintPreviewAndPrintingIntoADeviceContext) {
   HWND dw = Create();
-  ASSERT_NE(dw, nullptr);
   ASSERT_EQ(rt.Modify(dw, L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1, 255, 65280)'"), nullptr);
-  const SIZE client = ClientSize(dw);
-  Dib dib(client.cx, client.cy);
+  ASSERT_EQ(rt.SetPrintPreview(dw, 1), 1);
+  EXPECT_EQ(rt.Describe(dw, L"DataWindow.Print.Preview"), L"yes");
+  std::unique_ptr<Dib> dib = Paint(dw);
+  EXPECT_EQ(dib->At(2, 2), GetSysColor(COLOR_APPWORKSPACE)) << "the desk";
+  int pageLeft = 0;
+  while (pageLeft < dib->Width() && dib->At(pageLeft, 40) != kWhite) ++pageLeft;
+  EXPECT_EQ(dib->At(pageLeft + 2, 38), kWhite) << "the page margin";
+  EXPECT_GT(dib->Count(RECT{0, 0, dib->Width(), dib->Height()}, Is(kRed)), 0);
+  Click(dw, Cell(2, 2));
+  EXPECT_EQ(rt.GetCurrentRow(dw), 1) << "a click in the preview does nothing";
+  ASSERT_EQ(rt.SetPrintPreview(dw, 0), 1);
+  EXPECT_EQ(Paint(dw)->At(490, RowTop(1) + 5), kRed);
 
-  ASSERT_EQ(rt.modules.SetPrintPreview(dw, 1), 1);
-  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.Print.Preview"), L"yes");
-  Paint(dw, dib);
-  // A page on the desk: the desk colour at the corner, a white page margin,
-  // and the rows inside the page.
-  EXPECT_EQ(dib.At(2, 2), GetSysColor(COLOR_APPWORKSPACE));
-  int pageLeft = -1;
-  for (int x = 0; x < client.cx && pageLeft < 0; ++x) {
-    if (dib.At(x, 40) == RGB(255, 255, 255)) pageLeft = x;
-  }
-  ASSERT_GT(pageLeft, 0);
-  const int top = 12 + 24;  // desk margin and page margin
-  EXPECT_EQ(dib.At(pageLeft + 2, top + 2), RGB(255, 255, 255));
-  EXPECT_EQ(dib.Count(Rect(0, 0, client.cx, client.cy), [](COLORREF c) { return c == RGB(255, 0, 0); }) > 0, true);
-  // No focus mark and no edit control in the preview; clicks do nothing.
-  Click(dw, Cell(2, 2).x, Cell(2, 2).y);
-  EXPECT_EQ(rt.GetCurrentRow(dw), 1);
-  HWND edit = rt.modules.GetEditControl(dw);
-  EXPECT_TRUE(edit == nullptr || !IsWindowVisible(edit));
-
-  ASSERT_EQ(rt.modules.SetPrintPreview(dw, 0), 1);
-  Paint(dw, dib);
-  EXPECT_EQ(dib.At(client.cx - 5, RowTop(1) + 5), RGB(255, 0, 0));
-
-  // Printing into a memory context paints the first page at its origin,
-  // without the focus mark of the screen.
   Dib page(600, 800);
   page.Fill(RGB(1, 2, 3));
-  EXPECT_EQ(rt.modules.PrintToDC(dw, page.Dc()), 1);
-  EXPECT_EQ(page.At(590, 5), RGB(192, 192, 192));
-  EXPECT_EQ(page.At(590, RowTop(1) + 5), RGB(255, 0, 0));
-  EXPECT_EQ(page.At(590, RowTop(2) + 5), RGB(0, 255, 0));
-  EXPECT_EQ(page.At(590, RowTop(9) + 5), RGB(255, 255, 255));
-  EXPECT_EQ(page.At(X(5) + 20, RowTop(1)), RGB(255, 0, 0));
-  EXPECT_GT(page.Count(Rect(X(5), Y(4), X(325), Y(68)), pbsim_test::IsDark), 20);
-  EXPECT_EQ(rt.modules.PrintToDC(dw, nullptr), -1);
-  EXPECT_EQ(rt.modules.PrintToDC(host.Get(), page.Dc()), -1);
+  EXPECT_EQ(rt.PrintToDC(dw, page.Dc()), 1);
+  const struct {
+    int x, y;
+    COLORREF color;
+  } pixels[] = {{590, 5, RGB(192, 192, 192)}, {590, RowTop(1) + 5, kRed}, {590, RowTop(2) + 5, kGreen},
+                {590, RowTop(9) + 5, kWhite}, {21, RowTop(1), kRed}};  // no focus mark
+  for (const auto& p : pixels) EXPECT_EQ(page.At(p.x, p.y), p.color) << p.x << "," << p.y;
+  EXPECT_GT(page.Count(RECT{1, 1, 71, 17}, IsDark), 20);
+  EXPECT_EQ(rt.PrintToDC(dw, nullptr), -1);
+  EXPECT_EQ(rt.PrintToDC(rt.host(), page.Dc()), -1);
 }
-
-TEST_F(ControlTest, ModifyLogRecordsEveryModify) {
-  HWND dw = Create();
-  ASSERT_NE(dw, nullptr);
-  ASSERT_EQ(rt.modules.ClearModifyLog(dw), 1);
-  EXPECT_EQ(rt.modules.GetModifyLogCount(dw), 0);
-  EXPECT_EQ(rt.Modify(dw, L"emp_id_t.text='Id'"), nullptr);
-  const wchar_t* error = rt.Modify(dw, L"no_such_object.x='5'");
-  ASSERT_NE(error, nullptr);
-  const std::wstring errorText = error;
-  EXPECT_FALSE(errorText.empty());
-  wchar_t scriptError[256] = {};
-  EXPECT_EQ(rt.modules.ScriptModify(dw, L"emp_id_t.x='7'", scriptError, 256), 1);
-  EXPECT_STREQ(scriptError, L"");
-  EXPECT_EQ(rt.modules.ScriptModify(dw, L"emp_id_t.x='seven'", scriptError, 256), -1);
-  EXPECT_STRNE(scriptError, L"");
-
-  ASSERT_EQ(rt.modules.GetModifyLogCount(dw), 4);
-  wchar_t text[256];
-  wchar_t result[256];
-  EXPECT_EQ(rt.modules.GetModifyLogEntry(dw, 0, text, 256, result, 256), 18);
-  EXPECT_STREQ(text, L"emp_id_t.text='Id'");
-  EXPECT_STREQ(result, L"");
-  rt.modules.GetModifyLogEntry(dw, 1, text, 256, result, 256);
-  EXPECT_STREQ(text, L"no_such_object.x='5'");
-  EXPECT_EQ(std::wstring(result), errorText);
-  rt.modules.GetModifyLogEntry(dw, 3, text, 256, result, 256);
-  EXPECT_STREQ(text, L"emp_id_t.x='seven'");
-  EXPECT_STREQ(result, scriptError);
-  // Buffers too small get a cut, terminated text; the full length is returned.
-  wchar_t small[5];
-  EXPECT_EQ(rt.modules.GetModifyLogEntry(dw, 0, small, 5, nullptr, 0), 18);
-  EXPECT_STREQ(small, L"emp_");
-  EXPECT_EQ(rt.modules.GetModifyLogEntry(dw, 4, text, 256, result, 256), -1);
-  EXPECT_EQ(rt.modules.GetModifyLogEntry(dw, -1, text, 256, result, 256), -1);
-  EXPECT_EQ(rt.DescribeText(dw, L"emp_id_t.text"), L"Id");
-  EXPECT_EQ(rt.DescribeText(dw, L"emp_id_t.x"), L"7");
-  EXPECT_EQ(rt.modules.ClearModifyLog(dw), 1);
-  EXPECT_EQ(rt.modules.GetModifyLogCount(dw), 0);
-  EXPECT_EQ(rt.modules.GetModifyLogCount(host.Get()), -1);
-}
-
-// ---- Exported sources read from files --------------------------------------
 
 namespace {
 
-// A folder of its own under the temporary folder for one test, removed with
-// the files in it at the end.
-class TempFolder {
- public:
-  explicit TempFolder(const wchar_t* name) {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    m_path = std::wstring(temp) + L"pbsim_" + name + L"_" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(m_path.c_str(), nullptr);
-  }
-  ~TempFolder() {
-    for (const std::wstring& file : m_files) DeleteFileW(file.c_str());
-    RemoveDirectoryW(m_path.c_str());
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  std::wstring Write(const wchar_t* name, const std::string& bytes) {
-    const std::wstring file = m_path + L"\\" + name;
-    HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-      DWORD written = 0;
-      WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-      CloseHandle(h);
-      m_files.push_back(file);
-    }
-    return file;
-  }
-  const std::wstring& Path() const { return m_path; }
-
- private:
-  std::wstring m_path;
-  std::vector<std::wstring> m_files;
-};
-
-// An exported grid with a header text of non-ASCII letters, `caption`
-// written as the file's bytes, without a data section.
+// An exported grid whose header text is `caption` as the file's bytes, without data.
 std::string GridSource(const std::string& caption, const std::string& eol = "\r\n") {
   return "release 12.5;" + eol + "datawindow(units=0 processing=1 color=16777215 )" + eol +
-         "header(height=80 color=\"12632256\" )" + eol + "summary(height=0 color=\"536870912\" )" + eol +
-         "footer(height=0 color=\"536870912\" )" + eol + "detail(height=68 color=\"536870912\" )" + eol +
-         "table(column=(type=char(12) updatewhereclause=yes name=city dbname=\"city\" )" + eol +
-         " column=(type=long updatewhereclause=yes name=visits dbname=\"visits\" )" + eol +
-         " column=(type=date updatewhereclause=yes name=since dbname=\"since\" ) )" + eol +
-         "text(band=header alignment=\"2\" text=\"" + caption +
-         "\" border=\"0\" color=\"0\" x=\"5\" y=\"4\" height=\"64\" width=\"400\" name=city_t visible=\"1\" "
-         "font.face=\"Tahoma\" font.height=\"-10\" font.charset=\"0\" background.mode=\"1\" "
-         "background.color=\"536870912\" )" + eol +
-         "column(band=detail id=1 alignment=\"0\" tabsequence=10 border=\"0\" color=\"0\" x=\"5\" y=\"4\" "
-         "height=\"60\" width=\"400\" format=\"[general]\" name=city visible=\"1\" font.face=\"Tahoma\" "
-         "font.height=\"-10\" background.mode=\"1\" background.color=\"536870912\" )" + eol +
-         "column(band=detail id=2 alignment=\"1\" tabsequence=20 border=\"0\" color=\"0\" x=\"409\" y=\"4\" "
-         "height=\"60\" width=\"200\" format=\"[general]\" name=visits visible=\"1\" font.face=\"Tahoma\" "
-         "font.height=\"-10\" background.mode=\"1\" background.color=\"536870912\" )" + eol;
+         "header(height=80 color=\"12632256\" )" + eol + "detail(height=68 color=\"536870912\" )" + eol +
+         "table(column=(type=char(12) name=city dbname=\"city\" )" + eol +
+         " column=(type=long name=visits dbname=\"visits\" ) column=(type=date name=since dbname=\"since\" ) )" + eol +
+         "text(band=header text=\"" + caption + "\" x=\"5\" y=\"4\" height=\"64\" width=\"400\" name=city_t )" + eol +
+         "column(band=detail id=1 x=\"5\" y=\"4\" height=\"60\" width=\"400\" name=city )" + eol;
 }
 
-// UTF-16LE bytes, with byte-order mark, of UTF-8 text.
-std::string Utf16FromUtf8(const std::string& utf8) {
+// UTF-16LE bytes, with byte-order mark, of ASCII and \u escapes given as UTF-16 code units.
+std::string Utf16(const std::wstring& text) {
   std::string bytes("\xFF\xFE", 2);
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
-  for (wchar_t c : wide) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>((c >> 8) & 0xFF);
-  }
+  for (wchar_t c : text) bytes += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
   return bytes;
 }
 
 struct EncodingCase {
   const char* what;
   std::string bytes;
-  const wchar_t* caption;  // Describe("city_t.Text")
-  UINT ansiCodePage;       // the system code page the bytes need; 0 for any
+  const wchar_t* caption;  // Describe("city_t.Text"); null: as the system code page reads "A\xF1o \xE9t\xE9"
 };
 
 class SourceFileEncoding : public ControlTest, public ::testing::WithParamInterface<EncodingCase> {};
 
 }  // namespace
 
+// Catches a source file read in the wrong encoding.
 TEST_P(SourceFileEncoding, LoadsTheTextOfNonAsciiLetters) {
   const EncodingCase& c = GetParam();
-  if (c.ansiCodePage != 0 && GetACP() != c.ansiCodePage) {
-    GTEST_SKIP() << "the system code page is " << GetACP() << ", not " << c.ansiCodePage;
+  TempFolder folder;
+  HWND dw = Tracked(rt.CreateFromFile(folder.Write(L"d_cities.srd", c.bytes).c_str(), 0));
+  ASSERT_NE(dw, nullptr) << std::string(rt.LastError().begin(), rt.LastError().end());
+  EXPECT_EQ(rt.LastError(), L"");
+  std::wstring caption = c.caption ? c.caption : L"";
+  if (!c.caption) {
+    wchar_t ansi[16] = {};
+    MultiByteToWideChar(CP_ACP, 0, "A\xF1o \xE9t\xE9", -1, ansi, 16);
+    caption = ansi;
   }
-  ASSERT_NE(rt.modules.CreateDataWindowFromFile, nullptr);
-  TempFolder folder(L"encoding");
-  const std::wstring path = folder.Write(L"d_cities.srd", c.bytes);
-  HWND dw = rt.modules.CreateDataWindowFromFile(host.Get(), path.c_str(), 0, 10, 10, 400, 200, 0);
-  wchar_t error[512] = {};
-  rt.modules.GetLastError(error, 512);
-  ASSERT_NE(dw, nullptr) << c.what << ": " << std::string(error, error + wcslen(error));
-  created.push_back(dw);
-  EXPECT_STREQ(error, L"");
-  EXPECT_EQ(rt.DescribeText(dw, L"city_t.Text"), c.caption) << c.what;
-  EXPECT_EQ(rt.GetRowCount(dw), 0) << c.what << ": no sample rows were asked for";
+  EXPECT_EQ(rt.Describe(dw, L"city_t.Text"), caption);
+  EXPECT_EQ(rt.GetRowCount(dw), 0) << "no sample rows were asked for";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Control, SourceFileEncoding,
     ::testing::Values(
-        EncodingCase{"UTF-8 with byte-order mark",
-                     "\xEF\xBB\xBF$PBExportHeader$d_cities.srd\r\n" + GridSource("Ciudad a\xC3\xB1o \xC3\xA9t\xC3\xA9"),
-                     L"Ciudad a\u00f1o \u00e9t\u00e9", 0},
-        EncodingCase{"UTF-8 without byte-order mark, line feeds",
-                     "$PBExportHeader$d_cities.srd\n" + GridSource("\xEB\x8F\x84\xEC\x8B\x9C", "\n"),
-                     L"\ub3c4\uc2dc", 0},
-        EncodingCase{"UTF-16LE with byte-order mark",
-                     Utf16FromUtf8("$PBExportHeader$d_cities.srd\r\n" + GridSource("\xE5\x9F\x8E\xE5\xB8\x82 \xC3\xB1")),
-                     L"\u57ce\u5e02 \u00f1", 0},
-        EncodingCase{"ANSI export with hex runs",
-                     "HA$PBExportHeader$d_cities.srd\r\n$PBExportComments$Ciudades\r\n" +
-                         GridSource("A$$HEX1$$f100$$ENDHEX$$o $$HEX2$$c4b3dcc2$$ENDHEX$$"),
-                     L"A\u00f1o \ub3c4\uc2dc", 0},
-        EncodingCase{"ANSI in code page 1252", "HA$PBExportHeader$d_cities.srd\r\n" + GridSource("A\xF1o \xE9t\xE9"),
-                     L"A\u00f1o \u00e9t\u00e9", 1252}));
+        EncodingCase{"Utf8Bom", "\xEF\xBB\xBF$PBExportHeader$d_cities.srd\r\n" + GridSource("a\xC3\xB1o \xC3\xA9t\xC3\xA9"),
+                     L"a\u00f1o \u00e9t\u00e9"},
+        EncodingCase{"Utf8LineFeeds", "$PBExportHeader$d_cities.srd\n" + GridSource("\xEB\x8F\x84\xEC\x8B\x9C", "\n"),
+                     L"\ub3c4\uc2dc"},
+        EncodingCase{"Utf16", Utf16(L"release 12.5;\r\ntable(column=(type=char(1) name=city dbname=\"c\"))\r\n"
+                                            L"text(band=header text=\"\u57ce\u5e02 \u00f1\" name=city_t)\r\n"),
+                     L"\u57ce\u5e02 \u00f1"},
+        EncodingCase{"AnsiHexRuns", "HA$PBExportHeader$d_cities.srd\r\n$PBExportComments$Ciudades\r\n" +
+                                        GridSource("A$$HEX1$$f100$$ENDHEX$$o $$HEX2$$c4b3dcc2$$ENDHEX$$"),
+                     L"A\u00f1o \ub3c4\uc2dc"},
+        EncodingCase{"AnsiCodePage", "HA$PBExportHeader$d_cities.srd\r\n" + GridSource("A\xF1o \xE9t\xE9"), nullptr}),
+    [](const ::testing::TestParamInfo<EncodingCase>& info) { return std::string(info.param.what); });
 
+// Catches sample rows given despite a data section, wrongly typed, or a bad
+// file accepted.
 TEST_F(ControlTest, SourceFileGetsSampleRowsOnlyWithoutData) {
-  ASSERT_NE(rt.modules.CreateDataWindowFromFile, nullptr);
-  TempFolder folder(L"samples");
+  TempFolder folder;
   const std::wstring bare = folder.Write(L"d_bare.srd", GridSource("City"));
-  HWND dw = rt.modules.CreateDataWindowFromFile(host.Get(), bare.c_str(), 5, 10, 10, 400, 300, 0);
+  HWND dw = Tracked(rt.CreateFromFile(bare.c_str(), 5));
   ASSERT_NE(dw, nullptr);
-  created.push_back(dw);
-  EXPECT_EQ(rt.GetRowCount(dw), 5);
-  EXPECT_EQ(rt.DescribeText(dw, L"Evaluate('city + \"/\" + string(visits) + \"/\" + string(since)', 4)"),
+  EXPECT_EQ(rt.GetRowCount(dw) * 10 + rt.GetCurrentRow(dw), 51);
+  EXPECT_EQ(rt.Describe(dw, L"Evaluate('city + \"/\" + string(visits) + \"/\" + string(since)', 4)"),
             L"city 4/-40/2024-01-04");
-  EXPECT_EQ(rt.DescribeText(dw, L"Evaluate('sum(visits for all)', 1)"), L"70");
-  EXPECT_EQ(rt.GetCurrentRow(dw), 1);
-
-  // A data section wins over sample rows.
+  EXPECT_EQ(rt.Describe(dw, L"Evaluate('sum(visits for all)', 1)"), L"70");
   const std::wstring withData =
       folder.Write(L"d_data.srd", GridSource("City") + "data( \"Lima\", 3, 2020-05-06, \"Oslo\", 7, null, )\r\n");
-  dw = rt.modules.CreateDataWindowFromFile(host.Get(), withData.c_str(), 5, 10, 10, 400, 300, 0);
+  dw = Tracked(rt.CreateFromFile(withData.c_str(), 5));
   ASSERT_NE(dw, nullptr);
-  created.push_back(dw);
   EXPECT_EQ(rt.GetRowCount(dw), 2);
-  EXPECT_EQ(rt.DescribeText(dw, L"Evaluate('city + string(visits)', 2)"), L"Oslo7");
+  EXPECT_EQ(rt.Describe(dw, L"Evaluate('city + string(visits)', 2)"), L"Oslo7");
 
-  // What cannot be read, and what is no DataWindow source.
-  const std::wstring missing = folder.Path() + L"\\no_such.srd";
-  EXPECT_EQ(rt.modules.CreateDataWindowFromFile(host.Get(), missing.c_str(), 5, 10, 10, 400, 300, 0), nullptr);
-  wchar_t error[512] = {};
-  rt.modules.GetLastError(error, 512);
-  EXPECT_EQ(std::wstring(error), L"Cannot read file " + missing);
-  EXPECT_EQ(rt.modules.CreateDataWindowFromFile(host.Get(), nullptr, 5, 10, 10, 400, 300, 0), nullptr);
-  rt.modules.GetLastError(error, 512);
-  EXPECT_STREQ(error, L"Cannot read file ");
+  const std::wstring missing = folder.File(L"no_such.srd");
   const std::wstring window = folder.Write(L"w_main.srw", "$PBExportHeader$w_main.srw\r\nforward\r\nglobal type w_main from window\r\n");
-  EXPECT_EQ(rt.modules.CreateDataWindowFromFile(host.Get(), window.c_str(), 5, 10, 10, 400, 300, 0), nullptr);
-  rt.modules.GetLastError(error, 512);
-  EXPECT_STREQ(error, L"Line 3 Column 1: incorrect syntax.");
-  EXPECT_EQ(rt.modules.CreateDataWindowFromFile(nullptr, bare.c_str(), 5, 10, 10, 400, 300, 0), nullptr);
-}
-
-// ---- Group bands, crosstab header rows and drawing objects on the screen ---
-
-namespace {
-
-// A grid in pixels (units=1): header 20 high, a group by dept with a header
-// 16 high (red) and a trailer 12 high (green) holding the group's total,
-// detail rows 18 high (white). Rows: A 5, A 7, B 9.
-const wchar_t kGroupedGrid[] =
-    L"release 19;\r\n"
-    L"datawindow(units=1 processing=1 color=16777215 selected.mouse=no )\r\n"
-    L"header(height=20 color=\"12632256\" )\r\n"
-    L"summary(height=0 color=\"536870912\" )\r\n"
-    L"footer(height=0 color=\"536870912\" )\r\n"
-    L"detail(height=18 color=\"16777215\" )\r\n"
-    L"table(column=(type=char(10) name=dept dbname=\"dept\" )\r\n"
-    L" column=(type=long name=qty dbname=\"qty\" ) )\r\n"
-    L"group(level=1 header.height=16 trailer.height=12 by=(\"dept\" ) header.color=\"255\" "
-    L"trailer.color=\"65280\" )\r\n"
-    L"text(band=header text=\"Dept\" x=\"2\" y=\"2\" height=\"16\" width=\"60\" name=dept_t )\r\n"
-    L"column(band=header.1 id=1 x=\"2\" y=\"1\" height=\"14\" width=\"60\" name=dept_head color=\"0\" "
-    L"font.face=\"Tahoma\" font.height=\"-8\" background.mode=\"1\" )\r\n"
-    L"column(band=detail id=1 x=\"2\" y=\"1\" height=\"16\" width=\"60\" tabsequence=10 name=dept )\r\n"
-    L"column(band=detail id=2 x=\"64\" y=\"1\" height=\"16\" width=\"60\" tabsequence=20 name=qty )\r\n"
-    L"compute(band=trailer.1 expression=\"sum(qty for group 1)\" x=\"64\" y=\"0\" height=\"12\" width=\"60\" "
-    L"name=c_total color=\"0\" font.face=\"Tahoma\" font.height=\"-7\" background.mode=\"1\" )\r\n"
-    L"data(\"A\", 5, \"A\", 7, \"B\", 9, )\r\n";
-
-struct BandPixel {
-  int y;          // client pixel row, probed right of the content
-  COLORREF color;
-};
-
-}  // namespace
-
-TEST_F(ControlTest, GroupHeadersAndTrailersLieAroundTheirRows) {
-  // The client area is 100 high: the header, then 80 for the rows.
-  HWND dw = Create(kGroupedGrid, nullptr, 300, 104);
-  ASSERT_NE(dw, nullptr);
-  ASSERT_EQ(ClientSize(dw).cy, 100);
-  const int probeX = ClientSize(dw).cx - 6;
-  Dib dib(ClientSize(dw).cx, ClientSize(dw).cy);
-  Paint(dw, dib);
-  const COLORREF red = RGB(255, 0, 0);
-  const COLORREF green = RGB(0, 255, 0);
-  const COLORREF white = RGB(255, 255, 255);
-  const BandPixel top[] = {
-      {5, RGB(192, 192, 192)}, {20, red},   {35, red},   {36, white}, {71, white}, {72, green},
-      {83, green},             {84, red},   {99, red},
-  };
-  for (const BandPixel& p : top) EXPECT_EQ(dib.At(probeX, p.y), p.color) << "y " << p.y;
-  // Rows 1 and 2 are wholly on the page; row 3 lies below its group header.
-  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.FirstRowOnPage"), L"1");
-  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.LastRowOnPage"), L"2");
-  // The group's total in its trailer, the group's value in its header.
-  EXPECT_GT(dib.Count(Rect(64, 72, 124, 84), pbsim_test::IsDark), 3);
-  EXPECT_GT(dib.Count(Rect(2, 21, 62, 35), pbsim_test::IsDark), 3);
-  EXPECT_EQ(dib.Count(Rect(2, 73, 62, 83), pbsim_test::IsDark), 0) << "nothing left in the trailer";
-
-  // Rows, columns and bands under points.
-  struct Hit {
-    int y;
-    LONG row;
-  };
-  const Hit hits[] = {{10, 0}, {25, 0}, {40, 1}, {60, 2}, {75, 0}, {90, 0}};
-  for (const Hit& h : hits) {
-    LONG row = -1;
-    LONG column = -1;
-    rt.GetRowColUnderPoint(dw, 70, h.y, &row, &column);
-    EXPECT_EQ(row, h.row) << "y " << h.y;
+  const struct {
+    const wchar_t* path;
+    std::wstring error;
+  } bad[] = {{missing.c_str(), L"Cannot read file " + missing}, {nullptr, L"Cannot read file "},
+             {window.c_str(), L"Line 3 Column 1: incorrect syntax."}};
+  for (const auto& b : bad) {
+    EXPECT_EQ(rt.CreateFromFile(b.path, 5), nullptr);
+    EXPECT_EQ(rt.LastError(), b.error);
   }
+  EXPECT_EQ(rt.CreateDataWindowFromFile(nullptr, bare.c_str(), 5, 0, 0, 400, 300, 0), nullptr);
+}
 
-  // Scrolled to the end: from row 2 every row and band fits.
+// Catches group headers, trailers or crosstab header rows painted, paged or
+// hit-tested in the wrong place.
+TEST_F(ControlTest, GroupAndCrosstabBandsLieAroundTheirRows) {
+  HWND dw = Create(kGroupedGrid, 300, 104);  // client 100 high
+  ASSERT_EQ(Client(dw).cy, 100);
+  const int x = Client(dw).cx - 6;
+  std::unique_ptr<Dib> dib = Paint(dw);
+  const int top[][2] = {{5, RGB(192, 192, 192)}, {20, kRed}, {35, kRed}, {36, kWhite}, {71, kWhite},
+                        {72, kGreen}, {83, kGreen}, {84, kRed}, {99, kRed}};
+  for (const auto& p : top) EXPECT_EQ(dib->At(x, p[0]), static_cast<COLORREF>(p[1])) << "y " << p[0];
+  EXPECT_EQ(rt.Describe(dw, L"DataWindow.FirstRowOnPage DataWindow.LastRowOnPage"), L"1\n2");
+  EXPECT_GT(dib->Count(RECT{64, 72, 124, 84}, IsDark), 3) << "the group's total";
+  EXPECT_GT(dib->Count(RECT{2, 21, 62, 35}, IsDark), 3) << "the group's value";
+  const LONG rowAt[][2] = {{10, 0}, {25, 0}, {40, 1}, {60, 2}, {75, 0}, {90, 0}};
+  for (const auto& h : rowAt) {
+    LONG row = -1;
+    rt.GetRowColUnderPoint(dw, 70, h[0], &row, nullptr);
+    EXPECT_EQ(row, h[1]) << "y " << h[0];
+  }
   SendMessageW(dw, WM_VSCROLL, SB_BOTTOM, 0);
-  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.FirstRowOnPage"), L"2");
-  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.LastRowOnPage"), L"3");
-  Paint(dw, dib);
-  const BandPixel scrolled[] = {{20, white}, {37, white}, {38, green}, {49, green}, {50, red},
-                                {65, red},   {66, white}, {83, white}, {84, green}, {95, green}};
-  for (const BandPixel& p : scrolled) EXPECT_EQ(dib.At(probeX, p.y), p.color) << "scrolled, y " << p.y;
-  LONG row = -1;
-  EXPECT_NE(rt.GetRowColUnderPoint(dw, 70, 70, &row, nullptr), 0);
-  EXPECT_EQ(row, 3);
-
-  // A click on the last row's detail band makes it current.
-  Click(dw, 70, 70);
+  EXPECT_EQ(rt.Describe(dw, L"DataWindow.FirstRowOnPage DataWindow.LastRowOnPage"), L"2\n3");
+  dib = Paint(dw);
+  const int scrolled[][2] = {{20, kWhite}, {37, kWhite}, {38, kGreen}, {49, kGreen}, {50, kRed},
+                             {65, kRed}, {66, kWhite}, {83, kWhite}, {84, kGreen}, {95, kGreen}};
+  for (const auto& p : scrolled) EXPECT_EQ(dib->At(x, p[0]), static_cast<COLORREF>(p[1])) << "scrolled, y " << p[0];
+  Click(dw, POINT{70, 70});
   EXPECT_EQ(rt.GetCurrentRow(dw), 3);
-}
 
-TEST_F(ControlTest, GroupBandsUnderTheMousePointerNameTheirRow) {
-  HWND dw = Create(kGroupedGrid, nullptr, 300, 204);
-  ASSERT_NE(dw, nullptr);
-  auto bandUnderMouse = pbsim_test::Entry<LONG(WINAPI*)(HWND, LPWSTR, LONG)>(rt.modules.engine, "dwGetBandUnderMouse");
-  ASSERT_NE(bandUnderMouse, nullptr);
-  auto bandAt = [&](int y) {
-    POINT screen = {70, y};
-    ClientToScreen(dw, &screen);
-    SetCursorPos(screen.x, screen.y);
-    wchar_t band[32] = {};
-    bandUnderMouse(dw, band, 32);
-    return std::wstring(band);
-  };
-  POINT probe = {70, 25};
-  ClientToScreen(dw, &probe);
-  SetCursorPos(probe.x, probe.y);
-  POINT cursor = {};
-  GetCursorPos(&cursor);
-  if (cursor.x != probe.x || cursor.y != probe.y) GTEST_SKIP() << "the mouse pointer cannot be moved here";
-  struct Case {
-    int y;
-    const wchar_t* band;
-  };
-  const Case cases[] = {{5, L"header"},         {25, L"header.1\t1"},   {40, L"detail\t1"},    {75, L"trailer.1\t2"},
-                        {90, L"header.1\t3"},   {110, L"detail\t3"},    {125, L"trailer.1\t3"}, {140, L""}};
-  for (const Case& c : cases) EXPECT_EQ(bandAt(c.y), c.band) << "y " << c.y;
-}
-
-TEST_F(ControlTest, CrosstabHeaderRowsAreDrawnUnderTheHeader) {
-  HWND dw = Create(L"release 19;\n"
-                   L"datawindow(units=1 processing=4 color=16777215 )\n"
-                   L"header[1](height=30 color=\"255\" )\n"
-                   L"header[2](height=25 color=\"16711680\" )\n"
-                   L"detail(height=20 color=\"65280\" )\n"
-                   L"table(column=(type=char(10) name=region dbname=\"region\" ) )\n"
-                   L"text(band=header[2] text=\"@region\" x=\"2\" y=\"2\" height=\"20\" width=\"60\" name=t_region )\n"
-                   L"column(band=detail id=1 x=\"2\" y=\"2\" height=\"16\" width=\"60\" name=region )\n"
-                   L"data(\"North\", \"South\", )\n",
-                   nullptr, 300, 204);
-  ASSERT_NE(dw, nullptr);
-  Dib dib(ClientSize(dw).cx, ClientSize(dw).cy);
-  Paint(dw, dib);
-  const int x = ClientSize(dw).cx - 6;
-  const BandPixel pixels[] = {{0, RGB(255, 0, 0)},   {29, RGB(255, 0, 0)},   {30, RGB(0, 0, 255)},
-                              {54, RGB(0, 0, 255)},  {55, RGB(0, 255, 0)},   {94, RGB(0, 255, 0)},
-                              {95, RGB(255, 255, 255)}};
-  for (const BandPixel& p : pixels) EXPECT_EQ(dib.At(x, p.y), p.color) << "y " << p.y;
-  EXPECT_GT(dib.Count(Rect(2, 32, 62, 52), pbsim_test::IsDark), 3) << "the text of the second header row";
+  dw = Create(L"release 19;\ndatawindow(units=1 processing=4 color=16777215 )\n"
+              L"header[1](height=30 color=\"255\" )\nheader[2](height=25 color=\"16711680\" )\n"
+              L"detail(height=20 color=\"65280\" )\ntable(column=(type=char(10) name=region dbname=\"region\" ) )\n"
+              L"text(band=header[2] text=\"@region\" x=\"2\" y=\"2\" height=\"20\" width=\"60\" name=t_region )\n"
+              L"column(band=detail id=1 x=\"2\" y=\"2\" height=\"16\" width=\"60\" name=region )\n"
+              L"data(\"North\", \"South\", )\n",
+              300, 204);
+  dib = Paint(dw);
+  const int crosstab[][2] = {{0, kRed}, {29, kRed}, {30, kBlue}, {54, kBlue}, {55, kGreen}, {94, kGreen}, {95, kWhite}};
+  for (const auto& p : crosstab) EXPECT_EQ(dib->At(x, p[0]), static_cast<COLORREF>(p[1])) << "crosstab, y " << p[0];
+  EXPECT_GT(dib->Count(RECT{2, 32, 62, 52}, IsDark), 3) << "the text of the second header row";
   LONG row = -1;
   EXPECT_NE(rt.GetRowColUnderPoint(dw, 30, 80, &row, nullptr), 0);
   EXPECT_EQ(row, 2);
 }
 
-namespace {
-
-// Drawing objects of a freeform DataWindow in pixels (units=1) on white.
-const wchar_t kShapesForm[] =
-    L"release 19;\n"
-    L"datawindow(units=1 processing=0 color=16777215 )\n"
-    L"header(height=0 color=\"536870912\" )\n"
-    L"detail(height=120 color=\"16777215\" )\n"
-    L"table(column=(type=char(10) name=a dbname=\"a\" ) )\n"
-    L"rectangle(band=detail x=\"10\" y=\"10\" height=\"30\" width=\"40\" name=r_1 brush.hatch=\"6\" "
-    L"brush.color=\"16711680\" pen.style=\"0\" pen.width=\"1\" pen.color=\"255\" background.mode=\"2\" "
-    L"background.color=\"0\" )\n"
-    L"roundrectangle(band=detail ellipseheight=\"20\" ellipsewidth=\"20\" x=\"60\" y=\"10\" height=\"30\" "
-    L"width=\"40\" name=rr_1 brush.hatch=\"6\" brush.color=\"65280\" pen.style=\"5\" pen.width=\"1\" "
-    L"pen.color=\"0\" )\n"
-    L"ellipse(band=detail x=\"110\" y=\"10\" height=\"30\" width=\"40\" name=oval_1 brush.hatch=\"6\" "
-    L"brush.color=\"0~tif(getrow() = 1, 255, 0)\" pen.style=\"5\" )\n"
-    L"rectangle(band=detail x=\"160\" y=\"50\" height=\"30\" width=\"30\" name=r_2 brush.hatch=\"7\" "
-    L"brush.color=\"0\" pen.style=\"0\" pen.width=\"1\" pen.color=\"16711680\" )\n"
-    L"bitmap(band=detail filename=\"no_such_picture.bmp\" x=\"160\" y=\"10\" height=\"30\" width=\"30\" "
-    L"border=\"0\" name=p_missing )\n"
-    L"bitmap(band=detail filename=\"\" x=\"200\" y=\"10\" height=\"30\" width=\"30\" border=\"0\" name=p_file )\n"
-    L"groupbox(band=detail text=\"Box\" border=\"5\" color=\"0\" x=\"10\" y=\"50\" height=\"50\" width=\"140\" "
-    L"name=gb_1 font.face=\"Tahoma\" font.height=\"-10\" background.mode=\"2\" background.color=\"16777215\" )\n"
-    L"report(band=detail dataobject=\"d_other\" x=\"200\" y=\"50\" height=\"40\" width=\"60\" border=\"0\" "
-    L"name=dw_1 )\n"
-    L"data(\"x\", )\n";
-
-// A 24-bit .bmp file of 2 × 2 pixels of one colour.
-std::string BitmapFile(BYTE red, BYTE green, BYTE blue) {
-  const DWORD rowBytes = 8;  // 2 pixels × 3 bytes, padded to 4
-  BITMAPFILEHEADER file = {};
-  BITMAPINFOHEADER info = {};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof(file) + sizeof(info);
-  file.bfSize = file.bfOffBits + rowBytes * 2;
-  info.biSize = sizeof(info);
-  info.biWidth = 2;
-  info.biHeight = 2;
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  info.biCompression = BI_RGB;
-  std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
-  bytes.append(reinterpret_cast<const char*>(&info), sizeof(info));
-  for (int row = 0; row < 2; ++row) {
-    const char pixels[8] = {static_cast<char>(blue), static_cast<char>(green), static_cast<char>(red),
-                            static_cast<char>(blue), static_cast<char>(green), static_cast<char>(red), 0, 0};
-    bytes.append(pixels, 8);
-  }
-  return bytes;
-}
-
-}  // namespace
-
+// Catches drawing objects, pictures, group boxes or nested reports painted
+// wrongly or not following a modify.
 TEST_F(ControlTest, DrawingObjectsPicturesGroupBoxesAndReportsArePainted) {
-  HWND dw = Create(kShapesForm, nullptr, 320, 160);
-  ASSERT_NE(dw, nullptr);
-  EXPECT_EQ(rt.DescribeText(dw, L"r_1.type rr_1.type oval_1.type p_missing.type gb_1.type dw_1.type"),
-            L"rectangle\nroundrectangle\nellipse\nbitmap\ngroupbox\nreport");
-  TempFolder folder(L"pictures");
-  const std::wstring picture = folder.Write(L"orange.bmp", BitmapFile(255, 128, 0));
-  ASSERT_EQ(rt.Modify(dw, (L"p_file.filename='" + picture + L"'").c_str()), nullptr);
-
-  Dib dib(ClientSize(dw).cx, ClientSize(dw).cy);
-  Paint(dw, dib);
-  const COLORREF white = RGB(255, 255, 255);
-  const COLORREF frame = GetSysColor(COLOR_WINDOWFRAME);
-  struct Pixel {
+  HWND dw = Create(
+      L"release 19;\ndatawindow(units=1 processing=0 color=16777215 )\ndetail(height=120 color=\"16777215\" )\n"
+      L"table(column=(type=char(10) name=a dbname=\"a\" ) )\n"
+      L"rectangle(band=detail x=\"10\" y=\"10\" height=\"30\" width=\"40\" name=r_1 brush.hatch=\"6\" "
+      L"brush.color=\"16711680\" pen.style=\"0\" pen.width=\"1\" pen.color=\"255\" )\n"
+      L"roundrectangle(band=detail ellipseheight=\"20\" ellipsewidth=\"20\" x=\"60\" y=\"10\" height=\"30\" "
+      L"width=\"40\" name=rr_1 brush.hatch=\"6\" brush.color=\"65280\" pen.style=\"5\" )\n"
+      L"ellipse(band=detail x=\"110\" y=\"10\" height=\"30\" width=\"40\" name=oval_1 brush.hatch=\"6\" "
+      L"brush.color=\"0~tif(getrow() = 1, 255, 0)\" pen.style=\"5\" )\n"
+      L"rectangle(band=detail x=\"160\" y=\"50\" height=\"30\" width=\"30\" name=r_2 brush.hatch=\"7\" "
+      L"pen.style=\"0\" pen.width=\"1\" pen.color=\"16711680\" )\n"
+      L"bitmap(band=detail filename=\"no_such_picture.bmp\" x=\"160\" y=\"10\" height=\"30\" width=\"30\" border=\"0\" name=p_missing )\n"
+      L"bitmap(band=detail filename=\"\" x=\"200\" y=\"10\" height=\"30\" width=\"30\" border=\"0\" name=p_file )\n"
+      L"groupbox(band=detail text=\"Box\" border=\"5\" color=\"0\" x=\"10\" y=\"50\" height=\"50\" width=\"140\" "
+      L"name=gb_1 font.face=\"Tahoma\" font.height=\"-10\" background.mode=\"2\" background.color=\"16777215\" )\n"
+      L"report(band=detail dataobject=\"d_other\" x=\"200\" y=\"50\" height=\"40\" width=\"60\" border=\"0\" name=dw_1 )\n"
+      L"data(\"x\", )\n",
+      320, 160);
+  // A 2 × 2 orange 24-bit picture file.
+  const unsigned char header[54] = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24};
+  std::string bmp(reinterpret_cast<const char*>(header), 54);
+  for (int row = 0; row < 2; ++row) bmp += std::string("\x00\x80\xFF\x00\x80\xFF\0\0", 8);
+  TempFolder folder;
+  ASSERT_EQ(rt.Modify(dw, (L"p_file.filename='" + folder.Write(L"orange.bmp", bmp) + L"'").c_str()), nullptr);
+  std::unique_ptr<Dib> dib = Paint(dw);
+  const COLORREF frame = GetSysColor(COLOR_WINDOWFRAME), orange = RGB(255, 128, 0);
+  const struct {
     const char* what;
-    int x;
-    int y;
+    int x, y;
     COLORREF color;
-  };
-  const Pixel pixels[] = {
-      {"rectangle brush", 30, 25, RGB(0, 0, 255)},     {"rectangle pen, left", 10, 25, RGB(255, 0, 0)},
-      {"rectangle pen, right", 49, 25, RGB(255, 0, 0)}, {"rectangle pen, bottom", 30, 39, RGB(255, 0, 0)},
-      {"outside the rectangle", 50, 25, white},         {"roundrectangle inside", 80, 25, RGB(0, 255, 0)},
-      {"roundrectangle corner", 61, 11, white},         {"roundrectangle edge", 60, 25, RGB(0, 255, 0)},
-      {"ellipse centre (row 1: red)", 130, 25, RGB(255, 0, 0)},
-      {"ellipse's box corner", 111, 11, white},         {"hollow rectangle inside", 175, 65, white},
-      {"hollow rectangle pen", 160, 65, RGB(0, 0, 255)}, {"missing picture frame", 160, 25, frame},
-      {"missing picture inside", 175, 25, white},       {"picture from its file", 215, 25, RGB(255, 128, 0)},
-      {"picture's corner", 200, 10, RGB(255, 128, 0)},  {"report frame", 200, 70, frame},
-      {"report frame, right", 259, 70, frame},          {"report inside", 230, 70, white},
-  };
-  for (const Pixel& p : pixels) EXPECT_EQ(dib.At(p.x, p.y), p.color) << p.what;
-  // The group box: its text at the top left, an etched frame around.
-  EXPECT_GT(dib.Count(Rect(14, 50, 50, 66), pbsim_test::IsDark), 5) << "the group box's text";
-  EXPECT_NE(dib.At(10, 80), white) << "the group box's left edge";
-  EXPECT_NE(dib.At(80, 98), white) << "the group box's bottom edge";
-  EXPECT_EQ(dib.At(80, 80), white) << "inside the group box";
-
-  // Modified like any other object.
+  } pixels[] = {{"rectangle brush", 30, 25, kBlue},     {"rectangle pen", 10, 25, kRed},  {"rectangle pen", 49, 25, kRed},
+                {"rectangle pen", 30, 39, kRed},        {"outside", 50, 25, kWhite},      {"roundrectangle", 80, 25, kGreen},
+                {"rounded corner", 61, 11, kWhite},     {"roundrectangle edge", 60, 25, kGreen},
+                {"ellipse, row 1: red", 130, 25, kRed}, {"ellipse's box corner", 111, 11, kWhite},
+                {"hollow rectangle", 175, 65, kWhite},  {"hollow rectangle pen", 160, 65, kBlue},
+                {"missing picture frame", 160, 25, frame}, {"missing picture", 175, 25, kWhite},
+                {"picture", 215, 25, orange},           {"picture's corner", 200, 10, orange},
+                {"report frame", 200, 70, frame},       {"report frame", 259, 70, frame}, {"report", 230, 70, kWhite},
+                {"inside the group box", 80, 80, kWhite}};
+  for (const auto& p : pixels) EXPECT_EQ(dib->At(p.x, p.y), p.color) << p.what << " " << p.x << "," << p.y;
+  EXPECT_GT(dib->Count(RECT{14, 50, 50, 66}, IsDark), 5) << "the group box's text";
+  EXPECT_NE(dib->At(10, 80), kWhite) << "the group box's frame";
   ASSERT_EQ(rt.Modify(dw, L"r_1.brush.color='65280' oval_1.visible='0' rr_1.x='70'"), nullptr);
-  Paint(dw, dib);
-  EXPECT_EQ(dib.At(30, 25), RGB(0, 255, 0));
-  EXPECT_EQ(dib.At(130, 25), white);
-  EXPECT_EQ(dib.At(65, 25), white);
+  dib = Paint(dw);
+  EXPECT_EQ(dib->At(30, 25), kGreen);
+  EXPECT_EQ(dib->At(130, 25), kWhite);
+  EXPECT_EQ(dib->At(65, 25), kWhite);
 }
 
 namespace {
 
-// A grid in PowerBuilder units as PowerBuilder exports one: fonts in points
-// (font.height="-10") with face, family, pitch and charset; every row shows
-// "HHHH" in the second column.
-const wchar_t kPointFontGrid[] =
-    L"release 19;\r\n"
-    L"datawindow(units=0 processing=1 color=16777215 selected.mouse=no )\r\n"
-    L"header(height=80 color=\"12632256\" )\r\n"
-    L"summary(height=0 color=\"536870912\" )\r\n"
-    L"footer(height=0 color=\"536870912\" )\r\n"
-    L"detail(height=88 color=\"16777215\" )\r\n"
-    L"table(column=(type=long name=id dbname=\"id\" )\r\n"
-    L" column=(type=char(10) name=code dbname=\"code\" ) )\r\n"
-    L"column(band=detail id=1 alignment=\"1\" tabsequence=10 border=\"0\" color=\"33554432\" x=\"9\" y=\"8\" "
-    L"height=\"72\" width=\"300\" format=\"[general]\" name=id visible=\"1\" font.face=\"Arial\" "
-    L"font.height=\"-10\" font.weight=\"400\" font.family=\"2\" font.pitch=\"2\" font.charset=\"0\" "
-    L"background.mode=\"1\" background.color=\"536870912\" )\r\n"
-    L"column(band=detail id=2 alignment=\"0\" tabsequence=20 border=\"0\" color=\"33554432\" x=\"318\" y=\"8\" "
-    L"height=\"72\" width=\"500\" format=\"[general]\" name=code visible=\"1\" edit.limit=10 "
-    L"edit.autoselect=yes font.face=\"Tahoma\" font.height=\"-10\" font.weight=\"400\" font.family=\"2\" "
-    L"font.pitch=\"2\" font.charset=\"0\" background.mode=\"1\" background.color=\"536870912\" )\r\n"
-    L"data(1, \"HHHH\", 2, \"HHHH\", 3, \"HHHH\", )\r\n";
-
-// Height in pixels of the text on white inside a rectangle: from the first
-// pixel row with a pixel that is not white to the last; 0 when there is none.
-int InkHeight(const Dib& dib, RECT area) {
-  int first = -1;
-  int last = -1;
-  for (int y = area.top; y < area.bottom; ++y) {
-    for (int x = area.left; x < area.right; ++x) {
-      if (dib.At(x, y) == RGB(255, 255, 255)) continue;
-      if (first < 0) first = y;
-      last = y;
-      break;
-    }
-  }
-  return first < 0 ? 0 : last - first + 1;
-}
-
-}  // namespace
-
-TEST_F(ControlTest, TheCurrentRowKeepsItsFontAfterAClick) {
-  HWND dw = Create(kPointFontGrid, nullptr, 500, 240);
-  ASSERT_NE(dw, nullptr);
-  const int left = X(318) + 2;
-  const int right = X(818) - 2;
-  // Rows lie under the 80-unit header, 88 units each; inside a row, above
-  // its grid line.
-  auto rowArea = [&](int row) {
-    const int top = Y(80) + (row - 1) * Y(88);
-    return Rect(left, top + 1, right, top + Y(88) - 2);
-  };
-  RedrawWindow(dw, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  PumpMessages();
-  const WindowSurface before(dw, WindowSurface::Client);
-  const int reference = InkHeight(before, rowArea(2));
-  ASSERT_GT(reference, 5) << "row 2 shows its text";
-  EXPECT_EQ(InkHeight(before, rowArea(1)), reference);
-
-  // The click arrives through the message loop, as a user's does.
-  PostMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, Point(right - 10, rowArea(2).top + 8));
-  PostMessageW(dw, WM_LBUTTONUP, 0, Point(right - 10, rowArea(2).top + 8));
-  PumpMessages();
-  ASSERT_EQ(rt.GetCurrentRow(dw), 2);
-  ASSERT_EQ(rt.GetCurrentColumn(dw), 2);
-  HWND edit = rt.modules.GetEditControl(dw);
-  ASSERT_TRUE(edit && IsWindowVisible(edit));
-  // Nothing selected in the edit control: its text shows as a row's text does.
-  SendMessageW(edit, EM_SETSEL, 4, 4);
-  HideCaret(edit);
-  RedrawWindow(dw, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  PumpMessages();
-  const WindowSurface editSurface(edit, WindowSurface::Client);
-  EXPECT_EQ(InkHeight(editSurface, Rect(0, 0, editSurface.Width(), editSurface.Height())), reference)
-      << "the current row's text, in the edit control";
-  const WindowSurface after(dw, WindowSurface::Client);
-  EXPECT_EQ(InkHeight(after, rowArea(3)), reference) << "row 3";
-  EXPECT_EQ(InkHeight(after, rowArea(1)), reference) << "row 1";
-
-  // Another row's cell, then the next row by key: the edit control follows
-  // with the font of the row it lies in.
-  for (int step = 0; step < 2; ++step) {
-    if (step == 0) {
-      PostMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, Point(right - 10, rowArea(3).top + 8));
-      PostMessageW(dw, WM_LBUTTONUP, 0, Point(right - 10, rowArea(3).top + 8));
-      PumpMessages();
-    } else {
-      PostMessageW(edit, WM_KEYDOWN, VK_UP, 1);
-      PumpMessages();
-    }
-    SendMessageW(edit, EM_SETSEL, 4, 4);
-    HideCaret(edit);
-    RedrawWindow(dw, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    PumpMessages();
-    const WindowSurface moved(edit, WindowSurface::Client);
-    EXPECT_EQ(InkHeight(moved, Rect(0, 0, moved.Width(), moved.Height())), reference) << "step " << step;
-    const WindowSurface rows(dw, WindowSurface::Client);
-    EXPECT_EQ(InkHeight(rows, rowArea(step == 0 ? 2 : 3)), reference) << "step " << step;
-  }
-}
-
-TEST_F(ControlTest, KeysKeepTheCurrentRowOnThePageAcrossGroupBands) {
-  // The grouped grid with a group of four rows, then groups of one row: the
-  // rows after the first group need more room for their group bands.
-  std::wstring source = kGroupedGrid;
-  source.replace(source.find(L"data("), std::wstring::npos,
-                 L"data(\"A\", 1, \"A\", 2, \"A\", 3, \"A\", 4, \"B\", 5, \"C\", 6, \"D\", 7, )\r\n");
-  HWND dw = Create(source.c_str(), nullptr, 300, 104);
-  ASSERT_NE(dw, nullptr);
-  ASSERT_EQ(ClientSize(dw).cy, 100);
-  EXPECT_EQ(rt.DescribeText(dw, L"DataWindow.LastRowOnPage"), L"3");
-  for (long row = 2; row <= 7; ++row) {
-    Key(dw, VK_DOWN);
-    ASSERT_EQ(rt.GetCurrentRow(dw), row);
-    EXPECT_LE(rt.DescribeNumber(dw, L"DataWindow.FirstRowOnPage"), row);
-    EXPECT_GE(rt.DescribeNumber(dw, L"DataWindow.LastRowOnPage"), row) << "row " << row << " is below the page";
-  }
-  for (long row = 6; row >= 1; --row) {
-    Key(dw, VK_UP);
-    ASSERT_EQ(rt.GetCurrentRow(dw), row);
-    EXPECT_LE(rt.DescribeNumber(dw, L"DataWindow.FirstRowOnPage"), row) << "row " << row << " is above the page";
-    EXPECT_GE(rt.DescribeNumber(dw, L"DataWindow.LastRowOnPage"), row);
-  }
-}
-
-namespace {
-
-// A change of "DataWindow.Selected" by Modify and the cells (row, column of
-// the employee grid) that the change must and must not repaint.
+// A change of "DataWindow.Selected" and the cells (row, column) it must and must not repaint.
 struct SelectionChange {
   const char* name;
-  const wchar_t* before;
-  const wchar_t* after;
-  std::vector<std::pair<int, int>> repainted;
-  std::vector<std::pair<int, int>> kept;
+  const wchar_t *before, *after;
+  std::vector<std::pair<int, int>> repainted, kept;
 };
 
 void PrintTo(const SelectionChange& c, std::ostream* os) { *os << c.name; }
 
 class SelectionRepaint : public ControlTest, public ::testing::WithParamInterface<SelectionChange> {
  protected:
-  // Whether the point of a cell lies in the window's update region.
   static bool Invalid(HWND dw, POINT p) {
     HRGN region = CreateRectRgn(0, 0, 0, 0);
     const int kind = GetUpdateRgn(dw, region, FALSE);
@@ -1265,66 +710,50 @@ class SelectionRepaint : public ControlTest, public ::testing::WithParamInterfac
 
 }  // namespace
 
+// Catches a selection change that repaints too little (stale cells) or too much.
 TEST_P(SelectionRepaint, OnlyCellsWhoseSelectionChangedAreInvalidated) {
   const SelectionChange& c = GetParam();
-  HWND dw = Create(pbsim::kEmployeeGridSyntax, nullptr, 500, 400);
-  ASSERT_NE(dw, nullptr);
-  std::wstring modify = std::wstring(L"DataWindow.Selected='") + c.before + L"'";
-  ASSERT_EQ(rt.Modify(dw, modify.c_str()), nullptr);
+  HWND dw = Create(pbsim::kEmployeeGridSyntax, 500, 400);
+  ASSERT_EQ(rt.Modify(dw, (std::wstring(L"DataWindow.Selected='") + c.before + L"'").c_str()), nullptr);
   UpdateWindow(dw);
   ValidateRect(dw, nullptr);
-  modify = std::wstring(L"DataWindow.Selected='") + c.after + L"'";
-  ASSERT_EQ(rt.Modify(dw, modify.c_str()), nullptr);
-  for (const auto& cell : c.repainted) {
-    EXPECT_TRUE(Invalid(dw, Cell(cell.first, cell.second))) << "row " << cell.first << " column " << cell.second;
-  }
-  for (const auto& cell : c.kept) {
-    EXPECT_FALSE(Invalid(dw, Cell(cell.first, cell.second))) << "row " << cell.first << " column " << cell.second;
-  }
-  // The header never changes with the selection.
-  EXPECT_FALSE(Invalid(dw, POINT{X(100), HeaderHeight() / 2}));
-  ValidateRect(dw, nullptr);
+  ASSERT_EQ(rt.Modify(dw, (std::wstring(L"DataWindow.Selected='") + c.after + L"'").c_str()), nullptr);
+  for (const auto& cell : c.repainted) EXPECT_TRUE(Invalid(dw, Cell(cell.first, cell.second))) << cell.first << "/" << cell.second;
+  for (const auto& cell : c.kept) EXPECT_FALSE(Invalid(dw, Cell(cell.first, cell.second))) << cell.first << "/" << cell.second;
+  EXPECT_FALSE(Invalid(dw, POINT{22, 10})) << "the header";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     ControlTest, SelectionRepaint,
     ::testing::Values(
         SelectionChange{"FromNothing", L"", L"2/3/emp_id/emp_name", {{2, 1}, {3, 2}}, {{1, 1}, {2, 3}, {4, 1}}},
-        SelectionChange{"OneRowMore", L"2/4/emp_id/dept", L"2/5/emp_id/dept", {{5, 1}, {5, 3}},
-                        {{2, 1}, {4, 3}, {5, 4}, {6, 1}}},
-        SelectionChange{"OneColumnLess", L"2/4/emp_id/dept", L"2/4/emp_id/emp_name", {{2, 3}, {4, 3}},
-                        {{2, 1}, {3, 2}, {2, 4}, {5, 3}}},
+        SelectionChange{"OneRowMore", L"2/4/emp_id/dept", L"2/5/emp_id/dept", {{5, 1}, {5, 3}}, {{2, 1}, {4, 3}, {5, 4}, {6, 1}}},
+        SelectionChange{"OneColumnLess", L"2/4/emp_id/dept", L"2/4/emp_id/emp_name", {{2, 3}, {4, 3}}, {{2, 1}, {3, 2}, {2, 4}, {5, 3}}},
         SelectionChange{"Cleared", L"2/4/emp_id/dept", L"", {{2, 1}, {4, 3}}, {{5, 1}, {2, 4}, {1, 1}}},
         SelectionChange{"Unchanged", L"2/4/emp_id/dept", L"2/4/emp_id/dept", {}, {{2, 1}, {3, 2}, {4, 3}}},
         SelectionChange{"Moved", L"2/3/emp_id/emp_id", L"5/6/salary/salary", {{2, 1}, {3, 1}, {5, 4}, {6, 4}},
                         {{4, 1}, {4, 4}, {2, 4}, {5, 1}}}),
     [](const ::testing::TestParamInfo<SelectionChange>& info) { return std::string(info.param.name); });
 
+// Catches other modifies that repaint too little, and drag steps that repaint more than the new row.
 TEST_F(ControlTest, OtherModifiesAndDragStepsRepaintAsBefore) {
-  HWND dw = Create(pbsim::kEmployeeGridSyntax, nullptr, 500, 400);
-  ASSERT_NE(dw, nullptr);
+  HWND dw = Create(pbsim::kEmployeeGridSyntax, 500, 400);
   UpdateWindow(dw);
-  // A statement besides the selection: everything is shown anew.
   ValidateRect(dw, nullptr);
   ASSERT_EQ(rt.Modify(dw, L"DataWindow.Selected='2/3/emp_id/emp_id' emp_name.color='255'"), nullptr);
-  RECT update = {};
+  RECT update = {}, client = {};
   ASSERT_TRUE(GetUpdateRect(dw, &update, FALSE));
-  RECT client = {};
   GetClientRect(dw, &client);
   EXPECT_TRUE(EqualRect(&update, &client));
-
-  // The mouse's own drag: one row more repaints that row's cells only.
   ValidateRect(dw, nullptr);
-  SendMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, Point(Cell(2, 1).x, Cell(2, 1).y));
-  SendMessageW(dw, WM_MOUSEMOVE, MK_LBUTTON, Point(Cell(4, 2).x, Cell(4, 2).y));
+  SendMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, At(Cell(2, 1)));
+  SendMessageW(dw, WM_MOUSEMOVE, MK_LBUTTON, At(Cell(4, 2)));
   UpdateWindow(dw);
   ValidateRect(dw, nullptr);
-  SendMessageW(dw, WM_MOUSEMOVE, MK_LBUTTON, Point(Cell(5, 2).x, Cell(5, 2).y));
+  SendMessageW(dw, WM_MOUSEMOVE, MK_LBUTTON, At(Cell(5, 2)));
   ASSERT_TRUE(GetUpdateRect(dw, &update, FALSE));
-  EXPECT_EQ(update.top, RowTop(5));
-  EXPECT_EQ(update.bottom, RowTop(6));
-  EXPECT_LE(update.left, Cell(5, 1).x);
-  EXPECT_GE(update.right, Cell(5, 2).x);
-  EXPECT_LT(update.right, Cell(5, 3).x);
-  SendMessageW(dw, WM_LBUTTONUP, 0, Point(Cell(5, 2).x, Cell(5, 2).y));
+  EXPECT_TRUE(update.top == RowTop(5) && update.bottom == RowTop(6) && update.left <= Cell(5, 1).x &&
+              update.right >= Cell(5, 2).x && update.right < Cell(5, 3).x)
+      << update.left << " " << update.top << " " << update.right << " " << update.bottom;
+  SendMessageW(dw, WM_LBUTTONUP, 0, At(Cell(5, 2)));
 }

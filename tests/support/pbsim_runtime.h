@@ -1,11 +1,13 @@
 // Loads the stand-in PowerBuilder runtime of one generation into the test
-// process (as a PowerBuilder application has it loaded) and binds the control
-// API that creates and inspects DataWindow controls.
+// process (as a PowerBuilder application has it loaded), binds the control
+// API that creates and inspects DataWindow controls and the runtime entries
+// the library calls.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -31,22 +33,35 @@ public:
             m_sys = LoadLibraryW(Name(pbsim::ModuleKind::System).c_str());
         }
         HMODULE api = m_engine ? m_engine : GetModuleHandleW(Name(pbsim::ModuleKind::Engine).c_str());
-        if (api) {
-            Bind(api, CreateDataWindow, PBSIM_CREATE_DATAWINDOW);
-            Bind(api, GetModifyLogCount, PBSIM_GET_MODIFY_LOG_COUNT);
-            Bind(api, GetModifyLogEntry, PBSIM_GET_MODIFY_LOG_ENTRY);
-            Bind(api, ClearModifyLog, PBSIM_CLEAR_MODIFY_LOG);
-            Bind(api, ScriptModify, PBSIM_SCRIPT_MODIFY);
-            Bind(api, GetLastError, PBSIM_GET_LAST_ERROR);
-            Bind(api, SetPrintPreview, PBSIM_SET_PRINT_PREVIEW);
-            Bind(api, SetExportedSyntax, PBSIM_SET_EXPORTED_SYNTAX);
-            Bind(api, GetDescribeCount, PBSIM_GET_DESCRIBE_COUNT);
-            Bind(api, PrintToDC, PBSIM_PRINT_TO_DC);
-            Bind(api, GetEditControl, PBSIM_GET_EDIT_CONTROL);
-            Bind(api, CreateRuntimeWindow, PBSIM_CREATE_RUNTIME_WINDOW);
-            Bind(api, CreateRuntimeListBox, PBSIM_CREATE_RUNTIME_LISTBOX);
-            Bind(api, CreateDataWindowFromFile, PBSIM_CREATE_DATAWINDOW_FROM_FILE);
-        }
+        Bind(api, CreateDataWindow, PBSIM_CREATE_DATAWINDOW);
+        Bind(api, GetModifyLogCount, PBSIM_GET_MODIFY_LOG_COUNT);
+        Bind(api, GetModifyLogEntry, PBSIM_GET_MODIFY_LOG_ENTRY);
+        Bind(api, ClearModifyLog, PBSIM_CLEAR_MODIFY_LOG);
+        Bind(api, ScriptModify, PBSIM_SCRIPT_MODIFY);
+        Bind(api, GetLastError, PBSIM_GET_LAST_ERROR);
+        Bind(api, SetPrintPreview, PBSIM_SET_PRINT_PREVIEW);
+        Bind(api, SetSelectedMouse, PBSIM_SET_SELECTED_MOUSE);
+        Bind(api, SetExportedSyntax, PBSIM_SET_EXPORTED_SYNTAX);
+        Bind(api, GetDescribeCount, PBSIM_GET_DESCRIBE_COUNT);
+        Bind(api, PrintToDC, PBSIM_PRINT_TO_DC);
+        Bind(api, GetEditControl, PBSIM_GET_EDIT_CONTROL);
+        Bind(api, CreateRuntimeWindow, PBSIM_CREATE_RUNTIME_WINDOW);
+        Bind(api, CreateRuntimeListBox, PBSIM_CREATE_RUNTIME_LISTBOX);
+        Bind(api, CreateDataWindowFromFile, PBSIM_CREATE_DATAWINDOW_FROM_FILE);
+        // The runtime's own entries, as the library binds them.
+        Bind(m_vm, DescribeEntry, "FNX_DataWindowDescribe");
+        Bind(m_vm, GetCurrentColumn, "FNX_DataWindowGetCurrentColumn");
+        Bind(m_vm, GetCurrentRow, "FNX_DataWindowGetCurrentRow");
+        Bind(m_vm, GetRowCount, "FNX_DataWindowGetRowCount");
+        Bind(m_vm, SelectRow, "FNX_DataWindowSelectRow");
+        Bind(m_vm, ConvertUnits, "FN_ConvertUnits");
+        Bind(m_vm, SetBorder, "PBC_SetBorder");
+        Bind(api, Modify, "dwModify");
+        Bind(api, GetObjectUnderMouse, "dwGetObjectUnderMouse");
+        Bind(api, GetBandUnderMouse, "dwGetBandUnderMouse");
+        Bind(api, GetRowColUnderPoint, "dwGetRowColUnderPoint");
+        Bind(api, InfoGetDWWidth, "dwInfoGetDWWidth");
+        Bind(api, PaintDC, "dwPaintDC");
     }
     ~PbsimRuntime() {
         if (m_host) DestroyWindow(m_host);
@@ -60,29 +75,30 @@ public:
     bool ok() const { return m_vm && m_engine && m_sys && CreateDataWindow; }
     HMODULE vm() const { return m_vm; }
     HMODULE engine() const { return m_engine; }
+    HMODULE system() const { return m_sys; }
     HWND host() const { return m_host; }
+
+    // An export of a module, as the given function type (null when missing).
+    template <typename F>
+    static F Proc(HMODULE module, const char* name) {
+        return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+    }
 
     // The runtime's answer to Describe(property).
     std::wstring Describe(HWND dw, const wchar_t* property) const {
-        typedef LONG(WINAPI * PFN_Describe)(HWND, LPCWSTR, LPWSTR, LONG);
-        auto describe = reinterpret_cast<PFN_Describe>(
-            reinterpret_cast<void*>(GetProcAddress(m_vm, "FNX_DataWindowDescribe")));
-        if (!describe) return std::wstring();
+        if (!DescribeEntry) return std::wstring();
         std::vector<wchar_t> buffer(1 << 20, L'\0');
-        describe(dw, property, buffer.data(), static_cast<LONG>(buffer.size()));
+        DescribeEntry(dw, property, buffer.data(), static_cast<LONG>(buffer.size()));
         return buffer.data();
+    }
+    long DescribeNumber(HWND dw, const wchar_t* property) const {
+        return std::wcstol(Describe(dw, property).c_str(), nullptr, 10);
     }
 
     // Every modify text the DataWindow received, oldest first.
     std::vector<std::wstring> ModifyLog(HWND dw) const {
-        std::vector<std::wstring> log;
-        if (!GetModifyLogCount || !GetModifyLogEntry) return log;
-        const LONG n = GetModifyLogCount(dw);
-        for (LONG i = 0; i < n; ++i) {
-            std::vector<wchar_t> text(65536, L'\0');
-            GetModifyLogEntry(dw, i, text.data(), static_cast<LONG>(text.size()), nullptr, 0);
-            log.emplace_back(text.data());
-        }
+        std::vector<std::wstring> log, results;
+        ModifyLogWithResults(dw, &log, &results);
         return log;
     }
 
@@ -107,6 +123,7 @@ public:
     PFN_pbsim_ScriptModify ScriptModify = nullptr;
     PFN_pbsim_GetLastError GetLastError = nullptr;
     PFN_pbsim_SetPrintPreview SetPrintPreview = nullptr;
+    PFN_pbsim_SetSelectedMouse SetSelectedMouse = nullptr;
     PFN_pbsim_SetExportedSyntax SetExportedSyntax = nullptr;
     PFN_pbsim_GetDescribeCount GetDescribeCount = nullptr;
     PFN_pbsim_PrintToDC PrintToDC = nullptr;
@@ -114,24 +131,36 @@ public:
     PFN_pbsim_CreateRuntimeWindow CreateRuntimeWindow = nullptr;
     PFN_pbsim_CreateRuntimeListBox CreateRuntimeListBox = nullptr;
 
+    LONG(WINAPI* DescribeEntry)(HWND, LPCWSTR, LPWSTR, LONG) = nullptr;
+    LONG(WINAPI* GetCurrentColumn)(HWND) = nullptr;
+    LONG(WINAPI* GetCurrentRow)(HWND) = nullptr;
+    LONG(WINAPI* GetRowCount)(HWND) = nullptr;
+    LONG(WINAPI* SelectRow)(HWND, LONG, LONG) = nullptr;
+    LONG(WINAPI* ConvertUnits)(LONG, LONG) = nullptr;
+    LONG(WINAPI* SetBorder)(HWND, LONG) = nullptr;
+    LPCWSTR(WINAPI* Modify)(HWND, LPCWSTR) = nullptr;
+    LONG(WINAPI* GetObjectUnderMouse)(HWND, LPWSTR) = nullptr;
+    LONG(WINAPI* GetBandUnderMouse)(HWND, LPWSTR, LONG) = nullptr;
+    LONG(WINAPI* GetRowColUnderPoint)(HWND, LONG, LONG, LONG*, LONG*) = nullptr;
+    LONG(WINAPI* InfoGetDWWidth)(HWND) = nullptr;
+    LONG(WINAPI* PaintDC)(HWND, HDC) = nullptr;
+
     // A DataWindow control on a host window of its own (a DataWindow control
     // always lives on a window), from a definition text.
     HWND Create(const wchar_t* syntax, DWORD extraStyle = 0, int width = 400, int height = 300) {
-        if (!m_host)
-            m_host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr,
-                                     nullptr, nullptr);
-        return CreateDataWindow ? CreateDataWindow(m_host, syntax, nullptr, 0, 0, width, height, extraStyle)
-                                : nullptr;
+        return CreateWithRows(syntax, nullptr, width, height, extraStyle);
+    }
+    // The same with rows that replace the definition's (tab-separated cells,
+    // one row a line).
+    HWND CreateWithRows(const wchar_t* syntax, const wchar_t* rows, int width, int height, DWORD extraStyle = 0) {
+        return CreateDataWindow ? CreateDataWindow(Host(), syntax, rows, 0, 0, width, height, extraStyle) : nullptr;
     }
 
     // A DataWindow control from an exported source file, with sample rows
     // when the source has no data.
     HWND CreateFromFile(const wchar_t* path, LONG sampleRows, int width = 400, int height = 300, DWORD extraStyle = 0) {
-        if (!m_host)
-            m_host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr,
-                                     nullptr, nullptr);
         return CreateDataWindowFromFile
-                   ? CreateDataWindowFromFile(m_host, path, sampleRows, 0, 0, width, height, extraStyle)
+                   ? CreateDataWindowFromFile(Host(), path, sampleRows, 0, 0, width, height, extraStyle)
                    : nullptr;
     }
     bool HasCreateFromFile() const { return CreateDataWindowFromFile != nullptr; }
@@ -144,6 +173,12 @@ public:
     }
 
 private:
+    HWND Host() {
+        if (!m_host)
+            m_host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr,
+                                     nullptr, nullptr);
+        return m_host;
+    }
     std::wstring Name(pbsim::ModuleKind kind) const {
         wchar_t buf[64];
         pbsim::ModuleFileName(kind, m_n, buf);
@@ -151,7 +186,7 @@ private:
     }
     template <typename F>
     static void Bind(HMODULE h, F& fn, const char* name) {
-        fn = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(h, name)));
+        fn = Proc<F>(h, name);
     }
     int m_n;
     HMODULE m_vm = nullptr;
