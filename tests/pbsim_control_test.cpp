@@ -11,11 +11,9 @@
 #include <vector>
 
 #include "dib.h"
-#include "message_pump.h"
 #include "model/samples.h"
 #include "pbsim_runtime.h"
 #include "temp_folder.h"
-#include "window_surface.h"
 
 namespace {
 
@@ -27,9 +25,6 @@ LPARAM At(POINT p) { return MAKELPARAM(p.x, p.y); }
 // A point inside a cell of the employee grid, near its right edge.
 POINT Cell(int row, int column, int first = 1) { return POINT{kRight[column - 1] - 4, RowTop(row, first) + 8}; }
 bool IsDark(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 200; }
-auto Is(COLORREF wanted) {
-  return [wanted](COLORREF c) { return c == wanted; };
-}
 
 // A grid in pixels: header 20 high, a group by dept with a header 16 high
 // (red) and a trailer 12 high (green) with the group's total, rows 18 high.
@@ -63,10 +58,6 @@ class ControlTest : public ::testing::Test {
     if (dw) created.push_back(dw);
     return dw;
   }
-  HWND Tracked(HWND dw) {
-    if (dw) created.push_back(dw);
-    return dw;
-  }
   static std::wstring Rows(int count) {
     std::wstring text;
     for (int i = 1; i <= count; ++i) text += std::to_wstring(100 + i) + L"\tPerson " + std::to_wstring(i) + L"\tD\t1\n";
@@ -96,17 +87,13 @@ class ControlTest : public ::testing::Test {
     GetCursorPos(&now);
     ASSERT_TRUE(now.x == client.x && now.y == client.y) << "the test display must let the pointer move";
   }
-  std::wstring ObjectUnderMouse(HWND dw, POINT client) {
+  // "object|band" under the pointer.
+  std::wstring UnderMouse(HWND dw, POINT client) {
     Pointer(dw, client);
-    wchar_t name[1024] = L"#";
+    wchar_t name[1024] = L"#", band[32] = L"#";
     rt.GetObjectUnderMouse(dw, name);
-    return name;
-  }
-  std::wstring BandUnderMouse(HWND dw, POINT client) {
-    Pointer(dw, client);
-    wchar_t band[32] = L"#";
     rt.GetBandUnderMouse(dw, band, 32);
-    return band;
+    return std::wstring(name) + L"|" + band;
   }
 
   static std::unique_ptr<PbsimRuntime> s_rt;
@@ -214,20 +201,6 @@ TEST_F(ControlTest, ClickMakesTheCellCurrentAndPutsTheEditControlOverIt) {
       << rc.left << " " << rc.top << " " << rc.right << " " << rc.bottom;
   GetWindowTextW(edit, text, 64);
   EXPECT_STREQ(text, L"Carla Ortiz");
-  auto currentText = PbsimRuntime::Proc<LONG(WINAPI*)(HWND, LPWSTR, LONG)>(rt.engine(), "dwGetCurrentText");
-  auto currentLength = PbsimRuntime::Proc<LONG(WINAPI*)(HWND)>(rt.engine(), "dwGetCurrentTextLength");
-  EXPECT_EQ(currentText(dw, text, 64), 11);
-  EXPECT_STREQ(text, L"Carla Ortiz");
-  EXPECT_EQ(currentLength(dw), 11);
-
-  // The formatting rectangle can be moved.
-  RECT format = {}, back = {};
-  SendMessageW(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
-  RECT moved = format;
-  OffsetRect(&moved, 0, 3);
-  SendMessageW(edit, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&moved));
-  SendMessageW(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&back));
-  EXPECT_EQ(back.top, format.top + 3);
 
   // Typing replaces the text; a key in the edit control moves on and writes it back.
   SendMessageW(edit, WM_CHAR, L'Z', 1);
@@ -241,66 +214,6 @@ TEST_F(ControlTest, ClickMakesTheCellCurrentAndPutsTheEditControlOverIt) {
   Click(dw, POINT{20, 5});
   Click(dw, POINT{20, RowTop(9) + 5});
   EXPECT_EQ(rt.GetCurrentRow(dw) * 10 + rt.GetCurrentColumn(dw), 42);
-}
-
-namespace {
-
-// Height in pixels of the ink on white in a rectangle (0 for none).
-int InkHeight(const Dib& dib, RECT area) {
-  int first = -1, last = -1;
-  for (int y = area.top; y < area.bottom; ++y)
-    for (int x = area.left; x < area.right; ++x)
-      if (dib.At(x, y) != kWhite) {
-        if (first < 0) first = y;
-        last = y;
-        break;
-      }
-  return first < 0 ? 0 : last - first + 1;
-}
-
-}  // namespace
-
-// Catches the edit control or the rows around it painted with another font
-// after a click (font.height in points, as PowerBuilder exports it).
-TEST_F(ControlTest, TheCurrentRowKeepsItsFontAfterAClick) {
-  HWND dw = Create(L"release 19;\ndatawindow(units=0 processing=1 color=16777215 selected.mouse=no )\n"
-                   L"header(height=80 color=\"12632256\" )\ndetail(height=88 color=\"16777215\" )\n"
-                   L"table(column=(type=long name=id dbname=\"id\" ) column=(type=char(10) name=code dbname=\"code\" ) )\n"
-                   L"column(band=detail id=1 tabsequence=10 x=\"9\" y=\"8\" height=\"72\" width=\"300\" name=id "
-                   L"font.face=\"Arial\" font.height=\"-10\" font.charset=\"0\" background.mode=\"1\" )\n"
-                   L"column(band=detail id=2 tabsequence=20 x=\"318\" y=\"8\" height=\"72\" width=\"500\" name=code "
-                   L"font.face=\"Tahoma\" font.height=\"-10\" font.weight=\"400\" font.family=\"2\" font.pitch=\"2\" "
-                   L"font.charset=\"0\" background.mode=\"1\" )\n"
-                   L"data(1, \"HHHH\", 2, \"HHHH\", 3, \"HHHH\", )\n",
-                   500, 240);
-  auto row = [](int r) { return RECT{72, 20 + (r - 1) * 22 + 1, 177, 20 + r * 22 - 2}; };  // code cells
-  auto show = [&] {
-    HWND edit = rt.GetEditControl(dw);
-    if (edit) SendMessageW(edit, EM_SETSEL, 4, 4), HideCaret(edit);
-    RedrawWindow(dw, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    PumpMessages();
-  };
-  show();
-  const int reference = InkHeight(WindowSurface(dw, WindowSurface::Client), row(2));
-  ASSERT_GT(reference, 5);
-  // The click and the key arrive through the message loop, as a user's do.
-  PostMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(160, row(2).top + 8));
-  PostMessageW(dw, WM_LBUTTONUP, 0, MAKELPARAM(160, row(2).top + 8));
-  PumpMessages();
-  ASSERT_EQ(rt.GetCurrentRow(dw) * 10 + rt.GetCurrentColumn(dw), 22);
-  for (int step = 0; step < 2; ++step) {
-    show();
-    const WindowSurface edit(rt.GetEditControl(dw), WindowSurface::Client);
-    EXPECT_EQ(InkHeight(edit, RECT{0, 0, edit.Width(), edit.Height()}), reference) << "the edit control, step " << step;
-    const WindowSurface rows(dw, WindowSurface::Client);
-    for (int r = 1; r <= 3; ++r)
-      if (r != rt.GetCurrentRow(dw)) {
-        EXPECT_EQ(InkHeight(rows, row(r)), reference) << "row " << r << " step " << step;
-      }
-    PostMessageW(rt.GetEditControl(dw), WM_KEYDOWN, VK_DOWN, 1);
-    PumpMessages();
-  }
-  EXPECT_EQ(rt.GetCurrentRow(dw), 3);
 }
 
 // Catches keys that move the current row or column wrongly or leave it off the page.
@@ -445,23 +358,21 @@ TEST_F(ControlTest, RowColumnObjectAndBandUnderPoints) {
   EXPECT_NE(rt.GetRowColUnderPoint(dw, Cell(2, 3).x, Cell(2, 3).y, nullptr, nullptr), 0);
   EXPECT_EQ(rt.GetRowColUnderPoint(rt.host(), 10, 10, nullptr, nullptr), 0);
 
-  EXPECT_EQ(ObjectUnderMouse(dw, POINT{197, 5}), L"dept_t");
-  EXPECT_EQ(BandUnderMouse(dw, POINT{5, 5}), L"header");
-  EXPECT_EQ(ObjectUnderMouse(dw, Cell(2, 3)), L"dept");
-  EXPECT_EQ(BandUnderMouse(dw, Cell(2, 3)), L"detail\t2");
-  EXPECT_EQ(ObjectUnderMouse(dw, POINT{345, RowTop(5) + 3}), L"");
+  EXPECT_EQ(UnderMouse(dw, POINT{197, 5}), L"dept_t|header");
+  EXPECT_EQ(UnderMouse(dw, Cell(2, 3)), L"dept|detail\t2");
+  EXPECT_EQ(UnderMouse(dw, POINT{345, RowTop(5) + 3}), L"|detail\t5");
   ASSERT_EQ(rt.Modify(dw, L"create text(band=foreground text='T' x='800' y='0' height='40' width='400' name=t_over)"),
             nullptr);
-  EXPECT_EQ(ObjectUnderMouse(dw, POINT{197, 5}), L"t_over");
+  EXPECT_EQ(UnderMouse(dw, POINT{197, 5}), L"t_over|header");
 
   // Group bands name their group's first row (header) or last row (trailer).
   HWND grouped = Create(kGroupedGrid, 300, 204);
   const struct {
     int y;
     const wchar_t* band;
-  } bands[] = {{25, L"header.1\t1"}, {40, L"detail\t1"}, {75, L"trailer.1\t2"}, {90, L"header.1\t3"},
-               {110, L"detail\t3"}, {125, L"trailer.1\t3"}, {140, L""}};
-  for (const auto& b : bands) EXPECT_EQ(BandUnderMouse(grouped, POINT{70, b.y}), b.band) << "y " << b.y;
+  } bands[] = {{25, L"|header.1\t1"}, {40, L"qty|detail\t1"}, {75, L"c_total|trailer.1\t2"},
+               {90, L"|header.1\t3"}, {125, L"c_total|trailer.1\t3"}, {140, L"|"}};
+  for (const auto& b : bands) EXPECT_EQ(UnderMouse(grouped, POINT{70, b.y}), b.band) << "y " << b.y;
 }
 
 // Catches a preview that is no page view, clicks that act in it, or printing
@@ -476,7 +387,7 @@ TEST_F(ControlTest, PrintPreviewAndPrintingIntoADeviceContext) {
   int pageLeft = 0;
   while (pageLeft < dib->Width() && dib->At(pageLeft, 40) != kWhite) ++pageLeft;
   EXPECT_EQ(dib->At(pageLeft + 2, 38), kWhite) << "the page margin";
-  EXPECT_GT(dib->Count(RECT{0, 0, dib->Width(), dib->Height()}, Is(kRed)), 0);
+  EXPECT_GT(dib->Count(RECT{0, 0, dib->Width(), dib->Height()}, [](COLORREF c) { return c == kRed; }), 0);
   Click(dw, Cell(2, 2));
   EXPECT_EQ(rt.GetCurrentRow(dw), 1) << "a click in the preview does nothing";
   ASSERT_EQ(rt.SetPrintPreview(dw, 0), 1);
@@ -499,7 +410,8 @@ TEST_F(ControlTest, PrintPreviewAndPrintingIntoADeviceContext) {
 namespace {
 
 // An exported grid whose header text is `caption` as the file's bytes, without data.
-std::string GridSource(const std::string& caption, const std::string& eol = "\r\n") {
+std::string GridSource(const std::string& caption) {
+  const std::string eol = "\r\n";
   return "release 12.5;" + eol + "datawindow(units=0 processing=1 color=16777215 )" + eol +
          "header(height=80 color=\"12632256\" )" + eol + "detail(height=68 color=\"536870912\" )" + eol +
          "table(column=(type=char(12) name=city dbname=\"city\" )" + eol +
@@ -529,7 +441,7 @@ class SourceFileEncoding : public ControlTest, public ::testing::WithParamInterf
 TEST_P(SourceFileEncoding, LoadsTheTextOfNonAsciiLetters) {
   const EncodingCase& c = GetParam();
   TempFolder folder;
-  HWND dw = Tracked(rt.CreateFromFile(folder.Write(L"d_cities.srd", c.bytes).c_str(), 0));
+  HWND dw = rt.CreateFromFile(folder.Write(L"d_cities.srd", c.bytes).c_str(), 0);
   ASSERT_NE(dw, nullptr) << std::string(rt.LastError().begin(), rt.LastError().end());
   EXPECT_EQ(rt.LastError(), L"");
   std::wstring caption = c.caption ? c.caption : L"";
@@ -547,8 +459,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         EncodingCase{"Utf8Bom", "\xEF\xBB\xBF$PBExportHeader$d_cities.srd\r\n" + GridSource("a\xC3\xB1o \xC3\xA9t\xC3\xA9"),
                      L"a\u00f1o \u00e9t\u00e9"},
-        EncodingCase{"Utf8LineFeeds", "$PBExportHeader$d_cities.srd\n" + GridSource("\xEB\x8F\x84\xEC\x8B\x9C", "\n"),
-                     L"\ub3c4\uc2dc"},
         EncodingCase{"Utf16", Utf16(L"release 12.5;\r\ntable(column=(type=char(1) name=city dbname=\"c\"))\r\n"
                                             L"text(band=header text=\"\u57ce\u5e02 \u00f1\" name=city_t)\r\n"),
                      L"\u57ce\u5e02 \u00f1"},
@@ -563,15 +473,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ControlTest, SourceFileGetsSampleRowsOnlyWithoutData) {
   TempFolder folder;
   const std::wstring bare = folder.Write(L"d_bare.srd", GridSource("City"));
-  HWND dw = Tracked(rt.CreateFromFile(bare.c_str(), 5));
+  HWND dw = rt.CreateFromFile(bare.c_str(), 5);
   ASSERT_NE(dw, nullptr);
   EXPECT_EQ(rt.GetRowCount(dw) * 10 + rt.GetCurrentRow(dw), 51);
   EXPECT_EQ(rt.Describe(dw, L"Evaluate('city + \"/\" + string(visits) + \"/\" + string(since)', 4)"),
             L"city 4/-40/2024-01-04");
-  EXPECT_EQ(rt.Describe(dw, L"Evaluate('sum(visits for all)', 1)"), L"70");
   const std::wstring withData =
       folder.Write(L"d_data.srd", GridSource("City") + "data( \"Lima\", 3, 2020-05-06, \"Oslo\", 7, null, )\r\n");
-  dw = Tracked(rt.CreateFromFile(withData.c_str(), 5));
+  dw = rt.CreateFromFile(withData.c_str(), 5);
   ASSERT_NE(dw, nullptr);
   EXPECT_EQ(rt.GetRowCount(dw), 2);
   EXPECT_EQ(rt.Describe(dw, L"Evaluate('city + string(visits)', 2)"), L"Oslo7");
@@ -590,9 +499,8 @@ TEST_F(ControlTest, SourceFileGetsSampleRowsOnlyWithoutData) {
   EXPECT_EQ(rt.CreateDataWindowFromFile(nullptr, bare.c_str(), 5, 0, 0, 400, 300, 0), nullptr);
 }
 
-// Catches group headers, trailers or crosstab header rows painted, paged or
-// hit-tested in the wrong place.
-TEST_F(ControlTest, GroupAndCrosstabBandsLieAroundTheirRows) {
+// Catches group headers or trailers painted, paged or hit-tested in the wrong place.
+TEST_F(ControlTest, GroupBandsLieAroundTheirRows) {
   HWND dw = Create(kGroupedGrid, 300, 104);  // client 100 high
   ASSERT_EQ(Client(dw).cy, 100);
   const int x = Client(dw).cx - 6;
@@ -617,73 +525,6 @@ TEST_F(ControlTest, GroupAndCrosstabBandsLieAroundTheirRows) {
   for (const auto& p : scrolled) EXPECT_EQ(dib->At(x, p[0]), static_cast<COLORREF>(p[1])) << "scrolled, y " << p[0];
   Click(dw, POINT{70, 70});
   EXPECT_EQ(rt.GetCurrentRow(dw), 3);
-
-  dw = Create(L"release 19;\ndatawindow(units=1 processing=4 color=16777215 )\n"
-              L"header[1](height=30 color=\"255\" )\nheader[2](height=25 color=\"16711680\" )\n"
-              L"detail(height=20 color=\"65280\" )\ntable(column=(type=char(10) name=region dbname=\"region\" ) )\n"
-              L"text(band=header[2] text=\"@region\" x=\"2\" y=\"2\" height=\"20\" width=\"60\" name=t_region )\n"
-              L"column(band=detail id=1 x=\"2\" y=\"2\" height=\"16\" width=\"60\" name=region )\n"
-              L"data(\"North\", \"South\", )\n",
-              300, 204);
-  dib = Paint(dw);
-  const int crosstab[][2] = {{0, kRed}, {29, kRed}, {30, kBlue}, {54, kBlue}, {55, kGreen}, {94, kGreen}, {95, kWhite}};
-  for (const auto& p : crosstab) EXPECT_EQ(dib->At(x, p[0]), static_cast<COLORREF>(p[1])) << "crosstab, y " << p[0];
-  EXPECT_GT(dib->Count(RECT{2, 32, 62, 52}, IsDark), 3) << "the text of the second header row";
-  LONG row = -1;
-  EXPECT_NE(rt.GetRowColUnderPoint(dw, 30, 80, &row, nullptr), 0);
-  EXPECT_EQ(row, 2);
-}
-
-// Catches drawing objects, pictures, group boxes or nested reports painted
-// wrongly or not following a modify.
-TEST_F(ControlTest, DrawingObjectsPicturesGroupBoxesAndReportsArePainted) {
-  HWND dw = Create(
-      L"release 19;\ndatawindow(units=1 processing=0 color=16777215 )\ndetail(height=120 color=\"16777215\" )\n"
-      L"table(column=(type=char(10) name=a dbname=\"a\" ) )\n"
-      L"rectangle(band=detail x=\"10\" y=\"10\" height=\"30\" width=\"40\" name=r_1 brush.hatch=\"6\" "
-      L"brush.color=\"16711680\" pen.style=\"0\" pen.width=\"1\" pen.color=\"255\" )\n"
-      L"roundrectangle(band=detail ellipseheight=\"20\" ellipsewidth=\"20\" x=\"60\" y=\"10\" height=\"30\" "
-      L"width=\"40\" name=rr_1 brush.hatch=\"6\" brush.color=\"65280\" pen.style=\"5\" )\n"
-      L"ellipse(band=detail x=\"110\" y=\"10\" height=\"30\" width=\"40\" name=oval_1 brush.hatch=\"6\" "
-      L"brush.color=\"0~tif(getrow() = 1, 255, 0)\" pen.style=\"5\" )\n"
-      L"rectangle(band=detail x=\"160\" y=\"50\" height=\"30\" width=\"30\" name=r_2 brush.hatch=\"7\" "
-      L"pen.style=\"0\" pen.width=\"1\" pen.color=\"16711680\" )\n"
-      L"bitmap(band=detail filename=\"no_such_picture.bmp\" x=\"160\" y=\"10\" height=\"30\" width=\"30\" border=\"0\" name=p_missing )\n"
-      L"bitmap(band=detail filename=\"\" x=\"200\" y=\"10\" height=\"30\" width=\"30\" border=\"0\" name=p_file )\n"
-      L"groupbox(band=detail text=\"Box\" border=\"5\" color=\"0\" x=\"10\" y=\"50\" height=\"50\" width=\"140\" "
-      L"name=gb_1 font.face=\"Tahoma\" font.height=\"-10\" background.mode=\"2\" background.color=\"16777215\" )\n"
-      L"report(band=detail dataobject=\"d_other\" x=\"200\" y=\"50\" height=\"40\" width=\"60\" border=\"0\" name=dw_1 )\n"
-      L"data(\"x\", )\n",
-      320, 160);
-  // A 2 × 2 orange 24-bit picture file.
-  const unsigned char header[54] = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24};
-  std::string bmp(reinterpret_cast<const char*>(header), 54);
-  for (int row = 0; row < 2; ++row) bmp += std::string("\x00\x80\xFF\x00\x80\xFF\0\0", 8);
-  TempFolder folder;
-  ASSERT_EQ(rt.Modify(dw, (L"p_file.filename='" + folder.Write(L"orange.bmp", bmp) + L"'").c_str()), nullptr);
-  std::unique_ptr<Dib> dib = Paint(dw);
-  const COLORREF frame = GetSysColor(COLOR_WINDOWFRAME), orange = RGB(255, 128, 0);
-  const struct {
-    const char* what;
-    int x, y;
-    COLORREF color;
-  } pixels[] = {{"rectangle brush", 30, 25, kBlue},     {"rectangle pen", 10, 25, kRed},  {"rectangle pen", 49, 25, kRed},
-                {"rectangle pen", 30, 39, kRed},        {"outside", 50, 25, kWhite},      {"roundrectangle", 80, 25, kGreen},
-                {"rounded corner", 61, 11, kWhite},     {"roundrectangle edge", 60, 25, kGreen},
-                {"ellipse, row 1: red", 130, 25, kRed}, {"ellipse's box corner", 111, 11, kWhite},
-                {"hollow rectangle", 175, 65, kWhite},  {"hollow rectangle pen", 160, 65, kBlue},
-                {"missing picture frame", 160, 25, frame}, {"missing picture", 175, 25, kWhite},
-                {"picture", 215, 25, orange},           {"picture's corner", 200, 10, orange},
-                {"report frame", 200, 70, frame},       {"report frame", 259, 70, frame}, {"report", 230, 70, kWhite},
-                {"inside the group box", 80, 80, kWhite}};
-  for (const auto& p : pixels) EXPECT_EQ(dib->At(p.x, p.y), p.color) << p.what << " " << p.x << "," << p.y;
-  EXPECT_GT(dib->Count(RECT{14, 50, 50, 66}, IsDark), 5) << "the group box's text";
-  EXPECT_NE(dib->At(10, 80), kWhite) << "the group box's frame";
-  ASSERT_EQ(rt.Modify(dw, L"r_1.brush.color='65280' oval_1.visible='0' rr_1.x='70'"), nullptr);
-  dib = Paint(dw);
-  EXPECT_EQ(dib->At(30, 25), kGreen);
-  EXPECT_EQ(dib->At(130, 25), kWhite);
-  EXPECT_EQ(dib->At(65, 25), kWhite);
 }
 
 namespace {
@@ -734,26 +575,3 @@ INSTANTIATE_TEST_SUITE_P(
         SelectionChange{"Moved", L"2/3/emp_id/emp_id", L"5/6/salary/salary", {{2, 1}, {3, 1}, {5, 4}, {6, 4}},
                         {{4, 1}, {4, 4}, {2, 4}, {5, 1}}}),
     [](const ::testing::TestParamInfo<SelectionChange>& info) { return std::string(info.param.name); });
-
-// Catches other modifies that repaint too little, and drag steps that repaint more than the new row.
-TEST_F(ControlTest, OtherModifiesAndDragStepsRepaintAsBefore) {
-  HWND dw = Create(pbsim::kEmployeeGridSyntax, 500, 400);
-  UpdateWindow(dw);
-  ValidateRect(dw, nullptr);
-  ASSERT_EQ(rt.Modify(dw, L"DataWindow.Selected='2/3/emp_id/emp_id' emp_name.color='255'"), nullptr);
-  RECT update = {}, client = {};
-  ASSERT_TRUE(GetUpdateRect(dw, &update, FALSE));
-  GetClientRect(dw, &client);
-  EXPECT_TRUE(EqualRect(&update, &client));
-  ValidateRect(dw, nullptr);
-  SendMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, At(Cell(2, 1)));
-  SendMessageW(dw, WM_MOUSEMOVE, MK_LBUTTON, At(Cell(4, 2)));
-  UpdateWindow(dw);
-  ValidateRect(dw, nullptr);
-  SendMessageW(dw, WM_MOUSEMOVE, MK_LBUTTON, At(Cell(5, 2)));
-  ASSERT_TRUE(GetUpdateRect(dw, &update, FALSE));
-  EXPECT_TRUE(update.top == RowTop(5) && update.bottom == RowTop(6) && update.left <= Cell(5, 1).x &&
-              update.right >= Cell(5, 2).x && update.right < Cell(5, 3).x)
-      << update.left << " " << update.top << " " << update.right << " " << update.bottom;
-  SendMessageW(dw, WM_LBUTTONUP, 0, At(Cell(5, 2)));
-}

@@ -72,7 +72,6 @@ INSTANTIATE_TEST_SUITE_P(
                    L"char(20)\nnumber\nlong\n3\nemp_name\n1137\n350\n-10"},
         ModifyCase{L"", L"", L"Evaluate('salary * 2', 2) Evaluate('nosuch + 1', 2)", L"9600\n!"},
         ModifyCase{L"", L"", L"emp_id_t.x nosuch.x emp_id_t.y", L"5\n!"},  // "!" ends the answer
-        ModifyCase{L"", L"", L"emp_id_t.ID", L"!"}, ModifyCase{L"", L"", L"DataWindow.Trailer.Height", L"!"},
         // No value: "?"; values with "!" or "?", and expressions, in double quotes.
         ModifyCase{L"", L"", L"emp_id_t.tag DataWindow.Detail.Pointer", L"?\n\"Arrow!\""},
         ModifyCase{L"emp_id_t.text='Who?' emp_name_t.text='Hey!' dept_t.text=''", L"",
@@ -85,8 +84,6 @@ INSTANTIATE_TEST_SUITE_P(
         ModifyCase{L"DataWindow.Selected.Mouse = No", L"", L"DataWindow.Selected.Mouse", L"no"},
         ModifyCase{L"dept_t.text='a~r~nb' salary_t.text=\"~\"q~\"\" emp_name_t.text='~065~h42'", L"",
                    L"dept_t.text salary_t.text emp_name_t.text", L"a\r\nb\n\"q\"\nAB"},
-        ModifyCase{L"DataWindow.Grid.ColumnMove='No' DataWindow.Print.Preview='yes'", L"",
-                   L"DataWindow.Grid.ColumnMove DataWindow.Print.Preview", L"no\nyes"},
         ModifyCase{L"DataWindow.ReadOnly=True", L"", L"DataWindow.ReadOnly", L"yes"},
         ModifyCase{L"DataWindow.ReadOnly='perhaps'", E L"21 incorrect syntax", L"DataWindow.ReadOnly", L"no"},
         // A property outside the catalogue is kept and described back.
@@ -107,11 +104,9 @@ INSTANTIATE_TEST_SUITE_P(
         ModifyCase{L"create text(band=header text='a' name=_a-b$c#d%9)", L"", L"_a-b$c#d%9.type", L"text"},
         ModifyCase{L"create text(band=header text='a' name=a\u00f1o_t)", L"", L"a\u00f1o_t.text", L"a"},
         ModifyCase{L"create text(band=header text='a' name=9lives)", E L"39 incorrect syntax", L"9lives.x", L"!"},
-        ModifyCase{L"create text(band=header text='a' name=a.b)", E L"39 incorrect syntax", L"a.x", L"!"},
         // Errors: nothing of the failing statement applies, earlier statements stay.
         ModifyCase{L"emp_id_t.x=", E L"12 incorrect syntax", L"emp_id_t.x", L"5"},
         ModifyCase{L"emp_id_t.text='abc", E L"15 incorrect syntax", L"emp_id_t.text", L"Emp ID"},
-        ModifyCase{L"emp_id_t.x='1'y='2'", E L"15 incorrect syntax", L"emp_id_t.x", L"5"},
         ModifyCase{L"nosuch.x='5'", E L"1 incorrect syntax", L"nosuch.x", L"!"},
         ModifyCase{L"DataWindow.Units='1'", E L"12 incorrect syntax", L"DataWindow.Units", L"0"},
         ModifyCase{L"emp_id_t.x='1~t(long(describe(~'a~'))'", E L"12 incorrect syntax", L"emp_id_t.x", L"5"},
@@ -120,7 +115,6 @@ INSTANTIATE_TEST_SUITE_P(
         ModifyCase{L"emp_id_t.x='1'\nemp_id_t.y=", L"Line 2 Column 27 incorrect syntax", L"emp_id_t.x", L"1"},
         ModifyCase{L"create text(band=header name=emp_id_t text='dup')", E L"30 incorrect syntax", L"emp_id_t.text", L"Emp ID"},
         ModifyCase{L"create text(band=nowhere name=t9)", E L"18 incorrect syntax", L"t9.x", L"!"},
-        ModifyCase{L"create text(band=header name=t9 border='!')", E L"40 incorrect syntax", L"t9.x", L"!"},
         ModifyCase{L"create column(band=detail id=7 name=c7)", E L"30 incorrect syntax", L"c7.x", L"!"},
         // Selections: rows in either order, columns by name or number, several groups.
         ModifyCase{L"DataWindow.Selected='2/4/emp_id/emp_name/dept'", L"", L"DataWindow.Selected DataWindow.Selected.Data",
@@ -129,7 +123,6 @@ INSTANTIATE_TEST_SUITE_P(
                    L"6/5/#4\n3900\n4100.75\n"},
         ModifyCase{L"DataWindow.Selected='1/2/dept/emp_id;4/4/salary/salary'", L"", L"DataWindow.Selected.Data",
                    L"101\tAnn Lee\tSales\n102\tBob Marsh\tSales\n"},
-        ModifyCase{L"DataWindow.Selected='2/4'", E L"21 incorrect syntax", L"DataWindow.Selected", L""},
         ModifyCase{L"DataWindow.Selected='2/4/nosuch'", E L"21 incorrect syntax", L"DataWindow.Selected", L""},
         // Striped rows as the colour settings write them.
         ModifyCase{L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,15790320)'", L"",
@@ -282,12 +275,9 @@ TEST(PbsimModel, UnitConversions) {
 // rows and columns out of range.
 TEST(PbsimModel, SelectionCurrentCellAndRowsOnPage) {
   DataWindowModel dw = LoadGrid();
-  ASSERT_TRUE(dw.SetCellText(2, 4, L"1.5") && dw.SetCellText(3, 4, L"2"));
   ASSERT_TRUE(dw.SetCellSelection(2, 3, {2, 3, 4}));
   EXPECT_EQ(dw.SelectedText(), L"2/3/emp_name/salary");
-  EXPECT_EQ(dw.Describe(L"DataWindow.Selected.Data"), L"Bob Marsh\tSales\t1.5\nCarla Ortiz\tR&D\t2\n");
-  EXPECT_FALSE(dw.SetCellSelection(0, 2, {1}));
-  EXPECT_FALSE(dw.SetCellSelection(1, 2, {}));
+  EXPECT_FALSE(dw.SetCellSelection(0, 2, {1}) || dw.SetCellSelection(1, 2, {}));
   EXPECT_TRUE(dw.SelectRow(0, true) && dw.IsRowSelected(8));
   EXPECT_TRUE(dw.SelectRow(3, false));
   EXPECT_EQ(std::vector<bool>({dw.IsRowSelected(2), dw.IsRowSelected(3), dw.IsRowSelected(0)}),
@@ -340,26 +330,6 @@ TEST(PbsimModel, MalformedDefinitionsAreRefusedWithoutChange) {
   }
   EXPECT_EQ(dw.Syntax(), before);
   EXPECT_EQ(dw.RowCount(), 8);
-}
-
-// Catches escapes and numbers read unlike the runtime reads them.
-TEST(PbsimModel, EscapesAndNumberReading) {
-  const wchar_t* const decoded[][2] = {{L"a~tb~rc~nd~'e~\"f~~g", L"a\tb\rc\nd'e\"f~g"}, {L"~065~h42~x~", L"ABx~"},
-                                       {L"~h4", L"h4"}};
-  for (const auto& d : decoded) EXPECT_EQ(pbsim::DecodeTildes(d[0]), d[1]) << Narrow(d[0]);
-  EXPECT_EQ(pbsim::EscapeForDoubleQuotes(L"a\"b~c\td\r\n'"), L"a~\"b~~c~td~r~n'");
-  const struct {
-    const wchar_t* text;
-    long long value;
-  } integers[] = {{L"  -42abc", -42}, {L"!", 0}, {L"1 ~t (long(x))", 1}, {L"99999999999999", 2147483647},
-                  {L"-99999999999999", -2147483648LL}};
-  for (const auto& i : integers) EXPECT_EQ(pbsim::LeadingInteger(i.text), i.value) << Narrow(i.text);
-  double v = 0.0;
-  EXPECT_TRUE(pbsim::ParseNumber(L" 1.5e2 ", &v));
-  EXPECT_EQ(v, 150.0);
-  for (const wchar_t* bad : {L"1.5x", L"0x10", L"inf", L""}) EXPECT_FALSE(pbsim::ParseNumber(bad, &v)) << Narrow(bad);
-  EXPECT_EQ(pbsim::FormatNumber(6800.5 * 0.1) + L"|" + pbsim::FormatNumber(-3.0), L"680.05|-3");
-  EXPECT_EQ(pbsim::IntToText(-9223372036854775807LL - 1), L"-9223372036854775808");
 }
 
 // ---- Sources as PowerBuilder exports them ----------------------------------
@@ -457,10 +427,8 @@ const wchar_t kGroupedSource[] =
     L"text(band=header.2 text=\"\uc774\ub984\" x=\"9\" y=\"0\" height=\"0\" width=\"200\" name=\uc774\ub984_t )\r\n"
     L"text(band=background text=\"long\" x=\"0\" y=\"0\" height=\"10\" width=\"10\" "
     L"name=t_a_name_that_is_much_longer_than_forty_characters_1 )\r\n"
-    L"htmltable(border=\"1\" )\r\nhtmlgen(clientevents=\"1\" pagingmethod=0 generatedddwframes=\"1\" )\r\n"
-    L"xhtmlgen() cssgen(sessionspecific=\"0\" )\r\nxmlgen(inline=\"0\" )\r\n"
-    L"export.xml(headgroups=\"1\" includewhitespace=\"0\" metadatatype=0 savemetadata=0 )\r\nimport.xml()\r\n"
-    L"export.pdf(method=0 distill.custompostscript=\"0\" xslfop.print=\"0\" )\r\nsparse(names=\"region\tcity\")\r\n"
+    L"htmlgen(clientevents=\"1\" pagingmethod=0 )\r\nexport.xml(headgroups=\"1\" metadatatype=0 )\r\n"
+    L"sparse(names=\"region\tcity\")\r\n"
     L"data( \"East\", \"North\", 10.5, 2024-01-31 10:20:30.000000,\r\n \"East\", \"North\", 4, 2024-02-01 08:00:00,\r\n"
     L" \"East\", \"South\", 1.25, null,\r\n \"West\", \"South\", 100, 2024-03-05 00:00:00.000000,)\r\n";
 
@@ -472,40 +440,10 @@ const DataWindowModel& Grouped() {
   return model;
 }
 
-struct DescribeCase {
-  const wchar_t *property, *answer;
-};
-
-class GroupedSourceDescribe : public ::testing::TestWithParam<DescribeCase> {};
 class GroupedSourceExpression : public ::testing::TestWithParam<ExpressionCase> {};
 
 }  // namespace
 
-// Catches group bands, drawing objects, names or values of a real export misread.
-TEST_P(GroupedSourceDescribe, Answers) {
-  EXPECT_EQ(Grouped().Describe(GetParam().property), GetParam().answer) << Narrow(GetParam().property);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    PbsimModel, GroupedSourceDescribe,
-    ::testing::Values(
-        DescribeCase{L"DataWindow.Header.1.Height DataWindow.Trailer.1.Height DataWindow.Header.2.Height "
-                     L"DataWindow.Trailer.2.Height DataWindow.header.1.color DataWindow.Trailer.2.Color "
-                     L"DataWindow.Header.Height DataWindow.Summary.Height",
-                     L"72\n76\n0\n68\n12632256\n15790320\n120\n80"},
-        DescribeCase{L"DataWindow.Header.3.Height", L"!"}, DescribeCase{L"DataWindow.Trailer.Height", L"!"},
-        DescribeCase{L"DataWindow.Bands", L"header\theader.1\theader.2\tdetail\ttrailer.2\ttrailer.1\tsummary\tfooter"},
-        DescribeCase{L"region.Band compute_city.band", L"header.1\ntrailer.2"},
-        DescribeCase{L"r_1.Type r_1.Brush.Color r_1.Pen.Color r_1.Pen.Width r_1.X r_1.Background.Color",
-                     L"rectangle\n12632256\n8388608\n5\n850\n0"},
-        DescribeCase{L"r_1.Text", L"!"},
-        DescribeCase{L"dw_notes.Type dw_notes.DataObject dw_notes.Height dw_notes.Band", L"report\nd_notes\n76\nsummary"},
-        DescribeCase{L"a\u00f1o_t.Text \uc774\ub984_t.Text t_a_name_that_is_much_longer_than_forty_characters_1.Text",
-                     L"A\u00f1o\n\uc774\ub984\nlong"},
-        DescribeCase{L"compute_region.Tag city.Values", L"\"Region\ttotal\"\n\"North\tN/South\tS/\""},
-        DescribeCase{L"Evaluate('string(sold)', 1) Evaluate('string(sold)', 2) Evaluate('city', 4)",
-                     L"2024-01-31 10:20:30.000000\n2024-02-01 08:00:00\nSouth"},
-        DescribeCase{L"Evaluate('string(sold)', 3)", L""}));
 
 // Catches aggregates over the wrong scope, case() or relative rows misread.
 TEST_P(GroupedSourceExpression, Evaluates) {
@@ -519,45 +457,46 @@ INSTANTIATE_TEST_SUITE_P(
         ExpressionCase{L"sum(amount for group 1)", 1, L"15.75"}, ExpressionCase{L"sum(amount for group 1)", 4, L"100"},
         ExpressionCase{L"sum(amount for group 2)", 2, L"14.5"}, ExpressionCase{L"sum(amount for group 2)", 3, L"1.25"},
         ExpressionCase{L"SUM( amount FOR GROUP 2 )", 1, L"14.5"}, ExpressionCase{L"sum(amount\tfor\tgroup 1)", 3, L"15.75"},
-        ExpressionCase{L"count(amount for group 1)", 2, L"3"}, ExpressionCase{L"count(city for all)", 1, L"4"},
         ExpressionCase{L"avg(amount for group 2)", 1, L"7.25"}, ExpressionCase{L"avg(amount for all)", 1, L"28.9375"},
         ExpressionCase{L"max(amount for all)", 1, L"100"}, ExpressionCase{L"min(amount for group 1)", 1, L"1.25"},
-        ExpressionCase{L"max(city for all)", 1, L"South"}, ExpressionCase{L"min(region for group 1)", 4, L"West"},
         ExpressionCase{L"sum(amount for all distinct city)", 1, L"115.75"},
         ExpressionCase{L"sum(amount * 2 for group 2) / 2", 4, L"100"},
         ExpressionCase{L"case(city when 'North' then 1 when 'South', 'West' then 2 else 3)", 3, L"2"},
         ExpressionCase{L"case(region when 'North' then 1 when 'South', 'West' then 2 else 3)", 1, L"3"},
         ExpressionCase{L"case(amount when 1 to 5 then 'low' when is > 50 then 'high' else 'mid')", 2, L"low"},
         ExpressionCase{L"case(amount when 1 to 5 then 'low' when is > 50 then 'high' else 'mid')", 4, L"high"},
-        ExpressionCase{L"case(amount when 1.25, 4 to 5, is >= 100 then 'listed' else 'other')", 3, L"listed"},
         ExpressionCase{L"CASE(amount WHEN IS<2 THEN 'small' WHEN IS<>4 THEN 'big' ELSE 'four')", 2, L"four"},
-        ExpressionCase{L"case(amount when 0 then 'zero')", 1, L""},
         ExpressionCase{L"case(city when 'North' then amount + amount[1] else 0)", 1, L"14.5"},
         ExpressionCase{L"amount[-1]", 2, L"10.5"}, ExpressionCase{L"amount[-1]", 1, L""}, ExpressionCase{L"amount[1]", 4, L""},
         ExpressionCase{L"amount[ 1 ] - amount", 1, L"-6.5"}, ExpressionCase{L"amount[0] + amount[+2]", 1, L"11.75"},
         ExpressionCase{L"city[-3]", 4, L"North"}, ExpressionCase{L"isnull(amount[-1])", 1, L"1"},
-        ExpressionCase{L"amount[-1] * 2 + 1", 1, L""}, ExpressionCase{L"if(region = region[-1], 'same', 'new')", 4, L"new"},
+        ExpressionCase{L"if(region = region[-1], 'same', 'new')", 4, L"new"},
         ExpressionCase{L"/* leading */ amount\t+\t1 /* trailing", 2, L"5"},
         ExpressionCase{L"string(amount, '#,##0.00') + '/'", 2, L"4/"},
         ExpressionCase{L"case(city when then 1)", 1, nullptr}, ExpressionCase{L"case(city)", 1, nullptr},
-        ExpressionCase{L"case(city when 'a' then 1 else)", 1, nullptr}, ExpressionCase{L"case(city when 'a' 1)", 1, nullptr},
         ExpressionCase{L"case(city when is 'a' then 1)", 1, nullptr}, ExpressionCase{L"sum(amount for group x)", 1, nullptr},
-        ExpressionCase{L"sum(amount for everything)", 1, nullptr}, ExpressionCase{L"sum(amount for)", 1, nullptr},
         ExpressionCase{L"amount[x]", 1, nullptr}, ExpressionCase{L"amount[-1", 1, nullptr},
         ExpressionCase{L"amount[]", 1, nullptr}));
 
-// Catches unmodelled sections dropped, group bands unreachable by modify, or
-// trailers that show another group's total.
+// Catches group bands, objects, names or values of a real export misread,
+// unmodelled sections dropped, group bands unreachable by modify, or trailers
+// that show another group's total.
 TEST(PbsimModel, RealSourceKeepsWhatItDoesNotModelAndShowsGroupTotals) {
   DataWindowModel dw;
   ASSERT_TRUE(dw.Load(kGroupedSource));
   const std::wstring syntax = dw.Syntax();
-  for (const wchar_t* kept : {L"htmlgen(", L"export.xml(", L"sparse(names=\"region\tcity\")", L"export.pdf(",
+  for (const wchar_t* kept : {L"htmlgen(", L"export.xml(", L"sparse(names=\"region\tcity\")",
                               L"by=(\"region\" \"city\" )", L"rectangle(name=r_1 "})
     EXPECT_NE(syntax.find(kept), std::wstring::npos) << Narrow(kept);
   DataWindowModel copy;
   ASSERT_TRUE(copy.Load(syntax + dw.DataSyntax()));
   EXPECT_EQ(copy.Syntax(), syntax);
+  EXPECT_EQ(copy.Describe(L"DataWindow.Bands"), L"header\theader.1\theader.2\tdetail\ttrailer.2\ttrailer.1\tsummary\tfooter");
+  EXPECT_EQ(copy.Describe(L"DataWindow.Header.1.Height DataWindow.Trailer.2.Color region.Band compute_city.band "
+                          L"r_1.Pen.Color dw_notes.DataObject a\u00f1o_t.Text \uc774\ub984_t.Text compute_region.Tag "
+                          L"Evaluate('string(sold)', 1) Evaluate('string(sold)', 3) DataWindow.Header.3.Height"),
+            L"72\n15790320\nheader.1\ntrailer.2\n8388608\nd_notes\nA\u00f1o\n\uc774\ub984\n\"Region\ttotal\"\n"
+            L"2024-01-31 10:20:30.000000\n\n!");
   EXPECT_EQ(dw.Modify(L"DataWindow.Trailer.1.Height=100 DataWindow.Header.2.Color='255'"), L"");
   EXPECT_EQ(dw.Describe(L"DataWindow.Trailer.1.Height DataWindow.Header.2.Color"), L"100\n255");
   EXPECT_NE(dw.Syntax().find(L"trailer.height=100"), std::wstring::npos);
@@ -577,18 +516,8 @@ TEST(PbsimModel, RealSourceKeepsWhatItDoesNotModelAndShowsGroupTotals) {
   EXPECT_FALSE(dw.StartsGroup(3, 1));
 }
 
-// Catches sample values of the wrong kind, width, sign or date step.
-TEST(PbsimModel, SampleValuesFollowTheColumnType) {
-  const wchar_t* const cases[][4] = {
-      {L"char(10)", L"", L"1", L"city 1"},      {L"char(6)", L"", L"12", L"city 1"},    {L"CHAR(3)", L"", L"1", L"cit"},
-      {L"long", L"", L"4", L"-40"},             {L"ulong", L"", L"4", L"40"},          {L"integer", L"", L"2", L"20"},
-      {L"number", L"", L"1", L"12.75"},         {L"real", L"", L"4", L"-50.25"},       {L"decimal(3)", L"", L"4", L"-50.250"},
-      {L"decimal(0)", L"", L"1", L"13"},        {L"date", L"", L"60", L"2024-02-29"},  {L"date", L"", L"367", L"2025-01-01"},
-      {L"datetime", L"", L"61", L"2024-03-01 09:00:00"}, {L"time", L"", L"3", L"08:02:00"},
-      {L"char(1)", L"Male\tM/Female\tF/", L"2", L"F"},   {L"long", L"Open\t1/Closed\t2/Held\t3/", L"6", L"3"},
-      {L"blob", L"", L"1", L""}};
-  for (const auto& c : cases)
-    EXPECT_EQ(pbsim::SampleValue(c[0], L"city", c[1], std::stol(c[2])), c[3]) << Narrow(c[0]) << " row " << Narrow(c[2]);
+// Catches sample rows of the wrong kind, sign or step, or that do not form groups.
+TEST(PbsimModel, SampleRowsFollowTheColumnTypes) {
   DataWindowModel dw;
   std::wstring source = kGroupedSource;
   ASSERT_TRUE(dw.Load(source.erase(source.find(L"data("))));
@@ -623,14 +552,4 @@ TEST(PbsimModel, CutAndDamagedSourcesLoadOrSayWhereTheyStop) {
     for (wchar_t c : {L'(', L')', L'"', L'~', L'$', L'\t', L'=', L'[', L'.', L'\0'}) check(std::wstring(source).replace(at, 1, 1, c));
   EXPECT_GT(loaded, 0);
   EXPECT_GT(refused, 0);
-  // Values that begin with "(" and end with ")" without being one group are written back in quotes.
-  DataWindowModel dw, copy;
-  ASSERT_TRUE(dw.Load(L"release 19;\ntable(column=(type=long name=a dbname=\"a\"))\n"
-                      L"compute(band=detail expression=\"(a) + (1)\" name=c_1)\n"
-                      L"compute(band=detail expression=\"(um(a for all)\" name=c_2)\n"
-                      L"compute(band=detail expression=\"(a + ')(')\" name=c_3)\n"));
-  for (const wchar_t* written : {L"expression=\"(a) + (1)\"", L"expression=\"(um(a for all)\"", L"expression=(a + ')(')"})
-    EXPECT_NE(dw.Syntax().find(written), std::wstring::npos) << Narrow(written);
-  ASSERT_TRUE(copy.Load(dw.Syntax()));
-  EXPECT_EQ(copy.Describe(L"c_1.expression c_2.expression c_3.expression"), L"(a) + (1)\n(um(a for all)\n(a + ')(')");
 }
