@@ -13,7 +13,6 @@
 #include "intercept/intercept.h"
 #include "model/samples.h"
 #include "pbsim_runtime.h"
-#include "temp_folder.h"
 
 namespace {
 
@@ -177,25 +176,11 @@ TEST_F(DataWindowFixture, ConvertUnitsAndSetBorder) {
   EXPECT_EQ(rt.SetBorder(rt.host(), 0), 0);
 }
 
-// Catches wrong row checks in SelectRow, a wrong SaveAs format, and runtime
-// windows of the wrong class, procedure or class name.
-TEST_F(DataWindowFixture, RowSelectionSaveAsAndRuntimeWindows) {
+// Catches wrong row checks in SelectRow and runtime windows of the wrong
+// class, procedure or class name.
+TEST_F(DataWindowFixture, RowSelectionAndRuntimeWindows) {
   EXPECT_EQ(rt.SelectRow(dw, 0, 0) * 100 + rt.SelectRow(dw, 9, 1) * 10 + rt.SelectRow(rt.host(), 1, 1), 100 - 10 - 1);
 
-  TempFolder folder;
-  const std::wstring file = folder.File(L"rows.txt");
-  auto saveAs = PbsimRuntime::Proc<LONG(WINAPI*)(HWND, LPCWSTR)>(rt.vm(), "FNX_DataWindowSaveAs");
-  ASSERT_EQ(saveAs(dw, file.c_str()), 1);
-  EXPECT_EQ(saveAs(dw, nullptr), -1);
-  char content[4096] = {};
-  DWORD read = 0;
-  HANDLE f = CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(f, INVALID_HANDLE_VALUE);
-  ReadFile(f, content, sizeof(content) - 1, &read, nullptr);
-  CloseHandle(f);
-  const std::string text(content, read);
-  EXPECT_EQ(text.substr(0, text.find('\n') + 1), "101\tAnn Lee\tSales\t5200.5\r\n");
-  EXPECT_NE(text.find("107\tGrace O\"Neil\tFinance\t7000\r\n"), std::string::npos);
 
   auto className = PbsimRuntime::Proc<LONG(WINAPI*)(HWND, LPWSTR, LONG)>(rt.vm(), "FNX_ObjectClassName");
   wchar_t name[32] = {};
