@@ -382,39 +382,7 @@ const wchar_t kGroupedSource[] =
     L"data( \"East\", \"North\", 10.5, 2024-01-31 10:20:30.000000,\r\n \"East\", \"North\", 4, 2024-02-01 08:00:00,\r\n"
     L" \"East\", \"South\", 1.25, null,\r\n \"West\", \"South\", 100, 2024-03-05 00:00:00.000000,)\r\n";
 
-// The grouped source, loaded once.
-const DataWindowModel& Grouped() {
-  static DataWindowModel model;
-  static const bool loaded = model.Load(kGroupedSource);
-  EXPECT_TRUE(loaded);
-  return model;
-}
-
-class GroupedSourceExpression : public ::testing::TestWithParam<ExpressionCase> {};
-
 }  // namespace
-
-
-// Catches aggregates over the wrong scope, case() or relative rows misread.
-TEST_P(GroupedSourceExpression, Evaluates) {
-  EXPECT_EQ(Evaluate(Grouped(), GetParam()), GetParam().value ? GetParam().value : L"<fail>");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    PbsimModel, GroupedSourceExpression,
-    ::testing::Values(
-        ExpressionCase{L"sum(amount for all)", 2, L"115.75"}, ExpressionCase{L"sum(amount for group 1)", 4, L"100"},
-        ExpressionCase{L"sum(amount for group 2)", 2, L"14.5"}, ExpressionCase{L"SUM( amount\tFOR GROUP 1 )", 3, L"15.75"},
-        ExpressionCase{L"count(amount for group 1)", 2, L"3"}, ExpressionCase{L"avg(amount for group 2)", 1, L"7.25"},
-        ExpressionCase{L"min(region for group 1)", 4, L"West"}, ExpressionCase{L"sum(amount * 2 for group 2) / 2", 4, L"100"},
-        ExpressionCase{L"case(city when 'North' then 1 when 'South', 'West' then 2 else 3)", 3, L"2"},
-        ExpressionCase{L"case(amount when 1 to 5 then 'low' when is > 50 then 'high' else 'mid')", 4, L"high"},
-        ExpressionCase{L"CASE(amount WHEN IS<2 THEN 'small' WHEN IS<>4 THEN 'big' ELSE 'four')", 2, L"four"},
-        ExpressionCase{L"amount[-1]", 2, L"10.5"}, ExpressionCase{L"amount[-1]", 1, L""},
-        ExpressionCase{L"amount[ 1 ] - amount", 1, L"-6.5"}, ExpressionCase{L"city[-3]", 4, L"North"},
-        ExpressionCase{L"/* leading */ amount\t+\t1 /* trailing", 2, L"5"}, ExpressionCase{L"case(city)", 1, nullptr},
-        ExpressionCase{L"case(city when is 'a' then 1)", 1, nullptr}, ExpressionCase{L"sum(amount for group x)", 1, nullptr},
-        ExpressionCase{L"amount[-1", 1, nullptr}));
 
 // Catches group bands, objects, names or values of a real export misread,
 // unmodelled sections dropped, group bands unreachable by modify, or trailers

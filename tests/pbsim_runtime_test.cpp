@@ -180,8 +180,6 @@ TEST_F(DataWindowFixture, ConvertUnitsAndSetBorder) {
 // class, procedure or class name.
 TEST_F(DataWindowFixture, RowSelectionAndRuntimeWindows) {
   EXPECT_EQ(rt.SelectRow(dw, 0, 0) * 100 + rt.SelectRow(dw, 9, 1) * 10 + rt.SelectRow(rt.host(), 1, 1), 100 - 10 - 1);
-
-
   auto className = PbsimRuntime::Proc<LONG(WINAPI*)(HWND, LPWSTR, LONG)>(rt.vm(), "FNX_ObjectClassName");
   wchar_t name[32] = {};
   EXPECT_EQ(className(dw, name, 32), 10);
