@@ -509,69 +509,6 @@ TEST_F(IconText, ControlsShowGlyphsButRuntimeListBoxesStayPlain) {
     DestroyWindow(host);
 }
 
-// The blend itself, on every pixel layout the renderer reads back, including
-// the 16-bit one that a 32-bit display never produces.
-TEST(GlyphBlend, LayoutsCoverageAndBrightness) {
-    const unsigned char coverage[2][3] = {{255, 181, 180}, {128, 0, 255}};
-    GlyphCoverage glyph;
-    glyph.buffer = &coverage[0][0];
-    glyph.width = 3;
-    glyph.rows = 2;
-    glyph.pitch = 3;
-
-    // Blends the glyph onto a two-row bitmap of the given width and depth
-    // whose bytes all start at fill; returns the bytes.
-    auto blend = [&](int width, int bits, BYTE fill, COLORREF colour, int lighten, int xoff, int yoff) {
-        std::vector<BYTE> pixels(static_cast<size_t>(DibStride(width, bits)) * 2, fill);
-        DibPixels dib;
-        dib.bits = pixels.data();
-        dib.size = pixels.size();
-        dib.width = width;
-        dib.height = 2;
-        dib.bitsPerPixel = bits;
-        BlendGlyph(dib, glyph, xoff, yoff, colour, lighten);
-        return pixels;
-    };
-
-    // 16 bits, 4 x 2, bottom-up: glyph row 0 lands in the last row in memory.
-    const std::vector<BYTE> bits = blend(4, 16, 0xFF, RGB(255, 0, 0), 0, 0, 0);
-    auto word = [&](int row, int column) {
-        const size_t at = static_cast<size_t>(row) * static_cast<size_t>(DibStride(4, 16)) + column * 2;
-        return static_cast<WORD>(bits[at] | (bits[at + 1] << 8));
-    };
-    EXPECT_EQ(0xF800, word(1, 0));
-    EXPECT_EQ(0xF800, word(1, 1));
-    EXPECT_EQ(0xFFFF, word(1, 2));  // 180 is not enough
-    EXPECT_EQ(0xFFFF, word(0, 0));  // 128
-    EXPECT_EQ(0xF800, word(0, 2));
-
-    // 24 bits: channels move by the coverage, then towards white or black.
-    auto blend24 = [&](int lighten, int xoff, int yoff) { return blend(3, 24, 200, RGB(0, 100, 255), lighten, xoff, yoff); };
-    std::vector<BYTE> p = blend24(0, 0, 0);
-    const size_t top = static_cast<size_t>(DibStride(3, 24));  // glyph row 0
-    EXPECT_EQ(255, p[top + 0]);  // blue
-    EXPECT_EQ(100, p[top + 1]);  // green
-    EXPECT_EQ(0, p[top + 2]);    // red
-    EXPECT_EQ(227, p[0]);        // 200 + 55 / 255 * 128, truncated
-    EXPECT_EQ(200, p[3]);        // no coverage
-    p = blend24(255, 0, 0);
-    EXPECT_EQ(255, p[top + 2]);
-    EXPECT_EQ(200, p[3]);
-    p = blend24(-255, 0, 0);
-    EXPECT_EQ(0, p[top + 0]);
-    EXPECT_EQ(0, p[top + 1]);
-    EXPECT_EQ(0, p[0]);
-    EXPECT_EQ(blend24(-255, 0, 0), blend24(-1000, 0, 0));
-    // Moved one pixel left and down: the first column and the last row drop out.
-    p = blend24(0, -1, 1);
-    EXPECT_EQ(200, p[top + 0]);
-    EXPECT_EQ(200, p[top + 3]);
-    EXPECT_EQ(239, p[0]);  // coverage 181: 200 + 55 / 255 * 181
-    EXPECT_EQ(129, p[1]);
-    EXPECT_EQ(58, p[2]);
-    EXPECT_EQ(238, p[3]);  // coverage 180
-}
-
 TEST_F(IconText, UnclosedMarkerDrawnWholeAsText) {
     // The same words drawn by the system without any layout: where they end.
     const std::wstring text = L"abc iconfont{61447 WWW";
@@ -883,44 +820,71 @@ TEST_F(IconText, TheUserIconPixelByPixel) {
     }
 }
 
-TEST(GlyphBlend, TopDownRowsInAWiderStride) {
-    // A 2 x 2 glyph on a 3 x 2 box at the top-left of a 32-bit top-down
-    // bitmap whose rows are 5 pixels long: glyph row 0 lands in the first
-    // row in memory, and nothing beyond the box's width or height changes.
-    const unsigned char coverage[2][2] = {{255, 0}, {0, 255}};
+namespace {
+
+// The blend itself on every pixel layout the renderer reads back, including
+// the 16-bit one a 32-bit display never produces: a glyph of coverage
+// {{255, 181, 180}, {128, 0, 255}} (or, for the stride case,
+// {{255, 0}, {0, 255}}) on bytes that all start at fill; expected bytes by
+// offset, or every byte untouched.
+struct BlendCase {
+    const char* name;
+    bool smallGlyph;
+    int width, height, bits, stride;  // stride 0: the width's
+    bool topDown;
+    size_t bytes;  // of the buffer
+    BYTE fill;
+    COLORREF colour;
+    int lighten, xoff, yoff;
+    std::vector<std::pair<size_t, BYTE>> expected;  // empty: all bytes stay fill
+};
+
+const BlendCase kBlends[] = {
+    // 5-6-5, bottom-up: glyph row 0 is the last row in memory; 180 and 128 are not enough.
+    {"SixteenBits", false, 4, 2, 16, 0, false, 16, 0xFF, RGB(255, 0, 0), 0, 0, 0,
+     {{8, 0x00}, {9, 0xF8}, {10, 0x00}, {11, 0xF8}, {12, 0xFF}, {13, 0xFF}, {0, 0xFF}, {1, 0xFF}, {4, 0x00},
+      {5, 0xF8}}},
+    // Channels move by the coverage: 200 + 55 * 128 / 255, truncated, is 227.
+    {"TwentyFourBits", false, 3, 2, 24, 0, false, 24, 200, RGB(0, 100, 255), 0, 0, 0,
+     {{12, 255}, {13, 100}, {14, 0}, {0, 227}, {3, 200}}},
+    {"Lightened", false, 3, 2, 24, 0, false, 24, 200, RGB(0, 100, 255), 255, 0, 0, {{14, 255}, {3, 200}}},
+    {"Darkened", false, 3, 2, 24, 0, false, 24, 200, RGB(0, 100, 255), -255, 0, 0, {{12, 0}, {13, 0}, {0, 0}}},
+    {"DarkenedBeyondTheRange", false, 3, 2, 24, 0, false, 24, 200, RGB(0, 100, 255), -1000, 0, 0,
+     {{12, 0}, {13, 0}, {14, 0}, {0, 0}, {2, 0}, {3, 200}}},
+    // One pixel left and down: the first column and the last row drop out.
+    {"Moved", false, 3, 2, 24, 0, false, 24, 200, RGB(0, 100, 255), 0, -1, 1,
+     {{12, 200}, {15, 200}, {0, 239}, {1, 129}, {2, 58}, {3, 238}}},
+    // Top-down 32-bit rows of 5 pixels, a 3 x 2 box, the glyph at x 1.
+    {"TopDownInAWiderStride", true, 3, 2, 32, 20, true, 60, 7, RGB(10, 20, 30), 0, 1, 0,
+     {{4, 30}, {5, 20}, {6, 10}, {7, 7}, {8, 7}, {24, 7}, {28, 30}, {29, 20}, {30, 10}, {12, 7}, {32, 7}, {48, 7}}},
+    {"StrideShorterThanTheRows", true, 3, 2, 32, 8, true, 16, 7, RGB(10, 20, 30), 0, 0, 0, {}},
+};
+
+class GlyphBlend : public ::testing::TestWithParam<BlendCase> {};
+
+}  // namespace
+
+TEST_P(GlyphBlend, BytesOfTheBitmap) {
+    const BlendCase& c = GetParam();
+    const unsigned char large[2][3] = {{255, 181, 180}, {128, 0, 255}};
+    const unsigned char small[2][2] = {{255, 0}, {0, 255}};
     GlyphCoverage glyph;
-    glyph.buffer = &coverage[0][0];
-    glyph.width = 2;
+    glyph.buffer = c.smallGlyph ? &small[0][0] : &large[0][0];
+    glyph.width = glyph.pitch = c.smallGlyph ? 2 : 3;
     glyph.rows = 2;
-    glyph.pitch = 2;
-    std::vector<BYTE> pixels(5 * 4 * 3, 7);  // three rows of five pixels
+    std::vector<BYTE> pixels(c.bytes, c.fill);
     DibPixels dib;
     dib.bits = pixels.data();
-    dib.size = 5 * 4 * 2;
-    dib.width = 3;
-    dib.height = 2;
-    dib.bitsPerPixel = 32;
-    dib.stride = 5 * 4;
-    dib.topDown = true;
-    BlendGlyph(dib, glyph, 1, 0, RGB(10, 20, 30), 0);
-    struct Expect {
-        size_t at;
-        BYTE value;
-    };
-    const Expect expected[] = {
-        {0 * 20 + 4 + 0, 30}, {0 * 20 + 4 + 1, 20}, {0 * 20 + 4 + 2, 10}, {0 * 20 + 4 + 3, 7},  // row 0, column 1
-        {0 * 20 + 8, 7},                                                                      // row 0, column 2
-        {1 * 20 + 4, 7},                                                                      // row 1, column 1
-        {1 * 20 + 8 + 0, 30}, {1 * 20 + 8 + 1, 20}, {1 * 20 + 8 + 2, 10},                     // row 1, column 2
-        {0 * 20 + 12, 7}, {1 * 20 + 12, 7}, {2 * 20 + 8, 7},                                  // outside the box
-    };
-    for (const Expect& e : expected) EXPECT_EQ(e.value, pixels[e.at]) << "byte " << e.at;
-    // A stride shorter than the width's rows draws nothing.
-    std::vector<BYTE> narrow(8 * 2, 7);
-    DibPixels shortRows = dib;
-    shortRows.bits = narrow.data();
-    shortRows.size = narrow.size();
-    shortRows.stride = 8;
-    BlendGlyph(shortRows, glyph, 0, 0, RGB(10, 20, 30), 0);
-    EXPECT_EQ(std::vector<BYTE>(8 * 2, 7), narrow);
+    dib.size = c.stride ? static_cast<size_t>(c.stride) * c.height : pixels.size();
+    dib.width = c.width;
+    dib.height = c.height;
+    dib.bitsPerPixel = c.bits;
+    dib.stride = c.stride;
+    dib.topDown = c.topDown;
+    BlendGlyph(dib, glyph, c.xoff, c.yoff, c.colour, c.lighten);
+    if (c.expected.empty()) EXPECT_EQ(std::vector<BYTE>(c.bytes, c.fill), pixels);
+    for (const auto& e : c.expected) EXPECT_EQ(e.second, pixels[e.first]) << "byte " << e.first;
 }
+
+INSTANTIATE_TEST_SUITE_P(Layouts, GlyphBlend, ::testing::ValuesIn(kBlends),
+                         [](const ::testing::TestParamInfo<BlendCase>& info) { return std::string(info.param.name); });
