@@ -366,7 +366,9 @@ TEST_F(SkinScrollBars, DefaultsAndDataWindowSkins) {
         EXPECT_EQ(S_OK, canvas.Draw(theme, 1, 2, button));
         EXPECT_EQ(s.face, canvas.At(gw - 14, 0));
         EXPECT_EQ(s.arrow, canvas.At(gw - 8, 12));
-        if (s.settings) EXPECT_EQ(kWindow, canvas.At(gw - 17, 20));  // the default background
+        if (s.settings) {
+            EXPECT_EQ(kWindow, canvas.At(gw - 17, 20));  // the default background
+        }
     }
     WindowCanvas canvas(w, 200, 150);
     EXPECT_EQ(S_OK, canvas.Draw(theme, 1, 2, RECT{183, 0, 200, 40}));

@@ -230,7 +230,9 @@ TEST_P(IconRuns, DrawnAsIconsOrAsText) {
         EXPECT_GT(Count(Dark), 20);
         break;
     }
-    if (c.textBeyond) EXPECT_GT(DarkReach(), TextWidth(c.textBeyond));
+    if (c.textBeyond) {
+        EXPECT_GT(DarkReach(), TextWidth(c.textBeyond));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, IconRuns, ::testing::ValuesIn(kRuns),
@@ -576,7 +578,7 @@ TEST_F(IconText, SetIconfontRepaintsTheWindowsCreatedSinceTheStart) {
 
     // Without a message loop turning: the repaint happens inside the call.
     g_paints = 0;
-    EXPECT_EQ(0, dll.SetIconfont(L"missing.ttf", 0));
+    EXPECT_EQ(0, dll.SetIconfont(temp.File(L"missing.ttf").c_str(), 0));
     EXPECT_EQ(1, g_paints) << "only the window created since the start";
     const WindowSurface plain(label, WindowSurface::Client);
     EXPECT_EQ(0, plain.Count(RECT{0, 0, 60, 30}, Red));
@@ -882,7 +884,9 @@ TEST_P(GlyphBlend, BytesOfTheBitmap) {
     dib.stride = c.stride;
     dib.topDown = c.topDown;
     BlendGlyph(dib, glyph, c.xoff, c.yoff, c.colour, c.lighten);
-    if (c.expected.empty()) EXPECT_EQ(std::vector<BYTE>(c.bytes, c.fill), pixels);
+    if (c.expected.empty()) {
+        EXPECT_EQ(std::vector<BYTE>(c.bytes, c.fill), pixels);
+    }
     for (const auto& e : c.expected) EXPECT_EQ(e.second, pixels[e.first]) << "byte " << e.first;
 }
 

@@ -136,7 +136,9 @@ TEST_P(Relocation, InstalledAndRemoved) {
   ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_real), Fn(PlusTen))) << OnlyRefusal();
   ASSERT_NE(f, g_real);
   EXPECT_EQ(0xE9, buffer.at(0)[0]);
-  if (!c.restBytes.empty()) EXPECT_EQ(c.restBytes, buffer.Snapshot(5, c.restBytes.size()));
+  if (!c.restBytes.empty()) {
+    EXPECT_EQ(c.restBytes, buffer.Snapshot(5, c.restBytes.size()));
+  }
   const auto* trampoline = reinterpret_cast<const BYTE*>(g_real);
   for (const auto& b : c.trampolineBytes) EXPECT_EQ(b.second, trampoline[b.first]) << "trampoline byte " << b.first;
   for (const Field& t : c.trampolineFields)
@@ -144,7 +146,9 @@ TEST_P(Relocation, InstalledAndRemoved) {
   g_word = 0;
   EXPECT_EQ(c.real + 10, f(c.argument));
   EXPECT_EQ(c.real, g_real(c.argument));
-  if (c.name == std::string("MemoryOperandBeforeAnImmediate")) EXPECT_EQ(0x1234, g_word);
+  if (c.name == std::string("MemoryOperandBeforeAnImmediate")) {
+    EXPECT_EQ(0x1234, g_word);
+  }
 
   ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_real), Fn(PlusTen)));
   EXPECT_EQ(f, g_real);
