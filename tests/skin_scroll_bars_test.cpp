@@ -3,6 +3,8 @@
 // colours, part by part and state by state; other handles and contexts pass
 // through to the real function.
 #include <gtest/gtest.h>
+
+#include <ostream>
 #include <windows.h>
 #include <uxtheme.h>
 
@@ -134,6 +136,8 @@ struct PartCase {
     RECT r;
     std::vector<Probe> probes;
 };
+
+void PrintTo(const PartCase& c, std::ostream* out) { *out << c.name; }
 
 // Arrow buttons 40 pixels tall or wide (both heads fit), tracks, thumbs and
 // grippers; probes at the background beside the face, the face, and where

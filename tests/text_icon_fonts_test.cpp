@@ -3,6 +3,8 @@
 // font (iconfont.ttf beside the tests: Font Awesome, where 61447 is a user
 // and 61441 a note) in their colour, blended onto what is already there.
 #include <gtest/gtest.h>
+
+#include <ostream>
 #include <usp10.h>
 #include <windows.h>
 
@@ -127,6 +129,8 @@ struct RunCase {
     const wchar_t* textBeyond;  // the dark pixels reach further than this text: markers drawn as text
     int moduleCalls;            // calls that reach the language-pack module
 };
+
+void PrintTo(const RunCase& c, std::ostream* out) { *out << c.name; }
 
 const RunCase kRuns[] = {
     {"CodeInTheTextColour", Call::TextOut, L"iconfont{61447}", -1, RGB(0, 0, 255), FALSE, Shows::Blue, nullptr, 0},
@@ -840,6 +844,8 @@ struct BlendCase {
     int lighten, xoff, yoff;
     std::vector<std::pair<size_t, BYTE>> expected;  // empty: all bytes stay fill
 };
+
+void PrintTo(const BlendCase& c, std::ostream* out) { *out << c.name; }
 
 const BlendCase kBlends[] = {
     // 5-6-5, bottom-up: glyph row 0 is the last row in memory; 180 and 128 are not enough.

@@ -5,6 +5,8 @@
 // that must be refused untouched.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cstdio>
 
 #include "intercept_test_support.h"
@@ -76,6 +78,8 @@ struct Relocated {
   std::vector<Field> trampolineFields;  // in the trampoline, naming what the original did
   std::vector<BYTE> restBytes;          // at 5 after the attach: what is left of the overwritten instruction
 };
+
+void PrintTo(const Relocated& c, std::ostream* out) { *out << c.name; }
 
 const Relocated kRelocated[] = {
     // test ecx,ecx / je +6 / mov eax,1 / ret / mov eax,2 / ret: the je becomes 0F 84 rel32.
@@ -169,6 +173,8 @@ struct Refused {
   LONG error;
   const char* refusal;  // part of the refusal's text, or empty
 };
+
+void PrintTo(const Refused& c, std::ostream* out) { *out << c.name; }
 
 const Refused kRefused[] = {
     // xor eax,eax / ret, followed straight by the next function's code.

@@ -4,6 +4,8 @@
 // original behaviour is back.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "callee_dll.h"
 #include "dib.h"
 #include "intercept_test_support.h"
@@ -89,6 +91,8 @@ struct SystemFunction {
   int (*observe)(bool throughTheRealVariable);
   int hooked;  // what observe answers through the callee while installed; 1 otherwise
 };
+
+void PrintTo(const SystemFunction& c, std::ostream* out) { *out << c.name; }
 
 const SystemFunction kFunctions[] = {
     {"GetSysColor", L"user32.dll", "GetSysColor", Slot(&g_realGetSysColor), Fn(FakeGetSysColor), WindowColour, 10},
