@@ -35,11 +35,19 @@ int main() {
     CHECK((SplitString(UTF16("a/"), UTF16("/")) == V{UTF16("a"), UTF16("")}));
     CHECK((SplitString(UTF16(""), UTF16("/")) == V{UTF16("")}));
 
-    CHECK(DWNumber(UTF16(" \t-42x")) == -42);
-    CHECK(DWNumber(UTF16("!")) == 0);
-    CHECK(DWNumber(UTF16("+7")) == 7);
-    CHECK(DWNumber(UTF16("99999999999")) == 2147483647);
-    CHECK(DWNumber(UTF16("-99999999999")) == -2147483647 - 1);
+    const struct {
+        const char* text;
+        int expected;
+    } numbers[] = {{" \t-42x", -42}, {"!", 0}, {"+7", 7}, {"12.9", 12}, {"- 5", 0}, {"\r\n 0031", 31},
+                   {"2147483647", 2147483647}, {"99999999999", 2147483647}, {"-99999999999", -2147483647 - 1}};
+    for (const auto& n : numbers) {
+        Utf16String text;
+        for (const char* c = n.text; *c; ++c) text.push_back(static_cast<Utf16Char>(*c));
+        if (DWNumber(text) != n.expected) {
+            std::printf("parsers_check: FAILED DWNumber(\"%s\") == %d\n", n.text, DWNumber(text));
+            ++g_failures;
+        }
+    }
     CHECK(DWNumber(static_cast<const Utf16Char*>(nullptr)) == 0);
 
     std::vector<Utf16String> fields;

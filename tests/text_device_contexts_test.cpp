@@ -6,24 +6,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "dib.h"
-#include "pbsim_runtime.h"
 #include "stdout_capture.h"
-#include "tessel_dll.h"
+#include "tessel_host.h"
 
 namespace {
-
-const wchar_t kGrid[] =
-    L"release 10;\n"
-    L"datawindow(units=1 processing=1)\n"
-    L"header(height=24)\n"
-    L"detail(height=24)\n"
-    L"table(column=(type=long name=a dbname=\"a\"))\n"
-    L"column(band=detail id=1 x=\"1\" y=\"1\" height=\"22\" width=\"80\" name=a visible=\"1\")\n";
 
 bool HasRecord(HDC dc) {
     StdoutCapture capture;
@@ -38,19 +28,26 @@ size_t Count(const std::string& text, const char* what) {
     return n;
 }
 
+class DeviceContexts : public TesselHost {
+protected:
+    void SetUp() override {
+        TesselHost::SetUp();
+        if (HasFatalFailure()) return;
+        grid = Create(GridSyntax(1).Column(L"a", L"long", 80, L"").Text());
+        other = Create(GridSyntax(1).Column(L"a", L"long", 80, L"").Text());
+        ASSERT_TRUE(grid && other);
+        ASSERT_EQ(1, dll.AttachDatawindow(grid, nullptr));
+    }
+    HWND grid = nullptr;
+    HWND other = nullptr;
+};
+
 }  // namespace
 
-TEST(DeviceContexts, DataWindowContextsFromHandOutToGiveBack) {
-    PbsimRuntime pb(105);
-    ASSERT_TRUE(pb.ok());
-    TesselDll dll;
-    ASSERT_EQ(1, dll.StartTessel());
-    HWND grid = pb.Create(kGrid);
-    HWND other = pb.Create(kGrid);
-    ASSERT_NE(nullptr, grid);
-    dll.AttachDatawindow(grid, nullptr);
-
-    // Before: a context handed out before the attach knows nothing.
+// A context is the DataWindow's from hand-out to give-back, through every way
+// it is handed out; a given-back handle that comes out again for another
+// window, or a memory context deleted, is no longer.
+TEST_F(DeviceContexts, DataWindowContextsFromHandOutToGiveBack) {
     for (int kind = 0; kind < 3; ++kind) {
         HDC dc = kind == 0 ? GetDC(grid) : kind == 1 ? GetWindowDC(grid) : GetDCEx(grid, nullptr, DCX_CACHE);
         ASSERT_NE(nullptr, dc);
@@ -69,13 +66,48 @@ TEST(DeviceContexts, DataWindowContextsFromHandOutToGiveBack) {
     DeleteDC(plainMemory);
     ReleaseDC(other, plain);
 
-    // The DataWindow's own painting: BeginPaint registers, EndPaint releases.
+    // BeginPaint registers, EndPaint releases, also when the handle comes out
+    // again for the other window.
     InvalidateRect(grid, nullptr, TRUE);
     PAINTSTRUCT ps;
     HDC painting = BeginPaint(grid, &ps);
     EXPECT_TRUE(HasRecord(painting));
     EndPaint(grid, &ps);
     EXPECT_FALSE(HasRecord(painting));
+    HDC next = GetDC(other);
+    EXPECT_FALSE(HasRecord(next));
+    ReleaseDC(other, next);
+
+    // The cached context the grid gave back, taken again by other windows.
+    HWND plainWindow = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 500, 0, 60, 40, nullptr, nullptr,
+                                       nullptr, nullptr);
+    HDC first = GetDCEx(grid, nullptr, DCX_CACHE);
+    EXPECT_TRUE(HasRecord(first));
+    ReleaseDC(grid, first);
+    std::vector<std::pair<HWND, HDC>> taken;
+    for (int i = 0; i < 32; ++i) {
+        HWND w = i % 2 ? plainWindow : nullptr;
+        HDC dc = GetDCEx(w, nullptr, DCX_CACHE);
+        EXPECT_FALSE(HasRecord(dc)) << i;
+        HDC derived = CreateCompatibleDC(dc);
+        EXPECT_FALSE(HasRecord(derived)) << i;
+        DeleteDC(derived);
+        taken.emplace_back(w, dc);
+    }
+    for (const auto& t : taken) ReleaseDC(t.first, t.second);
+    DestroyWindow(plainWindow);
+
+    // Memory contexts made after one of the grid's was deleted are plain.
+    HDC window = GetDC(grid);
+    HDC memory = CreateCompatibleDC(window);
+    EXPECT_TRUE(HasRecord(memory));
+    ReleaseDC(grid, window);
+    DeleteDC(memory);
+    for (int i = 0; i < 16; ++i) {
+        HDC fresh = CreateCompatibleDC(nullptr);
+        EXPECT_FALSE(HasRecord(fresh)) << i;
+        DeleteDC(fresh);
+    }
 
     // A detached DataWindow's contexts are its no longer.
     HDC kept = GetDC(grid);
@@ -92,11 +124,6 @@ TEST(DeviceContexts, DataWindowContextsFromHandOutToGiveBack) {
     DrawCaption(other, dc, &r, DC_TEXT);
     EXPECT_EQ(3u, Count(capture.Stop(), "HookDrawCaption\n"));
     ReleaseDC(grid, dc);
-
-    dll.DettachDatawindow(grid);
-    EXPECT_EQ(1, dll.StopTessel());
-    DestroyWindow(grid);
-    DestroyWindow(other);
 }
 
 namespace {
@@ -114,16 +141,18 @@ const wchar_t kGraph[] =
 
 // What the DataWindow paints into a DIB selected into a context made from
 // its own window context (so that it counts as the DataWindow's).
-std::vector<COLORREF> PaintedPixels(HWND dw, int width, int height) {
+std::vector<COLORREF> PaintedPixels(HMODULE engine, HWND dw) {
     using PaintDC = LONG(WINAPI*)(HWND, HDC);
-    auto paint = reinterpret_cast<PaintDC>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"pbdwe105.DLL"), "dwPaintDC")));
+    auto paint = reinterpret_cast<PaintDC>(reinterpret_cast<void*>(GetProcAddress(engine, "dwPaintDC")));
+    RECT client;
+    GetClientRect(dw, &client);
     HDC window = GetDC(dw);
     std::vector<COLORREF> pixels;
     {
-        Dib dib(width, height, window);
-        paint(dw, dib.Dc());
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) pixels.push_back(dib.At(x, y));
+        Dib dib(client.right, client.bottom, window);
+        if (paint) paint(dw, dib.Dc());
+        for (int y = 0; y < client.bottom; ++y)
+            for (int x = 0; x < client.right; ++x) pixels.push_back(dib.At(x, y));
     }
     ReleaseDC(dw, window);
     return pixels;
@@ -137,109 +166,27 @@ size_t CountOf(const std::vector<COLORREF>& pixels, COLORREF colour) {
 
 }  // namespace
 
-TEST(DeviceContexts, GraphPolygonsOfDataWindowsArePaintedAntiAliased) {
-    PbsimRuntime pb(105);
-    ASSERT_TRUE(pb.ok());
-    TesselDll dll;
-    ASSERT_EQ(1, dll.StartTessel());
-    HWND attached = pb.Create(kGraph, 0, 240, 260);
-    HWND plain = pb.Create(kGraph, 0, 240, 260);
-    ASSERT_NE(nullptr, attached) << pb.LastError();
+// Other contexts: the bars in their brush colours, the line series in its pen;
+// the DataWindow's: fills in distinct colours, lines in blended dark blue.
+TEST_F(DeviceContexts, GraphPolygonsOfDataWindowsArePaintedAntiAliased) {
+    HWND attached = Create(kGraph, 240, 260);
+    HWND plain = Create(kGraph, 240, 260);
+    ASSERT_TRUE(attached && plain);
     dll.AttachDatawindow(attached, nullptr);
-    RECT client;
-    GetClientRect(plain, &client);
-    const COLORREF firstBar = RGB(70, 130, 180);
-    const COLORREF line = RGB(160, 0, 0);
+    const COLORREF firstBar = RGB(70, 130, 180), line = RGB(160, 0, 0);
 
-    // Any other context: the bars in their brush colours, the line series in its pen.
-    const std::vector<COLORREF> before = PaintedPixels(plain, client.right, client.bottom);
+    const std::vector<COLORREF> before = PaintedPixels(pb->engine(), plain);
     EXPECT_GT(CountOf(before, firstBar), 50u);
     EXPECT_GT(CountOf(before, line), 20u);
 
-    // The DataWindow's context: fills in distinct colours, lines in blended dark blue.
-    GetClientRect(attached, &client);
-    const std::vector<COLORREF> after = PaintedPixels(attached, client.right, client.bottom);
+    const std::vector<COLORREF> after = PaintedPixels(pb->engine(), attached);
     EXPECT_EQ(0u, CountOf(after, firstBar));
     EXPECT_EQ(0u, CountOf(after, line));
     size_t blended = 0;
     for (COLORREF c : after) {
         // Partly covered edge pixels of the dark-blue polyline over white.
-        if (GetRValue(c) == GetGValue(c) && GetBValue(c) > GetRValue(c) && GetRValue(c) < 250 && GetRValue(c) > 40) ++blended;
+        if (GetRValue(c) == GetGValue(c) && GetBValue(c) > GetRValue(c) && GetRValue(c) < 250 && GetRValue(c) > 40)
+            ++blended;
     }
     EXPECT_GT(blended, 10u);
-
-    dll.DettachDatawindow(attached);
-    ASSERT_EQ(1, dll.StopTessel());
-    DestroyWindow(attached);
-    DestroyWindow(plain);
-}
-
-TEST(DeviceContexts, GivenBackContextIsNoLongerTheDataWindows) {
-    PbsimRuntime pb(105);
-    ASSERT_TRUE(pb.ok());
-    TesselDll dll;
-    ASSERT_EQ(1, dll.StartTessel());
-    HWND grid = pb.Create(kGrid);
-    HWND other = pb.Create(kGrid);
-    ASSERT_TRUE(grid && other);
-    dll.AttachDatawindow(grid, nullptr);
-
-    // The window context the grid gave back comes out again for the other
-    // window: there it is the other window's, not the grid's.
-    // (Contexts of the system's cache: a DataWindow keeps a context of its own.)
-    HWND plainWindow = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 500, 0, 60, 40, nullptr, nullptr,
-                                       nullptr, nullptr);
-    HDC first = GetDCEx(grid, nullptr, DCX_CACHE);
-    EXPECT_TRUE(HasRecord(first));
-    ReleaseDC(grid, first);
-    // The cached contexts are taken one after the other until it comes out.
-    std::vector<HDC> taken;
-    HDC reused = nullptr;
-    for (int i = 0; i < 32 && !reused; ++i) {
-        HDC dc = i % 2 ? GetDCEx(plainWindow, nullptr, DCX_CACHE) : GetDC(nullptr);
-        EXPECT_FALSE(HasRecord(dc)) << i;
-        if (dc == first) reused = dc;
-        else taken.push_back(dc);
-    }
-    std::printf("window context handle %s\n", reused ? "reused" : "not reused");
-    if (reused) {
-        EXPECT_FALSE(HasRecord(reused));
-        HDC derived = CreateCompatibleDC(reused);
-        EXPECT_FALSE(HasRecord(derived));
-        DeleteDC(derived);
-        ReleaseDC(plainWindow, reused);
-    }
-    for (size_t i = 0; i < taken.size(); ++i) ReleaseDC(i % 2 ? plainWindow : nullptr, taken[i]);
-    DestroyWindow(plainWindow);
-
-    // The same through BeginPaint and EndPaint.
-    InvalidateRect(grid, nullptr, TRUE);
-    PAINTSTRUCT ps;
-    HDC painted = BeginPaint(grid, &ps);
-    EXPECT_TRUE(HasRecord(painted));
-    EndPaint(grid, &ps);
-    HDC next = GetDC(other);
-    EXPECT_FALSE(HasRecord(next)) << (next == painted ? "same handle" : "other handle");
-    ReleaseDC(other, next);
-
-    // A memory context of the grid, deleted; the memory contexts made after
-    // it, whatever handles they get, are plain.
-    HDC window = GetDC(grid);
-    HDC memory = CreateCompatibleDC(window);
-    EXPECT_TRUE(HasRecord(memory));
-    ReleaseDC(grid, window);
-    DeleteDC(memory);
-    bool sameHandle = false;
-    for (int i = 0; i < 16; ++i) {
-        HDC plain = CreateCompatibleDC(nullptr);
-        sameHandle = sameHandle || plain == memory || plain == window;
-        EXPECT_FALSE(HasRecord(plain)) << i;
-        DeleteDC(plain);
-    }
-    std::printf("memory context handle %s\n", sameHandle ? "reused" : "not reused");
-
-    dll.DettachDatawindow(grid);
-    EXPECT_EQ(1, dll.StopTessel());
-    DestroyWindow(grid);
-    DestroyWindow(other);
 }

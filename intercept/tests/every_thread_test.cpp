@@ -257,7 +257,6 @@ TEST_F(EveryThread, AThreadStartedDuringTheTransactionIsCaught) {
 
   ASSERT_NE(g_wait, g_realWait);
   EXPECT_EQ(0xE9, wait[0]);
-  Sleep(20);
   EXPECT_TRUE(Inside(StoppedAt(threads_.back()), Fn(g_realWait), 16)) << "not moved into the trampoline";
   EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(threads_.back(), 0));
 
@@ -267,7 +266,6 @@ TEST_F(EveryThread, AThreadStartedDuringTheTransactionIsCaught) {
   ASSERT_EQ(NO_ERROR, InterceptDetach(Slot(&g_realWait), Fn(CountingWait)));
   ASSERT_EQ(NO_ERROR, InterceptTransactionCommit());
   EXPECT_EQ(g_wait, g_realWait);
-  Sleep(20);
   EXPECT_TRUE(Inside(StoppedAt(threads_.back()), wait, 5)) << "not moved back into the function";
 
   g_released = 1;

@@ -126,6 +126,13 @@ inline uintptr_t StoppedAt(HANDLE thread) {
   return ip;
 }
 
+// The thread's suspend count, read without changing it: 0 while it runs.
+inline DWORD SuspendCount(HANDLE thread) {
+  const DWORD count = SuspendThread(thread);
+  ResumeThread(thread);
+  return count;
+}
+
 inline bool Inside(uintptr_t ip, const void* start, size_t size) {
   const auto begin = reinterpret_cast<uintptr_t>(start);
   return ip >= begin && ip < begin + size;

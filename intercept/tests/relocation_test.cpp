@@ -1,10 +1,11 @@
-// Hand-assembled functions with the prologues that make relocation awkward:
-// branches and calls inside the bytes the entry jump replaces, memory
-// operands relative to the instruction pointer in any instruction, functions
-// that end too soon (with or without padding behind them), code that jumps
-// back into those bytes, calls that read their own address, and branches
-// whose destinations the trampoline cannot reach with rel32.
+// Hand-assembled functions with the prologues that make relocation awkward,
+// installed and removed: a table of instruction bytes, what the function
+// answers with and without the replacement, and where the trampoline's
+// relocated branches and memory operands must lead; and a table of prologues
+// that must be refused untouched.
 #include <gtest/gtest.h>
+
+#include <ostream>
 
 #include <cstdio>
 
@@ -18,156 +19,217 @@ using FastFn = int(__fastcall*)(int);
 
 FastFn g_real = nullptr;
 
-int __fastcall PlusHundred(int x) { return 100 + g_real(x); }
-int __fastcall Doubled(int x) { return 2 * g_real(x); }
 int __fastcall PlusTen(int x) { return 10 + g_real(x); }
 int __fastcall MinusOne(int) { return -1; }
 int __fastcall AddForty(int x) { return x + 40; }
 
-// Attach must refuse the function at code with the given error and leave
-// both the code and the variable untouched.
-void ExpectRefused(CodeBuffer& buffer, size_t offset, size_t length, LONG expected) {
-  const std::vector<BYTE> before = buffer.Snapshot(offset, length);
-  g_real = reinterpret_cast<FastFn>(buffer.at(offset));
-  const ULONG trampolines = InterceptTrampolineCount();
-  EXPECT_EQ(expected, AttachOne(Slot(&g_real), Fn(MinusOne)));
-  EXPECT_EQ(reinterpret_cast<FastFn>(buffer.at(offset)), g_real);
-  EXPECT_EQ(before, buffer.Snapshot(offset, length));
-  EXPECT_EQ(trampolines, InterceptTrampolineCount());
+volatile int g_value = 0x1234;
+FastFn g_pointer = AddForty;
+volatile short g_word = 0;
+
+// What a 32-bit field names: the function AddForty, a variable, or the
+// code buffer at an offset.
+enum class Names { AddForty, Value, Pointer, Word, Buffer };
+// Rel32: relative to the instruction's end; Memory: relative on x64,
+// absolute on x86.
+enum class Form { Rel32, Memory };
+
+struct Field {
+  size_t at, end;  // the field and the end of its instruction
+  Form form;
+  Names names;
+  size_t offset;  // in the buffer, for Names::Buffer
+};
+
+const void* Address(const Field& f, const CodeBuffer& buffer) {
+  switch (f.names) {
+    case Names::AddForty: return Fn(AddForty);
+    case Names::Value: return const_cast<int*>(&g_value);
+    case Names::Pointer: return &g_pointer;
+    case Names::Word: return const_cast<short*>(&g_word);
+    case Names::Buffer: return buffer.at(f.offset);
+  }
+  return nullptr;
 }
+
+void PutField(CodeBuffer& buffer, size_t base, const Field& f) {
+  if (f.form == Form::Rel32)
+    buffer.PutRel32(base + f.at, base + f.end, Address(f, buffer));
+  else
+    buffer.PutMemoryOperand(base + f.at, base + f.end, Address(f, buffer));
+}
+
+// Where the field at code + at names.
+uintptr_t Named(const BYTE* code, const Field& f) {
+  int32_t value = 0;
+  std::memcpy(&value, code + f.at, sizeof(value));
+#if !defined(_WIN64)
+  if (f.form == Form::Memory) return static_cast<uint32_t>(value);
+#endif
+  return reinterpret_cast<uintptr_t>(code + f.end) + static_cast<intptr_t>(value);
+}
+
+struct Relocated {
+  const char* name;
+  std::vector<BYTE> bytes;  // at offset 0
+  std::vector<Field> fixups;
+  int argument, real;  // the replacement answers real + 10
+  std::vector<std::pair<size_t, BYTE>> trampolineBytes;
+  std::vector<Field> trampolineFields;  // in the trampoline, naming what the original did
+  std::vector<BYTE> restBytes;          // at 5 after the attach: what is left of the overwritten instruction
+};
+
+void PrintTo(const Relocated& c, std::ostream* out) { *out << c.name; }
+
+const Relocated kRelocated[] = {
+    // test ecx,ecx / je +6 / mov eax,1 / ret / mov eax,2 / ret: the je becomes 0F 84 rel32.
+    {"ShortConditionalBranchWidened", {0x85, 0xC9, 0x74, 0x06, 0xB8, 0x01, 0, 0, 0, 0xC3, 0xB8, 0x02, 0, 0, 0, 0xC3},
+     {}, 0, 2, {{0, 0x85}, {1, 0xC9}, {2, 0x0F}, {3, 0x84}}, {{4, 8, Form::Rel32, Names::Buffer, 10}},
+     {0xCC, 0xCC, 0xCC, 0xCC}},
+    {"ShortConditionalBranchNotTaken", {0x85, 0xC9, 0x74, 0x06, 0xB8, 0x01, 0, 0, 0, 0xC3, 0xB8, 0x02, 0, 0, 0, 0xC3},
+     {}, 5, 1, {}, {}, {}},
+    // call AddForty / add eax,2 / ret
+    {"CallKeepsItsDestination", {0xE8, 0, 0, 0, 0, 0x83, 0xC0, 0x02, 0xC3}, {{1, 5, Form::Rel32, Names::AddForty, 0}},
+     1, 43, {{0, 0xE8}}, {{1, 5, Form::Rel32, Names::AddForty, 0}}, {}},
+    // xor eax,eax / jmp +4 / int3 x4 / inc eax / ret: jmp rel8 becomes jmp rel32.
+    {"ShortJumpWidened", {0x31, 0xC0, 0xEB, 0x04, 0xCC, 0xCC, 0xCC, 0xCC, 0xFF, 0xC0, 0xC3}, {}, 0, 1,
+     {{2, 0xE9}}, {{3, 7, Form::Rel32, Names::Buffer, 8}}, {}},
+    // xor eax,eax / ret / int3 padding: the jump may spill over the padding.
+    {"TooShortButPadded", {0x31, 0xC0, 0xC3, 0xCC, 0xCC, 0xCC}, {}, 0, 0, {}, {}, {}},
+    // mov eax,[value] / ret
+    {"MemoryOperand", {0x8B, 0x05, 0, 0, 0, 0, 0xC3}, {{2, 6, Form::Memory, Names::Value, 0}}, 0, 0x1234,
+     {{0, 0x8B}, {1, 0x05}}, {{2, 6, Form::Memory, Names::Value, 0}}, {}},
+    // xor edx,edx / jmp [pointer]
+    {"IndirectJump", {0x31, 0xD2, 0xFF, 0x25, 0, 0, 0, 0}, {{4, 8, Form::Memory, Names::Pointer, 0}}, 1, 41,
+     {{2, 0xFF}, {3, 0x25}}, {{4, 8, Form::Memory, Names::Pointer, 0}}, {}},
+    // call [pointer] / add eax,2 / ret
+    {"IndirectCall", {0xFF, 0x15, 0, 0, 0, 0, 0x83, 0xC0, 0x02, 0xC3}, {{2, 6, Form::Memory, Names::Pointer, 0}}, 1,
+     43, {{0, 0xFF}, {1, 0x15}}, {{2, 6, Form::Memory, Names::Pointer, 0}}, {}},
+    // mov word [word],0x1234 / xor eax,eax / ret: the displacement sits before an immediate.
+    {"MemoryOperandBeforeAnImmediate", {0x66, 0xC7, 0x05, 0, 0, 0, 0, 0x34, 0x12, 0x31, 0xC0, 0xC3},
+     {{3, 9, Form::Memory, Names::Word, 0}}, 0, 0, {{7, 0x34}, {8, 0x12}}, {{3, 9, Form::Memory, Names::Word, 0}},
+     {}},
+    // xor eax,eax / ret, then what compilers and linkers pad with.
+    {"PaddingNopDword", {0x31, 0xC0, 0xC3, 0x0F, 0x1F, 0x00}, {}, 0, 0, {}, {}, {}},
+    {"PaddingNopWord", {0x31, 0xC0, 0xC3, 0x66, 0x0F, 0x1F, 0x44, 0x00, 0x00}, {}, 0, 0, {}, {}, {}},
+    {"PaddingLongNop", {0x31, 0xC0, 0xC3, 0x66, 0x66, 0x2E, 0x0F, 0x1F, 0x84, 0, 0, 0, 0, 0}, {}, 0, 0, {}, {}, {}},
+    {"PaddingLeaEsi7", {0x31, 0xC0, 0xC3, 0x8D, 0xB4, 0x26, 0, 0, 0, 0}, {}, 0, 0, {}, {}, {}},
+    {"PaddingLeaEsi3", {0x31, 0xC0, 0xC3, 0x8D, 0x76, 0x00}, {}, 0, 0, {}, {}, {}},
+    {"PaddingLeaEsi4", {0x31, 0xC0, 0xC3, 0x8D, 0x74, 0x26, 0x00}, {}, 0, 0, {}, {}, {}},
+    {"PaddingXchgAx", {0x31, 0xC0, 0xC3, 0x66, 0x90}, {}, 0, 0, {}, {}, {}},
+    {"PaddingNopInt3", {0x31, 0xC0, 0xC3, 0x90, 0xCC}, {}, 0, 0, {}, {}, {}},
+};
+
+class Relocation : public ::testing::TestWithParam<Relocated> {};
 
 }  // namespace
 
-TEST(Relocation, ConditionalShortBranchInTheStolenBytesIsWidened) {
+// A wrong relocation shows as a trampoline byte or target off, a wrong
+// answer, or bytes not given back at the removal.
+TEST_P(Relocation, InstalledAndRemoved) {
+  const Relocated& c = GetParam();
   CodeBuffer buffer;
-  // test ecx,ecx / je +6 / mov eax,1 / ret / mov eax,2 / ret
-  buffer.Put(0, {0x85, 0xC9, 0x74, 0x06, 0xB8, 0x01, 0, 0, 0, 0xC3, 0xB8, 0x02, 0, 0, 0, 0xC3});
+  ASSERT_TRUE(buffer.ok());
+  for (size_t i = 0; i < c.bytes.size(); ++i) buffer.Put(i, {c.bytes[i]});
+  for (const Field& f : c.fixups) PutField(buffer, 0, f);
   const auto f = reinterpret_cast<FastFn>(buffer.at(0));
-  const std::vector<BYTE> original = buffer.Snapshot(0, 16);
-  ASSERT_EQ(2, f(0));
+  const std::vector<BYTE> original = buffer.Snapshot(0, c.bytes.size());
+  ASSERT_EQ(c.real, f(c.argument));
 
   g_real = f;
-  ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_real), Fn(PlusHundred)));
+  ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_real), Fn(PlusTen))) << OnlyRefusal();
   ASSERT_NE(f, g_real);
-  // The entry jumps away; the rest of the overwritten instruction is int3.
   EXPECT_EQ(0xE9, buffer.at(0)[0]);
-  EXPECT_EQ(std::vector<BYTE>({0xCC, 0xCC, 0xCC, 0xCC}), buffer.Snapshot(5, 4));
-  // The trampoline carries the je as a near jcc (0F 84).
-  const auto* copy = reinterpret_cast<const BYTE*>(g_real);
-  EXPECT_EQ(0x85, copy[0]);
-  EXPECT_EQ(0x0F, copy[2]);
-  EXPECT_EQ(0x84, copy[3]);
-  EXPECT_EQ(102, f(0));
-  EXPECT_EQ(101, f(5));
-  EXPECT_EQ(2, g_real(0));
-  EXPECT_EQ(1, g_real(5));
+  if (!c.restBytes.empty()) {
+    EXPECT_EQ(c.restBytes, buffer.Snapshot(5, c.restBytes.size()));
+  }
+  const auto* trampoline = reinterpret_cast<const BYTE*>(g_real);
+  for (const auto& b : c.trampolineBytes) EXPECT_EQ(b.second, trampoline[b.first]) << "trampoline byte " << b.first;
+  for (const Field& t : c.trampolineFields)
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(Address(t, buffer)), Named(trampoline, t)) << "field at " << t.at;
+  g_word = 0;
+  EXPECT_EQ(c.real + 10, f(c.argument));
+  EXPECT_EQ(c.real, g_real(c.argument));
+  if (c.name == std::string("MemoryOperandBeforeAnImmediate")) {
+    EXPECT_EQ(0x1234, g_word);
+  }
 
-  ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_real), Fn(PlusHundred)));
+  ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_real), Fn(PlusTen)));
   EXPECT_EQ(f, g_real);
-  EXPECT_EQ(original, buffer.Snapshot(0, 16));
-  EXPECT_EQ(2, f(0));
+  EXPECT_EQ(original, buffer.Snapshot(0, c.bytes.size()));
+  EXPECT_EQ(c.real, f(c.argument));
 }
 
-TEST(Relocation, CallAndShortJumpInTheStolenBytesKeepTheirDestinations) {
+INSTANTIATE_TEST_SUITE_P(Prologues, Relocation, ::testing::ValuesIn(kRelocated),
+                         [](const ::testing::TestParamInfo<Relocated>& info) { return std::string(info.param.name); });
+
+namespace {
+
+struct Refused {
+  const char* name;
+  std::vector<BYTE> bytes;
+  std::vector<BYTE> helper;  // at offset 64, e.g. a thunk the code calls
+  std::vector<Field> fixups;
+  LONG error;
+  const char* refusal;  // part of the refusal's text, or empty
+};
+
+void PrintTo(const Refused& c, std::ostream* out) { *out << c.name; }
+
+const Refused kRefused[] = {
+    // xor eax,eax / ret, followed straight by the next function's code.
+    {"TooShort", {0x31, 0xC0, 0xC3, 0x55, 0x89, 0xE5, 0x5D, 0xC3}, {}, {}, ERROR_INVALID_BLOCK, ""},
+    // An unconditional jump in the first bytes with code right behind it.
+    {"JumpWithCodeBehind", {0x31, 0xC0, 0xEB, 0x02, 0x0F, 0x0B, 0xFF, 0xC0, 0xC3}, {}, {}, ERROR_INVALID_BLOCK, ""},
+    // lea esi,[edi+0] after the ret changes a register: code, not padding.
+    {"LeaThatIsNoPadding", {0x31, 0xC0, 0xC3, 0x8D, 0x77, 0x00}, {}, {}, ERROR_INVALID_BLOCK, "lea"},
+    // mov ecx,[esp+4] / L: cmp byte [ecx],0 / je L / ret 4: the loop head
+    // lies inside the stolen bytes.
+    {"LoopIntoTheStolenBytes", {0x8B, 0x4C, 0x24, 0x04, 0x80, 0x39, 0x00, 0x74, 0xFB, 0xC2, 0x04, 0x00}, {}, {},
+     ERROR_INVALID_DATA, ""},
+    // A branch back into the stolen bytes behind an early ret.
+    {"BranchBackBehindAReturn",
+     {0x85, 0xC9, 0x75, 0x0A, 0x31, 0xC0, 0xFF, 0xC0, 0xC3, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xFF, 0xC9, 0x75, 0xF2, 0xC3},
+     {}, {}, ERROR_INVALID_DATA, ""},
+    // jecxz (jrcxz) cannot be widened.
+    {"Jecxz", {0xE3, 0x04, 0x31, 0xC0, 0xFF, 0xC0, 0x31, 0xC0, 0xC3}, {}, {}, ERROR_NOT_SUPPORTED, ""},
+    // call $+5 / pop eax / ret
+    {"CallToTheNextInstruction", {0xE8, 0, 0, 0, 0, 0x58, 0xC3}, {}, {}, ERROR_NOT_SUPPORTED, "next instruction"},
+    // call thunk / add eax,5 / ret, the thunk: mov eax,[esp] / ret
+    {"CallToAReturnAddressReader", {0xE8, 0, 0, 0, 0, 0x83, 0xC0, 0x05, 0xC3}, {0x8B, 0x04, 0x24, 0xC3},
+     {{1, 5, Form::Rel32, Names::Buffer, 64}}, ERROR_NOT_SUPPORTED, "return address"},
+};
+
+class RefusedPrologue : public ::testing::TestWithParam<Refused> {};
+
+}  // namespace
+
+// Refused with its error, code, variable and trampolines untouched.
+TEST_P(RefusedPrologue, LeftUntouched) {
+  const Refused& c = GetParam();
   CodeBuffer buffer;
-  // call AddForty / add eax,2 / ret
-  buffer.Put(0, {0xE8, 0, 0, 0, 0, 0x83, 0xC0, 0x02, 0xC3});
-  buffer.PutRel32(1, 5, Fn(AddForty));
-  const auto withCall = reinterpret_cast<FastFn>(buffer.at(0));
-  ASSERT_EQ(43, withCall(1));
-
-  g_real = withCall;
-  ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_real), Fn(Doubled)));
-  EXPECT_EQ(86, withCall(1));
-  EXPECT_EQ(43, g_real(1));
-  ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_real), Fn(Doubled)));
-  EXPECT_EQ(43, withCall(1));
-
-  // xor eax,eax / jmp +4 / int3 padding / inc eax / ret: the function's first
-  // bytes end in a short jump, padding fills the rest of the entry jump.
-  buffer.Put(64, {0x31, 0xC0, 0xEB, 0x04, 0xCC, 0xCC, 0xCC, 0xCC, 0xFF, 0xC0, 0xC3});
-  const auto withJump = reinterpret_cast<FastFn>(buffer.at(64));
-  ASSERT_EQ(1, withJump(0));
-  g_real = withJump;
-  ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_real), Fn(PlusTen)));
-  EXPECT_EQ(0xE9, reinterpret_cast<const BYTE*>(g_real)[2]);  // jmp rel8 became jmp rel32
-  EXPECT_EQ(11, withJump(0));
-  EXPECT_EQ(1, g_real(0));
-  ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_real), Fn(PlusTen)));
-  EXPECT_EQ(1, withJump(0));
+  ASSERT_TRUE(buffer.ok());
+  for (size_t i = 0; i < c.bytes.size(); ++i) buffer.Put(i, {c.bytes[i]});
+  for (size_t i = 0; i < c.helper.size(); ++i) buffer.Put(64 + i, {c.helper[i]});
+  for (const Field& f : c.fixups) PutField(buffer, 0, f);
+  const std::vector<BYTE> before = buffer.Snapshot(0, c.bytes.size());
+  g_real = reinterpret_cast<FastFn>(buffer.at(0));
+  const ULONG trampolines = InterceptTrampolineCount();
+  EXPECT_EQ(c.error, AttachOne(Slot(&g_real), Fn(MinusOne)));
+  EXPECT_EQ(reinterpret_cast<FastFn>(buffer.at(0)), g_real);
+  EXPECT_EQ(before, buffer.Snapshot(0, c.bytes.size()));
+  EXPECT_EQ(trampolines, InterceptTrampolineCount());
+  EXPECT_NE(std::string::npos, OnlyRefusal().find(c.refusal)) << OnlyRefusal();
 }
 
-TEST(Relocation, FunctionsTooShortForTheEntryJump) {
-  CodeBuffer buffer;
-  // xor eax,eax / ret, followed straight by the next function's code.
-  buffer.Put(0, {0x31, 0xC0, 0xC3, 0x55, 0x89, 0xE5, 0x5D, 0xC3});
-  ExpectRefused(buffer, 0, 8, ERROR_INVALID_BLOCK);
-
-  // The same three bytes followed by int3 padding: the jump may spill over it.
-  buffer.Put(64, {0x31, 0xC0, 0xC3, 0xCC, 0xCC, 0xCC});
-  const auto padded = reinterpret_cast<FastFn>(buffer.at(64));
-  g_real = padded;
-  ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_real), Fn(PlusTen)));
-  EXPECT_EQ(10, padded(0));
-  EXPECT_EQ(0, g_real(0));
-  ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_real), Fn(PlusTen)));
-  EXPECT_EQ(std::vector<BYTE>({0x31, 0xC0, 0xC3, 0xCC, 0xCC, 0xCC}), buffer.Snapshot(64, 6));
-
-  // An unconditional jump in the first bytes with code right behind it.
-  buffer.Put(128, {0x31, 0xC0, 0xEB, 0x02, 0x0F, 0x0B, 0xFF, 0xC0, 0xC3});
-  ExpectRefused(buffer, 128, 9, ERROR_INVALID_BLOCK);
-}
-
-TEST(Relocation, BranchesIntoTheStolenBytesAreRefused) {
-  CodeBuffer buffer;
-  // mov ecx,[esp+4] / L: cmp byte [ecx],0 / je L / ret 4 — the loop head
-  // lies inside the five bytes the entry jump would take.
-  buffer.Put(0, {0x8B, 0x4C, 0x24, 0x04, 0x80, 0x39, 0x00, 0x74, 0xFB, 0xC2, 0x04, 0x00});
-  ExpectRefused(buffer, 0, 12, ERROR_INVALID_DATA);
-
-  // test ecx,ecx / jne L / xor eax,eax / inc eax / ret / padding /
-  // L: dec ecx / jne back to the xor / ret: the branch back sits behind an
-  // early ret, reached by a forward branch.
-  buffer.Put(64, {0x85, 0xC9, 0x75, 0x0A, 0x31, 0xC0, 0xFF, 0xC0, 0xC3, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xFF,
-                  0xC9, 0x75, 0xF2, 0xC3});
-  ExpectRefused(buffer, 64, 19, ERROR_INVALID_DATA);
-
-  // jecxz (jrcxz on x64) at the entry cannot be widened.
-  buffer.Put(128, {0xE3, 0x04, 0x31, 0xC0, 0xFF, 0xC0, 0x31, 0xC0, 0xC3});
-  ExpectRefused(buffer, 128, 9, ERROR_NOT_SUPPORTED);
-}
-
-TEST(Relocation, MemoryOperandKeepsNamingTheSameVariable) {
-  static volatile int value = 0x1234;
-  CodeBuffer buffer;
-  // mov eax,[value] / ret — on x64 the operand is relative to the instruction
-  // pointer and must be rewritten in the trampoline.
-  buffer.Put(0, {0x8B, 0x05, 0, 0, 0, 0, 0xC3});
-  buffer.PutMemoryOperand(2, 6, const_cast<int*>(&value));
-  const auto f = reinterpret_cast<FastFn>(buffer.at(0));
-  ASSERT_EQ(0x1234, f(0));
-
-  g_real = f;
-  ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_real), Fn(PlusTen)));
-  EXPECT_EQ(0x1234 + 10, f(0));
-  value = 77;
-  EXPECT_EQ(77, g_real(0));
-  ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_real), Fn(PlusTen)));
-  EXPECT_EQ(77, f(0));
-  value = 0x1234;
-}
+INSTANTIATE_TEST_SUITE_P(Prologues, RefusedPrologue, ::testing::ValuesIn(kRefused),
+                         [](const ::testing::TestParamInfo<Refused>& info) { return std::string(info.param.name); });
 
 TEST(Relocation, FunctionFarFromItsReplacement) {
   CodeBuffer buffer(4096, Placement::Anywhere);
   ASSERT_TRUE(buffer.ok());
   buffer.Put(0, {0xB8, 0x07, 0, 0, 0, 0xC3});  // mov eax,7 / ret
   const auto f = reinterpret_cast<FastFn>(buffer.at(0));
-  // Differences as signed pointer-sized values: on x86 a rel32 wraps around
-  // the 4 GB address space, so any distance is within reach there.
-  const auto distance = static_cast<long long>(static_cast<intptr_t>(
-      reinterpret_cast<uintptr_t>(Fn(PlusTen)) - reinterpret_cast<uintptr_t>(buffer.at(0))));
-  std::printf("function to replacement: %lld bytes\n", distance);
-
   g_real = f;
   ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_real), Fn(PlusTen)));
   // The trampoline sits within rel32 reach of the function it copies.
@@ -178,94 +240,6 @@ TEST(Relocation, FunctionFarFromItsReplacement) {
   EXPECT_EQ(7, g_real(0));
   ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_real), Fn(PlusTen)));
   EXPECT_EQ(7, f(0));
-}
-
-TEST(Relocation, EveryMemoryOperandRelativeToTheInstructionPointerIsFixedUp) {
-  static volatile short word = 0;
-  static FastFn pointer = AddForty;
-  CodeBuffer buffer;
-  // xor edx,edx / jmp [pointer]: an indirect jump among the stolen bytes.
-  buffer.Put(0, {0x31, 0xD2, 0xFF, 0x25, 0, 0, 0, 0});
-  buffer.PutMemoryOperand(4, 8, &pointer);
-  // call [pointer] / add eax,2 / ret.
-  buffer.Put(64, {0xFF, 0x15, 0, 0, 0, 0, 0x83, 0xC0, 0x02, 0xC3});
-  buffer.PutMemoryOperand(66, 70, &pointer);
-  // mov word [word],0x1234 (66 prefix, displacement before an immediate) /
-  // xor eax,eax / ret.
-  buffer.Put(128, {0x66, 0xC7, 0x05, 0, 0, 0, 0, 0x34, 0x12, 0x31, 0xC0, 0xC3});
-  buffer.PutMemoryOperand(131, 137, const_cast<short*>(&word));
-
-  const auto jumps = reinterpret_cast<FastFn>(buffer.at(0));
-  const auto calls = reinterpret_cast<FastFn>(buffer.at(64));
-  const auto stores = reinterpret_cast<FastFn>(buffer.at(128));
-  ASSERT_EQ(41, jumps(1));
-  ASSERT_EQ(43, calls(1));
-
-  g_real = jumps;
-  ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_real), Fn(PlusTen)));
-  EXPECT_EQ(51, jumps(1));
-  EXPECT_EQ(41, g_real(1));
-  ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_real), Fn(PlusTen)));
-
-  g_real = calls;
-  ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_real), Fn(PlusTen)));
-  EXPECT_EQ(53, calls(1));
-  EXPECT_EQ(43, g_real(1));
-  ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_real), Fn(PlusTen)));
-
-  g_real = stores;
-  ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_real), Fn(PlusTen))) << OnlyRefusal();
-  word = 0;
-  EXPECT_EQ(10, stores(0));
-  EXPECT_EQ(0x1234, word);
-  ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_real), Fn(PlusTen)));
-}
-
-TEST(Relocation, PaddingFormsAfterAnEarlyReturn) {
-  // xor eax,eax / ret, then what compilers and linkers pad with.
-  const std::vector<std::vector<BYTE>> paddings = {
-      {0x0F, 0x1F, 0x00},                                            // nop dword [eax]
-      {0x66, 0x0F, 0x1F, 0x44, 0x00, 0x00},                          // nop word [eax+eax+0]
-      {0x66, 0x66, 0x2E, 0x0F, 0x1F, 0x84, 0x00, 0x00, 0x00, 0x00, 0x00},
-      {0x8D, 0xB4, 0x26, 0x00, 0x00, 0x00, 0x00},                    // lea esi,[esi+0]
-      {0x8D, 0x76, 0x00},                                            // lea esi,[esi+0]
-      {0x8D, 0x74, 0x26, 0x00},                                      // lea esi,[esi+0]
-      {0x66, 0x90},                                                  // xchg ax,ax
-      {0x90, 0xCC},
-  };
-  CodeBuffer buffer;
-  size_t offset = 0;
-  for (const std::vector<BYTE>& padding : paddings) {
-    buffer.Put(offset, {0x31, 0xC0, 0xC3});
-    for (size_t i = 0; i < padding.size(); ++i) buffer.Put(offset + 3 + i, {padding[i]});
-    const auto f = reinterpret_cast<FastFn>(buffer.at(offset));
-    const std::vector<BYTE> before = buffer.Snapshot(offset, 3 + padding.size());
-    g_real = f;
-    ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_real), Fn(PlusTen))) << "padding at " << offset << ": " << OnlyRefusal();
-    EXPECT_EQ(10, f(0));
-    EXPECT_EQ(0, g_real(0));
-    ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_real), Fn(PlusTen)));
-    EXPECT_EQ(before, buffer.Snapshot(offset, 3 + padding.size()));
-    offset += 32;
-  }
-  // lea esi,[edi+0] changes a register: code, not padding.
-  buffer.Put(offset, {0x31, 0xC0, 0xC3, 0x8D, 0x77, 0x00});
-  ExpectRefused(buffer, offset, 6, ERROR_INVALID_BLOCK);
-  EXPECT_NE(std::string::npos, OnlyRefusal().find("lea")) << OnlyRefusal();
-}
-
-TEST(Relocation, CallsThatReadTheirOwnAddressAreRefused) {
-  CodeBuffer buffer;
-  // call $+5 / pop eax / ret.
-  buffer.Put(0, {0xE8, 0, 0, 0, 0, 0x58, 0xC3});
-  ExpectRefused(buffer, 0, 7, ERROR_NOT_SUPPORTED);
-  EXPECT_NE(std::string::npos, OnlyRefusal().find("next instruction")) << OnlyRefusal();
-  // call thunk / add eax,5 / ret, with thunk: mov eax,[esp] / ret.
-  buffer.Put(64, {0x8B, 0x04, 0x24, 0xC3});
-  buffer.Put(128, {0xE8, 0, 0, 0, 0, 0x83, 0xC0, 0x05, 0xC3});
-  buffer.PutRel32(129, 133, buffer.at(64));
-  ExpectRefused(buffer, 128, 9, ERROR_NOT_SUPPORTED);
-  EXPECT_NE(std::string::npos, OnlyRefusal().find("return address")) << OnlyRefusal();
 }
 
 namespace {

@@ -1,42 +1,25 @@
-// Interceptions of real system functions, called from another module
-// (intercept_callee.dll) through its import table: the replacement runs, it
-// reaches the real function through its real-entry variable, and after the
-// detach the original behaviour is back.
+// Interceptions of real system functions called from another module
+// (intercept_callee.dll) through its import table: the replacement runs, the
+// real-entry variable reaches the real function, and after the removal the
+// original behaviour is back.
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <ostream>
 
 #include "callee_dll.h"
+#include "dib.h"
 #include "intercept_test_support.h"
 
 using namespace intercept_test;
 
 namespace {
 
-void PrintPrologue(const char* name, const void* code) {
-  const auto* bytes = static_cast<const BYTE*>(code);
-  std::printf("%-16s at %p:", name, code);
-  for (int i = 0; i < 12; ++i) std::printf(" %02x", bytes[i]);
-  std::printf("\n");
-}
-
-PVOID Export(const wchar_t* module, const char* name) {
-  return reinterpret_cast<PVOID>(GetProcAddress(GetModuleHandleW(module), name));
-}
-
-constexpr COLORREF kFakeWindowColor = RGB(1, 2, 3);
 decltype(&GetSysColor) g_realGetSysColor = nullptr;
-int g_getSysColorCalls = 0;
-DWORD WINAPI FakeGetSysColor(int index) {
-  ++g_getSysColorCalls;
-  return index == COLOR_WINDOW ? kFakeWindowColor : g_realGetSysColor(index);
-}
+DWORD WINAPI FakeGetSysColor(int index) { return index == COLOR_WINDOW ? RGB(1, 2, 3) : g_realGetSysColor(index); }
 
 decltype(&LineTo) g_realLineTo = nullptr;
-int g_lineToCalls = 0;
 // Draws every line five pixels lower.
 BOOL WINAPI LowerLineTo(HDC dc, int x, int y) {
-  ++g_lineToCalls;
   POINT from;
   GetCurrentPositionEx(dc, &from);
   MoveToEx(dc, from.x, from.y + 5, nullptr);
@@ -55,137 +38,93 @@ HWND g_createdWindow = nullptr;
 HWND WINAPI RecordingCreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y,
                                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                                      LPVOID param) {
-  HWND window = g_realCreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, menu,
-                                      instance, param);
-  g_createdWindow = window;
-  return window;
+  g_createdWindow = g_realCreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, menu,
+                                          instance, param);
+  return g_createdWindow;
 }
 
-// A 32x32 white DIB section in a memory device context.
-class Canvas {
- public:
-  Canvas() : dc_(CreateCompatibleDC(nullptr)) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = 32;
-    info.bmiHeader.biHeight = -32;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    old_ = SelectObject(dc_, bitmap_);
-    RECT all = {0, 0, 32, 32};
-    FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  }
-  ~Canvas() {
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  HDC dc() const { return dc_; }
+// 10 for the window colour the replacement gives, 1 for any other.
+int WindowColour(bool real) {
+  const DWORD c = real ? g_realGetSysColor(COLOR_WINDOW) : CalleeGetSysColor(COLOR_WINDOW);
+  return c == RGB(1, 2, 3) ? 10 : 1;
+}
 
- private:
-  HDC dc_;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ old_ = nullptr;
+// A line from (2, 10) to (28, 10) on white: 10 when it lands at y 15, 1 at y 10.
+int LineRow(bool real) {
+  Dib canvas(32, 32);
+  canvas.Fill(RGB(255, 255, 255));
+  MoveToEx(canvas.Dc(), 2, 10, nullptr);
+  if (!(real ? g_realLineTo(canvas.Dc(), 28, 10) : CalleeLineTo(canvas.Dc(), 28, 10))) return 0;
+  return (canvas.At(15, 15) == RGB(0, 0, 0) ? 10 : 0) + (canvas.At(15, 10) == RGB(0, 0, 0) ? 1 : 0);
+}
+
+// 10 for each call the replacement counted, 1 when the text was measured.
+int MeasuredText(bool real) {
+  Dib canvas(32, 32);
+  wchar_t text[] = L"Tessel";
+  RECT r = {0, 0, 0, 0};
+  g_drawTextCalls = 0;
+  const int height = real ? g_realDrawTextExW(canvas.Dc(), text, -1, &r, DT_CALCRECT | DT_SINGLELINE, nullptr)
+                          : CalleeDrawTextExW(canvas.Dc(), text, -1, &r, DT_CALCRECT | DT_SINGLELINE);
+  return g_drawTextCalls * 10 + (height > 0 && r.right > 0 ? 1 : 0);
+}
+
+// 10 when the replacement saw the window, 1 when it was made with its title.
+int CreatedWindow(bool real) {
+  g_createdWindow = nullptr;
+  HWND window = real ? g_realCreateWindowExW(0, L"STATIC", L"made", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                             nullptr, nullptr)
+                     : CalleeCreateWindowExW(L"STATIC", L"made", WS_POPUP);
+  wchar_t title[8] = {};
+  GetWindowTextW(window, title, 8);
+  const int seen = (window != nullptr && window == g_createdWindow ? 10 : 0) + (lstrcmpW(title, L"made") == 0 ? 1 : 0);
+  DestroyWindow(window);
+  return seen;
+}
+
+struct SystemFunction {
+  const char* name;
+  const wchar_t* module;
+  const char* exported;
+  PVOID* real;
+  PVOID replacement;
+  int (*observe)(bool throughTheRealVariable);
+  int hooked;  // what observe answers through the callee while installed; 1 otherwise
 };
+
+void PrintTo(const SystemFunction& c, std::ostream* out) { *out << c.name; }
+
+const SystemFunction kFunctions[] = {
+    {"GetSysColor", L"user32.dll", "GetSysColor", Slot(&g_realGetSysColor), Fn(FakeGetSysColor), WindowColour, 10},
+    {"LineTo", L"gdi32.dll", "LineTo", Slot(&g_realLineTo), Fn(LowerLineTo), LineRow, 10},
+    {"DrawTextExW", L"user32.dll", "DrawTextExW", Slot(&g_realDrawTextExW), Fn(CountingDrawTextExW), MeasuredText,
+     11},
+    {"CreateWindowExW", L"user32.dll", "CreateWindowExW", Slot(&g_realCreateWindowExW),
+     Fn(RecordingCreateWindowExW), CreatedWindow, 11},
+};
+
+class SystemFunctions : public ::testing::TestWithParam<SystemFunction> {};
 
 }  // namespace
 
-TEST(SystemFunctions, GetSysColorFromAnotherModule) {
-  g_realGetSysColor = reinterpret_cast<decltype(&GetSysColor)>(Export(L"user32.dll", "GetSysColor"));
-  ASSERT_NE(nullptr, g_realGetSysColor);
-  EXPECT_EQ(reinterpret_cast<const void*>(g_realGetSysColor), CalleeImportedGetSysColor());
-  PrintPrologue("GetSysColor", reinterpret_cast<const void*>(g_realGetSysColor));
-  const auto original = g_realGetSysColor;
-  const DWORD window = CalleeGetSysColor(COLOR_WINDOW);
-  const DWORD face = CalleeGetSysColor(COLOR_BTNFACE);
-  ASSERT_NE(kFakeWindowColor, window);
+TEST_P(SystemFunctions, ReplacedFromAnotherModuleAndGivenBack) {
+  const SystemFunction& c = GetParam();
+  const PVOID original = reinterpret_cast<PVOID>(GetProcAddress(GetModuleHandleW(c.module), c.exported));
+  ASSERT_NE(nullptr, original);
+  *c.real = original;
+  ASSERT_EQ(1, c.observe(false));
 
-  ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_realGetSysColor), Fn(FakeGetSysColor)));
-  EXPECT_NE(original, g_realGetSysColor);
-  g_getSysColorCalls = 0;
-  EXPECT_EQ(kFakeWindowColor, CalleeGetSysColor(COLOR_WINDOW));
-  EXPECT_EQ(face, CalleeGetSysColor(COLOR_BTNFACE));
-  EXPECT_EQ(2, g_getSysColorCalls);
-  EXPECT_EQ(window, g_realGetSysColor(COLOR_WINDOW));  // the trampoline is not intercepted
+  ASSERT_EQ(NO_ERROR, AttachOne(c.real, c.replacement)) << OnlyRefusal();
+  EXPECT_NE(original, *c.real);
+  EXPECT_EQ(c.hooked, c.observe(false));
+  EXPECT_EQ(1, c.observe(true));  // the trampoline is not intercepted
 
-  ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_realGetSysColor), Fn(FakeGetSysColor)));
-  EXPECT_EQ(original, g_realGetSysColor);
-  EXPECT_EQ(window, CalleeGetSysColor(COLOR_WINDOW));
-  EXPECT_EQ(2, g_getSysColorCalls);
+  ASSERT_EQ(NO_ERROR, DetachOne(c.real, c.replacement));
+  EXPECT_EQ(original, *c.real);
+  EXPECT_EQ(1, c.observe(false));
 }
 
-TEST(SystemFunctions, LineToFromAnotherModule) {
-  g_realLineTo = reinterpret_cast<decltype(&LineTo)>(Export(L"gdi32.dll", "LineTo"));
-  ASSERT_NE(nullptr, g_realLineTo);
-  PrintPrologue("LineTo", reinterpret_cast<const void*>(g_realLineTo));
-  const auto original = g_realLineTo;
-
-  ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_realLineTo), Fn(LowerLineTo)));
-  {
-    Canvas canvas;
-    MoveToEx(canvas.dc(), 2, 10, nullptr);
-    g_lineToCalls = 0;
-    EXPECT_TRUE(CalleeLineTo(canvas.dc(), 28, 10));
-    EXPECT_EQ(1, g_lineToCalls);
-    EXPECT_EQ(RGB(255, 255, 255), GetPixel(canvas.dc(), 15, 10));
-    EXPECT_EQ(RGB(0, 0, 0), GetPixel(canvas.dc(), 15, 15));
-  }
-  ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_realLineTo), Fn(LowerLineTo)));
-  EXPECT_EQ(original, g_realLineTo);
-  {
-    Canvas canvas;
-    MoveToEx(canvas.dc(), 2, 10, nullptr);
-    EXPECT_TRUE(CalleeLineTo(canvas.dc(), 28, 10));
-    EXPECT_EQ(1, g_lineToCalls);
-    EXPECT_EQ(RGB(0, 0, 0), GetPixel(canvas.dc(), 15, 10));
-    EXPECT_EQ(RGB(255, 255, 255), GetPixel(canvas.dc(), 15, 15));
-  }
-}
-
-TEST(SystemFunctions, DrawTextExWFromAnotherModule) {
-  g_realDrawTextExW = reinterpret_cast<decltype(&DrawTextExW)>(Export(L"user32.dll", "DrawTextExW"));
-  ASSERT_NE(nullptr, g_realDrawTextExW);
-  PrintPrologue("DrawTextExW", reinterpret_cast<const void*>(g_realDrawTextExW));
-  Canvas canvas;
-  wchar_t text[] = L"Tessel";
-  RECT expected = {0, 0, 0, 0};
-  const int height = CalleeDrawTextExW(canvas.dc(), text, -1, &expected, DT_CALCRECT | DT_SINGLELINE);
-  ASSERT_GT(height, 0);
-
-  ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_realDrawTextExW), Fn(CountingDrawTextExW)));
-  g_drawTextCalls = 0;
-  RECT measured = {0, 0, 0, 0};
-  EXPECT_EQ(height, CalleeDrawTextExW(canvas.dc(), text, -1, &measured, DT_CALCRECT | DT_SINGLELINE));
-  EXPECT_EQ(expected.right, measured.right);
-  EXPECT_EQ(expected.bottom, measured.bottom);
-  EXPECT_EQ(1, g_drawTextCalls);
-
-  ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_realDrawTextExW), Fn(CountingDrawTextExW)));
-  EXPECT_EQ(height, CalleeDrawTextExW(canvas.dc(), text, -1, &measured, DT_CALCRECT | DT_SINGLELINE));
-  EXPECT_EQ(1, g_drawTextCalls);
-}
-
-TEST(SystemFunctions, CreateWindowExWFromAnotherModule) {
-  g_realCreateWindowExW = reinterpret_cast<decltype(&CreateWindowExW)>(Export(L"user32.dll", "CreateWindowExW"));
-  ASSERT_NE(nullptr, g_realCreateWindowExW);
-  PrintPrologue("CreateWindowExW", reinterpret_cast<const void*>(g_realCreateWindowExW));
-
-  ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_realCreateWindowExW), Fn(RecordingCreateWindowExW)));
-  g_createdWindow = nullptr;
-  HWND window = CalleeCreateWindowExW(L"STATIC", L"intercepted", WS_POPUP);
-  EXPECT_NE(nullptr, window);
-  EXPECT_EQ(window, g_createdWindow);
-  wchar_t title[32] = {};
-  GetWindowTextW(window, title, 32);
-  EXPECT_STREQ(L"intercepted", title);
-  DestroyWindow(window);
-
-  ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_realCreateWindowExW), Fn(RecordingCreateWindowExW)));
-  g_createdWindow = nullptr;
-  window = CalleeCreateWindowExW(L"STATIC", L"plain", WS_POPUP);
-  EXPECT_NE(nullptr, window);
-  EXPECT_EQ(nullptr, g_createdWindow);
-  DestroyWindow(window);
-}
+INSTANTIATE_TEST_SUITE_P(Exports, SystemFunctions, ::testing::ValuesIn(kFunctions),
+                         [](const ::testing::TestParamInfo<SystemFunction>& info) {
+                           return std::string(info.param.name);
+                         });

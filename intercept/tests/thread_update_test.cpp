@@ -1,12 +1,9 @@
 // Enlisted threads: suspended as they are enlisted (or refused when their
 // handle lacks the rights), and moved when a commit rewrites the code they
 // stopped in — into the trampoline at an attach, back into the restored code
-// (or on to where the jump back or the relay was going) at a detach. A
-// thread that keeps calling a function while it is attached and detached a
-// thousand times only ever sees the hooked or the unhooked result.
+// (or on to where the jump back or the relay was going) at a detach.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 
 #include "intercept_test_support.h"
@@ -63,8 +60,7 @@ TEST(ThreadUpdate, InstructionPointersLeaveTheRewrittenBytes) {
   ASSERT_EQ(NO_ERROR, InterceptTransactionCommit());
   ASSERT_NE(spin, g_real);
   EXPECT_EQ(0xE9, spin[0]);
-  // The loop goes on in the trampoline (the relocated je targets its copy).
-  Sleep(20);
+  // The commit moved it: the loop goes on in the trampoline (the relocated je targets its copy).
   EXPECT_TRUE(Inside(StoppedAt(thread), g_real, 16));
   EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(thread, 0));
 
@@ -73,7 +69,6 @@ TEST(ThreadUpdate, InstructionPointersLeaveTheRewrittenBytes) {
   ASSERT_EQ(NO_ERROR, InterceptDetach(&g_real, Fn(CountingDetour)));
   ASSERT_EQ(NO_ERROR, InterceptTransactionCommit());
   EXPECT_EQ(spin, g_real);
-  Sleep(20);
   EXPECT_TRUE(Inside(StoppedAt(thread), spin, 5));
 
   stop = 1;
@@ -84,22 +79,12 @@ TEST(ThreadUpdate, InstructionPointersLeaveTheRewrittenBytes) {
 
 namespace {
 
-volatile LONG g_counter = 0;
 volatile LONG g_stopCounting = 0;
 
 DWORD WINAPI Count(LPVOID) {
-  while (g_stopCounting == 0) InterlockedIncrement(&g_counter);
+  volatile LONG counter = 0;
+  while (g_stopCounting == 0) counter = counter + 1;
   return 0;
-}
-
-// True when the counting thread makes progress within a few seconds.
-bool Counting() {
-  const LONG before = g_counter;
-  for (int i = 0; i < 500; ++i) {
-    if (g_counter != before) return true;
-    Sleep(10);
-  }
-  return false;
 }
 
 }  // namespace
@@ -109,15 +94,13 @@ TEST(ThreadUpdate, EnlistingSuspendsTheThreadOrFails) {
   DWORD id = 0;
   HANDLE thread = CreateThread(nullptr, 0, Count, nullptr, 0, &id);
   ASSERT_NE(nullptr, thread);
-  ASSERT_TRUE(Counting());
+  ASSERT_EQ(0u, SuspendCount(thread));
 
   ASSERT_EQ(NO_ERROR, InterceptTransactionBegin());
   ASSERT_EQ(NO_ERROR, InterceptUpdateThread(thread));
-  const LONG stopped = g_counter;
-  Sleep(50);
-  EXPECT_EQ(stopped, g_counter);  // stopped from the moment it was enlisted
+  EXPECT_EQ(1u, SuspendCount(thread));  // suspended from the moment it was enlisted
   ASSERT_EQ(NO_ERROR, InterceptTransactionAbort());
-  EXPECT_TRUE(Counting());        // and going again once the transaction is over
+  EXPECT_EQ(0u, SuspendCount(thread));  // and running again once the transaction is over
 
   // Handles without the rights to suspend the thread or read its context
   // cannot enlist it, and leave it running.
@@ -127,9 +110,9 @@ TEST(ThreadUpdate, EnlistingSuspendsTheThreadOrFails) {
   ASSERT_NE(nullptr, suspendOnly);
   ASSERT_EQ(NO_ERROR, InterceptTransactionBegin());
   EXPECT_EQ(ERROR_ACCESS_DENIED, InterceptUpdateThread(queryOnly));
-  EXPECT_TRUE(Counting());
+  EXPECT_EQ(0u, SuspendCount(thread));
   EXPECT_EQ(ERROR_ACCESS_DENIED, InterceptUpdateThread(suspendOnly));
-  EXPECT_TRUE(Counting());
+  EXPECT_EQ(0u, SuspendCount(thread));
   ASSERT_EQ(NO_ERROR, InterceptTransactionCommit());
 
   g_stopCounting = 1;
@@ -227,62 +210,3 @@ TEST(ThreadUpdate, ThreadStoppedInTheRelayGoesOnToTheReplacement) {
   CloseHandle(thread);
 }
 #endif
-
-namespace {
-
-using FastFn = int(__fastcall*)(int);
-FastFn g_target = nullptr;
-FastFn g_targetReal = nullptr;
-volatile LONG g_stopHammer = 0;
-volatile LONG g_plainCalls = 0;
-volatile LONG g_hookedCalls = 0;
-volatile LONG g_wrongCalls = 0;
-
-int __fastcall HundredMore(int x) { return 100 + g_targetReal(x); }
-
-DWORD WINAPI Hammer(LPVOID) {
-  while (g_stopHammer == 0) {
-    const int result = g_target(5);
-    if (result == 1) {
-      InterlockedIncrement(&g_plainCalls);
-    } else if (result == 101) {
-      InterlockedIncrement(&g_hookedCalls);
-    } else {
-      InterlockedIncrement(&g_wrongCalls);
-    }
-  }
-  return 0;
-}
-
-void WaitForACall() {
-  const LONG before = g_plainCalls + g_hookedCalls + g_wrongCalls;
-  for (int i = 0; i < 100000 && g_plainCalls + g_hookedCalls + g_wrongCalls == before; ++i) SwitchToThread();
-}
-
-}  // namespace
-
-TEST(ThreadUpdate, ACallerKeepsCallingWhileTransactionsCommit) {
-  CodeBuffer buffer;
-  // test ecx,ecx / je +6 / mov eax,1 / ret / mov eax,2 / ret
-  buffer.Put(0, {0x85, 0xC9, 0x74, 0x06, 0xB8, 0x01, 0, 0, 0, 0xC3, 0xB8, 0x02, 0, 0, 0, 0xC3});
-  g_target = reinterpret_cast<FastFn>(buffer.at(0));
-  g_stopHammer = 0;
-  g_plainCalls = g_hookedCalls = g_wrongCalls = 0;
-  HANDLE thread = CreateThread(nullptr, 0, Hammer, nullptr, 0, nullptr);
-  ASSERT_NE(nullptr, thread);
-  for (int cycle = 0; cycle < 500; ++cycle) {
-    g_targetReal = g_target;
-    ASSERT_EQ(NO_ERROR, AttachWithThread(thread, Slot(&g_targetReal), Fn(HundredMore), true)) << cycle;
-    WaitForACall();
-    ASSERT_EQ(NO_ERROR, AttachWithThread(thread, Slot(&g_targetReal), Fn(HundredMore), false)) << cycle;
-    WaitForACall();
-  }
-  g_stopHammer = 1;
-  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
-  CloseHandle(thread);
-  std::printf("calls: %ld unhooked, %ld hooked, %ld wrong\n", g_plainCalls, g_hookedCalls, g_wrongCalls);
-  EXPECT_EQ(0, g_wrongCalls);
-  EXPECT_GT(g_plainCalls, 0);
-  EXPECT_GT(g_hookedCalls, 0);
-  EXPECT_EQ(1, g_target(5));
-}
