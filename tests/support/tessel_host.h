@@ -44,7 +44,9 @@ protected:
         ASSERT_TRUE(pb->ok()) << "the stand-in runtime " << Generation() << " did not load";
         ASSERT_NE(dll.h, nullptr) << "Tessel2U.dll did not load";
         ASSERT_TRUE(temp.Ok());
-        if (StartsTessel()) ASSERT_EQ(dll.StartTessel(), 1);
+        if (StartsTessel()) {
+            ASSERT_EQ(dll.StartTessel(), 1);
+        }
     }
     void TearDown() override {
         for (HWND h : m_windows)
