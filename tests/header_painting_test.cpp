@@ -111,18 +111,23 @@ TEST_F(HeaderPainting, ReadOnlySortTextWithACount) {
     auto* page = static_cast<wchar_t*>(VirtualAlloc(nullptr, si.dwPageSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
     ASSERT_NE(nullptr, page);
     wcscpy(page, kText);
+    wchar_t writable[] = L"Abcdefghijklmno sort:D";
     DWORD old = 0;
+    ASSERT_TRUE(VirtualProtect(page, si.dwPageSize, PAGE_READONLY, &old));
     const int count = static_cast<int>(wcslen(kText));
-    for (int n : {count, -1, count}) {  // writable with its count, then read-only
-        if (n < 0) {
-            ASSERT_TRUE(VirtualProtect(page, si.dwPageSize, PAGE_READONLY, &old));
-        }
+    const struct {
+        wchar_t* text;
+        int n;
+    } draws[] = {{writable, count}, {page, count}, {page, -1}};
+    for (const auto& draw : draws) {
+        wchar_t* text = draw.text;
+        const int n = draw.n;
         SCOPED_TRACE(n);
         dib->Fill(kWhite);
         RECT cell = {10, 10, 190, 40};
-        EXPECT_GT(DrawTextExW(dib->Dc(), page, n, &cell, DT_LEFT, nullptr), 0);
-        if (old) {
-            EXPECT_EQ(std::wstring(kText), page);
+        EXPECT_GT(DrawTextExW(dib->Dc(), text, n, &cell, DT_LEFT, nullptr), 0);
+        if (text == page) {
+            EXPECT_EQ(std::wstring(kText), page) << "the read-only text is left as it is";
         }
         EXPECT_EQ(179, cell.right);
         EXPECT_GT(DarkIn(10, 10, 120, 40), 20);
@@ -197,8 +202,9 @@ TEST_F(HeaderPainting, FillsOfTheDataWindow) {
     SetTextColor(dc, RGB(1, 2, 3));
     EXPECT_EQ(GetSysColor(COLOR_WINDOWTEXT), SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT)));
     EXPECT_EQ(RGB(1, 2, 3), GetTextColor(dc));
+    const COLORREF highlightText = GetSysColor(COLOR_HIGHLIGHTTEXT);
     dll.ReplaceSysColor(COLOR_HIGHLIGHTTEXT, RGB(9, 9, 9));
-    EXPECT_EQ(RGB(9, 9, 9), SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT)));
+    EXPECT_EQ(RGB(9, 9, 9), SetTextColor(dc, highlightText));
     HDC plain = CreateCompatibleDC(nullptr);
     EXPECT_EQ(RGB(0, 0, 0), SetTextColor(plain, RGB(7, 7, 7)));
     DeleteDC(plain);
@@ -238,7 +244,7 @@ TEST_F(HeaderPainting, GridLinesAndCornerBoxWhilePrinting) {
             SelectObject(dc, oldPen);
             EXPECT_EQ(printing ? GetSysColor(COLOR_3DLIGHT) : RGB(0, 0, 0), pixel(20, 20));
         }
-        if (printer) ClosePrinter(printer);  // the last printer closed: the print is over
+        if (printing) ClosePrinter(printer);  // the last printer closed (even a null one): the print is over
     }
     ReleaseDC(other, otherDc);
     DestroyWindow(other);
