@@ -15,59 +15,34 @@
 #include <string>
 
 #include "env_number.h"
-#include "message_pump.h"
-#include "pbsim_runtime.h"
-#include "tessel_dll.h"
+#include "tessel_host.h"
 
 namespace {
 
-std::wstring GridSyntax() {
-    std::wstring syntax =
-        L"release 10;\n"
-        L"datawindow(units=1 processing=1)\n"
-        L"header(height=24)\n"
-        L"detail(height=20)\n"
-        L"table(column=(type=long name=a dbname=\"a\") column=(type=char(40) name=b dbname=\"b\") "
-        L"column=(type=long name=c dbname=\"c\"))\n"
-        L"text(band=header text=\"A\" border=\"0\" x=\"1\" y=\"1\" height=\"20\" width=\"120\" name=a_t)\n"
-        L"text(band=header text=\"B\" border=\"0\" x=\"122\" y=\"1\" height=\"20\" width=\"160\" name=b_t)\n"
-        L"text(band=header text=\"C\" border=\"0\" x=\"283\" y=\"1\" height=\"20\" width=\"120\" name=c_t)\n"
-        L"column(band=detail id=1 x=\"1\" y=\"1\" height=\"18\" width=\"120\" name=a visible=\"1\")\n"
-        L"column(band=detail id=2 x=\"122\" y=\"1\" height=\"18\" width=\"160\" name=b visible=\"1\")\n"
-        L"column(band=detail id=3 x=\"283\" y=\"1\" height=\"18\" width=\"120\" name=c visible=\"1\")\n"
-        L"data(";
-    for (int row = 1; row <= 40; ++row) {
-        syntax += std::to_wstring(row) + L" \"";
-        syntax += row % 3 == 0 ? L"progress{" + std::to_wstring(row * 2) + L":255:0}"
-                : row % 3 == 1 ? L"x iconfont{61440} y" : L"plain";
-        syntax += L"\" " + std::to_wstring(row * 7) + L" ";
-    }
-    syntax += L")\n";
-    return syntax;
+// Forty rows: progress values, icon runs and plain text in column b.
+std::wstring Grid() {
+    std::wstring data;
+    for (int row = 1; row <= 40; ++row)
+        data += std::to_wstring(row) + L" \"" +
+                (row % 3 == 0 ? L"progress{" + std::to_wstring(row * 2) + L":255:0}"
+                              : row % 3 == 1 ? L"x iconfont{61440} y" : L"plain") +
+                L"\" " + std::to_wstring(row * 7) + L" ";
+    return GridSyntax(1)
+        .Detail(20)
+        .Column(L"a", L"long", 120, L"A")
+        .Column(L"b", L"char(40)", 160, L"B")
+        .Column(L"c", L"long", 120, L"C")
+        .Data(data)
+        .Text();
 }
 
 const wchar_t* const kModifies[] = {
-    L"a_t.Text='Name sort:A'",
-    L"a_t.Text='Name sort:d'",
-    L"a_t.Text=' sort:A'",
-    L"b_t.Text='progress{45:255:65280}'",
-    L"b_t.Text='progress{-3}'",
-    L"b_t.Text='progress{100:1'",
-    L"b_t.Text='iconfont{61441:255}Mail'",
-    L"b_t.Text='iconfont{'",
-    L"c_t.Text=''",
-    L"c_t.Text='C'",
-    L"DataWindow.Header.Height=40",
-    L"DataWindow.Header.Height=24",
-    L"DataWindow.Detail.Height=30",
-    L"DataWindow.Detail.Height=20",
-    L"DataWindow.Selected='1/3/a/c'",
-    L"DataWindow.Selected='2/2/b/b'",
-    L"DataWindow.Selected=''",
-    L"DataWindow.Selected.Mouse=yes",
-    L"DataWindow.Selected.Mouse=no",
-    L"a.Width=40",
-    L"a.Width=120",
+    L"a_t.Text='Name sort:A'", L"a_t.Text='Name sort:d'", L"a_t.Text=' sort:A'", L"b_t.Text='progress{45:255:65280}'",
+    L"b_t.Text='progress{-3}'", L"b_t.Text='progress{100:1'", L"b_t.Text='iconfont{61441:255}Mail'",
+    L"b_t.Text='iconfont{'", L"c_t.Text=''", L"c_t.Text='C'", L"DataWindow.Header.Height=40",
+    L"DataWindow.Header.Height=24", L"DataWindow.Detail.Height=30", L"DataWindow.Detail.Height=20",
+    L"DataWindow.Selected='1/3/a/c'", L"DataWindow.Selected='2/2/b/b'", L"DataWindow.Selected=''",
+    L"DataWindow.Selected.Mouse=yes", L"DataWindow.Selected.Mouse=no", L"a.Width=40", L"a.Width=120",
 };
 
 const wchar_t* const kDescribes[] = {
@@ -85,19 +60,15 @@ const T& Pick(std::mt19937& random, const T (&items)[N]) {
 
 }  // namespace
 
-TEST(RandomSequence, DataWindowSurvivesAndAnswers) {
+using RandomSequence = TesselHost;
+
+TEST_F(RandomSequence, DataWindowSurvivesAndAnswers) {
     const unsigned seed = EnvNumber("TESSEL2U_RANDOM_SEED", 21);
     const unsigned steps = EnvNumber("TESSEL2U_RANDOM_STEPS", 400);
     std::printf("random sequence: seed %u, %u steps (TESSEL2U_RANDOM_SEED, TESSEL2U_RANDOM_STEPS)\n", seed, steps);
     std::fflush(stdout);
-
-    PbsimRuntime pb(105);
-    ASSERT_TRUE(pb.ok());
-    TesselDll dll;
-    ASSERT_EQ(1, dll.StartTessel());
-    const std::wstring syntax = GridSyntax();
-    HWND grid = pb.Create(syntax.c_str(), WS_VSCROLL | WS_HSCROLL, 300, 200);
-    ASSERT_NE(nullptr, grid) << pb.LastError();
+    HWND grid = Create(Grid(), 300, 200, WS_VSCROLL | WS_HSCROLL);
+    ASSERT_NE(nullptr, grid);
     ASSERT_EQ(1, dll.AttachDatawindow(grid, nullptr));
     bool attached = true;
     int titles = 0;
@@ -110,10 +81,10 @@ TEST(RandomSequence, DataWindowSurvivesAndAnswers) {
         const int action = number(0, 11);
         switch (action) {
             case 0:
-                pb.ScriptModify(grid, Pick(random, kModifies), error, 256);
+                pb->ScriptModify(grid, Pick(random, kModifies), error, 256);
                 break;
             case 1:
-                pb.Describe(grid, Pick(random, kDescribes));
+                pb->Describe(grid, Pick(random, kDescribes));
                 break;
             case 2: {
                 const int codes[] = {SB_LINEDOWN, SB_LINEUP, SB_PAGEDOWN, SB_PAGEUP, SB_TOP, SB_BOTTOM,
@@ -179,10 +150,6 @@ TEST(RandomSequence, DataWindowSurvivesAndAnswers) {
     PumpMessages();
     InvalidateRect(grid, nullptr, TRUE);
     UpdateWindow(grid);
-    EXPECT_EQ(L"3", pb.Describe(grid, L"DataWindow.Column.Count")) << "seed " << seed;
-    EXPECT_EQ(L"1", pb.Describe(grid, L"DataWindow.Units")) << "seed " << seed;
-
-    if (attached) dll.DettachDatawindow(grid);
-    ASSERT_EQ(1, dll.StopTessel());
-    DestroyWindow(grid);
+    EXPECT_EQ(L"3", pb->Describe(grid, L"DataWindow.Column.Count")) << "seed " << seed;
+    EXPECT_EQ(L"1", pb->Describe(grid, L"DataWindow.Units")) << "seed " << seed;
 }

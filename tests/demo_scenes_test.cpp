@@ -13,6 +13,9 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "temp_folder.h"
 
 namespace {
 
@@ -99,24 +102,21 @@ bool Glyph(COLORREF c) {
 
 class DemoScenes : public ::testing::Test {
 protected:
+    // Every scene once, its picture in the suite's own folder.
     static void SetUpTestSuite() {
-        wchar_t dir[MAX_PATH];
-        GetTempPathW(MAX_PATH, dir);
-        const std::wstring scenes[] = {L"overview", L"hover", L"selection", L"pageinfo", L"titles",
-                                       L"progress", L"icons", L"skin",      L"preview"};
-        for (const std::wstring& scene : scenes) Run(scene, L"--scene " + scene, dir);
-        Run(L"without", L"--without-tessel", dir);
-        // The unversioned runtime (pbvm.dll of PowerBuilder 2022).
-        Run(L"selection-220", L"--runtime 220 --scene selection", dir);
+        TempFolder folder;
+        for (const wchar_t* scene : {L"overview", L"hover", L"selection", L"pageinfo", L"titles", L"progress",
+                                     L"icons", L"skin", L"preview"})
+            Run(folder, scene, std::wstring(L"--scene ") + scene);
+        Run(folder, L"without", L"--without-tessel");
+        Run(folder, L"selection-220", L"--runtime 220 --scene selection");  // the unversioned runtime
     }
-    static void Run(const std::wstring& name, const std::wstring& arguments, const wchar_t* dir) {
-        const std::wstring file = std::wstring(dir) + L"demo-" + name + L".png";
-        DeleteFileW(file.c_str());
+    static void Run(const TempFolder& folder, const std::wstring& name, const std::wstring& arguments) {
+        const std::wstring file = folder.File(L"demo-" + name + L".png");
         codes()[name] = RunDemo(arguments + L" --screenshot \"" + file + L"\"");
         char narrow[MAX_PATH * 3] = {};
         WideCharToMultiByte(CP_UTF8, 0, file.c_str(), -1, narrow, sizeof narrow, nullptr, nullptr);
         pictures()[name] = Load(narrow);
-        if (!GetEnvironmentVariableW(L"TESSEL2U_KEEP_PICTURES", nullptr, 0)) DeleteFileW(file.c_str());
     }
     static std::map<std::wstring, DWORD>& codes() {
         static std::map<std::wstring, DWORD> c;

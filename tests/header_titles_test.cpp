@@ -1,133 +1,48 @@
-// Title rows and span titles on screen: after AddDatawindowTitle the title
-// text shows above the column headers, which move down under it, with the
-// line under the titles; after SetSpanTitle the span text stands over its
-// columns in the upper part of the header; the side bar continues both on
-// its left.
+// The exact modifies of title rows and span titles: AddDatawindowTitle
+// stacks numbered title texts over the header and moves the header texts
+// down under them; SetSpanTitle puts one text over a list of columns. How
+// they look on screen is the units test's part.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
-#include "message_pump.h"
-#include "pbsim_runtime.h"
-#include "tessel_dll.h"
-#include "window_surface.h"
+#include "tessel_host.h"
 
 namespace {
 
-const wchar_t kGrid[] =
-    L"release 10;\n"
-    L"datawindow(units=1 processing=1)\n"
-    L"header(height=24)\n"
-    L"detail(height=20)\n"
-    L"table(column=(type=long name=a dbname=\"a\") column=(type=long name=b dbname=\"b\") "
-    L"column=(type=long name=c dbname=\"c\"))\n"
-    L"text(band=header text=\"A\" border=\"0\" x=\"1\" y=\"1\" height=\"20\" width=\"80\" name=a_t)\n"
-    L"text(band=header text=\"B\" border=\"0\" x=\"82\" y=\"1\" height=\"20\" width=\"80\" name=b_t)\n"
-    L"text(band=header text=\"C\" border=\"0\" x=\"163\" y=\"1\" height=\"20\" width=\"80\" name=c_t)\n"
-    L"column(band=detail id=1 x=\"1\" y=\"1\" height=\"18\" width=\"80\" name=a visible=\"1\")\n"
-    L"column(band=detail id=2 x=\"82\" y=\"1\" height=\"18\" width=\"80\" name=b visible=\"1\")\n"
-    L"column(band=detail id=3 x=\"163\" y=\"1\" height=\"18\" width=\"80\" name=c visible=\"1\")\n"
-    L"data(1 2 3 4 5 6)\n";
-
-bool Dark(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 300; }
-
-// The dark pixels of a band of the client area.
-int DarkIn(HWND window, RECT area) { return WindowSurface(window, WindowSurface::Client).Count(area, Dark); }
-
-}  // namespace
-
-TEST(Titles, TitleRowAndSpanTitleOnScreen) {
-    PbsimRuntime pb(105);
-    ASSERT_TRUE(pb.ok());
-    TesselDll dll;
-    ASSERT_EQ(1, dll.StartTessel());
-    HWND grid = pb.Create(kGrid, 0, 300, 200);
-    ASSERT_NE(nullptr, grid);
-    dll.AttachDatawindow(grid, nullptr);
-    PumpMessages();
-    UpdateWindow(grid);
-    // Before: the header texts in the first 24 pixels.
-    EXPECT_GT(DarkIn(grid, RECT{1, 0, 80, 24}), 5);
-
-    ASSERT_EQ(1, dll.AddDatawindowTitle(grid, L"TOP", L"Tahoma", 12, 30));
-    PumpMessages();
-    UpdateWindow(grid);
-    EXPECT_EQ(L"54", pb.Describe(grid, L"DataWindow.Header.Height"));
-    // The title text centred over the columns, the header texts under it.
-    EXPECT_GT(DarkIn(grid, RECT{90, 2, 160, 28}), 5);
-    EXPECT_EQ(0, DarkIn(grid, RECT{1, 2, 60, 28}));
-    EXPECT_GT(DarkIn(grid, RECT{1, 31, 80, 54}), 5);
-
-    ASSERT_EQ(1, dll.SetSpanTitle(grid, L"a,b", L"SPAN", L"Tahoma", 9, 20));
-    PumpMessages();
-    UpdateWindow(grid);
-    EXPECT_EQ(L"74", pb.Describe(grid, L"DataWindow.Header.Height"));
-    // The span text over columns a and b, in the upper part of the header;
-    // over column c, the header text takes the whole header height.
-    EXPECT_GT(DarkIn(grid, RECT{40, 31, 130, 52}), 5);
-    EXPECT_EQ(0, DarkIn(grid, RECT{170, 31, 240, 45}));
-    EXPECT_GT(DarkIn(grid, RECT{163, 31, 243, 74}), 5);
-
-    dll.DettachDatawindow(grid);
-    ASSERT_EQ(1, dll.StopTessel());
-    DestroyWindow(grid);
+// A header colour of its own and a grey background behind the first header text.
+std::wstring ColouredGrid() {
+    std::wstring s = GridSyntax(1)
+                         .Detail(20)
+                         .Column(L"a", L"long", 80, L"A")
+                         .Column(L"b", L"long", 80, L"B")
+                         .Column(L"c", L"long", 80, L"C")
+                         .Data(L"1 2 3 4 5 6")
+                         .Text();
+    s.replace(s.find(L"header(height=24)"), 17, L"header(height=24 color=\"15780518\")");
+    s.replace(s.find(L"name=a_t)"), 9, L"name=a_t background.color=\"12632256\")");
+    return s;
 }
-
-namespace {
-
-// The grid of the exact-modify tests: a header colour of its own and a grey
-// background behind the first header text.
-const wchar_t kColouredGrid[] =
-    L"release 10;\n"
-    L"datawindow(units=1 processing=1)\n"
-    L"header(height=24 color=\"15780518\")\n"
-    L"detail(height=20)\n"
-    L"table(column=(type=long name=a dbname=\"a\") column=(type=long name=b dbname=\"b\") "
-    L"column=(type=long name=c dbname=\"c\"))\n"
-    L"text(band=header text=\"A\" border=\"0\" x=\"1\" y=\"1\" height=\"20\" width=\"80\" name=a_t "
-    L"background.color=\"12632256\")\n"
-    L"text(band=header text=\"B\" border=\"0\" x=\"82\" y=\"1\" height=\"20\" width=\"80\" name=b_t)\n"
-    L"text(band=header text=\"C\" border=\"0\" x=\"163\" y=\"1\" height=\"20\" width=\"80\" name=c_t)\n"
-    L"column(band=detail id=1 x=\"1\" y=\"1\" height=\"18\" width=\"80\" name=a visible=\"1\")\n"
-    L"column(band=detail id=2 x=\"82\" y=\"1\" height=\"18\" width=\"80\" name=b visible=\"1\")\n"
-    L"column(band=detail id=3 x=\"163\" y=\"1\" height=\"18\" width=\"80\" name=c visible=\"1\")\n"
-    L"data(1 2 3 4 5 6)\n";
 
 typedef std::vector<std::wstring> Modifies;
 
-class TitleModifies : public ::testing::Test {
+class TitleModifies : public TesselHost {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(pb.ok());
-        ASSERT_EQ(1, dll.StartTessel());
-        grid = Attached();
-    }
-    void TearDown() override {
-        for (HWND h : windows) dll.DettachDatawindow(h);
-        dll.StopTessel();
-        for (HWND h : windows) DestroyWindow(h);
-    }
-    HWND Attached() {
-        HWND h = pb.Create(kColouredGrid, 0, 300, 200);
-        EXPECT_NE(nullptr, h) << pb.LastError();
-        windows.push_back(h);
-        dll.AttachDatawindow(h, nullptr);
-        PumpMessages();
-        pb.ClearModifyLog(h);
-        return h;
+        TesselHost::SetUp();
+        if (HasFatalFailure()) return;
+        grid = Attach(ColouredGrid(), std::string(), 300, 200);
+        pb->ClearModifyLog(grid);
     }
     // What the DataWindow received since the last call.
     Modifies Taken(HWND h) {
-        const Modifies log = pb.ModifyLog(h);
-        pb.ClearModifyLog(h);
+        const Modifies log = pb->ModifyLog(h);
+        pb->ClearModifyLog(h);
         return log;
     }
-    PbsimRuntime pb{105};
-    TesselDll dll;
     HWND grid = nullptr;
-    std::vector<HWND> windows;
 };
 
 }  // namespace
@@ -166,7 +81,7 @@ TEST_F(TitleModifies, TitleRowsNumberedStackedAndModified) {
                   L"c_t.Y='50'",
               }),
               Taken(grid));
-    EXPECT_EQ(L"50\n50", pb.Describe(grid, L"ln_title_line.y1 ln_title_line.y2"));
+    EXPECT_EQ(L"50\n50", pb->Describe(grid, L"ln_title_line.y1 ln_title_line.y2"));
 
     // Height 0: nothing, and the numbering goes on at 3.
     EXPECT_EQ(0, dll.AddDatawindowTitle(grid, L"NONE", L"Arial", 9, 0));
@@ -179,7 +94,7 @@ TEST_F(TitleModifies, TitleRowsNumberedStackedAndModified) {
     const Modifies third = Taken(grid);
     ASSERT_FALSE(third.empty());
     EXPECT_NE(std::wstring::npos, third[0].find(L"name=t_tessel2_title_3 ")) << std::string(third[0].begin(), third[0].end());
-    EXPECT_EQ(L"60", pb.Describe(grid, L"ln_title_line.y1"));
+    EXPECT_EQ(L"60", pb->Describe(grid, L"ln_title_line.y1"));
 
     EXPECT_EQ(1, dll.ModifyDatawindowTitle(grid, 1, L"NEW", L"Courier New", 10));
     EXPECT_EQ(Modifies({L"t_tessel2_title_1.text='NEW'", L"t_tessel2_title_1.font.face='Courier New'",
@@ -219,7 +134,7 @@ TEST_F(TitleModifies, SpanTitleCreatedOnceThenUpdated) {
     ASSERT_EQ(1, dll.SetSpanTitle(grid, L"a;b", L"AGAIN", L"Arial", 10, 100));
     EXPECT_EQ(Modifies({L"t_span_a_b.text='AGAIN'", L"t_span_a_b.font.face='Arial'", L"t_span_a_b.font.height='-10'"}),
               Taken(grid));
-    EXPECT_EQ(L"54", pb.Describe(grid, L"DataWindow.Header.Height"));
+    EXPECT_EQ(L"54", pb->Describe(grid, L"DataWindow.Header.Height"));
 
     // One column is no span.
     EXPECT_EQ(0, dll.SetSpanTitle(grid, L"c", L"ONE", L"Arial", 10, 0));
@@ -255,5 +170,5 @@ TEST_F(TitleModifies, SpanListsWithCommaAndGrowth) {
                   L"t_span_b_c.visible='1'",
               }),
               Taken(grid));
-    EXPECT_EQ(L"34", pb.Describe(grid, L"DataWindow.Header.Height"));
+    EXPECT_EQ(L"34", pb->Describe(grid, L"DataWindow.Header.Height"));
 }

@@ -37,7 +37,12 @@ public:
     // text's border; an empty header makes no header text.
     GridSyntax& Column(const std::wstring& name, const std::wstring& type, int width, const std::wstring& header,
                        int border = 0, bool visible = true) {
-        m_columns.push_back(ColumnSpec{name, type, width, header, border, visible});
+        m_columns.push_back(ColumnSpec{name, type, width, header, border, visible, std::wstring()});
+        return *this;
+    }
+    // More attributes of the last column's detail object, e.g. L"tabsequence=10".
+    GridSyntax& With(const std::wstring& attributes) {
+        if (!m_columns.empty()) m_columns.back().attributes += L" " + attributes;
         return *this;
     }
     // A whole line of its own (a band, group, computed field, text...), written
@@ -92,7 +97,7 @@ public:
             s += L"column(band=detail id=" + std::to_wstring(c + 1) + L" x=\"" + std::to_wstring(X(c)) + L"\" y=\"" +
                  std::to_wstring(top) + L"\" height=\"" + std::to_wstring(m_detail - (m_units == 1 ? 2 : 8)) +
                  L"\" width=\"" + std::to_wstring(col.width) + L"\" name=" + col.name + L" visible=\"" +
-                 (col.visible ? L"1" : L"0") + L"\")\n";
+                 (col.visible ? L"1" : L"0") + L"\"" + col.attributes + L")\n";
         }
         for (const std::wstring& line : m_lines) s += line + L"\n";
         if (!m_data.empty()) s += L"data(" + m_data + L")\n";
@@ -107,6 +112,7 @@ private:
         std::wstring header;
         int border;
         bool visible;
+        std::wstring attributes;
     };
     int Gap() const { return m_units == 1 ? 1 : 4; }
     int m_units;
