@@ -91,28 +91,35 @@ const char* UnsupportedRule(const Instruction& in) {
                                                     "16-bit operand size, xbegin)";
 }
 
-}  // namespace
-
-LONG BuildTrampoline(BYTE* target, const BYTE* bytes, size_t available, BYTE* slot, Trampoline* out,
-                     Reason* reason) {
-  if (target == nullptr || bytes == nullptr || slot == nullptr || out == nullptr) return ERROR_INVALID_PARAMETER;
-  if (available == 0) return Refuse(reason, ERROR_INVALID_ADDRESS, "the target cannot be read", target);
-  const auto base = reinterpret_cast<uintptr_t>(target);
-
-  Decoder decoder;
-  if (!decoder.ok()) return Refuse(reason, ERROR_NOT_ENOUGH_MEMORY, "the decoder could not be started");
-
-  // The whole instructions the entry jump overwrites.
+// The whole instructions the entry jump overwrites, as decoded at the target.
+struct Stolen {
   Instruction copied[kMaxInstructions];
   size_t count = 0;
-  size_t copiedSize = 0;
-  bool ended = false;
-  while (copiedSize < kEntryJumpSize) {
-    Instruction& in = copied[count];
-    if (!decoder.Decode(bytes, available, base, copiedSize, &in)) {
+  size_t copiedSize = 0;  // bytes of whole instructions
+  size_t stolenSize = 0;  // bytes the entry jump covers (padding included)
+  bool ended = false;     // the copied instructions end the function
+};
+
+// Where each copy goes in the trampoline and which branches take their
+// absolute form; index count is the jump back.
+struct Layout {
+  bool longForm[kMaxInstructions + 1] = {};
+  size_t codeOffset[kMaxInstructions + 1] = {};
+  size_t codeSize = 0;
+};
+
+// Decodes the instructions the entry jump overwrites and refuses code that
+// cannot be taken over: undecodable or unrelocatable instructions, calls that
+// read their own address, a function too short for the jump, later branches
+// into the stolen bytes.
+LONG Decode(Decoder& decoder, BYTE* target, const BYTE* bytes, size_t available, Stolen* stolen, Reason* reason) {
+  const auto base = reinterpret_cast<uintptr_t>(target);
+  while (stolen->copiedSize < kEntryJumpSize) {
+    Instruction& in = stolen->copied[stolen->count];
+    if (!decoder.Decode(bytes, available, base, stolen->copiedSize, &in)) {
       return available < kEntryJumpSize
-                 ? Refuse(reason, ERROR_INVALID_BLOCK, "fewer than five readable bytes", target + copiedSize)
-                 : Refuse(reason, ERROR_INVALID_DATA, "undecodable instruction", target + copiedSize);
+                 ? Refuse(reason, ERROR_INVALID_BLOCK, "fewer than five readable bytes", target + stolen->copiedSize)
+                 : Refuse(reason, ERROR_INVALID_DATA, "undecodable instruction", target + stolen->copiedSize);
     }
     const BYTE* at = target + in.offset;
     if (in.kind == Kind::Unsupported) return Refuse(reason, ERROR_NOT_SUPPORTED, UnsupportedRule(in), at, in.text);
@@ -127,18 +134,18 @@ LONG BuildTrampoline(BYTE* target, const BYTE* bytes, size_t available, BYTE* sl
                       in.text);
       }
     }
-    ++count;
-    copiedSize += in.size;
+    ++stolen->count;
+    stolen->copiedSize += in.size;
     if (in.ends) {
-      ended = true;
+      stolen->ended = true;
       break;
     }
   }
-  size_t stolenSize = copiedSize;
-  if (copiedSize < kEntryJumpSize) {
+  stolen->stolenSize = stolen->copiedSize;
+  if (stolen->copiedSize < kEntryJumpSize) {
     // The function ends inside the first five bytes: the jump may only spill
     // over padding that nothing executes.
-    for (size_t at = copiedSize; at < kEntryJumpSize;) {
+    for (size_t at = stolen->copiedSize; at < kEntryJumpSize;) {
       Instruction pad;
       if (!decoder.Decode(bytes, available, base, at, &pad) || !pad.padding) {
         return Refuse(reason, ERROR_INVALID_BLOCK,
@@ -147,51 +154,64 @@ LONG BuildTrampoline(BYTE* target, const BYTE* bytes, size_t available, BYTE* sl
       }
       at += pad.size;
     }
-    stolenSize = kEntryJumpSize;
+    stolen->stolenSize = kEntryJumpSize;
   }
+  return CheckBranchesIntoStolenBytes(decoder, bytes, available, base, stolen->copied, stolen->count,
+                                      stolen->copiedSize, stolen->stolenSize, stolen->ended, reason);
+}
 
-  LONG error = CheckBranchesIntoStolenBytes(decoder, bytes, available, base, copied, count, copiedSize,
-                                            stolenSize, ended, reason);
-  if (error != NO_ERROR) return error;
-
-  // Where a relative destination goes from the trampoline: branches between
-  // copied instructions to their copies, all others unchanged.
-  auto inside = [&](uintptr_t dest) { return dest - base < stolenSize; };
-
-  // Lay the copies out. A branch whose destination is out of rel32 reach
-  // (only possible on x64) takes the absolute form; since that moves the
-  // copies after it, the layout is repeated until no branch changes form.
-  bool longForm[kMaxInstructions + 1] = {};
-  size_t codeOffset[kMaxInstructions + 1];
-  const uintptr_t resume = base + copiedSize;
+// The jump from the end of the copies back to the rest of the function.
+Instruction JumpBack(uintptr_t base, const Stolen& stolen) {
   Instruction jumpBack;
   jumpBack.kind = Kind::JmpRel;
-  jumpBack.dest = resume;
+  jumpBack.dest = base + stolen.copiedSize;
+  return jumpBack;
+}
+
+// Lays the copies out in slot. A branch whose destination is out of rel32
+// reach (only possible on x64) takes the absolute form; since that moves the
+// copies after it, the layout is repeated until no branch changes form.
+LONG LayOut(const Stolen& stolen, uintptr_t base, const BYTE* slot, Layout* layout, Reason* reason) {
+  const size_t count = stolen.count;
+  const Instruction jumpBack = JumpBack(base, stolen);
   for (size_t pass = 0; pass <= count + 1; ++pass) {
     size_t codeSize = 0;
     for (size_t i = 0; i < count; ++i) {
-      codeOffset[i] = codeSize;
-      codeSize += EmittedSize(copied[i], longForm[i]);
+      layout->codeOffset[i] = codeSize;
+      codeSize += EmittedSize(stolen.copied[i], layout->longForm[i]);
     }
-    codeOffset[count] = codeSize;
+    layout->codeOffset[count] = codeSize;
     bool changed = false;
     for (size_t i = 0; i <= count; ++i) {
-      const Instruction& in = i < count ? copied[i] : jumpBack;
-      if (i == count && ended) break;
-      if (in.kind == Kind::Plain || longForm[i] || inside(in.dest)) continue;
-      const BYTE* placed = slot + codeOffset[i];
+      const Instruction& in = i < count ? stolen.copied[i] : jumpBack;
+      if (i == count && stolen.ended) break;
+      const bool inside = in.dest - base < stolen.stolenSize;
+      if (in.kind == Kind::Plain || layout->longForm[i] || inside) continue;
+      const BYTE* placed = slot + layout->codeOffset[i];
       if (!IsRel32Reachable(placed + EmittedSize(in, false), reinterpret_cast<const void*>(in.dest))) {
-        longForm[i] = true;
+        layout->longForm[i] = true;
         changed = true;
       }
     }
     if (!changed) break;
   }
-  const size_t codeSize = codeOffset[count] + (ended ? 0 : EmittedSize(jumpBack, longForm[count]));
-  if (codeSize > kSlotCodeCapacity) {
-    return Refuse(reason, ERROR_NOT_SUPPORTED, "the relocated instructions do not fit a trampoline", target);
+  layout->codeSize = layout->codeOffset[count] + (stolen.ended ? 0 : EmittedSize(jumpBack, layout->longForm[count]));
+  if (layout->codeSize > kSlotCodeCapacity) {
+    return Refuse(reason, ERROR_NOT_SUPPORTED, "the relocated instructions do not fit a trampoline",
+                  reinterpret_cast<const BYTE*>(base));
   }
+  return NO_ERROR;
+}
 
+// Writes the copies into slot as laid out: plain instructions as they are
+// (instruction-pointer-relative operands re-aimed), relative branches between
+// copies to their copies, all other branches to their old destinations, then
+// the jump back; and records in out every place a thread may stop at.
+LONG Emit(const Stolen& stolen, const Layout& layout, BYTE* target, const BYTE* bytes, BYTE* slot, Trampoline* out,
+          Reason* reason) {
+  const auto base = reinterpret_cast<uintptr_t>(target);
+  const size_t count = stolen.count;
+  const Instruction jumpBack = JumpBack(base, stolen);
   Trampoline result;
   auto stop = [&result](size_t offset, uintptr_t resumeAt) {
     result.stopOffset[result.stopCount] = static_cast<BYTE>(offset);
@@ -202,11 +222,11 @@ LONG BuildTrampoline(BYTE* target, const BYTE* bytes, size_t available, BYTE* sl
   BYTE code[kSlotCodeCapacity];
   std::memset(code, 0xCC, sizeof(code));
   for (size_t i = 0; i <= count; ++i) {
-    if (i == count && ended) break;
-    const Instruction& in = i < count ? copied[i] : jumpBack;
-    BYTE* at = code + codeOffset[i];
-    const BYTE* placed = slot + codeOffset[i];  // where the copy will run
-    stop(codeOffset[i], i < count ? base + in.offset : resume);
+    if (i == count && stolen.ended) break;
+    const Instruction& in = i < count ? stolen.copied[i] : jumpBack;
+    BYTE* at = code + layout.codeOffset[i];
+    const BYTE* placed = slot + layout.codeOffset[i];  // where the copy will run
+    stop(layout.codeOffset[i], i < count ? base + in.offset : jumpBack.dest);
     if (in.kind == Kind::Plain) {
       std::memcpy(at, bytes + in.offset, in.size);
       if (in.ripRelative) {
@@ -219,16 +239,16 @@ LONG BuildTrampoline(BYTE* target, const BYTE* bytes, size_t available, BYTE* sl
       continue;
     }
     uintptr_t dest = in.dest;
-    if (inside(dest)) {
+    if (dest - base < stolen.stolenSize) {
       size_t j = 0;
-      while (j < count && copied[j].offset != dest - base) ++j;
+      while (j < count && stolen.copied[j].offset != dest - base) ++j;
       if (j == count) {
         return Refuse(reason, ERROR_INVALID_DATA, "branch into the middle of a copied instruction",
                       target + in.offset, in.text);
       }
-      dest = reinterpret_cast<uintptr_t>(slot + codeOffset[j]);
+      dest = reinterpret_cast<uintptr_t>(slot + layout.codeOffset[j]);
     }
-    if (!longForm[i]) {
+    if (!layout.longForm[i]) {
       const size_t length = EmittedSize(in, false);
       if (in.kind == Kind::JccRel) {
         at[0] = 0x0F;
@@ -245,30 +265,47 @@ LONG BuildTrampoline(BYTE* target, const BYTE* bytes, size_t available, BYTE* sl
       std::memcpy(at, call, sizeof(call));
       const uint64_t address = dest;
       std::memcpy(at + sizeof(call), &address, sizeof(address));
-      stop(codeOffset[i] + 6, base + in.offset + in.size);  // back from the call
+      stop(layout.codeOffset[i] + 6, base + in.offset + in.size);  // back from the call
     } else {
       // The inverted condition skips the absolute jump.
       at[0] = static_cast<BYTE>(0x70 | (in.condition ^ 1));
       at[1] = static_cast<BYTE>(kFarJmp);
       EmitFarJump(at + 2, dest);
-      stop(codeOffset[i] + 2, dest);
+      stop(layout.codeOffset[i] + 2, dest);
     }
   }
 
   std::memcpy(slot, code, sizeof(code));
   result.target = target;
   result.code = slot;
-  result.stolenSize = stolenSize;
-  result.copiedSize = copiedSize;
-  result.codeSize = codeSize;
-  std::memcpy(result.original, bytes, stolenSize);
+  result.stolenSize = stolen.stolenSize;
+  result.copiedSize = stolen.copiedSize;
+  result.codeSize = layout.codeSize;
+  std::memcpy(result.original, bytes, stolen.stolenSize);
   for (size_t i = 0; i < count; ++i) {
-    result.targetOffset[i] = static_cast<BYTE>(copied[i].offset);
-    result.codeOffset[i] = static_cast<BYTE>(codeOffset[i]);
+    result.targetOffset[i] = static_cast<BYTE>(stolen.copied[i].offset);
+    result.codeOffset[i] = static_cast<BYTE>(layout.codeOffset[i]);
   }
   result.copiedCount = count;
   *out = result;
   return NO_ERROR;
+}
+
+}  // namespace
+
+LONG BuildTrampoline(BYTE* target, const BYTE* bytes, size_t available, BYTE* slot, Trampoline* out,
+                     Reason* reason) {
+  if (target == nullptr || bytes == nullptr || slot == nullptr || out == nullptr) return ERROR_INVALID_PARAMETER;
+  if (available == 0) return Refuse(reason, ERROR_INVALID_ADDRESS, "the target cannot be read", target);
+  Decoder decoder;
+  if (!decoder.ok()) return Refuse(reason, ERROR_NOT_ENOUGH_MEMORY, "the decoder could not be started");
+  Stolen stolen;
+  LONG error = Decode(decoder, target, bytes, available, &stolen, reason);
+  if (error != NO_ERROR) return error;
+  Layout layout;
+  error = LayOut(stolen, reinterpret_cast<uintptr_t>(target), slot, &layout, reason);
+  if (error != NO_ERROR) return error;
+  return Emit(stolen, layout, target, bytes, slot, out, reason);
 }
 
 void WriteEntryJump(const Trampoline& trampoline, const void* detour) {

@@ -18,7 +18,7 @@
 #include "datawindow/row_geometry.h"
 #include "datawindow/split_string.h"
 #include "draw/cairo_canvas.h"
-#include "frame/real_functions.h"
+#include "base/real_functions.h"
 #include "header/info_tip.h"
 #include "header/side_bar.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "text/utf16_text.h"
+#include "base/utf16_text.h"
 
 // Whether a column type, as "#n.ColType" describes it, holds numbers:
 // number, long, ulong, int, integer, real, double and decimal(n), in any

@@ -10,7 +10,7 @@
 #include "datawindow/dw_number.h"
 #include "datawindow/dw_object.h"
 #include "datawindow/screen_metrics.h"
-#include "frame/debug_log.h"
+#include "base/debug_log.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "text/utf16_text.h"
+#include "base/utf16_text.h"
 
 // A describe answer read as a decimal integer: leading white space, one sign,
 // digits; text without a leading number (such as "!") reads as 0.

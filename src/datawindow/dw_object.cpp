@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "frame/debug_log.h"
+#include "base/debug_log.h"
 
 namespace {
 

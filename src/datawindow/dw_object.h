@@ -9,7 +9,7 @@
 
 #include "datawindow/header_object.h"
 #include "datawindow/info_labels.h"
-#include "frame/runtime_api.h"
+#include "base/runtime_api.h"
 #include "skin/scroll_bar_skin.h"
 
 class DWObject {

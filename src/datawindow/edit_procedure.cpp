@@ -5,9 +5,9 @@
 
 #include "datawindow/dw_number.h"
 #include "datawindow/dw_object.h"
-#include "frame/dw_list.h"
-#include "frame/globals.h"
-#include "frame/real_functions.h"
+#include "datawindow/dw_list.h"
+#include "base/globals.h"
+#include "base/real_functions.h"
 
 namespace {
 

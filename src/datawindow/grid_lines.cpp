@@ -1,7 +1,7 @@
 #include "datawindow/grid_lines.h"
 
 #include "datawindow/dw_object.h"
-#include "frame/real_functions.h"
+#include "base/real_functions.h"
 
 BOOL PaintGridLine(DWObject& dw, HDC hdc, int x, int y) {
     LOGPEN current = {};

@@ -7,7 +7,7 @@
 #include "datawindow/mouse_feedback.h"
 #include "datawindow/row_geometry.h"
 #include "draw/cairo_canvas.h"
-#include "frame/real_functions.h"
+#include "base/real_functions.h"
 #include "header/info_tip.h"
 
 HWND g_hHoverWnd = nullptr;

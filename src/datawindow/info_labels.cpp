@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <string>
 
-#include "frame/ini_section.h"
+#include "base/ini_section.h"
 
 namespace {
 

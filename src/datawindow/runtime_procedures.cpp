@@ -1,8 +1,8 @@
 // The replacements of the runtime's list-box and window procedures.
-#include "frame/debug_log.h"
-#include "frame/dw_list.h"
-#include "frame/globals.h"
-#include "frame/real_functions.h"
+#include "base/debug_log.h"
+#include "datawindow/dw_list.h"
+#include "base/globals.h"
+#include "base/real_functions.h"
 
 namespace {
 

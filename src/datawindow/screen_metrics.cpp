@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "frame/real_functions.h"
+#include "base/real_functions.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 
 #include "datawindow/dw_object.h"
 #include "datawindow/settings_keys.h"
-#include "frame/debug_log.h"
-#include "frame/globals.h"
-#include "frame/repaint.h"
+#include "base/debug_log.h"
+#include "base/library_paths.h"
+#include "datawindow/repaint.h"
 
 namespace {
 

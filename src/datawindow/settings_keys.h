@@ -3,7 +3,7 @@
 #pragma once
 
 #include "datawindow/dw_object.h"
-#include "frame/ini_keys.h"
+#include "base/ini_keys.h"
 
 extern const wchar_t kDataWindowSection[];
 extern const IniKeyTable<DWObject> kDataWindowKeys;

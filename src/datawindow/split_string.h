@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "text/utf16_text.h"
+#include "base/utf16_text.h"
 
 // Splits text at every character of delimiters. Empty parts are kept, a text
 // that ends with a delimiter gives an empty last part, and an empty text gives

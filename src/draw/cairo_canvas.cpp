@@ -5,8 +5,8 @@
 #include <atomic>
 #include <cmath>
 
-#include "frame/debug_log.h"
-#include "frame/real_functions.h"
+#include "base/debug_log.h"
+#include "base/real_functions.h"
 
 namespace {
 std::atomic<int> g_nLiveSurfaces{0};

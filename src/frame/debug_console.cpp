@@ -5,7 +5,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "frame/debug_log.h"
+#include "base/debug_log.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <ctime>
 
 #include "frame/debug_console.h"
-#include "frame/debug_log.h"
-#include "frame/globals.h"
+#include "base/debug_log.h"
+#include "base/globals.h"
 #include "text/blend_scratch.h"
 #include "text/icon_face_cache.h"
 

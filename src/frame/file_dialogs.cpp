@@ -9,7 +9,7 @@
 // is not taken for a larger one.
 #include <cstring>
 
-#include "frame/real_functions.h"
+#include "base/real_functions.h"
 
 namespace {
 

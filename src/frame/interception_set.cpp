@@ -1,5 +1,5 @@
 // Installation and removal of the process-wide interception set (the table in
-// interception_table.h), in one transaction each that enlists every other
+// base/interception_table.h), in one transaction each that enlists every other
 // thread of the process (a thread stopped inside code being rewritten goes on
 // in the equivalent code). Each replacement is
 // installed behind its barrier (call_barrier.h). Functions found by name are
@@ -9,11 +9,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "frame/call_barrier.h"
-#include "frame/debug_log.h"
-#include "frame/dw_list.h"
-#include "frame/globals.h"
-#include "frame/real_functions.h"
+#include "base/call_barrier.h"
+#include "base/debug_log.h"
+#include "datawindow/dw_list.h"
+#include "base/globals.h"
+#include "base/real_functions.h"
 #include "intercept/intercept.h"
 
 namespace {
@@ -22,6 +22,7 @@ enum class Where { imported, lpk, vm, engine };
 
 struct Interception {
     int row;
+    int removal;  // place in the order of removal
     const char* name;
     Where where;
     PVOID* real;        // the real-entry variable
@@ -46,28 +47,42 @@ constexpr bool SameName(const char* a, const char* b) {
 // The one replacement that also serves other threads than the owner.
 constexpr bool RunsOnEveryThread(const char* name) { return SameName(name, "GetSysColor"); }
 
-#define TESSEL_NAME(row, name, ...) constexpr char kName##name[] = #name;
+#define TESSEL_NAME(row, removal, name, ...) constexpr char kName##name[] = #name;
 TESSEL_INTERCEPTIONS(TESSEL_NAME, TESSEL_NAME)
 #undef TESSEL_NAME
 
 #define TESSEL_GUARDED(name, function_type) \
     Code(&Barrier<function_type>::Call<&Hook##name, &Real_##name, kName##name, RunsOnEveryThread(#name)>)
-#define TESSEL_ROW_IMPORTED(row, name, module) \
-    {row, #name, Where::imported, Variable(&Real_##name), TESSEL_GUARDED(name, decltype(::name))},
-#define TESSEL_ROW_FOUND(row, name, where, type) \
-    {row, #name, Where::where, Variable(&Real_##name), TESSEL_GUARDED(name, std::remove_pointer_t<type>)},
+#define TESSEL_ROW_IMPORTED(row, removal, name, module) \
+    {row, removal, #name, Where::imported, Variable(&Real_##name), TESSEL_GUARDED(name, decltype(::name))},
+#define TESSEL_ROW_FOUND(row, removal, name, where, type) \
+    {row, removal, #name, Where::where, Variable(&Real_##name), TESSEL_GUARDED(name, std::remove_pointer_t<type>)},
 const Interception kInterceptions[] = {TESSEL_INTERCEPTIONS(TESSEL_ROW_IMPORTED, TESSEL_ROW_FOUND)};
 #undef TESSEL_ROW_IMPORTED
 #undef TESSEL_ROW_FOUND
 #undef TESSEL_GUARDED
 
-constexpr int kLastNamedRow = 52;  // rows 1-52 come off in table order
-// The runtime rows come off in this order.
-constexpr int kRuntimeRemovalOrder[] = {54, 55, 59, 58, 60, 61, 53, 56, 62, 57};
+constexpr int kRows = static_cast<int>(sizeof(kInterceptions) / sizeof(kInterceptions[0]));
 
-const Interception* Row(int row) {
+#define TESSEL_REMOVAL(row, removal, ...) removal,
+constexpr int kRemovalPlaces[] = {TESSEL_INTERCEPTIONS(TESSEL_REMOVAL, TESSEL_REMOVAL)};
+#undef TESSEL_REMOVAL
+
+// Every place of the removal order is taken by exactly one row.
+constexpr bool RemovalOrderIsComplete() {
+    for (int place = 1; place <= kRows; ++place) {
+        int rows = 0;
+        for (int taken : kRemovalPlaces) rows += taken == place ? 1 : 0;
+        if (rows != 1) return false;
+    }
+    return true;
+}
+static_assert(RemovalOrderIsComplete(), "each row of the interception table needs its own place in the removal order");
+
+// The row that comes off in the given place of the removal order.
+const Interception* RemovedAt(int place) {
     for (const Interception& entry : kInterceptions) {
-        if (entry.row == row) return &entry;
+        if (entry.removal == place) return &entry;
     }
     return nullptr;
 }
@@ -143,10 +158,7 @@ void RemoveInterceptions(BOOL* pbInstalled) {
     auto detach = [](const Interception* entry) {
         if (entry && *entry->real) InterceptDetach(entry->real, entry->replacement);
     };
-    for (const Interception& entry : kInterceptions) {
-        if (entry.row <= kLastNamedRow) detach(&entry);
-    }
-    for (int row : kRuntimeRemovalOrder) detach(Row(row));
+    for (int place = 1; place <= kRows; ++place) detach(RemovedAt(place));
     Commit("removal of");
     *pbInstalled = FALSE;
 }

@@ -3,14 +3,15 @@
 #include <new>
 
 #include "draw/cairo_canvas.h"
-#include "frame/call_barrier.h"
-#include "frame/debug_log.h"
-#include "frame/dw_list.h"
+#include "base/call_barrier.h"
+#include "base/debug_log.h"
+#include "datawindow/dw_list.h"
 #include "frame/exports.h"
-#include "frame/globals.h"
+#include "base/globals.h"
 #include "frame/interception_set.h"
-#include "frame/settings_cache.h"
-#include "frame/sys_color_table.h"
+#include "frame/runtime_binding.h"
+#include "base/settings_cache.h"
+#include "skin/sys_color_table.h"
 #include "frame/version.h"
 #include "skin/win_list.h"
 #include "text/blend_scratch.h"
@@ -22,6 +23,15 @@ void ShowStartFirst() {
     DebugLog("g_pDWlist : %X , g_pWinlist : %X\n", static_cast<unsigned>(reinterpret_cast<UINT_PTR>(g_pDWlist)),
              static_cast<unsigned>(reinterpret_cast<UINT_PTR>(g_pWinlist)));
     MessageBoxW(GetActiveWindow(), L"StartTessel first!", nullptr, MB_OK | MB_ICONWARNING);
+}
+
+// The DataWindow registry goes, and with it the interception set if it is
+// still installed: no replacement may outlive the records it asks for.
+void ReleaseDWList() {
+    if (!g_pDWlist) return;
+    if (g_pDWlist->m_bHooksInstalled) RemoveInterceptions(&g_pDWlist->m_bHooksInstalled);
+    delete g_pDWlist;
+    g_pDWlist = nullptr;
 }
 
 }  // namespace
@@ -56,13 +66,14 @@ TESSEL_API StartTessel() {
         g_pWinlist = new (std::nothrow) WinList();
         g_pDWlist = new (std::nothrow) DWList();
         if (g_pDWlist && g_pWinlist) {
+            ScanRuntimeModules(*g_pDWlist);
+            LoadRuntimeModules(*g_pDWlist);
             InstallInterceptions(&g_pDWlist->m_bHooksInstalled);
             DebugLog("Tessel2U %s\n", TESSEL2U_VERSION_TEXT);
             DebugLog("pb version : %d\n", g_pDWlist->m_nPBVersion);
             return 1;
         }
-        delete g_pDWlist;
-        g_pDWlist = nullptr;
+        ReleaseDWList();
         delete g_pWinlist;
         g_pWinlist = nullptr;
         call_barrier::SetOwner(0);
@@ -78,8 +89,7 @@ TESSEL_API StopTessel() {
         RemoveInterceptions(&g_pDWlist->m_bHooksInstalled);
         const bool quiet = call_barrier::WaitForForeignCalls(kForeignCallWaitMs);
         g_pDWlist->ReleaseAll();
-        delete g_pDWlist;
-        g_pDWlist = nullptr;
+        ReleaseDWList();
         g_pWinlist->UnregisterWindow(nullptr);
         delete g_pWinlist;
         g_pWinlist = nullptr;

@@ -1,9 +1,9 @@
 // Script-level modifies (fndwModify, and the engine's DW_Modify behind it)
 // may change what an attached DataWindow shows, print preview among it:
 // after each, every attached DataWindow is checked again.
-#include "frame/dw_list.h"
-#include "frame/globals.h"
-#include "frame/real_functions.h"
+#include "datawindow/dw_list.h"
+#include "base/globals.h"
+#include "base/real_functions.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Intercepted functions whose replacements only call the real function.
-#include "frame/real_functions.h"
+#include "base/real_functions.h"
 
 BOOL WINAPI HookBitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop) {
     return Real_BitBlt(hdc, x, y, cx, cy, hdcSrc, x1, y1, rop);

@@ -3,9 +3,9 @@
 // while it runs, the DataWindow the runtime names through FN_DWGetHandle is
 // the one being printed, and every device context paints as that DataWindow.
 #include "datawindow/dw_object.h"
-#include "frame/dw_list.h"
-#include "frame/globals.h"
-#include "frame/real_functions.h"
+#include "datawindow/dw_list.h"
+#include "base/globals.h"
+#include "base/real_functions.h"
 
 namespace {
 

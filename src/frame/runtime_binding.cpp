@@ -3,9 +3,9 @@
 #include <cwchar>
 #include <cwctype>
 
-#include "frame/debug_log.h"
-#include "frame/dw_list.h"
-#include "frame/file_version.h"
+#include "base/debug_log.h"
+#include "datawindow/dw_list.h"
+#include "base/file_version.h"
 #include "intercept/intercept.h"
 
 namespace {

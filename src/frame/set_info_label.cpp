@@ -3,8 +3,8 @@
 // itself. It needs no started library (a host may set its labels once, before
 // StartTessel) and stays until it is set again.
 #include "datawindow/info_labels.h"
-#include "frame/call_barrier.h"
-#include "frame/debug_log.h"
+#include "base/call_barrier.h"
+#include "base/debug_log.h"
 #include "frame/exports.h"
 
 TESSEL_API SetInfoLabel(LPCWSTR pszKey, LPCWSTR pszLabel) {

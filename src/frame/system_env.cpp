@@ -5,10 +5,10 @@
 #include <cwchar>
 #include <string>
 
-#include "frame/call_barrier.h"
-#include "frame/debug_log.h"
+#include "base/call_barrier.h"
+#include "base/debug_log.h"
 #include "frame/exports.h"
-#include "frame/system_env_entry.h"
+#include "base/system_env_entry.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "datawindow/dw_object.h"
 #include "draw/cairo_canvas.h"
-#include "frame/real_functions.h"
+#include "base/real_functions.h"
 #include "header/progress_text.h"
 #include "header/sort_suffix.h"
 #include "text/icon_text.h"

@@ -6,7 +6,7 @@
 #include <cwchar>
 
 #include "datawindow/dw_object.h"
-#include "frame/real_functions.h"
+#include "base/real_functions.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "datawindow/dw_object.h"
 #include "datawindow/info_labels.h"
-#include "frame/private_messages.h"
+#include "base/private_messages.h"
 #include "header/info_tip.h"
 #include "header/side_bar.h"
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "text/utf16_text.h"
+#include "base/utf16_text.h"
 
 // The fields between the braces, split at ":", when text is a progress
 // cell text: at least eleven characters, starting with the marker, with a

@@ -8,7 +8,7 @@
 #include "datawindow/dw_object.h"
 #include "datawindow/row_geometry.h"
 #include "draw/cairo_canvas.h"
-#include "frame/real_functions.h"
+#include "base/real_functions.h"
 
 namespace {
 

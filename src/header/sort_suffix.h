@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "text/utf16_text.h"
+#include "base/utf16_text.h"
 
 enum class Sort { None, Ascending, Descending };
 

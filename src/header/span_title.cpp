@@ -6,8 +6,8 @@
 #include "datawindow/dw_number.h"
 #include "datawindow/dw_object.h"
 #include "datawindow/split_string.h"
-#include "frame/debug_log.h"
-#include "frame/repaint.h"
+#include "base/debug_log.h"
+#include "datawindow/repaint.h"
 
 namespace {
 

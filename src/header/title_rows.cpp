@@ -3,7 +3,7 @@
 #include <string>
 
 #include "datawindow/dw_object.h"
-#include "frame/repaint.h"
+#include "datawindow/repaint.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // gives it, in the order LoadSkin reads them.
 #pragma once
 
-#include "frame/ini_keys.h"
+#include "base/ini_keys.h"
 #include "skin/scroll_bar_skin.h"
 
 extern const wchar_t kScrollBarSection[];

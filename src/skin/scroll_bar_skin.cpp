@@ -4,8 +4,8 @@
 
 #include "draw/arrow_head.h"
 #include "draw/cairo_canvas.h"
-#include "frame/globals.h"
-#include "frame/real_functions.h"
+#include "base/library_paths.h"
+#include "base/real_functions.h"
 #include "skin/scroll_bar_keys.h"
 
 namespace {

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "frame/debug_log.h"
-#include "frame/globals.h"
-#include "frame/real_functions.h"
-#include "frame/repaint.h"
-#include "frame/sys_color_table.h"
+#include "base/debug_log.h"
+#include "base/library_paths.h"
+#include "base/real_functions.h"
+#include "datawindow/repaint.h"
+#include "skin/sys_color_table.h"
 #include "skin/sys_color_line.h"
 #include "skin/win_list.h"
 

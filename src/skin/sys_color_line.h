@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "text/utf16_text.h"
+#include "base/utf16_text.h"
 
 struct SysColorLine {
     int index = 0;

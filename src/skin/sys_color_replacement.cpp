@@ -1,8 +1,8 @@
 // System colours of the whole process: GetSysColor answers from the
 // replacement table when it has the index, else the system's colour. This
 // replacement serves every thread (the table is immutable).
-#include "frame/real_functions.h"
-#include "frame/sys_color_table.h"
+#include "base/real_functions.h"
+#include "skin/sys_color_table.h"
 
 DWORD WINAPI HookGetSysColor(int nIndex) {
     COLORREF colour;

@@ -4,9 +4,9 @@
 // for, made on its first themed drawing. Every other theme call runs the real
 // function.
 #include "datawindow/dw_object.h"
-#include "frame/dw_list.h"
-#include "frame/globals.h"
-#include "frame/real_functions.h"
+#include "datawindow/dw_list.h"
+#include "base/globals.h"
+#include "base/real_functions.h"
 #include "skin/win_list.h"
 
 HTHEME WINAPI HookOpenThemeData(HWND hwnd, LPCWSTR pszClassList) { return Real_OpenThemeData(hwnd, pszClassList); }

@@ -7,9 +7,9 @@
 // Every paint of every window passes through here: the WinList recycles its
 // map nodes, so that a handed-out and given-back context costs no allocation.
 #include "datawindow/dw_object.h"
-#include "frame/dw_list.h"
-#include "frame/globals.h"
-#include "frame/real_functions.h"
+#include "datawindow/dw_list.h"
+#include "base/globals.h"
+#include "base/real_functions.h"
 #include "skin/win_list.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "frame/debug_log.h"
+#include "base/debug_log.h"
 #include "text/icon_face_cache.h"
 
 FT_Library m_pFTLib = nullptr;

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "draw/gdi_objects.h"
-#include "frame/debug_log.h"
-#include "frame/real_functions.h"
+#include "base/debug_log.h"
+#include "base/real_functions.h"
 #include "text/blend_scratch.h"
 #include "text/glyph_blend.h"
 #include "text/icon_text_syntax.h"

@@ -4,8 +4,8 @@
 #include <new>
 #include <string>
 
-#include "frame/dw_list.h"
-#include "frame/globals.h"
+#include "datawindow/dw_list.h"
+#include "base/globals.h"
 #include "text/icon_font_renderer.h"
 #include "text/icon_text_syntax.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "text/utf16_text.h"
+#include "base/utf16_text.h"
 
 constexpr Utf16View kIconMarker = UTF16("iconfont{");
 // Strings shorter than this are never icon text.

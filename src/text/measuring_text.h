@@ -1,7 +1,7 @@
 // The text that stands for icon text when it is measured.
 #pragma once
 
-#include "text/utf16_text.h"
+#include "base/utf16_text.h"
 
 // One full-width ideograph stands for each icon.
 constexpr Utf16Char kMeasuringPlaceholder = 0x56DE;

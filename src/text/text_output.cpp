@@ -2,9 +2,9 @@
 // header painter, icon-font text to the icon-font renderer; everything else
 // passes through with its arguments unchanged.
 #include "datawindow/dw_object.h"
-#include "frame/dw_list.h"
-#include "frame/globals.h"
-#include "frame/real_functions.h"
+#include "datawindow/dw_list.h"
+#include "base/globals.h"
+#include "base/real_functions.h"
 #include "header/header_text.h"
 #include "text/icon_text.h"
 #include "text/icon_text_syntax.h"
@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/debug_log.h"
+#include "base/debug_log.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Window registration: every window created in the process enters the
 // WinList, and leaves it when it is destroyed.
-#include "frame/globals.h"
-#include "frame/real_functions.h"
+#include "base/globals.h"
+#include "base/real_functions.h"
 #include "skin/win_list.h"
 
 HWND WINAPI HookCreateWindowExW(DWORD dwExStyle, LPCWSTR lpClassName, LPCWSTR lpWindowName, DWORD dwStyle, int x,

@@ -1,12 +1,9 @@
-#include "frame/globals.h"
+#include "base/library_paths.h"
 
 #include <cwchar>
 
-#include "frame/debug_log.h"
-
-DWList* g_pDWlist = nullptr;
-WinList* g_pWinlist = nullptr;
-HMODULE g_hModule = nullptr;
+#include "base/debug_log.h"
+#include "base/globals.h"
 
 const wchar_t* LibraryFolder() {
     static wchar_t folder[MAX_PATH + 1];

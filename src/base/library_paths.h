@@ -1,14 +1,10 @@
-// Process-wide state of the library.
+// Where the library looks for the files a host names: settings and skin
+// files given without a folder lie beside the library itself.
 #pragma once
 
 #include <windows.h>
 
-class DWList;
-class WinList;
-
-extern DWList* g_pDWlist;
-extern WinList* g_pWinlist;
-extern HMODULE g_hModule;
+#include <cstddef>
 
 // Folder of the library file itself, without a trailing backslash; empty when
 // the module path cannot be read.

@@ -1,6 +1,6 @@
-#include "frame/call_barrier.h"
+#include "base/call_barrier.h"
 
-#include "frame/debug_log.h"
+#include "base/debug_log.h"
 
 namespace call_barrier {
 

@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-#include "frame/ini_section.h"
+#include "base/ini_section.h"
 
 // The section of the file at path as the profile functions see it now.
 // Null when the file is missing or a directory, or when memory ran out (the

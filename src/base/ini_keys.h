@@ -8,8 +8,8 @@
 
 #include <cstddef>
 
-#include "frame/ini_section.h"
-#include "frame/settings_cache.h"
+#include "base/ini_section.h"
+#include "base/settings_cache.h"
 
 constexpr int kNoSysColor = -1;
 

@@ -1,8 +1,8 @@
-#include "frame/repaint.h"
+#include "datawindow/repaint.h"
 
 #include "datawindow/dw_object.h"
-#include "frame/dw_list.h"
-#include "frame/globals.h"
+#include "datawindow/dw_list.h"
+#include "base/globals.h"
 
 void RepaintWithFrame(HWND hWnd) {
     // A DataWindow whose attach is still to complete gets its repaint then,

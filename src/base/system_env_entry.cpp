@@ -1,4 +1,4 @@
-#include "frame/system_env_entry.h"
+#include "base/system_env_entry.h"
 
 bool SystemEnvEntry(const Utf16Char* name, const Utf16Char* value, const Utf16Char* current, bool replace,
                     Utf16String* entry) {

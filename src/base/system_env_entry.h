@@ -2,7 +2,7 @@
 // ";"-separated list with the value appended.
 #pragma once
 
-#include "text/utf16_text.h"
+#include "base/utf16_text.h"
 
 // The entry for adding value to the variable name whose current value is
 // current (null when unset), or replacing it. False when nothing is to be

@@ -1,4 +1,4 @@
-#include "frame/ini_section.h"
+#include "base/ini_section.h"
 
 #include <cwchar>
 #include <cwctype>

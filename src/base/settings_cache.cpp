@@ -1,4 +1,4 @@
-#include "frame/settings_cache.h"
+#include "base/settings_cache.h"
 
 #include <list>
 #include <new>

@@ -1,4 +1,4 @@
-#include "frame/private_messages.h"
+#include "base/private_messages.h"
 
 const PrivateMessage kPrivateMessages[] = {
     {WM_DW_SORT, "WM_DW_SORT", MessageSender::Runtime, -1},

@@ -1,4 +1,4 @@
-#include "frame/file_version.h"
+#include "base/file_version.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "frame/sys_color_table.h"
+#include "skin/sys_color_table.h"
 
 #include <algorithm>
 #include <atomic>

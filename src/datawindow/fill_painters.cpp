@@ -1,7 +1,7 @@
-#include "header/fill_painters.h"
+#include "datawindow/fill_painters.h"
 
 #include "datawindow/dw_object.h"
-#include "frame/real_functions.h"
+#include "base/real_functions.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "frame/dw_list.h"
+#include "datawindow/dw_list.h"
 
 #include <cwchar>
 #include <memory>
@@ -6,19 +6,13 @@
 
 #include "datawindow/attach_analysis.h"
 #include "datawindow/dw_object.h"
-#include "frame/interception_set.h"
-#include "frame/runtime_binding.h"
 #include "header/info_tip.h"
 #include "header/print_preview.h"
 
 DWList::DWList() {
-    ScanRuntimeModules(*this);
     m_strIconFont = L"iconfont.ttf";
-    if (!m_hUxTheme) {
-        m_hUxTheme = LoadLibraryW(L"uxtheme.dll");
-        if (m_hUxTheme) m_bFreeUxTheme = 1;
-    }
-    LoadRuntimeModules(*this);
+    m_hUxTheme = LoadLibraryW(L"uxtheme.dll");
+    if (m_hUxTheme) m_bFreeUxTheme = 1;
 }
 
 DWList::~DWList() {
@@ -28,7 +22,6 @@ DWList::~DWList() {
     m_mapDC.clear();
     m_mapDW.clear();
     m_strIconFont.clear();
-    if (m_bHooksInstalled) RemoveInterceptions(&m_bHooksInstalled);
     // No record is left to describe with.
     DWObject::FreeDescribeBuffer();
 }

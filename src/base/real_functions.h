@@ -2,4 +2,4 @@
 // their replacements (Hook<function>): see the interception table.
 #pragma once
 
-#include "frame/interception_table.h"
+#include "base/interception_table.h"

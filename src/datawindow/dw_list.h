@@ -8,6 +8,8 @@
 #include <map>
 #include <string>
 
+#include "base/globals.h"
+
 class DWObject;
 
 class DWList {
@@ -61,3 +63,7 @@ private:
     bool IsDataWindowClass(HWND hWnd) const;
     void ForgetDCsOf(const DWObject* record);
 };
+
+// The record of the attached DataWindow whose painting uses the context dc;
+// null when none does or the library is not started.
+inline DWObject* RecordOfDC(HDC dc) { return g_pDWlist ? g_pDWlist->FindDWForDC(dc) : nullptr; }

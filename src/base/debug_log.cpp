@@ -1,4 +1,4 @@
-#include "frame/debug_log.h"
+#include "base/debug_log.h"
 
 #include <io.h>
 #include <windows.h>

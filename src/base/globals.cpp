@@ -1,0 +1,5 @@
+#include "base/globals.h"
+
+DWList* g_pDWlist = nullptr;
+WinList* g_pWinlist = nullptr;
+HMODULE g_hModule = nullptr;
