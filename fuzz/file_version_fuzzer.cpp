@@ -4,7 +4,7 @@
 #include <cstring>
 #include <memory>
 
-#include "frame/file_version.h"
+#include "base/file_version.h"
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

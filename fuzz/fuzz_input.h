@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "text/utf16_text.h"
+#include "base/utf16_text.h"
 
 inline Utf16String FuzzText(const uint8_t* data, size_t size) {
     Utf16String text;

@@ -6,8 +6,8 @@
 
 #include "datawindow/dw_number.h"
 #include "datawindow/split_string.h"
-#include "frame/file_version.h"
-#include "frame/system_env_entry.h"
+#include "base/file_version.h"
+#include "base/system_env_entry.h"
 #include "header/progress_text.h"
 #include "header/sort_suffix.h"
 #include "skin/sys_color_line.h"

@@ -1,6 +1,6 @@
 // SystemEnvEntry: the entry always names the variable, and a replacing
 // entry holds the value.
-#include "frame/system_env_entry.h"
+#include "base/system_env_entry.h"
 #include <vector>
 
 #include "fuzz_input.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/ini_section.h"
+#include "base/ini_section.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 
 #include "datawindow/info_label_keys.h"
 #include "datawindow/settings_keys.h"
-#include "frame/private_messages.h"
+#include "base/private_messages.h"
 #include "skin/scroll_bar_keys.h"
 
 namespace {
