@@ -34,9 +34,9 @@ TEST(AddSystemEnv, SemicolonListRules) {
         int replace;
         const wchar_t* after;
     } steps[] = {
-        {L"T2U_LIST=A;B", L"C", 0, L"A;B;C"}, {nullptr, L"C", 0, L"A;B;C"},       {nullptr, L"B", 0, L"A;B;C"},
+        {L"T2U_LIST=A;B", L"C", 0, L"A;B;C"}, {nullptr, L"C", 0, L"A;B;C"}, {nullptr, L"B", 0, L"A;B;C"},
         {L"T2U_LIST=C;B", L"C", 0, L"C;B;C"},  // an element that stands first is not recognised
-        {L"T2U_LIST=A;", L"D", 0, L"A;D"},    {nullptr, L"C", 1, L"C"},            {nullptr, L"C", 0, L"C"},
+        {L"T2U_LIST=A;", L"D", 0, L"A;D"},    {nullptr, L"C", 1, L"C"},     {nullptr, L"C", 0, L"C"},
         {L"T2U_LIST=", L"X", 0, L"X"},
     };
     for (const auto& s : steps) {

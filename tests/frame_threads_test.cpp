@@ -34,38 +34,35 @@ int Lives() {
     return wanted >= 5 && wanted <= 10000 ? static_cast<int>(wanted) : 100;
 }
 
-// What a worker's calls returned before the library was started, on the
-// worker's own memory context.
-struct Expected {
-    int calcHeight = 0;
-    RECT calcRect = {};
-    int drawHeight = 0;
-    SIZE iconExtent = {};
-    int iconFit = 0;
-    DWORD windowColour = 0;
-    DWORD buttonTextColour = 0;
-};
-
+// A worker: its calls' results, written out, must be those of its first
+// round, made before the library was first started.
 class Worker {
 public:
     explicit Worker(int kind) : m_kind(kind) {}
 
-    // Runs on the worker's thread: records the real results, then repeats
-    // the calls until told to stop.
     void Run(HANDLE ready, std::atomic<bool>& stop) {
         HDC screen = GetDC(nullptr);
         m_dc = CreateCompatibleDC(screen);
         ReleaseDC(nullptr, screen);
-        m_bitmap = CreateBitmap(200, 60, 1, 32, nullptr);
-        m_old = SelectObject(m_dc, m_bitmap);
-        Record();
+        HBITMAP bitmap = CreateBitmap(200, 60, 1, 32, nullptr);
+        HGDIOBJ old = SelectObject(m_dc, bitmap);
+        const DWORD window = GetSysColor(COLOR_WINDOW);
+        const std::string expected = Once();
         SetEvent(ready);
         while (!stop) {
-            Once();
+            const DWORD now = GetSysColor(COLOR_WINDOW);
+            const std::string got = Once();
+            if ((now != window && now != kSkinWindowColour) || got != expected) {
+                if (m_mismatches++ == 0) {
+                    std::lock_guard<std::mutex> lock(m_lock);
+                    m_first = "worker " + std::to_string(m_kind) + ": expected " + expected + ", got " + got +
+                              ", COLOR_WINDOW " + std::to_string(now);
+                }
+            }
             ++m_rounds;
         }
-        SelectObject(m_dc, m_old);
-        DeleteObject(m_bitmap);
+        SelectObject(m_dc, old);
+        DeleteObject(bitmap);
         DeleteDC(m_dc);
     }
 
@@ -77,102 +74,73 @@ public:
     }
 
 private:
-    void Record() {
-        RECT r = {0, 0, 200, 60};
-        m_expected.calcHeight = DrawTextW(m_dc, kIconText, -1, &r, DT_CALCRECT | DT_SINGLELINE);
-        m_expected.calcRect = r;
-        RECT d = {0, 0, 200, 60};
-        m_expected.drawHeight = DrawTextExW(m_dc, const_cast<wchar_t*>(kPlainText), -1, &d, DT_LEFT, nullptr);
-        GetTextExtentExPointW(m_dc, kIconText, static_cast<int>(wcslen(kIconText)), 60, &m_expected.iconFit, nullptr,
-                              &m_expected.iconExtent);
-        m_expected.windowColour = GetSysColor(COLOR_WINDOW);
-        m_expected.buttonTextColour = GetSysColor(COLOR_BTNTEXT);
-    }
-
-    void Check(bool ok, const char* what) {
-        if (ok) return;
-        if (m_mismatches++ == 0) {
-            std::lock_guard<std::mutex> lock(m_lock);
-            m_first = std::string("worker ") + std::to_string(m_kind) + ": " + what;
-        }
-    }
-
-    void Once() {
-        const DWORD window = GetSysColor(COLOR_WINDOW);
-        Check(window == m_expected.windowColour || window == kSkinWindowColour, "GetSysColor(COLOR_WINDOW)");
-        Check(GetSysColor(COLOR_BTNTEXT) == m_expected.buttonTextColour, "GetSysColor(COLOR_BTNTEXT)");
+    // One round of the worker's calls; their results in a line.
+    std::string Once() {
+        std::string out = std::to_string(GetSysColor(COLOR_BTNTEXT));
+        auto add = [&out](long long v) { out += " " + std::to_string(v); };
+        const int iconLength = static_cast<int>(wcslen(kIconText));
         switch (m_kind) {
             case 0: {  // text drawn
                 RECT r = {0, 0, 200, 60};
-                const int h = DrawTextW(m_dc, kIconText, -1, &r, DT_CALCRECT | DT_SINGLELINE);
-                Check(h == m_expected.calcHeight && EqualRect(&r, &m_expected.calcRect), "DrawTextW DT_CALCRECT");
+                add(DrawTextW(m_dc, kIconText, -1, &r, DT_CALCRECT | DT_SINGLELINE));
+                add(r.right);
+                add(r.bottom);
                 RECT d = {0, 0, 200, 60};
-                Check(DrawTextExW(m_dc, const_cast<wchar_t*>(kPlainText), -1, &d, DT_LEFT, nullptr) ==
-                          m_expected.drawHeight,
-                      "DrawTextExW");
-                RECT i = {0, 0, 200, 60};
-                DrawTextW(m_dc, kIconText, -1, &i, DT_LEFT | DT_SINGLELINE);
-                Check(TextOutW(m_dc, 2, 2, kIconText, static_cast<int>(wcslen(kIconText))) != FALSE, "TextOutW");
-                Check(ExtTextOutW(m_dc, 2, 20, ETO_OPAQUE, &i, kPlainText, static_cast<UINT>(wcslen(kPlainText)),
-                                  nullptr) != FALSE,
-                      "ExtTextOutW");
-                Check(ExtTextOutA(m_dc, 2, 40, 0, nullptr, "ansi", 4, nullptr) != FALSE, "ExtTextOutA");
+                add(DrawTextExW(m_dc, const_cast<wchar_t*>(kPlainText), -1, &d, DT_LEFT, nullptr));
+                DrawTextW(m_dc, kIconText, -1, &d, DT_LEFT | DT_SINGLELINE);
+                add(TextOutW(m_dc, 2, 2, kIconText, iconLength));
+                add(ExtTextOutW(m_dc, 2, 20, ETO_OPAQUE, &d, kPlainText, static_cast<UINT>(wcslen(kPlainText)),
+                                nullptr));
+                add(ExtTextOutA(m_dc, 2, 40, 0, nullptr, "ansi", 4, nullptr));
                 break;
             }
             case 1: {  // text measured
                 SIZE size = {};
                 int fit = -1;
-                Check(GetTextExtentExPointW(m_dc, kIconText, static_cast<int>(wcslen(kIconText)), 60, &fit, nullptr,
-                                            &size) != FALSE,
-                      "GetTextExtentExPointW");
-                Check(size.cx == m_expected.iconExtent.cx && size.cy == m_expected.iconExtent.cy &&
-                          fit == m_expected.iconFit,
-                      "GetTextExtentExPointW extent");
+                add(GetTextExtentExPointW(m_dc, kIconText, iconLength, 60, &fit, nullptr, &size));
+                add(size.cx);
+                add(size.cy);
+                add(fit);
                 POLYTEXTW poly = {2, 2, 4, L"poly", 0, {0, 0, 0, 0}, nullptr};
-                Check(PolyTextOutW(m_dc, &poly, 1) != FALSE, "PolyTextOutW");
+                add(PolyTextOutW(m_dc, &poly, 1));
                 break;
             }
             case 2: {  // device contexts
                 HDC screen = GetDC(nullptr);
-                Check(screen != nullptr, "GetDC");
                 HDC mem = CreateCompatibleDC(screen);
-                Check(mem != nullptr, "CreateCompatibleDC");
-                Check(ReleaseDC(nullptr, screen) == 1, "ReleaseDC");
+                add(screen && mem);
+                add(ReleaseDC(nullptr, screen));
                 RECT r = {0, 0, 50, 20};
                 HBRUSH brush = CreateSolidBrush(RGB(10, 20, 30));
-                Check(brush != nullptr, "CreateSolidBrush");
-                Check(FillRect(m_dc, &r, brush) != 0, "FillRect");
+                add(FillRect(m_dc, &r, brush));
                 DeleteObject(brush);
-                Check(MoveToEx(m_dc, 0, 0, nullptr) != FALSE, "MoveToEx");
-                Check(LineTo(m_dc, 30, 30) != FALSE, "LineTo");
-                Check(Rectangle(m_dc, 5, 5, 40, 40) != FALSE, "Rectangle");
-                Check(PatBlt(m_dc, 0, 0, 10, 10, WHITENESS) != FALSE, "PatBlt");
-                Check(BitBlt(m_dc, 50, 0, 20, 20, m_dc, 0, 0, SRCCOPY) != FALSE, "BitBlt");
-                Check(mem && DeleteDC(mem) != FALSE, "DeleteDC");
+                add(MoveToEx(m_dc, 0, 0, nullptr));
+                add(LineTo(m_dc, 30, 30));
+                add(Rectangle(m_dc, 5, 5, 40, 40));
+                add(PatBlt(m_dc, 0, 0, 10, 10, WHITENESS));
+                add(BitBlt(m_dc, 50, 0, 20, 20, m_dc, 0, 0, SRCCOPY));
+                add(DeleteDC(mem));
                 break;
             }
             default: {  // windows of the worker's own
                 HWND w = CreateWindowExW(0, L"STATIC", L"worker", WS_POPUP, 0, 0, 80, 20, nullptr, nullptr, nullptr,
                                          nullptr);
-                Check(w != nullptr, "CreateWindowExW");
                 HDC dc = GetDC(w);
-                Check(dc != nullptr, "GetDC of a window");
+                add(w && dc);
                 RECT r = {0, 0, 80, 20};
-                if (dc) DrawTextW(dc, kIconText, -1, &r, DT_LEFT | DT_SINGLELINE);
-                Check(ReleaseDC(w, dc) == 1, "ReleaseDC of a window");
-                Check(w && DestroyWindow(w) != FALSE, "DestroyWindow");
+                DrawTextW(dc, kIconText, -1, &r, DT_LEFT | DT_SINGLELINE);
+                add(ReleaseDC(w, dc));
+                add(DestroyWindow(w));
                 MSG msg;
                 while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
                 break;
             }
         }
+        return out;
     }
 
     int m_kind;
     HDC m_dc = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_old = nullptr;
-    Expected m_expected;
     std::atomic<long> m_rounds{0};
     std::atomic<long> m_mismatches{0};
     std::mutex m_lock;

@@ -95,8 +95,9 @@ INSTANTIATE_TEST_SUITE_P(
                       StringEntry{L"InternalName", L"Tessel2U"},
                       StringEntry{L"CompanyName", L"The Tessel2U developers"},
                       StringEntry{L"LegalCopyright", L"Copyright (C) 2026 the Tessel2U developers"},
-                      StringEntry{L"FileDescription", L"Tessel2U: a modern look for the DataWindow controls of "
-                                                      L"PowerBuilder applications"}),
+                      StringEntry{L"FileDescription",
+                                  L"Tessel2U: a modern look for the DataWindow controls of "
+                                  L"PowerBuilder applications"}),
     [](const ::testing::TestParamInfo<StringEntry>& info) {
         const std::wstring name = info.param.name;
         return std::string(name.begin(), name.end());
