@@ -8,6 +8,13 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory("${TESSEL2U_GTEST_SOURCE}" "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL SYSTEM)
 
+# The main of every test program: a skipped case fails the run unless
+# tests/expected_skips.txt lists it.
+add_library(tessel_gtest_main STATIC "${PROJECT_SOURCE_DIR}/tests/support/gtest_skip_main.cpp")
+target_link_libraries(tessel_gtest_main PUBLIC GTest::gtest)
+target_compile_definitions(tessel_gtest_main
+  PRIVATE TESSEL2U_EXPECTED_SKIPS="${PROJECT_SOURCE_DIR}/tests/expected_skips.txt")
+
 # tessel_add_gtest(NAME <name> SOURCES <files...> [LIBS <targets...>] [TIMEOUT <s>] [DEPENDS <targets...>] [NO_TEST])
 # NO_TEST builds the executable only; the caller registers its own tests.
 # Builds <name>.exe into the common output folder (next to the DLLs it loads)
@@ -15,7 +22,7 @@ add_subdirectory("${TESSEL2U_GTEST_SOURCE}" "${CMAKE_BINARY_DIR}/googletest" EXC
 function(tessel_add_gtest)
   cmake_parse_arguments(T "NO_TEST" "NAME;TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main ${T_LIBS})
+  target_link_libraries(${T_NAME} PRIVATE tessel_gtest_main ${T_LIBS})
   target_include_directories(${T_NAME} PRIVATE "${PROJECT_SOURCE_DIR}/tests/support" "${PROJECT_SOURCE_DIR}/pbsim/include")
   if(T_DEPENDS)
     add_dependencies(${T_NAME} ${T_DEPENDS})

@@ -17,12 +17,12 @@
 #include <functional>
 #include <string>
 
+#include "grid_syntax.h"
 #include "import_patch.h"
 #include "message_pump.h"
 #include "pbsim_runtime.h"
 #include "stdout_capture.h"
 #include "tessel_dll.h"
-#include "two_column_grid.h"
 
 namespace {
 
@@ -60,8 +60,7 @@ protected:
         ReleaseDC(nullptr, screen);
         bitmap = CreateBitmap(300, 60, 1, 32, nullptr);
         old = SelectObject(dc, bitmap);
-        GetTextExtentExPointW(dc, kIconText, static_cast<int>(wcslen(kIconText)), 80, &real.fit, nullptr,
-                              &real.extent);
+        GetTextExtentExPointW(dc, kIconText, static_cast<int>(wcslen(kIconText)), 80, &real.fit, nullptr, &real.extent);
         RECT r = {0, 0, 300, 60};
         real.calcHeight = DrawTextW(dc, kIconText, -1, &r, DT_CALCRECT | DT_SINGLELINE);
         real.calcRect = r;
@@ -74,10 +73,16 @@ protected:
 
         ASSERT_EQ(dll.StartTessel(), 1);
         dll.SetIconfont(L"iconfont.ttf", 0);
-        host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 400, 260,
-                               nullptr, nullptr, nullptr, nullptr);
-        dw = pb.CreateDataWindow(host, TwoColumnGrid(L"data(1 \"one\" 2 \"two\")").c_str(), nullptr, 0, 0, 400, 200,
-                                 WS_VSCROLL);
+        host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 400, 260, nullptr,
+                               nullptr, nullptr, nullptr);
+        dw = pb.CreateDataWindow(host,
+                                 GridSyntax(1)
+                                     .Column(L"a", L"long", 80, L"A")
+                                     .Column(L"b", L"char(20)", 120, L"B")
+                                     .NumberedRows(2)
+                                     .Text()
+                                     .c_str(),
+                                 nullptr, 0, 0, 400, 200, WS_VSCROLL);
         ASSERT_NE(dw, nullptr);
         g_failNext = 2;
         EXPECT_EQ(dll.AttachDatawindow(dw, nullptr), 0);

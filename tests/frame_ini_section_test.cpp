@@ -1,23 +1,19 @@
-// A settings section read in one GetPrivateProfileSectionW call must answer
-// every key exactly as GetPrivateProfileIntW and GetPrivateProfileStringW
-// answer it from the same file.
-// Each awkward file below is written to disk; for every key and several
-// defaults the profile API itself is the oracle, and the value with the
-// default 7 is also pinned as a literal.
+// A settings section read in one GetPrivateProfileSectionW call answers every
+// key as GetPrivateProfileIntW and GetPrivateProfileStringW answer it from the
+// same file: awkward files written byte for byte, each key's value with the
+// default 7 pinned as a literal and compared with the profile API.
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <climits>
 #include <string>
 #include <vector>
 
 #include "base/ini_section.h"
+#include "temp_folder.h"
 
 namespace {
 
 const wchar_t kSection[] = L"datawindow";
-const INT kDefaults[] = {0, 7, -1, INT_MAX, INT_MIN, 12345};
-
 struct KeyAnswer {
     const wchar_t* key;
     UINT withDefault7;
@@ -47,8 +43,6 @@ std::string ManyKeys() {
     return text + "[after]\r\nkey2999=1\r\n";
 }
 
-const UINT kMinus5 = 0u - 5u;
-
 const std::vector<IniCase>& Cases() {
     static const std::vector<IniCase> cases = {
         {"BlanksAroundNamesAndValues",
@@ -56,7 +50,7 @@ const std::vector<IniCase>& Cases() {
          {{L"a", 12}, {L"b", 34}, {L"c", 7}, {L"d", 5}, {L" a ", 12}}},
         {"Signs",
          "[datawindow]\r\np=+5\r\nm=-5\r\npm=+-5\r\nmm=--5\r\nsp=- 5\r\nlone=-\r\n",
-         {{L"p", 5}, {L"m", kMinus5}, {L"pm", 0}, {L"mm", 0}, {L"sp", 0}, {L"lone", 0}}},
+         {{L"p", 5}, {L"m", 0u - 5u}, {L"pm", 0}, {L"mm", 0}, {L"sp", 0}, {L"lone", 0}}},
         {"BasePrefixes",
          "[datawindow]\r\nh=0x1F\r\nH2=0X1F\r\nlow=0x1f\r\noct=010\r\no=0o17\r\nbin=0b101\r\nbare=0x\r\n"
          "bad=0xG\r\nneg=-0x10\r\nb2=0b2\r\nlead=00012\r\n",
@@ -106,12 +100,13 @@ const std::vector<IniCase>& Cases() {
          "[datawindow]\r\nt=12abc\r\nu=12 34\r\nv=abc\r\nw=1e3\r\nx=7.9\r\ny=1,000\r\n",
          {{L"t", 12}, {L"u", 12}, {L"v", 0}, {L"w", 1}, {L"x", 7}, {L"y", 1}}},
         {"OnlyTwentyNineCharactersCount",
-         "[datawindow]\r\nz29=" + std::string(29, '0') + "123\r\nz26=" + std::string(26, '0') +
-             "123\r\nq30=\"" + std::string(28, '0') + "9\"\r\nq29=\"" + std::string(27, '0') + "9\"\r\nq31=\"" +
-             std::string(29, '0') + "9\"\r\nsp=\"" + std::string(28, ' ') + "8\"\r\n",
+         "[datawindow]\r\nz29=" + std::string(29, '0') + "123\r\nz26=" + std::string(26, '0') + "123\r\nq30=\"" +
+             std::string(28, '0') + "9\"\r\nq29=\"" + std::string(27, '0') + "9\"\r\nq31=\"" + std::string(29, '0') +
+             "9\"\r\nsp=\"" + std::string(28, ' ') + "8\"\r\n",
          {{L"z29", 0}, {L"z26", 123}, {L"q30", 0}, {L"q29", 9}, {L"q31", 0}, {L"sp", 0}}},
         {"TabsAndControlCharacters",
-         "[datawindow]\r\ntab=\t\t42\r\nmid=4\t2\r\nctl=\"\x01\x02" "43\"\r\ncr=44\r\r\n",
+         "[datawindow]\r\ntab=\t\t42\r\nmid=4\t2\r\nctl=\"\x01\x02"
+         "43\"\r\ncr=44\r\r\n",
          {{L"tab", 42}, {L"mid", 4}, {L"ctl", 43}, {L"cr", 44}}},
         {"NamesDifferingInCase",
          "[DataWindow]\r\nLineColor=100\r\nlinecolor=200\r\nBACKCOLOR=300\r\n",
@@ -130,97 +125,9 @@ const std::vector<IniCase>& Cases() {
                  "12\r\nsup=\xC2\xB2\r\n"),
          {{L"\u00C4rger", 5}, {L"\u00E4rger", 7}, {L"\u00C4RGER", 5}, {L"fw", 0}, {L"nb", 0}, {L"sup", 0}}},
         {"Utf16WithMark", Utf16Bom(L"[datawindow]\r\nw=0x10\r\n\u00DF=3\r\n"), {{L"w", 16}, {L"\u00DF", 3}}},
-        {"LargeSection",
-         ManyKeys(),
-         {{L"key0", 0}, {L"key1500", 4500}, {L"key2999", 8997}, {L"key3000", 7}}},
+        {"LargeSection", ManyKeys(), {{L"key0", 0}, {L"key1500", 4500}, {L"key2999", 8997}, {L"key3000", 7}}},
     };
     return cases;
-}
-
-std::wstring TempFolder() {
-    wchar_t dir[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, dir);
-    return dir;
-}
-
-// A file written to disk byte for byte and its section read back; the file
-// goes again at the end of the test.
-class WrittenSection : public ::testing::Test {
-protected:
-    void Load(const std::string& bytes, const std::wstring& tag) {
-        // A file of its own per case: the profile functions keep recently
-        // read files and would otherwise have to notice a rewrite.
-        m_path = TempFolder() + L"t2u_ini_" + tag + L".ini";
-        HANDLE file = CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        DWORD written = 0;
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        CloseHandle(file);
-        ASSERT_EQ(written, bytes.size());
-        ASSERT_TRUE(m_section.Read(kSection, m_path.c_str()));
-    }
-    void TearDown() override {
-        if (!m_path.empty()) DeleteFileW(m_path.c_str());
-    }
-    // What GetPrivateProfileStringW gives, through a buffer larger than any
-    // value of these files.
-    std::wstring ProfileString(const wchar_t* key, const wchar_t* def) const {
-        std::vector<wchar_t> buffer(8192, L'\0');
-        GetPrivateProfileStringW(kSection, key, def, buffer.data(), static_cast<DWORD>(buffer.size()), m_path.c_str());
-        return buffer.data();
-    }
-
-    std::wstring m_path;
-    IniSection m_section;
-};
-
-class IniSectionAgainstProfileApi : public WrittenSection, public ::testing::WithParamInterface<size_t> {
-protected:
-    void SetUp() override { Load(Cases()[GetParam()].bytes, std::to_wstring(GetParam())); }
-};
-
-std::string Narrow(const wchar_t* text) {
-    std::string out;
-    char hex[8];
-    for (; *text; ++text) {
-        if (*text < 128) {
-            out += static_cast<char>(*text);
-        } else {
-            snprintf(hex, sizeof hex, "\\u%04X", static_cast<unsigned>(*text));
-            out += hex;
-        }
-    }
-    return out;
-}
-
-}  // namespace
-
-TEST_P(IniSectionAgainstProfileApi, EveryKeyAsGetPrivateProfileIntW) {
-    const IniCase& c = Cases()[GetParam()];
-    for (const KeyAnswer& k : c.keys) {
-        for (INT def : kDefaults) {
-            const UINT api = GetPrivateProfileIntW(kSection, k.key, def, m_path.c_str());
-            EXPECT_EQ(m_section.Int(k.key, def), api) << "key '" << Narrow(k.key) << "' default " << def;
-        }
-        EXPECT_EQ(GetPrivateProfileIntW(kSection, k.key, 7, m_path.c_str()), k.withDefault7)
-            << "the profile API on key '" << Narrow(k.key) << "'";
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Files, IniSectionAgainstProfileApi, ::testing::Range<size_t>(0, Cases().size()),
-                         [](const ::testing::TestParamInfo<size_t>& info) { return Cases()[info.param].name; });
-
-// The same files as texts: every key as GetPrivateProfileStringW gives it,
-// with a default, with one that ends in blanks, and with none.
-TEST_P(IniSectionAgainstProfileApi, EveryKeyAsGetPrivateProfileStringW) {
-    const IniCase& c = Cases()[GetParam()];
-    for (const KeyAnswer& k : c.keys) {
-        for (const wchar_t* def : {L"dflt", L"two  ", static_cast<const wchar_t*>(nullptr)}) {
-            EXPECT_EQ(m_section.String(k.key, def), ProfileString(k.key, def))
-                << "key '" << Narrow(k.key) << "' default '" << (def ? Narrow(def) : "null") << "'";
-        }
-    }
 }
 
 // Texts, each pinned: quotes, blanks, empty values, letters outside ASCII.
@@ -271,79 +178,97 @@ const std::vector<StringCase>& StringCases() {
     return cases;
 }
 
-class IniSectionStrings : public WrittenSection, public ::testing::WithParamInterface<size_t> {
+// A file of the test's folder, its section read back.
+class WrittenSection : public ::testing::TestWithParam<size_t> {
 protected:
-    void SetUp() override { Load(StringCases()[GetParam()].bytes, L"s" + std::to_wstring(GetParam())); }
+    void Load(const std::string& bytes) {
+        ASSERT_TRUE(temp.Ok());
+        m_path = temp.Write(L"settings.ini", bytes);
+        ASSERT_TRUE(m_section.Read(kSection, m_path.c_str()));
+    }
+    UINT ProfileInt(const wchar_t* key, INT def) const {
+        return GetPrivateProfileIntW(kSection, key, def, m_path.c_str());
+    }
+    std::wstring ProfileString(const wchar_t* key, const wchar_t* def) const {
+        std::vector<wchar_t> buffer(8192, L'\0');
+        GetPrivateProfileStringW(kSection, key, def, buffer.data(), static_cast<DWORD>(buffer.size()), m_path.c_str());
+        return buffer.data();
+    }
+    TempFolder temp;
+    std::wstring m_path;
+    IniSection m_section;
 };
 
-TEST_P(IniSectionStrings, PinnedAndAsTheProfileApi) {
-    for (const StringAnswer& k : StringCases()[GetParam()].keys) {
-        EXPECT_EQ(m_section.String(k.key, L"D"), std::wstring(k.withDefaultD)) << "key '" << Narrow(k.key) << "'";
-        EXPECT_EQ(ProfileString(k.key, L"D"), std::wstring(k.withDefaultD))
-            << "the profile API on key '" << Narrow(k.key) << "'";
+class IniSectionNumbers : public WrittenSection {};
+class IniSectionStrings : public WrittenSection {};
+
+}  // namespace
+
+// Catches a number parsed otherwise than the profile API does (signs, bases,
+// overflow, quotes, blanks, comments, duplicates, encodings, a large section).
+TEST_P(IniSectionNumbers, AsTheProfileApi) {
+    const IniCase& c = Cases()[GetParam()];
+    Load(c.bytes);
+    for (const KeyAnswer& k : c.keys) {
+        const std::wstring key = k.key;
+        EXPECT_EQ(ProfileInt(k.key, 7), k.withDefault7) << "the profile API on " << key;
+        EXPECT_EQ(m_section.Int(k.key, 7), k.withDefault7) << key;
+        EXPECT_EQ(m_section.Int(k.key, -1), ProfileInt(k.key, -1)) << key;
+        for (const wchar_t* def : {L"dflt", L"two  ", static_cast<const wchar_t*>(nullptr)})
+            EXPECT_EQ(m_section.String(k.key, def), ProfileString(k.key, def)) << key;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, IniSectionNumbers, ::testing::Range<size_t>(0, Cases().size()),
+                         [](const ::testing::TestParamInfo<size_t>& info) { return Cases()[info.param].name; });
+
+// Catches quotes, blanks or letters outside ASCII of a text taken otherwise.
+TEST_P(IniSectionStrings, AsTheProfileApi) {
+    const StringCase& c = StringCases()[GetParam()];
+    Load(c.bytes);
+    for (const StringAnswer& k : c.keys) {
+        EXPECT_EQ(ProfileString(k.key, L"D"), k.withDefaultD) << "the profile API on " << std::wstring(k.key);
+        EXPECT_EQ(m_section.String(k.key, L"D"), k.withDefaultD) << std::wstring(k.key);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, IniSectionStrings, ::testing::Range<size_t>(0, StringCases().size()),
                          [](const ::testing::TestParamInfo<size_t>& info) { return StringCases()[info.param].name; });
 
-// Values straight into the conversion, without a file: what the section
-// text can hold but a file line cannot start or end with.
-struct ValueCase {
-    const wchar_t* value;
-    INT def;
-    UINT expected;
-};
+// Values straight into the conversions: what a section text can hold but a
+// file line cannot start or end with.
+TEST(IniSectionText, ValuesConvertAndMissingOrAssignedSections) {
+    const struct {
+        const wchar_t* value;
+        INT def;
+        UINT number;
+    } numbers[] = {{L"", 9, 9},
+                   {L" 12", 9, 12},
+                   {L"\"", 9, 0},
+                   {L"''", 9, 9},
+                   {L"' '", 9, 0},
+                   {L"-0", 9, 0},
+                   {L"0b", 9, 0},
+                   {L"0o8", 9, 0},
+                   {L"zz", -3, 0},
+                   {L"+0x7fffffff", 9, 0x7FFFFFFFu},
+                   {L"\t-1", 9, 0xFFFFFFFFu}};
+    for (const auto& v : numbers) EXPECT_EQ(IniValueToInt(v.value, v.def), v.number) << std::wstring(v.value);
+    const struct {
+        const wchar_t* value;
+        const wchar_t* text;
+    } texts[] = {{L"", L""},         {L"'", L"'"},         {L"''", L""},   {L"'a'", L"a"},    {L"\"a'", L"\"a'"},
+                 {L"' a '", L" a "}, {L" 'a' ", L" 'a' "}, {L"a'", L"a'"}, {L"%s%n", L"%s%n"}};
+    for (const auto& v : texts) EXPECT_EQ(IniValueToString(v.value), v.text) << std::wstring(v.value);
 
-const ValueCase kValues[] = {
-    {L"", 9, 9},           {L" 12", 9, 12},   {L"\"", 9, 0},        {L"''", 9, 9},
-    {L"' '", 9, 0},        {L"-0", 9, 0},     {L"0b", 9, 0},         {L"0o8", 9, 0},
-    {L"zz", -3, 0},        {L"+0x7fffffff", 9, 0x7FFFFFFFu},         {L"\t-1", 9, 0xFFFFFFFFu},
-};
-
-class IniValue : public ::testing::TestWithParam<ValueCase> {};
-
-TEST_P(IniValue, Converts) {
-    const ValueCase& v = GetParam();
-    EXPECT_EQ(IniValueToInt(v.value, v.def), v.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, IniValue, ::testing::ValuesIn(kValues));
-
-struct StringValueCase {
-    const wchar_t* value;
-    const wchar_t* expected;
-};
-
-const StringValueCase kStringValues[] = {
-    {L"", L""},         {L"'", L"'"},         {L"''", L""},       {L"'a'", L"a"},
-    {L"\"a'", L"\"a'"}, {L"' a '", L" a "},   {L" 'a' ", L" 'a' "}, {L"a'", L"a'"},
-    {L"%s%n", L"%s%n"},
-};
-
-class IniStringValue : public ::testing::TestWithParam<StringValueCase> {};
-
-TEST_P(IniStringValue, Converts) {
-    EXPECT_EQ(IniValueToString(GetParam().value), std::wstring(GetParam().expected));
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, IniStringValue, ::testing::ValuesIn(kStringValues));
-
-TEST(IniSectionText, MissingFileOrSectionIsEmpty) {
+    TempFolder temp;
     IniSection section;
-    ASSERT_TRUE(section.Read(kSection, (TempFolder() + L"t2u_ini_missing.ini").c_str()));
+    ASSERT_TRUE(section.Read(kSection, temp.File(L"missing.ini").c_str()));
     EXPECT_TRUE(section.Empty());
     EXPECT_EQ(section.Int(L"a", 42), 42u);
-    EXPECT_EQ(section.Find(L"a"), nullptr);
     EXPECT_EQ(section.String(L"a", L"dflt  "), L"dflt");
     EXPECT_EQ(section.String(L"a", nullptr), L"");
-}
-
-TEST(IniSectionText, AssignedTextLinesAndFirstMatch) {
-    IniSection section;
     section.Assign(L"a=1\0B=2\0b=3\0bare\0\0");
-    EXPECT_FALSE(section.Empty());
-    ASSERT_NE(section.Find(L"b"), nullptr);
     EXPECT_STREQ(section.Find(L"b"), L"2");
     EXPECT_EQ(section.Find(L"bare"), nullptr);
     EXPECT_EQ(section.Int(L"bare", 5), 5u);

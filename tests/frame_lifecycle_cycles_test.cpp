@@ -14,18 +14,18 @@
 #include <string>
 
 #include "env_number.h"
-#include "ini_file.h"
+#include "grid_syntax.h"
 #include "message_pump.h"
 #include "pbsim_runtime.h"
 #include "resource_census.h"
 #include "stdout_capture.h"
+#include "temp_folder.h"
 #include "tessel_dll.h"
-#include "two_column_grid.h"
 
 namespace {
 
 const std::wstring kGrid =
-    TwoColumnGrid(L"data(1 \"one\" 2 \"two\" 3 \"three\" 4 \"four\" 5 \"five\" 6 \"six\" 7 \"seven\" 8 \"eight\")");
+    GridSyntax(1).Column(L"a", L"long", 80, L"A").Column(L"b", L"char(20)", 120, L"B").NumberedRows(8).Text();
 
 constexpr int kWarmUp = 10;
 
@@ -55,11 +55,6 @@ Level Measure() {
     return l;
 }
 
-void Print(const char* when, const Level& l) {
-    std::printf("cycles: %-22s GDI objects of the DLL %zu, heap blocks %zu (%zu bytes), windows %d, private bytes %zu\n",
-                when, l.gdi, l.heapBlocks, l.heapBytes, l.windows, l.privateBytes);
-}
-
 // "StopTessel : cairo surfaces %d , FreeType faces %d" of the last stop.
 bool StopCounts(const std::string& log, int* surfaces, int* faces) {
     const size_t p = log.rfind("StopTessel : cairo surfaces ");
@@ -75,19 +70,16 @@ TEST(LifecycleCycles, ThreeHundredLivesLeaveNothingBehind) {
     TesselDll dll;
     ASSERT_NE(dll.h, nullptr);
     ASSERT_NE(GetFileAttributesW(L"iconfont.ttf"), INVALID_FILE_ATTRIBUTES) << "iconfont.ttf missing";
-    IniFile skin(dll.h, L"lifecycle_cycles_skin.ini",
-                 "[SysColor]\r\n5=16777215\r\n15=\r\n[ScrollBar]\r\n");
-    IniFile settings(dll.h, L"lifecycle_cycles_settings.ini",
-                     "[datawindow]\r\nlinecolor=12632256\r\nbackcolor=16777215\r\naltercolor=15790320\r\n");
-    HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 760, 400,
-                                nullptr, nullptr, nullptr, nullptr);
-    HWND label = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 420, 200, 40, nullptr, nullptr,
-                                 nullptr, nullptr);
+    TempFolder temp;
+    const std::wstring skin = temp.Write(L"skin.ini", "[SysColor]\r\n5=16777215\r\n15=\r\n[ScrollBar]\r\n");
+    const std::wstring settings = temp.Write(
+        L"settings.ini", "[datawindow]\r\nlinecolor=12632256\r\nbackcolor=16777215\r\naltercolor=15790320\r\n");
+    HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 760, 400, nullptr,
+                                nullptr, nullptr, nullptr);
+    HWND label =
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 420, 200, 40, nullptr, nullptr, nullptr, nullptr);
 
     census::ResourceCensus census(dll.h);
-    std::printf("cycles: counted imports:");
-    for (const char* n : census.Patched()) std::printf(" %s", n);
-    std::printf("\n");
     ASSERT_TRUE(census.HeapCounted()) << "the DLL's allocator imports were not found";
 
     const Level before = Measure();
@@ -98,19 +90,19 @@ TEST(LifecycleCycles, ThreeHundredLivesLeaveNothingBehind) {
     for (int cycle = 1; cycle <= cycles; ++cycle) {
         StdoutCapture out;
         if (dll.StartTessel() != 1) ++badStarts;
-        dll.SetSkinFile(skin.Name());
+        dll.SetSkinFile(skin.c_str());
         dll.SetIconfont(L"iconfont.ttf", 0);
         HWND dw[3];
         for (int i = 0; i < 3; ++i) {
             dw[i] = pb.CreateDataWindow(host, kGrid.c_str(), nullptr, i * 250, 0, 240, 200, WS_VSCROLL);
-            dll.AttachDatawindow(dw[i], i == 0 ? settings.Name() : nullptr);
+            dll.AttachDatawindow(dw[i], i == 0 ? settings.c_str() : nullptr);
         }
         PumpMessages();
         dll.AddDatawindowTitle(dw[0], L"Title", L"Tahoma", 9, 30);
         dll.ModifyDatawindowTitle(dw[0], 1, L"Title again", L"Tahoma", 10);
         dll.SetSpanTitle(dw[1], L"a,b", L"Both", L"Tahoma", 9, 20);
         for (HWND h : dw) {
-            SendMessageW(h, WM_MOUSEMOVE, 0, MAKELPARAM(30, 60));  // hover
+            SendMessageW(h, WM_MOUSEMOVE, 0, MAKELPARAM(30, 60));             // hover
             SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 60));  // selection
             SendMessageW(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(150, 100));
             SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(150, 100));
@@ -152,13 +144,11 @@ TEST(LifecycleCycles, ThreeHundredLivesLeaveNothingBehind) {
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     const Level after = Measure();
-    Print("before the first cycle", before);
-    Print("after cycle 10", warm);
-    Print(("after cycle " + std::to_string(cycles)).c_str(), after);
-    std::printf("cycles: %d run in %.1f s; failed starts %d, failed stops %d; live cairo surfaces at stop at most %d; "
-                "FreeType faces at stop first %d, last %d; GDI created %ld deleted %ld; heap allocations %ld frees %ld\n",
-                cycles, seconds, badStarts, badStops, maxSurfaces, firstFaces, lastFaces, census::Now().gdiCreated,
-                census::Now().gdiDeleted, census::Now().heapAllocs, census::Now().heapFrees);
+    std::printf(
+        "cycles: %d run in %.1f s; failed starts %d, failed stops %d; live cairo surfaces at stop at most %d; "
+        "FreeType faces at stop first %d, last %d; GDI created %ld deleted %ld; heap allocations %ld frees %ld\n",
+        cycles, seconds, badStarts, badStops, maxSurfaces, firstFaces, lastFaces, census::Now().gdiCreated,
+        census::Now().gdiDeleted, census::Now().heapAllocs, census::Now().heapFrees);
 
     EXPECT_EQ(badStarts, 0);
     EXPECT_EQ(badStops, 0);
@@ -198,8 +188,8 @@ TEST(LifecycleCycles, TwentyLoadedLivesGiveTheirMemoryBack) {
     // describe buffer (some 4 MB each).
     PbsimRuntime pb{105};
     ASSERT_TRUE(pb.ok());
-    HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 300, 300,
-                                nullptr, nullptr, nullptr, nullptr);
+    HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 300, 300, nullptr,
+                                nullptr, nullptr, nullptr);
     auto life = [&]() {
         StdoutCapture out;
         TesselDll dll;

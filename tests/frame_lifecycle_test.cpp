@@ -128,16 +128,3 @@ TEST_F(Lifecycle, AttachWithoutRuntimeCreatesNothingButPostsTheAttachMessage) {
     EXPECT_EQ(dll.AttachDatawindow(edit, L"settings.ini"), 1);
     EXPECT_TRUE(g_boxes.empty());
 }
-
-TEST_F(Lifecycle, AboutBox) {
-    EXPECT_EQ(dll.DWAbout(), 0);  // works started or not
-    ASSERT_EQ(g_boxes.size(), 1u);
-    EXPECT_EQ(g_boxes[0].style, 64u);
-    EXPECT_EQ(g_boxes[0].caption, L"\u5173\u4E8E...");
-    const std::wstring& text = g_boxes[0].text;
-    const size_t first = text.find(L'\n');
-    ASSERT_NE(first, std::wstring::npos);
-    EXPECT_EQ(text.substr(0, first), L"PB10\u53CA\u4EE5\u4E0A\u4F7F\u7528\u6B64\u7248\u672C");
-    EXPECT_EQ(text.substr(first, 2), L"\n\n");
-    EXPECT_NE(text.find(L"Tessel2U", first), std::wstring::npos);
-}

@@ -1,22 +1,68 @@
-// Binding to the PowerBuilder runtime found in the process. Each suite runs in
-// a process of its own (see CMakeLists.txt), with one generation loaded, or
-// the unversioned runtime (pbvm.dll, pbdwe.dll, pbsysfunc.dll) alone or
-// beside a numbered one.
+// Binding to the PowerBuilder runtime found in the process: one process per
+// case (see CMakeLists.txt), since a process binds the runtime once.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "grid_syntax.h"
 #include "pbsim_runtime.h"
 #include "stdout_capture.h"
 #include "tessel_dll.h"
 
 namespace {
 
+struct Binding {
+    const char* name;
+    int generation;  // the runtime that must be bound
+    bool vmOnly;     // only its virtual machine loaded: the library loads the rest
+    int other;       // a runtime loaded before it and left alone, or 0
+    const char* versionLine;
+    const wchar_t* engine;  // module names that vmOnly loads, or that must stay unloaded
+    const wchar_t* system;
+    std::vector<std::pair<const wchar_t*, bool>> classes;  // window classes of the test: attached?
+};
+
+void PrintTo(const Binding& b, std::ostream* os) { *os << b.name; }
+
+const Binding kBindings[] = {
+    {"G105",
+     105,
+     false,
+     0,
+     "pb version : 105\n",
+     nullptr,
+     nullptr,
+     {{L"PBDW105X", true}, {L"pbdw100", true}, {L"pbdw125", false}, {L"EDIT", false}}},
+    {"G105VmOnly", 105, true, 0, "pb version : 105\n", L"pbdwe105.DLL", L"pbsys105.DLL", {}},
+    {"G125", 125, false, 0, "pb version : 125\n", nullptr, nullptr, {{L"pbdw105", false}}},
+    {"G170", 170, false, 0, "pb version : 170\n", nullptr, nullptr, {{L"PBDW170", true}}},
+    // 22.0.0.1878 is generation 220: no numbered module is loaded for it, and
+    // "pbdw" classes of other modules are not its own, one named like them.
+    {"Unversioned",
+     PBSIM_UNVERSIONED_GENERATION,
+     false,
+     0,
+     "pb version : 220\n",
+     L"pbdwe220.DLL",
+     L"pbsys220.DLL",
+     {{L"pbdw220u", false}, {L"pbdwForeign", false}, {L"pbdw105", false}}},
+    {"UnversionedVmOnly",
+     PBSIM_UNVERSIONED_GENERATION,
+     true,
+     0,
+     "pb version : 220\n",
+     L"pbdwe.dll",
+     L"pbsysfunc.dll",
+     {}},
+    {"NumberedAndUnversioned", 105, false, PBSIM_UNVERSIONED_GENERATION, "pb version : 105\n", nullptr, nullptr, {}},
+};
+
 LRESULT CALLBACK PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
 
-// A window of a class of our own naming, to test the class-prefix match.
 HWND WindowOfClass(const wchar_t* cls) {
     WNDCLASSW wc = {};
     wc.lpfnWndProc = PlainProc;
@@ -26,161 +72,81 @@ HWND WindowOfClass(const wchar_t* cls) {
     return CreateWindowExW(0, cls, L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, wc.hInstance, nullptr);
 }
 
-// A record exists for the window when a title can be added to it.
+// The library keeps a record of the window when a title can be added to it.
 bool Attached(TesselDll& dll, HWND h) { return dll.AddDatawindowTitle(h, L"t", L"Arial", 9, 10) > 0; }
 
-// The first bytes of a function: they change when the function is
-// intercepted.
-std::vector<BYTE> EntryBytes(HMODULE module, const char* name) {
-    const auto* entry = reinterpret_cast<const BYTE*>(GetProcAddress(module, name));
+std::vector<BYTE> WinProcEntry(const PbsimRuntime& pb) {
+    const auto* entry = reinterpret_cast<const BYTE*>(GetProcAddress(pb.engine(), "dwWinProc"));
     return entry ? std::vector<BYTE>(entry, entry + 16) : std::vector<BYTE>();
 }
 
-HMODULE ClassModule(HWND h) { return reinterpret_cast<HMODULE>(GetClassLongPtrW(h, GCLP_HMODULE)); }
-
-std::string StartAndLog(TesselDll& dll) {
-    StdoutCapture out;
-    EXPECT_EQ(dll.StartTessel(), 1);
-    return out.Stop();
-}
-
-// With only the virtual machine of a generation loaded, the list loads the
-// engine and system modules and gives them back at the stop.
-void VmOnlyLoadsEngineAndSystem(int generation, const wchar_t* engine, const wchar_t* system, const char* versionLine) {
-    PbsimRuntime pb(generation, /*vmOnly=*/true);
-    ASSERT_NE(pb.vm(), nullptr);
-    ASSERT_EQ(GetModuleHandleW(engine), nullptr) << "the virtual machine must not import the engine";
-    ASSERT_EQ(GetModuleHandleW(system), nullptr);
-    TesselDll dll;
-    EXPECT_NE(StartAndLog(dll).find(versionLine), std::string::npos);
-    EXPECT_NE(GetModuleHandleW(engine), nullptr);
-    EXPECT_NE(GetModuleHandleW(system), nullptr);
-    EXPECT_EQ(dll.StopTessel(), 1);
-    // The list gives its references back; the engine stays loaded all the
-    // same, since the interception set looked its functions up by name, and a
-    // module found that way stays loaded.
-    EXPECT_NE(GetModuleHandleW(engine), nullptr);
-    EXPECT_EQ(GetModuleHandleW(system), nullptr);
-}
+class RuntimeBinding : public ::testing::TestWithParam<Binding> {};
 
 }  // namespace
 
-TEST(Generation105, ClassPrefixMatchesSixCharacters) {
-    PbsimRuntime pb(105);
-    ASSERT_TRUE(pb.ok());
-    TesselDll dll;
-    EXPECT_NE(StartAndLog(dll).find("pb version : 105\n"), std::string::npos);
-
-    HWND upper = WindowOfClass(L"PBDW105X");
-    HWND older = WindowOfClass(L"pbdw100");
-    HWND newer = WindowOfClass(L"pbdw125");
-    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    for (HWND h : {upper, older, newer, edit}) EXPECT_EQ(dll.AttachDatawindow(h, nullptr), 1);
-    EXPECT_TRUE(Attached(dll, upper));
-    EXPECT_TRUE(Attached(dll, older));
-    EXPECT_FALSE(Attached(dll, newer));
-    EXPECT_FALSE(Attached(dll, edit));
-    // Detached records are gone; attaching again makes a new one.
-    EXPECT_EQ(dll.DettachDatawindow(older), 1);
-    EXPECT_FALSE(Attached(dll, older));
-    EXPECT_EQ(dll.StopTessel(), 1);
-    for (HWND h : {upper, older, newer, edit}) DestroyWindow(h);
-}
-
-TEST(Generation105VmOnly, ListLoadsEngineAndSystemModulesAndGivesThemBack) {
-    VmOnlyLoadsEngineAndSystem(105, L"pbdwe105.DLL", L"pbsys105.DLL", "pb version : 105\n");
-}
-
-TEST(Generation125, OwnClassOnly) {
-    PbsimRuntime pb(125);
-    ASSERT_TRUE(pb.ok());
-    TesselDll dll;
-    EXPECT_NE(StartAndLog(dll).find("pb version : 125\n"), std::string::npos);
-    HWND dw = pb.Create(L"release 10;\ndatawindow(units=1 processing=1)\nheader(height=20)\n"
-                        L"detail(height=20)\ntable(column=(type=long name=a dbname=\"a\"))");
-    ASSERT_NE(dw, nullptr) << pb.LastError();
-    HWND other = WindowOfClass(L"pbdw105");
-    dll.AttachDatawindow(dw, nullptr);
-    dll.AttachDatawindow(other, nullptr);
-    EXPECT_TRUE(Attached(dll, dw));
-    EXPECT_FALSE(Attached(dll, other));
-    EXPECT_EQ(dll.StopTessel(), 1);
-    DestroyWindow(other);
-}
-
-TEST(Generation170, LowerCaseFileNames) {
-    PbsimRuntime pb(170);
-    ASSERT_TRUE(pb.ok());
-    TesselDll dll;
-    EXPECT_NE(StartAndLog(dll).find("pb version : 170\n"), std::string::npos);
-    HWND h = WindowOfClass(L"PBDW170");
-    dll.AttachDatawindow(h, nullptr);
-    EXPECT_TRUE(Attached(dll, h));
-    EXPECT_EQ(dll.StopTessel(), 1);
-    DestroyWindow(h);
-}
-
-TEST(Unversioned, GenerationFromTheFileVersionAndTheEnginesOwnClasses) {
-    PbsimRuntime pb(PBSIM_UNVERSIONED_GENERATION);
-    ASSERT_TRUE(pb.ok());
-    const std::vector<BYTE> winProc = EntryBytes(pb.engine(), "dwWinProc");
-    const std::vector<BYTE> windowWnd = EntryBytes(pb.vm(), "FN_WindowWnd");
-    TesselDll dll;
-    // 22.0.0.1878 is generation 220; nothing else was loaded for it.
-    EXPECT_NE(StartAndLog(dll).find("pb version : 220\n"), std::string::npos);
-    EXPECT_EQ(GetModuleHandleW(L"pbsys220.DLL"), nullptr);
-    EXPECT_EQ(GetModuleHandleW(L"pbdwe220.DLL"), nullptr);
-    // The runtime rows are found in pbvm.dll and pbdwe.dll.
-    EXPECT_NE(winProc, EntryBytes(pb.engine(), "dwWinProc"));
-    EXPECT_NE(windowWnd, EntryBytes(pb.vm(), "FN_WindowWnd"));
-
-    HWND dw = pb.Create(L"release 10;\ndatawindow(units=1 processing=1)\nheader(height=20)\n"
-                        L"detail(height=20)\ntable(column=(type=long name=a dbname=\"a\"))");
-    ASSERT_NE(dw, nullptr) << pb.LastError();
-    ASSERT_EQ(ClassModule(dw), pb.engine());
-    // "pbdw" classes of another module, one of them named like the engine's
-    // own, and a class of the engine's numbered neighbours.
-    HWND sameName = WindowOfClass(L"pbdw220u");
-    HWND foreign = WindowOfClass(L"pbdwForeign");
-    HWND numbered = WindowOfClass(L"pbdw105");
-    ASSERT_NE(foreign, nullptr);
-    EXPECT_EQ(ClassModule(foreign), GetModuleHandleW(nullptr));
-    for (HWND h : {dw, sameName, foreign, numbered}) dll.AttachDatawindow(h, nullptr);
-    EXPECT_TRUE(Attached(dll, dw));
-    if (sameName && ClassModule(sameName) == GetModuleHandleW(nullptr)) {
-        EXPECT_FALSE(Attached(dll, sameName));
+// Catches a wrong generation, a class-prefix match that takes foreign classes,
+// the wrong runtime intercepted, and modules not loaded or not given back.
+TEST_P(RuntimeBinding, BindsTheRuntimeOfTheProcess) {
+    const Binding& b = GetParam();
+    std::unique_ptr<PbsimRuntime> other(b.other ? new PbsimRuntime(b.other) : nullptr);
+    PbsimRuntime pb(b.generation, b.vmOnly);
+    ASSERT_NE(pb.vm(), nullptr);
+    if (b.vmOnly) {
+        ASSERT_EQ(GetModuleHandleW(b.engine), nullptr) << "the virtual machine must not import the engine";
+        ASSERT_EQ(GetModuleHandleW(b.system), nullptr);
     }
-    EXPECT_FALSE(Attached(dll, foreign));
-    EXPECT_FALSE(Attached(dll, numbered));
-    EXPECT_EQ(dll.StopTessel(), 1);
-    EXPECT_EQ(winProc, EntryBytes(pb.engine(), "dwWinProc"));
-    for (HWND h : {sameName, foreign, numbered}) DestroyWindow(h);
-}
-
-TEST(UnversionedVmOnly, ListLoadsPbdweAndPbsysfuncAndGivesThemBack) {
-    VmOnlyLoadsEngineAndSystem(PBSIM_UNVERSIONED_GENERATION, L"pbdwe.dll", L"pbsysfunc.dll", "pb version : 220\n");
-}
-
-TEST(NumberedAndUnversioned, TheNumberedRuntimeIsBound) {
-    PbsimRuntime unversioned(PBSIM_UNVERSIONED_GENERATION);
-    PbsimRuntime numbered(105);
-    ASSERT_TRUE(unversioned.ok());
-    ASSERT_TRUE(numbered.ok());
-    const std::vector<BYTE> unversionedProc = EntryBytes(unversioned.engine(), "dwWinProc");
-    const std::vector<BYTE> numberedProc = EntryBytes(numbered.engine(), "dwWinProc");
+    const std::vector<BYTE> ours = WinProcEntry(pb);
+    const std::vector<BYTE> theirs = other ? WinProcEntry(*other) : std::vector<BYTE>();
     TesselDll dll;
-    EXPECT_NE(StartAndLog(dll).find("pb version : 105\n"), std::string::npos);
-    EXPECT_NE(numberedProc, EntryBytes(numbered.engine(), "dwWinProc"));
-    EXPECT_EQ(unversionedProc, EntryBytes(unversioned.engine(), "dwWinProc"));
-    const wchar_t* syntax = L"release 10;\ndatawindow(units=1 processing=1)\nheader(height=20)\n"
-                            L"detail(height=20)\ntable(column=(type=long name=a dbname=\"a\"))";
-    HWND ours = numbered.Create(syntax);
-    HWND theirs = unversioned.Create(syntax);
-    ASSERT_NE(ours, nullptr);
-    ASSERT_NE(theirs, nullptr);
-    dll.AttachDatawindow(ours, nullptr);
-    dll.AttachDatawindow(theirs, nullptr);
-    EXPECT_TRUE(Attached(dll, ours));
-    EXPECT_FALSE(Attached(dll, theirs));
+    StdoutCapture out;
+    ASSERT_EQ(dll.StartTessel(), 1);
+    EXPECT_NE(out.Stop().find(b.versionLine), std::string::npos);
+    if (b.vmOnly) {
+        EXPECT_NE(GetModuleHandleW(b.engine), nullptr);
+        EXPECT_NE(GetModuleHandleW(b.system), nullptr);
+        EXPECT_EQ(dll.StopTessel(), 1);
+        // The engine stays: the interception set looked its functions up by name.
+        EXPECT_NE(GetModuleHandleW(b.engine), nullptr);
+        EXPECT_EQ(GetModuleHandleW(b.system), nullptr);
+        return;
+    }
+    if (b.engine) {
+        EXPECT_EQ(GetModuleHandleW(b.engine), nullptr);
+        EXPECT_EQ(GetModuleHandleW(b.system), nullptr);
+    }
+    EXPECT_NE(WinProcEntry(pb), ours) << "the bound engine's window procedure is not intercepted";
+    if (other) {
+        EXPECT_EQ(WinProcEntry(*other), theirs) << "the other runtime was intercepted";
+    }
+
+    const std::wstring grid = GridSyntax(1).Column(L"a", L"long", 80, L"A").Text();
+    HWND dw = pb.Create(grid.c_str());
+    ASSERT_NE(dw, nullptr) << pb.LastError();
+    EXPECT_EQ(dll.AttachDatawindow(dw, nullptr), 1);
+    EXPECT_TRUE(Attached(dll, dw));
+    if (other) {
+        HWND foreign = other->Create(grid.c_str());
+        dll.AttachDatawindow(foreign, nullptr);
+        EXPECT_FALSE(Attached(dll, foreign));
+    }
+    std::vector<HWND> windows;
+    for (const auto& c : b.classes) {
+        HWND h = std::wstring(c.first) == L"EDIT"
+                     ? CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr)
+                     : WindowOfClass(c.first);
+        ASSERT_NE(h, nullptr);
+        windows.push_back(h);
+        EXPECT_EQ(dll.AttachDatawindow(h, nullptr), 1);
+        EXPECT_EQ(Attached(dll, h), c.second) << std::wstring(c.first);
+        if (c.second) {  // a detached record is gone
+            EXPECT_EQ(dll.DettachDatawindow(h), 1);
+            EXPECT_FALSE(Attached(dll, h));
+        }
+    }
     EXPECT_EQ(dll.StopTessel(), 1);
+    EXPECT_EQ(WinProcEntry(pb), ours);
+    for (HWND h : windows) DestroyWindow(h);
 }
+
+INSTANTIATE_TEST_SUITE_P(Runtimes, RuntimeBinding, ::testing::ValuesIn(kBindings),
+                         [](const ::testing::TestParamInfo<Binding>& info) { return std::string(info.param.name); });
