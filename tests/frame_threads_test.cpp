@@ -1,8 +1,12 @@
-// A host with four worker threads calling the intercepted functions without
-// pause while the UI thread starts, uses and stops the library, life after
-// life: on other threads the library passes every call through (GetSysColor
-// answers the skin's colours), so each call returns what it returned before
-// the first start.
+// A host with worker threads: four threads call the intercepted functions
+// without pause (text drawn and measured with and without icon runs, device
+// contexts taken and released, filled and drawn on, windows created and
+// destroyed, system colours read) while the UI thread starts the library,
+// attaches a DataWindow, skins, repaints and stops it, life after life.
+// Nothing may crash, and every call of a worker returns what the real
+// function returned for the same call before the library was first started:
+// on other threads than the one that started it, the library passes calls
+// through, except GetSysColor, which answers the skin's colours.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -15,12 +19,12 @@
 #include <vector>
 
 #include "env_number.h"
-#include "grid_syntax.h"
+#include "ini_file.h"
 #include "message_pump.h"
 #include "pbsim_runtime.h"
 #include "stdout_capture.h"
-#include "temp_folder.h"
 #include "tessel_dll.h"
+#include "two_column_grid.h"
 
 namespace {
 
@@ -34,35 +38,38 @@ int Lives() {
     return wanted >= 5 && wanted <= 10000 ? static_cast<int>(wanted) : 100;
 }
 
-// A worker: its calls' results, written out, must be those of its first
-// round, made before the library was first started.
+// What a worker's calls returned before the library was started, on the
+// worker's own memory context.
+struct Expected {
+    int calcHeight = 0;
+    RECT calcRect = {};
+    int drawHeight = 0;
+    SIZE iconExtent = {};
+    int iconFit = 0;
+    DWORD windowColour = 0;
+    DWORD buttonTextColour = 0;
+};
+
 class Worker {
 public:
     explicit Worker(int kind) : m_kind(kind) {}
 
-    void Run(HANDLE ready, std::atomic<bool>& stop) {
+    // Runs on the worker's thread: records the real results, then repeats
+    // the calls until told to stop.
+    void Run(std::atomic<bool>& ready, std::atomic<bool>& stop) {
         HDC screen = GetDC(nullptr);
         m_dc = CreateCompatibleDC(screen);
         ReleaseDC(nullptr, screen);
-        HBITMAP bitmap = CreateBitmap(200, 60, 1, 32, nullptr);
-        HGDIOBJ old = SelectObject(m_dc, bitmap);
-        const DWORD window = GetSysColor(COLOR_WINDOW);
-        const std::string expected = Once();
-        SetEvent(ready);
+        m_bitmap = CreateBitmap(200, 60, 1, 32, nullptr);
+        m_old = SelectObject(m_dc, m_bitmap);
+        Record();
+        ready = true;
         while (!stop) {
-            const DWORD now = GetSysColor(COLOR_WINDOW);
-            const std::string got = Once();
-            if ((now != window && now != kSkinWindowColour) || got != expected) {
-                if (m_mismatches++ == 0) {
-                    std::lock_guard<std::mutex> lock(m_lock);
-                    m_first = "worker " + std::to_string(m_kind) + ": expected " + expected + ", got " + got +
-                              ", COLOR_WINDOW " + std::to_string(now);
-                }
-            }
+            Once();
             ++m_rounds;
         }
-        SelectObject(m_dc, old);
-        DeleteObject(bitmap);
+        SelectObject(m_dc, m_old);
+        DeleteObject(m_bitmap);
         DeleteDC(m_dc);
     }
 
@@ -74,73 +81,102 @@ public:
     }
 
 private:
-    // One round of the worker's calls; their results in a line.
-    std::string Once() {
-        std::string out = std::to_string(GetSysColor(COLOR_BTNTEXT));
-        auto add = [&out](long long v) { out += " " + std::to_string(v); };
-        const int iconLength = static_cast<int>(wcslen(kIconText));
-        switch (m_kind) {
-            case 0: {  // text drawn
-                RECT r = {0, 0, 200, 60};
-                add(DrawTextW(m_dc, kIconText, -1, &r, DT_CALCRECT | DT_SINGLELINE));
-                add(r.right);
-                add(r.bottom);
-                RECT d = {0, 0, 200, 60};
-                add(DrawTextExW(m_dc, const_cast<wchar_t*>(kPlainText), -1, &d, DT_LEFT, nullptr));
-                DrawTextW(m_dc, kIconText, -1, &d, DT_LEFT | DT_SINGLELINE);
-                add(TextOutW(m_dc, 2, 2, kIconText, iconLength));
-                add(ExtTextOutW(m_dc, 2, 20, ETO_OPAQUE, &d, kPlainText, static_cast<UINT>(wcslen(kPlainText)),
-                                nullptr));
-                add(ExtTextOutA(m_dc, 2, 40, 0, nullptr, "ansi", 4, nullptr));
-                break;
-            }
-            case 1: {  // text measured
-                SIZE size = {};
-                int fit = -1;
-                add(GetTextExtentExPointW(m_dc, kIconText, iconLength, 60, &fit, nullptr, &size));
-                add(size.cx);
-                add(size.cy);
-                add(fit);
-                POLYTEXTW poly = {2, 2, 4, L"poly", 0, {0, 0, 0, 0}, nullptr};
-                add(PolyTextOutW(m_dc, &poly, 1));
-                break;
-            }
-            case 2: {  // device contexts
-                HDC screen = GetDC(nullptr);
-                HDC mem = CreateCompatibleDC(screen);
-                add(screen && mem);
-                add(ReleaseDC(nullptr, screen));
-                RECT r = {0, 0, 50, 20};
-                HBRUSH brush = CreateSolidBrush(RGB(10, 20, 30));
-                add(FillRect(m_dc, &r, brush));
-                DeleteObject(brush);
-                add(MoveToEx(m_dc, 0, 0, nullptr));
-                add(LineTo(m_dc, 30, 30));
-                add(Rectangle(m_dc, 5, 5, 40, 40));
-                add(PatBlt(m_dc, 0, 0, 10, 10, WHITENESS));
-                add(BitBlt(m_dc, 50, 0, 20, 20, m_dc, 0, 0, SRCCOPY));
-                add(DeleteDC(mem));
-                break;
-            }
-            default: {  // windows of the worker's own
-                HWND w = CreateWindowExW(0, L"STATIC", L"worker", WS_POPUP, 0, 0, 80, 20, nullptr, nullptr, nullptr,
-                                         nullptr);
-                HDC dc = GetDC(w);
-                add(w && dc);
-                RECT r = {0, 0, 80, 20};
-                DrawTextW(dc, kIconText, -1, &r, DT_LEFT | DT_SINGLELINE);
-                add(ReleaseDC(w, dc));
-                add(DestroyWindow(w));
-                MSG msg;
-                while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-                break;
-            }
+    void Record() {
+        RECT r = {0, 0, 200, 60};
+        m_expected.calcHeight = DrawTextW(m_dc, kIconText, -1, &r, DT_CALCRECT | DT_SINGLELINE);
+        m_expected.calcRect = r;
+        RECT d = {0, 0, 200, 60};
+        m_expected.drawHeight = DrawTextExW(m_dc, const_cast<wchar_t*>(kPlainText), -1, &d, DT_LEFT, nullptr);
+        GetTextExtentExPointW(m_dc, kIconText, static_cast<int>(wcslen(kIconText)), 60, &m_expected.iconFit, nullptr,
+                              &m_expected.iconExtent);
+        m_expected.windowColour = GetSysColor(COLOR_WINDOW);
+        m_expected.buttonTextColour = GetSysColor(COLOR_BTNTEXT);
+    }
+
+    void Check(bool ok, const char* what) {
+        if (ok) return;
+        if (m_mismatches++ == 0) {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_first = std::string("worker ") + std::to_string(m_kind) + ": " + what;
         }
-        return out;
+    }
+
+    void Once() {
+        const DWORD window = GetSysColor(COLOR_WINDOW);
+        Check(window == m_expected.windowColour || window == kSkinWindowColour, "GetSysColor(COLOR_WINDOW)");
+        Check(GetSysColor(COLOR_BTNTEXT) == m_expected.buttonTextColour, "GetSysColor(COLOR_BTNTEXT)");
+        switch (m_kind) {
+        case 0: {  // text drawn
+            RECT r = {0, 0, 200, 60};
+            const int h = DrawTextW(m_dc, kIconText, -1, &r, DT_CALCRECT | DT_SINGLELINE);
+            Check(h == m_expected.calcHeight && EqualRect(&r, &m_expected.calcRect), "DrawTextW DT_CALCRECT");
+            RECT d = {0, 0, 200, 60};
+            Check(DrawTextExW(m_dc, const_cast<wchar_t*>(kPlainText), -1, &d, DT_LEFT, nullptr) ==
+                      m_expected.drawHeight,
+                  "DrawTextExW");
+            RECT i = {0, 0, 200, 60};
+            DrawTextW(m_dc, kIconText, -1, &i, DT_LEFT | DT_SINGLELINE);
+            Check(TextOutW(m_dc, 2, 2, kIconText, static_cast<int>(wcslen(kIconText))) != FALSE, "TextOutW");
+            Check(ExtTextOutW(m_dc, 2, 20, ETO_OPAQUE, &i, kPlainText, static_cast<UINT>(wcslen(kPlainText)),
+                              nullptr) != FALSE,
+                  "ExtTextOutW");
+            Check(ExtTextOutA(m_dc, 2, 40, 0, nullptr, "ansi", 4, nullptr) != FALSE, "ExtTextOutA");
+            break;
+        }
+        case 1: {  // text measured
+            SIZE size = {};
+            int fit = -1;
+            Check(GetTextExtentExPointW(m_dc, kIconText, static_cast<int>(wcslen(kIconText)), 60, &fit, nullptr,
+                                        &size) != FALSE,
+                  "GetTextExtentExPointW");
+            Check(size.cx == m_expected.iconExtent.cx && size.cy == m_expected.iconExtent.cy &&
+                      fit == m_expected.iconFit,
+                  "GetTextExtentExPointW extent");
+            POLYTEXTW poly = {2, 2, 4, L"poly", 0, {0, 0, 0, 0}, nullptr};
+            Check(PolyTextOutW(m_dc, &poly, 1) != FALSE, "PolyTextOutW");
+            break;
+        }
+        case 2: {  // device contexts
+            HDC screen = GetDC(nullptr);
+            Check(screen != nullptr, "GetDC");
+            HDC mem = CreateCompatibleDC(screen);
+            Check(mem != nullptr, "CreateCompatibleDC");
+            Check(ReleaseDC(nullptr, screen) == 1, "ReleaseDC");
+            RECT r = {0, 0, 50, 20};
+            HBRUSH brush = CreateSolidBrush(RGB(10, 20, 30));
+            Check(brush != nullptr, "CreateSolidBrush");
+            Check(FillRect(m_dc, &r, brush) != 0, "FillRect");
+            DeleteObject(brush);
+            Check(MoveToEx(m_dc, 0, 0, nullptr) != FALSE, "MoveToEx");
+            Check(LineTo(m_dc, 30, 30) != FALSE, "LineTo");
+            Check(Rectangle(m_dc, 5, 5, 40, 40) != FALSE, "Rectangle");
+            Check(PatBlt(m_dc, 0, 0, 10, 10, WHITENESS) != FALSE, "PatBlt");
+            Check(BitBlt(m_dc, 50, 0, 20, 20, m_dc, 0, 0, SRCCOPY) != FALSE, "BitBlt");
+            Check(mem && DeleteDC(mem) != FALSE, "DeleteDC");
+            break;
+        }
+        default: {  // windows of the worker's own
+            HWND w = CreateWindowExW(0, L"STATIC", L"worker", WS_POPUP, 0, 0, 80, 20, nullptr, nullptr, nullptr,
+                                     nullptr);
+            Check(w != nullptr, "CreateWindowExW");
+            HDC dc = GetDC(w);
+            Check(dc != nullptr, "GetDC of a window");
+            RECT r = {0, 0, 80, 20};
+            if (dc) DrawTextW(dc, kIconText, -1, &r, DT_LEFT | DT_SINGLELINE);
+            Check(ReleaseDC(w, dc) == 1, "ReleaseDC of a window");
+            Check(w && DestroyWindow(w) != FALSE, "DestroyWindow");
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+            break;
+        }
+        }
     }
 
     int m_kind;
     HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_old = nullptr;
+    Expected m_expected;
     std::atomic<long> m_rounds{0};
     std::atomic<long> m_mismatches{0};
     std::mutex m_lock;
@@ -154,13 +190,11 @@ TEST(Threads, FourWorkersCallThroughAHundredLives) {
     ASSERT_TRUE(pb.ok());
     TesselDll dll;
     ASSERT_NE(dll.h, nullptr);
-    TempFolder temp;
-    const std::wstring skin = temp.Write(L"skin.ini", "[SysColor]\r\n5=1193046\r\n15=\r\n");  // 0x123456
-    HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 500, 300, nullptr,
-                                nullptr, nullptr, nullptr);
+    IniFile skin(dll.h, L"threads_skin.ini", "[SysColor]\r\n5=1193046\r\n15=\r\n");  // 0x123456
+    HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 500, 300,
+                                nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(host, nullptr);
-    const std::wstring grid =
-        GridSyntax(1).Column(L"a", L"long", 80, L"A").Column(L"b", L"char(20)", 120, L"B").NumberedRows(3).Text();
+    const std::wstring grid = TwoColumnGrid(L"data(1 \"one\" 2 \"two\" 3 \"three\")");
 
     std::atomic<bool> stop{false};
     std::vector<Worker*> workers;
@@ -168,10 +202,9 @@ TEST(Threads, FourWorkersCallThroughAHundredLives) {
     for (int kind = 0; kind < 4; ++kind) {
         Worker* worker = new Worker(kind);
         workers.push_back(worker);
-        HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        threads.emplace_back([worker, &stop, ready] { worker->Run(ready, stop); });
-        EXPECT_EQ(WaitForSingleObject(ready, 10000), WAIT_OBJECT_0) << "worker " << kind << " did not start";
-        CloseHandle(ready);
+        std::atomic<bool> ready{false};
+        threads.emplace_back([worker, &stop, &ready] { worker->Run(ready, stop); });
+        while (!ready) Sleep(1);
     }
 
     const int lives = Lives();
@@ -179,7 +212,7 @@ TEST(Threads, FourWorkersCallThroughAHundredLives) {
     StdoutCapture out;
     for (int life = 0; life < lives; ++life) {
         if (dll.StartTessel() != 1) ++badStarts;
-        dll.SetSkinFile(skin.c_str());
+        dll.SetSkinFile(skin.Name());
         dll.SetIconfont(L"iconfont.ttf", 0);
         HWND dw = pb.CreateDataWindow(host, grid.c_str(), nullptr, 0, 0, 400, 200, WS_VSCROLL);
         dll.AttachDatawindow(dw, nullptr);
@@ -225,10 +258,9 @@ TEST(Threads, ExportsOfAnotherThreadAreRefused) {
     ASSERT_NE(dll.h, nullptr);
     StdoutCapture out;
     ASSERT_EQ(dll.StartTessel(), 1);
-    HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr, nullptr,
-                                nullptr);
-    const std::wstring grid = GridSyntax(1).Column(L"a", L"long", 80, L"A").NumberedRows(1).Text();
-    HWND dw = pb.CreateDataWindow(host, grid.c_str(), nullptr, 0, 0, 300, 200, 0);
+    HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr,
+                                nullptr, nullptr);
+    HWND dw = pb.CreateDataWindow(host, TwoColumnGrid(L"data(1 \"one\")").c_str(), nullptr, 0, 0, 300, 200, 0);
     int attach = -1, color = -1, stop = -1;
     std::thread other([&] {
         attach = dll.AttachDatawindow(dw, nullptr);
