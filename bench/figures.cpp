@@ -151,9 +151,9 @@ std::wstring SettingsFile() {
         GetModuleFileNameW(GetModuleHandleW(L"Tessel2U.dll"), path, MAX_PATH);
         std::wstring file(path);
         file = file.substr(0, file.find_last_of(L"\\/") + 1) + L"bench.ini";
-        const wchar_t* keys[][2] = {{L"lineStyle", L"0"},           {L"lineColor", L"14211288"},
-                                    {L"AlterColor", L"16314351"},    {L"HoverColor", L"16758639"},
-                                    {L"SelectRowColor", L"16766378"}, {L"HeaderColor", L"15658734"}};
+        const wchar_t* keys[][2] = {
+            {L"lineStyle", L"0"},         {L"lineColor", L"14211288"},      {L"AlterColor", L"16314351"},
+            {L"HoverColor", L"16758639"}, {L"SelectRowColor", L"16766378"}, {L"HeaderColor", L"15658734"}};
         for (auto& key : keys) WritePrivateProfileStringW(L"datawindow", key[0], key[1], file.c_str());
         WritePrivateProfileStringW(nullptr, nullptr, nullptr, file.c_str());  // flushed to the file now
         HANDLE handle = CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -269,7 +269,8 @@ void BenchHost::PlainCalls(std::vector<Figure>& figures) {
          [dc, &ok](long i) { ok &= LineTo(dc, static_cast<int>(i & 31), 20) != FALSE; }},
         {"PatBlt on a memory DC", L"gdi32.dll", "PatBlt",
          [dc, &ok](long) { ok &= PatBlt(dc, 0, 0, 16, 16, PATCOPY) != FALSE; }},
-        {"DrawTextExW of a plain text", L"user32.dll", "DrawTextExW", [dc, &box, &ok](long) {
+        {"DrawTextExW of a plain text", L"user32.dll", "DrawTextExW",
+         [dc, &box, &ok](long) {
              wchar_t text[] = L"Plain text";
              ok &= DrawTextExW(dc, text, -1, &box, DT_LEFT, nullptr) > 0;
          }},
@@ -285,8 +286,9 @@ void BenchHost::PlainCalls(std::vector<Figure>& figures) {
         SetInstalled(true);
         const bool intercepted = EntryBytes(call.module, call.function) != plain;
         ok = true;
-        Compare(figure, m_options.trials, m_options.trialSeconds, [this](bool subject) { SetInstalled(subject); },
-                Side{call.body, nullptr}, Side{call.body, nullptr});
+        Compare(
+            figure, m_options.trials, m_options.trialSeconds, [this](bool subject) { SetInstalled(subject); },
+            Side{call.body, nullptr}, Side{call.body, nullptr});
         figure.met = figure.ratio.median <= 1.10;
         if (!intercepted) figure.notDone = "the function was not intercepted while installed";
         else if (!ok) figure.notDone = "a call failed";
@@ -406,10 +408,11 @@ void BenchHost::Repaint(std::vector<Figure>& figures) {
                     },
                     nullptr};
     };
-    Compare(figure, m_options.trials, m_options.trialSeconds, [](bool) { Pump(); }, repaint(decorated),
-            repaint(plain));
+    Compare(
+        figure, m_options.trials, m_options.trialSeconds, [](bool) { Pump(); }, repaint(decorated), repaint(plain));
     figure.met = figure.ratio.median <= 2.0;
-    const long decoratedCalls = figure.subjectCalls * m_options.trials, plainCalls = figure.baselineCalls * m_options.trials;
+    const long decoratedCalls = figure.subjectCalls * m_options.trials,
+               plainCalls = figure.baselineCalls * m_options.trials;
     if (decoratedClient.right != plainClient.right || decoratedClient.bottom != plainClient.bottom)
         figure.notDone = "the client areas differ";
     else if (decoratedPaints.Paints() < decoratedCalls || decoratedPaints.FramePaints() < decoratedCalls ||
@@ -469,7 +472,8 @@ void BenchHost::RepaintBreakdown() {
             for (int i = 0; i < 20; ++i) GetPrivateProfileIntW(L"datawindow", L"AlterColor", 0, file.c_str());
             printf("GetPrivateProfileIntW: %.3f ms\n", (NowSeconds() - at) * 1000 / 20);
             at = NowSeconds();
-            for (int i = 0; i < 20; ++i) RedrawWindow(grids[1], nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW | RDW_ERASE);
+            for (int i = 0; i < 20; ++i)
+                RedrawWindow(grids[1], nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW | RDW_ERASE);
             printf("full repaint with frame: %.3f ms\n", (NowSeconds() - at) * 1000 / 20);
             HWND grid = grids[2];
             at = NowSeconds();
@@ -514,9 +518,12 @@ void BenchHost::RepaintBreakdown() {
         ::Repaint(grid);
         const double client = TimeEach(10, [grid](long) { ::Repaint(grid); }) * 1000;
         const double frame = TimeEach(10, [grid](long) { SendMessageW(grid, WM_NCPAINT, 1, 0); }) * 1000;
-        const double both = TimeEach(10, [grid](long) {
-                                RedrawWindow(grid, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_UPDATENOW);
-                            }) * 1000;
+        const double both =
+            TimeEach(10,
+                     [grid](long) {
+                         RedrawWindow(grid, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_UPDATENOW);
+                     }) *
+            1000;
         printf("  client %.3f, frame %.3f, both with erase %.3f ms; ", client, frame, both);
         return both;
     };
@@ -565,20 +572,21 @@ void BenchHost::Mouse(std::vector<Figure>& figures) {
     Figure hover("3a", "WM_MOUSEMOVE into a cell of another row, hover on, pumped",
                  "the previous band's area invalidated and updated, same grid", "<= 0.4 ms beyond baseline");
     PaintCounter hoverPaints(attached);
-    Compare(hover, m_options.trials, m_options.trialSeconds, [](bool) { Pump(); },
-            Side{[attached, a, b](long i) {
-                     SendMessageW(attached, WM_MOUSEMOVE, 0, i % 2 ? a : b);
-                     Pump();
-                 },
-                 nullptr},
-            Side{[attached](long i) {
-                     const int top = kHeaderHeight + (2 + i % 2) * kRowHeight;
-                     RECT reach = {0, top - 1, 481, top + kRowHeight + 1};
-                     InvalidateRect(attached, &reach, FALSE);
-                     UpdateWindow(attached);
-                     Pump();
-                 },
-                 nullptr});
+    Compare(
+        hover, m_options.trials, m_options.trialSeconds, [](bool) { Pump(); },
+        Side{[attached, a, b](long i) {
+                 SendMessageW(attached, WM_MOUSEMOVE, 0, i % 2 ? a : b);
+                 Pump();
+             },
+             nullptr},
+        Side{[attached](long i) {
+                 const int top = kHeaderHeight + (2 + i % 2) * kRowHeight;
+                 RECT reach = {0, top - 1, 481, top + kRowHeight + 1};
+                 InvalidateRect(attached, &reach, FALSE);
+                 UpdateWindow(attached);
+                 Pump();
+             },
+             nullptr});
     hover.met = hover.subjectMs.median - hover.baselineMs.median <= 0.4;
     {
         // The band shows on the row under the mouse, and goes with it.
@@ -593,8 +601,7 @@ void BenchHost::Mouse(std::vector<Figure>& figures) {
         const COLORREF left = WindowPixel(attached, inRow3);
         if (hoverPaints.Paints() < hover.subjectCalls * m_options.trials)
             hover.notDone = "a hover step repainted nothing";
-        else if (hovered == left)
-            hover.notDone = "no band was drawn";
+        else if (hovered == left) hover.notDone = "no band was drawn";
     }
     hoverPaints.Remove();
     figures.push_back(hover);
@@ -603,19 +610,20 @@ void BenchHost::Mouse(std::vector<Figure>& figures) {
                      "an unattached mouse move, pumped", "<= 4 ms");
     const LPARAM first = Cell(kHeaderHeight, 1, 1);
     const LPARAM last = Cell(kHeaderHeight, 50, 5), shorter = Cell(kHeaderHeight, 49, 5);
-    Compare(selection, m_options.trials, m_options.trialSeconds,
-            [this, attached, first, last](bool subject) {
-                SendMessageW(attached, WM_LBUTTONUP, 0, last);
-                Pump();
-                ClearModifyLog(attached);
-                if (subject) SendMessageW(attached, WM_LBUTTONDOWN, MK_LBUTTON, first);
-            },
-            Side{[attached, last, shorter](long i) {
-                     SendMessageW(attached, WM_MOUSEMOVE, MK_LBUTTON, i % 2 ? shorter : last);
-                     Pump();
-                 },
-                 nullptr},
-            plainMove);
+    Compare(
+        selection, m_options.trials, m_options.trialSeconds,
+        [this, attached, first, last](bool subject) {
+            SendMessageW(attached, WM_LBUTTONUP, 0, last);
+            Pump();
+            ClearModifyLog(attached);
+            if (subject) SendMessageW(attached, WM_LBUTTONDOWN, MK_LBUTTON, first);
+        },
+        Side{[attached, last, shorter](long i) {
+                 SendMessageW(attached, WM_MOUSEMOVE, MK_LBUTTON, i % 2 ? shorter : last);
+                 Pump();
+             },
+             nullptr},
+        plainMove);
     // The drag step writes the selection to the DataWindow.
     {
         SendMessageW(attached, WM_LBUTTONUP, 0, last);
@@ -643,22 +651,22 @@ void BenchHost::Mouse(std::vector<Figure>& figures) {
 void BenchHost::RecordDescribe(std::vector<Figure>& figures) {
     HWND grid = Grid(20, 0, 0, 480, 300);
     typedef LONG(WINAPI * PFN_Describe)(HWND, LPCWSTR, LPWSTR, LONG);
-    auto describe =
-        reinterpret_cast<PFN_Describe>(reinterpret_cast<void*>(GetProcAddress(m_runtime.hVM, "FNX_DataWindowDescribe")));
+    auto describe = reinterpret_cast<PFN_Describe>(
+        reinterpret_cast<void*>(GetProcAddress(m_runtime.hVM, "FNX_DataWindowDescribe")));
     DWObject record;
     record.m_hWnd = grid;
     record.ResolveRuntimeFunctions(m_runtime.hVM, m_runtime.hEngine);
-    Figure figure("4", "one short describe through the record", "FNX_DataWindowDescribe, small buffer",
-                  "<= 1.5x");
+    Figure figure("4", "one short describe through the record", "FNX_DataWindowDescribe, small buffer", "<= 1.5x");
     if (describe && record.m_pfnDescribe) {
         bool right = true;
-        Compare(figure, m_options.trials, m_options.trialSeconds, [](bool) {},
-                Side{[&record, &right](long) { right &= record.Describe(L"name.X") == L"52"; }, nullptr},
-                Side{[describe, grid, &right](long) {
-                         wchar_t answer[64];
-                         right &= describe(grid, L"name.X", answer, 64) > 0 && wcscmp(answer, L"52") == 0;
-                     },
-                     nullptr});
+        Compare(
+            figure, m_options.trials, m_options.trialSeconds, [](bool) {},
+            Side{[&record, &right](long) { right &= record.Describe(L"name.X") == L"52"; }, nullptr},
+            Side{[describe, grid, &right](long) {
+                     wchar_t answer[64];
+                     right &= describe(grid, L"name.X", answer, 64) > 0 && wcscmp(answer, L"52") == 0;
+                 },
+                 nullptr});
         figure.met = figure.ratio.median <= 1.5;
         if (!right) figure.notDone = "a describe did not answer 52";
     } else {
@@ -711,8 +719,7 @@ void BenchHost::IconText(std::vector<Figure>& figures) {
     SetInstalled(false);
     const std::string markup = DrawnPicture(dc, m_hBitmap, m_hOldBitmap, kIconText);
     SetInstalled(true);
-    Figure figure("5", "DrawTextExW of a text with 5 icons", "the same text, 5 characters for the icons",
-                  "<= 30x");
+    Figure figure("5", "DrawTextExW of a text with 5 icons", "the same text, 5 characters for the icons", "<= 30x");
     auto draw = [dc](const wchar_t* text) {
         return Side{[dc, text](long) {
                         wchar_t copy[128];
@@ -723,7 +730,8 @@ void BenchHost::IconText(std::vector<Figure>& figures) {
                     },
                     nullptr};
     };
-    Compare(figure, m_options.trials, m_options.trialSeconds, [](bool) {}, draw(kIconText), draw(kIconlessText));
+    Compare(
+        figure, m_options.trials, m_options.trialSeconds, [](bool) {}, draw(kIconText), draw(kIconlessText));
     figure.met = figure.ratio.median <= 30.0;
     const std::string last = DrawnPicture(dc, m_hBitmap, m_hOldBitmap, kIconText);
     if (first == markup || first == iconless) figure.notDone = "no icons were drawn";
@@ -810,8 +818,9 @@ bool BenchHost::Profile(const std::wstring& scenario) {
         } else if (scenario == L"icons") {
             HDC dc = m_hMemoryDC;
             body = [dc](long) {
-                wchar_t text[] = L"a iconfont{61447} b iconfont{61441} c iconfont{61452} d iconfont{61445} e "
-                                 L"iconfont{61553:255} f";
+                wchar_t text[] =
+                    L"a iconfont{61447} b iconfont{61441} c iconfont{61452} d iconfont{61445} e "
+                    L"iconfont{61553:255} f";
                 RECT box = {0, 0, 400, 40};
                 DrawTextExW(dc, text, -1, &box, DT_LEFT, nullptr);
             };

@@ -49,7 +49,11 @@ std::string Table(const std::vector<Figure>& figures) {
         out += "| " + f.number + " | " + f.name + " | " + f.baseline + " | " + RatioText(f) + " | " +
                TimeText(f.subjectMs) + " | " + (f.hasBaseline ? TimeText(f.baselineMs) : std::string("-")) + " | " +
                CallsText(f) + " | " + f.target + " | " +
-               (!f.notDone.empty() ? "NOT DONE: " + f.notDone : !f.judged ? "-" : f.met ? "yes" : "NO") + " |\n";
+               (!f.notDone.empty() ? "NOT DONE: " + f.notDone
+                : !f.judged        ? "-"
+                : f.met            ? "yes"
+                                   : "NO") +
+               " |\n";
     }
     return out;
 }

@@ -89,15 +89,18 @@ inline Summary Summarise(std::vector<double> values) {
 // One line of the results table.
 struct Figure {
     Figure(std::string number_, std::string name_, std::string baseline_, std::string target_)
-        : number(std::move(number_)), name(std::move(name_)), baseline(std::move(baseline_)),
-          target(std::move(target_)), hasBaseline(baseline != "-") {}
+        : number(std::move(number_)),
+          name(std::move(name_)),
+          baseline(std::move(baseline_)),
+          target(std::move(target_)),
+          hasBaseline(baseline != "-") {}
     std::string number;
     std::string name;
     std::string baseline;
     std::string target;
-    Summary ratio;       // subject / baseline per trial
-    Summary subjectMs;   // milliseconds per subject call
-    Summary baselineMs;  // milliseconds per baseline call
+    Summary ratio;           // subject / baseline per trial
+    Summary subjectMs;       // milliseconds per subject call
+    Summary baselineMs;      // milliseconds per baseline call
     long subjectCalls = 0;   // per trial
     long baselineCalls = 0;  // per trial
     bool hasBaseline = true;

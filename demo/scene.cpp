@@ -10,8 +10,8 @@
 #include "staff_data.h"
 #include "tessel_api.h"
 
-const wchar_t* const kSceneNames[] = {L"overview", L"hover",    L"selection", L"pageinfo", L"titles",
-                                      L"progress", L"icons",    L"skin",      L"preview"};
+const wchar_t* const kSceneNames[] = {L"overview", L"hover", L"selection", L"pageinfo", L"titles",
+                                      L"progress", L"icons", L"skin",      L"preview"};
 const int kSceneCount = sizeof(kSceneNames) / sizeof(kSceneNames[0]);
 
 namespace {
@@ -113,8 +113,8 @@ void AddControls(DemoScene& scene) {
     scene.hList = scene.runtime->CreateRuntimeListBox(scene.hMain, 16, 94, 140, 150);
     if (scene.hList) {
         SendMessageW(scene.hList, WM_SETFONT, reinterpret_cast<WPARAM>(scene.hFont), FALSE);
-        for (const wchar_t* dept : {L"All departments", L"Sales", L"R&D", L"Support", L"Finance", L"Marketing",
-                                    L"Operations"})
+        for (const wchar_t* dept :
+             {L"All departments", L"Sales", L"R&D", L"Support", L"Finance", L"Marketing", L"Operations"})
             SendMessageW(scene.hList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(dept));
         SendMessageW(scene.hList, LB_SETCURSEL, 0, 0);
     }
@@ -126,8 +126,8 @@ void AddControls(DemoScene& scene) {
         g_scrollBarProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(scene.hScrollBar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ScrollBarPaintProc)));
     }
-    scene.hInfo = Control(scene, L"STATIC", L"Drag over cells to see their sum, average, maximum and minimum.", 0,
-                          164, 480, 616, 76);
+    scene.hInfo = Control(scene, L"STATIC", L"Drag over cells to see their sum, average, maximum and minimum.", 0, 164,
+                          480, 616, 76);
     Control(scene, L"STATIC",
             L"iconfont{61528:32768} 300 employees loaded    iconfont{61553:33023} late tasks are marked    "
             L"iconfont{61463:8421504} the rest on track",

@@ -8,11 +8,15 @@ namespace {
 
 struct DcDeleter {
     HDC hdc;
-    ~DcDeleter() { if (hdc) DeleteDC(hdc); }
+    ~DcDeleter() {
+        if (hdc) DeleteDC(hdc);
+    }
 };
 struct ObjectDeleter {
     HGDIOBJ h;
-    ~ObjectDeleter() { if (h) DeleteObject(h); }
+    ~ObjectDeleter() {
+        if (h) DeleteObject(h);
+    }
 };
 
 std::string ToUtf8(const std::wstring& s) {
@@ -61,10 +65,8 @@ bool SaveWindowScreenshot(HWND hWnd, const std::wstring& path) {
     std::vector<unsigned char> pixels(static_cast<size_t>(stride) * h);
     for (int y = 0; y < h; ++y)
         memcpy(&pixels[static_cast<size_t>(y) * stride],
-               static_cast<unsigned char*>(bits) + static_cast<size_t>(y) * w * 4,
-               static_cast<size_t>(w) * 4);
-    cairo_surface_t* surface =
-        cairo_image_surface_create_for_data(pixels.data(), CAIRO_FORMAT_RGB24, w, h, stride);
+               static_cast<unsigned char*>(bits) + static_cast<size_t>(y) * w * 4, static_cast<size_t>(w) * 4);
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(pixels.data(), CAIRO_FORMAT_RGB24, w, h, stride);
     const cairo_status_t st = cairo_surface_write_to_png(surface, ToUtf8(path).c_str());
     cairo_surface_destroy(surface);
     return st == CAIRO_STATUS_SUCCESS;

@@ -71,7 +71,8 @@ bool BuildSrdPreview(RuntimeHost& runtime, TesselApi& tessel, const std::wstring
     const int height = kTop + kHeight + 120;
     preview.hMain = runtime.CreateRuntimeWindow(nullptr, L"Tessel2U preview", 0, 0, width, height);
     if (!preview.hMain) return false;
-    preview.hFont = CreateFontW(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"Tahoma");
+    preview.hFont =
+        CreateFontW(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"Tahoma");
     const size_t slash = srd.find_last_of(L"\\/");
     const std::wstring name = slash == std::wstring::npos ? srd : srd.substr(slash + 1);
     Label(preview, (L"Without Tessel2U: " + name).c_str(), kGap, 10, kWidth);
@@ -86,9 +87,9 @@ bool BuildSrdPreview(RuntimeHost& runtime, TesselApi& tessel, const std::wstring
         fwprintf(stderr, L"demo: %ls could not be opened: %ls\n", srd.c_str(), error);
         return false;
     }
-    preview.hInfo = CreateWindowExW(WS_EX_CLIENTEDGE, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 2 * kGap + kWidth,
-                                    kTop + kHeight + 10, kWidth, 70, preview.hMain, nullptr,
-                                    GetModuleHandleW(nullptr), nullptr);
+    preview.hInfo =
+        CreateWindowExW(WS_EX_CLIENTEDGE, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 2 * kGap + kWidth, kTop + kHeight + 10,
+                        kWidth, 70, preview.hMain, nullptr, GetModuleHandleW(nullptr), nullptr);
     SendMessageW(preview.hInfo, WM_SETFONT, reinterpret_cast<WPARAM>(preview.hFont), FALSE);
 
     tessel.AttachDatawindow(preview.hEnhanced, settings.c_str());

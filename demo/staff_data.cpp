@@ -2,7 +2,8 @@
 
 #include <cwchar>
 
-const wchar_t* const kStaffGridSyntax = LR"DW(release 10;
+const wchar_t* const kStaffGridSyntax =
+    LR"DW(release 10;
 datawindow(units=0 timer_interval=0 color=16777215 processing=1 print.preview=no selected.mouse=yes row.resize=0 grid.columnmove=yes grid.lines=0 )
 header(height=80 color="12632256" )
 summary(height=0 color="536870912" )
@@ -47,15 +48,14 @@ const wchar_t* const kDepartmentGraphSyntax =
     L"data( 414500.5, 524850.75, 312050.75, 420850.5, )\n";
 
 std::wstring StaffRows(int count) {
-    static const wchar_t* const first[] = {L"Ann",   L"Bob",    L"Carla", L"Dinh",  L"Eva",    L"Farid", L"Grace",
-                                           L"Hiro",  L"Ivan",   L"Jia",   L"Kofi",  L"Lena",   L"Marta", L"Nils",
-                                           L"Olga",  L"Pedro",  L"Qiu",   L"Rosa",  L"Sven",   L"Tariq", L"Uma",
+    static const wchar_t* const first[] = {L"Ann",    L"Bob",   L"Carla",  L"Dinh", L"Eva",   L"Farid", L"Grace",
+                                           L"Hiro",   L"Ivan",  L"Jia",    L"Kofi", L"Lena",  L"Marta", L"Nils",
+                                           L"Olga",   L"Pedro", L"Qiu",    L"Rosa", L"Sven",  L"Tariq", L"Uma",
                                            L"Viktor", L"Wanda", L"Xavier", L"Yuki", L"Zainab"};
-    static const wchar_t* const last[] = {L"Lee",    L"Marsh",  L"Ortiz", L"Van An", L"Novak",  L"Haddad",
-                                          L"O'Neil", L"Tanaka", L"Petrov", L"Wen",   L"Mensah", L"Berg",
-                                          L"Kowalski", L"Silva", L"Dubois", L"Moreau", L"Rossi"};
-    static const wchar_t* const departments[] = {L"Sales", L"R&D", L"Support", L"Finance", L"Marketing",
-                                                 L"Operations"};
+    static const wchar_t* const last[] = {L"Lee",      L"Marsh",  L"Ortiz",  L"Van An", L"Novak",  L"Haddad",
+                                          L"O'Neil",   L"Tanaka", L"Petrov", L"Wen",    L"Mensah", L"Berg",
+                                          L"Kowalski", L"Silva",  L"Dubois", L"Moreau", L"Rossi"};
+    static const wchar_t* const departments[] = {L"Sales", L"R&D", L"Support", L"Finance", L"Marketing", L"Operations"};
     std::wstring rows;
     for (int i = 0; i < count; ++i) {
         const int completion = (i * 37 + 13) % 101;

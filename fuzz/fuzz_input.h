@@ -16,7 +16,7 @@ inline Utf16String FuzzText(const uint8_t* data, size_t size) {
 }
 
 // A failed property of a parser's answer: a crash libFuzzer reports.
-#define FUZZ_CHECK(condition) \
-    do {                      \
+#define FUZZ_CHECK(condition)           \
+    do {                                \
         if (!(condition)) std::abort(); \
     } while (0)

@@ -18,7 +18,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t close = text.find(Utf16Char('}'), content);
     if (close != Utf16String::npos && close - content <= kMaxIconContent)
         FUZZ_CHECK(measured.find(kMeasuringPlaceholder) != Utf16String::npos);
-    else
-        FUZZ_CHECK(measured == text);
+    else FUZZ_CHECK(measured == text);
     return 0;
 }

@@ -26,14 +26,21 @@ std::wstring GridPB() {
         .Column(L"a", L"long", 300, L"A", 2)
         .Column(L"b", L"char(10)", 300, L"B")
         .Column(L"c", L"number", 300, L"", 0, false)
-        .Line(L"text(band=header text=\"L\" border=\"0\" x=\"613\" y=\"4\" height=\"64\" width=\"100\" "
-              L"name=a_very_long_header_text_name_over_31)")
+        .Line(
+            L"text(band=header text=\"L\" border=\"0\" x=\"613\" y=\"4\" height=\"64\" width=\"100\" "
+            L"name=a_very_long_header_text_name_over_31)")
         .Text();
 }
 std::wstring GridPixels() { return GridSyntax(1).Header(40).Column(L"a", L"long", 80, L"A", 2).Text(); }
 
-const Modifies kPreparedPB = {L"#1.Y='0'", L"#1.Height='64'", L"#2.Y='0'", L"#2.Height='64'", L"a_t.Y='0'",
-                              L"a_t.Height='92'", L"b_t.Y='0'", L"b_t.Height='100'",
+const Modifies kPreparedPB = {L"#1.Y='0'",
+                              L"#1.Height='64'",
+                              L"#2.Y='0'",
+                              L"#2.Height='64'",
+                              L"a_t.Y='0'",
+                              L"a_t.Height='92'",
+                              L"b_t.Y='0'",
+                              L"b_t.Height='100'",
                               L"a_very_long_header_text_name_over_31.Y='0'",
                               L"a_very_long_header_text_name_over_31.Height='100'"};
 const wchar_t kStripesOfFile[] = L"Datawindow.Detail.color='255 ~t if (mod(getrow(),2)=1,255,65280)'";
@@ -129,21 +136,28 @@ TEST_F(Attach, GridsArePreparedOnceFreeformNot) {
     dll.AttachDatawindow(px, nullptr);
     EXPECT_EQ(pb->ModifyLog(px), Modifies({L"#1.Y='0'", L"#1.Height='20'", L"a_t.Y='0'", L"a_t.Height='38'"}));
 
-    HWND form = Fresh(L"release 10;\ndatawindow(units=0 processing=0)\nheader(height=0)\ndetail(height=200)\n"
-                      L"table(column=(type=long name=a dbname=\"a\"))\n"
-                      L"column(band=detail id=1 x=\"320\" y=\"4\" height=\"60\" width=\"300\" name=a visible=\"1\")\n"
-                      L"button(band=detail text=\"Go\" x=\"5\" y=\"100\" height=\"60\" width=\"200\" name=b_go)\n");
+    HWND form = Fresh(
+        L"release 10;\ndatawindow(units=0 processing=0)\nheader(height=0)\ndetail(height=200)\n"
+        L"table(column=(type=long name=a dbname=\"a\"))\n"
+        L"column(band=detail id=1 x=\"320\" y=\"4\" height=\"60\" width=\"300\" name=a visible=\"1\")\n"
+        L"button(band=detail text=\"Go\" x=\"5\" y=\"100\" height=\"60\" width=\"200\" name=b_go)\n");
     dll.AttachDatawindow(form, L"Z:\\does\\not\\exist.ini");
     EXPECT_TRUE(pb->ModifyLog(form).empty());
 }
 
 // Wrong colour modifies, a file read when it should not be, defaults not written.
 TEST_F(Attach, SettingsColourTheGrid) {
-    const Modifies coloured = {L"#1.background.mode='1'", L"#2.background.mode='1'", kStripesOfFile,
-                               L"a_t.Background.color='16711680'", L"b_t.Background.color='16711680'",
+    const Modifies coloured = {L"#1.background.mode='1'",
+                               L"#2.background.mode='1'",
+                               kStripesOfFile,
+                               L"a_t.Background.color='16711680'",
+                               L"b_t.Background.color='16711680'",
                                L"a_very_long_header_text_name_over_31.Background.color='16711680'"};
-    const Modifies defaults = {L"#1.background.mode='1'", L"#2.background.mode='1'", kStripesOfDefaults,
-                               L"a_t.Background.color='16777215'", L"b_t.Background.color='16777215'",
+    const Modifies defaults = {L"#1.background.mode='1'",
+                               L"#2.background.mode='1'",
+                               kStripesOfDefaults,
+                               L"a_t.Background.color='16777215'",
+                               L"b_t.Background.color='16777215'",
                                L"a_very_long_header_text_name_over_31.Background.color='16777215'"};
     const std::string text = "[datawindow]\r\nbackColor=255\r\nAlterColor=65280\r\nHeaderColor=16711680\r\n";
     // A bare name is looked up beside the library (the name is this program's own).
@@ -210,8 +224,10 @@ TEST_F(Attach, ExportedSyntaxLinesAreNotReadAsObjects) {
 TEST_F(Attach, ColumnsWithAColourOfTheirOwnKeepIt) {
     const std::wstring syntax =
         GridSyntax(0)
-            .Column(L"a", L"char(20)", 300, L"").With(L"background.mode=\"0\" background.color=\"16777215\"")
-            .Column(L"b", L"long", 300, L"").With(L"background.mode=\"0\" background.color=\"12632256\"")
+            .Column(L"a", L"char(20)", 300, L"")
+            .With(L"background.mode=\"0\" background.color=\"16777215\"")
+            .Column(L"b", L"long", 300, L"")
+            .With(L"background.mode=\"0\" background.color=\"12632256\"")
             .Column(L"c", L"long", 300, L"")
             .With(L"background.mode=\"0\" background.color=\"16777215~tif(c > 5, 65535, 16777215)\"")
             .Text();
@@ -289,13 +305,16 @@ class HeaderLayouts : public TesselHost, public ::testing::WithParamInterface<He
 TEST_P(HeaderLayouts, OnlyTheHeaderIsPreparedAndItsRowsKept) {
     HWND dw = Create(LayoutGrid(GetParam().objects));
     ASSERT_EQ(dll.AttachDatawindow(dw, nullptr), 1);
-    Modifies expected = {L"#1.Y='0'", L"#1.Height='64'", L"#2.Y='0'", L"#2.Height='64'", L"#3.Y='0'", L"#3.Height='64'"};
+    Modifies expected = {L"#1.Y='0'",       L"#1.Height='64'", L"#2.Y='0'",
+                         L"#2.Height='64'", L"#3.Y='0'",       L"#3.Height='64'"};
     expected.insert(expected.end(), GetParam().expected.begin(), GetParam().expected.end());
     EXPECT_EQ(pb->ModifyLog(dw), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Attach, HeaderLayouts, ::testing::ValuesIn(kHeaderLayouts),
-                         [](const ::testing::TestParamInfo<HeaderLayout>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<HeaderLayout>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // A title row that moves the labels but leaves the field under one behind.
 TEST_F(Attach, TitleRowsMoveTheFieldsOfTheHeaderToo) {
@@ -412,7 +431,9 @@ TEST_P(SettingsChanges, TheNewFileIsApplied) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Attach, SettingsChanges, ::testing::ValuesIn(kSettingsChanges),
-                         [](const ::testing::TestParamInfo<SettingsChange>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<SettingsChange>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // The first attach's completion repaints; settings read into a completed attach repaint at once.
 TEST_F(Attach, SettingsRepaintWaitsForTheCompletionOfTheFirstAttach) {

@@ -48,9 +48,7 @@ protected:
         for (HWND h : hosts)
             if (IsWindow(h)) DestroyWindow(h);
     }
-    HWND DataWindow(HWND host) {
-        return pb.CreateDataWindow(host, kGrid.c_str(), nullptr, 0, 0, kWidth, kHeight, 0);
-    }
+    HWND DataWindow(HWND host) { return pb.CreateDataWindow(host, kGrid.c_str(), nullptr, 0, 0, kWidth, kHeight, 0); }
     // Makes the window manager give the handle value wanted to a new
     // DataWindow on host: takes menus (they share the handle table of
     // windows and cost less to make) until one gets the slot of the handle,
@@ -127,8 +125,7 @@ TEST_F(HandleReuse, StaleRecordNeverServesTheWindowThatReusesItsHandle) {
         int made = 0;
         const auto started = std::chrono::steady_clock::now();
         HWND reused = DataWindowWithHandle(newHost, old, &made);
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         std::printf("handle reuse: handles made %d in %.1f s, handle 0x%08X %s\n", made, seconds, Value(old),
                     reused ? "reused" : "not reused");
         ASSERT_NE(reused, nullptr) << "the handle value was not given out again";

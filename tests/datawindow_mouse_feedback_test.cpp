@@ -213,9 +213,14 @@ struct ColumnType {
 
 const wchar_t kCounted[] = L"合计 \t 3\r\n平均 \t 1\r\n最大 \t 4\r\n最小 \t -3";
 const ColumnType kColumnTypes[] = {
-    {"number", L"number", kCounted}, {"long", L"long", kCounted},           {"ulong", L"ulong", kCounted},
-    {"int", L"int", kCounted},       {"real", L"real", kCounted},           {"decimal_2", L"decimal(2)", kCounted},
-    {"decimal_0", L"decimal(0)", kCounted}, {"char", L"char(10)", L""},
+    {"number", L"number", kCounted},
+    {"long", L"long", kCounted},
+    {"ulong", L"ulong", kCounted},
+    {"int", L"int", kCounted},
+    {"real", L"real", kCounted},
+    {"decimal_2", L"decimal(2)", kCounted},
+    {"decimal_0", L"decimal(0)", kCounted},
+    {"char", L"char(10)", L""},
 };
 
 class SelectionColumnTypes : public MouseFeedback, public ::testing::WithParamInterface<ColumnType> {};
@@ -364,7 +369,9 @@ TEST_P(GridLines, PenStyleAndWidthOfTheLineColour) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Pens, GridLines, ::testing::ValuesIn(kGridLinePens),
-                         [](const ::testing::TestParamInfo<GridLinePen>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<GridLinePen>& info) {
+                             return std::string(info.param.name);
+                         });
 
 namespace {
 
@@ -429,33 +436,56 @@ struct LabelCase {
 const LabelCase kLabelCases[] = {
     {"NoSettingsFile", "", {}, kDefaultStatistics},
     {"PageKeysLeaveStatisticsAlone",
-     "[datawindow]\r\nrowcountlabel=Rows\r\nfirstrowlabel=First\r\nlastrowlabel=Last\r\ncurrentrowlabel=Cur\r\n", {},
+     "[datawindow]\r\nrowcountlabel=Rows\r\nfirstrowlabel=First\r\nlastrowlabel=Last\r\ncurrentrowlabel=Cur\r\n",
+     {},
      kDefaultStatistics},
-    {"AllFourKeys", "[datawindow]\r\nsumlabel=Sum\r\navglabel=Average\r\nmaxlabel=Maximum\r\nminlabel=Minimum\r\n", {},
+    {"AllFourKeys",
+     "[datawindow]\r\nsumlabel=Sum\r\navglabel=Average\r\nmaxlabel=Maximum\r\nminlabel=Minimum\r\n",
+     {},
      L"Sum \t 15\r\nAverage \t 2.5\r\nMaximum \t 4\r\nMinimum \t 1.5"},
-    {"KeyNamesInAnyCaseAndBlanks", "[DataWindow]\r\n  SumLabel =  Total  \r\nMINLABEL=Least\r\n", {},
+    {"KeyNamesInAnyCaseAndBlanks",
+     "[DataWindow]\r\n  SumLabel =  Total  \r\nMINLABEL=Least\r\n",
+     {},
      L"Total \t 15\r\n平均 \t 2.5\r\n最大 \t 4\r\nLeast \t 1.5"},
-    {"PercentSignsShownAsThey", "[datawindow]\r\nsumlabel=100% %s %d %n %ls\r\nmaxlabel=%%\r\n", {},
+    {"PercentSignsShownAsThey",
+     "[datawindow]\r\nsumlabel=100% %s %d %n %ls\r\nmaxlabel=%%\r\n",
+     {},
      L"100% %s %d %n %ls \t 15\r\n平均 \t 2.5\r\n%% \t 4\r\n最小 \t 1.5"},
-    {"QuotesKeepBlanks", "[datawindow]\r\nsumlabel=\" Sum \"\r\navglabel='Avg'\r\nmaxlabel=\"Max'\r\n", {},
+    {"QuotesKeepBlanks",
+     "[datawindow]\r\nsumlabel=\" Sum \"\r\navglabel='Avg'\r\nmaxlabel=\"Max'\r\n",
+     {},
      L" Sum  \t 15\r\nAvg \t 2.5\r\n\"Max' \t 4\r\n最小 \t 1.5"},
     {"EmptyValueKeepsTheDefault", "[datawindow]\r\nsumlabel=\r\navglabel=\"\"\r\n", {}, kDefaultStatistics},
-    {"OverLongLabelCutTo63", "[datawindow]\r\nsumlabel=" + std::string(63, 'x') + "yyyyy\r\n", {},
-     L"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx \t 15\r\n平均 \t 2.5\r\n最大 \t 4\r\n最小 \t 1.5"},
+    {"OverLongLabelCutTo63",
+     "[datawindow]\r\nsumlabel=" + std::string(63, 'x') + "yyyyy\r\n",
+     {},
+     L"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx \t 15\r\n平均 \t 2.5\r\n最大 \t 4\r\n最小 \t "
+     L"1.5"},
     {"Utf16FileWithOtherLetters",
-     Utf16File(L"[datawindow]\r\nsumlabel=Summe\r\nmaxlabel=Gr\u00F6\u00DFte\r\nminlabel=\u041C\u0438\u043D\r\n"), {},
+     Utf16File(L"[datawindow]\r\nsumlabel=Summe\r\nmaxlabel=Gr\u00F6\u00DFte\r\nminlabel=\u041C\u0438\u043D\r\n"),
+     {},
      L"Summe \t 15\r\n平均 \t 2.5\r\nGr\u00F6\u00DFte \t 4\r\n\u041C\u0438\u043D \t 1.5"},
-    {"CutNeverHalvesACharacter", Utf16File(L"[datawindow]\r\nsumlabel=" + std::wstring(62, L'z') + L"\U0001F600t\r\n"),
-     {}, L"zzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzz \t 15\r\n平均 \t 2.5\r\n最大 \t 4\r\n最小 \t 1.5"},
-    {"OwnKeysWinOverProcessWide", "[datawindow]\r\nsumlabel=Own sum\r\nminlabel=Own min\r\n",
+    {"CutNeverHalvesACharacter",
+     Utf16File(L"[datawindow]\r\nsumlabel=" + std::wstring(62, L'z') + L"\U0001F600t\r\n"),
+     {},
+     L"zzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzz \t 15\r\n平均 \t 2.5\r\n最大 \t 4\r\n最小 \t "
+     L"1.5"},
+    {"OwnKeysWinOverProcessWide",
+     "[datawindow]\r\nsumlabel=Own sum\r\nminlabel=Own min\r\n",
      {{L"sumlabel", L"Sum"}, {L"avglabel", L"Average"}, {L"maxlabel", L"Max"}, {L"minlabel", L"Min"}},
      L"Own sum \t 15\r\nAverage \t 2.5\r\nMax \t 4\r\nOwn min \t 1.5"},
-    {"ProcessWidePercentLongAndKeyCase", "",
-     {{L"SumLabel", L"%d%% of %s"}, {L"MAXLABEL", L"m\u00E1ximo"}, {L"avglabel", L"0123456789012345678901234567890123456789012345678901234567890123456789"}},
-     L"%d%% of %s \t 15\r\n012345678901234567890123456789012345678901234567890123456789012 \t 2.5\r\nm\u00E1ximo \t 4\r\n"
+    {"ProcessWidePercentLongAndKeyCase",
+     "",
+     {{L"SumLabel", L"%d%% of %s"},
+      {L"MAXLABEL", L"m\u00E1ximo"},
+      {L"avglabel", L"0123456789012345678901234567890123456789012345678901234567890123456789"}},
+     L"%d%% of %s \t 15\r\n012345678901234567890123456789012345678901234567890123456789012 \t 2.5\r\nm\u00E1ximo \t "
+     L"4\r\n"
      L"最小 \t 1.5"},
-    {"ProcessWideLabelRemovedAgain", "",
-     {{L"sumlabel", L"Sum"}, {L"sumlabel", L""}, {L"avglabel", L"Avg"}, {L"avglabel", nullptr}}, kDefaultStatistics},
+    {"ProcessWideLabelRemovedAgain",
+     "",
+     {{L"sumlabel", L"Sum"}, {L"sumlabel", L""}, {L"avglabel", L"Avg"}, {L"avglabel", nullptr}},
+     kDefaultStatistics},
 };
 
 class StatisticsLabels : public MouseFeedback, public ::testing::WithParamInterface<LabelCase> {};
@@ -473,12 +503,14 @@ INSTANTIATE_TEST_SUITE_P(Labels, StatisticsLabels, ::testing::ValuesIn(kLabelCas
 
 // Labels leaking to another DataWindow, or surviving a reload without them.
 TEST_F(MouseFeedback, LabelsBelongToEachDataWindowAndAReloadForgetsThem) {
-    HWND english = Open(Grid(), "[datawindow]\r\nsumlabel=Sum\r\navglabel=Average\r\nmaxlabel=Maximum\r\n"
-                                  "minlabel=Minimum\r\n");
+    HWND english = Open(Grid(),
+                        "[datawindow]\r\nsumlabel=Sum\r\navglabel=Average\r\nmaxlabel=Maximum\r\n"
+                        "minlabel=Minimum\r\n");
     HWND plain = Open(Grid());
     EXPECT_EQ(L"Sum \t 15\r\nAverage \t 2.5\r\nMaximum \t 4\r\nMinimum \t 1.5", DragStatistics(english));
     EXPECT_EQ(kDefaultStatistics, DragStatistics(plain));
-    ASSERT_EQ(1, dll.AttachDatawindow(english, temp.Write(L"colours.ini", "[datawindow]\r\nbackColor=16777215\r\n").c_str()));
+    ASSERT_EQ(
+        1, dll.AttachDatawindow(english, temp.Write(L"colours.ini", "[datawindow]\r\nbackColor=16777215\r\n").c_str()));
     PumpMessages();
     EXPECT_EQ(kDefaultStatistics, DragStatistics(english));
     ASSERT_EQ(1, dll.SetInfoLabel(L"maxlabel", L"Top"));

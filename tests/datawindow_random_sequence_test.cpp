@@ -24,8 +24,9 @@ std::wstring Grid() {
     std::wstring data;
     for (int row = 1; row <= 40; ++row)
         data += std::to_wstring(row) + L" \"" +
-                (row % 3 == 0 ? L"progress{" + std::to_wstring(row * 2) + L":255:0}"
-                              : row % 3 == 1 ? L"x iconfont{61440} y" : L"plain") +
+                (row % 3 == 0   ? L"progress{" + std::to_wstring(row * 2) + L":255:0}"
+                 : row % 3 == 1 ? L"x iconfont{61440} y"
+                                : L"plain") +
                 L"\" " + std::to_wstring(row * 7) + L" ";
     return GridSyntax(1)
         .Detail(20)
@@ -37,18 +38,39 @@ std::wstring Grid() {
 }
 
 const wchar_t* const kModifies[] = {
-    L"a_t.Text='Name sort:A'", L"a_t.Text='Name sort:d'", L"a_t.Text=' sort:A'", L"b_t.Text='progress{45:255:65280}'",
-    L"b_t.Text='progress{-3}'", L"b_t.Text='progress{100:1'", L"b_t.Text='iconfont{61441:255}Mail'",
-    L"b_t.Text='iconfont{'", L"c_t.Text=''", L"c_t.Text='C'", L"DataWindow.Header.Height=40",
-    L"DataWindow.Header.Height=24", L"DataWindow.Detail.Height=30", L"DataWindow.Detail.Height=20",
-    L"DataWindow.Selected='1/3/a/c'", L"DataWindow.Selected='2/2/b/b'", L"DataWindow.Selected=''",
-    L"DataWindow.Selected.Mouse=yes", L"DataWindow.Selected.Mouse=no", L"a.Width=40", L"a.Width=120",
+    L"a_t.Text='Name sort:A'",
+    L"a_t.Text='Name sort:d'",
+    L"a_t.Text=' sort:A'",
+    L"b_t.Text='progress{45:255:65280}'",
+    L"b_t.Text='progress{-3}'",
+    L"b_t.Text='progress{100:1'",
+    L"b_t.Text='iconfont{61441:255}Mail'",
+    L"b_t.Text='iconfont{'",
+    L"c_t.Text=''",
+    L"c_t.Text='C'",
+    L"DataWindow.Header.Height=40",
+    L"DataWindow.Header.Height=24",
+    L"DataWindow.Detail.Height=30",
+    L"DataWindow.Detail.Height=20",
+    L"DataWindow.Selected='1/3/a/c'",
+    L"DataWindow.Selected='2/2/b/b'",
+    L"DataWindow.Selected=''",
+    L"DataWindow.Selected.Mouse=yes",
+    L"DataWindow.Selected.Mouse=no",
+    L"a.Width=40",
+    L"a.Width=120",
 };
 
 const wchar_t* const kDescribes[] = {
-    L"DataWindow.Column.Count", L"DataWindow.Header.Height", L"DataWindow.Detail.Height",
-    L"DataWindow.Selected",     L"DataWindow.Units",         L"a_t.Text",
-    L"b_t.Text",                L"DataWindow.Syntax",        L"nosuch.Property",
+    L"DataWindow.Column.Count",
+    L"DataWindow.Header.Height",
+    L"DataWindow.Detail.Height",
+    L"DataWindow.Selected",
+    L"DataWindow.Units",
+    L"a_t.Text",
+    L"b_t.Text",
+    L"DataWindow.Syntax",
+    L"nosuch.Property",
 };
 
 const wchar_t* const kTitles[] = {L"TOP", L"", L"Sales iconfont{61440}", L"progress{50}", L"A sort:A"};
@@ -80,70 +102,62 @@ TEST_F(RandomSequence, DataWindowSurvivesAndAnswers) {
         SCOPED_TRACE("seed " + std::to_string(seed) + ", step " + std::to_string(step));
         const int action = number(0, 11);
         switch (action) {
-            case 0:
-                pb->ScriptModify(grid, Pick(random, kModifies), error, 256);
-                break;
-            case 1:
-                pb->Describe(grid, Pick(random, kDescribes));
-                break;
-            case 2: {
-                const int codes[] = {SB_LINEDOWN, SB_LINEUP, SB_PAGEDOWN, SB_PAGEUP, SB_TOP, SB_BOTTOM,
-                                     SB_THUMBPOSITION, SB_THUMBTRACK, SB_ENDSCROLL};
-                const int code = Pick(random, codes);
-                SendMessageW(grid, number(0, 1) ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(code, number(0, 60)), 0);
-                break;
+        case 0: pb->ScriptModify(grid, Pick(random, kModifies), error, 256); break;
+        case 1: pb->Describe(grid, Pick(random, kDescribes)); break;
+        case 2: {
+            const int codes[] = {SB_LINEDOWN, SB_LINEUP,        SB_PAGEDOWN,   SB_PAGEUP,   SB_TOP,
+                                 SB_BOTTOM,   SB_THUMBPOSITION, SB_THUMBTRACK, SB_ENDSCROLL};
+            const int code = Pick(random, codes);
+            SendMessageW(grid, number(0, 1) ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(code, number(0, 60)), 0);
+            break;
+        }
+        case 3:
+        case 4: SendMessageW(grid, WM_MOUSEMOVE, 0, MAKELPARAM(number(-5, 320), number(-5, 220))); break;
+        case 5: {
+            const int x = number(0, 300), y = number(0, 200);
+            SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+            SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+            break;
+        }
+        case 6: {
+            int x = number(0, 300), y = number(0, 200);
+            SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+            for (int i = number(1, 5); i > 0; --i) {
+                x = number(0, 300);
+                y = number(0, 200);
+                SendMessageW(grid, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y));
             }
-            case 3:
-            case 4:
-                SendMessageW(grid, WM_MOUSEMOVE, 0, MAKELPARAM(number(-5, 320), number(-5, 220)));
-                break;
-            case 5: {
-                const int x = number(0, 300), y = number(0, 200);
-                SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-                SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
-                break;
+            SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+            break;
+        }
+        case 7:
+            InvalidateRect(grid, nullptr, number(0, 1));
+            UpdateWindow(grid);
+            break;
+        case 8:
+            if (!attached) break;
+            if (titles < 3 && number(0, 1)) {
+                if (dll.AddDatawindowTitle(grid, Pick(random, kTitles), L"Tahoma", number(6, 14), number(10, 40)))
+                    ++titles;
+            } else if (titles > 0) {
+                dll.ModifyDatawindowTitle(grid, number(1, titles), Pick(random, kTitles), L"Tahoma", number(6, 14));
             }
-            case 6: {
-                int x = number(0, 300), y = number(0, 200);
-                SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-                for (int i = number(1, 5); i > 0; --i) {
-                    x = number(0, 300);
-                    y = number(0, 200);
-                    SendMessageW(grid, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y));
-                }
-                SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
-                break;
+            break;
+        case 9:
+            if (!attached) break;
+            dll.SetSpanTitle(grid, number(0, 1) ? L"a,b" : L"b;c", Pick(random, kTitles), L"Tahoma", number(6, 12),
+                             number(10, 30));
+            break;
+        case 10:
+            if (attached) {
+                dll.DettachDatawindow(grid);
+            } else {
+                ASSERT_EQ(1, dll.AttachDatawindow(grid, nullptr));
+                titles = 0;
             }
-            case 7:
-                InvalidateRect(grid, nullptr, number(0, 1));
-                UpdateWindow(grid);
-                break;
-            case 8:
-                if (!attached) break;
-                if (titles < 3 && number(0, 1)) {
-                    if (dll.AddDatawindowTitle(grid, Pick(random, kTitles), L"Tahoma", number(6, 14), number(10, 40)))
-                        ++titles;
-                } else if (titles > 0) {
-                    dll.ModifyDatawindowTitle(grid, number(1, titles), Pick(random, kTitles), L"Tahoma", number(6, 14));
-                }
-                break;
-            case 9:
-                if (!attached) break;
-                dll.SetSpanTitle(grid, number(0, 1) ? L"a,b" : L"b;c", Pick(random, kTitles), L"Tahoma", number(6, 12),
-                                 number(10, 30));
-                break;
-            case 10:
-                if (attached) {
-                    dll.DettachDatawindow(grid);
-                } else {
-                    ASSERT_EQ(1, dll.AttachDatawindow(grid, nullptr));
-                    titles = 0;
-                }
-                attached = !attached;
-                break;
-            default:
-                PumpMessages();
-                break;
+            attached = !attached;
+            break;
+        default: PumpMessages(); break;
         }
         ASSERT_TRUE(IsWindow(grid));
     }

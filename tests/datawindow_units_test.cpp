@@ -37,15 +37,17 @@ const Geometry kGeometries[] = {
 // or 24, detail 80 or 20; grouped: by g, group header 64 or 16, trailer 48 or 12.
 std::wstring Grid(int units, bool grouped) {
     auto v = [units](int unitsValue, int pixelValue) { return std::to_wstring(units == 0 ? unitsValue : pixelValue); };
-    std::wstring s = L"release 19;\ndatawindow(units=" + std::to_wstring(units) + L" processing=1 selected.mouse=yes)\n" +
-                     L"header(height=" + v(96, 24) + L")\ndetail(height=" + v(80, 20) + L")\n";
+    std::wstring s = L"release 19;\ndatawindow(units=" + std::to_wstring(units) +
+                     L" processing=1 selected.mouse=yes)\n" + L"header(height=" + v(96, 24) + L")\ndetail(height=" +
+                     v(80, 20) + L")\n";
     const wchar_t* names[] = {L"a", L"b", L"c"};
     const wchar_t* labels[] = {L"A", L"B", L"C sort:A"};
     const int columns = grouped ? 2 : 3;
     if (grouped) {
         names[0] = L"g";
         s += L"table(column=(type=long name=g dbname=\"g\") column=(type=long name=b dbname=\"b\"))\n"
-             L"group(level=1 header.height=" + v(64, 16) + L" trailer.height=" + v(48, 12) +
+             L"group(level=1 header.height=" +
+             v(64, 16) + L" trailer.height=" + v(48, 12) +
              L" by=(\"g\") header.color=\"12632256\" trailer.color=\"12632256\")\n";
     } else {
         s += L"table(column=(type=long name=a dbname=\"a\") column=(type=decimal(2) name=b dbname=\"b\") "
@@ -53,10 +55,10 @@ std::wstring Grid(int units, bool grouped) {
     }
     for (int i = 0; i < columns; ++i) {
         const std::wstring x = v(64 + 640 * i, 14 + 140 * i), w = v(640, 140);
-        s += std::wstring(L"text(band=header text=\"") + labels[i] + L"\" border=\"0\" x=\"" + x + L"\" y=\"" + v(8, 2) +
-             L"\" height=\"" + v(80, 20) + L"\" width=\"" + w + L"\" name=" + names[i] + L"_t)\n";
-        s += L"column(band=detail id=" + std::to_wstring(i + 1) + L" x=\"" + x + L"\" y=\"" + v(4, 1) + L"\" height=\"" +
-             v(72, 18) + L"\" width=\"" + w + L"\" name=" + names[i] + L" visible=\"1\")\n";
+        s += std::wstring(L"text(band=header text=\"") + labels[i] + L"\" border=\"0\" x=\"" + x + L"\" y=\"" +
+             v(8, 2) + L"\" height=\"" + v(80, 20) + L"\" width=\"" + w + L"\" name=" + names[i] + L"_t)\n";
+        s += L"column(band=detail id=" + std::to_wstring(i + 1) + L" x=\"" + x + L"\" y=\"" + v(4, 1) +
+             L"\" height=\"" + v(72, 18) + L"\" width=\"" + w + L"\" name=" + names[i] + L" visible=\"1\")\n";
     }
     s += L"data(";
     for (int r = 1; r <= 40; ++r)
@@ -83,7 +85,8 @@ protected:
     // The top of a row of the first page (the grouped grid: three rows a group).
     int RowTop(int row) const {
         if (!grouped) return g.header + (row - 1) * g.row;
-        return g.header + (row - 1) / 3 * (g.groupHeader + 3 * g.row + g.trailer) + g.groupHeader + (row - 1) % 3 * g.row;
+        return g.header + (row - 1) / 3 * (g.groupHeader + 3 * g.row + g.trailer) + g.groupHeader +
+               (row - 1) % 3 * g.row;
     }
     LPARAM InRow(int x, int row) const { return MAKELPARAM(x, RowTop(row) + g.row / 2); }
     int Count(const WindowSurface& s, int left, int top, int right, int bottom, bool (*match)(COLORREF)) const {
@@ -114,7 +117,8 @@ protected:
         EXPECT_EQ(selected, pb->Describe(dw, L"DataWindow.Selected"));
         auto redAcross = [&](int x, int y) { return Count(s, x, y - 1, x + 1, y + 2, Reddish) > 0; };
         const int x = g.ax + g.aw / 2;
-        EXPECT_GT(Count(s, g.ax - 1, RowTop(3) + g.row / 2, g.ax + 2, RowTop(3) + g.row / 2 + 1, Reddish), 0) << "left edge";
+        EXPECT_GT(Count(s, g.ax - 1, RowTop(3) + g.row / 2, g.ax + 2, RowTop(3) + g.row / 2 + 1, Reddish), 0)
+            << "left edge";
         EXPECT_TRUE(redAcross(x, RowTop(2))) << "top edge";
         EXPECT_TRUE(redAcross(x, RowTop(row) + g.row)) << "bottom edge";
         EXPECT_FALSE(redAcross(x, RowTop(row) + 2 * g.row)) << "one row lower";
@@ -211,8 +215,7 @@ TEST_P(UnitGrid, GroupedSideBarNumbersBesideTheirRows) {
     EXPECT_EQ(0, Count(w, 4, 1 + RowTop(3) + g.row + 2, 44, RowTop(4) - 1, Ink)) << "beside trailer and group header";
 }
 
-INSTANTIATE_TEST_SUITE_P(Generations, UnitGrid,
-                         ::testing::Values(HostParams{105, 0}, HostParams{105, 1}),
+INSTANTIATE_TEST_SUITE_P(Generations, UnitGrid, ::testing::Values(HostParams{105, 0}, HostParams{105, 1}),
                          HostParamsName());
 
 int main(int argc, char** argv) {

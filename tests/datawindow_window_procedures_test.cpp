@@ -18,8 +18,10 @@ namespace {
 
 std::wstring Grid() {
     return GridSyntax(1)
-        .Column(L"a", L"long", 80, L"A").With(L"tabsequence=10")
-        .Column(L"b", L"char(20)", 120, L"B").With(L"tabsequence=20 font.height=\"-12\"")
+        .Column(L"a", L"long", 80, L"A")
+        .With(L"tabsequence=10")
+        .Column(L"b", L"char(20)", 120, L"B")
+        .With(L"tabsequence=20 font.height=\"-12\"")
         .Data(L"1 \"one\" 2 \"two\" 3 \"three\"")
         .Text();
 }
@@ -93,7 +95,7 @@ namespace {
 
 // Each colour message sets one colour; what every colour shows as on a
 // context made from the grid's window context, or in the modify log.
-constexpr COLORREF kNew = RGB(200, 30, 40);  // 2629320
+constexpr COLORREF kNew = RGB(200, 30, 40);    // 2629320
 constexpr COLORREF kSystemLight = 0xFFFFFFFF;  // GetSysColor(COLOR_3DLIGHT)
 
 struct ColourMessage {
@@ -107,16 +109,28 @@ struct ColourMessage {
 const ColourMessage kColourMessages[] = {
     {"line", 11025, {}, kNew, 0xB4B4B4, 0xFFD5AA, 0xFFD5AA, 0xFFFFFF, L"16777215"},
     {"border", 11026, {}, kSystemLight, kNew, 0xFFD5AA, 0xFFD5AA, 0xFFFFFF, L"16777215"},
-    {"back", 11027, {L"Datawindow.Detail.color='2629320 ~t if (mod(getrow(),2)=1,2629320,16777215)'"},
-     kSystemLight, 0xB4B4B4, 0xFFD5AA, 0xFFD5AA, 0xFFFFFF, L"2629320"},
-    {"alter", 11028,
+    {"back",
+     11027,
+     {L"Datawindow.Detail.color='2629320 ~t if (mod(getrow(),2)=1,2629320,16777215)'"},
+     kSystemLight,
+     0xB4B4B4,
+     0xFFD5AA,
+     0xFFD5AA,
+     0xFFFFFF,
+     L"2629320"},
+    {"alter",
+     11028,
      {L"#1.background.mode='1'", L"#2.background.mode='1'",
       L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,2629320)'"},
-     kSystemLight, 0xB4B4B4, 0xFFD5AA, 0xFFD5AA, kNew, L"16777215"},
+     kSystemLight,
+     0xB4B4B4,
+     0xFFD5AA,
+     0xFFD5AA,
+     kNew,
+     L"16777215"},
     {"selected", 11029, {}, kSystemLight, 0xB4B4B4, kNew, 0xFFD5AA, 0xFFFFFF, L"16777215"},
     {"select_row", 11030, {}, kSystemLight, 0xB4B4B4, 0xFFD5AA, kNew, 0xFFFFFF, L"16777215"},
-    {"hover", 11039, {L"DataWindow.Row.Resize='0'"}, kSystemLight, 0xB4B4B4, 0xFFD5AA, 0xFFD5AA, 0xFFFFFF,
-     L"16777215"},
+    {"hover", 11039, {L"DataWindow.Row.Resize='0'"}, kSystemLight, 0xB4B4B4, 0xFFD5AA, 0xFFD5AA, 0xFFFFFF, L"16777215"},
     {"unused_11024", 11024, {}, kSystemLight, 0xB4B4B4, 0xFFD5AA, 0xFFD5AA, 0xFFFFFF, L"16777215"},
     {"unused_11031", 11031, {}, kSystemLight, 0xB4B4B4, 0xFFD5AA, 0xFFD5AA, 0xFFFFFF, L"16777215"},
 };
@@ -176,22 +190,25 @@ TEST_P(ColourMessages, SetExactlyTheirOwnColour) {
     SendMessageW(grid, kAlterColorMessage, 0, 0);
     const std::vector<std::wstring> log = pb->ModifyLog(grid);
     ASSERT_FALSE(log.empty());
-    EXPECT_EQ(L"Datawindow.Detail.color='" + std::wstring(c.oddRows) + L" ~t if (mod(getrow(),2)=1," + c.oddRows +
-                  L",0)'",
-              log.back());
+    EXPECT_EQ(
+        L"Datawindow.Detail.color='" + std::wstring(c.oddRows) + L" ~t if (mod(getrow(),2)=1," + c.oddRows + L",0)'",
+        log.back());
 }
 
 INSTANTIATE_TEST_SUITE_P(Messages, ColourMessages, ::testing::ValuesIn(kColourMessages),
-                         [](const ::testing::TestParamInfo<ColourMessage>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<ColourMessage>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // A double click on a button not reported by name, or reported for a non-button.
 TEST_F(WindowProcedures, DoubleClickOnButtonObjects) {
-    HWND form = Attach(L"release 10;\ndatawindow(units=1 processing=0)\nheader(height=0)\ndetail(height=200)\n"
-                       L"table(column=(type=long name=a dbname=\"a\"))\n"
-                       L"button(band=detail text=\"Ok\" x=\"10\" y=\"10\" height=\"30\" width=\"80\" name=B_ok)\n"
-                       L"button(band=detail text=\"Go\" x=\"110\" y=\"10\" height=\"30\" width=\"80\" name=b_go)\n"
-                       L"button(band=detail text=\"B\" x=\"210\" y=\"10\" height=\"30\" width=\"80\" name=b)\n"
-                       L"data(1)\n");
+    HWND form = Attach(
+        L"release 10;\ndatawindow(units=1 processing=0)\nheader(height=0)\ndetail(height=200)\n"
+        L"table(column=(type=long name=a dbname=\"a\"))\n"
+        L"button(band=detail text=\"Ok\" x=\"10\" y=\"10\" height=\"30\" width=\"80\" name=B_ok)\n"
+        L"button(band=detail text=\"Go\" x=\"110\" y=\"10\" height=\"30\" width=\"80\" name=b_go)\n"
+        L"button(band=detail text=\"B\" x=\"210\" y=\"10\" height=\"30\" width=\"80\" name=b)\n"
+        L"data(1)\n");
     SetForegroundWindow(pb->host());
     struct {
         int x, y, posted;

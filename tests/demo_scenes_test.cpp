@@ -80,7 +80,9 @@ std::unique_ptr<Picture> Load(const std::string& file) {
 // The side bar's current-row fill (SelectRowColor of demo.ini).
 bool SideBarFill(COLORREF c) { return c == static_cast<COLORREF>(16766378); }
 // The hover band: the demo's hover colour, half transparent over the rows.
-bool HoverBand(COLORREF c) { return GetRValue(c) > 235 && GetGValue(c) > 200 && GetBValue(c) > 120 && GetBValue(c) < 200; }
+bool HoverBand(COLORREF c) {
+    return GetRValue(c) > 235 && GetGValue(c) > 200 && GetBValue(c) > 120 && GetBValue(c) < 200;
+}
 // The selection frame: red, anti-aliased into its neighbours.
 bool Frame(COLORREF c) {
     const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
@@ -105,8 +107,8 @@ protected:
     // Every scene once, its picture in the suite's own folder.
     static void SetUpTestSuite() {
         TempFolder folder;
-        for (const wchar_t* scene : {L"overview", L"hover", L"selection", L"pageinfo", L"titles", L"progress",
-                                     L"icons", L"skin", L"preview"})
+        for (const wchar_t* scene :
+             {L"overview", L"hover", L"selection", L"pageinfo", L"titles", L"progress", L"icons", L"skin", L"preview"})
             Run(folder, scene, std::wstring(L"--scene ") + scene);
         Run(folder, L"without", L"--without-tessel");
         Run(folder, L"selection-220", L"--runtime 220 --scene selection");  // the unversioned runtime

@@ -74,9 +74,9 @@ TEST(Canvas, ColoursRectanglesAndRoundedRectangles) {
     EXPECT_EQ(kBlue, dib.At(30, 10));
     EXPECT_EQ(kRed, dib.At(50, 10));
     EXPECT_EQ(kBlack, dib.At(30, 30));
-    EXPECT_EQ(kBlack, dib.At(10, 30));    // the left edge between the corners
-    EXPECT_EQ(kWhite, dib.At(10, 22));    // the top-left corner is cut
-    EXPECT_EQ(kWhite, dib.At(49, 37));    // the bottom-right corner too
+    EXPECT_EQ(kBlack, dib.At(10, 30));  // the left edge between the corners
+    EXPECT_EQ(kWhite, dib.At(10, 22));  // the top-left corner is cut
+    EXPECT_EQ(kWhite, dib.At(49, 37));  // the bottom-right corner too
 }
 
 TEST(Canvas, ContextWithAMovedOrigin) {
@@ -107,10 +107,10 @@ namespace {
 struct OffscreenCase {
     const char* name;
     POINT windowOrigin;
-    bool scaled;       // an anisotropic mapping of 2 device pixels per unit
-    RECT clip;         // device pixels
-    RECT bounds;       // logical units
-    POINT outside;     // a device pixel outside bounds or clip: stays white
+    bool scaled;    // an anisotropic mapping of 2 device pixels per unit
+    RECT clip;      // device pixels
+    RECT bounds;    // logical units
+    POINT outside;  // a device pixel outside bounds or clip: stays white
 };
 
 const OffscreenCase kOffscreenCases[] = {
@@ -195,10 +195,10 @@ TEST(Canvas, ContextOfAChildThatPaintsOnItsParent) {
     wc.style = CS_PARENTDC;
     wc.lpszClassName = L"CanvasParentDcChild";
     RegisterClassW(&wc);
-    HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200, nullptr, nullptr,
-                                  nullptr, nullptr);
-    HWND child = CreateWindowExW(0, wc.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 30, 20, 100, 100, parent,
-                                 nullptr, nullptr, nullptr);
+    HWND parent =
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200, nullptr, nullptr, nullptr, nullptr);
+    HWND child = CreateWindowExW(0, wc.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 30, 20, 100, 100, parent, nullptr,
+                                 nullptr, nullptr);
     ASSERT_TRUE(parent && child);
     HDC dc = GetDC(child);
     RECT box;

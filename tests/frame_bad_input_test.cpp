@@ -36,7 +36,6 @@ int WINAPI RecordMessageBox(HWND, LPCWSTR text, LPCWSTR, UINT style) {
     return IDOK;
 }
 
-
 const std::wstring& Mebibyte() {
     static const std::wstring s(1 << 20, L'x');
     return s;

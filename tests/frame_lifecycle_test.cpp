@@ -46,8 +46,8 @@ protected:
 
 TEST_F(Lifecycle, GuardedExportsRefuseBeforeStartWithOneBoxEach) {
     ASSERT_TRUE(boxes.ok());
-    HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
-                                 nullptr, nullptr);
+    HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr,
+                                 nullptr);
     SetActiveWindow(owner);
     StdoutCapture out;
     EXPECT_EQ(dll.StopTessel(), 0);
@@ -112,8 +112,7 @@ TEST_F(Lifecycle, AttachWithoutRuntimeCreatesNothingButPostsTheAttachMessage) {
     ASSERT_EQ(dll.StartTessel(), 1);
     HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, nullptr, nullptr);
     MSG msg;
-    while (PeekMessageW(&msg, edit, 0, 0, PM_REMOVE)) {
-    }
+    while (PeekMessageW(&msg, edit, 0, 0, PM_REMOVE)) {}
     EXPECT_EQ(dll.AttachDatawindow(edit, nullptr), 1);
     int attached = 0;
     while (PeekMessageW(&msg, edit, 11023, 11023, PM_REMOVE)) ++attached;

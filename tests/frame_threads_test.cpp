@@ -111,9 +111,9 @@ private:
             const int h = DrawTextW(m_dc, kIconText, -1, &r, DT_CALCRECT | DT_SINGLELINE);
             Check(h == m_expected.calcHeight && EqualRect(&r, &m_expected.calcRect), "DrawTextW DT_CALCRECT");
             RECT d = {0, 0, 200, 60};
-            Check(DrawTextExW(m_dc, const_cast<wchar_t*>(kPlainText), -1, &d, DT_LEFT, nullptr) ==
-                      m_expected.drawHeight,
-                  "DrawTextExW");
+            Check(
+                DrawTextExW(m_dc, const_cast<wchar_t*>(kPlainText), -1, &d, DT_LEFT, nullptr) == m_expected.drawHeight,
+                "DrawTextExW");
             RECT i = {0, 0, 200, 60};
             DrawTextW(m_dc, kIconText, -1, &i, DT_LEFT | DT_SINGLELINE);
             Check(TextOutW(m_dc, 2, 2, kIconText, static_cast<int>(wcslen(kIconText))) != FALSE, "TextOutW");
@@ -129,9 +129,9 @@ private:
             Check(GetTextExtentExPointW(m_dc, kIconText, static_cast<int>(wcslen(kIconText)), 60, &fit, nullptr,
                                         &size) != FALSE,
                   "GetTextExtentExPointW");
-            Check(size.cx == m_expected.iconExtent.cx && size.cy == m_expected.iconExtent.cy &&
-                      fit == m_expected.iconFit,
-                  "GetTextExtentExPointW extent");
+            Check(
+                size.cx == m_expected.iconExtent.cx && size.cy == m_expected.iconExtent.cy && fit == m_expected.iconFit,
+                "GetTextExtentExPointW extent");
             POLYTEXTW poly = {2, 2, 4, L"poly", 0, {0, 0, 0, 0}, nullptr};
             Check(PolyTextOutW(m_dc, &poly, 1) != FALSE, "PolyTextOutW");
             break;
@@ -156,8 +156,8 @@ private:
             break;
         }
         default: {  // windows of the worker's own
-            HWND w = CreateWindowExW(0, L"STATIC", L"worker", WS_POPUP, 0, 0, 80, 20, nullptr, nullptr, nullptr,
-                                     nullptr);
+            HWND w =
+                CreateWindowExW(0, L"STATIC", L"worker", WS_POPUP, 0, 0, 80, 20, nullptr, nullptr, nullptr, nullptr);
             Check(w != nullptr, "CreateWindowExW");
             HDC dc = GetDC(w);
             Check(dc != nullptr, "GetDC of a window");
@@ -191,8 +191,8 @@ TEST(Threads, FourWorkersCallThroughAHundredLives) {
     TesselDll dll;
     ASSERT_NE(dll.h, nullptr);
     IniFile skin(dll.h, L"threads_skin.ini", "[SysColor]\r\n5=1193046\r\n15=\r\n");  // 0x123456
-    HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 500, 300,
-                                nullptr, nullptr, nullptr, nullptr);
+    HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 500, 300, nullptr,
+                                nullptr, nullptr, nullptr);
     ASSERT_NE(host, nullptr);
     const std::wstring grid = TwoColumnGrid(L"data(1 \"one\" 2 \"two\" 3 \"three\")");
 
@@ -258,8 +258,8 @@ TEST(Threads, ExportsOfAnotherThreadAreRefused) {
     ASSERT_NE(dll.h, nullptr);
     StdoutCapture out;
     ASSERT_EQ(dll.StartTessel(), 1);
-    HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr,
-                                nullptr, nullptr);
+    HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr, nullptr,
+                                nullptr);
     HWND dw = pb.CreateDataWindow(host, TwoColumnGrid(L"data(1 \"one\")").c_str(), nullptr, 0, 0, 300, 200, 0);
     int attach = -1, color = -1, stop = -1;
     std::thread other([&] {

@@ -25,8 +25,8 @@ protected:
         TesselHost::SetUp();
         if (HasFatalFailure()) return;
         // Too small for its rows and its column: both scroll bars.
-        grid = Attach(GridSyntax(1).Detail(20).Column(L"a", L"long", 80, L"A").Data(L"1 2 3").Text(), std::string(),
-                      70, 70);
+        grid = Attach(GridSyntax(1).Detail(20).Column(L"a", L"long", 80, L"A").Data(L"1 2 3").Text(), std::string(), 70,
+                      70);
         ASSERT_NE(nullptr, grid);
         window = GetDC(grid);
         dib.reset(new Dib(200, 100, window));
@@ -38,7 +38,9 @@ protected:
         if (window) ReleaseDC(grid, window);
         TesselHost::TearDown();
     }
-    int DarkIn(int left, int top, int right, int bottom) const { return dib->Count(RECT{left, top, right, bottom}, Dark); }
+    int DarkIn(int left, int top, int right, int bottom) const {
+        return dib->Count(RECT{left, top, right, bottom}, Dark);
+    }
     int Draw(const wchar_t* text, RECT cell, UINT format = DT_LEFT) {
         dib->Fill(kWhite);
         std::wstring copy = text;
@@ -49,8 +51,8 @@ protected:
         wchar_t name[] = L"Tessel2U test printer";
         HANDLE printer = nullptr;
         OpenPrinterW(name, &printer, nullptr);
-        auto getHandle = reinterpret_cast<GetHandleFunction>(
-            reinterpret_cast<void*>(GetProcAddress(pb->vm(), "FN_DWGetHandle")));
+        auto getHandle =
+            reinterpret_cast<GetHandleFunction>(reinterpret_cast<void*>(GetProcAddress(pb->vm(), "FN_DWGetHandle")));
         EXPECT_NE(nullptr, getHandle);
         if (getHandle) getHandle(reinterpret_cast<LONG_PTR>(grid), 0);
         return printer;
@@ -191,7 +193,8 @@ TEST_F(HeaderPainting, FillsOfTheDataWindow) {
     RECT w;
     GetWindowRect(grid, &w);
     OffsetRect(&w, -w.left, -w.top);
-    RECT corner = {w.right - GetSystemMetrics(SM_CXVSCROLL), w.bottom - GetSystemMetrics(SM_CYHSCROLL), w.right, w.bottom};
+    RECT corner = {w.right - GetSystemMetrics(SM_CXVSCROLL), w.bottom - GetSystemMetrics(SM_CYHSCROLL), w.right,
+                   w.bottom};
     HDC frame = GetWindowDC(grid);
     EXPECT_EQ(0, FillRect(frame, &corner, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))));
     ReleaseDC(grid, frame);
@@ -254,9 +257,10 @@ TEST_F(HeaderPainting, GridLinesAndCornerBoxWhilePrinting) {
 
 // A freeform DataWindow: the suffix cut, but no mark and no room kept for one.
 TEST_F(HeaderPainting, FreeformSortSuffixIsCutWithoutAMark) {
-    HWND form = Attach(L"release 10;\ndatawindow(units=1 processing=0)\nheader(height=0)\ndetail(height=60)\n"
-                       L"table(column=(type=long name=a dbname=\"a\"))\ndata(1)\n",
-                       std::string(), 200, 100);
+    HWND form = Attach(
+        L"release 10;\ndatawindow(units=1 processing=0)\nheader(height=0)\ndetail(height=60)\n"
+        L"table(column=(type=long name=a dbname=\"a\"))\ndata(1)\n",
+        std::string(), 200, 100);
     HDC formDc = GetDC(form);
     {
         Dib dib(200, 60, formDc);

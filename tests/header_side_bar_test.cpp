@@ -20,13 +20,18 @@ const wchar_t kDefaultPage[] = L"总 行 数 \t 80\r\n当前首行 \t 11\r\n当�
 
 // Eighty rows of 20 pixels under a 24-pixel header.
 std::wstring Rows80() {
-    return GridSyntax(1).Detail(20).Column(L"a", L"long", 80, L"A").Column(L"b", L"char(20)", 120, L"B")
-        .NumberedRows(80).Text();
+    return GridSyntax(1)
+        .Detail(20)
+        .Column(L"a", L"long", 80, L"A")
+        .Column(L"b", L"char(20)", 120, L"B")
+        .NumberedRows(80)
+        .Text();
 }
 
 // Pixels of the rectangle darker than mid-grey (text).
 int Dark(const WindowSurface& s, int left, int top, int right, int bottom) {
-    return s.Count(RECT{left, top, right, bottom}, [](COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 300; });
+    return s.Count(RECT{left, top, right, bottom},
+                   [](COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 300; });
 }
 
 // The distance from the window's left edge to its client area.
@@ -156,7 +161,7 @@ struct Frame {
 };
 
 const Frame kFrames[] = {
-    {"lowered", 0, true, 48}, {"box", WS_BORDER, false, 49}, {"box_lowered", WS_BORDER, true, 49},
+    {"lowered", 0, true, 48}, {"box", WS_BORDER, false, 49},       {"box_lowered", WS_BORDER, true, 49},
     {"none", 0, false, 48},   {"title_bar", WS_CAPTION, true, -1},
 };
 
@@ -188,7 +193,8 @@ TEST_P(SideBarFrame, MarginAndRowNumbersBesideTheClientArea) {
     PumpMessages();
     const WindowSurface pixels(dw, WindowSurface::WholeWindow);
     const int top = GetParam().leftWithSideBar - 48 + 24;
-    for (int k = 0; k < 3; ++k) EXPECT_GT(Dark(pixels, 4, top + k * 20 + 3, 44, top + k * 20 + 19), 3) << "row " << k + 1;
+    for (int k = 0; k < 3; ++k)
+        EXPECT_GT(Dark(pixels, 4, top + k * 20 + 3, 44, top + k * 20 + 19), 3) << "row " << k + 1;
 }
 
 INSTANTIATE_TEST_SUITE_P(Frames, SideBarFrame, ::testing::ValuesIn(kFrames),
@@ -243,18 +249,30 @@ struct PageLabelCase {
 const PageLabelCase kPageLabelCases[] = {
     {"FileWithoutLabelKeys", "[datawindow]\r\nlineStyle=2\r\n", {}, false, kDefaultPage},
     {"AllFourKeys",
-     "[datawindow]\r\nrowcountlabel=Rows\r\nfirstrowlabel=First row\r\nlastrowlabel=Last row\r\ncurrentrowlabel=Cur\r\n",
-     {}, false, L"Rows \t 80\r\nFirst row \t 11\r\nLast row \t 30\r\nCur \t 1"},
+     "[datawindow]\r\nrowcountlabel=Rows\r\nfirstrowlabel=First row\r\nlastrowlabel=Last "
+     "row\r\ncurrentrowlabel=Cur\r\n",
+     {},
+     false,
+     L"Rows \t 80\r\nFirst row \t 11\r\nLast row \t 30\r\nCur \t 1"},
     {"StatisticsKeysLeavePageInformationAlone",
-     "[datawindow]\r\nsumlabel=Sum\r\navglabel=Average\r\nmaxlabel=Maximum\r\nminlabel=Minimum\r\n", {}, false,
+     "[datawindow]\r\nsumlabel=Sum\r\navglabel=Average\r\nmaxlabel=Maximum\r\nminlabel=Minimum\r\n",
+     {},
+     false,
      kDefaultPage},
-    {"ProcessWideOnly", "",
+    {"ProcessWideOnly",
+     "",
      {{L"rowcountlabel", L"Rows"}, {L"firstrowlabel", L"From"}, {L"lastrowlabel", L"To"}, {L"currentrowlabel", L"Cur"}},
-     false, L"Rows \t 80\r\nFrom \t 11\r\nTo \t 30\r\nCur \t 1"},
-    {"OwnKeysWinOverProcessWide", "[datawindow]\r\nfirstrowlabel=Top\r\n",
-     {{L"rowcountlabel", L"Total rows"}, {L"firstrowlabel", L"From"}}, false,
+     false,
+     L"Rows \t 80\r\nFrom \t 11\r\nTo \t 30\r\nCur \t 1"},
+    {"OwnKeysWinOverProcessWide",
+     "[datawindow]\r\nfirstrowlabel=Top\r\n",
+     {{L"rowcountlabel", L"Total rows"}, {L"firstrowlabel", L"From"}},
+     false,
      L"Total rows \t 80\r\nTop \t 11\r\n当前末行 \t 30\r\n当 前 行 \t 1"},
-    {"InTheTooltip", "[datawindow]\r\ncurrentrowlabel=Current row\r\n", {{L"rowcountlabel", L"Rows"}}, true,
+    {"InTheTooltip",
+     "[datawindow]\r\ncurrentrowlabel=Current row\r\n",
+     {{L"rowcountlabel", L"Rows"}},
+     true,
      L"Rows \t 80\r\n当前首行 \t 11\r\n当前末行 \t 30\r\nCurrent row \t 1"},
 };
 
@@ -273,4 +291,6 @@ TEST_P(PageInfoLabels, ExactText) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Labels, PageInfoLabels, ::testing::ValuesIn(kPageLabelCases),
-                         [](const ::testing::TestParamInfo<PageLabelCase>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<PageLabelCase>& info) {
+                             return std::string(info.param.name);
+                         });

@@ -93,7 +93,8 @@ TEST_F(TitleModifies, TitleRowsNumberedStackedAndModified) {
     ASSERT_EQ(3, dll.AddDatawindowTitle(grid, L"THIRD", L"Arial", 8, 10));
     const Modifies third = Taken(grid);
     ASSERT_FALSE(third.empty());
-    EXPECT_NE(std::wstring::npos, third[0].find(L"name=t_tessel2_title_3 ")) << std::string(third[0].begin(), third[0].end());
+    EXPECT_NE(std::wstring::npos, third[0].find(L"name=t_tessel2_title_3 "))
+        << std::string(third[0].begin(), third[0].end());
     EXPECT_EQ(L"60", pb->Describe(grid, L"ln_title_line.y1"));
 
     EXPECT_EQ(1, dll.ModifyDatawindowTitle(grid, 1, L"NEW", L"Courier New", 10));

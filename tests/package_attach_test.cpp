@@ -70,8 +70,9 @@ class PackagedFile : public ApplicationFolder, public ::testing::WithParamInterf
 
 // What a package holds, beside the application's exe.
 const wchar_t* const kPackageFiles[] = {
-    L"Tessel2U.dll", L"iconfont.ttf", L"n_tessel.sru", L"tessel.ini", L"skin.ini",
-    L"README.md",    L"CHANGELOG.md", L"LICENSE",      L"THIRD-PARTY-NOTICES.txt",
+    L"Tessel2U.dll", L"iconfont.ttf", L"n_tessel.sru",
+    L"tessel.ini",   L"skin.ini",     L"README.md",
+    L"CHANGELOG.md", L"LICENSE",      L"THIRD-PARTY-NOTICES.txt",
 };
 
 // A grid in PowerBuilder units, header 100 and detail 68: attaching it lines
@@ -134,9 +135,9 @@ TEST_F(ApplicationFolder, AttachPreparesTheGridOfTheRuntime) {
     pb.ClearModifyLog(dw);
 
     EXPECT_EQ(dll.AttachDatawindow(dw, nullptr), 1);
-    EXPECT_EQ(pb.ModifyLog(dw), (std::vector<std::wstring>{L"#1.Y='0'", L"#1.Height='64'", L"#2.Y='0'",
-                                                            L"#2.Height='64'", L"a_t.Y='0'", L"a_t.Height='92'",
-                                                            L"b_t.Y='0'", L"b_t.Height='100'"}));
+    EXPECT_EQ(pb.ModifyLog(dw),
+              (std::vector<std::wstring>{L"#1.Y='0'", L"#1.Height='64'", L"#2.Y='0'", L"#2.Height='64'", L"a_t.Y='0'",
+                                         L"a_t.Height='92'", L"b_t.Y='0'", L"b_t.Height='100'"}));
     PumpMessages();
     EXPECT_EQ(dll.DettachDatawindow(dw), 1);
     EXPECT_EQ(dll.StopTessel(), 1);

@@ -60,10 +60,8 @@ std::vector<Row> GuideTable(const std::string& heading) {
     for (i += 2; i < lines.size() && lines[i].compare(0, 1, "|") == 0; ++i) {
         Row row(1);
         for (size_t k = 1; k < lines[i].size(); ++k) {
-            if (lines[i][k] == '|')
-                row.push_back(std::string());
-            else if (lines[i][k] != '`')
-                row.back().push_back(lines[i][k]);
+            if (lines[i][k] == '|') row.push_back(std::string());
+            else if (lines[i][k] != '`') row.back().push_back(lines[i][k]);
         }
         row.pop_back();
         for (std::string& cell : row) cell = Trim(cell);

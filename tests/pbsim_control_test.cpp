@@ -44,61 +44,62 @@ const wchar_t kGroupedGrid[] =
 
 // One runtime and host for the suite: freeing a top-level window costs Wine seconds.
 class ControlTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { s_rt.reset(new PbsimRuntime()); }
-  static void TearDownTestSuite() { s_rt.reset(); }
-  void SetUp() override { ASSERT_TRUE(rt.ok()) << "the modules of generation 105 are not all there"; }
-  void TearDown() override {
-    for (HWND dw : created) DestroyWindow(dw);
-  }
-  HWND Create(const wchar_t* definition = pbsim::kEmployeeGridSyntax, int width = 500, int height = 200,
-              const wchar_t* rows = nullptr) {
-    HWND dw = rt.CreateWithRows(definition, rows, width, height);
-    EXPECT_NE(dw, nullptr) << std::string(rt.LastError().begin(), rt.LastError().end());
-    if (dw) created.push_back(dw);
-    return dw;
-  }
-  static std::wstring Rows(int count) {
-    std::wstring text;
-    for (int i = 1; i <= count; ++i) text += std::to_wstring(100 + i) + L"\tPerson " + std::to_wstring(i) + L"\tD\t1\n";
-    return text;
-  }
-  static SIZE Client(HWND dw) {
-    RECT rc;
-    GetClientRect(dw, &rc);
-    return SIZE{rc.right, rc.bottom};
-  }
-  // What the control paints, through its exported paint entry point, on a background of RGB(1, 2, 3).
-  std::unique_ptr<Dib> Paint(HWND dw) {
-    std::unique_ptr<Dib> dib(new Dib(Client(dw).cx, Client(dw).cy));
-    dib->Fill(RGB(1, 2, 3));
-    EXPECT_EQ(rt.PaintDC(dw, dib->Dc()), 1);
-    return dib;
-  }
-  static void Click(HWND dw, POINT p) {
-    SendMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, At(p));
-    SendMessageW(dw, WM_LBUTTONUP, 0, At(p));
-  }
-  // Puts the mouse pointer on a client point: the under-the-mouse entries read the real pointer.
-  static void Pointer(HWND dw, POINT client) {
-    ClientToScreen(dw, &client);
-    ASSERT_TRUE(SetCursorPos(client.x, client.y));
-    POINT now = {};
-    GetCursorPos(&now);
-    ASSERT_TRUE(now.x == client.x && now.y == client.y) << "the test display must let the pointer move";
-  }
-  // "object|band" under the pointer.
-  std::wstring UnderMouse(HWND dw, POINT client) {
-    Pointer(dw, client);
-    wchar_t name[1024] = L"#", band[32] = L"#";
-    rt.GetObjectUnderMouse(dw, name);
-    rt.GetBandUnderMouse(dw, band, 32);
-    return std::wstring(name) + L"|" + band;
-  }
+protected:
+    static void SetUpTestSuite() { s_rt.reset(new PbsimRuntime()); }
+    static void TearDownTestSuite() { s_rt.reset(); }
+    void SetUp() override { ASSERT_TRUE(rt.ok()) << "the modules of generation 105 are not all there"; }
+    void TearDown() override {
+        for (HWND dw : created) DestroyWindow(dw);
+    }
+    HWND Create(const wchar_t* definition = pbsim::kEmployeeGridSyntax, int width = 500, int height = 200,
+                const wchar_t* rows = nullptr) {
+        HWND dw = rt.CreateWithRows(definition, rows, width, height);
+        EXPECT_NE(dw, nullptr) << std::string(rt.LastError().begin(), rt.LastError().end());
+        if (dw) created.push_back(dw);
+        return dw;
+    }
+    static std::wstring Rows(int count) {
+        std::wstring text;
+        for (int i = 1; i <= count; ++i)
+            text += std::to_wstring(100 + i) + L"\tPerson " + std::to_wstring(i) + L"\tD\t1\n";
+        return text;
+    }
+    static SIZE Client(HWND dw) {
+        RECT rc;
+        GetClientRect(dw, &rc);
+        return SIZE{rc.right, rc.bottom};
+    }
+    // What the control paints, through its exported paint entry point, on a background of RGB(1, 2, 3).
+    std::unique_ptr<Dib> Paint(HWND dw) {
+        std::unique_ptr<Dib> dib(new Dib(Client(dw).cx, Client(dw).cy));
+        dib->Fill(RGB(1, 2, 3));
+        EXPECT_EQ(rt.PaintDC(dw, dib->Dc()), 1);
+        return dib;
+    }
+    static void Click(HWND dw, POINT p) {
+        SendMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, At(p));
+        SendMessageW(dw, WM_LBUTTONUP, 0, At(p));
+    }
+    // Puts the mouse pointer on a client point: the under-the-mouse entries read the real pointer.
+    static void Pointer(HWND dw, POINT client) {
+        ClientToScreen(dw, &client);
+        ASSERT_TRUE(SetCursorPos(client.x, client.y));
+        POINT now = {};
+        GetCursorPos(&now);
+        ASSERT_TRUE(now.x == client.x && now.y == client.y) << "the test display must let the pointer move";
+    }
+    // "object|band" under the pointer.
+    std::wstring UnderMouse(HWND dw, POINT client) {
+        Pointer(dw, client);
+        wchar_t name[1024] = L"#", band[32] = L"#";
+        rt.GetObjectUnderMouse(dw, name);
+        rt.GetBandUnderMouse(dw, band, 32);
+        return std::wstring(name) + L"|" + band;
+    }
 
-  static std::unique_ptr<PbsimRuntime> s_rt;
-  PbsimRuntime& rt = *s_rt;
-  std::vector<HWND> created;
+    static std::unique_ptr<PbsimRuntime> s_rt;
+    PbsimRuntime& rt = *s_rt;
+    std::vector<HWND> created;
 };
 
 std::unique_ptr<PbsimRuntime> ControlTest::s_rt;
@@ -107,318 +108,345 @@ std::unique_ptr<PbsimRuntime> ControlTest::s_rt;
 
 // Catches a wrong class, style, procedure, content width or creation error.
 TEST_F(ControlTest, WindowClassStyleAndContentWidth) {
-  HWND dw = Create();
-  EXPECT_TRUE(GetWindowLongPtrW(dw, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
-  EXPECT_EQ(GetWindowLongPtrW(dw, GWL_STYLE) & (WS_CHILD | WS_CAPTION | WS_VSCROLL | WS_HSCROLL), WS_CHILD);
-  EXPECT_EQ(GetClassLongPtrW(dw, GCLP_WNDPROC), reinterpret_cast<LONG_PTR>(GetProcAddress(rt.engine(), "dwWinProc")));
-  EXPECT_EQ(rt.InfoGetDWWidth(dw), 325);
-  EXPECT_EQ(rt.GetRowCount(dw) * 100 + rt.GetCurrentRow(dw) * 10 + rt.GetCurrentColumn(dw), 811);
-  EXPECT_EQ(rt.CreateWithRows(L"datawindow(units=0", nullptr, 10, 10), nullptr);
-  EXPECT_EQ(rt.LastError(), L"Line 1 Column 19: incorrect syntax.");
+    HWND dw = Create();
+    EXPECT_TRUE(GetWindowLongPtrW(dw, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    EXPECT_EQ(GetWindowLongPtrW(dw, GWL_STYLE) & (WS_CHILD | WS_CAPTION | WS_VSCROLL | WS_HSCROLL), WS_CHILD);
+    EXPECT_EQ(GetClassLongPtrW(dw, GCLP_WNDPROC), reinterpret_cast<LONG_PTR>(GetProcAddress(rt.engine(), "dwWinProc")));
+    EXPECT_EQ(rt.InfoGetDWWidth(dw), 325);
+    EXPECT_EQ(rt.GetRowCount(dw) * 100 + rt.GetCurrentRow(dw) * 10 + rt.GetCurrentColumn(dw), 811);
+    EXPECT_EQ(rt.CreateWithRows(L"datawindow(units=0", nullptr, 10, 10), nullptr);
+    EXPECT_EQ(rt.LastError(), L"Line 1 Column 19: incorrect syntax.");
 }
 
 // Catches wrong band colours, row positions, borders, grid lines, focus mark,
 // header font or selection colours.
 TEST_F(ControlTest, PaintsStripedRowsHeaderTextsAndGridLines) {
-  HWND dw = Create();
-  const COLORREF odd = RGB(255, 224, 224), even = RGB(224, 255, 224);
-  ASSERT_EQ(rt.Modify(dw, L"Datawindow.Detail.color='14737663 ~t if (mod(getrow(),2)=1,14737663,14745568)'"), nullptr);
-  std::unique_ptr<Dib> dib = Paint(dw);
-  const COLORREF dark = GetSysColor(COLOR_3DDKSHADOW), grid = RGB(192, 192, 192), black = 0;
-  for (int row = 1; row <= 8; ++row) EXPECT_EQ(dib->At(490, RowTop(row) + 5), row % 2 ? odd : even) << row;
-  const struct {
-    int x, y;
-    COLORREF color;
-  } pixels[] = {{490, RowTop(9) + 5, kWhite}, {490, 5, grid},  // below the rows; the header band 12632256
-                {71, 8, dark}, {181, 8, dark}, {325, 8, dark}, {30, 19, dark},  // header cell borders
-                {71, RowTop(2) + 8, grid}, {248, RowTop(5) + 8, grid}, {150, RowTop(2) - 1, grid},  // grid lines
-                {490, RowTop(2) - 1, odd},  // grid lines stop at the content's edge
-                {21, RowTop(1), black}, {1, RowTop(1) + 6, black}, {70, RowTop(1) + 6, black}};  // focus mark
-  for (const auto& p : pixels) EXPECT_EQ(dib->At(p.x, p.y), p.color) << p.x << "," << p.y;
-  EXPECT_NE(dib->At(72, 8), dark);
-  EXPECT_NE(dib->At(92, RowTop(1)), black) << "the focus mark is on the current cell only";
+    HWND dw = Create();
+    const COLORREF odd = RGB(255, 224, 224), even = RGB(224, 255, 224);
+    ASSERT_EQ(rt.Modify(dw, L"Datawindow.Detail.color='14737663 ~t if (mod(getrow(),2)=1,14737663,14745568)'"),
+              nullptr);
+    std::unique_ptr<Dib> dib = Paint(dw);
+    const COLORREF dark = GetSysColor(COLOR_3DDKSHADOW), grid = RGB(192, 192, 192), black = 0;
+    for (int row = 1; row <= 8; ++row) EXPECT_EQ(dib->At(490, RowTop(row) + 5), row % 2 ? odd : even) << row;
+    const struct {
+        int x, y;
+        COLORREF color;
+    } pixels[] = {{490, RowTop(9) + 5, kWhite},
+                  {490, 5, grid},  // below the rows; the header band 12632256
+                  {71, 8, dark},
+                  {181, 8, dark},
+                  {325, 8, dark},
+                  {30, 19, dark},  // header cell borders
+                  {71, RowTop(2) + 8, grid},
+                  {248, RowTop(5) + 8, grid},
+                  {150, RowTop(2) - 1, grid},  // grid lines
+                  {490, RowTop(2) - 1, odd},   // grid lines stop at the content's edge
+                  {21, RowTop(1), black},
+                  {1, RowTop(1) + 6, black},
+                  {70, RowTop(1) + 6, black}};  // focus mark
+    for (const auto& p : pixels) EXPECT_EQ(dib->At(p.x, p.y), p.color) << p.x << "," << p.y;
+    EXPECT_NE(dib->At(72, 8), dark);
+    EXPECT_NE(dib->At(92, RowTop(1)), black) << "the focus mark is on the current cell only";
 
-  EXPECT_GT(dib->Count(RECT{1, 1, 71, 17}, IsDark), 20) << "Emp ID";
+    EXPECT_GT(dib->Count(RECT{1, 1, 71, 17}, IsDark), 20) << "Emp ID";
 
-  // A selected row: the highlight colour, its text in the highlight text colour.
-  ASSERT_EQ(rt.SelectRow(dw, 3, 1), 1);
-  dib = Paint(dw);
-  const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
-  EXPECT_EQ(dib->At(490, RowTop(3) + 5), highlight);
-  const RECT nameCell = {72, RowTop(3) + 1, 181, RowTop(3) + 16};
-  EXPECT_EQ(dib->Count(nameCell, IsDark), 0);
-  EXPECT_GT(dib->Count(nameCell, [&](COLORREF c) { return c != highlight; }), 10);
-  ASSERT_EQ(rt.SelectRow(dw, 3, 0), 1);
-  EXPECT_EQ(Paint(dw)->At(490, RowTop(3) + 5), odd);
+    // A selected row: the highlight colour, its text in the highlight text colour.
+    ASSERT_EQ(rt.SelectRow(dw, 3, 1), 1);
+    dib = Paint(dw);
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+    EXPECT_EQ(dib->At(490, RowTop(3) + 5), highlight);
+    const RECT nameCell = {72, RowTop(3) + 1, 181, RowTop(3) + 16};
+    EXPECT_EQ(dib->Count(nameCell, IsDark), 0);
+    EXPECT_GT(dib->Count(nameCell, [&](COLORREF c) { return c != highlight; }), 10);
+    ASSERT_EQ(rt.SelectRow(dw, 3, 0), 1);
+    EXPECT_EQ(Paint(dw)->At(490, RowTop(3) + 5), odd);
 }
 
 // Catches foreground objects, lines, buttons or width expressions not painted
 // or not evaluated again at each paint.
 TEST_F(ControlTest, ForegroundObjectsButtonsAndExpressionsArePainted) {
-  HWND dw = Create();
-  ASSERT_EQ(rt.Modify(dw, L"create text(band=Foreground text='' x='0' y='0' height='40' width='100' name=t_title "
-                          L"visible='1' background.mode='2' background.color='255' ) "
-                          L"t_title.width='1 ~t (long(describe(~'emp_id_t.width~')) + 100)' "
-                          L"create line(band=foreground x1='0' y1='60' x2='1000' y2='60' name=ln_title visible='1' "
-                          L"pen.style='0' pen.width='5' pen.color='16711680') "
-                          L"create button(band=header text='Go' x='1600' y='4' height='64' width='200' name=b_go visible='1')"),
-            nullptr);
-  std::unique_ptr<Dib> dib = Paint(dw);
-  EXPECT_EQ(dib->At(90, 5), kRed) << "320 + 100 units wide: 92 pixels";
-  EXPECT_NE(dib->At(94, 5), kRed);
-  EXPECT_EQ(dib->At(175, 15), kBlue);
-  EXPECT_EQ(dib->At(354, 3), GetSysColor(COLOR_BTNFACE));
-  ASSERT_EQ(rt.Modify(dw, L"emp_id_t.width='600'"), nullptr);
-  EXPECT_EQ(Paint(dw)->At(151, 5), kRed);
-  ASSERT_EQ(rt.Modify(dw, L"t_title.visible='0'"), nullptr);
-  EXPECT_NE(Paint(dw)->At(151, 5), kRed);
+    HWND dw = Create();
+    ASSERT_EQ(
+        rt.Modify(dw,
+                  L"create text(band=Foreground text='' x='0' y='0' height='40' width='100' name=t_title "
+                  L"visible='1' background.mode='2' background.color='255' ) "
+                  L"t_title.width='1 ~t (long(describe(~'emp_id_t.width~')) + 100)' "
+                  L"create line(band=foreground x1='0' y1='60' x2='1000' y2='60' name=ln_title visible='1' "
+                  L"pen.style='0' pen.width='5' pen.color='16711680') "
+                  L"create button(band=header text='Go' x='1600' y='4' height='64' width='200' name=b_go visible='1')"),
+        nullptr);
+    std::unique_ptr<Dib> dib = Paint(dw);
+    EXPECT_EQ(dib->At(90, 5), kRed) << "320 + 100 units wide: 92 pixels";
+    EXPECT_NE(dib->At(94, 5), kRed);
+    EXPECT_EQ(dib->At(175, 15), kBlue);
+    EXPECT_EQ(dib->At(354, 3), GetSysColor(COLOR_BTNFACE));
+    ASSERT_EQ(rt.Modify(dw, L"emp_id_t.width='600'"), nullptr);
+    EXPECT_EQ(Paint(dw)->At(151, 5), kRed);
+    ASSERT_EQ(rt.Modify(dw, L"t_title.visible='0'"), nullptr);
+    EXPECT_NE(Paint(dw)->At(151, 5), kRed);
 }
 
 // Catches a click on the wrong cell, an edit control of the wrong class,
 // place or text, or typed text not written back when the row changes.
 TEST_F(ControlTest, ClickMakesTheCellCurrentAndPutsTheEditControlOverIt) {
-  HWND dw = Create();
-  EXPECT_EQ(rt.GetEditControl(dw), nullptr);
-  Click(dw, Cell(3, 2));
-  EXPECT_EQ(rt.GetCurrentRow(dw) * 10 + rt.GetCurrentColumn(dw), 32);
-  HWND edit = rt.GetEditControl(dw);
-  ASSERT_NE(edit, nullptr);
-  EXPECT_TRUE(IsWindowVisible(edit) && GetParent(edit) == dw);
-  wchar_t text[64] = {};
-  GetClassNameW(edit, text, 64);
-  EXPECT_STREQ(text, L"PBEdit105");
-  EXPECT_EQ(GetClassLongPtrW(edit, GCLP_WNDPROC), reinterpret_cast<LONG_PTR>(GetProcAddress(rt.engine(), "dwWinProcEdit")));
-  EXPECT_TRUE(GetWindowLongPtrW(edit, GWL_STYLE) & ES_MULTILINE);
-  RECT rc;
-  GetWindowRect(edit, &rc);
-  MapWindowPoints(nullptr, dw, reinterpret_cast<POINT*>(&rc), 2);
-  EXPECT_TRUE(rc.left == 72 && rc.right == 181 && rc.top == RowTop(3) + 1 && rc.bottom == RowTop(3) + 16)
-      << rc.left << " " << rc.top << " " << rc.right << " " << rc.bottom;
-  GetWindowTextW(edit, text, 64);
-  EXPECT_STREQ(text, L"Carla Ortiz");
+    HWND dw = Create();
+    EXPECT_EQ(rt.GetEditControl(dw), nullptr);
+    Click(dw, Cell(3, 2));
+    EXPECT_EQ(rt.GetCurrentRow(dw) * 10 + rt.GetCurrentColumn(dw), 32);
+    HWND edit = rt.GetEditControl(dw);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_TRUE(IsWindowVisible(edit) && GetParent(edit) == dw);
+    wchar_t text[64] = {};
+    GetClassNameW(edit, text, 64);
+    EXPECT_STREQ(text, L"PBEdit105");
+    EXPECT_EQ(GetClassLongPtrW(edit, GCLP_WNDPROC),
+              reinterpret_cast<LONG_PTR>(GetProcAddress(rt.engine(), "dwWinProcEdit")));
+    EXPECT_TRUE(GetWindowLongPtrW(edit, GWL_STYLE) & ES_MULTILINE);
+    RECT rc;
+    GetWindowRect(edit, &rc);
+    MapWindowPoints(nullptr, dw, reinterpret_cast<POINT*>(&rc), 2);
+    EXPECT_TRUE(rc.left == 72 && rc.right == 181 && rc.top == RowTop(3) + 1 && rc.bottom == RowTop(3) + 16)
+        << rc.left << " " << rc.top << " " << rc.right << " " << rc.bottom;
+    GetWindowTextW(edit, text, 64);
+    EXPECT_STREQ(text, L"Carla Ortiz");
 
-  // Typing replaces the text; a key in the edit control moves on and writes it back.
-  SendMessageW(edit, WM_CHAR, L'Z', 1);
-  SendMessageW(edit, WM_CHAR, L'e', 1);
-  SendMessageW(edit, WM_KEYDOWN, VK_DOWN, 1);
-  EXPECT_EQ(rt.GetCurrentRow(dw), 4);
-  EXPECT_EQ(rt.Describe(dw, L"Evaluate('emp_name', 3)"), L"Ze");
-  GetWindowTextW(edit, text, 64);
-  EXPECT_STREQ(text, L"Dinh Van An");
-  // A click on the header or below the rows changes nothing.
-  Click(dw, POINT{20, 5});
-  Click(dw, POINT{20, RowTop(9) + 5});
-  EXPECT_EQ(rt.GetCurrentRow(dw) * 10 + rt.GetCurrentColumn(dw), 42);
+    // Typing replaces the text; a key in the edit control moves on and writes it back.
+    SendMessageW(edit, WM_CHAR, L'Z', 1);
+    SendMessageW(edit, WM_CHAR, L'e', 1);
+    SendMessageW(edit, WM_KEYDOWN, VK_DOWN, 1);
+    EXPECT_EQ(rt.GetCurrentRow(dw), 4);
+    EXPECT_EQ(rt.Describe(dw, L"Evaluate('emp_name', 3)"), L"Ze");
+    GetWindowTextW(edit, text, 64);
+    EXPECT_STREQ(text, L"Dinh Van An");
+    // A click on the header or below the rows changes nothing.
+    Click(dw, POINT{20, 5});
+    Click(dw, POINT{20, RowTop(9) + 5});
+    EXPECT_EQ(rt.GetCurrentRow(dw) * 10 + rt.GetCurrentColumn(dw), 42);
 }
 
 // Catches keys that move the current row or column wrongly or leave it off the page.
 TEST_F(ControlTest, KeysMoveTheCurrentCellAndScrollItIntoView) {
-  const std::wstring rows = Rows(40);
-  HWND dw = Create(pbsim::kEmployeeGridSyntax, 500, 200, rows.c_str());  // ten whole rows a page
-  const struct {
-    WPARAM key;
-    int repeat;
-    long row, column, first, last;
-  } steps[] = {{VK_DOWN, 2, 3, 1, 1, 10},  {VK_UP, 1, 2, 1, 1, 10},     {VK_RETURN, 1, 3, 1, 1, 10},
-               {VK_RIGHT, 2, 3, 3, 1, 10}, {VK_LEFT, 1, 3, 2, 1, 10},   {VK_NEXT, 1, 13, 2, 11, 20},
-               {VK_PRIOR, 1, 3, 2, 1, 10}, {VK_DOWN, 10, 13, 2, 4, 13}, {VK_DOWN, 50, 40, 2, 31, 40},
-               {VK_NEXT, 5, 40, 2, 31, 40}, {VK_PRIOR, 10, 1, 2, 1, 10}};
-  EXPECT_EQ(rt.Describe(dw, L"DataWindow.FirstRowOnPage DataWindow.LastRowOnPage"), L"1\n10");
-  for (const auto& s : steps) {
-    for (int i = 0; i < s.repeat; ++i) SendMessageW(dw, WM_KEYDOWN, s.key, 1);
-    EXPECT_EQ(std::vector<long>({rt.GetCurrentRow(dw), rt.GetCurrentColumn(dw),
-                                 rt.DescribeNumber(dw, L"DataWindow.FirstRowOnPage"),
-                                 rt.DescribeNumber(dw, L"DataWindow.LastRowOnPage")}),
-              std::vector<long>({s.row, s.column, s.first, s.last}))
-        << "key " << s.key << " x" << s.repeat;
-  }
-  // Across group bands: rows after the first group need more room.
-  std::wstring grouped = kGroupedGrid;
-  grouped.replace(grouped.find(L"data("), std::wstring::npos,
-                  L"data(\"A\", 1, \"A\", 2, \"A\", 3, \"A\", 4, \"B\", 5, \"C\", 6, \"D\", 7, )\n");
-  dw = Create(grouped.c_str(), 300, 104);
-  for (long r : {2, 3, 4, 5, 6, 7, 6, 5, 4, 3, 2, 1}) {
-    SendMessageW(dw, WM_KEYDOWN, r > rt.GetCurrentRow(dw) ? VK_DOWN : VK_UP, 1);
-    ASSERT_EQ(rt.GetCurrentRow(dw), r);
-    EXPECT_LE(rt.DescribeNumber(dw, L"DataWindow.FirstRowOnPage"), r) << "row " << r << " is above the page";
-    EXPECT_GE(rt.DescribeNumber(dw, L"DataWindow.LastRowOnPage"), r) << "row " << r << " is below the page";
-  }
+    const std::wstring rows = Rows(40);
+    HWND dw = Create(pbsim::kEmployeeGridSyntax, 500, 200, rows.c_str());  // ten whole rows a page
+    const struct {
+        WPARAM key;
+        int repeat;
+        long row, column, first, last;
+    } steps[] = {{VK_DOWN, 2, 3, 1, 1, 10},   {VK_UP, 1, 2, 1, 1, 10},     {VK_RETURN, 1, 3, 1, 1, 10},
+                 {VK_RIGHT, 2, 3, 3, 1, 10},  {VK_LEFT, 1, 3, 2, 1, 10},   {VK_NEXT, 1, 13, 2, 11, 20},
+                 {VK_PRIOR, 1, 3, 2, 1, 10},  {VK_DOWN, 10, 13, 2, 4, 13}, {VK_DOWN, 50, 40, 2, 31, 40},
+                 {VK_NEXT, 5, 40, 2, 31, 40}, {VK_PRIOR, 10, 1, 2, 1, 10}};
+    EXPECT_EQ(rt.Describe(dw, L"DataWindow.FirstRowOnPage DataWindow.LastRowOnPage"), L"1\n10");
+    for (const auto& s : steps) {
+        for (int i = 0; i < s.repeat; ++i) SendMessageW(dw, WM_KEYDOWN, s.key, 1);
+        EXPECT_EQ(std::vector<long>({rt.GetCurrentRow(dw), rt.GetCurrentColumn(dw),
+                                     rt.DescribeNumber(dw, L"DataWindow.FirstRowOnPage"),
+                                     rt.DescribeNumber(dw, L"DataWindow.LastRowOnPage")}),
+                  std::vector<long>({s.row, s.column, s.first, s.last}))
+            << "key " << s.key << " x" << s.repeat;
+    }
+    // Across group bands: rows after the first group need more room.
+    std::wstring grouped = kGroupedGrid;
+    grouped.replace(grouped.find(L"data("), std::wstring::npos,
+                    L"data(\"A\", 1, \"A\", 2, \"A\", 3, \"A\", 4, \"B\", 5, \"C\", 6, \"D\", 7, )\n");
+    dw = Create(grouped.c_str(), 300, 104);
+    for (long r : {2, 3, 4, 5, 6, 7, 6, 5, 4, 3, 2, 1}) {
+        SendMessageW(dw, WM_KEYDOWN, r > rt.GetCurrentRow(dw) ? VK_DOWN : VK_UP, 1);
+        ASSERT_EQ(rt.GetCurrentRow(dw), r);
+        EXPECT_LE(rt.DescribeNumber(dw, L"DataWindow.FirstRowOnPage"), r) << "row " << r << " is above the page";
+        EXPECT_GE(rt.DescribeNumber(dw, L"DataWindow.LastRowOnPage"), r) << "row " << r << " is below the page";
+    }
 }
 
 // Catches wrong scroll ranges, steps, limits or a first row painted off its place.
 TEST_F(ControlTest, ScrollingByLinePageThumbAndWheel) {
-  const std::wstring rows = Rows(40);
-  HWND dw = Create(pbsim::kEmployeeGridSyntax, 500, 200, rows.c_str());
-  EXPECT_EQ(GetWindowLongPtrW(dw, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL), WS_VSCROLL);
-  SCROLLINFO info = {};
-  info.cbSize = sizeof(info);
-  info.fMask = SIF_ALL;
-  ASSERT_TRUE(GetScrollInfo(dw, SB_VERT, &info));
-  EXPECT_TRUE(info.nMin == 0 && info.nMax == 39 && info.nPage == 10) << info.nMax << " " << info.nPage;
-  const struct {
-    UINT message;
-    WPARAM wParam;
-    long first;
-  } steps[] = {{WM_VSCROLL, SB_LINEDOWN, 2},   {WM_VSCROLL, SB_PAGEDOWN, 12}, {WM_VSCROLL, SB_LINEUP, 11},
-               {WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 20), 21}, {WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 39), 31},
-               {WM_VSCROLL, SB_PAGEUP, 21},    {WM_VSCROLL, SB_TOP, 1},       {WM_VSCROLL, SB_LINEUP, 1},
-               {WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 4},
-               {WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 1}, {WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 9), 10}};
-  for (const auto& s : steps) {
-    SendMessageW(dw, s.message, s.wParam, 0);
-    EXPECT_EQ(rt.Describe(dw, L"DataWindow.FirstRowOnPage DataWindow.LastRowOnPage"),
-              std::to_wstring(s.first) + L"\n" + std::to_wstring(s.first + 9)) << s.message << " " << s.wParam;
-    EXPECT_EQ(GetScrollPos(dw, SB_VERT), s.first - 1);
-  }
-  EXPECT_EQ(rt.GetCurrentRow(dw), 1) << "scrolling leaves the current row alone";
-  ASSERT_EQ(rt.Modify(dw, L"Datawindow.Detail.color='16777215 ~t if (getrow() = 12, 255, 16777215)'"), nullptr);
-  std::unique_ptr<Dib> dib = Paint(dw);
-  EXPECT_EQ(dib->At(460, RowTop(12, 10) + 5), kRed);
-  EXPECT_EQ(dib->At(460, RowTop(11, 10) + 5), kWhite);
+    const std::wstring rows = Rows(40);
+    HWND dw = Create(pbsim::kEmployeeGridSyntax, 500, 200, rows.c_str());
+    EXPECT_EQ(GetWindowLongPtrW(dw, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL), WS_VSCROLL);
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
+    ASSERT_TRUE(GetScrollInfo(dw, SB_VERT, &info));
+    EXPECT_TRUE(info.nMin == 0 && info.nMax == 39 && info.nPage == 10) << info.nMax << " " << info.nPage;
+    const struct {
+        UINT message;
+        WPARAM wParam;
+        long first;
+    } steps[] = {{WM_VSCROLL, SB_LINEDOWN, 2},
+                 {WM_VSCROLL, SB_PAGEDOWN, 12},
+                 {WM_VSCROLL, SB_LINEUP, 11},
+                 {WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 20), 21},
+                 {WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 39), 31},
+                 {WM_VSCROLL, SB_PAGEUP, 21},
+                 {WM_VSCROLL, SB_TOP, 1},
+                 {WM_VSCROLL, SB_LINEUP, 1},
+                 {WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 4},
+                 {WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 1},
+                 {WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 9), 10}};
+    for (const auto& s : steps) {
+        SendMessageW(dw, s.message, s.wParam, 0);
+        EXPECT_EQ(rt.Describe(dw, L"DataWindow.FirstRowOnPage DataWindow.LastRowOnPage"),
+                  std::to_wstring(s.first) + L"\n" + std::to_wstring(s.first + 9))
+            << s.message << " " << s.wParam;
+        EXPECT_EQ(GetScrollPos(dw, SB_VERT), s.first - 1);
+    }
+    EXPECT_EQ(rt.GetCurrentRow(dw), 1) << "scrolling leaves the current row alone";
+    ASSERT_EQ(rt.Modify(dw, L"Datawindow.Detail.color='16777215 ~t if (getrow() = 12, 255, 16777215)'"), nullptr);
+    std::unique_ptr<Dib> dib = Paint(dw);
+    EXPECT_EQ(dib->At(460, RowTop(12, 10) + 5), kRed);
+    EXPECT_EQ(dib->At(460, RowTop(11, 10) + 5), kWhite);
 
-  // Across, in pixels: 200 wide, the 325 pixels of content.
-  dw = Create(pbsim::kEmployeeGridSyntax, 200, 200);
-  ASSERT_TRUE(GetWindowLongPtrW(dw, GWL_STYLE) & WS_HSCROLL);
-  const int limit = 325 - Client(dw).cx;
-  const struct {
-    WPARAM wParam;
-    int position;
-  } across[] = {{SB_LINERIGHT, 10}, {MAKEWPARAM(SB_THUMBTRACK, 80), 80}, {SB_RIGHT, limit}, {SB_PAGERIGHT, limit},
-                {SB_PAGELEFT, 0}, {SB_LINELEFT, 0}, {MAKEWPARAM(SB_THUMBTRACK, 80), 80}};
-  for (const auto& s : across) {
-    SendMessageW(dw, WM_HSCROLL, s.wParam, 0);
-    EXPECT_EQ(GetScrollPos(dw, SB_HORZ), s.position) << s.wParam;
-  }
-  LONG row = 0, column = 0;
-  EXPECT_NE(rt.GetRowColUnderPoint(dw, 10, RowTop(2) + 5, &row, &column), 0);
-  EXPECT_EQ(row * 10 + column, 22) << "client x 10 lies at content x 90";
-  EXPECT_EQ(Paint(dw)->At(181 - 80, 8), GetSysColor(COLOR_3DDKSHADOW));
+    // Across, in pixels: 200 wide, the 325 pixels of content.
+    dw = Create(pbsim::kEmployeeGridSyntax, 200, 200);
+    ASSERT_TRUE(GetWindowLongPtrW(dw, GWL_STYLE) & WS_HSCROLL);
+    const int limit = 325 - Client(dw).cx;
+    const struct {
+        WPARAM wParam;
+        int position;
+    } across[] = {{SB_LINERIGHT, 10},
+                  {MAKEWPARAM(SB_THUMBTRACK, 80), 80},
+                  {SB_RIGHT, limit},
+                  {SB_PAGERIGHT, limit},
+                  {SB_PAGELEFT, 0},
+                  {SB_LINELEFT, 0},
+                  {MAKEWPARAM(SB_THUMBTRACK, 80), 80}};
+    for (const auto& s : across) {
+        SendMessageW(dw, WM_HSCROLL, s.wParam, 0);
+        EXPECT_EQ(GetScrollPos(dw, SB_HORZ), s.position) << s.wParam;
+    }
+    LONG row = 0, column = 0;
+    EXPECT_NE(rt.GetRowColUnderPoint(dw, 10, RowTop(2) + 5, &row, &column), 0);
+    EXPECT_EQ(row * 10 + column, 22) << "client x 10 lies at content x 90";
+    EXPECT_EQ(Paint(dw)->At(181 - 80, 8), GetSysColor(COLOR_3DDKSHADOW));
 }
 
 // Catches a drag that selects the wrong cells, ignores Selected.Mouse, or
 // paints the selection wrongly.
 TEST_F(ControlTest, DragMakesTheDataWindowsOwnCellSelection) {
-  HWND dw = Create();
-  auto drag = [&](POINT from, POINT to) {
-    SendMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, At(from));
-    SendMessageW(dw, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM((from.x + to.x) / 2, (from.y + to.y) / 2));
-    SendMessageW(dw, WM_MOUSEMOVE, MK_LBUTTON, At(to));
-    SendMessageW(dw, WM_LBUTTONUP, 0, At(to));
-    return rt.Describe(dw, L"DataWindow.Selected");
-  };
-  ASSERT_EQ(rt.SetSelectedMouse(dw, 0), 1);
-  EXPECT_EQ(drag(Cell(2, 1), Cell(4, 3)), L"");
-  ASSERT_EQ(rt.SetSelectedMouse(dw, 1), 1);
-  EXPECT_EQ(drag(Cell(2, 1), Cell(4, 3)), L"2/4/emp_id/dept");
-  EXPECT_EQ(rt.Describe(dw, L"DataWindow.Selected.Data"),
-            L"102\tBob Marsh\tSales\n103\tCarla Ortiz\tR&D\n104\tDinh Van An\tR&D\n");
-  EXPECT_EQ(rt.GetCurrentRow(dw) * 10 + rt.GetCurrentColumn(dw), 21) << "the anchor cell is current";
-  HWND edit = rt.GetEditControl(dw);
-  EXPECT_TRUE(edit == nullptr || !IsWindowVisible(edit));
-  std::unique_ptr<Dib> dib = Paint(dw);
-  const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
-  EXPECT_EQ(dib->At(Cell(3, 2).x, Cell(3, 2).y), highlight);
-  EXPECT_EQ(dib->At(Cell(4, 3).x, Cell(4, 3).y), highlight);
-  EXPECT_NE(dib->At(Cell(3, 4).x, Cell(3, 4).y), highlight);
-  EXPECT_NE(dib->At(Cell(5, 2).x, Cell(5, 2).y), highlight);
-  EXPECT_EQ(drag(Cell(6, 4), Cell(5, 2)), L"5/6/emp_name/salary") << "backwards";
-  EXPECT_EQ(drag(Cell(7, 2), Cell(7, 2)), L"") << "within one cell";
-  drag(Cell(1, 1), Cell(2, 2));
-  Click(dw, Cell(8, 4));
-  EXPECT_EQ(rt.Describe(dw, L"DataWindow.Selected"), L"");
+    HWND dw = Create();
+    auto drag = [&](POINT from, POINT to) {
+        SendMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, At(from));
+        SendMessageW(dw, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM((from.x + to.x) / 2, (from.y + to.y) / 2));
+        SendMessageW(dw, WM_MOUSEMOVE, MK_LBUTTON, At(to));
+        SendMessageW(dw, WM_LBUTTONUP, 0, At(to));
+        return rt.Describe(dw, L"DataWindow.Selected");
+    };
+    ASSERT_EQ(rt.SetSelectedMouse(dw, 0), 1);
+    EXPECT_EQ(drag(Cell(2, 1), Cell(4, 3)), L"");
+    ASSERT_EQ(rt.SetSelectedMouse(dw, 1), 1);
+    EXPECT_EQ(drag(Cell(2, 1), Cell(4, 3)), L"2/4/emp_id/dept");
+    EXPECT_EQ(rt.Describe(dw, L"DataWindow.Selected.Data"),
+              L"102\tBob Marsh\tSales\n103\tCarla Ortiz\tR&D\n104\tDinh Van An\tR&D\n");
+    EXPECT_EQ(rt.GetCurrentRow(dw) * 10 + rt.GetCurrentColumn(dw), 21) << "the anchor cell is current";
+    HWND edit = rt.GetEditControl(dw);
+    EXPECT_TRUE(edit == nullptr || !IsWindowVisible(edit));
+    std::unique_ptr<Dib> dib = Paint(dw);
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+    EXPECT_EQ(dib->At(Cell(3, 2).x, Cell(3, 2).y), highlight);
+    EXPECT_EQ(dib->At(Cell(4, 3).x, Cell(4, 3).y), highlight);
+    EXPECT_NE(dib->At(Cell(3, 4).x, Cell(3, 4).y), highlight);
+    EXPECT_NE(dib->At(Cell(5, 2).x, Cell(5, 2).y), highlight);
+    EXPECT_EQ(drag(Cell(6, 4), Cell(5, 2)), L"5/6/emp_name/salary") << "backwards";
+    EXPECT_EQ(drag(Cell(7, 2), Cell(7, 2)), L"") << "within one cell";
+    drag(Cell(1, 1), Cell(2, 2));
+    Click(dw, Cell(8, 4));
+    EXPECT_EQ(rt.Describe(dw, L"DataWindow.Selected"), L"");
 }
 
 // Catches wrong hit tests of rows, columns, objects and bands.
 TEST_F(ControlTest, RowColumnObjectAndBandUnderPoints) {
-  HWND dw = Create();
-  const struct {
-    int x, y;
-    LONG onRow, row, column;
-  } hits[] = {{Cell(2, 3).x, Cell(2, 3).y, 1, 2, 3}, {197, 5, 0, 0, 3}, {345, RowTop(5) + 3, 1, 5, 0}};
-  for (const auto& h : hits) {
-    LONG row = -1, column = -1;
-    EXPECT_EQ(rt.GetRowColUnderPoint(dw, h.x, h.y, &row, &column) != 0, h.onRow != 0) << h.x << "," << h.y;
-    EXPECT_EQ(row * 10 + column, h.row * 10 + h.column) << h.x << "," << h.y;
-  }
-  LONG below = -1;
-  EXPECT_EQ(rt.GetRowColUnderPoint(dw, 50, RowTop(9) + 3, &below, nullptr), 0);
-  EXPECT_EQ(below, 0) << "below the last row";
-  EXPECT_NE(rt.GetRowColUnderPoint(dw, Cell(2, 3).x, Cell(2, 3).y, nullptr, nullptr), 0);
-  EXPECT_EQ(rt.GetRowColUnderPoint(rt.host(), 10, 10, nullptr, nullptr), 0);
+    HWND dw = Create();
+    const struct {
+        int x, y;
+        LONG onRow, row, column;
+    } hits[] = {{Cell(2, 3).x, Cell(2, 3).y, 1, 2, 3}, {197, 5, 0, 0, 3}, {345, RowTop(5) + 3, 1, 5, 0}};
+    for (const auto& h : hits) {
+        LONG row = -1, column = -1;
+        EXPECT_EQ(rt.GetRowColUnderPoint(dw, h.x, h.y, &row, &column) != 0, h.onRow != 0) << h.x << "," << h.y;
+        EXPECT_EQ(row * 10 + column, h.row * 10 + h.column) << h.x << "," << h.y;
+    }
+    LONG below = -1;
+    EXPECT_EQ(rt.GetRowColUnderPoint(dw, 50, RowTop(9) + 3, &below, nullptr), 0);
+    EXPECT_EQ(below, 0) << "below the last row";
+    EXPECT_NE(rt.GetRowColUnderPoint(dw, Cell(2, 3).x, Cell(2, 3).y, nullptr, nullptr), 0);
+    EXPECT_EQ(rt.GetRowColUnderPoint(rt.host(), 10, 10, nullptr, nullptr), 0);
 
-  EXPECT_EQ(UnderMouse(dw, POINT{197, 5}), L"dept_t|header");
-  EXPECT_EQ(UnderMouse(dw, Cell(2, 3)), L"dept|detail\t2");
-  EXPECT_EQ(UnderMouse(dw, POINT{345, RowTop(5) + 3}), L"|detail\t5");
-  ASSERT_EQ(rt.Modify(dw, L"create text(band=foreground text='T' x='800' y='0' height='40' width='400' name=t_over)"),
-            nullptr);
-  EXPECT_EQ(UnderMouse(dw, POINT{197, 5}), L"t_over|header");
+    EXPECT_EQ(UnderMouse(dw, POINT{197, 5}), L"dept_t|header");
+    EXPECT_EQ(UnderMouse(dw, Cell(2, 3)), L"dept|detail\t2");
+    EXPECT_EQ(UnderMouse(dw, POINT{345, RowTop(5) + 3}), L"|detail\t5");
+    ASSERT_EQ(rt.Modify(dw, L"create text(band=foreground text='T' x='800' y='0' height='40' width='400' name=t_over)"),
+              nullptr);
+    EXPECT_EQ(UnderMouse(dw, POINT{197, 5}), L"t_over|header");
 
-  // Group bands name their group's first row (header) or last row (trailer).
-  HWND grouped = Create(kGroupedGrid, 300, 204);
-  const struct {
-    int y;
-    const wchar_t* band;
-  } bands[] = {{25, L"|header.1\t1"}, {40, L"qty|detail\t1"}, {75, L"c_total|trailer.1\t2"},
-               {90, L"|header.1\t3"}, {125, L"c_total|trailer.1\t3"}, {140, L"|"}};
-  for (const auto& b : bands) EXPECT_EQ(UnderMouse(grouped, POINT{70, b.y}), b.band) << "y " << b.y;
+    // Group bands name their group's first row (header) or last row (trailer).
+    HWND grouped = Create(kGroupedGrid, 300, 204);
+    const struct {
+        int y;
+        const wchar_t* band;
+    } bands[] = {{25, L"|header.1\t1"}, {40, L"qty|detail\t1"},         {75, L"c_total|trailer.1\t2"},
+                 {90, L"|header.1\t3"}, {125, L"c_total|trailer.1\t3"}, {140, L"|"}};
+    for (const auto& b : bands) EXPECT_EQ(UnderMouse(grouped, POINT{70, b.y}), b.band) << "y " << b.y;
 }
 
 // Catches a preview that is no page view, clicks that act in it, or printing
 // that leaves out rows or paints the focus mark.
 TEST_F(ControlTest, PrintPreviewAndPrintingIntoADeviceContext) {
-  HWND dw = Create();
-  ASSERT_EQ(rt.Modify(dw, L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1, 255, 65280)'"), nullptr);
-  ASSERT_EQ(rt.SetPrintPreview(dw, 1), 1);
-  EXPECT_EQ(rt.Describe(dw, L"DataWindow.Print.Preview"), L"yes");
-  std::unique_ptr<Dib> dib = Paint(dw);
-  EXPECT_EQ(dib->At(2, 2), GetSysColor(COLOR_APPWORKSPACE)) << "the desk";
-  int pageLeft = 0;
-  while (pageLeft < dib->Width() && dib->At(pageLeft, 40) != kWhite) ++pageLeft;
-  EXPECT_EQ(dib->At(pageLeft + 2, 38), kWhite) << "the page margin";
-  EXPECT_GT(dib->Count(RECT{0, 0, dib->Width(), dib->Height()}, [](COLORREF c) { return c == kRed; }), 0);
-  Click(dw, Cell(2, 2));
-  EXPECT_EQ(rt.GetCurrentRow(dw), 1) << "a click in the preview does nothing";
-  ASSERT_EQ(rt.SetPrintPreview(dw, 0), 1);
-  EXPECT_EQ(Paint(dw)->At(490, RowTop(1) + 5), kRed);
+    HWND dw = Create();
+    ASSERT_EQ(rt.Modify(dw, L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1, 255, 65280)'"), nullptr);
+    ASSERT_EQ(rt.SetPrintPreview(dw, 1), 1);
+    EXPECT_EQ(rt.Describe(dw, L"DataWindow.Print.Preview"), L"yes");
+    std::unique_ptr<Dib> dib = Paint(dw);
+    EXPECT_EQ(dib->At(2, 2), GetSysColor(COLOR_APPWORKSPACE)) << "the desk";
+    int pageLeft = 0;
+    while (pageLeft < dib->Width() && dib->At(pageLeft, 40) != kWhite) ++pageLeft;
+    EXPECT_EQ(dib->At(pageLeft + 2, 38), kWhite) << "the page margin";
+    EXPECT_GT(dib->Count(RECT{0, 0, dib->Width(), dib->Height()}, [](COLORREF c) { return c == kRed; }), 0);
+    Click(dw, Cell(2, 2));
+    EXPECT_EQ(rt.GetCurrentRow(dw), 1) << "a click in the preview does nothing";
+    ASSERT_EQ(rt.SetPrintPreview(dw, 0), 1);
+    EXPECT_EQ(Paint(dw)->At(490, RowTop(1) + 5), kRed);
 
-  Dib page(600, 800);
-  page.Fill(RGB(1, 2, 3));
-  EXPECT_EQ(rt.PrintToDC(dw, page.Dc()), 1);
-  const struct {
-    int x, y;
-    COLORREF color;
-  } pixels[] = {{590, 5, RGB(192, 192, 192)}, {590, RowTop(1) + 5, kRed}, {590, RowTop(2) + 5, kGreen},
-                {590, RowTop(9) + 5, kWhite}, {21, RowTop(1), kRed}};  // no focus mark
-  for (const auto& p : pixels) EXPECT_EQ(page.At(p.x, p.y), p.color) << p.x << "," << p.y;
-  EXPECT_GT(page.Count(RECT{1, 1, 71, 17}, IsDark), 20);
-  EXPECT_EQ(rt.PrintToDC(dw, nullptr), -1);
-  EXPECT_EQ(rt.PrintToDC(rt.host(), page.Dc()), -1);
+    Dib page(600, 800);
+    page.Fill(RGB(1, 2, 3));
+    EXPECT_EQ(rt.PrintToDC(dw, page.Dc()), 1);
+    const struct {
+        int x, y;
+        COLORREF color;
+    } pixels[] = {{590, 5, RGB(192, 192, 192)},
+                  {590, RowTop(1) + 5, kRed},
+                  {590, RowTop(2) + 5, kGreen},
+                  {590, RowTop(9) + 5, kWhite},
+                  {21, RowTop(1), kRed}};  // no focus mark
+    for (const auto& p : pixels) EXPECT_EQ(page.At(p.x, p.y), p.color) << p.x << "," << p.y;
+    EXPECT_GT(page.Count(RECT{1, 1, 71, 17}, IsDark), 20);
+    EXPECT_EQ(rt.PrintToDC(dw, nullptr), -1);
+    EXPECT_EQ(rt.PrintToDC(rt.host(), page.Dc()), -1);
 }
 
 namespace {
 
 // An exported grid whose header text is `caption` as the file's bytes, without data.
 std::string GridSource(const std::string& caption) {
-  const std::string eol = "\r\n";
-  return "release 12.5;" + eol + "datawindow(units=0 processing=1 color=16777215 )" + eol +
-         "header(height=80 color=\"12632256\" )" + eol + "detail(height=68 color=\"536870912\" )" + eol +
-         "table(column=(type=char(12) name=city dbname=\"city\" )" + eol +
-         " column=(type=long name=visits dbname=\"visits\" ) column=(type=date name=since dbname=\"since\" ) )" + eol +
-         "text(band=header text=\"" + caption + "\" x=\"5\" y=\"4\" height=\"64\" width=\"400\" name=city_t )" + eol +
-         "column(band=detail id=1 x=\"5\" y=\"4\" height=\"60\" width=\"400\" name=city )" + eol;
+    const std::string eol = "\r\n";
+    return "release 12.5;" + eol + "datawindow(units=0 processing=1 color=16777215 )" + eol +
+           "header(height=80 color=\"12632256\" )" + eol + "detail(height=68 color=\"536870912\" )" + eol +
+           "table(column=(type=char(12) name=city dbname=\"city\" )" + eol +
+           " column=(type=long name=visits dbname=\"visits\" ) column=(type=date name=since dbname=\"since\" ) )" +
+           eol + "text(band=header text=\"" + caption + "\" x=\"5\" y=\"4\" height=\"64\" width=\"400\" name=city_t )" +
+           eol + "column(band=detail id=1 x=\"5\" y=\"4\" height=\"60\" width=\"400\" name=city )" + eol;
 }
 
 // UTF-16LE bytes, with byte-order mark, of ASCII and \u escapes given as UTF-16 code units.
 std::string Utf16(const std::wstring& text) {
-  std::string bytes("\xFF\xFE", 2);
-  for (wchar_t c : text) bytes += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-  return bytes;
+    std::string bytes("\xFF\xFE", 2);
+    for (wchar_t c : text) bytes += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    return bytes;
 }
 
 struct EncodingCase {
-  const char* what;
-  std::string bytes;
-  const wchar_t* caption;  // Describe("city_t.Text"); null: as the system code page reads "A\xF1o \xE9t\xE9"
+    const char* what;
+    std::string bytes;
+    const wchar_t* caption;  // Describe("city_t.Text"); null: as the system code page reads "A\xF1o \xE9t\xE9"
 };
 
 class SourceFileEncoding : public ControlTest, public ::testing::WithParamInterface<EncodingCase> {};
@@ -427,35 +455,39 @@ class SourceFileEncoding : public ControlTest, public ::testing::WithParamInterf
 
 // Catches a source file read in the wrong encoding.
 TEST_P(SourceFileEncoding, LoadsTheTextOfNonAsciiLetters) {
-  const EncodingCase& c = GetParam();
-  TempFolder folder;
-  HWND dw = rt.CreateFromFile(folder.Write(L"d_cities.srd", c.bytes).c_str(), 0);
-  ASSERT_NE(dw, nullptr) << std::string(rt.LastError().begin(), rt.LastError().end());
-  EXPECT_EQ(rt.LastError(), L"");
-  std::wstring caption = c.caption ? c.caption : L"";
-  if (!c.caption) {
-    wchar_t ansi[16] = {};
-    MultiByteToWideChar(CP_ACP, 0, "A\xF1o \xE9t\xE9", -1, ansi, 16);
-    caption = ansi;
-  }
-  EXPECT_EQ(rt.Describe(dw, L"city_t.Text"), caption);
-  EXPECT_EQ(rt.GetRowCount(dw), 0) << "no sample rows were asked for";
+    const EncodingCase& c = GetParam();
+    TempFolder folder;
+    HWND dw = rt.CreateFromFile(folder.Write(L"d_cities.srd", c.bytes).c_str(), 0);
+    ASSERT_NE(dw, nullptr) << std::string(rt.LastError().begin(), rt.LastError().end());
+    EXPECT_EQ(rt.LastError(), L"");
+    std::wstring caption = c.caption ? c.caption : L"";
+    if (!c.caption) {
+        wchar_t ansi[16] = {};
+        MultiByteToWideChar(CP_ACP, 0, "A\xF1o \xE9t\xE9", -1, ansi, 16);
+        caption = ansi;
+    }
+    EXPECT_EQ(rt.Describe(dw, L"city_t.Text"), caption);
+    EXPECT_EQ(rt.GetRowCount(dw), 0) << "no sample rows were asked for";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Control, SourceFileEncoding,
     ::testing::Values(
-        EncodingCase{"Utf8Bom", "\xEF\xBB\xBF$PBExportHeader$d_cities.srd\r\n" + GridSource("a\xC3\xB1o \xC3\xA9t\xC3\xA9"),
+        EncodingCase{"Utf8Bom",
+                     "\xEF\xBB\xBF$PBExportHeader$d_cities.srd\r\n" + GridSource("a\xC3\xB1o \xC3\xA9t\xC3\xA9"),
                      L"a\u00f1o \u00e9t\u00e9"},
-        EncodingCase{"Utf16", Utf16(L"release 12.5;\r\ntable(column=(type=char(1) name=city dbname=\"c\"))\r\n"
-                                            L"text(band=header text=\"\u57ce\u5e02 \u00f1\" name=city_t)\r\n"),
+        EncodingCase{"Utf16",
+                     Utf16(L"release 12.5;\r\ntable(column=(type=char(1) name=city dbname=\"c\"))\r\n"
+                           L"text(band=header text=\"\u57ce\u5e02 \u00f1\" name=city_t)\r\n"),
                      L"\u57ce\u5e02 \u00f1"},
-        EncodingCase{"AnsiHexRuns", "HA$PBExportHeader$d_cities.srd\r\n$PBExportComments$Ciudades\r\n" +
-                                        GridSource("A$$HEX1$$f100$$ENDHEX$$o $$HEX2$$c4b3dcc2$$ENDHEX$$"),
+        EncodingCase{"AnsiHexRuns",
+                     "HA$PBExportHeader$d_cities.srd\r\n$PBExportComments$Ciudades\r\n" +
+                         GridSource("A$$HEX1$$f100$$ENDHEX$$o $$HEX2$$c4b3dcc2$$ENDHEX$$"),
                      L"A\u00f1o \ub3c4\uc2dc"},
-        EncodingCase{"BinarySection", "\xEF\xBB\xBF" + GridSource("Logo") +
-                                          "\r\nStart of PowerBuilder Binary Data Section : Do NOT Edit\r\n"
-                                          "0E0000000000000000000000000000000000000000\r\n1000000000000000ffffffff(((\r\n",
+        EncodingCase{"BinarySection",
+                     "\xEF\xBB\xBF" + GridSource("Logo") +
+                         "\r\nStart of PowerBuilder Binary Data Section : Do NOT Edit\r\n"
+                         "0E0000000000000000000000000000000000000000\r\n1000000000000000ffffffff(((\r\n",
                      L"Logo"},
         EncodingCase{"AnsiCodePage", "HA$PBExportHeader$d_cities.srd\r\n" + GridSource("A\xF1o \xE9t\xE9"), nullptr}),
     [](const ::testing::TestParamInfo<EncodingCase>& info) { return std::string(info.param.what); });
@@ -463,98 +495,115 @@ INSTANTIATE_TEST_SUITE_P(
 // Catches sample rows given despite a data section, wrongly typed, or a bad
 // file accepted.
 TEST_F(ControlTest, SourceFileGetsSampleRowsOnlyWithoutData) {
-  TempFolder folder;
-  const std::wstring bare = folder.Write(L"d_bare.srd", GridSource("City"));
-  HWND dw = rt.CreateFromFile(bare.c_str(), 5);
-  ASSERT_NE(dw, nullptr);
-  EXPECT_EQ(rt.GetRowCount(dw) * 10 + rt.GetCurrentRow(dw), 51);
-  EXPECT_EQ(rt.Describe(dw, L"Evaluate('city + \"/\" + string(visits) + \"/\" + string(since)', 4)"),
-            L"city 4/-40/2024-01-04");
-  const std::wstring withData =
-      folder.Write(L"d_data.srd", GridSource("City") + "data( \"Lima\", 3, 2020-05-06, \"Oslo\", 7, null, )\r\n");
-  dw = rt.CreateFromFile(withData.c_str(), 5);
-  ASSERT_NE(dw, nullptr);
-  EXPECT_EQ(rt.GetRowCount(dw), 2);
-  EXPECT_EQ(rt.Describe(dw, L"Evaluate('city + string(visits)', 2)"), L"Oslo7");
+    TempFolder folder;
+    const std::wstring bare = folder.Write(L"d_bare.srd", GridSource("City"));
+    HWND dw = rt.CreateFromFile(bare.c_str(), 5);
+    ASSERT_NE(dw, nullptr);
+    EXPECT_EQ(rt.GetRowCount(dw) * 10 + rt.GetCurrentRow(dw), 51);
+    EXPECT_EQ(rt.Describe(dw, L"Evaluate('city + \"/\" + string(visits) + \"/\" + string(since)', 4)"),
+              L"city 4/-40/2024-01-04");
+    const std::wstring withData =
+        folder.Write(L"d_data.srd", GridSource("City") + "data( \"Lima\", 3, 2020-05-06, \"Oslo\", 7, null, )\r\n");
+    dw = rt.CreateFromFile(withData.c_str(), 5);
+    ASSERT_NE(dw, nullptr);
+    EXPECT_EQ(rt.GetRowCount(dw), 2);
+    EXPECT_EQ(rt.Describe(dw, L"Evaluate('city + string(visits)', 2)"), L"Oslo7");
 
-  const std::wstring missing = folder.File(L"no_such.srd");
-  EXPECT_EQ(rt.CreateFromFile(missing.c_str(), 5), nullptr);
-  EXPECT_EQ(rt.LastError(), L"Cannot read file " + missing);
+    const std::wstring missing = folder.File(L"no_such.srd");
+    EXPECT_EQ(rt.CreateFromFile(missing.c_str(), 5), nullptr);
+    EXPECT_EQ(rt.LastError(), L"Cannot read file " + missing);
 }
 
 // Catches group headers or trailers painted, paged or hit-tested in the wrong place.
 TEST_F(ControlTest, GroupBandsLieAroundTheirRows) {
-  HWND dw = Create(kGroupedGrid, 300, 104);  // client 100 high
-  ASSERT_EQ(Client(dw).cy, 100);
-  const int x = Client(dw).cx - 6;
-  std::unique_ptr<Dib> dib = Paint(dw);
-  const int top[][2] = {{5, RGB(192, 192, 192)}, {20, kRed}, {35, kRed}, {36, kWhite}, {71, kWhite},
-                        {72, kGreen}, {83, kGreen}, {84, kRed}, {99, kRed}};
-  for (const auto& p : top) EXPECT_EQ(dib->At(x, p[0]), static_cast<COLORREF>(p[1])) << "y " << p[0];
-  EXPECT_EQ(rt.Describe(dw, L"DataWindow.FirstRowOnPage DataWindow.LastRowOnPage"), L"1\n2");
-  EXPECT_GT(dib->Count(RECT{64, 72, 124, 84}, IsDark), 3) << "the group's total";
-  EXPECT_GT(dib->Count(RECT{2, 21, 62, 35}, IsDark), 3) << "the group's value";
-  const LONG rowAt[][2] = {{10, 0}, {25, 0}, {40, 1}, {60, 2}, {75, 0}, {90, 0}};
-  for (const auto& h : rowAt) {
-    LONG row = -1;
-    rt.GetRowColUnderPoint(dw, 70, h[0], &row, nullptr);
-    EXPECT_EQ(row, h[1]) << "y " << h[0];
-  }
-  SendMessageW(dw, WM_VSCROLL, SB_BOTTOM, 0);
-  EXPECT_EQ(rt.Describe(dw, L"DataWindow.FirstRowOnPage DataWindow.LastRowOnPage"), L"2\n3");
-  dib = Paint(dw);
-  const int scrolled[][2] = {{20, kWhite}, {37, kWhite}, {38, kGreen}, {49, kGreen}, {50, kRed},
-                             {65, kRed}, {66, kWhite}, {83, kWhite}, {84, kGreen}, {95, kGreen}};
-  for (const auto& p : scrolled) EXPECT_EQ(dib->At(x, p[0]), static_cast<COLORREF>(p[1])) << "scrolled, y " << p[0];
-  Click(dw, POINT{70, 70});
-  EXPECT_EQ(rt.GetCurrentRow(dw), 3);
+    HWND dw = Create(kGroupedGrid, 300, 104);  // client 100 high
+    ASSERT_EQ(Client(dw).cy, 100);
+    const int x = Client(dw).cx - 6;
+    std::unique_ptr<Dib> dib = Paint(dw);
+    const int top[][2] = {{5, RGB(192, 192, 192)},
+                          {20, kRed},
+                          {35, kRed},
+                          {36, kWhite},
+                          {71, kWhite},
+                          {72, kGreen},
+                          {83, kGreen},
+                          {84, kRed},
+                          {99, kRed}};
+    for (const auto& p : top) EXPECT_EQ(dib->At(x, p[0]), static_cast<COLORREF>(p[1])) << "y " << p[0];
+    EXPECT_EQ(rt.Describe(dw, L"DataWindow.FirstRowOnPage DataWindow.LastRowOnPage"), L"1\n2");
+    EXPECT_GT(dib->Count(RECT{64, 72, 124, 84}, IsDark), 3) << "the group's total";
+    EXPECT_GT(dib->Count(RECT{2, 21, 62, 35}, IsDark), 3) << "the group's value";
+    const LONG rowAt[][2] = {{10, 0}, {25, 0}, {40, 1}, {60, 2}, {75, 0}, {90, 0}};
+    for (const auto& h : rowAt) {
+        LONG row = -1;
+        rt.GetRowColUnderPoint(dw, 70, h[0], &row, nullptr);
+        EXPECT_EQ(row, h[1]) << "y " << h[0];
+    }
+    SendMessageW(dw, WM_VSCROLL, SB_BOTTOM, 0);
+    EXPECT_EQ(rt.Describe(dw, L"DataWindow.FirstRowOnPage DataWindow.LastRowOnPage"), L"2\n3");
+    dib = Paint(dw);
+    const int scrolled[][2] = {{20, kWhite}, {37, kWhite}, {38, kGreen}, {49, kGreen}, {50, kRed},
+                               {65, kRed},   {66, kWhite}, {83, kWhite}, {84, kGreen}, {95, kGreen}};
+    for (const auto& p : scrolled) EXPECT_EQ(dib->At(x, p[0]), static_cast<COLORREF>(p[1])) << "scrolled, y " << p[0];
+    Click(dw, POINT{70, 70});
+    EXPECT_EQ(rt.GetCurrentRow(dw), 3);
 }
 
 namespace {
 
 // A change of "DataWindow.Selected" and the cells (row, column) it must and must not repaint.
 struct SelectionChange {
-  const char* name;
-  const wchar_t *before, *after;
-  std::vector<std::pair<int, int>> repainted, kept;
+    const char* name;
+    const wchar_t *before, *after;
+    std::vector<std::pair<int, int>> repainted, kept;
 };
 
 void PrintTo(const SelectionChange& c, std::ostream* os) { *os << c.name; }
 
 class SelectionRepaint : public ControlTest, public ::testing::WithParamInterface<SelectionChange> {
- protected:
-  static bool Invalid(HWND dw, POINT p) {
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    const int kind = GetUpdateRgn(dw, region, FALSE);
-    const bool inside = kind != NULLREGION && kind != ERROR && PtInRegion(region, p.x, p.y);
-    DeleteObject(region);
-    return inside;
-  }
+protected:
+    static bool Invalid(HWND dw, POINT p) {
+        HRGN region = CreateRectRgn(0, 0, 0, 0);
+        const int kind = GetUpdateRgn(dw, region, FALSE);
+        const bool inside = kind != NULLREGION && kind != ERROR && PtInRegion(region, p.x, p.y);
+        DeleteObject(region);
+        return inside;
+    }
 };
 
 }  // namespace
 
 // Catches a selection change that repaints too little (stale cells) or too much.
 TEST_P(SelectionRepaint, OnlyCellsWhoseSelectionChangedAreInvalidated) {
-  const SelectionChange& c = GetParam();
-  HWND dw = Create(pbsim::kEmployeeGridSyntax, 500, 400);
-  ASSERT_EQ(rt.Modify(dw, (std::wstring(L"DataWindow.Selected='") + c.before + L"'").c_str()), nullptr);
-  UpdateWindow(dw);
-  ValidateRect(dw, nullptr);
-  ASSERT_EQ(rt.Modify(dw, (std::wstring(L"DataWindow.Selected='") + c.after + L"'").c_str()), nullptr);
-  for (const auto& cell : c.repainted) EXPECT_TRUE(Invalid(dw, Cell(cell.first, cell.second))) << cell.first << "/" << cell.second;
-  for (const auto& cell : c.kept) EXPECT_FALSE(Invalid(dw, Cell(cell.first, cell.second))) << cell.first << "/" << cell.second;
-  EXPECT_FALSE(Invalid(dw, POINT{22, 10})) << "the header";
+    const SelectionChange& c = GetParam();
+    HWND dw = Create(pbsim::kEmployeeGridSyntax, 500, 400);
+    ASSERT_EQ(rt.Modify(dw, (std::wstring(L"DataWindow.Selected='") + c.before + L"'").c_str()), nullptr);
+    UpdateWindow(dw);
+    ValidateRect(dw, nullptr);
+    ASSERT_EQ(rt.Modify(dw, (std::wstring(L"DataWindow.Selected='") + c.after + L"'").c_str()), nullptr);
+    for (const auto& cell : c.repainted)
+        EXPECT_TRUE(Invalid(dw, Cell(cell.first, cell.second))) << cell.first << "/" << cell.second;
+    for (const auto& cell : c.kept)
+        EXPECT_FALSE(Invalid(dw, Cell(cell.first, cell.second))) << cell.first << "/" << cell.second;
+    EXPECT_FALSE(Invalid(dw, POINT{22, 10})) << "the header";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     ControlTest, SelectionRepaint,
     ::testing::Values(
         SelectionChange{"FromNothing", L"", L"2/3/emp_id/emp_name", {{2, 1}, {3, 2}}, {{1, 1}, {2, 3}, {4, 1}}},
-        SelectionChange{"OneRowMore", L"2/4/emp_id/dept", L"2/5/emp_id/dept", {{5, 1}, {5, 3}}, {{2, 1}, {4, 3}, {5, 4}, {6, 1}}},
-        SelectionChange{"OneColumnLess", L"2/4/emp_id/dept", L"2/4/emp_id/emp_name", {{2, 3}, {4, 3}}, {{2, 1}, {3, 2}, {2, 4}, {5, 3}}},
+        SelectionChange{
+            "OneRowMore", L"2/4/emp_id/dept", L"2/5/emp_id/dept", {{5, 1}, {5, 3}}, {{2, 1}, {4, 3}, {5, 4}, {6, 1}}},
+        SelectionChange{"OneColumnLess",
+                        L"2/4/emp_id/dept",
+                        L"2/4/emp_id/emp_name",
+                        {{2, 3}, {4, 3}},
+                        {{2, 1}, {3, 2}, {2, 4}, {5, 3}}},
         SelectionChange{"Cleared", L"2/4/emp_id/dept", L"", {{2, 1}, {4, 3}}, {{5, 1}, {2, 4}, {1, 1}}},
         SelectionChange{"Unchanged", L"2/4/emp_id/dept", L"2/4/emp_id/dept", {}, {{2, 1}, {3, 2}, {4, 3}}},
-        SelectionChange{"Moved", L"2/3/emp_id/emp_id", L"5/6/salary/salary", {{2, 1}, {3, 1}, {5, 4}, {6, 4}},
+        SelectionChange{"Moved",
+                        L"2/3/emp_id/emp_id",
+                        L"5/6/salary/salary",
+                        {{2, 1}, {3, 1}, {5, 4}, {6, 4}},
                         {{4, 1}, {4, 4}, {2, 4}, {5, 1}}}),
     [](const ::testing::TestParamInfo<SelectionChange>& info) { return std::string(info.param.name); });

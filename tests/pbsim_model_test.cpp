@@ -21,18 +21,18 @@ namespace {
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 DataWindowModel LoadGrid() {
-  DataWindowModel dw;
-  std::wstring error;
-  EXPECT_TRUE(dw.Load(pbsim::kEmployeeGridSyntax, &error)) << Narrow(error);
-  return dw;
+    DataWindowModel dw;
+    std::wstring error;
+    EXPECT_TRUE(dw.Load(pbsim::kEmployeeGridSyntax, &error)) << Narrow(error);
+    return dw;
 }
 
 // A modify on the employee grid, its result, then a describe and its answer.
 struct ModifyCase {
-  const wchar_t* modify;
-  const wchar_t* result;
-  const wchar_t* describe;
-  const wchar_t* answer;
+    const wchar_t* modify;
+    const wchar_t* result;
+    const wchar_t* describe;
+    const wchar_t* answer;
 };
 
 void PrintTo(const ModifyCase& c, std::ostream* os) { *os << Narrow(c.modify) << " | " << Narrow(c.describe); }
@@ -44,14 +44,14 @@ class GridModify : public ::testing::TestWithParam<ModifyCase> {};
 // Catches wrong answers, letter-case handling, quoting, escapes, error
 // positions and partly applied statements.
 TEST_P(GridModify, ThenDescribe) {
-  DataWindowModel dw = LoadGrid();
-  const ModifyCase& c = GetParam();
-  EXPECT_EQ(dw.Modify(c.modify), c.result);
-  EXPECT_EQ(dw.LastModifyError() ? std::wstring(dw.LastModifyError()) : std::wstring(), c.result);
-  EXPECT_EQ(dw.Describe(c.describe), c.answer);
-  ASSERT_FALSE(dw.ModifyLog().empty());
-  EXPECT_EQ(dw.ModifyLog().back().text, c.modify);
-  EXPECT_EQ(dw.ModifyLog().back().result, c.result);
+    DataWindowModel dw = LoadGrid();
+    const ModifyCase& c = GetParam();
+    EXPECT_EQ(dw.Modify(c.modify), c.result);
+    EXPECT_EQ(dw.LastModifyError() ? std::wstring(dw.LastModifyError()) : std::wstring(), c.result);
+    EXPECT_EQ(dw.Describe(c.describe), c.answer);
+    ASSERT_FALSE(dw.ModifyLog().empty());
+    EXPECT_EQ(dw.ModifyLog().back().text, c.modify);
+    EXPECT_EQ(dw.ModifyLog().back().result, c.result);
 }
 
 #define E L"Line 1 Column "
@@ -59,16 +59,19 @@ INSTANTIATE_TEST_SUITE_P(
     PbsimModel, GridModify,
     ::testing::Values(
         // What the sample describes as loaded; names and keywords in any case.
-        ModifyCase{L"", L"", L"DataWindow.Units DataWindow.Processing DataWindow.Column.Count DataWindow.Detail.Height "
-                             L"DataWindow.Header.Color DataWindow.Selected.Mouse DataWindow.Print.Preview "
-                             L"DataWindow.Row.Resize DataWindow.Grid.ColumnMove DataWindow.FirstRowOnPage "
-                             L"DataWindow.LastRowOnPage datawindow.header.height",
+        ModifyCase{L"", L"",
+                   L"DataWindow.Units DataWindow.Processing DataWindow.Column.Count DataWindow.Detail.Height "
+                   L"DataWindow.Header.Color DataWindow.Selected.Mouse DataWindow.Print.Preview "
+                   L"DataWindow.Row.Resize DataWindow.Grid.ColumnMove DataWindow.FirstRowOnPage "
+                   L"DataWindow.LastRowOnPage datawindow.header.height",
                    L"0\n1\n4\n68\n12632256\nyes\nno\n0\nyes\n1\n8\n80"},
-        ModifyCase{L"", L"", L"emp_id_t.X EMP_ID_T.y emp_id_t.Width emp_id_t.Height emp_id_t.Text emp_id_t.Band "
-                             L"emp_id_t.Border emp_id_t.Font.Face emp_id_t.Font.Height emp_id_t.Background.Mode "
-                             L"emp_id_t.background.color emp_id_t.Visible emp_id_t.Name emp_id_t.Color salary_t.Type",
+        ModifyCase{L"", L"",
+                   L"emp_id_t.X EMP_ID_T.y emp_id_t.Width emp_id_t.Height emp_id_t.Text emp_id_t.Band "
+                   L"emp_id_t.Border emp_id_t.Font.Face emp_id_t.Font.Height emp_id_t.Background.Mode "
+                   L"emp_id_t.background.color emp_id_t.Visible emp_id_t.Name emp_id_t.Color salary_t.Type",
                    L"5\n4\n320\n64\nEmp ID\nheader\n0\nTahoma\n-10\n1\n536870912\n1\nemp_id_t\n0\ntext"},
-        ModifyCase{L"", L"", L"emp_name.coltype salary.coltype emp_id.coltype dept.ID #2.name #4.X #4.Width #3.Font.Height",
+        ModifyCase{L"", L"",
+                   L"emp_name.coltype salary.coltype emp_id.coltype dept.ID #2.name #4.X #4.Width #3.Font.Height",
                    L"char(20)\nnumber\nlong\n3\nemp_name\n1137\n350\n-10"},
         ModifyCase{L"", L"", L"Evaluate('salary * 2', 2) Evaluate('nosuch + 1', 2)", L"9600\n!"},
         ModifyCase{L"", L"", L"emp_id_t.x nosuch.x emp_id_t.y", L"5\n!"},  // "!" ends the answer
@@ -76,10 +79,11 @@ INSTANTIATE_TEST_SUITE_P(
         ModifyCase{L"", L"", L"emp_id_t.tag DataWindow.Detail.Pointer", L"?\n\"Arrow!\""},
         ModifyCase{L"emp_id_t.text='Who?' emp_name_t.text='Hey!' dept_t.text=''", L"",
                    L"emp_id_t.text emp_name_t.text dept_t.text", L"\"Who?\"\n\"Hey!\"\n?"},
-        ModifyCase{L"emp_id_t.visible='1~tif(IsRowNew(), 0, 1)'", L"", L"emp_id_t.visible", L"\"1\tif(IsRowNew(), 0, 1)\""},
+        ModifyCase{L"emp_id_t.visible='1~tif(IsRowNew(), 0, 1)'", L"", L"emp_id_t.visible",
+                   L"\"1\tif(IsRowNew(), 0, 1)\""},
         // Quoting, blanks between statements, escapes.
-        ModifyCase{L"emp_id_t.x='10' emp_id_t.y=\"12\" emp_id_t.width=300", L"", L"emp_id_t.x emp_id_t.y emp_id_t.width",
-                   L"10\n12\n300"},
+        ModifyCase{L"emp_id_t.x='10' emp_id_t.y=\"12\" emp_id_t.width=300", L"",
+                   L"emp_id_t.x emp_id_t.y emp_id_t.width", L"10\n12\n300"},
         ModifyCase{L"  #2.Y='0'\n#2.Height='64'\t", L"", L"emp_name.y emp_name.height", L"0\n64"},
         ModifyCase{L"DataWindow.Selected.Mouse = No", L"", L"DataWindow.Selected.Mouse", L"no"},
         ModifyCase{L"dept_t.text='a~r~nb' salary_t.text=\"~\"q~\"\" emp_name_t.text='~065~h42'", L"",
@@ -98,7 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
                    L"4\ndept\nchar(10)\n3\nemployee.dept\n!"},
         ModifyCase{L"create compute(band=detail x='2000' y='4' width='100' height='60' expression='salary * 2' "
                    L"name=c_double) create compute(band=detail expression='emp_name + ~'!~'' name=c_shout)",
-                   L"", L"c_double.type c_double.coltype c_shout.coltype emp_id.type", L"compute\nnumber\nchar(255)\ncolumn"},
+                   L"", L"c_double.type c_double.coltype c_shout.coltype emp_id.type",
+                   L"compute\nnumber\nchar(255)\ncolumn"},
         // Control names: a letter of any script or _ first, then letters, digits and _ - $ # %.
         ModifyCase{L"create text(band=header text='a' name=_a-b$c#d%9)", L"", L"_a-b$c#d%9.type", L"text"},
         ModifyCase{L"create text(band=header text='a' name=9lives)", E L"39 incorrect syntax", L"9lives.x", L"!"},
@@ -110,10 +115,12 @@ INSTANTIATE_TEST_SUITE_P(
         ModifyCase{L"emp_id_t.x='7' emp_id_t.y='abc' emp_id_t.width='9'", E L"27 incorrect syntax",
                    L"emp_id_t.x emp_id_t.y emp_id_t.width", L"7\n4\n320"},
         ModifyCase{L"emp_id_t.x='1'\nemp_id_t.y=", L"Line 2 Column 27 incorrect syntax", L"emp_id_t.x", L"1"},
-        ModifyCase{L"create text(band=header name=emp_id_t text='dup')", E L"30 incorrect syntax", L"emp_id_t.text", L"Emp ID"},
+        ModifyCase{L"create text(band=header name=emp_id_t text='dup')", E L"30 incorrect syntax", L"emp_id_t.text",
+                   L"Emp ID"},
         ModifyCase{L"create column(band=detail id=7 name=c7)", E L"30 incorrect syntax", L"c7.x", L"!"},
         // Selections: rows in either order, columns by name or number, several groups.
-        ModifyCase{L"DataWindow.Selected='2/4/emp_id/emp_name/dept'", L"", L"DataWindow.Selected DataWindow.Selected.Data",
+        ModifyCase{L"DataWindow.Selected='2/4/emp_id/emp_name/dept'", L"",
+                   L"DataWindow.Selected DataWindow.Selected.Data",
                    L"2/4/emp_id/emp_name/dept\n102\tBob Marsh\tSales\n103\tCarla Ortiz\tR&D\n104\tDinh Van An\tR&D\n"},
         ModifyCase{L"DataWindow.Selected='6/5/#4'", L"", L"DataWindow.Selected DataWindow.Selected.Data",
                    L"6/5/#4\n3900\n4100.75\n"},
@@ -128,16 +135,16 @@ INSTANTIATE_TEST_SUITE_P(
 namespace {
 
 struct ExpressionCase {
-  const wchar_t* expression;
-  long row;
-  const wchar_t* value;  // null: the expression fails
+    const wchar_t* expression;
+    long row;
+    const wchar_t* value;  // null: the expression fails
 };
 
 void PrintTo(const ExpressionCase& c, std::ostream* os) { *os << Narrow(c.expression) << " @" << c.row; }
 
 std::wstring Evaluate(const DataWindowModel& dw, const ExpressionCase& c) {
-  std::wstring value;
-  return dw.EvaluateExpression(c.expression, c.row, &value) ? value : std::wstring(L"<fail>");
+    std::wstring value;
+    return dw.EvaluateExpression(c.expression, c.row, &value) ? value : std::wstring(L"<fail>");
 }
 
 class GridExpression : public ::testing::TestWithParam<ExpressionCase> {};
@@ -146,181 +153,189 @@ class GridExpression : public ::testing::TestWithParam<ExpressionCase> {};
 
 // Catches wrong precedence, functions, conversions or failures that pass.
 TEST_P(GridExpression, Evaluates) {
-  EXPECT_EQ(Evaluate(LoadGrid(), GetParam()), GetParam().value ? GetParam().value : L"<fail>");
+    EXPECT_EQ(Evaluate(LoadGrid(), GetParam()), GetParam().value ? GetParam().value : L"<fail>");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     PbsimModel, GridExpression,
     ::testing::Values(
-        ExpressionCase{L"1 + 2 * 3", 1, L"7"}, ExpressionCase{L"(1 + 2) * 3", 1, L"9"}, ExpressionCase{L"7 / 2", 1, L"3.5"},
-        ExpressionCase{L"2 ^ 10", 1, L"1024"}, ExpressionCase{L"mod(7, 3) + mod(-7, 3)", 1, L"0"},
-        ExpressionCase{L"IF (1 >= 2, 10, 20)", 1, L"20"},
+        ExpressionCase{L"1 + 2 * 3", 1, L"7"}, ExpressionCase{L"(1 + 2) * 3", 1, L"9"},
+        ExpressionCase{L"7 / 2", 1, L"3.5"}, ExpressionCase{L"2 ^ 10", 1, L"1024"},
+        ExpressionCase{L"mod(7, 3) + mod(-7, 3)", 1, L"0"}, ExpressionCase{L"IF (1 >= 2, 10, 20)", 1, L"20"},
         // NOT applies to everything after it; AND and OR group from the left.
         ExpressionCase{L"not (1 = 1) or 1 <> 2", 1, L"0"}, ExpressionCase{L"(not (1 = 1)) or 1 <> 2", 1, L"1"},
         ExpressionCase{L"1 = 1 or 1 = 2 and 1 = 2", 1, L"0"}, ExpressionCase{L"1 = 2 and 1 = 1 or 1 = 1", 1, L"1"},
         ExpressionCase{L"(1 <= 1) + (2 <= 1) + (3 >= 3) + (2 >= 3) + (1 < 2) + (2 > 1) + (2 < 2)", 1, L"4"},
-        ExpressionCase{L"salary between 5000 and 5200.5", 1, L"1"}, ExpressionCase{L"salary between 5201 and 6000", 1, L"0"},
-        ExpressionCase{L"dept in ('R&D', 'Sales')", 1, L"1"}, ExpressionCase{L"emp_name like 'A%e_'", 1, L"1"},
-        ExpressionCase{L"long('42') + real('1.5')", 1, L"43.5"},
+        ExpressionCase{L"salary between 5000 and 5200.5", 1, L"1"},
+        ExpressionCase{L"salary between 5201 and 6000", 1, L"0"}, ExpressionCase{L"dept in ('R&D', 'Sales')", 1, L"1"},
+        ExpressionCase{L"emp_name like 'A%e_'", 1, L"1"}, ExpressionCase{L"long('42') + real('1.5')", 1, L"43.5"},
         ExpressionCase{L"long('x1') + integer('') + real('1.5.2')", 1, L"0"},
         ExpressionCase{L"long(describe('nosuch.x')) + 1", 1, L"1"}, ExpressionCase{L"rgb(255, 0, 128)", 1, L"8388863"},
         ExpressionCase{L"rowcount() + currentrow() + getrow()", 5, L"14"}, ExpressionCase{L"salary * 2", 1, L"10401"},
         ExpressionCase{L"long(describe('salary_t.x')) + long(describe('salary_t.width'))", 1, L"1487"},
         ExpressionCase{L"string(1.25) + 'x'", 1, L"1.25x"}, ExpressionCase{L"1 / 0", 1, nullptr},
-        ExpressionCase{L"nosuch(1)", 1, nullptr},
-        ExpressionCase{L"nosuchcolumn + 1", 1, nullptr}, ExpressionCase{L"salary", 0, nullptr},
-        ExpressionCase{L"1 + 'a'", 1, nullptr}, ExpressionCase{L"if(1, 2)", 1, nullptr}, ExpressionCase{L"1 +", 1, nullptr},
+        ExpressionCase{L"nosuch(1)", 1, nullptr}, ExpressionCase{L"nosuchcolumn + 1", 1, nullptr},
+        ExpressionCase{L"salary", 0, nullptr}, ExpressionCase{L"1 + 'a'", 1, nullptr},
+        ExpressionCase{L"if(1, 2)", 1, nullptr}, ExpressionCase{L"1 +", 1, nullptr},
         ExpressionCase{L"'abc", 1, nullptr}, ExpressionCase{L"1 2", 1, nullptr}));
 
 // Catches a nesting limit missing from the expression reader.
 TEST(PbsimModel, DeepNestingFailsWithoutCrashing) {
-  const std::wstring deep = std::wstring(5000, L'(') + L"1" + std::wstring(5000, L')');
-  EXPECT_EQ(Evaluate(LoadGrid(), ExpressionCase{deep.c_str(), 1, nullptr}), L"<fail>");
+    const std::wstring deep = std::wstring(5000, L'(') + L"1" + std::wstring(5000, L')');
+    EXPECT_EQ(Evaluate(LoadGrid(), ExpressionCase{deep.c_str(), 1, nullptr}), L"<fail>");
 }
 
 // Catches objects whose expressions are not evaluated per row, or a failing
 // expression that does not fall back to the value before the tab.
 TEST(PbsimModel, ObjectExpressionsEvaluatePerRow) {
-  DataWindowModel dw = LoadGrid();
-  ASSERT_EQ(dw.Modify(L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,15790320)' "
-                      L"emp_id_t.text='none~tif(salary > 5000, ~'high~', ~'low~')' dept_t.x='9 ~t 1 / 0' "
-                      L"salary_t.x='9 ~t long(describe(~'nosuch.x~')) + 1'"),
-            L"");
-  EXPECT_EQ(dw.BandColor(L"detail", 1), 16777215);
-  EXPECT_EQ(dw.BandColor(L"detail", 2), 15790320);
-  const DwObject* t = dw.FindObject(L"emp_id_t");
-  ASSERT_NE(t, nullptr);
-  EXPECT_EQ(dw.DisplayText(*t, 1) + dw.DisplayText(*t, 2) + dw.DisplayText(*t, 0), L"highlownone");
-  EXPECT_EQ(dw.EvaluateInt(*dw.FindObject(L"dept_t"), L"x", 1), 9);
-  EXPECT_EQ(dw.EvaluateInt(*dw.FindObject(L"salary_t"), L"x", 1), 1);
+    DataWindowModel dw = LoadGrid();
+    ASSERT_EQ(dw.Modify(L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,15790320)' "
+                        L"emp_id_t.text='none~tif(salary > 5000, ~'high~', ~'low~')' dept_t.x='9 ~t 1 / 0' "
+                        L"salary_t.x='9 ~t long(describe(~'nosuch.x~')) + 1'"),
+              L"");
+    EXPECT_EQ(dw.BandColor(L"detail", 1), 16777215);
+    EXPECT_EQ(dw.BandColor(L"detail", 2), 15790320);
+    const DwObject* t = dw.FindObject(L"emp_id_t");
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(dw.DisplayText(*t, 1) + dw.DisplayText(*t, 2) + dw.DisplayText(*t, 0), L"highlownone");
+    EXPECT_EQ(dw.EvaluateInt(*dw.FindObject(L"dept_t"), L"x", 1), 9);
+    EXPECT_EQ(dw.EvaluateInt(*dw.FindObject(L"salary_t"), L"x", 1), 1);
 }
 
 // Catches a syntax that drops objects, values or escapes, or does not read back.
 TEST(PbsimModel, SyntaxRegeneratesOneObjectPerLineAndReadsBack) {
-  DataWindowModel dw = LoadGrid();
-  const std::wstring syntax = dw.Describe(L"DataWindow.Syntax");
-  EXPECT_EQ(syntax.compare(0, 11, L"release 10;"), 0);
-  for (const wchar_t* line : {L"\ntext(name=emp_id_t ", L"\ncolumn(name=salary ", L"\nhtmltable(border=\"1\" )"})
-    EXPECT_NE(syntax.find(line), std::wstring::npos) << Narrow(line);
-  EXPECT_EQ(syntax.find(L"data("), std::wstring::npos) << "DataWindow.Syntax carries no rows";
-  ASSERT_EQ(dw.Modify(L"emp_id_t.text='Say ~\"hi~\" ~~ it~'s' emp_name_t.x='1 ~t (long(describe(~'emp_id_t.x~')) + 2)'"),
-            L"");
-  DataWindowModel copy;
-  std::wstring error;
-  ASSERT_TRUE(copy.Load(dw.Syntax() + dw.DataSyntax(), &error)) << Narrow(error);
-  EXPECT_EQ(copy.Syntax(), dw.Syntax());
-  EXPECT_EQ(copy.DataSyntax(), dw.DataSyntax());
-  EXPECT_EQ(copy.CellText(7, 2) + L"|" + copy.CellText(3, 4) + L"|" + copy.CellText(9, 1), L"Grace O\"Neil|6100.25|");
-  EXPECT_EQ(copy.Describe(L"emp_id_t.text emp_name_t.x"), L"Say \"hi\" ~ it's\n\"1 \t (long(describe('emp_id_t.x')) + 2)\"");
-  EXPECT_NE(copy.Syntax().find(L"x=\"1 ~t (long(describe('emp_id_t.x')) + 2)\""), std::wstring::npos);
+    DataWindowModel dw = LoadGrid();
+    const std::wstring syntax = dw.Describe(L"DataWindow.Syntax");
+    EXPECT_EQ(syntax.compare(0, 11, L"release 10;"), 0);
+    for (const wchar_t* line : {L"\ntext(name=emp_id_t ", L"\ncolumn(name=salary ", L"\nhtmltable(border=\"1\" )"})
+        EXPECT_NE(syntax.find(line), std::wstring::npos) << Narrow(line);
+    EXPECT_EQ(syntax.find(L"data("), std::wstring::npos) << "DataWindow.Syntax carries no rows";
+    ASSERT_EQ(
+        dw.Modify(L"emp_id_t.text='Say ~\"hi~\" ~~ it~'s' emp_name_t.x='1 ~t (long(describe(~'emp_id_t.x~')) + 2)'"),
+        L"");
+    DataWindowModel copy;
+    std::wstring error;
+    ASSERT_TRUE(copy.Load(dw.Syntax() + dw.DataSyntax(), &error)) << Narrow(error);
+    EXPECT_EQ(copy.Syntax(), dw.Syntax());
+    EXPECT_EQ(copy.DataSyntax(), dw.DataSyntax());
+    EXPECT_EQ(copy.CellText(7, 2) + L"|" + copy.CellText(3, 4) + L"|" + copy.CellText(9, 1), L"Grace O\"Neil|6100.25|");
+    EXPECT_EQ(copy.Describe(L"emp_id_t.text emp_name_t.x"),
+              L"Say \"hi\" ~ it's\n\"1 \t (long(describe('emp_id_t.x')) + 2)\"");
+    EXPECT_NE(copy.Syntax().find(L"x=\"1 ~t (long(describe('emp_id_t.x')) + 2)\""), std::wstring::npos);
 }
 
 // Catches title rows, as the library writes them, that do not follow their
 // columns: their widths are describe expressions.
 TEST(PbsimModel, TitleExpressionsFollowTheirColumns) {
-  DataWindowModel dw = LoadGrid();
-  ASSERT_EQ(dw.Modify(L"create text(band=Foreground alignment='2' text='Employees' border='0' color='0' x='0' y='0' "
-                      L"height='60' width='1495' html.valueishtml='0'  name=t_tessel2_title_1 visible='1'  "
-                      L"font.face='Tahoma' font.height='-10' background.mode='2' background.color='33554431' )"),
-            L"");
-  ASSERT_EQ(dw.Modify(L"t_tessel2_title_1.width='1 ~t (long(describe(~'salary_t.x~')) + long(describe(~'salary_t.width~')) + 8)'"),
-            L"");
-  ASSERT_EQ(dw.Modify(L"create line(band=foreground x1='0' y1='60' x2='1487' y2='60' name=ln_title_line visible='1' "
-                      L"pen.style='0' pen.width='5')"),
-            L"");
-  ASSERT_EQ(dw.Modify(L"ln_title_line.x2='1 ~t (long(describe(~'salary_t.x~')) + long(describe(~'salary_t.width~')))'"), L"");
-  ASSERT_EQ(dw.Modify(L"Datawindow.Header.Height='140' emp_id_t.Y='64'"), L"");
-  EXPECT_EQ(dw.Describe(L"t_tessel2_title_1.width"),
-            L"\"1 \t (long(describe('salary_t.x')) + long(describe('salary_t.width')) + 8)\"");
-  const DwObject* title = dw.FindObject(L"T_TESSEL2_TITLE_1");
-  const DwObject* line = dw.FindObject(L"ln_title_line");
-  ASSERT_TRUE(title && line);
-  EXPECT_EQ(dw.EvaluateInt(*title, L"width", 0), 1495);
-  ASSERT_EQ(dw.Modify(L"salary_t.width='400'"), L"");
-  EXPECT_EQ(dw.EvaluateInt(*title, L"width", 0), 1545);
-  EXPECT_EQ(dw.LinePixels(*line, 0).x2 * 1000 + dw.LinePixels(*line, 0).y1, 336 * 1000 + 15);  // 1537, 60 units
-  const pbsim::PixelRect rect = dw.ObjectRectPixels(*title, 0);
-  EXPECT_EQ(rect.width * 1000 + rect.height, 338 * 1000 + 15);  // 1545 × 60 units
-  EXPECT_EQ(dw.BandHeightPixels(L"header"), 35);
+    DataWindowModel dw = LoadGrid();
+    ASSERT_EQ(dw.Modify(L"create text(band=Foreground alignment='2' text='Employees' border='0' color='0' x='0' y='0' "
+                        L"height='60' width='1495' html.valueishtml='0'  name=t_tessel2_title_1 visible='1'  "
+                        L"font.face='Tahoma' font.height='-10' background.mode='2' background.color='33554431' )"),
+              L"");
+    ASSERT_EQ(dw.Modify(L"t_tessel2_title_1.width='1 ~t (long(describe(~'salary_t.x~')) + "
+                        L"long(describe(~'salary_t.width~')) + 8)'"),
+              L"");
+    ASSERT_EQ(dw.Modify(L"create line(band=foreground x1='0' y1='60' x2='1487' y2='60' name=ln_title_line visible='1' "
+                        L"pen.style='0' pen.width='5')"),
+              L"");
+    ASSERT_EQ(
+        dw.Modify(L"ln_title_line.x2='1 ~t (long(describe(~'salary_t.x~')) + long(describe(~'salary_t.width~')))'"),
+        L"");
+    ASSERT_EQ(dw.Modify(L"Datawindow.Header.Height='140' emp_id_t.Y='64'"), L"");
+    EXPECT_EQ(dw.Describe(L"t_tessel2_title_1.width"),
+              L"\"1 \t (long(describe('salary_t.x')) + long(describe('salary_t.width')) + 8)\"");
+    const DwObject* title = dw.FindObject(L"T_TESSEL2_TITLE_1");
+    const DwObject* line = dw.FindObject(L"ln_title_line");
+    ASSERT_TRUE(title && line);
+    EXPECT_EQ(dw.EvaluateInt(*title, L"width", 0), 1495);
+    ASSERT_EQ(dw.Modify(L"salary_t.width='400'"), L"");
+    EXPECT_EQ(dw.EvaluateInt(*title, L"width", 0), 1545);
+    EXPECT_EQ(dw.LinePixels(*line, 0).x2 * 1000 + dw.LinePixels(*line, 0).y1, 336 * 1000 + 15);  // 1537, 60 units
+    const pbsim::PixelRect rect = dw.ObjectRectPixels(*title, 0);
+    EXPECT_EQ(rect.width * 1000 + rect.height, 338 * 1000 + 15);  // 1545 × 60 units
+    EXPECT_EQ(dw.BandHeightPixels(L"header"), 35);
 }
 
 // Catches conversions that truncate, round the wrong way or swap axes.
 TEST(PbsimModel, UnitConversions) {
-  const int conversions[][5] = {// value, kind, dpi x, dpi y, result
-                                {2, 2, 96, 96, 8},   {-2, 2, 96, 96, -8},  {8, 4, 96, 96, 2},   {7, 1, 96, 96, 32},
-                                {32, 3, 96, 96, 7},  {-32, 3, 96, 96, -7}, {2, 4, 96, 96, 1},   {-2, 4, 96, 96, -1},
-                                {5, 5, 96, 96, 0},   {5, 0, 96, 96, 0},    {10, 3, 120, 120, 3}, {10, 4, 120, 120, 3},
-                                {10, 1, 0, 0, 0},    {10, 2, 96, 120, 32}, {10, 3, 96, 120, 2}};
-  for (const auto& c : conversions)
-    EXPECT_EQ(pbsim::ConvertUnits(c[0], c[1], c[2], c[3]), c[4]) << c[0] << " kind " << c[1] << " at " << c[2] << "/" << c[3];
+    const int conversions[][5] = {// value, kind, dpi x, dpi y, result
+                                  {2, 2, 96, 96, 8},  {-2, 2, 96, 96, -8},  {8, 4, 96, 96, 2},    {7, 1, 96, 96, 32},
+                                  {32, 3, 96, 96, 7}, {-32, 3, 96, 96, -7}, {2, 4, 96, 96, 1},    {-2, 4, 96, 96, -1},
+                                  {5, 5, 96, 96, 0},  {5, 0, 96, 96, 0},    {10, 3, 120, 120, 3}, {10, 4, 120, 120, 3},
+                                  {10, 1, 0, 0, 0},   {10, 2, 96, 120, 32}, {10, 3, 96, 120, 2}};
+    for (const auto& c : conversions)
+        EXPECT_EQ(pbsim::ConvertUnits(c[0], c[1], c[2], c[3]), c[4])
+            << c[0] << " kind " << c[1] << " at " << c[2] << "/" << c[3];
 
-  DataWindowModel dw = LoadGrid();
-  const pbsim::PixelRect r = dw.ObjectRectPixels(*dw.FindObject(L"emp_id_t"), 0);
-  EXPECT_EQ(std::vector<int>({r.x, r.y, r.width, r.height, dw.BandHeightPixels(L"header"), dw.BandHeightPixels(L"detail"),
-                              dw.PixelsToUnitsX(7), dw.PixelsToUnitsY(2), dw.ContentWidthPixels()}),
-            std::vector<int>({1, 1, 70, 16, 20, 17, 32, 8, 325}));
-  dw.SetScreenDpi(120, 120);
-  EXPECT_EQ(dw.UnitsToPixelsY(80), 25);
-  std::wstring inches = pbsim::kEmployeeGridSyntax;
-  DataWindowModel other;
-  ASSERT_TRUE(other.Load(inches.replace(inches.find(L"units=0"), 7, L"units=2")));  // thousandths of an inch
-  EXPECT_EQ(other.UnitsToPixelsX(1000) * 10000 + other.PixelsToUnitsY(96), 96 * 10000 + 1000);
+    DataWindowModel dw = LoadGrid();
+    const pbsim::PixelRect r = dw.ObjectRectPixels(*dw.FindObject(L"emp_id_t"), 0);
+    EXPECT_EQ(
+        std::vector<int>({r.x, r.y, r.width, r.height, dw.BandHeightPixels(L"header"), dw.BandHeightPixels(L"detail"),
+                          dw.PixelsToUnitsX(7), dw.PixelsToUnitsY(2), dw.ContentWidthPixels()}),
+        std::vector<int>({1, 1, 70, 16, 20, 17, 32, 8, 325}));
+    dw.SetScreenDpi(120, 120);
+    EXPECT_EQ(dw.UnitsToPixelsY(80), 25);
+    std::wstring inches = pbsim::kEmployeeGridSyntax;
+    DataWindowModel other;
+    ASSERT_TRUE(other.Load(inches.replace(inches.find(L"units=0"), 7, L"units=2")));  // thousandths of an inch
+    EXPECT_EQ(other.UnitsToPixelsX(1000) * 10000 + other.PixelsToUnitsY(96), 96 * 10000 + 1000);
 }
 
 // Catches selections, current cells, paging or row changes that accept
 // rows and columns out of range.
 TEST(PbsimModel, SelectionCurrentCellAndRowsOnPage) {
-  DataWindowModel dw = LoadGrid();
-  ASSERT_TRUE(dw.SetCellSelection(2, 3, {2, 3, 4}));
-  EXPECT_EQ(dw.SelectedText(), L"2/3/emp_name/salary");
-  EXPECT_FALSE(dw.SetCellSelection(0, 2, {1}) || dw.SetCellSelection(1, 2, {}));
-  EXPECT_TRUE(dw.SelectRow(0, true) && dw.IsRowSelected(8));
-  EXPECT_TRUE(dw.SelectRow(3, false));
-  EXPECT_EQ(std::vector<bool>({dw.IsRowSelected(2), dw.IsRowSelected(3), dw.IsRowSelected(0)}),
-            std::vector<bool>({true, false, false}));
-  EXPECT_FALSE(dw.SelectRow(9, true));
+    DataWindowModel dw = LoadGrid();
+    ASSERT_TRUE(dw.SetCellSelection(2, 3, {2, 3, 4}));
+    EXPECT_EQ(dw.SelectedText(), L"2/3/emp_name/salary");
+    EXPECT_FALSE(dw.SetCellSelection(0, 2, {1}) || dw.SetCellSelection(1, 2, {}));
+    EXPECT_TRUE(dw.SelectRow(0, true) && dw.IsRowSelected(8));
+    EXPECT_TRUE(dw.SelectRow(3, false));
+    EXPECT_EQ(std::vector<bool>({dw.IsRowSelected(2), dw.IsRowSelected(3), dw.IsRowSelected(0)}),
+              std::vector<bool>({true, false, false}));
+    EXPECT_FALSE(dw.SelectRow(9, true));
 
-  EXPECT_TRUE(dw.SetCurrentRow(5) && dw.SetCurrentColumn(4));
-  EXPECT_FALSE(dw.SetCurrentRow(9) || dw.SetCurrentRow(0) || dw.SetCurrentColumn(5));
-  EXPECT_EQ(dw.CurrentRow() * 10 + dw.CurrentColumn(), 54);
-  dw.SetPageHeightPixels(20 + 3 * 17 + 5);  // three whole rows
-  EXPECT_EQ(dw.Describe(L"DataWindow.FirstRowOnPage DataWindow.LastRowOnPage"), L"1\n3");
-  EXPECT_TRUE(dw.SetFirstRowOnPage(4));
-  EXPECT_EQ(dw.Describe(L"DataWindow.FirstRowOnPage DataWindow.LastRowOnPage"), L"4\n6");
-  EXPECT_TRUE(dw.SetFirstRowOnPage(7));
-  EXPECT_EQ(dw.FirstRowOnPage() * 10 + dw.LastRowOnPage(), 68) << "the last page stays full";
-  ASSERT_EQ(dw.Modify(L"DataWindow.Header.Height='148'"), L"");
-  EXPECT_EQ(dw.RowsPerPage(), 2);
-  dw.SetPageHeightPixels(0);
-  EXPECT_EQ(dw.LastRowOnPage(), 8);
+    EXPECT_TRUE(dw.SetCurrentRow(5) && dw.SetCurrentColumn(4));
+    EXPECT_FALSE(dw.SetCurrentRow(9) || dw.SetCurrentRow(0) || dw.SetCurrentColumn(5));
+    EXPECT_EQ(dw.CurrentRow() * 10 + dw.CurrentColumn(), 54);
+    dw.SetPageHeightPixels(20 + 3 * 17 + 5);  // three whole rows
+    EXPECT_EQ(dw.Describe(L"DataWindow.FirstRowOnPage DataWindow.LastRowOnPage"), L"1\n3");
+    EXPECT_TRUE(dw.SetFirstRowOnPage(4));
+    EXPECT_EQ(dw.Describe(L"DataWindow.FirstRowOnPage DataWindow.LastRowOnPage"), L"4\n6");
+    EXPECT_TRUE(dw.SetFirstRowOnPage(7));
+    EXPECT_EQ(dw.FirstRowOnPage() * 10 + dw.LastRowOnPage(), 68) << "the last page stays full";
+    ASSERT_EQ(dw.Modify(L"DataWindow.Header.Height='148'"), L"");
+    EXPECT_EQ(dw.RowsPerPage(), 2);
+    dw.SetPageHeightPixels(0);
+    EXPECT_EQ(dw.LastRowOnPage(), 8);
 }
 
 // Catches malformed text accepted, a wrong error position, or a refused load
 // that changes the DataWindow.
 TEST(PbsimModel, MalformedDefinitionsAreRefusedWithoutChange) {
-  const struct {
-    const wchar_t *text, *error;
-  } cases[] = {
-      {L"release 10;\ndatawindow(units=0 processing=1\n", L"Line 3 Column 1: incorrect syntax."},
-      {L"release 10;\ntext(band=nowhere name=a)", L"Line 2 Column 11: unknown band."},
-      {L"release 10;\ntext(band=header name=a x=\"1~t(\")", L"Line 2 Column 27: expression is not valid."},
-      {L"text(name=a) text(name=A)", L"Line 1 Column 24: object name already exists."},
-      {L"$PBExportHeader$w_main.srw\r\nforward\r\nglobal type w_main from window\r\nend type\r\n",
-       L"Line 3 Column 1: incorrect syntax."},
-      {L"release 19;\ngroup(level=1) group(level=1)", L"Line 2 Column 28: invalid value."},
-      {L"release x;", nullptr}, {L"column(name=emp_id)", nullptr}, {L"data(1, 2)", nullptr},
-      {L"text(name=a text=\"open)", nullptr}};
-  DataWindowModel dw = LoadGrid();
-  const std::wstring before = dw.Syntax();
-  for (const auto& c : cases) {
-    std::wstring error;
-    EXPECT_FALSE(dw.Load(c.text, &error)) << Narrow(c.text);
-    if (c.error) {
-      EXPECT_EQ(error, c.error) << Narrow(c.text);
+    const struct {
+        const wchar_t *text, *error;
+    } cases[] = {{L"release 10;\ndatawindow(units=0 processing=1\n", L"Line 3 Column 1: incorrect syntax."},
+                 {L"release 10;\ntext(band=nowhere name=a)", L"Line 2 Column 11: unknown band."},
+                 {L"release 10;\ntext(band=header name=a x=\"1~t(\")", L"Line 2 Column 27: expression is not valid."},
+                 {L"text(name=a) text(name=A)", L"Line 1 Column 24: object name already exists."},
+                 {L"$PBExportHeader$w_main.srw\r\nforward\r\nglobal type w_main from window\r\nend type\r\n",
+                  L"Line 3 Column 1: incorrect syntax."},
+                 {L"release 19;\ngroup(level=1) group(level=1)", L"Line 2 Column 28: invalid value."},
+                 {L"release x;", nullptr},
+                 {L"column(name=emp_id)", nullptr},
+                 {L"data(1, 2)", nullptr},
+                 {L"text(name=a text=\"open)", nullptr}};
+    DataWindowModel dw = LoadGrid();
+    const std::wstring before = dw.Syntax();
+    for (const auto& c : cases) {
+        std::wstring error;
+        EXPECT_FALSE(dw.Load(c.text, &error)) << Narrow(c.text);
+        if (c.error) {
+            EXPECT_EQ(error, c.error) << Narrow(c.text);
+        }
     }
-  }
-  EXPECT_EQ(dw.Syntax(), before);
-  EXPECT_EQ(dw.RowCount(), 8);
+    EXPECT_EQ(dw.Syntax(), before);
+    EXPECT_EQ(dw.RowCount(), 8);
 }
 
 // ---- Sources as PowerBuilder exports them ----------------------------------
@@ -354,7 +369,8 @@ const wchar_t kGroupedSource[] =
     L"font.face=\"Tahoma\" font.height=\"-10\" background.mode=\"1\" background.color=\"536870912\" )\r\n"
     L"column(band=detail id=2 x=\"9\" y=\"0\" height=\"64\" width=\"600\" name=city ddlb.limit=0 "
     L"values=\"North\tN/South\tS/\" )\r\n"
-    L"column(band=detail id=3 alignment=\"1\" x=\"618\" y=\"0\" height=\"64\" width=\"400\" format=\"#,##0.00\" name=amount )\r\n"
+    L"column(band=detail id=3 alignment=\"1\" x=\"618\" y=\"0\" height=\"64\" width=\"400\" format=\"#,##0.00\" "
+    L"name=amount )\r\n"
     L"compute(band=trailer.2 alignment=\"1\" expression=\"sum(amount for group 2)\"border=\"0\" color=\"33554432\" "
     L"x=\"618\" y=\"4\" height=\"64\" width=\"400\" format=\"#,##0.00\" name=compute_city visible=\"1\" )\r\n"
     L"compute(band=trailer.1 expression=\"sum(amount\tfor group 1)\"border=\"0\" x=\"618\" y=\"4\" height=\"64\" "
@@ -382,74 +398,77 @@ const wchar_t kGroupedSource[] =
 // unmodelled sections dropped, group bands unreachable by modify, or trailers
 // that show another group's total.
 TEST(PbsimModel, RealSourceKeepsWhatItDoesNotModelAndShowsGroupTotals) {
-  DataWindowModel dw;
-  ASSERT_TRUE(dw.Load(kGroupedSource));
-  const std::wstring syntax = dw.Syntax();
-  for (const wchar_t* kept : {L"htmlgen(", L"export.xml(", L"sparse(names=\"region\tcity\")",
-                              L"by=(\"region\" \"city\" )", L"rectangle(name=r_1 "})
-    EXPECT_NE(syntax.find(kept), std::wstring::npos) << Narrow(kept);
-  DataWindowModel copy;
-  ASSERT_TRUE(copy.Load(syntax + dw.DataSyntax()));
-  EXPECT_EQ(copy.Syntax(), syntax);
-  EXPECT_EQ(copy.Describe(L"DataWindow.Bands"), L"header\theader.1\theader.2\tdetail\ttrailer.2\ttrailer.1\tsummary\tfooter");
-  EXPECT_EQ(copy.Describe(L"DataWindow.Header.1.Height DataWindow.Trailer.2.Color region.Band compute_city.band "
-                          L"r_1.Pen.Color dw_notes.DataObject a\u00f1o_t.Text \uc774\ub984_t.Text compute_region.Tag "
-                          L"Evaluate('string(sold)', 1) Evaluate('string(sold)', 3) DataWindow.Header.3.Height"),
-            L"72\n15790320\nheader.1\ntrailer.2\n8388608\nd_notes\nA\u00f1o\n\uc774\ub984\n\"Region\ttotal\"\n"
-            L"2024-01-31 10:20:30.000000\n\n!");
-  EXPECT_EQ(dw.Modify(L"DataWindow.Trailer.1.Height=100 DataWindow.Header.2.Color='255'"), L"");
-  EXPECT_EQ(dw.Describe(L"DataWindow.Trailer.1.Height DataWindow.Header.2.Color"), L"100\n255");
-  EXPECT_NE(dw.Syntax().find(L"trailer.height=100"), std::wstring::npos);
-  EXPECT_NE(dw.Modify(L"DataWindow.Trailer.3.Height=100"), L"");
-  EXPECT_EQ(dw.Modify(L"create ellipse(band=trailer.1 x='1' y='2' width='30' height='40' name=e_2)"), L"");
-  EXPECT_EQ(dw.Describe(L"e_2.type e_2.band e_2.pen.style"), L"ellipse\ntrailer.1\n0");
+    DataWindowModel dw;
+    ASSERT_TRUE(dw.Load(kGroupedSource));
+    const std::wstring syntax = dw.Syntax();
+    for (const wchar_t* kept : {L"htmlgen(", L"export.xml(", L"sparse(names=\"region\tcity\")",
+                                L"by=(\"region\" \"city\" )", L"rectangle(name=r_1 "})
+        EXPECT_NE(syntax.find(kept), std::wstring::npos) << Narrow(kept);
+    DataWindowModel copy;
+    ASSERT_TRUE(copy.Load(syntax + dw.DataSyntax()));
+    EXPECT_EQ(copy.Syntax(), syntax);
+    EXPECT_EQ(copy.Describe(L"DataWindow.Bands"),
+              L"header\theader.1\theader.2\tdetail\ttrailer.2\ttrailer.1\tsummary\tfooter");
+    EXPECT_EQ(copy.Describe(L"DataWindow.Header.1.Height DataWindow.Trailer.2.Color region.Band compute_city.band "
+                            L"r_1.Pen.Color dw_notes.DataObject a\u00f1o_t.Text \uc774\ub984_t.Text compute_region.Tag "
+                            L"Evaluate('string(sold)', 1) Evaluate('string(sold)', 3) DataWindow.Header.3.Height"),
+              L"72\n15790320\nheader.1\ntrailer.2\n8388608\nd_notes\nA\u00f1o\n\uc774\ub984\n\"Region\ttotal\"\n"
+              L"2024-01-31 10:20:30.000000\n\n!");
+    EXPECT_EQ(dw.Modify(L"DataWindow.Trailer.1.Height=100 DataWindow.Header.2.Color='255'"), L"");
+    EXPECT_EQ(dw.Describe(L"DataWindow.Trailer.1.Height DataWindow.Header.2.Color"), L"100\n255");
+    EXPECT_NE(dw.Syntax().find(L"trailer.height=100"), std::wstring::npos);
+    EXPECT_NE(dw.Modify(L"DataWindow.Trailer.3.Height=100"), L"");
+    EXPECT_EQ(dw.Modify(L"create ellipse(band=trailer.1 x='1' y='2' width='30' height='40' name=e_2)"), L"");
+    EXPECT_EQ(dw.Describe(L"e_2.type e_2.band e_2.pen.style"), L"ellipse\ntrailer.1\n0");
 
-  const DwObject* region = dw.FindObject(L"compute_region");
-  const DwObject* city = dw.FindObject(L"compute_city");
-  ASSERT_TRUE(region && city);
-  EXPECT_EQ(dw.DisplayText(*region, 2) + L"|" + dw.DisplayText(*city, 3) + L"|" + dw.DisplayText(*region, 4), L"15.75|1.25|100");
-  std::wstring starts;
-  for (long row = 1; row <= 4; ++row)
-    starts += std::to_wstring(dw.StartsGroup(1, row)) + std::to_wstring(dw.StartsGroup(2, row)) +
-              std::to_wstring(dw.EndsGroup(2, row)) + L" ";
-  EXPECT_EQ(starts, L"110 001 011 111 ");
-  EXPECT_FALSE(dw.StartsGroup(3, 1));
+    const DwObject* region = dw.FindObject(L"compute_region");
+    const DwObject* city = dw.FindObject(L"compute_city");
+    ASSERT_TRUE(region && city);
+    EXPECT_EQ(dw.DisplayText(*region, 2) + L"|" + dw.DisplayText(*city, 3) + L"|" + dw.DisplayText(*region, 4),
+              L"15.75|1.25|100");
+    std::wstring starts;
+    for (long row = 1; row <= 4; ++row)
+        starts += std::to_wstring(dw.StartsGroup(1, row)) + std::to_wstring(dw.StartsGroup(2, row)) +
+                  std::to_wstring(dw.EndsGroup(2, row)) + L" ";
+    EXPECT_EQ(starts, L"110 001 011 111 ");
+    EXPECT_FALSE(dw.StartsGroup(3, 1));
 }
 
 // Catches sample rows of the wrong kind, sign or step, or that do not form groups.
 TEST(PbsimModel, SampleRowsFollowTheColumnTypes) {
-  DataWindowModel dw;
-  std::wstring source = kGroupedSource;
-  ASSERT_TRUE(dw.Load(source.erase(source.find(L"data("))));
-  EXPECT_EQ(pbsim::FillSampleRows(dw, 6), 6);
-  EXPECT_EQ(dw.CurrentRow(), 1);
-  EXPECT_EQ(dw.CellText(4, 1) + L"|" + dw.CellText(4, 2) + L"|" + dw.CellText(4, 3) + L"|" + dw.CellText(6, 4),
-            L"region 4|S|-50.25|2024-01-06 08:05:00");
-  for (long row = 1; row <= 6; ++row) EXPECT_TRUE(dw.StartsGroup(1, row)) << "every sample region differs";
-  EXPECT_EQ(pbsim::FillSampleRows(dw, 0), 0);
-  EXPECT_EQ(dw.RowCount(), 0);
+    DataWindowModel dw;
+    std::wstring source = kGroupedSource;
+    ASSERT_TRUE(dw.Load(source.erase(source.find(L"data("))));
+    EXPECT_EQ(pbsim::FillSampleRows(dw, 6), 6);
+    EXPECT_EQ(dw.CurrentRow(), 1);
+    EXPECT_EQ(dw.CellText(4, 1) + L"|" + dw.CellText(4, 2) + L"|" + dw.CellText(4, 3) + L"|" + dw.CellText(6, 4),
+              L"region 4|S|-50.25|2024-01-06 08:05:00");
+    for (long row = 1; row <= 6; ++row) EXPECT_TRUE(dw.StartsGroup(1, row)) << "every sample region differs";
+    EXPECT_EQ(pbsim::FillSampleRows(dw, 0), 0);
+    EXPECT_EQ(dw.RowCount(), 0);
 }
 
 // Catches a reader that crashes, loops, or loads what it cannot write back,
 // on every cut of a real source and on damage at the characters it treats specially.
 TEST(PbsimModel, CutAndDamagedSourcesLoadOrSayWhereTheyStop) {
-  const std::wstring source = kGroupedSource;
-  int loaded = 0, refused = 0;
-  auto check = [&](const std::wstring& text) {
-    DataWindowModel dw, copy;
-    std::wstring error;
-    if (dw.Load(text, &error)) {
-      ++loaded;
-      for (const DwObject& object : dw.Objects()) dw.DisplayText(object, 1);
-      EXPECT_TRUE(copy.Load(dw.Syntax() + dw.DataSyntax(), &error)) << Narrow(error);
-    } else {
-      ++refused;
-      EXPECT_EQ(error.compare(0, 5, L"Line "), 0) << Narrow(error);
-    }
-  };
-  for (size_t n = 0; n <= source.size(); n += 5) check(source.substr(0, n));
-  for (size_t at = 0; at < source.size(); at += 37)
-    for (wchar_t c : {L'(', L')', L'"', L'~', L'$', L'\t', L'=', L'[', L'.', L'\0'}) check(std::wstring(source).replace(at, 1, 1, c));
-  EXPECT_GT(loaded, 0);
-  EXPECT_GT(refused, 0);
+    const std::wstring source = kGroupedSource;
+    int loaded = 0, refused = 0;
+    auto check = [&](const std::wstring& text) {
+        DataWindowModel dw, copy;
+        std::wstring error;
+        if (dw.Load(text, &error)) {
+            ++loaded;
+            for (const DwObject& object : dw.Objects()) dw.DisplayText(object, 1);
+            EXPECT_TRUE(copy.Load(dw.Syntax() + dw.DataSyntax(), &error)) << Narrow(error);
+        } else {
+            ++refused;
+            EXPECT_EQ(error.compare(0, 5, L"Line "), 0) << Narrow(error);
+        }
+    };
+    for (size_t n = 0; n <= source.size(); n += 5) check(source.substr(0, n));
+    for (size_t at = 0; at < source.size(); at += 37)
+        for (wchar_t c : {L'(', L')', L'"', L'~', L'$', L'\t', L'=', L'[', L'.', L'\0'})
+            check(std::wstring(source).replace(at, 1, 1, c));
+    EXPECT_GT(loaded, 0);
+    EXPECT_GT(refused, 0);
 }

@@ -46,9 +46,9 @@ TEST_F(SkinSysColors, FileBesideTheLibraryByBareName) {
     EXPECT_EQ(1, dll.SetSkinFile(skin.Name()));
     EXPECT_EQ(0xFFFFFFu, GetSysColor(5));
     EXPECT_EQ(255u, GetSysColor(8));
-    EXPECT_EQ(16711680u, GetSysColor(16));          // the later line wins
-    EXPECT_EQ(RGB(21, 22, 23), GetSysColor(12));    // not in the file: the system's
-    EXPECT_EQ(RGB(31, 32, 33), GetSysColor(15));    // "15=": the system's when read
+    EXPECT_EQ(16711680u, GetSysColor(16));        // the later line wins
+    EXPECT_EQ(RGB(21, 22, 23), GetSysColor(12));  // not in the file: the system's
+    EXPECT_EQ(RGB(31, 32, 33), GetSysColor(15));  // "15=": the system's when read
     // A later change of the system's colours reaches index 12 but not the fixed 15.
     const INT indexes[] = {15, 12};
     const COLORREF changed[] = {RGB(41, 42, 43), RGB(51, 52, 53)};

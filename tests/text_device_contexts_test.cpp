@@ -79,8 +79,8 @@ TEST_F(DeviceContexts, DataWindowContextsFromHandOutToGiveBack) {
     ReleaseDC(other, next);
 
     // The cached context the grid gave back, taken again by other windows.
-    HWND plainWindow = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 500, 0, 60, 40, nullptr, nullptr,
-                                       nullptr, nullptr);
+    HWND plainWindow =
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 500, 0, 60, 40, nullptr, nullptr, nullptr, nullptr);
     HDC first = GetDCEx(grid, nullptr, DCX_CACHE);
     EXPECT_TRUE(HasRecord(first));
     ReleaseDC(grid, first);

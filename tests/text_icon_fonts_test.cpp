@@ -57,8 +57,9 @@ int CountIn(const Dib& dib, int left, int right, const std::function<bool(COLORR
 
 class Font {
 public:
-    explicit Font(int height) : m_h(CreateFontW(-height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
-                                                NONANTIALIASED_QUALITY, 0, L"Tahoma")) {}
+    explicit Font(int height)
+        : m_h(CreateFontW(-height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, NONANTIALIASED_QUALITY, 0,
+                          L"Tahoma")) {}
     ~Font() { DeleteObject(m_h); }
     HFONT get() const { return m_h; }
 
@@ -113,8 +114,15 @@ using IconText = IconTextFixture<::testing::Test>;
 // The text functions a host reaches: the system's, the language-pack
 // module's (which the library intercepts as well) and Uniscribe's.
 enum class Call {
-    TextOut, ExtTextOutInARectangle, ExtTextOutWithoutOne, LpkExtTextOut, LpkDrawTextEx, LpkMeasureDrawTextEx,
-    LpkPSMTextOut, LpkTabbedTextOut, ScriptTextOut
+    TextOut,
+    ExtTextOutInARectangle,
+    ExtTextOutWithoutOne,
+    LpkExtTextOut,
+    LpkDrawTextEx,
+    LpkMeasureDrawTextEx,
+    LpkPSMTextOut,
+    LpkTabbedTextOut,
+    ScriptTextOut
 };
 enum class Shows { Nothing, RedIconOnly, Red, Blue, BlackNotBlue, TextNoIcon };
 
@@ -135,8 +143,8 @@ void PrintTo(const RunCase& c, std::ostream* out) { *out << c.name; }
 const RunCase kRuns[] = {
     {"CodeInTheTextColour", Call::TextOut, L"iconfont{61447}", -1, RGB(0, 0, 255), FALSE, Shows::Blue, nullptr, 0},
     {"CodeTheFontLacks", Call::TextOut, L"iconfont{59000}", -1, 0, FALSE, Shows::Nothing, nullptr, 0},
-    {"EmptyColourIsBlack", Call::TextOut, L"iconfont{61447:}", -1, RGB(0, 0, 255), FALSE, Shows::BlackNotBlue,
-     nullptr, 0},
+    {"EmptyColourIsBlack", Call::TextOut, L"iconfont{61447:}", -1, RGB(0, 0, 255), FALSE, Shows::BlackNotBlue, nullptr,
+     0},
     {"ElevenCharactersAreText", Call::TextOut, L"iconfont{1}", -1, 0, TRUE, Shows::TextNoIcon, L"iconfont{", 0},
     {"TenWithTheMarkerAreText", Call::TextOut, L"iconfont{1", -1, 0, TRUE, Shows::TextNoIcon, L"iconfont", 0},
     {"MarkerWithoutItsBrace", Call::TextOut, L"abc iconfont{61447:255", -1, 0, FALSE, Shows::TextNoIcon,
@@ -145,8 +153,8 @@ const RunCase kRuns[] = {
      nullptr, 0},
     {"ContentOf128", Call::TextOut, L"iconfont{61447:255" + std::wstring(119, L' ') + L"}", -1, 0, FALSE,
      Shows::TextNoIcon, L"iconfont{61447", 0},
-    {"ExtTextOutCountedIcon", Call::ExtTextOutInARectangle, L"iconfont{61447:255}tail", 19, 0, TRUE,
-     Shows::RedIconOnly, nullptr, 0},
+    {"ExtTextOutCountedIcon", Call::ExtTextOutInARectangle, L"iconfont{61447:255}tail", 19, 0, TRUE, Shows::RedIconOnly,
+     nullptr, 0},
     {"ExtTextOutWithoutARectangle", Call::ExtTextOutWithoutOne, L"iconfont{61447:255}tail", 19, 0, TRUE,
      Shows::TextNoIcon, L"iconfont{61447", 0},
     {"ExtTextOutOfTenCharacters", Call::ExtTextOutInARectangle, L"iconfont{61447:255}tail", 10, 0, TRUE,
@@ -161,8 +169,8 @@ const RunCase kRuns[] = {
     // Drawn although the caller only measures.
     {"LpkTabbedTextOut", Call::LpkTabbedTextOut, L"iconfont{61447:255}", -1, 0, 0, Shows::Red, nullptr, 0},
     {"ScriptTextOut", Call::ScriptTextOut, L"iconfont{61447:255}", -1, 0, S_OK, Shows::Red, nullptr, 0},
-    {"ScriptTextOutOfTenCharacters", Call::ScriptTextOut, L"iconfont{61447:255}", 10, 0, E_INVALIDARG,
-     Shows::Nothing, nullptr, 0},
+    {"ScriptTextOutOfTenCharacters", Call::ScriptTextOut, L"iconfont{61447:255}", 10, 0, E_INVALIDARG, Shows::Nothing,
+     nullptr, 0},
 };
 
 template <class F>
@@ -184,9 +192,8 @@ long Draw(HDC dc, const RunCase& c) {
             "LpkExtTextOut")(dc, 10, 10, 0, nullptr, text, n, nullptr, 0);
     case Call::LpkDrawTextEx:
     case Call::LpkMeasureDrawTextEx:
-        return LpkFunction<int(WINAPI*)(HDC, int, int, LPCWSTR, int, BOOL, UINT, LPVOID, UINT, int)>(
-            "LpkDrawTextEx")(dc, 10, 10, text, n, TRUE, c.call == Call::LpkDrawTextEx ? DT_LEFT : DT_CALCRECT,
-                             nullptr, 0, 0);
+        return LpkFunction<int(WINAPI*)(HDC, int, int, LPCWSTR, int, BOOL, UINT, LPVOID, UINT, int)>("LpkDrawTextEx")(
+            dc, 10, 10, text, n, TRUE, c.call == Call::LpkDrawTextEx ? DT_LEFT : DT_CALCRECT, nullptr, 0, 0);
     case Call::LpkPSMTextOut:
         return LpkFunction<int(WINAPI*)(HDC, int, int, LPCWSTR, int, DWORD)>("LpkPSMTextOut")(dc, 10, 10, text, n, 0);
     case Call::LpkTabbedTextOut:
@@ -307,7 +314,7 @@ TEST_F(IconText, DrawTextAlignsClipsAndCrops) {
     wchar_t icon[] = L"iconfont{61447:255}";
     struct Placement {
         UINT format;
-        int centre;  // the expected centre of the red pixels, or -1
+        int centre;       // the expected centre of the red pixels, or -1
         int left, right;  // the range the red pixels' left (DT_LEFT) or right (DT_RIGHT) edge lies in
     } placements[] = {{DT_LEFT, -1, 20, 24}, {DT_CENTER, 100, 0, 0}, {DT_RIGHT, -1, 176, 180}};
     for (const Placement& p : placements) {
@@ -465,7 +472,6 @@ TEST_P(IconDepths, IconsStayInTheirBox) {
 
 INSTANTIATE_TEST_SUITE_P(Bits, IconDepths, ::testing::Values(8, 16, 24));
 
-
 TEST_F(IconText, BrightnessAndPixelFormats) {
     // On grey, full brightness turns the glyph white and full darkness black;
     // darkness beyond the range is full darkness.
@@ -491,13 +497,13 @@ TEST_F(IconText, BrightnessAndPixelFormats) {
 TEST_F(IconText, ControlsShowGlyphsButRuntimeListBoxesStayPlain) {
     HWND host = pb->CreateRuntimeWindow(nullptr, L"host", 0, 0, 420, 300);
     ASSERT_NE(nullptr, host);
-    HWND button = CreateWindowExW(0, L"BUTTON", L"iconfont{61447:255} Save", WS_CHILD | WS_VISIBLE, 10, 10, 150,
-                                  30, host, nullptr, nullptr, nullptr);
+    HWND button = CreateWindowExW(0, L"BUTTON", L"iconfont{61447:255} Save", WS_CHILD | WS_VISIBLE, 10, 10, 150, 30,
+                                  host, nullptr, nullptr, nullptr);
     HWND label = CreateWindowExW(0, L"STATIC", L"Owner iconfont{61447:255}", WS_CHILD | WS_VISIBLE, 10, 50, 150, 24,
                                  host, nullptr, nullptr, nullptr);
     HWND runtimeList = pb->CreateRuntimeListBox(host, 10, 90, 180, 80);
-    HWND systemList = CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | LBS_HASSTRINGS, 200,
-                                      90, 180, 80, host, nullptr, nullptr, nullptr);
+    HWND systemList = CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | LBS_HASSTRINGS, 200, 90,
+                                      180, 80, host, nullptr, nullptr, nullptr);
     ASSERT_TRUE(button && label && runtimeList && systemList);
     for (HWND list : {runtimeList, systemList})
         SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"iconfont{61447:255} item"));
@@ -541,7 +547,8 @@ TEST_F(IconText, UnclosedMarkerDrawnWholeAsText) {
         } else if (c.format == DT_RIGHT) {
             EXPECT_GE(drawn.right, c.right - 2);
         } else {
-            EXPECT_LE(std::abs((drawn.left + drawn.right) / 2 - (c.left + c.right) / 2), 3) << drawn.left << " " << drawn.right;
+            EXPECT_LE(std::abs((drawn.left + drawn.right) / 2 - (c.left + c.right) / 2), 3)
+                << drawn.left << " " << drawn.right;
         }
     }
 }
@@ -571,8 +578,8 @@ TEST_F(IconText, SetIconfontRepaintsTheWindowsCreatedSinceTheStart) {
     HWND counted = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 60, 0, 50, 50, nullptr, nullptr,
                                    nullptr, nullptr);
     // A label showing an icon, on top.
-    HWND label = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"iconfont{61447:255}", WS_POPUP | WS_VISIBLE, 120, 0,
-                                 60, 30, nullptr, nullptr, nullptr, nullptr);
+    HWND label = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"iconfont{61447:255}", WS_POPUP | WS_VISIBLE, 120, 0, 60,
+                                 30, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(before && counted && label);
     UpdateWindow(before);
     UpdateWindow(counted);
@@ -607,8 +614,7 @@ namespace {
 std::string FirstDifference(const Dib& a, const Dib& b) {
     for (int y = 0; y < a.Height(); ++y)
         for (int x = 0; x < a.Width(); ++x)
-            if (a.At(x, y) != b.At(x, y))
-                return "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
+            if (a.At(x, y) != b.At(x, y)) return "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
     return "";
 }
 
@@ -705,12 +711,10 @@ TEST_F(IconText, FontFileChangesShowAtTheNextDrawAndTheFileIsNeverHeldOpen) {
     };
     const FILETIME base = {0x69050000u, 0x01D5C036u};  // 2020-01-01 00:00 UTC
     const Step steps[] = {
-        {&font, 0, true, false},
-        {&shortText, 0, false, true},        // another size
-        {&font, 0, true, false},
-        {&sameSize, 10000000, false, true},  // the same size, written one second later
-        {&font, 20000000, true, false},      // the same size again
-        {&sameSize, 1, false, true},         // an older time (a copy put back), two seconds apart
+        {&font, 0, true, false},        {&shortText, 0, false, true},        // another size
+        {&font, 0, true, false},        {&sameSize, 10000000, false, true},  // the same size, written one second later
+        {&font, 20000000, true, false},                                      // the same size again
+        {&sameSize, 1, false, true},  // an older time (a copy put back), two seconds apart
     };
     const std::wstring path = temp.File(L"changing_font.ttf"), moved = temp.File(L"moved.ttf");
     const wchar_t* name = path.c_str();
@@ -849,21 +853,89 @@ void PrintTo(const BlendCase& c, std::ostream* out) { *out << c.name; }
 
 const BlendCase kBlends[] = {
     // 5-6-5, bottom-up: glyph row 0 is the last row in memory; 180 and 128 are not enough.
-    {"SixteenBits", false, 4, 2, 16, 0, false, 16, 0xFF, RGB(255, 0, 0), 0, 0, 0,
-     {{8, 0x00}, {9, 0xF8}, {10, 0x00}, {11, 0xF8}, {12, 0xFF}, {13, 0xFF}, {0, 0xFF}, {1, 0xFF}, {4, 0x00},
+    {"SixteenBits",
+     false,
+     4,
+     2,
+     16,
+     0,
+     false,
+     16,
+     0xFF,
+     RGB(255, 0, 0),
+     0,
+     0,
+     0,
+     {{8, 0x00},
+      {9, 0xF8},
+      {10, 0x00},
+      {11, 0xF8},
+      {12, 0xFF},
+      {13, 0xFF},
+      {0, 0xFF},
+      {1, 0xFF},
+      {4, 0x00},
       {5, 0xF8}}},
     // Channels move by the coverage: 200 + 55 * 128 / 255, truncated, is 227.
-    {"TwentyFourBits", false, 3, 2, 24, 0, false, 24, 200, RGB(0, 100, 255), 0, 0, 0,
+    {"TwentyFourBits",
+     false,
+     3,
+     2,
+     24,
+     0,
+     false,
+     24,
+     200,
+     RGB(0, 100, 255),
+     0,
+     0,
+     0,
      {{12, 255}, {13, 100}, {14, 0}, {0, 227}, {3, 200}}},
     {"Lightened", false, 3, 2, 24, 0, false, 24, 200, RGB(0, 100, 255), 255, 0, 0, {{14, 255}, {3, 200}}},
     {"Darkened", false, 3, 2, 24, 0, false, 24, 200, RGB(0, 100, 255), -255, 0, 0, {{12, 0}, {13, 0}, {0, 0}}},
-    {"DarkenedBeyondTheRange", false, 3, 2, 24, 0, false, 24, 200, RGB(0, 100, 255), -1000, 0, 0,
+    {"DarkenedBeyondTheRange",
+     false,
+     3,
+     2,
+     24,
+     0,
+     false,
+     24,
+     200,
+     RGB(0, 100, 255),
+     -1000,
+     0,
+     0,
      {{12, 0}, {13, 0}, {14, 0}, {0, 0}, {2, 0}, {3, 200}}},
     // One pixel left and down: the first column and the last row drop out.
-    {"Moved", false, 3, 2, 24, 0, false, 24, 200, RGB(0, 100, 255), 0, -1, 1,
+    {"Moved",
+     false,
+     3,
+     2,
+     24,
+     0,
+     false,
+     24,
+     200,
+     RGB(0, 100, 255),
+     0,
+     -1,
+     1,
      {{12, 200}, {15, 200}, {0, 239}, {1, 129}, {2, 58}, {3, 238}}},
     // Top-down 32-bit rows of 5 pixels, a 3 x 2 box, the glyph at x 1.
-    {"TopDownInAWiderStride", true, 3, 2, 32, 20, true, 60, 7, RGB(10, 20, 30), 0, 1, 0,
+    {"TopDownInAWiderStride",
+     true,
+     3,
+     2,
+     32,
+     20,
+     true,
+     60,
+     7,
+     RGB(10, 20, 30),
+     0,
+     1,
+     0,
      {{4, 30}, {5, 20}, {6, 10}, {7, 7}, {8, 7}, {24, 7}, {28, 30}, {29, 20}, {30, 10}, {12, 7}, {32, 7}, {48, 7}}},
     {"StrideShorterThanTheRows", true, 3, 2, 32, 8, true, 16, 7, RGB(10, 20, 30), 0, 0, 0, {}},
 };

@@ -25,67 +25,66 @@
 namespace intercept {
 
 class ExecPool {
- public:
-  static constexpr size_t kSlotSize = 128;
-  static constexpr size_t kRegionSize = 4096;
-  static constexpr size_t kSlotsPerRegion = kRegionSize / kSlotSize;
+public:
+    static constexpr size_t kSlotSize = 128;
+    static constexpr size_t kRegionSize = 4096;
+    static constexpr size_t kSlotsPerRegion = kRegionSize / kSlotSize;
 
-  ExecPool() = default;
-  ExecPool(const ExecPool&) = delete;
-  ExecPool& operator=(const ExecPool&) = delete;
+    ExecPool() = default;
+    ExecPool(const ExecPool&) = delete;
+    ExecPool& operator=(const ExecPool&) = delete;
 
-  // A writable slot of kSlotSize bytes filled with int3, reachable with a
-  // rel32 displacement from hint (any slot on x86); null when no memory can
-  // be had.
-  BYTE* Allocate(const void* hint);
+    // A writable slot of kSlotSize bytes filled with int3, reachable with a
+    // rel32 displacement from hint (any slot on x86); null when no memory can
+    // be had.
+    BYTE* Allocate(const void* hint);
 
-  // Returns a slot whose trampoline never ran (it was not committed) to the
-  // pool; a pointer the pool did not hand out is ignored.
-  void Release(BYTE* slot);
+    // Returns a slot whose trampoline never ran (it was not committed) to the
+    // pool; a pointer the pool did not hand out is ignored.
+    void Release(BYTE* slot);
 
-  // Quarantines the slot of a detached trampoline, code intact, until
-  // commits have grown beyond the given count (the commits completed when
-  // the detach committed).
-  void Retire(BYTE* slot, uint32_t commits);
+    // Quarantines the slot of a detached trampoline, code intact, until
+    // commits have grown beyond the given count (the commits completed when
+    // the detach committed).
+    void Retire(BYTE* slot, uint32_t commits);
 
-  // Answers whether some thread may still use the bytes of a slot.
-  class SlotUse {
-   public:
-    virtual bool Held(const BYTE* slot, size_t size) const = 0;
+    // Answers whether some thread may still use the bytes of a slot.
+    class SlotUse {
+    public:
+        virtual bool Held(const BYTE* slot, size_t size) const = 0;
 
-   protected:
-    ~SlotUse() = default;
-  };
+    protected:
+        ~SlotUse() = default;
+    };
 
-  // Frees the quarantined slots retired before the given count of completed
-  // commits that nothing holds, makes every region execute-read again and
-  // gives back empty regions that never ran a committed trampoline, keeping
-  // one empty region for the next transaction.
-  void Seal(uint32_t commits, const SlotUse& use);
+    // Frees the quarantined slots retired before the given count of completed
+    // commits that nothing holds, makes every region execute-read again and
+    // gives back empty regions that never ran a committed trampoline, keeping
+    // one empty region for the next transaction.
+    void Seal(uint32_t commits, const SlotUse& use);
 
-  // True when address lies in one of the pool's regions.
-  bool Contains(const void* address) const;
+    // True when address lies in one of the pool's regions.
+    bool Contains(const void* address) const;
 
-  size_t CommittedBytes() const { return regions_.size() * kRegionSize; }
-  size_t SlotsInUse() const;
+    size_t CommittedBytes() const { return regions_.size() * kRegionSize; }
+    size_t SlotsInUse() const;
 
- private:
-  struct Region {
-    BYTE* base = nullptr;
-    uint64_t used = 0;         // one bit a slot
-    uint64_t quarantined = 0;  // retired slots not yet free again
-    uint32_t retiredAt[kSlotsPerRegion] = {};
-    bool writable = false;
-    bool ranCode = false;      // a committed trampoline was retired here: kept for good
-  };
-  static_assert(kSlotsPerRegion <= 64, "the slot bitmaps are one 64-bit word");
-  static constexpr uint64_t kAllSlots =
-      kSlotsPerRegion == 64 ? ~uint64_t{0} : (uint64_t{1} << kSlotsPerRegion) - 1;
+private:
+    struct Region {
+        BYTE* base = nullptr;
+        uint64_t used = 0;         // one bit a slot
+        uint64_t quarantined = 0;  // retired slots not yet free again
+        uint32_t retiredAt[kSlotsPerRegion] = {};
+        bool writable = false;
+        bool ranCode = false;  // a committed trampoline was retired here: kept for good
+    };
+    static_assert(kSlotsPerRegion <= 64, "the slot bitmaps are one 64-bit word");
+    static constexpr uint64_t kAllSlots = kSlotsPerRegion == 64 ? ~uint64_t{0} : (uint64_t{1} << kSlotsPerRegion) - 1;
 
-  bool MakeWritable(Region& region);
-  Region* Owner(const BYTE* slot);
+    bool MakeWritable(Region& region);
+    Region* Owner(const BYTE* slot);
 
-  std::vector<Region> regions_;
+    std::vector<Region> regions_;
 };
 
 // The pool every transaction of the process draws from.

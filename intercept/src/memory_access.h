@@ -27,9 +27,9 @@ bool IsRel32Reachable(const void* from, const void* to);
 
 // Unaligned 32-bit fields of machine code (displacements, rel32 operands).
 inline int32_t ReadInt32(const BYTE* p) {
-  int32_t value;
-  std::memcpy(&value, p, sizeof(value));
-  return value;
+    int32_t value;
+    std::memcpy(&value, p, sizeof(value));
+    return value;
 }
 inline void WriteInt32(BYTE* p, int32_t value) { std::memcpy(p, &value, sizeof(value)); }
 

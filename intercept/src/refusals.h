@@ -11,14 +11,13 @@ namespace intercept {
 // Why code cannot be intercepted: the instruction that decided (null when
 // none did) and the rule.
 struct Reason {
-  const BYTE* at = nullptr;
-  char instruction[64] = {};
-  const char* rule = "";
+    const BYTE* at = nullptr;
+    char instruction[64] = {};
+    const char* rule = "";
 };
 
 // Fills reason and returns error, for one-line refusals.
-LONG Refuse(Reason* reason, LONG error, const char* rule, const BYTE* at = nullptr,
-            const char* instruction = nullptr);
+LONG Refuse(Reason* reason, LONG error, const char* rule, const BYTE* at = nullptr, const char* instruction = nullptr);
 
 // Forgets the refusals of the previous transaction.
 void ClearRefusals();

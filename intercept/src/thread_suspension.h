@@ -14,46 +14,46 @@ namespace intercept {
 // A duplicated handle of a suspended thread: resumed and closed when the
 // owner goes.
 class SuspendedThread {
- public:
-  SuspendedThread() = default;
-  SuspendedThread(HANDLE handle, DWORD id, bool stoppedBefore = false)
-      : handle_(handle), id_(id), stoppedBefore_(stoppedBefore) {}
-  ~SuspendedThread() { Reset(); }
-  SuspendedThread(SuspendedThread&& other) noexcept
-      : handle_(other.handle_), id_(other.id_), stoppedBefore_(other.stoppedBefore_) {
-    other.handle_ = nullptr;
-  }
-  SuspendedThread& operator=(SuspendedThread&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      handle_ = other.handle_;
-      id_ = other.id_;
-      stoppedBefore_ = other.stoppedBefore_;
-      other.handle_ = nullptr;
+public:
+    SuspendedThread() = default;
+    SuspendedThread(HANDLE handle, DWORD id, bool stoppedBefore = false)
+        : handle_(handle), id_(id), stoppedBefore_(stoppedBefore) {}
+    ~SuspendedThread() { Reset(); }
+    SuspendedThread(SuspendedThread&& other) noexcept
+        : handle_(other.handle_), id_(other.id_), stoppedBefore_(other.stoppedBefore_) {
+        other.handle_ = nullptr;
     }
-    return *this;
-  }
-  SuspendedThread(const SuspendedThread&) = delete;
-  SuspendedThread& operator=(const SuspendedThread&) = delete;
+    SuspendedThread& operator=(SuspendedThread&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            handle_ = other.handle_;
+            id_ = other.id_;
+            stoppedBefore_ = other.stoppedBefore_;
+            other.handle_ = nullptr;
+        }
+        return *this;
+    }
+    SuspendedThread(const SuspendedThread&) = delete;
+    SuspendedThread& operator=(const SuspendedThread&) = delete;
 
-  HANDLE get() const { return handle_; }
-  DWORD id() const { return id_; }
-  // Found suspended by someone else when the thread list was read (under
-  // Wine, also a thread still being started): its context is not read, since
-  // Wine waits forever for the context of a thread that has not run yet, and
-  // it is not moved. Threads enlisted by handle are always read.
-  bool stoppedBefore() const { return stoppedBefore_; }
+    HANDLE get() const { return handle_; }
+    DWORD id() const { return id_; }
+    // Found suspended by someone else when the thread list was read (under
+    // Wine, also a thread still being started): its context is not read, since
+    // Wine waits forever for the context of a thread that has not run yet, and
+    // it is not moved. Threads enlisted by handle are always read.
+    bool stoppedBefore() const { return stoppedBefore_; }
 
- private:
-  void Reset() {
-    if (handle_ == nullptr) return;
-    ResumeThread(handle_);
-    CloseHandle(handle_);
-    handle_ = nullptr;
-  }
-  HANDLE handle_ = nullptr;
-  DWORD id_ = 0;
-  bool stoppedBefore_ = false;
+private:
+    void Reset() {
+        if (handle_ == nullptr) return;
+        ResumeThread(handle_);
+        CloseHandle(handle_);
+        handle_ = nullptr;
+    }
+    HANDLE handle_ = nullptr;
+    DWORD id_ = 0;
+    bool stoppedBefore_ = false;
 };
 
 // Suspends hThread, waits until it has stopped (also when it was suspended
@@ -86,11 +86,11 @@ LONG StopAndConfirm(HANDLE own, bool* stoppedBefore);
 
 // Where a stopped instruction pointer has to go; false leaves it alone.
 class InstructionPointerMap {
- public:
-  virtual bool Move(uintptr_t ip, uintptr_t* moved) const = 0;
+public:
+    virtual bool Move(uintptr_t ip, uintptr_t* moved) const = 0;
 
- protected:
-  ~InstructionPointerMap() = default;
+protected:
+    ~InstructionPointerMap() = default;
 };
 
 // True when the instruction pointer or an integer register of an enlisted

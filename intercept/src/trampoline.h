@@ -29,23 +29,23 @@ constexpr size_t kRelaySize = 14;  // jmp qword ptr [rip+0], then the address
 
 // Everything an attach takes over from its target and a detach gives back.
 struct Trampoline {
-  BYTE* target = nullptr;   // the patched code
-  BYTE* code = nullptr;     // the trampoline, at the start of its pool slot
-  size_t stolenSize = 0;    // bytes of the target the patch covers
-  size_t copiedSize = 0;    // of those, bytes of whole instructions copied
-  size_t codeSize = 0;      // bytes of trampoline code, jump back included
-  BYTE original[kMaxStolenBytes] = {};
-  // Where each copied instruction starts in the target and in the trampoline.
-  size_t copiedCount = 0;
-  BYTE targetOffset[kMaxInstructions] = {};
-  BYTE codeOffset[kMaxInstructions] = {};
-  // Every place in the trampoline code a thread may stop at, and where it
-  // goes on once the trampoline is detached: copied instructions continue at
-  // their originals, the jump back and the inner steps of absolute branch
-  // forms at the address they were about to reach.
-  size_t stopCount = 0;
-  BYTE stopOffset[2 * kMaxInstructions + 1] = {};
-  uintptr_t stopResume[2 * kMaxInstructions + 1] = {};
+    BYTE* target = nullptr;  // the patched code
+    BYTE* code = nullptr;    // the trampoline, at the start of its pool slot
+    size_t stolenSize = 0;   // bytes of the target the patch covers
+    size_t copiedSize = 0;   // of those, bytes of whole instructions copied
+    size_t codeSize = 0;     // bytes of trampoline code, jump back included
+    BYTE original[kMaxStolenBytes] = {};
+    // Where each copied instruction starts in the target and in the trampoline.
+    size_t copiedCount = 0;
+    BYTE targetOffset[kMaxInstructions] = {};
+    BYTE codeOffset[kMaxInstructions] = {};
+    // Every place in the trampoline code a thread may stop at, and where it
+    // goes on once the trampoline is detached: copied instructions continue at
+    // their originals, the jump back and the inner steps of absolute branch
+    // forms at the address they were about to reach.
+    size_t stopCount = 0;
+    BYTE stopOffset[2 * kMaxInstructions + 1] = {};
+    uintptr_t stopResume[2 * kMaxInstructions + 1] = {};
 };
 
 // Builds the trampoline of target into slot (a writable pool slot). bytes
@@ -62,8 +62,7 @@ struct Trampoline {
 //                          return address, an x64 memory operand out of the
 //                          trampoline's reach);
 //   ERROR_NOT_ENOUGH_MEMORY  the decoder could not be started.
-LONG BuildTrampoline(BYTE* target, const BYTE* bytes, size_t available, BYTE* slot, Trampoline* out,
-                     Reason* reason);
+LONG BuildTrampoline(BYTE* target, const BYTE* bytes, size_t available, BYTE* slot, Trampoline* out, Reason* reason);
 
 // Writes the entry jump to detour over the stolen bytes (the caller has made
 // them writable); the rest of the stolen bytes becomes int3, written after

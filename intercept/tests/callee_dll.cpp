@@ -10,12 +10,12 @@ CALLEE_EXPORT DWORD CalleeGetSysColor(int index) { return GetSysColor(index); }
 CALLEE_EXPORT BOOL CalleeLineTo(HDC dc, int x, int y) { return LineTo(dc, x, y); }
 
 CALLEE_EXPORT int CalleeDrawTextExW(HDC dc, LPWSTR text, int length, RECT* rect, UINT format) {
-  return DrawTextExW(dc, text, length, rect, format, nullptr);
+    return DrawTextExW(dc, text, length, rect, format, nullptr);
 }
 
 CALLEE_EXPORT HWND CalleeCreateWindowExW(LPCWSTR className, LPCWSTR title, DWORD style) {
-  return CreateWindowExW(0, className, title, style, 0, 0, 40, 30, nullptr, nullptr, GetModuleHandleW(nullptr),
-                         nullptr);
+    return CreateWindowExW(0, className, title, style, 0, 0, 40, 30, nullptr, nullptr, GetModuleHandleW(nullptr),
+                           nullptr);
 }
 
 // The address this module's import table holds for GetSysColor.

@@ -12,5 +12,4 @@ __declspec(noinline) int intercept_symbols_hidden(int value) { return value * 7 
 int (*volatile g_hidden)(int) = &intercept_symbols_hidden;
 
 __declspec(dllexport) int intercept_symbols_visible(int value) { return g_hidden(value); }
-
 }

@@ -14,35 +14,35 @@
 namespace pbsim {
 
 class CellEditor {
- public:
-  explicit CellEditor(HWND owner) : m_owner(owner) {}
-  ~CellEditor();
-  CellEditor(const CellEditor&) = delete;
-  CellEditor& operator=(const CellEditor&) = delete;
+public:
+    explicit CellEditor(HWND owner) : m_owner(owner) {}
+    ~CellEditor();
+    CellEditor(const CellEditor&) = delete;
+    CellEditor& operator=(const CellEditor&) = delete;
 
-  HWND Window() const { return m_edit; }
-  bool Visible() const;
-  long Row() const { return m_row; }
-  int Column() const { return m_column; }
+    HWND Window() const { return m_edit; }
+    bool Visible() const;
+    long Row() const { return m_row; }
+    int Column() const { return m_column; }
 
-  // Shows the edit control over `rect` (client coordinates of the owner)
-  // with the cell's text and font (which the editor then owns); creates the
-  // window on first use.
-  bool Show(const RECT& rect, const std::wstring& text, HFONT font, long row, int column);
-  // Moves the visible edit control (the cell scrolled).
-  void Move(const RECT& rect);
-  void Hide();
-  // The text of the shown cell when the user changed it since Show.
-  bool TakeChange(long* row, int* column, std::wstring* text);
+    // Shows the edit control over `rect` (client coordinates of the owner)
+    // with the cell's text and font (which the editor then owns); creates the
+    // window on first use.
+    bool Show(const RECT& rect, const std::wstring& text, HFONT font, long row, int column);
+    // Moves the visible edit control (the cell scrolled).
+    void Move(const RECT& rect);
+    void Hide();
+    // The text of the shown cell when the user changed it since Show.
+    bool TakeChange(long* row, int* column, std::wstring* text);
 
- private:
-  bool Create();
+private:
+    bool Create();
 
-  HWND m_owner;
-  HWND m_edit = nullptr;
-  Font m_font;
-  long m_row = 0;
-  int m_column = 0;
+    HWND m_owner;
+    HWND m_edit = nullptr;
+    Font m_font;
+    long m_row = 0;
+    int m_column = 0;
 };
 
 // Body of dwWinProcEdit: the system edit procedure with the DataWindow's

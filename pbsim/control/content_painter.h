@@ -13,9 +13,9 @@ namespace pbsim {
 enum class PaintPurpose { Screen, Preview, Print };
 
 struct PagePaintOptions {
-  PaintPurpose purpose = PaintPurpose::Screen;
-  // The current cell's focus mark (screen only).
-  bool focusMark = true;
+    PaintPurpose purpose = PaintPurpose::Screen;
+    // The current cell's focus mark (screen only).
+    bool focusMark = true;
 };
 
 // Colour of a grid's lines between rows and columns.

@@ -29,8 +29,8 @@ DataWindowControl* ControlFromWindow(HWND window);
 
 // Creates a control window showing `model` (WS_EX_CLIENTEDGE; WS_CHILD,
 // WS_VISIBLE, WS_CLIPCHILDREN, WS_TABSTOP and extraStyle).
-HWND CreateControlWindow(HWND parent, std::unique_ptr<DataWindowModel> model, int x, int y, int width,
-                         int height, DWORD extraStyle);
+HWND CreateControlWindow(HWND parent, std::unique_ptr<DataWindowModel> model, int x, int y, int width, int height,
+                         DWORD extraStyle);
 
 // Body of dwWinProc: makes the control on WM_NCCREATE (an empty DataWindow
 // when the window was not made by CreateControlWindow), hands the messages

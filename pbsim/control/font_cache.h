@@ -14,19 +14,19 @@
 namespace pbsim {
 
 struct FontSpec {
-  std::wstring face;
-  int height = 0;  // pixels (LOGFONT height: negative for a character height)
-  int weight = FW_NORMAL;
-  bool italic = false;
-  bool underline = false;
-  bool strikeOut = false;
-  int charset = DEFAULT_CHARSET;
+    std::wstring face;
+    int height = 0;  // pixels (LOGFONT height: negative for a character height)
+    int weight = FW_NORMAL;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    int charset = DEFAULT_CHARSET;
 
-  bool operator<(const FontSpec& other) const {
-    return std::tie(face, height, weight, italic, underline, strikeOut, charset) <
-           std::tie(other.face, other.height, other.weight, other.italic, other.underline, other.strikeOut,
-                    other.charset);
-  }
+    bool operator<(const FontSpec& other) const {
+        return std::tie(face, height, weight, italic, underline, strikeOut, charset) <
+               std::tie(other.face, other.height, other.weight, other.italic, other.underline, other.strikeOut,
+                        other.charset);
+    }
 };
 
 // The font properties of an object for a row. font.height is in points when
@@ -37,16 +37,16 @@ FontSpec ObjectFontSpec(const DataWindowModel& model, const DwObject& object, lo
 HFONT CreateObjectFont(const FontSpec& spec);
 
 class FontCache {
- public:
-  FontCache() = default;
-  FontCache(const FontCache&) = delete;
-  FontCache& operator=(const FontCache&) = delete;
+public:
+    FontCache() = default;
+    FontCache(const FontCache&) = delete;
+    FontCache& operator=(const FontCache&) = delete;
 
-  // Null only when the system cannot make the font.
-  HFONT Get(const FontSpec& spec);
+    // Null only when the system cannot make the font.
+    HFONT Get(const FontSpec& spec);
 
- private:
-  std::map<FontSpec, Font> m_fonts;
+private:
+    std::map<FontSpec, Font> m_fonts;
 };
 
 }  // namespace pbsim

@@ -10,7 +10,7 @@
 namespace pbsim {
 
 struct ObjectPaintState {
-  bool highlighted = false;  // the object lies in a selected row or cell
+    bool highlighted = false;  // the object lies in a selected row or cell
 };
 
 // Paints `object` as shown in `detailRow` (the detail row for objects of the

@@ -10,12 +10,12 @@
 namespace pbsim {
 
 struct Attribute {
-  std::wstring key;             // as written
-  std::wstring value;           // decoded value; for a list, its text as written
-  bool isList = false;          // value was a parenthesised key=value list
-  std::vector<Attribute> list;  // the nested attributes of a list
-  size_t keyOffset = 0;         // where the key starts (for error positions)
-  size_t valueOffset = 0;       // where the value starts
+    std::wstring key;             // as written
+    std::wstring value;           // decoded value; for a list, its text as written
+    bool isList = false;          // value was a parenthesised key=value list
+    std::vector<Attribute> list;  // the nested attributes of a list
+    size_t keyOffset = 0;         // where the key starts (for error positions)
+    size_t valueOffset = 0;       // where the value starts
 };
 
 // The scanner stands just after an opening "(": reads attributes up to and

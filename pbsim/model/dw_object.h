@@ -15,34 +15,34 @@ namespace pbsim {
 // (the syntax is case-insensitive), values exactly as given, tilde escapes
 // already decoded.
 class PropertyList {
- public:
-  using Item = std::pair<std::wstring, std::wstring>;
+public:
+    using Item = std::pair<std::wstring, std::wstring>;
 
-  // Case-insensitive lookup; null when absent.
-  const std::wstring* Find(const std::wstring& key) const;
-  // Replaces the value, or appends the key (lower-cased) when it is new.
-  void Set(const std::wstring& key, const std::wstring& value);
-  bool Remove(const std::wstring& key);
-  const std::vector<Item>& Items() const { return m_items; }
-  bool Empty() const { return m_items.empty(); }
+    // Case-insensitive lookup; null when absent.
+    const std::wstring* Find(const std::wstring& key) const;
+    // Replaces the value, or appends the key (lower-cased) when it is new.
+    void Set(const std::wstring& key, const std::wstring& value);
+    bool Remove(const std::wstring& key);
+    const std::vector<Item>& Items() const { return m_items; }
+    bool Empty() const { return m_items.empty(); }
 
- private:
-  std::vector<Item> m_items;
+private:
+    std::vector<Item> m_items;
 };
 
 enum class ObjectKind {
-  Text,
-  Column,
-  Compute,
-  Button,
-  Line,
-  Graph,
-  Rectangle,
-  RoundRectangle,
-  Ellipse,
-  Bitmap,
-  GroupBox,
-  Report
+    Text,
+    Column,
+    Compute,
+    Button,
+    Line,
+    Graph,
+    Rectangle,
+    RoundRectangle,
+    Ellipse,
+    Bitmap,
+    GroupBox,
+    Report
 };
 
 // "text", "column", "compute", "button", "line", "graph", "rectangle",
@@ -52,39 +52,39 @@ const wchar_t* ObjectKindName(ObjectKind kind);
 bool ObjectKindFromName(const std::wstring& name, ObjectKind* kind);
 
 struct DwObject {
-  ObjectKind kind = ObjectKind::Text;
-  std::wstring name;    // may be empty: an unnamed object cannot be addressed
-  PropertyList props;   // every attribute except name: band, x, y, text, ...
+    ObjectKind kind = ObjectKind::Text;
+    std::wstring name;   // may be empty: an unnamed object cannot be addressed
+    PropertyList props;  // every attribute except name: band, x, y, text, ...
 
-  // Lower-case band name ("header", "detail", "summary", "footer",
-  // "foreground", "background"); "detail" when none is given.
-  std::wstring Band() const;
-  // Table column number of a column object (its id attribute), else 0.
-  int ColumnId() const;
+    // Lower-case band name ("header", "detail", "summary", "footer",
+    // "foreground", "background"); "detail" when none is given.
+    std::wstring Band() const;
+    // Table column number of a column object (its id attribute), else 0.
+    int ColumnId() const;
 };
 
 // One column=(...) entry of table(...): type, name, dbname and the rest.
 struct TableColumn {
-  PropertyList props;
-  std::wstring Name() const;
-  std::wstring Type() const;  // lower-cased, for example "char(20)", "long"
-  bool IsNumeric() const;
+    PropertyList props;
+    std::wstring Name() const;
+    std::wstring Type() const;  // lower-cased, for example "char(20)", "long"
+    bool IsNumeric() const;
 };
 
 struct BandDef {
-  // "header", "summary", "footer", "detail", or a header row of a crosstab:
-  // "header[1]", "header[2]" ...
-  std::wstring name;
-  PropertyList props;
+    // "header", "summary", "footer", "detail", or a header row of a crosstab:
+    // "header[1]", "header[2]" ...
+    std::wstring name;
+    PropertyList props;
 };
 
 // A group(level=N header.height=.. trailer.height=.. by=("a" "b") ...) item:
 // the bands "header.N" and "trailer.N" around each run of rows with equal
 // values in the columns of `by` (and of the groups of lower levels).
 struct GroupDef {
-  int level = 0;
-  std::vector<std::wstring> by;  // column names, as written
-  PropertyList props;            // every attribute except level, as given
+    int level = 0;
+    std::vector<std::wstring> by;  // column names, as written
+    PropertyList props;            // every attribute except level, as given
 };
 
 // The four bands with a height, in the order the definition lists them.

@@ -16,14 +16,14 @@ namespace pbsim {
 // "is<", "is<=", "is>", "is>=", "is=", "is<>" (one child, the compared value).
 // Aggregates are Calls with a scope: "all", "group" (scopeLevel N), "page".
 struct ExprNode {
-  enum Kind { Literal, Identifier, Unary, Binary, Call, Case, When, Else, Match } kind = Literal;
-  ExprValue literal;            // Literal
-  std::wstring name;            // Identifier, Call (lower-cased for calls)
-  std::wstring op;              // Unary: "-", "+", "not"; Binary: "+", "=", "and", ...; Match
-  long rowOffset = 0;           // Identifier: name[rowOffset], 0 for the evaluated row
-  std::wstring scope;           // Call of an aggregate: "all", "group", "page"; "" when not given
-  int scopeLevel = 0;           // the N of "for group N"
-  std::vector<std::unique_ptr<ExprNode>> children;
+    enum Kind { Literal, Identifier, Unary, Binary, Call, Case, When, Else, Match } kind = Literal;
+    ExprValue literal;   // Literal
+    std::wstring name;   // Identifier, Call (lower-cased for calls)
+    std::wstring op;     // Unary: "-", "+", "not"; Binary: "+", "=", "and", ...; Match
+    long rowOffset = 0;  // Identifier: name[rowOffset], 0 for the evaluated row
+    std::wstring scope;  // Call of an aggregate: "all", "group", "page"; "" when not given
+    int scopeLevel = 0;  // the N of "for group N"
+    std::vector<std::unique_ptr<ExprNode>> children;
 };
 
 }  // namespace pbsim

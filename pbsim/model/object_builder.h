@@ -11,8 +11,8 @@
 namespace pbsim {
 
 struct BuildError {
-  size_t offset = 0;             // position in the scanned text
-  const wchar_t* message = nullptr;
+    size_t offset = 0;  // position in the scanned text
+    const wchar_t* message = nullptr;
 };
 
 // A control name: a letter (of any script) or underscore, then letters,

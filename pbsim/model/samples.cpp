@@ -2,7 +2,8 @@
 
 namespace pbsim {
 
-const wchar_t* const kEmployeeGridSyntax = LR"DW(release 10;
+const wchar_t* const kEmployeeGridSyntax =
+    LR"DW(release 10;
 datawindow(units=0 timer_interval=0 color=16777215 processing=1 print.preview=no selected.mouse=yes row.resize=0 grid.columnmove=yes grid.lines=0 )
 header(height=80 color="12632256" )
 summary(height=0 color="536870912" )
@@ -33,7 +34,8 @@ data( 101,"Ann Lee","Sales",5200.5,
  )
 )DW";
 
-const wchar_t* const kEmployeeFormSyntax = LR"DW(release 10;
+const wchar_t* const kEmployeeFormSyntax =
+    LR"DW(release 10;
 datawindow(units=0 timer_interval=0 color=15790320 processing=0 print.preview=no selected.mouse=no )
 header(height=0 color="536870912" )
 summary(height=0 color="536870912" )

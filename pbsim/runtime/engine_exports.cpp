@@ -52,90 +52,90 @@ using pbsim::DataWindowControl;
 extern "C" {
 
 LPCWSTR WINAPI dwModify(HWND dw, LPCWSTR text) {
-  DataWindowControl* control = ControlFromWindow(dw);
-  if (!control) return kNotADataWindow;
-  return control->Modify(pbsim::TextOrEmpty(text));
+    DataWindowControl* control = ControlFromWindow(dw);
+    if (!control) return kNotADataWindow;
+    return control->Modify(pbsim::TextOrEmpty(text));
 }
 
 LONG WINAPI dwGetBandUnderMouse(HWND dw, LPWSTR buffer, LONG capacity) {
-  DataWindowControl* control = ControlFromWindow(dw);
-  if (!control) return -1;
-  const pbsim::HitResult hit = control->HitTest(control->MousePosition());
-  std::wstring band = hit.band;
-  if (hit.bandRow > 0) band += L"\t" + std::to_wstring(hit.bandRow);
-  return pbsim::CopyToBuffer(band, buffer, capacity);
+    DataWindowControl* control = ControlFromWindow(dw);
+    if (!control) return -1;
+    const pbsim::HitResult hit = control->HitTest(control->MousePosition());
+    std::wstring band = hit.band;
+    if (hit.bandRow > 0) band += L"\t" + std::to_wstring(hit.bandRow);
+    return pbsim::CopyToBuffer(band, buffer, capacity);
 }
 
 LONG WINAPI dwGetObjectUnderMouse(HWND dw, LPWSTR buffer) {
-  DataWindowControl* control = ControlFromWindow(dw);
-  if (!control) return -1;
-  const pbsim::HitResult hit = control->HitTest(control->MousePosition());
-  return pbsim::CopyToBuffer(hit.object ? hit.object->name : std::wstring(), buffer, kObjectNameCapacity);
+    DataWindowControl* control = ControlFromWindow(dw);
+    if (!control) return -1;
+    const pbsim::HitResult hit = control->HitTest(control->MousePosition());
+    return pbsim::CopyToBuffer(hit.object ? hit.object->name : std::wstring(), buffer, kObjectNameCapacity);
 }
 
 LONG WINAPI dwGetRowColUnderPoint(HWND dw, LONG x, LONG y, LONG* row, LONG* column) {
-  if (row) *row = 0;
-  if (column) *column = 0;
-  DataWindowControl* control = ControlFromWindow(dw);
-  if (!control) return 0;
-  POINT point = {x, y};
-  const pbsim::HitResult hit = control->HitTest(point);
-  if (row) *row = hit.row;
-  if (column) *column = hit.column;
-  return hit.row > 0 ? 1 : 0;
+    if (row) *row = 0;
+    if (column) *column = 0;
+    DataWindowControl* control = ControlFromWindow(dw);
+    if (!control) return 0;
+    POINT point = {x, y};
+    const pbsim::HitResult hit = control->HitTest(point);
+    if (row) *row = hit.row;
+    if (column) *column = hit.column;
+    return hit.row > 0 ? 1 : 0;
 }
 
 LONG_PTR WINAPI dwGetProgram(HWND dw) {
-  DataWindowControl* control = ControlFromWindow(dw);
-  return control ? reinterpret_cast<LONG_PTR>(&control->Model()) : 0;
+    DataWindowControl* control = ControlFromWindow(dw);
+    return control ? reinterpret_cast<LONG_PTR>(&control->Model()) : 0;
 }
 
 LONG WINAPI dwInfoGetDWWidth(HWND dw) {
-  DataWindowControl* control = ControlFromWindow(dw);
-  return control ? control->Model().ContentWidthPixels() : 0;
+    DataWindowControl* control = ControlFromWindow(dw);
+    return control ? control->Model().ContentWidthPixels() : 0;
 }
 
 LONG WINAPI dwGetCurrentText(HWND dw, LPWSTR buffer, LONG capacity) {
-  DataWindowControl* control = ControlFromWindow(dw);
-  if (!control) return -1;
-  return pbsim::CopyToBuffer(control->CurrentText(), buffer, capacity);
+    DataWindowControl* control = ControlFromWindow(dw);
+    if (!control) return -1;
+    return pbsim::CopyToBuffer(control->CurrentText(), buffer, capacity);
 }
 
 LONG WINAPI dwGetCurrentTextLength(HWND dw) {
-  DataWindowControl* control = ControlFromWindow(dw);
-  if (!control) return -1;
-  return static_cast<LONG>(control->CurrentText().size());
+    DataWindowControl* control = ControlFromWindow(dw);
+    if (!control) return -1;
+    return static_cast<LONG>(control->CurrentText().size());
 }
 
 LONG WINAPI dwPaintDC(HWND dw, HDC dc) {
-  DataWindowControl* control = ControlFromWindow(dw);
-  if (!control || !dc) return 0;
-  control->PaintClient(dc);
-  return 1;
+    DataWindowControl* control = ControlFromWindow(dw);
+    if (!control || !dc) return 0;
+    control->PaintClient(dc);
+    return 1;
 }
 
 LONG_PTR WINAPI DW_Print(LONG_PTR dw, LONG_PTR dc) {
-  // The window being printed, as the virtual machine names it.
-  pbsim::PFN_RuntimeInternal getHandle = pbsim::ExportedEntry<pbsim::PFN_RuntimeInternal>(
-      pbsim::LoadedSibling(pbsim::RuntimeModule::VirtualMachine), "FN_DWGetHandle");
-  if (!getHandle) return -1;
-  DataWindowControl* control = ControlFromWindow(reinterpret_cast<HWND>(getHandle(dw, 0)));
-  if (!control) return -1;
-  return control->Print(reinterpret_cast<HDC>(dc));
+    // The window being printed, as the virtual machine names it.
+    pbsim::PFN_RuntimeInternal getHandle = pbsim::ExportedEntry<pbsim::PFN_RuntimeInternal>(
+        pbsim::LoadedSibling(pbsim::RuntimeModule::VirtualMachine), "FN_DWGetHandle");
+    if (!getHandle) return -1;
+    DataWindowControl* control = ControlFromWindow(reinterpret_cast<HWND>(getHandle(dw, 0)));
+    if (!control) return -1;
+    return control->Print(reinterpret_cast<HDC>(dc));
 }
 
 LONG_PTR WINAPI DW_Modify(LONG_PTR dw, LONG_PTR text) {
-  DataWindowControl* control = ControlFromWindow(reinterpret_cast<HWND>(dw));
-  if (!control) return reinterpret_cast<LONG_PTR>(kNotADataWindow);
-  return reinterpret_cast<LONG_PTR>(control->Modify(pbsim::TextOrEmpty(reinterpret_cast<LPCWSTR>(text))));
+    DataWindowControl* control = ControlFromWindow(reinterpret_cast<HWND>(dw));
+    if (!control) return reinterpret_cast<LONG_PTR>(kNotADataWindow);
+    return reinterpret_cast<LONG_PTR>(control->Modify(pbsim::TextOrEmpty(reinterpret_cast<LPCWSTR>(text))));
 }
 
 LRESULT CALLBACK dwWinProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return pbsim::DataWindowProcedure(window, message, wParam, lParam);
+    return pbsim::DataWindowProcedure(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK dwWinProcEdit(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return pbsim::EditProcedure(window, message, wParam, lParam);
+    return pbsim::EditProcedure(window, message, wParam, lParam);
 }
 
 }  // extern "C"

@@ -5,17 +5,16 @@
 #include "control/control_registry.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
-  switch (reason) {
+    switch (reason) {
     case DLL_PROCESS_ATTACH:
-      DisableThreadLibraryCalls(module);
-      pbsim::RegisterControlClasses();
-      break;
+        DisableThreadLibraryCalls(module);
+        pbsim::RegisterControlClasses();
+        break;
     case DLL_PROCESS_DETACH:
-      // At process exit the classes go with the process.
-      if (!reserved) pbsim::UnregisterControlClasses();
-      break;
-    default:
-      break;
-  }
-  return TRUE;
+        // At process exit the classes go with the process.
+        if (!reserved) pbsim::UnregisterControlClasses();
+        break;
+    default: break;
+    }
+    return TRUE;
 }

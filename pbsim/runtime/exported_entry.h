@@ -12,8 +12,8 @@ namespace pbsim {
 // module is null or has no such export.
 template <class F>
 F ExportedEntry(HMODULE module, const char* name) {
-  if (!module || !name) return nullptr;
-  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    if (!module || !name) return nullptr;
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
 // The internal functions that the modules call on each other, with their

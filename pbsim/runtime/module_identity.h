@@ -13,9 +13,9 @@
 namespace pbsim {
 
 struct ModuleIdentity {
-  int generation = 0;      // the decimal number after the module's name prefix
-  bool lowerCase = false;  // the module's file name has no upper-case letter
-  bool unversioned = false;  // pbvm.dll, pbdwe.dll or pbsysfunc.dll
+    int generation = 0;        // the decimal number after the module's name prefix
+    bool lowerCase = false;    // the module's file name has no upper-case letter
+    bool unversioned = false;  // pbvm.dll, pbdwe.dll or pbsysfunc.dll
 };
 
 // Reads the identity from a file name (with or without a folder): the digits

@@ -5,8 +5,8 @@
 #include "runtime/module_identity.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(module);
-  return TRUE;
+    if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(module);
+    return TRUE;
 }
 
 // pbsim_SystemGeneration() -> LONG: the generation number N of the module.

@@ -40,25 +40,25 @@ const wchar_t kNotADataWindow[] = L"the window is not a DataWindow control";
 // The engine that registered the window's class, when it is a DataWindow
 // engine of this process.
 HMODULE EngineOfWindow(HWND window) {
-  if (!window || !IsWindow(window)) return nullptr;
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  if (process != GetCurrentProcessId()) return nullptr;
-  return reinterpret_cast<HMODULE>(GetClassLongPtrW(window, GCLP_HMODULE));
+    if (!window || !IsWindow(window)) return nullptr;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != GetCurrentProcessId()) return nullptr;
+    return reinterpret_cast<HMODULE>(GetClassLongPtrW(window, GCLP_HMODULE));
 }
 
 const pbsim::EngineInterface* EngineFor(HWND window) {
-  const pbsim::PFN_pbsim_EngineInterface get =
-      pbsim::ExportedEntry<pbsim::PFN_pbsim_EngineInterface>(EngineOfWindow(window), PBSIM_ENGINE_INTERFACE);
-  const pbsim::EngineInterface* engine = get ? get() : nullptr;
-  if (!engine || engine->size < sizeof(pbsim::EngineInterface)) return nullptr;
-  return engine->isDataWindow(window) ? engine : nullptr;
+    const pbsim::PFN_pbsim_EngineInterface get =
+        pbsim::ExportedEntry<pbsim::PFN_pbsim_EngineInterface>(EngineOfWindow(window), PBSIM_ENGINE_INTERFACE);
+    const pbsim::EngineInterface* engine = get ? get() : nullptr;
+    if (!engine || engine->size < sizeof(pbsim::EngineInterface)) return nullptr;
+    return engine->isDataWindow(window) ? engine : nullptr;
 }
 
 bool HasClass(HWND window, const wchar_t* format) {
-  wchar_t name[128] = {};
-  if (!window || !GetClassNameW(window, name, 128)) return false;
-  return pbsim::GenerationName(format) == name;
+    wchar_t name[128] = {};
+    if (!window || !GetClassNameW(window, name, 128)) return false;
+    return pbsim::GenerationName(format) == name;
 }
 
 }  // namespace
@@ -66,92 +66,90 @@ bool HasClass(HWND window, const wchar_t* format) {
 extern "C" {
 
 LONG WINAPI FNX_DataWindowDescribe(HWND dw, LPCWSTR properties, LPWSTR buffer, LONG capacity) {
-  const pbsim::EngineInterface* engine = EngineFor(dw);
-  if (!engine) {
-    pbsim::CopyToBuffer(std::wstring(), buffer, capacity);
-    return -1;
-  }
-  return engine->describe(dw, properties, buffer, capacity);
+    const pbsim::EngineInterface* engine = EngineFor(dw);
+    if (!engine) {
+        pbsim::CopyToBuffer(std::wstring(), buffer, capacity);
+        return -1;
+    }
+    return engine->describe(dw, properties, buffer, capacity);
 }
 
 LONG WINAPI FNX_DataWindowGetCurrentColumn(HWND dw) {
-  const pbsim::EngineInterface* engine = EngineFor(dw);
-  return engine ? engine->getCurrentColumn(dw) : -1;
+    const pbsim::EngineInterface* engine = EngineFor(dw);
+    return engine ? engine->getCurrentColumn(dw) : -1;
 }
 
 LONG WINAPI FNX_DataWindowGetCurrentRow(HWND dw) {
-  const pbsim::EngineInterface* engine = EngineFor(dw);
-  return engine ? engine->getCurrentRow(dw) : -1;
+    const pbsim::EngineInterface* engine = EngineFor(dw);
+    return engine ? engine->getCurrentRow(dw) : -1;
 }
 
 LONG WINAPI FNX_DataWindowGetRowCount(HWND dw) {
-  const pbsim::EngineInterface* engine = EngineFor(dw);
-  return engine ? engine->getRowCount(dw) : -1;
+    const pbsim::EngineInterface* engine = EngineFor(dw);
+    return engine ? engine->getRowCount(dw) : -1;
 }
 
 LONG WINAPI FNX_DataWindowSaveAs(HWND dw, LPCWSTR fileName) {
-  const pbsim::EngineInterface* engine = EngineFor(dw);
-  return engine ? engine->saveAs(dw, fileName) : -1;
+    const pbsim::EngineInterface* engine = EngineFor(dw);
+    return engine ? engine->saveAs(dw, fileName) : -1;
 }
 
 LONG WINAPI FNX_DataWindowSelectRow(HWND dw, LONG row, LONG select) {
-  const pbsim::EngineInterface* engine = EngineFor(dw);
-  return engine ? engine->selectRow(dw, row, select) : -1;
+    const pbsim::EngineInterface* engine = EngineFor(dw);
+    return engine ? engine->selectRow(dw, row, select) : -1;
 }
 
 LONG WINAPI FNX_DataWindowSetAllEvents(HWND dw, LONG on) {
-  const pbsim::EngineInterface* engine = EngineFor(dw);
-  return engine ? engine->setAllEvents(dw, on) : -1;
+    const pbsim::EngineInterface* engine = EngineFor(dw);
+    return engine ? engine->setAllEvents(dw, on) : -1;
 }
 
 LONG WINAPI FNX_ObjectClassName(HWND window, LPWSTR buffer, LONG capacity) {
-  const wchar_t* name = nullptr;
-  if (EngineFor(window)) {
-    name = L"datawindow";
-  } else if (HasClass(window, L"FNWND%d")) {
-    name = L"window";
-  } else if (HasClass(window, L"FNLISTBOX%d")) {
-    name = L"listbox";
-  }
-  if (!name) {
-    pbsim::CopyToBuffer(std::wstring(), buffer, capacity);
-    return -1;
-  }
-  return pbsim::CopyToBuffer(name, buffer, capacity);
+    const wchar_t* name = nullptr;
+    if (EngineFor(window)) {
+        name = L"datawindow";
+    } else if (HasClass(window, L"FNWND%d")) {
+        name = L"window";
+    } else if (HasClass(window, L"FNLISTBOX%d")) {
+        name = L"listbox";
+    }
+    if (!name) {
+        pbsim::CopyToBuffer(std::wstring(), buffer, capacity);
+        return -1;
+    }
+    return pbsim::CopyToBuffer(name, buffer, capacity);
 }
 
 LONG WINAPI FN_ConvertUnits(LONG value, LONG mode) {
-  const SIZE dpi = pbsim::ScreenDpi();
-  return pbsim::ConvertUnits(value, mode, dpi.cx, dpi.cy);
+    const SIZE dpi = pbsim::ScreenDpi();
+    return pbsim::ConvertUnits(value, mode, dpi.cx, dpi.cy);
 }
 
 LONG WINAPI PBC_SetBorder(HWND dw, LONG flag) {
-  const pbsim::EngineInterface* engine = EngineFor(dw);
-  return engine ? engine->setBorder(dw, flag) : 0;
+    const pbsim::EngineInterface* engine = EngineFor(dw);
+    return engine ? engine->setBorder(dw, flag) : 0;
 }
 
-LONG_PTR WINAPI FN_DWGetHandle(LONG_PTR dw, LONG_PTR) {
-  return EngineFor(reinterpret_cast<HWND>(dw)) ? dw : 0;
-}
+LONG_PTR WINAPI FN_DWGetHandle(LONG_PTR dw, LONG_PTR) { return EngineFor(reinterpret_cast<HWND>(dw)) ? dw : 0; }
 
 LONG_PTR WINAPI fndwPrint(LONG_PTR dw, LONG_PTR dc) {
-  pbsim::PFN_RuntimeInternal print =
-      pbsim::ExportedEntry<pbsim::PFN_RuntimeInternal>(EngineOfWindow(reinterpret_cast<HWND>(dw)), "DW_Print");
-  return print ? print(dw, dc) : -1;
+    pbsim::PFN_RuntimeInternal print =
+        pbsim::ExportedEntry<pbsim::PFN_RuntimeInternal>(EngineOfWindow(reinterpret_cast<HWND>(dw)), "DW_Print");
+    return print ? print(dw, dc) : -1;
 }
 
 LONG_PTR WINAPI fndwModify(LONG_PTR dw, LONG_PTR text) {
-  pbsim::PFN_RuntimeInternal modify =
-      pbsim::ExportedEntry<pbsim::PFN_RuntimeInternal>(EngineOfWindow(reinterpret_cast<HWND>(dw)), "DW_Modify");
-  return modify ? modify(dw, text) : reinterpret_cast<LONG_PTR>(kNotADataWindow);
+    pbsim::PFN_RuntimeInternal modify =
+        pbsim::ExportedEntry<pbsim::PFN_RuntimeInternal>(EngineOfWindow(reinterpret_cast<HWND>(dw)), "DW_Modify");
+    return modify ? modify(dw, text) : reinterpret_cast<LONG_PTR>(kNotADataWindow);
 }
 
 LRESULT CALLBACK FN_WindowWnd(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return pbsim::RuntimeWindowProcedure(window, message, wParam, lParam);
+    return pbsim::RuntimeWindowProcedure(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK FN_ListBoxWnd(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return pbsim::RuntimeListBoxProcedure(window, message, wParam, lParam);
+    return pbsim::RuntimeListBoxProcedure(window, message, wParam, lParam);
 }
 
 }  // extern "C"

@@ -5,16 +5,15 @@
 #include "runtime/vm_window_procs.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
-  switch (reason) {
+    switch (reason) {
     case DLL_PROCESS_ATTACH:
-      DisableThreadLibraryCalls(module);
-      pbsim::RegisterRuntimeWindowClasses();
-      break;
+        DisableThreadLibraryCalls(module);
+        pbsim::RegisterRuntimeWindowClasses();
+        break;
     case DLL_PROCESS_DETACH:
-      if (!reserved) pbsim::UnregisterRuntimeWindowClasses();
-      break;
-    default:
-      break;
-  }
-  return TRUE;
+        if (!reserved) pbsim::UnregisterRuntimeWindowClasses();
+        break;
+    default: break;
+    }
+    return TRUE;
 }

@@ -26,8 +26,7 @@ void ReportEscape(const char* what) noexcept {
     const DWORD error = GetLastError();
     try {
         DebugLog("%s: stopped an exception\n", what);
-    } catch (...) {
-    }
+    } catch (...) {}
     SetLastError(error);
 }
 

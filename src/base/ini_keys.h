@@ -74,9 +74,8 @@ void ReadIniKeys(Owner& owner, const IniKeyTable<Owner>& table, const wchar_t* s
     }
     for (const IniKey<Owner>& k : table) {
         if (k.colour)
-            owner.*k.colour = static_cast<COLORREF>(
-                GetPrivateProfileIntW(section, k.key, static_cast<INT>(owner.*k.colour), path));
-        if (k.number)
-            owner.*k.number = static_cast<int>(GetPrivateProfileIntW(section, k.key, owner.*k.number, path));
+            owner.*k.colour =
+                static_cast<COLORREF>(GetPrivateProfileIntW(section, k.key, static_cast<INT>(owner.*k.colour), path));
+        if (k.number) owner.*k.number = static_cast<int>(GetPrivateProfileIntW(section, k.key, owner.*k.number, path));
     }
 }

@@ -38,16 +38,16 @@ typedef LONG_PTR(WINAPI* PFN_RuntimeInternal)(LONG_PTR, LONG_PTR);
 typedef LONG(WINAPI* PFN_dwPaintDC)(HWND, HDC);
 
 // IMPORTED(row, removal, function, module)   FOUND(row, removal, function, where, type)
-#define TESSEL_INTERCEPTIONS(IMPORTED, FOUND)                            \
-    IMPORTED(1, 1, CreateWindowExW, user32)                                 \
-    IMPORTED(2, 2, DestroyWindow, user32)                                   \
-    IMPORTED(3, 3, GetTextExtentExPointW, gdi32)                            \
-    IMPORTED(4, 4, DrawTextExW, user32)                                     \
-    IMPORTED(5, 5, TextOutW, gdi32)                                         \
-    IMPORTED(6, 6, ExtTextOutA, gdi32)                                      \
-    IMPORTED(7, 7, ExtTextOutW, gdi32)                                      \
-    IMPORTED(8, 8, PolyTextOutW, gdi32)                                     \
-    IMPORTED(9, 9, ScriptStringAnalyse, usp10)                              \
+#define TESSEL_INTERCEPTIONS(IMPORTED, FOUND)                                \
+    IMPORTED(1, 1, CreateWindowExW, user32)                                  \
+    IMPORTED(2, 2, DestroyWindow, user32)                                    \
+    IMPORTED(3, 3, GetTextExtentExPointW, gdi32)                             \
+    IMPORTED(4, 4, DrawTextExW, user32)                                      \
+    IMPORTED(5, 5, TextOutW, gdi32)                                          \
+    IMPORTED(6, 6, ExtTextOutA, gdi32)                                       \
+    IMPORTED(7, 7, ExtTextOutW, gdi32)                                       \
+    IMPORTED(8, 8, PolyTextOutW, gdi32)                                      \
+    IMPORTED(9, 9, ScriptStringAnalyse, usp10)                               \
     IMPORTED(10, 10, ScriptTextOut, usp10)                                   \
     IMPORTED(11, 11, CreateCompatibleDC, gdi32)                              \
     IMPORTED(12, 12, DeleteDC, gdi32)                                        \
@@ -105,10 +105,10 @@ typedef LONG(WINAPI* PFN_dwPaintDC)(HWND, HDC);
 // The real-entry variables and the replacements, with the exact types of the
 // functions they stand for.
 #define TESSEL_DECLARE_IMPORTED(row, removal, name, module) \
-    extern decltype(&::name) Real_##name;          \
+    extern decltype(&::name) Real_##name;                   \
     decltype(::name) Hook##name;
 #define TESSEL_DECLARE_FOUND(row, removal, name, where, type) \
-    extern type Real_##name;                         \
+    extern type Real_##name;                                  \
     std::remove_pointer_t<type> Hook##name;
 TESSEL_INTERCEPTIONS(TESSEL_DECLARE_IMPORTED, TESSEL_DECLARE_FOUND)
 #undef TESSEL_DECLARE_IMPORTED

@@ -22,10 +22,8 @@ const wchar_t* LibraryFolder() {
 bool ResolveLibraryFile(const wchar_t* name, wchar_t* out, size_t cchMax) {
     if (!name || !out || cchMax == 0) return false;
     int n;
-    if (wcschr(name, L'\\') == nullptr)
-        n = _snwprintf(out, cchMax, L"%ls\\%ls", LibraryFolder(), name);
-    else
-        n = _snwprintf(out, cchMax, L"%ls", name);
+    if (wcschr(name, L'\\') == nullptr) n = _snwprintf(out, cchMax, L"%ls\\%ls", LibraryFolder(), name);
+    else n = _snwprintf(out, cchMax, L"%ls", name);
     if (n < 0 || static_cast<size_t>(n) >= cchMax) {
         out[0] = L'\0';
         DebugLog("file name too long for %u characters\n", static_cast<unsigned>(cchMax));

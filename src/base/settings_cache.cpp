@@ -27,8 +27,8 @@ const ULONGLONG kSettledAfter = 21000000;  // 2.1 seconds in 100-nanosecond unit
 bool Settled(const FileStamp& stamp) {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
-    const ULONGLONG written = (static_cast<ULONGLONG>(stamp.lastWrite.dwHighDateTime) << 32) |
-                              stamp.lastWrite.dwLowDateTime;
+    const ULONGLONG written =
+        (static_cast<ULONGLONG>(stamp.lastWrite.dwHighDateTime) << 32) | stamp.lastWrite.dwLowDateTime;
     const ULONGLONG current = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
     return written + kSettledAfter < current;
 }

@@ -20,7 +20,9 @@ std::wstring NameAfter(const std::wstring& line, size_t prefixLength) {
     return line.substr(prefixLength, end == std::wstring::npos ? std::wstring::npos : end - prefixLength);
 }
 
-bool StartsWith(const std::wstring& line, const wchar_t* prefix) { return line.compare(0, wcslen(prefix), prefix) == 0; }
+bool StartsWith(const std::wstring& line, const wchar_t* prefix) {
+    return line.compare(0, wcslen(prefix), prefix) == 0;
+}
 
 int LeftMargin(const DWObject& dw) { return (dw.m_nProcessing == 1 && dw.m_bSideBar) ? kSideBarMargin : 1; }
 

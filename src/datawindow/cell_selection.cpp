@@ -244,7 +244,8 @@ std::vector<bool> NumericColumns(const DWObject& dw, const std::vector<std::wstr
         const int from = dw.DescribeInt(L"%ls.ID", parts[2].c_str());
         const int to = dw.DescribeInt(L"%ls.ID", parts[3].c_str());
         if (from > 0 && to > from + 1) {
-            for (int id = from; id <= to; ++id) numeric.push_back(IsNumericColumnType(dw.DescribeF(L"#%d.coltype", id)));
+            for (int id = from; id <= to; ++id)
+                numeric.push_back(IsNumericColumnType(dw.DescribeF(L"#%d.coltype", id)));
             return numeric;
         }
     }

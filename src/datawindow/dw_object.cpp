@@ -13,9 +13,7 @@ void Resolve(HMODULE h, F& slot, const char* name) {
 
 }  // namespace
 
-DWObject::DWObject() : m_clrGridLine(GetSysColor(COLOR_3DLIGHT)) {
-    InitializeCriticalSection(&m_cs);
-}
+DWObject::DWObject() : m_clrGridLine(GetSysColor(COLOR_3DLIGHT)) { InitializeCriticalSection(&m_cs); }
 
 DWObject::~DWObject() {
     for (HeaderObject* p : m_vHeaderObjects) delete p;

@@ -103,8 +103,8 @@ LRESULT CALLBACK HookdwWinProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam
         return 0;
     case WM_KEYDOWN: {
         const LRESULT result = Forward(hWnd, msg, wParam, lParam);
-        const bool moves = wParam == VK_RETURN || wParam == VK_PRIOR || wParam == VK_NEXT || wParam == VK_UP ||
-                           wParam == VK_DOWN;
+        const bool moves =
+            wParam == VK_RETURN || wParam == VK_PRIOR || wParam == VK_NEXT || wParam == VK_UP || wParam == VK_DOWN;
         if (moves && (dw = RecordAfter(hWnd)) != nullptr) PaintSideBar(*dw);
         return result;
     }
@@ -131,21 +131,14 @@ LRESULT CALLBACK HookdwWinProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam
         dw->m_bSelecting = 0;
         return result;
     }
-    case WM_LBUTTONDBLCLK:
-        return DoubleClick(*dw, hWnd, msg, wParam, lParam);
-    case WM_CAPTURECHANGED:
-        PostMessageW(hWnd, WM_DW_REFRESH, 0, 0);
-        return Forward(hWnd, msg, wParam, lParam);
+    case WM_LBUTTONDBLCLK: return DoubleClick(*dw, hWnd, msg, wParam, lParam);
+    case WM_CAPTURECHANGED: PostMessageW(hWnd, WM_DW_REFRESH, 0, 0); return Forward(hWnd, msg, wParam, lParam);
     case WM_NCDESTROY: {
         const LRESULT result = Forward(hWnd, msg, wParam, lParam);
         if (g_pDWlist) g_pDWlist->WindowDestroyed(hWnd);
         return result;
     }
-    case WM_DW_SORT:
-        DebugLog("WM_DW_SORT\n");
-        return Forward(hWnd, msg, wParam, lParam);
-    default:
-        HandlePrivate(*dw, hWnd, msg, lParam);
-        return Forward(hWnd, msg, wParam, lParam);
+    case WM_DW_SORT: DebugLog("WM_DW_SORT\n"); return Forward(hWnd, msg, wParam, lParam);
+    default: HandlePrivate(*dw, hWnd, msg, lParam); return Forward(hWnd, msg, wParam, lParam);
     }
 }

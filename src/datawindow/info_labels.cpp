@@ -42,8 +42,7 @@ const wchar_t* InfoLabels::Get(int label) const {
 void InfoLabels::Read(const IniSection& section) {
     Clear();
     for (int label = 0; label < kInfoLabelCount; ++label) {
-        if (const wchar_t* value = section.Find(kInfoLabelKeys[label].key))
-            Set(label, IniValueToString(value).c_str());
+        if (const wchar_t* value = section.Find(kInfoLabelKeys[label].key)) Set(label, IniValueToString(value).c_str());
     }
 }
 

@@ -11,7 +11,10 @@ ScreenMetrics g_metrics;
 // Integer division rounded half away from zero.
 long long RoundDiv(long long num, long long den) {
     if (den == 0) return 0;
-    if (den < 0) { num = -num; den = -den; }
+    if (den < 0) {
+        num = -num;
+        den = -den;
+    }
     return num >= 0 ? (num + den / 2) / den : (num - den / 2) / den;
 }
 

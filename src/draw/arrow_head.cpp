@@ -36,8 +36,7 @@ void ArrowHead::OutlineAndFill(cairo_t* cr) const {
     cairo_fill(cr);
 }
 
-void ArrowOpen::Draw(cairo_t* cr, double x1, double y1, double x2, double y2, double length, double width,
-                     double) {
+void ArrowOpen::Draw(cairo_t* cr, double x1, double y1, double x2, double y2, double length, double width, double) {
     const Barbs b = Settle(x1, y1, x2, y2, length, width, false);
     SetSource(cr, m_clrLine);
     cairo_move_to(cr, x2, y2);
@@ -48,8 +47,7 @@ void ArrowOpen::Draw(cairo_t* cr, double x1, double y1, double x2, double y2, do
     cairo_stroke(cr);
 }
 
-void ArrowSolid::Draw(cairo_t* cr, double x1, double y1, double x2, double y2, double length, double width,
-                      double) {
+void ArrowSolid::Draw(cairo_t* cr, double x1, double y1, double x2, double y2, double length, double width, double) {
     const Barbs b = Settle(x1, y1, x2, y2, length, width, false);
     cairo_move_to(cr, x2, y2);
     cairo_line_to(cr, b.p1x, b.p1y);
@@ -73,8 +71,7 @@ void ArrowDiamond::Draw(cairo_t* cr, double x1, double y1, double x2, double y2,
     OutlineAndFill(cr);
 }
 
-void ArrowCircle::Draw(cairo_t* cr, double x1, double y1, double x2, double y2, double length, double width,
-                       double) {
+void ArrowCircle::Draw(cairo_t* cr, double x1, double y1, double x2, double y2, double length, double width, double) {
     const Barbs b = Settle(x1, y1, x2, y2, length, width, false);
     const double l = m_dLength;
     cairo_arc(cr, x2 + l * std::cos(b.theta), y2 + l * std::sin(b.theta), l, 0, 2 * kPi);

@@ -9,7 +9,8 @@
 
 class ArrowHead {
 public:
-    ArrowHead(COLORREF clrLine, COLORREF clrFill, double length = 10.0) : m_dLength(length), m_clrLine(clrLine), m_clrFill(clrFill) {}
+    ArrowHead(COLORREF clrLine, COLORREF clrFill, double length = 10.0)
+        : m_dLength(length), m_clrLine(clrLine), m_clrFill(clrFill) {}
     virtual ~ArrowHead() = default;
     // x1, y1: the start of the line; x2, y2: the tip, where the head goes.
     virtual void Draw(cairo_t* cr, double x1, double y1, double x2, double y2, double length, double width,

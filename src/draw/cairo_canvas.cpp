@@ -93,8 +93,8 @@ bool CairoCanvas::CreateOffscreen(HDC hdc, const RECT& area) {
         m_hOldBitmap = SelectObject(m_hMemoryDC, m_hBitmap);
         if (m_hOldBitmap && Real_BitBlt(m_hMemoryDC, 0, 0, width, height, hdc, area.left, area.top, SRCCOPY)) {
             GdiFlush();
-            surface = cairo_image_surface_create_for_data(static_cast<unsigned char*>(bits), CAIRO_FORMAT_RGB24,
-                                                          width, height, width * 4);
+            surface = cairo_image_surface_create_for_data(static_cast<unsigned char*>(bits), CAIRO_FORMAT_RGB24, width,
+                                                          height, width * 4);
             if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
                 cairo_surface_destroy(surface);
                 surface = nullptr;

@@ -14,7 +14,8 @@ TESSEL_API ReplaceSysColor(int nIndex, COLORREF clr);
 TESSEL_API SetSkinFile(LPCWSTR pszSkinFile);
 TESSEL_API AddDatawindowTitle(HWND hWnd, LPCWSTR pszTitle, LPCWSTR pszFontFace, int nFontHeight, int nTitleHeight);
 TESSEL_API ModifyDatawindowTitle(HWND hWnd, int nTitle, LPCWSTR pszTitle, LPCWSTR pszFontFace, int nFontHeight);
-TESSEL_API SetSpanTitle(HWND hWnd, LPCWSTR pszColumns, LPCWSTR pszCaption, LPCWSTR pszFontFace, int nFontHeight, int nGrow);
+TESSEL_API SetSpanTitle(HWND hWnd, LPCWSTR pszColumns, LPCWSTR pszCaption, LPCWSTR pszFontFace, int nFontHeight,
+                        int nGrow);
 TESSEL_API SetIconfont(LPCWSTR pszIconFont, int nLighten);
 TESSEL_API PrintDebugString(LPCWSTR pszText);
 TESSEL_API SetDebugWindowColor(int nAttribute);

@@ -25,7 +25,7 @@ struct Interception {
     int removal;  // place in the order of removal
     const char* name;
     Where where;
-    PVOID* real;        // the real-entry variable
+    PVOID* real;  // the real-entry variable
     PVOID replacement;
 };
 

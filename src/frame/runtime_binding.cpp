@@ -10,9 +10,7 @@
 
 namespace {
 
-bool StartsWith(const wchar_t* s, const wchar_t* prefix) {
-    return wcsncmp(s, prefix, wcslen(prefix)) == 0;
-}
+bool StartsWith(const wchar_t* s, const wchar_t* prefix) { return wcsncmp(s, prefix, wcslen(prefix)) == 0; }
 
 // The modules of an unversioned runtime (PowerBuilder 2019 R3 and later),
 // by their upper-cased file names.

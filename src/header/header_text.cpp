@@ -87,15 +87,17 @@ int DrawProgressCell(HDC hdc, const wchar_t* text, const RECT* cell) {
         const RECT bar = {cell->left - 1, cell->top + 3, static_cast<LONG>(right), cell->bottom - 3};
         RECT bounds = bar;
         InflateRect(&bounds, 2, 2);
-        std::unique_ptr<CairoCanvas> canvas(
-            new (std::nothrow) CairoCanvas(hdc, bounds, CairoCanvas::Backing::Offscreen));
+        std::unique_ptr<CairoCanvas> canvas(new (std::nothrow)
+                                                CairoCanvas(hdc, bounds, CairoCanvas::Backing::Offscreen));
         cairo_t* cr = canvas ? canvas->Context() : nullptr;
         if (cr) {
             cairo_save(cr);
             cairo_pattern_t* gradient = cairo_pattern_create_linear(bar.left, bar.top, bar.right, bar.bottom);
             if (gradient) {
-                cairo_pattern_add_color_stop_rgba(gradient, 0.0, RedOf(barColor), GreenOf(barColor), BlueOf(barColor), 0.7);
-                cairo_pattern_add_color_stop_rgba(gradient, 1.0, RedOf(barColor), GreenOf(barColor), BlueOf(barColor), 0.8);
+                cairo_pattern_add_color_stop_rgba(gradient, 0.0, RedOf(barColor), GreenOf(barColor), BlueOf(barColor),
+                                                  0.7);
+                cairo_pattern_add_color_stop_rgba(gradient, 1.0, RedOf(barColor), GreenOf(barColor), BlueOf(barColor),
+                                                  0.8);
                 cairo_set_source(cr, gradient);
                 canvas->Rectangle(bar);
                 canvas->Fill();

@@ -25,9 +25,9 @@ TOOLINFOW Tool(const DWObject& dw) {
 }
 
 bool CreateTip(DWObject& dw) {
-    dw.m_hToolTip = Real_CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dw.m_hWnd, nullptr,
-                                         nullptr, nullptr);
+    dw.m_hToolTip = Real_CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                         WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                         CW_USEDEFAULT, CW_USEDEFAULT, dw.m_hWnd, nullptr, nullptr, nullptr);
     if (!dw.m_hToolTip) return false;
     TOOLINFOW tool = Tool(dw);
     GetClientRect(dw.m_hWnd, &tool.rect);

@@ -24,7 +24,7 @@ void ShowPageInfo(DWObject& dw) {
     wchar_t text[1024];
     swprintf(text, 1024, L"%ls \t %d\r\n%ls \t %d\r\n%ls \t %d\r\n%ls \t %d",
              InfoLabelText(dw.m_InfoLabels, kRowCountLabel), static_cast<int>(count),
-             InfoLabelText(dw.m_InfoLabels, kFirstRowLabel), first, InfoLabelText(dw.m_InfoLabels, kLastRowLabel),
-             last, InfoLabelText(dw.m_InfoLabels, kCurrentRowLabel), static_cast<int>(current));
+             InfoLabelText(dw.m_InfoLabels, kFirstRowLabel), first, InfoLabelText(dw.m_InfoLabels, kLastRowLabel), last,
+             InfoLabelText(dw.m_InfoLabels, kCurrentRowLabel), static_cast<int>(current));
     ShowInfoTip(dw, text);
 }

@@ -16,6 +16,7 @@ bool ProgressFields(const Utf16Char* text, std::vector<Utf16String>* fields) {
     if (whole.size() < 11 || whole.substr(0, kProgress.size()) != kProgress) return false;
     const size_t close = whole.find(Utf16Char('}'), kProgress.size());
     if (close == Utf16View::npos || close - kProgress.size() > kMaxProgressValue) return false;
-    if (fields) *fields = SplitString(Utf16String(whole.substr(kProgress.size(), close - kProgress.size())), UTF16(":"));
+    if (fields)
+        *fields = SplitString(Utf16String(whole.substr(kProgress.size(), close - kProgress.size())), UTF16(":"));
     return true;
 }

@@ -131,8 +131,8 @@ void StrokeBorder(const DWObject& dw, HDC hdc, const RECT& window) {
         count = 1;
     }
     for (int i = 0; i < count; ++i) {
-        std::unique_ptr<CairoCanvas> canvas(
-            new (std::nothrow) CairoCanvas(hdc, strips[i], CairoCanvas::Backing::Offscreen));
+        std::unique_ptr<CairoCanvas> canvas(new (std::nothrow)
+                                                CairoCanvas(hdc, strips[i], CairoCanvas::Backing::Offscreen));
         if (!canvas) continue;
         if (cairo_t* cr = canvas->Context()) cairo_set_line_width(cr, 1.0);
         canvas->SetSourceColorAlpha(dw.m_clrBorder, 1.0);

@@ -32,8 +32,8 @@ int ApplySpanTitle(DWObject& dw, LPCWSTR columns, LPCWSTR caption, LPCWSTR face,
         return 1;
     }
     if (list.size() > kMaxColumnList) {
-        DebugLogW(L"span title refused, column list longer than %d characters: %ls\n",
-                  static_cast<int>(kMaxColumnList), list.c_str());
+        DebugLogW(L"span title refused, column list longer than %d characters: %ls\n", static_cast<int>(kMaxColumnList),
+                  list.c_str());
         return 0;
     }
 
@@ -71,17 +71,19 @@ int ApplySpanTitle(DWObject& dw, LPCWSTR columns, LPCWSTR caption, LPCWSTR face,
     const int h0 = H / 2 - (bordered ? px(2) : 0);
     if (border == L"0") border = L"4";
 
-    dw.ModifyF(L"create text(band=Foreground alignment='2' text='%ls' border='%ls' color='0' x='%d' y='0' "
-               L"height='%d' width='%d' html.valueishtml='0'  name=%ls visible='0'  font.face='%ls' "
-               L"font.height='-%d' background.mode='2' background.color='%ls' )",
-               Text(caption), border.c_str(), spanX, h0, spanWidth, name, Text(face), fontHeight, back.c_str());
+    dw.ModifyF(
+        L"create text(band=Foreground alignment='2' text='%ls' border='%ls' color='0' x='%d' y='0' "
+        L"height='%d' width='%d' html.valueishtml='0'  name=%ls visible='0'  font.face='%ls' "
+        L"font.height='-%d' background.mode='2' background.color='%ls' )",
+        Text(caption), border.c_str(), spanX, h0, spanWidth, name, Text(face), fontHeight, back.c_str());
     dw.ModifyF(L"%ls.x='1 ~t (long(describe(~'%ls_t.x~')) + 2)'", name, first);
     dw.ModifyF(L"%ls.y='1 ~t (long(describe(~'%ls_t.y~')) - %d - 4)'", name, first, H / 2 - px(1));
     DebugLog("Height %d %d\n", h0, H / 2);
     dw.ModifyF(L"%ls.height='%d'", name, h0 - px(1));
-    dw.ModifyF(L"%ls.width='1 ~t (2 + long(describe(~'%ls_t.x~')) + long(describe(~'%ls_t.width~')) - "
-               L"long(describe(~'%ls_t.x~')) - 4)'",
-               name, last, last, first);
+    dw.ModifyF(
+        L"%ls.width='1 ~t (2 + long(describe(~'%ls_t.x~')) + long(describe(~'%ls_t.width~')) - "
+        L"long(describe(~'%ls_t.x~')) - 4)'",
+        name, last, last, first);
 
     dw.AddHeaderObject(nameStr, kSpanTitle);
     dw.SetColor(7, dw.m_clrHeader);

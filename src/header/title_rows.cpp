@@ -27,10 +27,11 @@ int AddTitleRow(DWObject& dw, LPCWSTR text, LPCWSTR face, int fontHeight, int he
     const int right = x + width;
     const wchar_t* c = column.c_str();
 
-    dw.ModifyF(L"create text(band=Foreground alignment='2' text='%ls' border='0' color='0' x='0' y='0' height='%d' "
-               L"width='%d' html.valueishtml='0'  name=%ls visible='1'  font.face='%ls' font.height='-%d' "
-               L"background.mode='2' background.color='33554431' )",
-               Text(text), height, right, name.c_str(), Text(face), fontHeight);
+    dw.ModifyF(
+        L"create text(band=Foreground alignment='2' text='%ls' border='0' color='0' x='0' y='0' height='%d' "
+        L"width='%d' html.valueishtml='0'  name=%ls visible='1'  font.face='%ls' font.height='-%d' "
+        L"background.mode='2' background.color='33554431' )",
+        Text(text), height, right, name.c_str(), Text(face), fontHeight);
     const std::wstring band = dw.DescribeF(L"%ls.Band", name.c_str());
     if (!band.empty() && band != L"!") {
         dw.m_nTitleHeight += height;
@@ -38,11 +39,11 @@ int AddTitleRow(DWObject& dw, LPCWSTR text, LPCWSTR face, int fontHeight, int he
         dw.ModifyF(L"%ls.width='1 ~t (long(describe(~'%ls_t.x~')) + long(describe(~'%ls_t.width~')) + 8)'",
                    name.c_str(), c, c);
         if (dw.DescribeF(L"%ls.band", kLine) == L"!") {
-            dw.ModifyF(L"create line(band=foreground x1='%d' y1='%d' x2='%d' y2='%d' name=%ls visible='1' "
-                       L"pen.style='0' pen.width='5')",
-                       0, total, right, total, kLine);
-            dw.ModifyF(L"%ls.x2='1 ~t (long(describe(~'%ls_t.x~')) + long(describe(~'%ls_t.width~')))'", kLine, c,
-                       c);
+            dw.ModifyF(
+                L"create line(band=foreground x1='%d' y1='%d' x2='%d' y2='%d' name=%ls visible='1' "
+                L"pen.style='0' pen.width='5')",
+                0, total, right, total, kLine);
+            dw.ModifyF(L"%ls.x2='1 ~t (long(describe(~'%ls_t.x~')) + long(describe(~'%ls_t.width~')))'", kLine, c, c);
         } else {
             dw.ModifyF(L"%ls.y1='%d'", kLine, total);
             dw.ModifyF(L"%ls.y2='%d'", kLine, total);

@@ -109,8 +109,7 @@ void ScrollBarSkin::LoadSkin(const wchar_t* path) {
     ReadIniKeys(*this, kScrollBarKeys, kScrollBarSection, full);
 }
 
-HRESULT ScrollBarSkin::DrawSkinnedPart(HTHEME hTheme, HDC hdc, int part, int state, LPCRECT pRect,
-                                       LPCRECT pClipRect) {
+HRESULT ScrollBarSkin::DrawSkinnedPart(HTHEME hTheme, HDC hdc, int part, int state, LPCRECT pRect, LPCRECT pClipRect) {
     if (!hTheme || hTheme != m_hTheme || !pRect)
         return Real_DrawThemeBackground(hTheme, hdc, part, state, pRect, pClipRect);
 
@@ -135,26 +134,19 @@ HRESULT ScrollBarSkin::DrawSkinnedPart(HTHEME hTheme, HDC hdc, int part, int sta
 COLORREF ScrollBarSkin::ThumbColor(int state, COLORREF fallback) const {
     switch (state) {
     case 1:
-    case 4:
-        return ScrollNormal;
-    case 2:
-        return ScrollHot;
-    case 3:
-        return ScrollPress;
-    case 5:
-        return ScrollHover;
-    default:
-        return fallback;
+    case 4: return ScrollNormal;
+    case 2: return ScrollHot;
+    case 3: return ScrollPress;
+    case 5: return ScrollHover;
+    default: return fallback;
     }
 }
 
 COLORREF ScrollBarSkin::ArrowColor(int state) const {
     if (state >= 17) return ScrollArrowHover;
     switch ((state - 1) % 4) {
-    case 1:
-        return ScrollArrowHot;
-    case 2:
-        return ScrollArrowPress;
+    case 1: return ScrollArrowHot;
+    case 2: return ScrollArrowPress;
     default:  // normal and disabled
         return ScrollArrowNormal;
     }
@@ -184,10 +176,16 @@ void ScrollBarSkin::PaintVerticalPart(HDC hdc, int part, int state, const RECT& 
     case kArrowButton: {
         COLORREF clrFace = back;
         switch (state) {
-        case 1: case 4: case 5: case 8: clrFace = ScrollButtonNormal; break;
-        case 2: case 6: clrFace = ScrollButtonHot; break;
-        case 3: case 7: clrFace = ScrollButtonPress; break;
-        case 17: case 18: clrFace = ScrollButtonHover; break;
+        case 1:
+        case 4:
+        case 5:
+        case 8: clrFace = ScrollButtonNormal; break;
+        case 2:
+        case 6: clrFace = ScrollButtonHot; break;
+        case 3:
+        case 7: clrFace = ScrollButtonPress; break;
+        case 17:
+        case 18: clrFace = ScrollButtonHover; break;
         default: break;
         }
         FillSolid(hdc, face, clrFace);
@@ -200,9 +198,7 @@ void ScrollBarSkin::PaintVerticalPart(HDC hdc, int part, int state, const RECT& 
         break;
     }
     case kTrackStartVert:
-    case kTrackEndVert:
-        FillSolid(hdc, face, state == 1 ? back : ScrollButtonNormal);
-        break;
+    case kTrackEndVert: FillSolid(hdc, face, state == 1 ? back : ScrollButtonNormal); break;
     case kThumbVert: {
         const COLORREF thumb = ThumbColor(state, back);
         FillSolid(hdc, face, thumb == ScrollNormal ? ScrollDefault : ScrollButtonNormal);
@@ -211,11 +207,8 @@ void ScrollBarSkin::PaintVerticalPart(HDC hdc, int part, int state, const RECT& 
         StrokeRoundBar(hdc, thumb, width, x, face.top + width / 2, x, face.bottom - width / 2);
         break;
     }
-    case kGripperVert:
-        FillSolid(hdc, face, ThumbColor(state, back));
-        break;
-    default:
-        break;
+    case kGripperVert: FillSolid(hdc, face, ThumbColor(state, back)); break;
+    default: break;
     }
 }
 
@@ -229,10 +222,16 @@ void ScrollBarSkin::PaintHorizontalPart(HDC hdc, int part, int state, const RECT
     case kArrowButton: {
         COLORREF clrFace = back;
         switch (state) {
-        case 9: case 12: case 13: case 16: clrFace = ScrollButtonNormal; break;
-        case 10: case 14: clrFace = ScrollButtonHot; break;
-        case 11: case 15: clrFace = ScrollButtonPress; break;
-        case 19: case 20: clrFace = ScrollButtonHover; break;
+        case 9:
+        case 12:
+        case 13:
+        case 16: clrFace = ScrollButtonNormal; break;
+        case 10:
+        case 14: clrFace = ScrollButtonHot; break;
+        case 11:
+        case 15: clrFace = ScrollButtonPress; break;
+        case 19:
+        case 20: clrFace = ScrollButtonHover; break;
         default: break;
         }
         FillSolid(hdc, face, clrFace);
@@ -245,9 +244,7 @@ void ScrollBarSkin::PaintHorizontalPart(HDC hdc, int part, int state, const RECT
         break;
     }
     case kTrackStartHorz:
-    case kTrackEndHorz:
-        FillSolid(hdc, face, state == 1 ? back : ScrollButtonNormal);
-        break;
+    case kTrackEndHorz: FillSolid(hdc, face, state == 1 ? back : ScrollButtonNormal); break;
     case kThumbHorz: {
         const COLORREF thumb = ThumbColor(state, back);
         FillSolid(hdc, face, thumb == ScrollNormal ? ScrollDefault : ScrollButtonNormal);
@@ -260,7 +257,6 @@ void ScrollBarSkin::PaintHorizontalPart(HDC hdc, int part, int state, const RECT
         // A disabled horizontal gripper shows the background.
         FillSolid(hdc, face, state == 4 ? back : ThumbColor(state, back));
         break;
-    default:
-        break;
+    default: break;
     }
 }

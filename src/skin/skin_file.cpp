@@ -28,7 +28,8 @@ void ReadSysColorSection(const wchar_t* path) {
         for (const wchar_t* line = buffer.data(); *line; line += wcslen(line) + 1) {
             SysColorLine entry;
             if (!ReadSysColorLine(line, &entry)) continue;
-            colours[entry.index] = entry.hasColour ? static_cast<COLORREF>(entry.colour) : Real_GetSysColor(entry.index);
+            colours[entry.index] =
+                entry.hasColour ? static_cast<COLORREF>(entry.colour) : Real_GetSysColor(entry.index);
         }
     }
     PublishSysColors(colours);

@@ -8,8 +8,8 @@
 
 struct SysColorLine {
     int index = 0;
-    bool hasColour = false;     // false: the system's own colour
-    std::uint32_t colour = 0;   // a COLORREF value when hasColour
+    bool hasColour = false;    // false: the system's own colour
+    std::uint32_t colour = 0;  // a COLORREF value when hasColour
 };
 
 // False for a line without "=": it names no colour.

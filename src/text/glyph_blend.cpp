@@ -43,8 +43,7 @@ void BlendGlyph(DibPixels& dib, const GlyphCoverage& glyph, int xoff, int yoff, 
             const int column = xoff + x;
             if (column < 0 || column >= dib.width) continue;
             const size_t line = static_cast<size_t>(dib.topDown ? row : dib.height - 1 - row);
-            const size_t offset = line * stride +
-                                  static_cast<size_t>(column) * static_cast<size_t>(bytesPerPixel);
+            const size_t offset = line * stride + static_cast<size_t>(column) * static_cast<size_t>(bytesPerPixel);
             if (offset + static_cast<size_t>(bytesPerPixel) > dib.size) continue;
             BYTE* pixel = dib.bits + offset;
             if (bytesPerPixel == 2) {

@@ -8,7 +8,7 @@
 
 struct DibPixels {
     BYTE* bits = nullptr;
-    size_t size = 0;      // bytes at bits
+    size_t size = 0;  // bytes at bits
     int width = 0;
     int height = 0;
     int bitsPerPixel = 0;  // 16 (5-6-5), 24 or 32

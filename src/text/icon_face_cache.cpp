@@ -123,8 +123,7 @@ IconFace::IconFace(std::shared_ptr<const std::vector<FT_Byte>> bytes) : m_bytes(
 
 FT_Error IconFace::Open(const IconFaceSize& size) {
     FT_Face face = nullptr;
-    FT_Error error =
-        FT_New_Memory_Face(m_pFTLib, m_bytes->data(), static_cast<FT_Long>(m_bytes->size()), 0, &face);
+    FT_Error error = FT_New_Memory_Face(m_pFTLib, m_bytes->data(), static_cast<FT_Long>(m_bytes->size()), 0, &face);
     if (error) {
         // Opened by its path, a file no driver takes goes on to the search
         // for a Macintosh resource fork beside it, which finds none and

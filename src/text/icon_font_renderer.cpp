@@ -107,7 +107,8 @@ void IconFontRenderer::SetSize(int delta) {
     faceSize.horzRes = m_nHorzRes;
     faceSize.vertRes = m_nVertRes;
     char szFontName[kMaxFontFile + 1] = {};
-    if (WideCharToMultiByte(CP_OEMCP, 0, m_szFontFile, -1, szFontName, sizeof szFontName, nullptr, nullptr) <= 0) return;
+    if (WideCharToMultiByte(CP_OEMCP, 0, m_szFontFile, -1, szFontName, sizeof szFontName, nullptr, nullptr) <= 0)
+        return;
     FT_Error error = 0;
     if (std::shared_ptr<IconFace> resized = OpenIconFace(szFontName, faceSize, &error)) {
         m_face = std::move(resized);

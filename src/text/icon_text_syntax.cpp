@@ -4,8 +4,7 @@
 #include <cwctype>
 
 bool HasIconMarker(const Utf16Char* text, size_t count) {
-    return text && count >= kIconMarker.size() &&
-           Utf16View(text, count).find(kIconMarker) != Utf16View::npos;
+    return text && count >= kIconMarker.size() && Utf16View(text, count).find(kIconMarker) != Utf16View::npos;
 }
 
 long ReadDecimal(Utf16View text) {
@@ -46,8 +45,8 @@ IconTextRuns::IconTextRuns(Utf16View text, IconColour defaultColour) : m_strCopy
         icon.kind = IconTextSegment::kIcon;
         icon.code = static_cast<int>(ReadDecimal(body));
         const size_t colon = body.find(Utf16Char(':'));
-        icon.colour = colon == Utf16View::npos ? defaultColour
-                                                        : static_cast<IconColour>(ReadDecimal(body.substr(colon + 1)));
+        icon.colour =
+            colon == Utf16View::npos ? defaultColour : static_cast<IconColour>(ReadDecimal(body.substr(colon + 1)));
         m_vSegments.push_back(IconTextSegment());  // the plain run before, filled below
         m_vSegments.push_back(icon);
         at = close + 1;

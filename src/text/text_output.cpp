@@ -37,8 +37,7 @@ BOOL WINAPI HookGetTextExtentExPointW(HDC hdc, LPCWSTR lpszString, int cchString
                                       lpnDx, lpSize);
 }
 
-int WINAPI HookDrawTextExW(HDC hdc, LPWSTR lpchText, int cchText, LPRECT lprc, UINT format,
-                           LPDRAWTEXTPARAMS lpdtp) {
+int WINAPI HookDrawTextExW(HDC hdc, LPWSTR lpchText, int cchText, LPRECT lprc, UINT format, LPDRAWTEXTPARAMS lpdtp) {
     if (lpchText && !(format & DT_CALCRECT) && !InIconText()) {
         if (DWObject* record = g_pDWlist->FindDWForDC(hdc)) {
             return DrawHeaderText(*record, hdc, lpchText, cchText, lprc, format | DT_VCENTER | DT_SINGLELINE, lpdtp);
@@ -76,9 +75,9 @@ BOOL WINAPI HookPolyTextOutW(HDC hdc, const POLYTEXTW* ppt, int nstrings) {
 }
 
 HRESULT WINAPI HookScriptStringAnalyse(HDC hdc, const void* pString, int cString, int cGlyphs, int iCharset,
-                                       DWORD dwFlags, int iReqWidth, SCRIPT_CONTROL* psControl,
-                                       SCRIPT_STATE* psState, const int* piDx, SCRIPT_TABDEF* pTabdef,
-                                       const BYTE* pbInClass, SCRIPT_STRING_ANALYSIS* pssa) {
+                                       DWORD dwFlags, int iReqWidth, SCRIPT_CONTROL* psControl, SCRIPT_STATE* psState,
+                                       const int* piDx, SCRIPT_TABDEF* pTabdef, const BYTE* pbInClass,
+                                       SCRIPT_STRING_ANALYSIS* pssa) {
     return Real_ScriptStringAnalyse(hdc, pString, cString, cGlyphs, iCharset, dwFlags, iReqWidth, psControl, psState,
                                     piDx, pTabdef, pbInClass, pssa);
 }

@@ -81,14 +81,14 @@ public:
                          m_attributes + L")\nheader(height=" + std::to_wstring(m_header) + L")\ndetail(height=" +
                          std::to_wstring(m_detail) + L")\ntable(";
         for (size_t c = 0; c < m_columns.size(); ++c)
-            s += (c ? L" " : L"") + std::wstring(L"column=(type=") + m_columns[c].type + L" name=" +
-                 m_columns[c].name + L" dbname=\"" + m_columns[c].name + L"\")";
+            s += (c ? L" " : L"") + std::wstring(L"column=(type=") + m_columns[c].type + L" name=" + m_columns[c].name +
+                 L" dbname=\"" + m_columns[c].name + L"\")";
         s += L")\n";
         for (size_t c = 0; c < m_columns.size(); ++c) {
             const ColumnSpec& col = m_columns[c];
             if (col.header.empty()) continue;
-            s += L"text(band=header text=\"" + col.header + L"\" border=\"" + std::to_wstring(col.border) +
-                 L"\" x=\"" + std::to_wstring(X(c)) + L"\" y=\"" + std::to_wstring(top) + L"\" height=\"" +
+            s += L"text(band=header text=\"" + col.header + L"\" border=\"" + std::to_wstring(col.border) + L"\" x=\"" +
+                 std::to_wstring(X(c)) + L"\" y=\"" + std::to_wstring(top) + L"\" height=\"" +
                  std::to_wstring(m_header - (m_units == 1 ? 4 : 8)) + L"\" width=\"" + std::to_wstring(col.width) +
                  L"\" name=" + col.name + L"_t)\n";
         }

@@ -20,14 +20,13 @@ LONG WINAPI LpkStandinCalls() { return g_calls; }
 // The text LpkGetTextExtentExPoint was last given, cut to 255 characters.
 LPCWSTR WINAPI LpkStandinLastMeasured() { return g_lastMeasured; }
 
-BOOL WINAPI LpkExtTextOut(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCWSTR string,
-                                                UINT count, const INT* dx, INT) {
+BOOL WINAPI LpkExtTextOut(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCWSTR string, UINT count,
+                          const INT* dx, INT) {
     ++g_calls;
     return ExtTextOutW(hdc, x, y, options, rect, string, count, dx);
 }
 
-int WINAPI LpkDrawTextEx(HDC hdc, int x, int y, LPCWSTR string, int count, BOOL, UINT, LPVOID,
-                                               UINT, int) {
+int WINAPI LpkDrawTextEx(HDC hdc, int x, int y, LPCWSTR string, int count, BOOL, UINT, LPVOID, UINT, int) {
     ++g_calls;
     return ExtTextOutW(hdc, x, y, 0, nullptr, string, static_cast<UINT>(count), nullptr) ? count : 0;
 }
@@ -37,14 +36,14 @@ int WINAPI LpkPSMTextOut(HDC hdc, int x, int y, LPCWSTR string, int count, DWORD
     return ExtTextOutW(hdc, x, y, 0, nullptr, string, static_cast<UINT>(count), nullptr) ? count : 0;
 }
 
-LONG WINAPI LpkTabbedTextOut(HDC hdc, int x, int y, LPCWSTR string, int count, int, const INT*,
-                                                   int, BOOL, int, int, int) {
+LONG WINAPI LpkTabbedTextOut(HDC hdc, int x, int y, LPCWSTR string, int count, int, const INT*, int, BOOL, int, int,
+                             int) {
     ++g_calls;
     return ExtTextOutW(hdc, x, y, 0, nullptr, string, static_cast<UINT>(count), nullptr) ? count : 0;
 }
 
-BOOL WINAPI LpkGetTextExtentExPoint(HDC hdc, LPCWSTR string, int count, int maxExtent, LPINT fit,
-                                                          LPINT dx, LPSIZE size, DWORD, int) {
+BOOL WINAPI LpkGetTextExtentExPoint(HDC hdc, LPCWSTR string, int count, int maxExtent, LPINT fit, LPINT dx, LPSIZE size,
+                                    DWORD, int) {
     ++g_calls;
     int n = 0;
     for (; string && n < count && n < 255; ++n) g_lastMeasured[n] = string[n];

@@ -72,10 +72,10 @@ struct Deleter {
 };
 
 struct HeapOriginals {
-    void* (__cdecl* malloc)(size_t) = nullptr;
-    void* (__cdecl* calloc)(size_t, size_t) = nullptr;
-    void* (__cdecl* realloc)(void*, size_t) = nullptr;
-    void (__cdecl* free)(void*) = nullptr;
+    void*(__cdecl* malloc)(size_t) = nullptr;
+    void*(__cdecl* calloc)(size_t, size_t) = nullptr;
+    void*(__cdecl* realloc)(void*, size_t) = nullptr;
+    void(__cdecl* free)(void*) = nullptr;
 };
 inline HeapOriginals& Heap() {
     static HeapOriginals h;
@@ -125,8 +125,8 @@ public:
         Add<Hook<5, HBRUSH, HBITMAP>>(module, "CreatePatternBrush");
         Add<Hook<6, HBRUSH, int, COLORREF>>(module, "CreateHatchBrush");
         Add<Hook<7, HFONT, const LOGFONTW*>>(module, "CreateFontIndirectW");
-        Add<Hook<8, HFONT, int, int, int, int, int, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD,
-                 LPCWSTR>>(module, "CreateFontW");
+        Add<Hook<8, HFONT, int, int, int, int, int, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, LPCWSTR>>(
+            module, "CreateFontW");
         Add<Hook<9, HRGN, int, int, int, int>>(module, "CreateRectRgn");
         Add<Hook<10, HRGN, const RECT*>>(module, "CreateRectRgnIndirect");
         Add<Hook<11, HRGN, int, int, int, int, int, int>>(module, "CreateRoundRectRgn");

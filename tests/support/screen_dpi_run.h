@@ -30,7 +30,8 @@ inline int RunAtWantedDpi() {
         return 3;
     DWORD previous = 0, size = sizeof(previous), type = 0;
     const bool had = RegQueryValueExW(desktop, L"LogPixels", nullptr, &type, reinterpret_cast<BYTE*>(&previous),
-                                      &size) == ERROR_SUCCESS && type == REG_DWORD;
+                                      &size) == ERROR_SUCCESS &&
+                     type == REG_DWORD;
     const DWORD value = wanted;
     RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
     STARTUPINFOW si = {};
@@ -43,7 +44,8 @@ inline int RunAtWantedDpi() {
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
     }
-    if (had) RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&previous), sizeof(previous));
+    if (had)
+        RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&previous), sizeof(previous));
     else RegDeleteValueW(desktop, L"LogPixels");
     RegCloseKey(desktop);
     return static_cast<int>(code);

@@ -32,8 +32,8 @@ public:
     // Writes bytes as they stand into a file of the folder and answers its path.
     std::wstring Write(const std::wstring& name, const std::string& bytes) const {
         const std::wstring path = File(name);
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr);
+        HANDLE file =
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             DWORD written = 0;
             WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -51,10 +51,8 @@ private:
                 const std::wstring name = found.cFileName;
                 if (name == L"." || name == L"..") continue;
                 const std::wstring path = folder + L"\\" + name;
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    Remove(path);
-                else
-                    DeleteFileW(path.c_str());
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) Remove(path);
+                else DeleteFileW(path.c_str());
             } while (FindNextFileW(find, &found));
             FindClose(find);
         }

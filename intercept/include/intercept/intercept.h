@@ -69,13 +69,13 @@ LONG InterceptDetach(PVOID* ppPointer, PVOID pDetour);
 
 // Why one attach or detach was refused.
 typedef struct INTERCEPT_REFUSAL {
-  PVOID* ppPointer;         // the variable the call was given
-  PVOID pDetour;            // the replacement the call was given
-  PVOID pCode;              // the instruction that decided, else the code concerned; may be null
-  LONG lError;              // what the call returned
-  BOOL fAttach;             // TRUE for an attach, FALSE for a detach
-  CHAR szInstruction[64];   // that instruction disassembled, empty when no instruction decided
-  CHAR szRule[96];          // the rule that refused
+    PVOID* ppPointer;        // the variable the call was given
+    PVOID pDetour;           // the replacement the call was given
+    PVOID pCode;             // the instruction that decided, else the code concerned; may be null
+    LONG lError;             // what the call returned
+    BOOL fAttach;            // TRUE for an attach, FALSE for a detach
+    CHAR szInstruction[64];  // that instruction disassembled, empty when no instruction decided
+    CHAR szRule[96];         // the rule that refused
 } INTERCEPT_REFUSAL;
 
 // The refusals of the open transaction, or of the last one once it has
@@ -100,12 +100,12 @@ ULONG InterceptTrampolineCount(void);
 // What an attach of ppPointer built: queued in the open transaction, or
 // committed and not yet detached.
 typedef struct INTERCEPT_TRAMPOLINE_INFO {
-  PVOID pTarget;      // the code patched (import thunks and hot-patch jumps followed)
-  PVOID pTrampoline;  // where the copied instructions run
-  ULONG cbStolen;     // bytes of the target the entry jump covers
-  ULONG cbCopied;     // of those, bytes of whole instructions copied
-  ULONG cbCode;       // bytes of trampoline code, the jump back included
-  BOOL fAtomicEntry;  // TRUE when the entry jump goes in and out with one atomic store
+    PVOID pTarget;      // the code patched (import thunks and hot-patch jumps followed)
+    PVOID pTrampoline;  // where the copied instructions run
+    ULONG cbStolen;     // bytes of the target the entry jump covers
+    ULONG cbCopied;     // of those, bytes of whole instructions copied
+    ULONG cbCode;       // bytes of trampoline code, the jump back included
+    BOOL fAtomicEntry;  // TRUE when the entry jump goes in and out with one atomic store
 } INTERCEPT_TRAMPOLINE_INFO;
 
 // FALSE when ppPointer has no such attach or pInfo is null.

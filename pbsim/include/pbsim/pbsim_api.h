@@ -72,8 +72,8 @@ typedef HWND(WINAPI* PFN_pbsim_CreateDataWindow)(HWND parent, LPCWSTR definition
 // sampleRows > 0, the DataWindow gets sampleRows generated rows typed after its table columns.
 // Otherwise as pbsim_CreateDataWindow (null on failure, reason in pbsim_GetLastError; a file that
 // cannot be read gives "Cannot read file <path>").
-typedef HWND(WINAPI* PFN_pbsim_CreateDataWindowFromFile)(HWND parent, LPCWSTR path, LONG sampleRows,
-    LONG x, LONG y, LONG width, LONG height, DWORD extraStyle);
+typedef HWND(WINAPI* PFN_pbsim_CreateDataWindowFromFile)(HWND parent, LPCWSTR path, LONG sampleRows, LONG x, LONG y,
+                                                         LONG width, LONG height, DWORD extraStyle);
 #define PBSIM_CREATE_DATAWINDOW_FROM_FILE "pbsim_CreateDataWindowFromFile"
 
 // Copies the text of the last failed pbsim_CreateDataWindow or
@@ -164,102 +164,102 @@ enum class ModuleKind { VirtualMachine, Engine, System };
 // "pbdwe105.DLL", "pbsys105.DLL"; in lower case for generation 170; fixed
 // names for the unversioned generation.
 inline void ModuleFileName(ModuleKind kind, int generation, wchar_t (&name)[64]) {
-  if (generation == PBSIM_UNVERSIONED_GENERATION) {
-    const wchar_t* fixed = kind == ModuleKind::VirtualMachine ? PBSIM_UNVERSIONED_VM_MODULE
-                           : kind == ModuleKind::Engine       ? PBSIM_UNVERSIONED_ENGINE_MODULE
-                                                              : PBSIM_UNVERSIONED_SYSTEM_MODULE;
-    swprintf(name, 64, L"%ls", fixed);
-    return;
-  }
-  const bool lower = generation == PBSIM_LOWER_CASE_GENERATION;
-  const wchar_t* format = kind == ModuleKind::VirtualMachine
-                              ? (lower ? PBSIM_VM_MODULE_FORMAT_LOWER : PBSIM_VM_MODULE_FORMAT)
-                          : kind == ModuleKind::Engine ? (lower ? PBSIM_ENGINE_MODULE_FORMAT_LOWER : PBSIM_ENGINE_MODULE_FORMAT)
-                                                       : (lower ? PBSIM_SYSTEM_MODULE_FORMAT_LOWER : PBSIM_SYSTEM_MODULE_FORMAT);
-  swprintf(name, 64, format, generation);
+    if (generation == PBSIM_UNVERSIONED_GENERATION) {
+        const wchar_t* fixed = kind == ModuleKind::VirtualMachine ? PBSIM_UNVERSIONED_VM_MODULE
+                               : kind == ModuleKind::Engine       ? PBSIM_UNVERSIONED_ENGINE_MODULE
+                                                                  : PBSIM_UNVERSIONED_SYSTEM_MODULE;
+        swprintf(name, 64, L"%ls", fixed);
+        return;
+    }
+    const bool lower = generation == PBSIM_LOWER_CASE_GENERATION;
+    const wchar_t* format =
+        kind == ModuleKind::VirtualMachine ? (lower ? PBSIM_VM_MODULE_FORMAT_LOWER : PBSIM_VM_MODULE_FORMAT)
+        : kind == ModuleKind::Engine       ? (lower ? PBSIM_ENGINE_MODULE_FORMAT_LOWER : PBSIM_ENGINE_MODULE_FORMAT)
+                                           : (lower ? PBSIM_SYSTEM_MODULE_FORMAT_LOWER : PBSIM_SYSTEM_MODULE_FORMAT);
+    swprintf(name, 64, format, generation);
 }
 
 // Loads the three modules of one generation and resolves the control API.
 // Every member is null when its module or export is missing.
 struct RuntimeModules {
-  HMODULE vm = nullptr;
-  HMODULE engine = nullptr;
-  HMODULE system = nullptr;
-  PFN_pbsim_CreateDataWindow CreateDataWindow = nullptr;
-  PFN_pbsim_GetLastError GetLastError = nullptr;
-  PFN_pbsim_ScriptModify ScriptModify = nullptr;
-  PFN_pbsim_SetSelectedMouse SetSelectedMouse = nullptr;
-  PFN_pbsim_SetPrintPreview SetPrintPreview = nullptr;
-  PFN_pbsim_GetModifyLogCount GetModifyLogCount = nullptr;
-  PFN_pbsim_GetModifyLogEntry GetModifyLogEntry = nullptr;
-  PFN_pbsim_ClearModifyLog ClearModifyLog = nullptr;
-  PFN_pbsim_PrintToDC PrintToDC = nullptr;
-  PFN_pbsim_GetEditControl GetEditControl = nullptr;
-  PFN_pbsim_CreateRuntimeWindow CreateRuntimeWindow = nullptr;
-  PFN_pbsim_CreateRuntimeListBox CreateRuntimeListBox = nullptr;
-  // May be null: engines built before it existed lack it (Load does not
-  // require it).
-  PFN_pbsim_CreateDataWindowFromFile CreateDataWindowFromFile = nullptr;
+    HMODULE vm = nullptr;
+    HMODULE engine = nullptr;
+    HMODULE system = nullptr;
+    PFN_pbsim_CreateDataWindow CreateDataWindow = nullptr;
+    PFN_pbsim_GetLastError GetLastError = nullptr;
+    PFN_pbsim_ScriptModify ScriptModify = nullptr;
+    PFN_pbsim_SetSelectedMouse SetSelectedMouse = nullptr;
+    PFN_pbsim_SetPrintPreview SetPrintPreview = nullptr;
+    PFN_pbsim_GetModifyLogCount GetModifyLogCount = nullptr;
+    PFN_pbsim_GetModifyLogEntry GetModifyLogEntry = nullptr;
+    PFN_pbsim_ClearModifyLog ClearModifyLog = nullptr;
+    PFN_pbsim_PrintToDC PrintToDC = nullptr;
+    PFN_pbsim_GetEditControl GetEditControl = nullptr;
+    PFN_pbsim_CreateRuntimeWindow CreateRuntimeWindow = nullptr;
+    PFN_pbsim_CreateRuntimeListBox CreateRuntimeListBox = nullptr;
+    // May be null: engines built before it existed lack it (Load does not
+    // require it).
+    PFN_pbsim_CreateDataWindowFromFile CreateDataWindowFromFile = nullptr;
 
-  RuntimeModules() = default;
-  RuntimeModules(const RuntimeModules&) = delete;
-  RuntimeModules& operator=(const RuntimeModules&) = delete;
-  ~RuntimeModules() { Unload(); }
+    RuntimeModules() = default;
+    RuntimeModules(const RuntimeModules&) = delete;
+    RuntimeModules& operator=(const RuntimeModules&) = delete;
+    ~RuntimeModules() { Unload(); }
 
-  // True when all three modules loaded and every function was found.
-  bool Load(int generation = PBSIM_DEFAULT_GENERATION) {
-    Unload();
-    wchar_t name[64];
-    ModuleFileName(ModuleKind::VirtualMachine, generation, name);
-    vm = LoadLibraryW(name);
-    ModuleFileName(ModuleKind::Engine, generation, name);
-    engine = LoadLibraryW(name);
-    ModuleFileName(ModuleKind::System, generation, name);
-    system = LoadLibraryW(name);
-    Resolve(CreateDataWindow, PBSIM_CREATE_DATAWINDOW);
-    Resolve(GetLastError, PBSIM_GET_LAST_ERROR);
-    Resolve(ScriptModify, PBSIM_SCRIPT_MODIFY);
-    Resolve(SetSelectedMouse, PBSIM_SET_SELECTED_MOUSE);
-    Resolve(SetPrintPreview, PBSIM_SET_PRINT_PREVIEW);
-    Resolve(GetModifyLogCount, PBSIM_GET_MODIFY_LOG_COUNT);
-    Resolve(GetModifyLogEntry, PBSIM_GET_MODIFY_LOG_ENTRY);
-    Resolve(ClearModifyLog, PBSIM_CLEAR_MODIFY_LOG);
-    Resolve(PrintToDC, PBSIM_PRINT_TO_DC);
-    Resolve(GetEditControl, PBSIM_GET_EDIT_CONTROL);
-    Resolve(CreateRuntimeWindow, PBSIM_CREATE_RUNTIME_WINDOW);
-    Resolve(CreateRuntimeListBox, PBSIM_CREATE_RUNTIME_LISTBOX);
-    Resolve(CreateDataWindowFromFile, PBSIM_CREATE_DATAWINDOW_FROM_FILE);
-    return vm && engine && system && CreateDataWindow && GetLastError && ScriptModify && SetSelectedMouse &&
-           SetPrintPreview && GetModifyLogCount && GetModifyLogEntry && ClearModifyLog && PrintToDC &&
-           GetEditControl && CreateRuntimeWindow && CreateRuntimeListBox;
-  }
+    // True when all three modules loaded and every function was found.
+    bool Load(int generation = PBSIM_DEFAULT_GENERATION) {
+        Unload();
+        wchar_t name[64];
+        ModuleFileName(ModuleKind::VirtualMachine, generation, name);
+        vm = LoadLibraryW(name);
+        ModuleFileName(ModuleKind::Engine, generation, name);
+        engine = LoadLibraryW(name);
+        ModuleFileName(ModuleKind::System, generation, name);
+        system = LoadLibraryW(name);
+        Resolve(CreateDataWindow, PBSIM_CREATE_DATAWINDOW);
+        Resolve(GetLastError, PBSIM_GET_LAST_ERROR);
+        Resolve(ScriptModify, PBSIM_SCRIPT_MODIFY);
+        Resolve(SetSelectedMouse, PBSIM_SET_SELECTED_MOUSE);
+        Resolve(SetPrintPreview, PBSIM_SET_PRINT_PREVIEW);
+        Resolve(GetModifyLogCount, PBSIM_GET_MODIFY_LOG_COUNT);
+        Resolve(GetModifyLogEntry, PBSIM_GET_MODIFY_LOG_ENTRY);
+        Resolve(ClearModifyLog, PBSIM_CLEAR_MODIFY_LOG);
+        Resolve(PrintToDC, PBSIM_PRINT_TO_DC);
+        Resolve(GetEditControl, PBSIM_GET_EDIT_CONTROL);
+        Resolve(CreateRuntimeWindow, PBSIM_CREATE_RUNTIME_WINDOW);
+        Resolve(CreateRuntimeListBox, PBSIM_CREATE_RUNTIME_LISTBOX);
+        Resolve(CreateDataWindowFromFile, PBSIM_CREATE_DATAWINDOW_FROM_FILE);
+        return vm && engine && system && CreateDataWindow && GetLastError && ScriptModify && SetSelectedMouse &&
+               SetPrintPreview && GetModifyLogCount && GetModifyLogEntry && ClearModifyLog && PrintToDC &&
+               GetEditControl && CreateRuntimeWindow && CreateRuntimeListBox;
+    }
 
-  // Frees the modules; every window of the engine must be destroyed first.
-  void Unload() {
-    if (system) FreeLibrary(system);
-    if (engine) FreeLibrary(engine);
-    if (vm) FreeLibrary(vm);
-    vm = engine = system = nullptr;
-    CreateDataWindow = nullptr;
-    GetLastError = nullptr;
-    ScriptModify = nullptr;
-    SetSelectedMouse = nullptr;
-    SetPrintPreview = nullptr;
-    GetModifyLogCount = nullptr;
-    GetModifyLogEntry = nullptr;
-    ClearModifyLog = nullptr;
-    PrintToDC = nullptr;
-    GetEditControl = nullptr;
-    CreateRuntimeWindow = nullptr;
-    CreateRuntimeListBox = nullptr;
-    CreateDataWindowFromFile = nullptr;
-  }
+    // Frees the modules; every window of the engine must be destroyed first.
+    void Unload() {
+        if (system) FreeLibrary(system);
+        if (engine) FreeLibrary(engine);
+        if (vm) FreeLibrary(vm);
+        vm = engine = system = nullptr;
+        CreateDataWindow = nullptr;
+        GetLastError = nullptr;
+        ScriptModify = nullptr;
+        SetSelectedMouse = nullptr;
+        SetPrintPreview = nullptr;
+        GetModifyLogCount = nullptr;
+        GetModifyLogEntry = nullptr;
+        ClearModifyLog = nullptr;
+        PrintToDC = nullptr;
+        GetEditControl = nullptr;
+        CreateRuntimeWindow = nullptr;
+        CreateRuntimeListBox = nullptr;
+        CreateDataWindowFromFile = nullptr;
+    }
 
- private:
-  template <class F>
-  void Resolve(F& target, const char* name) {
-    target = engine ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(engine, name))) : nullptr;
-  }
+private:
+    template <class F>
+    void Resolve(F& target, const char* name) {
+        target = engine ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(engine, name))) : nullptr;
+    }
 };
 
 }  // namespace pbsim
