@@ -1,13 +1,9 @@
-// Hand-assembled functions with the prologues that make relocation awkward,
-// installed and removed: a table of instruction bytes, what the function
-// answers with and without the replacement, and where the trampoline's
-// relocated branches and memory operands must lead; and a table of prologues
-// that must be refused untouched.
+// Hand-assembled prologues that make relocation awkward: installed and removed
+// (the answers with and without the replacement, where the trampoline's
+// relocated fields lead, the bytes given back), or refused untouched.
 #include <gtest/gtest.h>
 
-#include <ostream>
-
-#include <cstdio>
+#include <cstdlib>
 
 #include "intercept_test_support.h"
 
@@ -15,192 +11,130 @@ using namespace intercept_test;
 
 namespace {
 
-using FastFn = int(__fastcall*)(int);
-
 FastFn g_real = nullptr;
-
 int __fastcall PlusTen(int x) { return 10 + g_real(x); }
 int __fastcall MinusOne(int) { return -1; }
 int __fastcall AddForty(int x) { return x + 40; }
-
 volatile int g_value = 0x1234;
 FastFn g_pointer = AddForty;
 volatile short g_word = 0;
 
-// What a 32-bit field names: the function AddForty, a variable, or the
-// code buffer at an offset.
-enum class Names { AddForty, Value, Pointer, Word, Buffer };
-// Rel32: relative to the instruction's end; Memory: relative on x64,
-// absolute on x86.
-enum class Form { Rel32, Memory };
-
+// A 32-bit field at [at, at + 4) of an instruction ending at end: rel32, or a
+// memory operand (rip-relative on x64, absolute on x86), naming a function, a
+// variable or the code buffer at an offset.
+enum Names { kNone, kAddForty, kValue, kPointer, kWord, kBuffer };
 struct Field {
-    size_t at, end;  // the field and the end of its instruction
-    Form form;
     Names names;
-    size_t offset;  // in the buffer, for Names::Buffer
+    size_t at, end;
+    bool memory;
+    size_t offset;
 };
 
+constexpr Field Rel(Names names, size_t at, size_t end, size_t offset = 0) { return {names, at, end, false, offset}; }
+constexpr Field Mem(Names names, size_t at, size_t end) { return {names, at, end, true, 0}; }
+
 const void* Address(const Field& f, const CodeBuffer& buffer) {
-    switch (f.names) {
-    case Names::AddForty: return Fn(AddForty);
-    case Names::Value: return const_cast<int*>(&g_value);
-    case Names::Pointer: return &g_pointer;
-    case Names::Word: return const_cast<short*>(&g_word);
-    case Names::Buffer: return buffer.at(f.offset);
-    }
-    return nullptr;
+    const void* named[] = {nullptr,
+                           Fn(AddForty),
+                           const_cast<int*>(&g_value),
+                           &g_pointer,
+                           const_cast<short*>(&g_word),
+                           buffer.at(f.offset)};
+    return named[f.names];
 }
 
-void PutField(CodeBuffer& buffer, size_t base, const Field& f) {
-    if (f.form == Form::Rel32) buffer.PutRel32(base + f.at, base + f.end, Address(f, buffer));
-    else buffer.PutMemoryOperand(base + f.at, base + f.end, Address(f, buffer));
-}
-
-// Where the field at code + at names.
+// Where the field of the instruction copied to code names.
 uintptr_t Named(const BYTE* code, const Field& f) {
     int32_t value = 0;
     std::memcpy(&value, code + f.at, sizeof(value));
 #if !defined(_WIN64)
-    if (f.form == Form::Memory) return static_cast<uint32_t>(value);
+    if (f.memory) return static_cast<uint32_t>(value);
 #endif
     return reinterpret_cast<uintptr_t>(code + f.end) + static_cast<intptr_t>(value);
 }
 
 struct Relocated {
     const char* name;
-    std::vector<BYTE> bytes;  // at offset 0
-    std::vector<Field> fixups;
+    const char* code;
+    Field field;         // in the code
     int argument, real;  // the replacement answers real + 10
-    std::vector<std::pair<size_t, BYTE>> trampolineBytes;
-    std::vector<Field> trampolineFields;  // in the trampoline, naming what the original did
-    std::vector<BYTE> restBytes;          // at 5 after the attach: what is left of the overwritten instruction
+    const char* copy;    // the trampoline's first bytes, but for its field
+    Field relocated;     // in the trampoline, naming what the original did
 };
 
-void PrintTo(const Relocated& c, std::ostream* out) { *out << c.name; }
-
 const Relocated kRelocated[] = {
-    // test ecx,ecx / je +6 / mov eax,1 / ret / mov eax,2 / ret: the je becomes 0F 84 rel32.
+    // test ecx,ecx / je +6 / mov eax,1 / ret / mov eax,2 / ret
     {"ShortConditionalBranchWidened",
-     {0x85, 0xC9, 0x74, 0x06, 0xB8, 0x01, 0, 0, 0, 0xC3, 0xB8, 0x02, 0, 0, 0, 0xC3},
+     "85C9 7406 B801000000 C3 B802000000 C3",
      {},
      0,
      2,
-     {{0, 0x85}, {1, 0xC9}, {2, 0x0F}, {3, 0x84}},
-     {{4, 8, Form::Rel32, Names::Buffer, 10}},
-     {0xCC, 0xCC, 0xCC, 0xCC}},
-    {"ShortConditionalBranchNotTaken",
-     {0x85, 0xC9, 0x74, 0x06, 0xB8, 0x01, 0, 0, 0, 0xC3, 0xB8, 0x02, 0, 0, 0, 0xC3},
-     {},
-     5,
-     1,
-     {},
-     {},
-     {}},
+     "85C9 0F84",
+     Rel(kBuffer, 4, 8, 10)},
+    {"ShortConditionalBranchNotTaken", "85C9 7406 B801000000 C3 B802000000 C3", {}, 5, 1, "", {}},
     // call AddForty / add eax,2 / ret
-    {"CallKeepsItsDestination",
-     {0xE8, 0, 0, 0, 0, 0x83, 0xC0, 0x02, 0xC3},
-     {{1, 5, Form::Rel32, Names::AddForty, 0}},
-     1,
-     43,
-     {{0, 0xE8}},
-     {{1, 5, Form::Rel32, Names::AddForty, 0}},
-     {}},
-    // xor eax,eax / jmp +4 / int3 x4 / inc eax / ret: jmp rel8 becomes jmp rel32.
-    {"ShortJumpWidened",
-     {0x31, 0xC0, 0xEB, 0x04, 0xCC, 0xCC, 0xCC, 0xCC, 0xFF, 0xC0, 0xC3},
-     {},
-     0,
-     1,
-     {{2, 0xE9}},
-     {{3, 7, Form::Rel32, Names::Buffer, 8}},
-     {}},
-    // xor eax,eax / ret / int3 padding: the jump may spill over the padding.
-    {"TooShortButPadded", {0x31, 0xC0, 0xC3, 0xCC, 0xCC, 0xCC}, {}, 0, 0, {}, {}, {}},
+    {"CallKeepsItsDestination", "E800000000 83C002 C3", Rel(kAddForty, 1, 5), 1, 43, "E8", Rel(kAddForty, 1, 5)},
+    // xor eax,eax / jmp +4 / int3 x4 / inc eax / ret
+    {"ShortJumpWidened", "31C0 EB04 CCCCCCCC FFC0 C3", {}, 0, 1, "31C0 E9", Rel(kBuffer, 3, 7, 8)},
+    {"TooShortButPadded", "31C0 C3 CCCCCC", {}, 0, 0, "", {}},
     // mov eax,[value] / ret
-    {"MemoryOperand",
-     {0x8B, 0x05, 0, 0, 0, 0, 0xC3},
-     {{2, 6, Form::Memory, Names::Value, 0}},
-     0,
-     0x1234,
-     {{0, 0x8B}, {1, 0x05}},
-     {{2, 6, Form::Memory, Names::Value, 0}},
-     {}},
+    {"MemoryOperand", "8B0500000000 C3", Mem(kValue, 2, 6), 0, 0x1234, "8B05", Mem(kValue, 2, 6)},
     // xor edx,edx / jmp [pointer]
-    {"IndirectJump",
-     {0x31, 0xD2, 0xFF, 0x25, 0, 0, 0, 0},
-     {{4, 8, Form::Memory, Names::Pointer, 0}},
-     1,
-     41,
-     {{2, 0xFF}, {3, 0x25}},
-     {{4, 8, Form::Memory, Names::Pointer, 0}},
-     {}},
+    {"IndirectJump", "31D2 FF2500000000", Mem(kPointer, 4, 8), 1, 41, "31D2 FF25", Mem(kPointer, 4, 8)},
     // call [pointer] / add eax,2 / ret
-    {"IndirectCall",
-     {0xFF, 0x15, 0, 0, 0, 0, 0x83, 0xC0, 0x02, 0xC3},
-     {{2, 6, Form::Memory, Names::Pointer, 0}},
-     1,
-     43,
-     {{0, 0xFF}, {1, 0x15}},
-     {{2, 6, Form::Memory, Names::Pointer, 0}},
-     {}},
+    {"IndirectCall", "FF1500000000 83C002 C3", Mem(kPointer, 2, 6), 1, 43, "FF15", Mem(kPointer, 2, 6)},
     // mov word [word],0x1234 / xor eax,eax / ret: the displacement sits before an immediate.
-    {"MemoryOperandBeforeAnImmediate",
-     {0x66, 0xC7, 0x05, 0, 0, 0, 0, 0x34, 0x12, 0x31, 0xC0, 0xC3},
-     {{3, 9, Form::Memory, Names::Word, 0}},
-     0,
-     0,
-     {{7, 0x34}, {8, 0x12}},
-     {{3, 9, Form::Memory, Names::Word, 0}},
-     {}},
+    {"MemoryOperandBeforeAnImmediate", "66C70500000000 3412 31C0 C3", Mem(kWord, 3, 9), 0, 0, "66C70500000000 3412",
+     Mem(kWord, 3, 9)},
     // xor eax,eax / ret, then what compilers and linkers pad with.
-    {"PaddingNopDword", {0x31, 0xC0, 0xC3, 0x0F, 0x1F, 0x00}, {}, 0, 0, {}, {}, {}},
-    {"PaddingNopWord", {0x31, 0xC0, 0xC3, 0x66, 0x0F, 0x1F, 0x44, 0x00, 0x00}, {}, 0, 0, {}, {}, {}},
-    {"PaddingLongNop", {0x31, 0xC0, 0xC3, 0x66, 0x66, 0x2E, 0x0F, 0x1F, 0x84, 0, 0, 0, 0, 0}, {}, 0, 0, {}, {}, {}},
-    {"PaddingLeaEsi7", {0x31, 0xC0, 0xC3, 0x8D, 0xB4, 0x26, 0, 0, 0, 0}, {}, 0, 0, {}, {}, {}},
-    {"PaddingLeaEsi3", {0x31, 0xC0, 0xC3, 0x8D, 0x76, 0x00}, {}, 0, 0, {}, {}, {}},
-    {"PaddingLeaEsi4", {0x31, 0xC0, 0xC3, 0x8D, 0x74, 0x26, 0x00}, {}, 0, 0, {}, {}, {}},
-    {"PaddingXchgAx", {0x31, 0xC0, 0xC3, 0x66, 0x90}, {}, 0, 0, {}, {}, {}},
-    {"PaddingNopInt3", {0x31, 0xC0, 0xC3, 0x90, 0xCC}, {}, 0, 0, {}, {}, {}},
+    {"PaddingNopDword", "31C0 C3 0F1F00", {}, 0, 0, "", {}},
+    {"PaddingNopWord", "31C0 C3 660F1F440000", {}, 0, 0, "", {}},
+    {"PaddingLongNop", "31C0 C3 66662E0F1F840000000000", {}, 0, 0, "", {}},
+    {"PaddingLeaEsi7", "31C0 C3 8DB42600000000", {}, 0, 0, "", {}},
+    {"PaddingLeaEsi3", "31C0 C3 8D7600", {}, 0, 0, "", {}},
+    {"PaddingLeaEsi4", "31C0 C3 8D742600", {}, 0, 0, "", {}},
+    {"PaddingXchgAx", "31C0 C3 6690", {}, 0, 0, "", {}},
+    {"PaddingNopInt3", "31C0 C3 90CC", {}, 0, 0, "", {}},
 };
 
 class Relocation : public ::testing::TestWithParam<Relocated> {};
 
 }  // namespace
 
-// A wrong relocation shows as a trampoline byte or target off, a wrong
-// answer, or bytes not given back at the removal.
 TEST_P(Relocation, InstalledAndRemoved) {
     const Relocated& c = GetParam();
     CodeBuffer buffer;
     ASSERT_TRUE(buffer.ok());
-    for (size_t i = 0; i < c.bytes.size(); ++i) buffer.Put(i, {c.bytes[i]});
-    for (const Field& f : c.fixups) PutField(buffer, 0, f);
-    const auto f = reinterpret_cast<FastFn>(buffer.at(0));
-    const std::vector<BYTE> original = buffer.Snapshot(0, c.bytes.size());
+    const std::vector<BYTE> code = Hex(c.code);
+    buffer.Put(0, code);
+    if (c.field.names != kNone) {
+        if (c.field.memory) buffer.PutMemoryOperand(c.field.at, c.field.end, Address(c.field, buffer));
+        else buffer.PutRel32(c.field.at, c.field.end, Address(c.field, buffer));
+    }
+    const FastFn f = buffer.fn(0);
+    const std::vector<BYTE> original = buffer.Snapshot(0, code.size());
     ASSERT_EQ(c.real, f(c.argument));
 
     g_real = f;
     ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_real), Fn(PlusTen))) << OnlyRefusal();
-    ASSERT_NE(f, g_real);
     EXPECT_EQ(0xE9, buffer.at(0)[0]);
-    if (!c.restBytes.empty()) {
-        EXPECT_EQ(c.restBytes, buffer.Snapshot(5, c.restBytes.size()));
-    }
     const auto* trampoline = reinterpret_cast<const BYTE*>(g_real);
-    for (const auto& b : c.trampolineBytes) EXPECT_EQ(b.second, trampoline[b.first]) << "trampoline byte " << b.first;
-    for (const Field& t : c.trampolineFields)
-        EXPECT_EQ(reinterpret_cast<uintptr_t>(Address(t, buffer)), Named(trampoline, t)) << "field at " << t.at;
+    const std::vector<BYTE> copy = Hex(c.copy);
+    for (size_t i = 0; i < copy.size(); ++i) {
+        const bool field = c.relocated.names != kNone && i - c.relocated.at < 4;
+        EXPECT_TRUE(field || copy[i] == trampoline[i]) << "trampoline byte " << i;
+    }
+    if (c.relocated.names != kNone) {
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(Address(c.relocated, buffer)), Named(trampoline, c.relocated));
+    }
     g_word = 0;
     EXPECT_EQ(c.real + 10, f(c.argument));
     EXPECT_EQ(c.real, g_real(c.argument));
-    if (c.name == std::string("MemoryOperandBeforeAnImmediate")) {
-        EXPECT_EQ(0x1234, g_word);
-    }
+    EXPECT_EQ(c.field.names == kWord ? 0x1234 : 0, g_word);
 
     ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_real), Fn(PlusTen)));
     EXPECT_EQ(f, g_real);
-    EXPECT_EQ(original, buffer.Snapshot(0, c.bytes.size()));
+    EXPECT_EQ(original, buffer.Snapshot(0, code.size()));
     EXPECT_EQ(c.real, f(c.argument));
 }
 
@@ -211,68 +145,46 @@ namespace {
 
 struct Refused {
     const char* name;
-    std::vector<BYTE> bytes;
-    std::vector<BYTE> helper;  // at offset 64, e.g. a thunk the code calls
-    std::vector<Field> fixups;
+    const char* code;
+    const char* callee;  // at 64, called by the rel32 at 1 when given
     LONG error;
-    const char* refusal;  // part of the refusal's text, or empty
+    const char* refusal;  // part of the refusal's text
 };
 
-void PrintTo(const Refused& c, std::ostream* out) { *out << c.name; }
-
 const Refused kRefused[] = {
-    // xor eax,eax / ret, followed straight by the next function's code.
-    {"TooShort", {0x31, 0xC0, 0xC3, 0x55, 0x89, 0xE5, 0x5D, 0xC3}, {}, {}, ERROR_INVALID_BLOCK, ""},
-    // An unconditional jump in the first bytes with code right behind it.
-    {"JumpWithCodeBehind", {0x31, 0xC0, 0xEB, 0x02, 0x0F, 0x0B, 0xFF, 0xC0, 0xC3}, {}, {}, ERROR_INVALID_BLOCK, ""},
+    // xor eax,eax / ret, and the next function's code right behind.
+    {"TooShort", "31C0 C3 5589E55DC3", "", ERROR_INVALID_BLOCK, ""},
+    {"JumpWithCodeBehind", "31C0 EB02 0F0B FFC0 C3", "", ERROR_INVALID_BLOCK, ""},
     // lea esi,[edi+0] after the ret changes a register: code, not padding.
-    {"LeaThatIsNoPadding", {0x31, 0xC0, 0xC3, 0x8D, 0x77, 0x00}, {}, {}, ERROR_INVALID_BLOCK, "lea"},
-    // mov ecx,[esp+4] / L: cmp byte [ecx],0 / je L / ret 4: the loop head
-    // lies inside the stolen bytes.
-    {"LoopIntoTheStolenBytes",
-     {0x8B, 0x4C, 0x24, 0x04, 0x80, 0x39, 0x00, 0x74, 0xFB, 0xC2, 0x04, 0x00},
-     {},
-     {},
-     ERROR_INVALID_DATA,
-     ""},
-    // A branch back into the stolen bytes behind an early ret.
-    {"BranchBackBehindAReturn",
-     {0x85, 0xC9, 0x75, 0x0A, 0x31, 0xC0, 0xFF, 0xC0, 0xC3, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xFF, 0xC9, 0x75, 0xF2, 0xC3},
-     {},
-     {},
-     ERROR_INVALID_DATA,
-     ""},
-    // jecxz (jrcxz) cannot be widened.
-    {"Jecxz", {0xE3, 0x04, 0x31, 0xC0, 0xFF, 0xC0, 0x31, 0xC0, 0xC3}, {}, {}, ERROR_NOT_SUPPORTED, ""},
+    {"LeaThatIsNoPadding", "31C0 C3 8D7700", "", ERROR_INVALID_BLOCK, "lea"},
+    // mov ecx,[esp+4] / L: cmp byte [ecx],0 / je L / ret 4: the loop head is in the stolen bytes.
+    {"LoopIntoTheStolenBytes", "8B4C2404 803900 74FB C20400", "", ERROR_INVALID_DATA, ""},
+    {"BranchBackBehindAReturn", "85C9 750A 31C0 FFC0 C3 CCCCCCCCCC FFC9 75F2 C3", "", ERROR_INVALID_DATA, ""},
+    {"Jecxz", "E304 31C0 FFC0 31C0 C3", "", ERROR_NOT_SUPPORTED, ""},
     // call $+5 / pop eax / ret
-    {"CallToTheNextInstruction", {0xE8, 0, 0, 0, 0, 0x58, 0xC3}, {}, {}, ERROR_NOT_SUPPORTED, "next instruction"},
-    // call thunk / add eax,5 / ret, the thunk: mov eax,[esp] / ret
-    {"CallToAReturnAddressReader",
-     {0xE8, 0, 0, 0, 0, 0x83, 0xC0, 0x05, 0xC3},
-     {0x8B, 0x04, 0x24, 0xC3},
-     {{1, 5, Form::Rel32, Names::Buffer, 64}},
-     ERROR_NOT_SUPPORTED,
-     "return address"},
+    {"CallToTheNextInstruction", "E800000000 58 C3", "", ERROR_NOT_SUPPORTED, "next instruction"},
+    // call callee / add eax,5 / ret; callee: mov eax,[esp] / ret
+    {"CallToAReturnAddressReader", "E800000000 83C005 C3", "8B0424 C3", ERROR_NOT_SUPPORTED, "return address"},
 };
 
 class RefusedPrologue : public ::testing::TestWithParam<Refused> {};
 
 }  // namespace
 
-// Refused with its error, code, variable and trampolines untouched.
 TEST_P(RefusedPrologue, LeftUntouched) {
     const Refused& c = GetParam();
     CodeBuffer buffer;
     ASSERT_TRUE(buffer.ok());
-    for (size_t i = 0; i < c.bytes.size(); ++i) buffer.Put(i, {c.bytes[i]});
-    for (size_t i = 0; i < c.helper.size(); ++i) buffer.Put(64 + i, {c.helper[i]});
-    for (const Field& f : c.fixups) PutField(buffer, 0, f);
-    const std::vector<BYTE> before = buffer.Snapshot(0, c.bytes.size());
-    g_real = reinterpret_cast<FastFn>(buffer.at(0));
+    const std::vector<BYTE> code = Hex(c.code);
+    buffer.Put(0, code);
+    buffer.Put(64, Hex(c.callee));
+    if (c.callee[0] != '\0') buffer.PutRel32(1, 5, buffer.at(64));
+    const std::vector<BYTE> before = buffer.Snapshot(0, code.size());
+    g_real = buffer.fn(0);
     const ULONG trampolines = InterceptTrampolineCount();
     EXPECT_EQ(c.error, AttachOne(Slot(&g_real), Fn(MinusOne)));
-    EXPECT_EQ(reinterpret_cast<FastFn>(buffer.at(0)), g_real);
-    EXPECT_EQ(before, buffer.Snapshot(0, c.bytes.size()));
+    EXPECT_EQ(buffer.fn(0), g_real);
+    EXPECT_EQ(before, buffer.Snapshot(0, code.size()));
     EXPECT_EQ(trampolines, InterceptTrampolineCount());
     EXPECT_NE(std::string::npos, OnlyRefusal().find(c.refusal)) << OnlyRefusal();
 }
@@ -280,147 +192,108 @@ TEST_P(RefusedPrologue, LeftUntouched) {
 INSTANTIATE_TEST_SUITE_P(Prologues, RefusedPrologue, ::testing::ValuesIn(kRefused),
                          [](const ::testing::TestParamInfo<Refused>& info) { return std::string(info.param.name); });
 
-TEST(Relocation, FunctionFarFromItsReplacement) {
-    CodeBuffer buffer(4096, Placement::Anywhere);
-    ASSERT_TRUE(buffer.ok());
-    buffer.Put(0, {0xB8, 0x07, 0, 0, 0, 0xC3});  // mov eax,7 / ret
-    const auto f = reinterpret_cast<FastFn>(buffer.at(0));
-    g_real = f;
-    ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_real), Fn(PlusTen)));
-    // The trampoline sits within rel32 reach of the function it copies.
-    const auto gap = static_cast<long long>(
-        static_cast<intptr_t>(reinterpret_cast<uintptr_t>(g_real) - reinterpret_cast<uintptr_t>(f)));
-    EXPECT_LT(gap < 0 ? -gap : gap, 0x7FFF0000LL);
-    EXPECT_EQ(17, f(0));
-    EXPECT_EQ(7, g_real(0));
-    ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_real), Fn(PlusTen)));
-    EXPECT_EQ(7, f(0));
-}
-
 namespace {
-
-// Two allocations for the far-branch test: code, and 2 GB - 64 KB above it
-// the destinations of its branches, with the 64 KB below the code left free
-// for the trampolines. On x64 the trampolines then lie out of rel32 reach of
-// the destinations; on x86 everything is within reach.
-struct FarPair {
-    BYTE* code = nullptr;
-    BYTE* dest = nullptr;
-    ~FarPair() {
-        if (code != nullptr) VirtualFree(code, 0, MEM_RELEASE);
-        if (dest != nullptr) VirtualFree(dest, 0, MEM_RELEASE);
-    }
-};
-
-#if defined(_WIN64)
-bool Free(uintptr_t address, size_t size) {
-    MEMORY_BASIC_INFORMATION info;
-    return VirtualQuery(reinterpret_cast<void*>(address), &info, sizeof(info)) == sizeof(info) &&
-           info.State == MEM_FREE && reinterpret_cast<uintptr_t>(info.BaseAddress) + info.RegionSize >= address + size;
-}
-#endif
-
-void AllocateFarPair(FarPair* pair) {
-    const DWORD kinds = MEM_RESERVE | MEM_COMMIT;
-#if defined(_WIN64)
-    constexpr uintptr_t kGap = 0x7FFF0000;
-    for (uintptr_t base = 0x300000000000; base < 0x380000000000; base += 0x1000000000) {
-        if (!Free(base - 0x10000, 0x20000) || !Free(base + kGap, 0x10000)) continue;
-        pair->code =
-            static_cast<BYTE*>(VirtualAlloc(reinterpret_cast<void*>(base), 4096, kinds, PAGE_EXECUTE_READWRITE));
-        pair->dest = static_cast<BYTE*>(
-            VirtualAlloc(reinterpret_cast<void*>(base + kGap), 0x10000, kinds, PAGE_EXECUTE_READWRITE));
-        if (pair->code != nullptr && pair->dest != nullptr) return;
-    }
-#else
-    pair->code = static_cast<BYTE*>(VirtualAlloc(nullptr, 4096, kinds, PAGE_EXECUTE_READWRITE));
-    pair->dest = static_cast<BYTE*>(VirtualAlloc(nullptr, 0x10000, kinds, PAGE_EXECUTE_READWRITE));
-#endif
-}
-
-void PutRel32At(BYTE* field, const BYTE* end, const BYTE* dest) {
-    const auto rel = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(dest) - reinterpret_cast<uintptr_t>(end));
-    std::memcpy(field, &rel, sizeof(rel));
-}
 
 long long Distance(const void* a, const void* b) {
     return static_cast<long long>(
         static_cast<intptr_t>(reinterpret_cast<uintptr_t>(b) - reinterpret_cast<uintptr_t>(a)));
 }
 
+// Code at base and, 2 GB - 64 KB above, the destinations of its branches, with
+// the 64 KB around the code free for trampolines: on x64 these then lie out of
+// rel32 reach of the destinations.
+struct FarPair {
+    BYTE* code = nullptr;
+    BYTE* dest = nullptr;
+    FarPair() {
+        const DWORD kinds = MEM_RESERVE | MEM_COMMIT;
+#if defined(_WIN64)
+        for (uintptr_t base = 0x300000000000; base < 0x380000000000 && dest == nullptr; base += 0x1000000000) {
+            MEMORY_BASIC_INFORMATION below, above;
+            VirtualQuery(reinterpret_cast<void*>(base - 0x10000), &below, sizeof(below));
+            VirtualQuery(reinterpret_cast<void*>(base + 0x7FFF0000), &above, sizeof(above));
+            if (below.State != MEM_FREE || below.RegionSize < 0x20000 || above.State != MEM_FREE ||
+                above.RegionSize < 0x10000)
+                continue;
+            code = static_cast<BYTE*>(VirtualAlloc(reinterpret_cast<void*>(base), 4096, kinds, PAGE_EXECUTE_READWRITE));
+            dest = static_cast<BYTE*>(
+                VirtualAlloc(reinterpret_cast<void*>(base + 0x7FFF0000), 0x10000, kinds, PAGE_EXECUTE_READWRITE));
+        }
+#else
+        code = static_cast<BYTE*>(VirtualAlloc(nullptr, 4096, kinds, PAGE_EXECUTE_READWRITE));
+        dest = static_cast<BYTE*>(VirtualAlloc(nullptr, 0x10000, kinds, PAGE_EXECUTE_READWRITE));
+#endif
+    }
+    ~FarPair() {
+        if (code != nullptr) VirtualFree(code, 0, MEM_RELEASE);
+        if (dest != nullptr) VirtualFree(dest, 0, MEM_RELEASE);
+    }
+};
+
 }  // namespace
 
+// The trampoline lies within rel32 reach of its function even when the replacement does not.
+TEST(Relocation, FunctionFarFromItsReplacement) {
+    CodeBuffer buffer(Placement::Anywhere);
+    buffer.Put(0, Hex("B807000000 C3"));  // mov eax,7 / ret
+    const FastFn f = buffer.fn(0);
+    g_real = f;
+    ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_real), Fn(PlusTen)));
+    EXPECT_LT(std::llabs(Distance(Fn(f), Fn(g_real))), 0x7FFF0000LL);
+    EXPECT_EQ(17, f(0));
+    EXPECT_EQ(7, g_real(0));
+    ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_real), Fn(PlusTen)));
+    EXPECT_EQ(7, f(0));
+}
+
+// A call, jcc or jmp out of the trampoline's reach becomes an absolute call [rip+2] / jmp [rip+0].
 TEST(Relocation, BranchesOutOfReachOfTheTrampolineTakeAbsoluteForms) {
     FarPair pair;
-    AllocateFarPair(&pair);
     ASSERT_NE(nullptr, pair.code);
     ASSERT_NE(nullptr, pair.dest);
-    std::memset(pair.code, 0xCC, 4096);
-    // Destinations near the end of the far allocation.
-    BYTE* addForty = pair.dest + 0xF000;  // lea eax,[ecx+40] / ret
-    const BYTE addFortyBytes[] = {0x8D, 0x41, 0x28, 0xC3};
-    std::memcpy(addForty, addFortyBytes, sizeof(addFortyBytes));
-    BYTE* two = pair.dest + 0xF010;  // mov eax,2 / ret
-    const BYTE twoBytes[] = {0xB8, 0x02, 0, 0, 0, 0xC3};
-    std::memcpy(two, twoBytes, sizeof(twoBytes));
-    BYTE* plusFive = pair.dest + 0xF020;  // lea eax,[ecx+5] / ret
-    const BYTE plusFiveBytes[] = {0x8D, 0x41, 0x05, 0xC3};
-    std::memcpy(plusFive, plusFiveBytes, sizeof(plusFiveBytes));
-
-    // call addForty / add eax,2 / ret
-    const BYTE callBytes[] = {0xE8, 0, 0, 0, 0, 0x83, 0xC0, 0x02, 0xC3};
-    std::memcpy(pair.code, callBytes, sizeof(callBytes));
-    PutRel32At(pair.code + 1, pair.code + 5, addForty);
-    // test ecx,ecx / jne two / mov eax,1 / ret
-    const BYTE jccBytes[] = {0x85, 0xC9, 0x0F, 0x85, 0, 0, 0, 0, 0xB8, 0x01, 0, 0, 0, 0xC3};
-    std::memcpy(pair.code + 64, jccBytes, sizeof(jccBytes));
-    PutRel32At(pair.code + 68, pair.code + 72, two);
-    // xor eax,eax / jmp plusFive
-    const BYTE jmpBytes[] = {0x31, 0xC0, 0xE9, 0, 0, 0, 0};
-    std::memcpy(pair.code + 128, jmpBytes, sizeof(jmpBytes));
-    PutRel32At(pair.code + 131, pair.code + 135, plusFive);
-    FlushInstructionCache(GetCurrentProcess(), pair.code, 4096);
-
-    const auto call = reinterpret_cast<FastFn>(pair.code);
-    const auto jcc = reinterpret_cast<FastFn>(pair.code + 64);
-    const auto jmp = reinterpret_cast<FastFn>(pair.code + 128);
-    ASSERT_EQ(43, call(1));
-    ASSERT_EQ(1, jcc(0));
-    ASSERT_EQ(2, jcc(7));
-    ASSERT_EQ(8, jmp(3));
-
-    struct Case {
-        FastFn f;
-        const BYTE* dest;
-        int argument;
-        int expected;
-        BYTE absoluteOpcode;  // the second byte of the absolute form: FF 15 call, FF 25 jmp
-    } cases[] = {
-        {call, addForty, 1, 43, 0x15}, {jcc, two, 7, 2, 0x25}, {jcc, two, 0, 1, 0x25}, {jmp, plusFive, 3, 8, 0x25}};
-    for (const Case& c : cases) {
-        g_real = c.f;
+    BYTE* code = pair.code;
+    BYTE* dest = pair.dest + 0xF000;
+    // Destinations: lea eax,[ecx+40] / ret; mov eax,2 / ret; lea eax,[ecx+5] / ret.
+    const std::vector<BYTE> dests[] = {Hex("8D4128 C3"), Hex("B802000000 C3"), Hex("8D4105 C3")};
+    // call d0 / add eax,2 / ret; test ecx,ecx / jne d1 / mov eax,1 / ret; xor eax,eax / jmp d2.
+    const std::vector<BYTE> sources[] = {Hex("E800000000 83C002 C3"), Hex("85C9 0F8500000000 B801000000 C3"),
+                                         Hex("31C0 E900000000")};
+    const size_t field[] = {1, 4, 3};
+    for (int i = 0; i < 3; ++i) {
+        std::memcpy(dest + 16 * i, dests[i].data(), dests[i].size());
+        std::memset(code + 64 * i, 0xCC, 64);
+        std::memcpy(code + 64 * i, sources[i].data(), sources[i].size());
+        const auto rel = static_cast<int32_t>(Distance(code + 64 * i + field[i] + 4, dest + 16 * i));
+        std::memcpy(code + 64 * i + field[i], &rel, sizeof(rel));
+    }
+    FlushInstructionCache(GetCurrentProcess(), code, 4096);
+    const struct {
+        int source, argument, expected;
+        BYTE opcode;     // of the absolute form: FF 15 call, FF 25 jmp
+        size_t literal;  // its address literal's offset from the opcode
+    } cases[] = {{0, 1, 43, 0x15, 8}, {1, 7, 2, 0x25, 6}, {1, 0, 1, 0x25, 6}, {2, 3, 8, 0x25, 6}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source);
+        const auto f = reinterpret_cast<FastFn>(code + 64 * c.source);
+        ASSERT_EQ(c.expected, f(c.argument));
+        g_real = f;
         ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_real), Fn(PlusTen))) << OnlyRefusal();
-        const auto* trampoline = reinterpret_cast<const BYTE*>(g_real);
-        const long long reach = Distance(trampoline, c.dest);
-        std::printf("trampoline to destination: %lld bytes\n", reach);
 #if defined(_WIN64)
-        EXPECT_GT(reach > 0 ? reach : -reach, 0x7FFFFFFFLL);  // out of rel32 reach: the test means something
+        const auto* trampoline = reinterpret_cast<const BYTE*>(g_real);
+        const BYTE* target = dest + 16 * c.source;
+        EXPECT_GT(std::llabs(Distance(trampoline, target)), 0x7FFFFFFFLL);
         INTERCEPT_TRAMPOLINE_INFO info = {};
         ASSERT_TRUE(InterceptDescribeTrampoline(Slot(&g_real), &info));
         bool absolute = false;
-        for (ULONG i = 0; i + 6 <= info.cbCode; ++i) {
-            uint64_t inline_ = 0;
-            const ULONG literal = c.absoluteOpcode == 0x15 ? 8 : 6;  // call [rip+2] / jmp +8, or jmp [rip+0]
-            if (trampoline[i] == 0xFF && trampoline[i + 1] == c.absoluteOpcode && i + literal + 8 <= info.cbCode) {
-                std::memcpy(&inline_, trampoline + i + literal, sizeof(inline_));
-                absolute = absolute || inline_ == reinterpret_cast<uintptr_t>(c.dest);
-            }
+        for (ULONG i = 0; i + c.literal + 8 <= info.cbCode; ++i) {
+            absolute = absolute || (trampoline[i] == 0xFF && trampoline[i + 1] == c.opcode &&
+                                    std::memcmp(trampoline + i + c.literal, &target, 8) == 0);
         }
-        EXPECT_TRUE(absolute) << "no absolute branch to the destination in the trampoline";
+        EXPECT_TRUE(absolute) << "no absolute branch to the destination";
 #endif
-        EXPECT_EQ(c.expected + 10, c.f(c.argument));
+        EXPECT_EQ(c.expected + 10, f(c.argument));
         EXPECT_EQ(c.expected, g_real(c.argument));
         ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_real), Fn(PlusTen)));
-        EXPECT_EQ(c.expected, c.f(c.argument));
+        EXPECT_EQ(c.expected, f(c.argument));
     }
 }

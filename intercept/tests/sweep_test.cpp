@@ -1,18 +1,14 @@
 // Every export of the system modules the product intercepts from, and of
-// comctl32 and ntdll: the trampoline is built and checked instruction by
-// instruction against the code it copies — every copied instruction keeps
-// its absolute branch destination and memory operand address, branches
-// between copied instructions land on the copies, and the jump back lands
-// right after the copied bytes. Outside ntdll each export is then also
-// attached, committed and detached, and its bytes must come back unchanged.
-// Refusals are printed grouped by reason and must stay below 1% of the
-// exports of every module.
+// comctl32 and ntdll: each trampoline is checked instruction by instruction
+// against the code it copies (destinations and memory operands kept, branches
+// between copied instructions landing on the copies, the jump back right after
+// the copied bytes). Outside ntdll each export is also attached, committed
+// and detached, and its bytes must come back. Refusals, printed by reason,
+// stay below 1% of each module's exports.
 //
-// The replacement handed to each attach is a pass-through stub that jumps
-// through the real-entry variable (jmp [g_real], which changes no register),
-// so a call that reaches a hooked export while it is hooked — from the engine
-// itself (VirtualProtect, FlushInstructionCache), from the C runtime, or from
-// Wine's own modules — runs the original code through the trampoline.
+// The replacement is a stub "jmp [real]" (it changes no register), so a call
+// that reaches a hooked export meanwhile (from the engine, the C runtime or
+// Wine) runs the original code through the trampoline.
 #include <gtest/gtest.h>
 
 #include <capstone/capstone.h>
@@ -28,66 +24,52 @@ using namespace intercept_test;
 
 namespace {
 
-#if defined(_WIN64)
-constexpr cs_mode kMode = CS_MODE_64;
-#else
-constexpr cs_mode kMode = CS_MODE_32;
-#endif
-
 struct Export {
     PVOID address;
-    std::string name;  // "#ordinal" for exports without a name
+    std::string name;  // "#ordinal" when it has none
 };
 
-// The exports of module, by ordinal, forwarded ones resolved.
 std::vector<Export> ExportsOf(HMODULE module) {
     std::vector<Export> exports;
     const auto* base = reinterpret_cast<const BYTE*>(module);
     const auto* nt =
         reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
-    if (dir.VirtualAddress == 0) return exports;
-    const auto* table = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
-    const auto* functions = reinterpret_cast<const DWORD*>(base + table->AddressOfFunctions);
+    const auto* table = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(
+        base + nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress);
     const auto* names = reinterpret_cast<const DWORD*>(base + table->AddressOfNames);
     const auto* nameOrdinals = reinterpret_cast<const WORD*>(base + table->AddressOfNameOrdinals);
+    std::map<DWORD, std::string> named;
+    for (DWORD n = 0; n < table->NumberOfNames; ++n)
+        named[nameOrdinals[n]] = reinterpret_cast<const char*>(base + names[n]);
     for (DWORD i = 0; i < table->NumberOfFunctions; ++i) {
-        if (functions[i] == 0) continue;
-        const WORD ordinal = static_cast<WORD>(table->Base + i);
-        FARPROC address = GetProcAddress(module, reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(ordinal)));
-        if (address == nullptr) continue;
-        std::string name = "#" + std::to_string(ordinal);
-        for (DWORD n = 0; n < table->NumberOfNames; ++n) {
-            if (nameOrdinals[n] == i) name = reinterpret_cast<const char*>(base + names[n]);
-        }
-        exports.push_back({reinterpret_cast<PVOID>(address), name});
+        const auto ordinal = static_cast<uintptr_t>(table->Base + i);
+        FARPROC address = GetProcAddress(module, reinterpret_cast<LPCSTR>(ordinal));  // forwarders resolved
+        if (address != nullptr)
+            exports.push_back({Fn(address), named.count(i) ? named[i] : "#" + std::to_string(ordinal)});
     }
     return exports;
 }
 
-// Exports in memory that is not executable are data, not functions.
 bool IsCode(const void* address) {
     MEMORY_BASIC_INFORMATION info;
     return VirtualQuery(address, &info, sizeof(info)) == sizeof(info) && info.State == MEM_COMMIT &&
            (info.Protect & (PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY)) != 0;
 }
 
-struct Decoded {
+struct Insn {
     size_t size = 0;
     unsigned id = 0;
-    bool branch = false;  // relative branch: dest is its destination
-    bool conditional = false;
-    bool call = false;
-    bool ends = false;
+    bool relative = false;  // a branch to dest
+    bool call = false, ends = false;
     uint64_t dest = 0;
-    bool memory = false;  // memory operand relative to the instruction pointer
+    bool rip = false;  // a memory operand at address, relative to the instruction pointer
     uint64_t address = 0;
 };
 
 class Disassembler {
 public:
     Disassembler() {
-        if (cs_open(CS_ARCH_X86, kMode, &handle_) != CS_ERR_OK) return;
+        if (cs_open(CS_ARCH_X86, sizeof(void*) == 8 ? CS_MODE_64 : CS_MODE_32, &handle_) != CS_ERR_OK) return;
         cs_option(handle_, CS_OPT_DETAIL, CS_OPT_ON);
         insn_ = cs_malloc(handle_);
     }
@@ -96,29 +78,24 @@ public:
         if (handle_ != 0) cs_close(&handle_);
     }
     bool ok() const { return insn_ != nullptr; }
-
-    bool Decode(const BYTE* at, Decoded* out) {
+    bool Decode(const BYTE* at, Insn* out) {
         const uint8_t* code = at;
         size_t size = 16;
         uint64_t address = reinterpret_cast<uintptr_t>(at);
         if (!cs_disasm_iter(handle_, &code, &size, &address, insn_)) return false;
-        Decoded d;
+        const cs_x86& x86 = insn_->detail->x86;
+        Insn d;
         d.size = insn_->size;
         d.id = insn_->id;
-        const cs_x86& x86 = insn_->detail->x86;
-        const bool jump = cs_insn_group(handle_, insn_, CS_GRP_JUMP);
         d.call = cs_insn_group(handle_, insn_, CS_GRP_CALL);
-        if ((jump || d.call) && x86.op_count == 1 && x86.operands[0].type == X86_OP_IMM) {
-            d.branch = true;
-            d.dest = static_cast<uint64_t>(x86.operands[0].imm);
-            d.conditional = jump && insn_->id != X86_INS_JMP;
-        }
-        d.ends = cs_insn_group(handle_, insn_, CS_GRP_RET) || insn_->id == X86_INS_JMP;
+        d.relative = (d.call || cs_insn_group(handle_, insn_, CS_GRP_JUMP)) && x86.op_count == 1 &&
+                     x86.operands[0].type == X86_OP_IMM;
+        d.dest = d.relative ? static_cast<uint64_t>(x86.operands[0].imm) : 0;
+        d.ends = cs_insn_group(handle_, insn_, CS_GRP_RET) || d.id == X86_INS_JMP;
         for (uint8_t i = 0; i < x86.op_count; ++i) {
-            if (x86.operands[i].type == X86_OP_MEM && x86.operands[i].mem.base == X86_REG_RIP) {
-                d.memory = true;
-                d.address = reinterpret_cast<uintptr_t>(at) + insn_->size + x86.operands[i].mem.disp;
-            }
+            if (x86.operands[i].type != X86_OP_MEM || x86.operands[i].mem.base != X86_REG_RIP) continue;
+            d.rip = true;
+            d.address = reinterpret_cast<uintptr_t>(at) + d.size + x86.operands[i].mem.disp;
         }
         *out = d;
         return true;
@@ -129,143 +106,61 @@ private:
     cs_insn* insn_ = nullptr;
 };
 
-uint64_t Literal(const BYTE* at) {
-    uint64_t value = 0;
-    std::memcpy(&value, at, sizeof(value));
-    return value;
+// Where the branch at code leads and how many bytes it takes: a relative
+// branch, or an absolute one through the address literal that follows it
+// (call [rip+2] / jmp +8 / literal, jmp [rip+0] / literal).
+bool Reach(const Insn& b, const BYTE* code, uint64_t* dest, size_t* size) {
+    if (b.relative) return *dest = b.dest, *size = b.size, true;
+    if (!b.rip || (!b.call && b.id != X86_INS_JMP)) return false;
+    std::memcpy(dest, reinterpret_cast<const void*>(b.address), 8);
+    *size = static_cast<size_t>(b.address + 8 - reinterpret_cast<uintptr_t>(code));
+    return true;
 }
 
-// Checks the trampoline described by info against its target; empty when
-// it is right, else what is wrong.
+// Empty when the trampoline info describes copies its target right, else what is wrong.
 std::string CheckTrampoline(Disassembler& dis, const INTERCEPT_TRAMPOLINE_INFO& info) {
     const auto* target = static_cast<const BYTE*>(info.pTarget);
     const auto* code = static_cast<const BYTE*>(info.pTrampoline);
-    const auto targetAt = reinterpret_cast<uintptr_t>(target);
-    std::map<size_t, size_t> copyOf;                   // target offset -> trampoline offset
-    std::vector<std::pair<uint64_t, uint64_t>> inner;  // trampoline branch dest, original dest
-    size_t o = 0;
-    size_t t = 0;
+    const auto base = reinterpret_cast<uintptr_t>(target);
+    std::map<uint64_t, uint64_t> copyOf;               // original address -> copy address
+    std::vector<std::pair<uint64_t, uint64_t>> inner;  // where a copied branch goes, where the original went
+    size_t o = 0, t = 0;
     bool ended = false;
-    char problem[160];
-    while (o < info.cbCopied) {
-        Decoded a;
-        Decoded b;
-        if (!dis.Decode(target + o, &a)) return "undecodable original at +" + std::to_string(o);
-        if (!dis.Decode(code + t, &b)) return "undecodable copy at +" + std::to_string(t);
-        copyOf[o] = t;
-        if (a.branch) {
-            const bool internal = a.dest - targetAt < info.cbStolen;
-            if (b.branch && b.conditional && a.conditional && b.dest == reinterpret_cast<uintptr_t>(code + t + 16)) {
-                // Absolute form of a jcc: the inverted jcc skips jmp [rip+0] / address.
-                if (code[t + 2] != 0xFF || code[t + 3] != 0x25 || Literal(code + t + 8) != a.dest)
-                    return "bad absolute jcc";
-                t += 16;
-            } else if (b.branch) {
-                if (b.call != a.call || b.conditional != a.conditional) return "branch kind changed";
-                if (internal) {
-                    inner.emplace_back(b.dest, a.dest);
-                } else if (b.dest != a.dest) {
-                    std::snprintf(problem, sizeof(problem), "branch at +%zu goes to %llx instead of %llx", o,
-                                  static_cast<unsigned long long>(b.dest), static_cast<unsigned long long>(a.dest));
-                    return problem;
-                }
-                t += b.size;
-            } else if (a.call) {  // call [rip+2] / jmp +8 / address
-                if (code[t] != 0xFF || code[t + 1] != 0x15 || Literal(code + t + 8) != a.dest)
-                    return "bad absolute call";
-                t += 16;
-            } else {  // jmp [rip+0] / address
-                if (code[t] != 0xFF || code[t + 1] != 0x25 || Literal(code + t + 6) != a.dest)
-                    return "bad absolute jmp";
-                t += 14;
-            }
-        } else if (a.memory) {
-            if (b.id != a.id || b.size != a.size || !b.memory || b.address != a.address) {
-                std::snprintf(problem, sizeof(problem), "memory operand at +%zu names %llx instead of %llx", o,
-                              static_cast<unsigned long long>(b.address), static_cast<unsigned long long>(a.address));
-                return problem;
-            }
+    for (Insn a, b; o < info.cbCopied; o += a.size, ended = a.ends) {
+        if (!dis.Decode(target + o, &a) || !dis.Decode(code + t, &b)) return "undecodable at +" + std::to_string(o);
+        copyOf[base + o] = reinterpret_cast<uintptr_t>(code + t);
+        const std::string at = " at +" + std::to_string(o);
+        if (a.relative) {
+            uint64_t dest = 0;
+            size_t size = 0;
+            // A far jcc: the inverted jcc skips the absolute jmp that follows it.
+            const bool inverted = !a.call && a.id != X86_INS_JMP && b.relative && b.dest == uintptr_t(code + t + 16);
+            if (inverted && !dis.Decode(code + t + 2, &b)) return "undecodable" + at;
+            if (!Reach(b, code + t, &dest, &size) || b.call != a.call) return "branch kind changed" + at;
+            if (a.dest - base < info.cbStolen) inner.emplace_back(dest, a.dest);
+            else if (dest != a.dest) return "branch goes elsewhere" + at;
+            t += size;
+        } else if (a.rip) {
+            if (b.id != a.id || b.size != a.size || !b.rip || b.address != a.address) return "operand moved" + at;
             t += b.size;
         } else {
-            if (std::memcmp(target + o, code + t, a.size) != 0) return "copy differs at +" + std::to_string(o);
+            if (std::memcmp(target + o, code + t, a.size) != 0) return "copy differs" + at;
             t += a.size;
         }
-        o += a.size;
-        ended = a.ends;
     }
     for (const auto& branch : inner) {
-        const auto it = copyOf.find(static_cast<size_t>(branch.second - targetAt));
-        if (it == copyOf.end() || branch.first != reinterpret_cast<uintptr_t>(code + it->second)) {
-            return "branch between copied instructions misses its copy";
-        }
+        if (copyOf.count(branch.second) == 0 || copyOf[branch.second] != branch.first)
+            return "inner branch misses its copy";
     }
     if (o != info.cbCopied) return "copied instructions overrun the copied bytes";
     if (ended) return t == info.cbCode ? "" : "code after the last copied instruction";
-    Decoded back;
-    if (!dis.Decode(code + t, &back)) return "no jump back";
-    const uint64_t resume = targetAt + info.cbCopied;
-    if (back.branch && back.id == X86_INS_JMP && back.dest == resume && t + back.size == info.cbCode) return "";
-    if (code[t] == 0xFF && code[t + 1] == 0x25 && Literal(code + t + 6) == resume && t + 14 == info.cbCode) return "";
+    Insn back;
+    uint64_t dest = 0;
+    size_t size = 0;
+    if (dis.Decode(code + t, &back) && back.id == X86_INS_JMP && Reach(back, code + t, &dest, &size) &&
+        dest == base + info.cbCopied && t + size == info.cbCode)
+        return "";
     return "the jump back does not land right after the copied bytes";
-}
-
-struct Counts {
-    int data = 0;  // exports that are no code
-    int exports = 0;
-    int built = 0;
-    int refused = 0;
-    std::map<std::string, std::string> reasons;  // rule -> names
-    std::map<std::string, int> perReason;
-};
-
-Counts Sweep(const wchar_t* name, PVOID* real, PVOID stub, bool commit, Disassembler& dis) {
-    Counts counts;
-    HMODULE module = LoadLibraryW(name);
-    if (module == nullptr) {
-        ADD_FAILURE() << "cannot load " << name;
-        return counts;
-    }
-    for (const Export& entry : ExportsOf(module)) {
-        if (!IsCode(entry.address)) {
-            ++counts.data;
-            continue;
-        }
-        ++counts.exports;
-        *real = entry.address;
-        EXPECT_EQ(NO_ERROR, InterceptTransactionBegin());
-        InterceptUpdateThread(GetCurrentThread());
-        const LONG attached = InterceptAttach(real, stub);
-        if (attached != NO_ERROR) {
-            InterceptTransactionAbort();
-            ++counts.refused;
-            const std::vector<INTERCEPT_REFUSAL> refusals = Refusals();
-            const std::string rule = refusals.empty() ? "(no record)" : refusals[0].szRule;
-            ++counts.perReason[rule];
-            counts.reasons[rule] +=
-                " " + entry.name + (refusals.empty() ? "" : std::string("[") + refusals[0].szInstruction + "]");
-            EXPECT_EQ(entry.address, *real);
-            continue;
-        }
-        ++counts.built;
-        INTERCEPT_TRAMPOLINE_INFO info = {};
-        EXPECT_TRUE(InterceptDescribeTrampoline(real, &info));
-        const std::string problem = CheckTrampoline(dis, info);
-        EXPECT_EQ("", problem) << entry.name << " of " << name;
-        if (!commit) {
-            InterceptTransactionAbort();
-            continue;
-        }
-        const auto* target = static_cast<const BYTE*>(info.pTarget);
-        const std::vector<BYTE> before(target, target + info.cbStolen);
-        EXPECT_EQ(NO_ERROR, InterceptTransactionCommit());
-        EXPECT_EQ(info.pTrampoline, *real);
-        EXPECT_EQ(0xE9, target[0]);
-        EXPECT_EQ(NO_ERROR, DetachOne(real, stub));
-        EXPECT_EQ(entry.address, *real);
-        EXPECT_EQ(before, std::vector<BYTE>(target, target + info.cbStolen))
-            << entry.name << " of " << name << " not restored";
-    }
-    return counts;
 }
 
 }  // namespace
@@ -273,34 +168,55 @@ Counts Sweep(const wchar_t* name, PVOID* real, PVOID stub, bool commit, Disassem
 TEST(Sweep, EveryExportOfTheInterceptedModules) {
     Disassembler dis;
     ASSERT_TRUE(dis.ok());
-    // The variable and the stub side by side, so that the stub's jmp [variable]
-    // reaches it on x64 too.
-    CodeBuffer stubs;
+    CodeBuffer stubs;  // the stub and its variable side by side: jmp [variable] reaches it on x64 too
     auto* real = reinterpret_cast<PVOID*>(stubs.at(64));
-    BYTE* stub = stubs.Put(0, {0xFF, 0x25, 0, 0, 0, 0});
+    BYTE* stub = stubs.Put(0, Hex("FF2500000000"));
     stubs.PutMemoryOperand(2, 6, real);
-
-    struct Module {
+    const struct {
         const wchar_t* name;
         bool commit;
     } modules[] = {{L"user32.dll", true}, {L"gdi32.dll", true},    {L"kernel32.dll", true}, {L"uxtheme.dll", true},
                    {L"usp10.dll", true},  {L"comdlg32.dll", true}, {L"comctl32.dll", true}, {L"ntdll.dll", false}};
-    int exports = 0;
-    int built = 0;
-    for (const Module& module : modules) {
-        const Counts counts = Sweep(module.name, real, stub, module.commit, dis);
-        std::printf("%-13ls exports %5d  built %5d  refused %4d  (data exports %d)\n", module.name, counts.exports,
-                    counts.built, counts.refused, counts.data);
-        for (const auto& reason : counts.reasons) {
-            std::printf("  %d x %s:%s\n", counts.perReason.at(reason.first), reason.first.c_str(),
-                        reason.second.c_str());
+    for (const auto& module : modules) {
+        HMODULE loaded = LoadLibraryW(module.name);
+        ASSERT_NE(nullptr, loaded) << module.name;
+        int exports = 0, refused = 0;
+        std::map<std::string, std::string> reasons;  // rule -> exports
+        for (const Export& entry : ExportsOf(loaded)) {
+            if (!IsCode(entry.address)) continue;
+            ++exports;
+            *real = entry.address;
+            ASSERT_EQ(NO_ERROR, InterceptTransactionBegin());
+            InterceptUpdateThread(GetCurrentThread());
+            if (InterceptAttach(real, stub) != NO_ERROR) {
+                InterceptTransactionAbort();
+                ++refused;
+                const std::vector<INTERCEPT_REFUSAL> refusal = Refusals();
+                ASSERT_EQ(1u, refusal.size());
+                reasons[refusal[0].szRule] += " " + entry.name + "[" + refusal[0].szInstruction + "]";
+                EXPECT_EQ(entry.address, *real);
+                continue;
+            }
+            INTERCEPT_TRAMPOLINE_INFO info = {};
+            EXPECT_TRUE(InterceptDescribeTrampoline(real, &info));
+            EXPECT_EQ("", CheckTrampoline(dis, info)) << entry.name << " of " << module.name;
+            if (!module.commit) {
+                InterceptTransactionAbort();
+                continue;
+            }
+            const auto* target = static_cast<const BYTE*>(info.pTarget);
+            const std::vector<BYTE> before(target, target + info.cbStolen);
+            EXPECT_EQ(NO_ERROR, InterceptTransactionCommit());
+            EXPECT_EQ(info.pTrampoline, *real);
+            EXPECT_EQ(0xE9, target[0]);
+            EXPECT_EQ(NO_ERROR, DetachOne(real, stub));
+            EXPECT_EQ(entry.address, *real);
+            EXPECT_EQ(before, std::vector<BYTE>(target, target + info.cbStolen)) << entry.name << " not restored";
         }
-        std::fflush(stdout);
-        EXPECT_GT(counts.exports, 0) << module.name;
-        EXPECT_LT(counts.refused * 100, counts.exports) << module.name << ": 1% or more refused";
-        exports += counts.exports;
-        built += counts.built;
+        std::printf("%-13ls exports %5d  refused %4d\n", module.name, exports, refused);
+        for (const auto& reason : reasons) std::printf("  %s:%s\n", reason.first.c_str(), reason.second.c_str());
+        EXPECT_GT(exports, 0) << module.name;
+        EXPECT_LT(refused * 100, exports) << module.name << ": 1% or more refused";
     }
-    std::printf("all           exports %5d  built %5d  refused %4d\n", exports, built, exports - built);
     EXPECT_EQ(0u, InterceptTrampolineCount());
 }
