@@ -4,19 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
 #include "base/utf16_text.h"
 
 inline Utf16String FuzzText(const uint8_t* data, size_t size) {
     Utf16String text;
-    text.reserve(size / 2);
     for (size_t i = 0; i + 1 < size; i += 2) text.push_back(static_cast<Utf16Char>(data[i] | (data[i + 1] << 8)));
     return text;
 }
-
-// A failed property of a parser's answer: a crash libFuzzer reports.
-#define FUZZ_CHECK(condition)           \
-    do {                                \
-        if (!(condition)) std::abort(); \
-    } while (0)
