@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <functional>
 #include <new>
 
 #include "intercept_test_support.h"
@@ -35,87 +34,40 @@ DWORD WINAPI Idle(LPVOID) {
     return 0;
 }
 
-long g_budget = 0;
-// Runs call with at most g_budget allocations.
-LONG Limited(const std::function<LONG()>& call) {
-    g_allocationsLeft = g_budget;
-    const LONG result = call();
-    g_allocationsLeft = -1;
-    return result;
-}
-
-// Runs step with a budget of 0, 1, 2... until it succeeds; each failure must
-// be ERROR_NOT_ENOUGH_MEMORY and pass check. Returns how many failed.
-int FailUntilDone(const std::function<LONG()>& step, const std::function<void()>& check) {
-    for (g_budget = 0; g_budget < 20; ++g_budget) {
-        const LONG result = step();
-        if (result == NO_ERROR) return static_cast<int>(g_budget);
-        EXPECT_EQ(ERROR_NOT_ENOUGH_MEMORY, result) << "budget " << g_budget;
-        check();
-    }
-    ADD_FAILURE() << "never succeeded";
-    return 0;
-}
-
 }  // namespace
 
+// Enlisting, attaching and committing, detaching and committing, each with 0,
+// 1, 2... allocations allowed until it succeeds.
 TEST(AllocationFailure, EveryCallReportsItAndLeavesNothingBehind) {
     CodeBuffer buffer;
     const std::vector<BYTE> original = Hex("85C9 7406 B801000000 C3 B802000000 C3");
     const FastFn f = reinterpret_cast<FastFn>(buffer.Put(0, original));
     g_stop = 0;
     HANDLE thread = CreateThread(nullptr, 0, Idle, nullptr, 0, nullptr);
-    const auto unchanged = [&] {
-        EXPECT_EQ(original, buffer.Snapshot(0, original.size()));
-        EXPECT_EQ(f, g_real);
-        EXPECT_EQ(0u, InterceptTrampolineCount());
-    };
-
-    EXPECT_GT(FailUntilDone(
-                  [&] {
-                      InterceptTransactionBegin();
-                      const LONG enlisted = Limited([&] { return InterceptUpdateThread(thread); });
-                      InterceptTransactionAbort();
-                      return enlisted;
-                  },
-                  [&] { EXPECT_EQ(0u, ResumeThread(thread)) << "left suspended"; }),
-              0);
-    g_real = f;
-    EXPECT_GT(FailUntilDone(
-                  [&] {
-                      InterceptTransactionBegin();
-                      const LONG attached = Limited([] { return InterceptAttach(Slot(&g_real), Fn(PlusHundred)); });
-                      EXPECT_TRUE(attached == NO_ERROR || InterceptTrampolineCount() == 0);
-                      InterceptTransactionCommit();
-                      return attached;
-                  },
-                  unchanged),
-              0);
-    EXPECT_EQ(102, f(0));
-    // A failed commit ends its transaction with nothing applied.
-    EXPECT_GT(FailUntilDone(
-                  [&] {
-                      InterceptTransactionBegin();
-                      const LONG detached = Limited([] { return InterceptDetach(Slot(&g_real), Fn(PlusHundred)); });
-                      const LONG committed = Limited(InterceptTransactionCommit);
-                      return detached != NO_ERROR ? detached : committed;
-                  },
-                  [&] {
-                      EXPECT_EQ(102, f(0));
-                      EXPECT_EQ(1u, InterceptTrampolineCount());
-                  }),
-              0);
+    for (int step = 0; step < 3; ++step) {
+        long budget = 0;
+        for (LONG result = ERROR_NOT_ENOUGH_MEMORY; result != NO_ERROR && budget < 50; ++budget) {
+            if (step == 1) g_real = f;
+            ASSERT_EQ(NO_ERROR, InterceptTransactionBegin());
+            g_allocationsLeft = budget;
+            result = step == 0   ? InterceptUpdateThread(thread)
+                     : step == 1 ? InterceptAttach(Slot(&g_real), Fn(PlusHundred))
+                                 : InterceptDetach(Slot(&g_real), Fn(PlusHundred));
+            const LONG committed = step == 0 ? InterceptTransactionAbort() : InterceptTransactionCommit();
+            g_allocationsLeft = -1;
+            if (result == NO_ERROR) result = committed;
+            if (result == NO_ERROR) break;
+            EXPECT_EQ(ERROR_NOT_ENOUGH_MEMORY, result) << "step " << step << ", budget " << budget;
+            EXPECT_EQ(0u, ResumeThread(thread)) << "left suspended";
+            EXPECT_EQ(step == 2 ? 102 : 2, f(0));  // nothing applied
+            EXPECT_EQ(step == 2 ? 1u : 0u, InterceptTrampolineCount());
+            EXPECT_TRUE(step != 1 || f == g_real);
+        }
+        EXPECT_GT(budget, 0) << "step " << step << " needs no memory";
+        EXPECT_LT(budget, 50) << "step " << step << " never succeeded";
+    }
+    EXPECT_EQ(f, g_real);
     EXPECT_EQ(original, buffer.Snapshot(0, original.size()));
-    FailUntilDone(
-        [&] {
-            g_real = f;
-            InterceptTransactionBegin();
-            EXPECT_EQ(NO_ERROR, InterceptAttach(Slot(&g_real), Fn(PlusHundred)));
-            return Limited(InterceptTransactionCommit);
-        },
-        unchanged);
-    EXPECT_EQ(102, f(0));
-    ASSERT_EQ(NO_ERROR, DetachOne(Slot(&g_real), Fn(PlusHundred)));
     g_stop = 1;
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
     CloseHandle(thread);

@@ -28,7 +28,7 @@ TEST_P(AtomicEntry, JumpAndOriginalGoInWithoutTouchingTheirNeighbours) {
     ASSERT_EQ(0x11223344, f(0));
 
     g_real = f;
-    ASSERT_EQ(NO_ERROR, Transact(true, Slot(&g_real), Fn(Seven), nullptr));
+    ASSERT_EQ(NO_ERROR, Transact(true, {{Slot(&g_real), Fn(Seven)}}, nullptr));
     INTERCEPT_TRAMPOLINE_INFO info = {};
     ASSERT_TRUE(InterceptDescribeTrampoline(Slot(&g_real), &info));
     EXPECT_EQ(7u, info.cbStolen);
@@ -42,7 +42,7 @@ TEST_P(AtomicEntry, JumpAndOriginalGoInWithoutTouchingTheirNeighbours) {
     EXPECT_EQ(7, f(0));
     EXPECT_EQ(0x11223344, g_real(0));
 
-    ASSERT_EQ(NO_ERROR, Transact(false, Slot(&g_real), Fn(Seven), nullptr));
+    ASSERT_EQ(NO_ERROR, Transact(false, {{Slot(&g_real), Fn(Seven)}}, nullptr));
     EXPECT_EQ(before, buffer.Snapshot(48, 48));
     EXPECT_EQ(0x11223344, f(0));
 }

@@ -74,21 +74,12 @@ DWORD WINAPI Spawn(LPVOID parameter) {
 }
 
 LONG Transaction(bool attach) {
-    const struct {
-        PVOID* pointer;
-        PVOID detour;
-    } hooks[] = {{Slot(&g_realLoop), Fn(LoopPlus100)},
-                 {Slot(&g_realTimesThree), Fn(TimesThreePlus1000)},
-                 {Slot(&g_realGetSysColor), Fn(FakeWindowColor)},
-                 {Slot(&g_realLstrlenW), Fn(LengthPlus100)}};
-    LONG result = InterceptTransactionBegin();
-    if (result == NO_ERROR) result = InterceptUpdateAllThreads();
-    for (const auto& hook : hooks) {
-        if (result == NO_ERROR)
-            result = attach ? InterceptAttach(hook.pointer, hook.detour) : InterceptDetach(hook.pointer, hook.detour);
-    }
-    if (result != NO_ERROR) return InterceptTransactionAbort(), result;
-    return InterceptTransactionCommit();
+    return Transact(attach,
+                    {{Slot(&g_realLoop), Fn(LoopPlus100)},
+                     {Slot(&g_realTimesThree), Fn(TimesThreePlus1000)},
+                     {Slot(&g_realGetSysColor), Fn(FakeWindowColor)},
+                     {Slot(&g_realLstrlenW), Fn(LengthPlus100)}},
+                    nullptr);
 }
 
 }  // namespace

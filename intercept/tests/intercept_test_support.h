@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -120,22 +121,27 @@ PVOID Fn(F function) {
     return reinterpret_cast<PVOID>(function);
 }
 
-// One transaction with thread enlisted (null: every other thread), aborted
-// when the attach or detach is refused.
-inline LONG Transact(bool attach, PVOID* pointer, PVOID detour, HANDLE thread = GetCurrentThread()) {
+struct Hook {
+    PVOID* pointer;
+    PVOID detour;
+};
+
+// One transaction over hooks with thread enlisted (null: every other thread),
+// aborted when an attach or detach is refused.
+inline LONG Transact(bool attach, std::initializer_list<Hook> hooks, HANDLE thread = GetCurrentThread()) {
     LONG result = InterceptTransactionBegin();
     if (result != NO_ERROR) return result;
     result = thread != nullptr ? InterceptUpdateThread(thread) : InterceptUpdateAllThreads();
-    if (result == NO_ERROR) result = attach ? InterceptAttach(pointer, detour) : InterceptDetach(pointer, detour);
-    if (result != NO_ERROR) {
-        InterceptTransactionAbort();
-        return result;
+    for (const Hook& h : hooks) {
+        if (result == NO_ERROR)
+            result = attach ? InterceptAttach(h.pointer, h.detour) : InterceptDetach(h.pointer, h.detour);
     }
+    if (result != NO_ERROR) return InterceptTransactionAbort(), result;
     return InterceptTransactionCommit();
 }
 
-inline LONG AttachOne(PVOID* pointer, PVOID detour) { return Transact(true, pointer, detour); }
-inline LONG DetachOne(PVOID* pointer, PVOID detour) { return Transact(false, pointer, detour); }
+inline LONG AttachOne(PVOID* pointer, PVOID detour) { return Transact(true, {{pointer, detour}}); }
+inline LONG DetachOne(PVOID* pointer, PVOID detour) { return Transact(false, {{pointer, detour}}); }
 
 inline std::vector<INTERCEPT_REFUSAL> Refusals() {
     std::vector<INTERCEPT_REFUSAL> refusals(InterceptGetRefusals(nullptr, 0));

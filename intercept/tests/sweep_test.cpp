@@ -29,31 +29,28 @@ struct Export {
     std::string name;  // "#ordinal" when it has none
 };
 
-std::vector<Export> ExportsOf(HMODULE module) {
-    std::vector<Export> exports;
+// The exports of module in executable memory, forwarded ones resolved.
+std::vector<Export> CodeExportsOf(HMODULE module) {
     const auto* base = reinterpret_cast<const BYTE*>(module);
     const auto* nt =
         reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
     const auto* table = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(
         base + nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress);
-    const auto* names = reinterpret_cast<const DWORD*>(base + table->AddressOfNames);
-    const auto* nameOrdinals = reinterpret_cast<const WORD*>(base + table->AddressOfNameOrdinals);
     std::map<DWORD, std::string> named;
-    for (DWORD n = 0; n < table->NumberOfNames; ++n)
-        named[nameOrdinals[n]] = reinterpret_cast<const char*>(base + names[n]);
+    for (DWORD n = 0; n < table->NumberOfNames; ++n) {
+        named[reinterpret_cast<const WORD*>(base + table->AddressOfNameOrdinals)[n]] =
+            reinterpret_cast<const char*>(base + reinterpret_cast<const DWORD*>(base + table->AddressOfNames)[n]);
+    }
+    std::vector<Export> exports;
     for (DWORD i = 0; i < table->NumberOfFunctions; ++i) {
         const auto ordinal = static_cast<uintptr_t>(table->Base + i);
-        FARPROC address = GetProcAddress(module, reinterpret_cast<LPCSTR>(ordinal));  // forwarders resolved
-        if (address != nullptr)
-            exports.push_back({Fn(address), named.count(i) ? named[i] : "#" + std::to_string(ordinal)});
+        const PVOID address = Fn(GetProcAddress(module, reinterpret_cast<LPCSTR>(ordinal)));
+        MEMORY_BASIC_INFORMATION info;
+        if (address != nullptr && VirtualQuery(address, &info, sizeof(info)) == sizeof(info) &&
+            info.State == MEM_COMMIT && (info.Protect & 0xF0) != 0)  // PAGE_EXECUTE*
+            exports.push_back({address, named.count(i) ? named[i] : "#" + std::to_string(ordinal)});
     }
     return exports;
-}
-
-bool IsCode(const void* address) {
-    MEMORY_BASIC_INFORMATION info;
-    return VirtualQuery(address, &info, sizeof(info)) == sizeof(info) && info.State == MEM_COMMIT &&
-           (info.Protect & (PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY)) != 0;
 }
 
 struct Insn {
@@ -66,45 +63,30 @@ struct Insn {
     uint64_t address = 0;
 };
 
-class Disassembler {
-public:
-    Disassembler() {
-        if (cs_open(CS_ARCH_X86, sizeof(void*) == 8 ? CS_MODE_64 : CS_MODE_32, &handle_) != CS_ERR_OK) return;
-        cs_option(handle_, CS_OPT_DETAIL, CS_OPT_ON);
-        insn_ = cs_malloc(handle_);
-    }
-    ~Disassembler() {
-        if (insn_ != nullptr) cs_free(insn_, 1);
-        if (handle_ != 0) cs_close(&handle_);
-    }
-    bool ok() const { return insn_ != nullptr; }
-    bool Decode(const BYTE* at, Insn* out) {
-        const uint8_t* code = at;
-        size_t size = 16;
-        uint64_t address = reinterpret_cast<uintptr_t>(at);
-        if (!cs_disasm_iter(handle_, &code, &size, &address, insn_)) return false;
-        const cs_x86& x86 = insn_->detail->x86;
-        Insn d;
-        d.size = insn_->size;
-        d.id = insn_->id;
-        d.call = cs_insn_group(handle_, insn_, CS_GRP_CALL);
-        d.relative = (d.call || cs_insn_group(handle_, insn_, CS_GRP_JUMP)) && x86.op_count == 1 &&
-                     x86.operands[0].type == X86_OP_IMM;
-        d.dest = d.relative ? static_cast<uint64_t>(x86.operands[0].imm) : 0;
-        d.ends = cs_insn_group(handle_, insn_, CS_GRP_RET) || d.id == X86_INS_JMP;
-        for (uint8_t i = 0; i < x86.op_count; ++i) {
-            if (x86.operands[i].type != X86_OP_MEM || x86.operands[i].mem.base != X86_REG_RIP) continue;
-            d.rip = true;
-            d.address = reinterpret_cast<uintptr_t>(at) + d.size + x86.operands[i].mem.disp;
-        }
-        *out = d;
-        return true;
-    }
+csh g_cs = 0;
+cs_insn* g_insn = nullptr;
 
-private:
-    csh handle_ = 0;
-    cs_insn* insn_ = nullptr;
-};
+bool Decode(const BYTE* at, Insn* d) {
+    const uint8_t* code = at;
+    size_t size = 16;
+    uint64_t address = reinterpret_cast<uintptr_t>(at);
+    if (!cs_disasm_iter(g_cs, &code, &size, &address, g_insn)) return false;
+    const cs_x86& x86 = g_insn->detail->x86;
+    *d = Insn();
+    d->size = g_insn->size;
+    d->id = g_insn->id;
+    d->call = cs_insn_group(g_cs, g_insn, CS_GRP_CALL);
+    d->relative = (d->call || cs_insn_group(g_cs, g_insn, CS_GRP_JUMP)) && x86.op_count == 1 &&
+                  x86.operands[0].type == X86_OP_IMM;
+    d->dest = d->relative ? static_cast<uint64_t>(x86.operands[0].imm) : 0;
+    d->ends = cs_insn_group(g_cs, g_insn, CS_GRP_RET) || d->id == X86_INS_JMP;
+    for (uint8_t i = 0; i < x86.op_count; ++i) {
+        if (x86.operands[i].type != X86_OP_MEM || x86.operands[i].mem.base != X86_REG_RIP) continue;
+        d->rip = true;
+        d->address = reinterpret_cast<uintptr_t>(at) + d->size + x86.operands[i].mem.disp;
+    }
+    return true;
+}
 
 // Where the branch at code leads and how many bytes it takes: a relative
 // branch, or an absolute one through the address literal that follows it
@@ -118,7 +100,7 @@ bool Reach(const Insn& b, const BYTE* code, uint64_t* dest, size_t* size) {
 }
 
 // Empty when the trampoline info describes copies its target right, else what is wrong.
-std::string CheckTrampoline(Disassembler& dis, const INTERCEPT_TRAMPOLINE_INFO& info) {
+std::string CheckTrampoline(const INTERCEPT_TRAMPOLINE_INFO& info) {
     const auto* target = static_cast<const BYTE*>(info.pTarget);
     const auto* code = static_cast<const BYTE*>(info.pTrampoline);
     const auto base = reinterpret_cast<uintptr_t>(target);
@@ -127,7 +109,7 @@ std::string CheckTrampoline(Disassembler& dis, const INTERCEPT_TRAMPOLINE_INFO& 
     size_t o = 0, t = 0;
     bool ended = false;
     for (Insn a, b; o < info.cbCopied; o += a.size, ended = a.ends) {
-        if (!dis.Decode(target + o, &a) || !dis.Decode(code + t, &b)) return "undecodable at +" + std::to_string(o);
+        if (!Decode(target + o, &a) || !Decode(code + t, &b)) return "undecodable at +" + std::to_string(o);
         copyOf[base + o] = reinterpret_cast<uintptr_t>(code + t);
         const std::string at = " at +" + std::to_string(o);
         if (a.relative) {
@@ -135,7 +117,7 @@ std::string CheckTrampoline(Disassembler& dis, const INTERCEPT_TRAMPOLINE_INFO& 
             size_t size = 0;
             // A far jcc: the inverted jcc skips the absolute jmp that follows it.
             const bool inverted = !a.call && a.id != X86_INS_JMP && b.relative && b.dest == uintptr_t(code + t + 16);
-            if (inverted && !dis.Decode(code + t + 2, &b)) return "undecodable" + at;
+            if (inverted && !Decode(code + t + 2, &b)) return "undecodable" + at;
             if (!Reach(b, code + t, &dest, &size) || b.call != a.call) return "branch kind changed" + at;
             if (a.dest - base < info.cbStolen) inner.emplace_back(dest, a.dest);
             else if (dest != a.dest) return "branch goes elsewhere" + at;
@@ -157,7 +139,7 @@ std::string CheckTrampoline(Disassembler& dis, const INTERCEPT_TRAMPOLINE_INFO& 
     Insn back;
     uint64_t dest = 0;
     size_t size = 0;
-    if (dis.Decode(code + t, &back) && back.id == X86_INS_JMP && Reach(back, code + t, &dest, &size) &&
+    if (Decode(code + t, &back) && back.id == X86_INS_JMP && Reach(back, code + t, &dest, &size) &&
         dest == base + info.cbCopied && t + size == info.cbCode)
         return "";
     return "the jump back does not land right after the copied bytes";
@@ -166,8 +148,9 @@ std::string CheckTrampoline(Disassembler& dis, const INTERCEPT_TRAMPOLINE_INFO& 
 }  // namespace
 
 TEST(Sweep, EveryExportOfTheInterceptedModules) {
-    Disassembler dis;
-    ASSERT_TRUE(dis.ok());
+    ASSERT_EQ(CS_ERR_OK, cs_open(CS_ARCH_X86, sizeof(void*) == 8 ? CS_MODE_64 : CS_MODE_32, &g_cs));
+    cs_option(g_cs, CS_OPT_DETAIL, CS_OPT_ON);
+    g_insn = cs_malloc(g_cs);
     CodeBuffer stubs;  // the stub and its variable side by side: jmp [variable] reaches it on x64 too
     auto* real = reinterpret_cast<PVOID*>(stubs.at(64));
     BYTE* stub = stubs.Put(0, Hex("FF2500000000"));
@@ -182,8 +165,7 @@ TEST(Sweep, EveryExportOfTheInterceptedModules) {
         ASSERT_NE(nullptr, loaded) << module.name;
         int exports = 0, refused = 0;
         std::map<std::string, std::string> reasons;  // rule -> exports
-        for (const Export& entry : ExportsOf(loaded)) {
-            if (!IsCode(entry.address)) continue;
+        for (const Export& entry : CodeExportsOf(loaded)) {
             ++exports;
             *real = entry.address;
             ASSERT_EQ(NO_ERROR, InterceptTransactionBegin());
@@ -199,7 +181,7 @@ TEST(Sweep, EveryExportOfTheInterceptedModules) {
             }
             INTERCEPT_TRAMPOLINE_INFO info = {};
             EXPECT_TRUE(InterceptDescribeTrampoline(real, &info));
-            EXPECT_EQ("", CheckTrampoline(dis, info)) << entry.name << " of " << module.name;
+            EXPECT_EQ("", CheckTrampoline(info)) << entry.name << " of " << module.name;
             if (!module.commit) {
                 InterceptTransactionAbort();
                 continue;
@@ -219,4 +201,6 @@ TEST(Sweep, EveryExportOfTheInterceptedModules) {
         EXPECT_LT(refused * 100, exports) << module.name << ": 1% or more refused";
     }
     EXPECT_EQ(0u, InterceptTrampolineCount());
+    cs_free(g_insn, 1);
+    cs_close(&g_cs);
 }

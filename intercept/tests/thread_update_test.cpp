@@ -87,7 +87,7 @@ TEST_P(Moved, IntoTheTrampolineAndBackOut) {
     EXPECT_TRUE(Inside(StoppedAt(s->thread), g_real, 16)) << "not moved into the trampoline";
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(s->thread, 0));
 
-    ASSERT_EQ(NO_ERROR, Transact(false, &g_real, Fn(CountingDetour), everyThread ? nullptr : s->thread));
+    ASSERT_EQ(NO_ERROR, Transact(false, {{&g_real, Fn(CountingDetour)}}, everyThread ? nullptr : s->thread));
     EXPECT_EQ(s->buffer.at(0), g_real);
     EXPECT_TRUE(Inside(StoppedAt(s->thread), s->buffer.at(0), 5)) << "not moved back";
     s.reset();
@@ -110,7 +110,7 @@ TEST(ThreadUpdate, AThreadLeavingRetiredCodeGoesWhereItWasGoing) {
         ASSERT_TRUE(s.Spinning());
         g_real = s.buffer.at(0);
         g_detourCalls = 0;
-        ASSERT_EQ(NO_ERROR, Transact(true, &g_real, Fn(CountingDetour), s.thread));
+        ASSERT_EQ(NO_ERROR, Transact(true, {{&g_real, Fn(CountingDetour)}}, s.thread));
         INTERCEPT_TRAMPOLINE_INFO info = {};
         ASSERT_TRUE(InterceptDescribeTrampoline(&g_real, &info));
         int32_t rel = 0;
@@ -121,7 +121,7 @@ TEST(ThreadUpdate, AThreadLeavingRetiredCodeGoesWhereItWasGoing) {
         ASSERT_EQ(0xE9, relay ? 0xE9 : *from) << "no jump back";
         SuspendThread(s.thread);
         SetInstructionPointer(s.thread, from);
-        ASSERT_EQ(NO_ERROR, Transact(false, &g_real, Fn(CountingDetour), s.thread));
+        ASSERT_EQ(NO_ERROR, Transact(false, {{&g_real, Fn(CountingDetour)}}, s.thread));
         EXPECT_EQ(reinterpret_cast<uintptr_t>(to), StoppedAt(s.thread));
         s.stop = 1;
         ResumeThread(s.thread);
