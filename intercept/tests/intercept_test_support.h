@@ -96,17 +96,19 @@ inline bool Inside(uintptr_t ip, const void* start, size_t size) {
     return ip - reinterpret_cast<uintptr_t>(start) < size;
 }
 
+// The instruction pointer in a CONTEXT.
+#if defined(_WIN64)
+#define CONTEXT_IP Rip
+#else
+#define CONTEXT_IP Eip
+#endif
+
 // Where a running thread is: suspended for the reading, then resumed.
 inline uintptr_t StoppedAt(HANDLE thread) {
     SuspendThread(thread);
     CONTEXT context = {};
     context.ContextFlags = CONTEXT_CONTROL;
-    uintptr_t ip = 0;
-#if defined(_WIN64)
-    if (GetThreadContext(thread, &context)) ip = context.Rip;
-#else
-    if (GetThreadContext(thread, &context)) ip = context.Eip;
-#endif
+    const uintptr_t ip = GetThreadContext(thread, &context) ? context.CONTEXT_IP : 0;
     ResumeThread(thread);
     return ip;
 }

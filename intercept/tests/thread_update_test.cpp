@@ -47,11 +47,7 @@ void SetInstructionPointer(HANDLE thread, const void* ip) {
     CONTEXT context = {};
     context.ContextFlags = CONTEXT_CONTROL;
     ASSERT_TRUE(GetThreadContext(thread, &context));
-#if defined(_WIN64)
-    context.Rip = reinterpret_cast<uintptr_t>(ip);
-#else
-    context.Eip = reinterpret_cast<uintptr_t>(ip);
-#endif
+    context.CONTEXT_IP = reinterpret_cast<uintptr_t>(ip);
     ASSERT_TRUE(SetThreadContext(thread, &context));
 }
 
