@@ -63,6 +63,7 @@ TEST(AllocationFailure, EveryCallReportsItAndLeavesNothingBehind) {
             EXPECT_EQ(step == 2 ? 1u : 0u, InterceptTrampolineCount());
             EXPECT_TRUE(step != 1 || f == g_real);
         }
+        EXPECT_EQ(0u, ResumeThread(thread)) << "an abort left it suspended";
         EXPECT_GT(budget, 0) << "step " << step << " needs no memory";
         EXPECT_LT(budget, 50) << "step " << step << " never succeeded";
     }

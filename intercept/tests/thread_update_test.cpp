@@ -71,7 +71,16 @@ TEST_P(Moved, IntoTheTrampolineAndBackOut) {
         ASSERT_EQ(NO_ERROR, InterceptUpdateAllThreads());
         s.reset(new Spinner);  // nobody enlists it by handle
     } else {
+        // Handles without the rights to suspend it or read its context cannot enlist it.
+        for (DWORD rights :
+             {THREAD_QUERY_LIMITED_INFORMATION, THREAD_QUERY_LIMITED_INFORMATION | THREAD_SUSPEND_RESUME}) {
+            HANDLE limited = OpenThread(rights, FALSE, GetThreadId(s->thread));
+            EXPECT_EQ(ERROR_ACCESS_DENIED, InterceptUpdateThread(limited));
+            CloseHandle(limited);
+        }
+        EXPECT_EQ(0u, SuspendCount(s->thread));
         ASSERT_EQ(NO_ERROR, InterceptUpdateThread(s->thread));
+        EXPECT_EQ(1u, SuspendCount(s->thread));                          // from the moment it is enlisted
         ASSERT_EQ(NO_ERROR, InterceptUpdateThread(GetCurrentThread()));  // never suspended
     }
     g_real = s->buffer.at(0);
@@ -81,6 +90,7 @@ TEST_P(Moved, IntoTheTrampolineAndBackOut) {
     ASSERT_EQ(NO_ERROR, InterceptTransactionCommit());
     EXPECT_EQ(0xE9, s->buffer.at(0)[0]);
     EXPECT_TRUE(Inside(StoppedAt(s->thread), g_real, 16)) << "not moved into the trampoline";
+    EXPECT_EQ(0u, SuspendCount(s->thread));  // resumed by the commit
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(s->thread, 0));
 
     ASSERT_EQ(NO_ERROR, Transact(false, {{&g_real, Fn(CountingDetour)}}, everyThread ? nullptr : s->thread));
@@ -124,26 +134,4 @@ TEST(ThreadUpdate, AThreadLeavingRetiredCodeGoesWhereItWasGoing) {
         EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(s.thread, 10000));
         EXPECT_EQ(relay ? 1 : 0, g_detourCalls);
     }
-}
-
-TEST(ThreadUpdate, EnlistingSuspendsTheThreadOrFails) {
-    Spinner s;
-    DWORD id = GetThreadId(s.thread);
-    ASSERT_EQ(0u, SuspendCount(s.thread));
-    ASSERT_EQ(NO_ERROR, InterceptTransactionBegin());
-    ASSERT_EQ(NO_ERROR, InterceptUpdateThread(s.thread));
-    EXPECT_EQ(1u, SuspendCount(s.thread));
-    ASSERT_EQ(NO_ERROR, InterceptTransactionAbort());
-    EXPECT_EQ(0u, SuspendCount(s.thread));
-
-    // Without the rights to suspend it or read its context: refused, left running.
-    HANDLE queryOnly = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, id);
-    HANDLE suspendOnly = OpenThread(THREAD_QUERY_LIMITED_INFORMATION | THREAD_SUSPEND_RESUME, FALSE, id);
-    ASSERT_EQ(NO_ERROR, InterceptTransactionBegin());
-    EXPECT_EQ(ERROR_ACCESS_DENIED, InterceptUpdateThread(queryOnly));
-    EXPECT_EQ(ERROR_ACCESS_DENIED, InterceptUpdateThread(suspendOnly));
-    EXPECT_EQ(0u, SuspendCount(s.thread));
-    ASSERT_EQ(NO_ERROR, InterceptTransactionCommit());
-    CloseHandle(queryOnly);
-    CloseHandle(suspendOnly);
 }
