@@ -1,6 +1,7 @@
 // The Linux build of the parsers gives the answers the DLL gives on a few
 // fixed texts, so that a parser that reads differently outside Windows shows
 // before it is fuzzed.
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -29,6 +30,11 @@ int main() {
     const uint8_t fixed[] = {0xBD, 0x04, 0xEF, 0xFE, 0, 0, 0, 0, 0, 0, 22, 0, 0x56, 0x07};
     std::copy(fixed, fixed + sizeof(fixed), block.begin() + 40);
     FileVersion version;
+    const auto sort = [](Utf16View text) { return SortSuffix(text.data(), text.size()); };
+    const auto progress = [](size_t digits) {
+        return ProgressFields((UTF16("progress{") + Utf16String(digits, '1') + UTF16("}")).c_str(), nullptr);
+    };
+    const Utf16View unclosed = UTF16("a iconfont{1}b iconfont{2");
     const struct {
         bool ok;
         const char* what;
@@ -38,6 +44,26 @@ int main() {
         {ProgressFields(UTF16("progress{45:255:0}"), &fields) && fields == V{UTF16("45"), UTF16("255"), UTF16("0")},
          "ProgressFields"},
         {SortSuffix(sorted.data(), sorted.size()) == Sort::Descending, "SortSuffix"},
+        {sort(UTF16(" sort:A")) == Sort::None && sort(UTF16("x sort:a")) == Sort::Ascending, "SortSuffix ends"},
+        {SplitString(UTF16("a/"), UTF16("/")) == V{UTF16("a"), UTF16("")}, "SplitString at the end"},
+        {DWNumber(UTF16("- 5")) == 0 && DWNumber(UTF16("+7")) == 7 && DWNumber(UTF16("-99999999999")) == INT32_MIN,
+         "DWNumber signs"},
+        {!ProgressFields(UTF16("progress{}"), &fields) && !ProgressFields(UTF16("progress{45"), &fields) &&
+             !ProgressFields(UTF16("Progress{45}"), &fields) && progress(127) && !progress(128),
+         "ProgressFields refusals"},
+        {ReadDecimal(UTF16("-99999999999")) == INT32_MIN && ReadDecimal(UTF16("x")) == 0, "ReadDecimal"},
+        {IconTextRuns(UTF16("ab iconfont{61440"), 7).Segments().size() == 1, "IconTextRuns unclosed"},
+        {MeasuringText(unclosed.data(), static_cast<int>(unclosed.size())) ==
+             Utf16String(UTF16("a ")) + kMeasuringPlaceholder + UTF16("b iconfont{2"),
+         "MeasuringText unclosed"},
+        {ReadSysColorLine(UTF16("15= \r\n"), &line) && line.index == 15 && !line.hasColour &&
+             !ReadSysColorLine(UTF16("15"), &line),
+         "ReadSysColorLine without colour"},
+        {SystemEnvEntry(UTF16("PATH"), UTF16("c:\\b"), UTF16("c:\\a;c:\\b;"), false, &entry) &&
+             entry == UTF16("PATH=c:\\a;c:\\b") &&
+             !SystemEnvEntry(UTF16("PATH"), UTF16("c:\\a"), UTF16("c:\\a"), false, &entry) &&
+             SystemEnvEntry(UTF16("X"), UTF16("v;"), UTF16("old"), true, &entry) && entry == UTF16("X=v"),
+         "SystemEnvEntry present or replaced"},
         {runs.Segments().size() == 3 && runs.Segments()[1].code == 61440 && runs.Segments()[1].colour == 255,
          "IconTextRuns"},
         {MeasuringText(measured.data(), static_cast<int>(measured.size())) ==
@@ -49,7 +75,8 @@ int main() {
              entry == UTF16("PATH=c:\\a;c:\\b"),
          "SystemEnvEntry"},
         {ReadFileVersion(block.data(), block.size(), &version) && version.major == 22 && version.revision == 1878 &&
-             !ReadFileVersion(block.data(), 91, &version),
+             !ReadFileVersion(block.data(), 91, &version) &&
+             (block[42] = 0xEE, !ReadFileVersion(block.data(), 92, &version)),
          "ReadFileVersion"},
     };
     int failures = 0;
