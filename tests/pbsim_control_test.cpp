@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -443,54 +444,37 @@ std::string Utf16(const std::wstring& text) {
     return bytes;
 }
 
-struct EncodingCase {
-    const char* what;
-    std::string bytes;
-    const wchar_t* caption;  // Describe("city_t.Text"); null: as the system code page reads "A\xF1o \xE9t\xE9"
-};
-
-class SourceFileEncoding : public ControlTest, public ::testing::WithParamInterface<EncodingCase> {};
-
 }  // namespace
 
 // Catches a source file read in the wrong encoding.
-TEST_P(SourceFileEncoding, LoadsTheTextOfNonAsciiLetters) {
-    const EncodingCase& c = GetParam();
+TEST_F(ControlTest, SourceFilesInEveryEncodingLoadTheirNonAsciiLetters) {
+    wchar_t ansi[16] = {};  // what the system code page reads "A\xF1o \xE9t\xE9" as
+    MultiByteToWideChar(CP_ACP, 0, "A\xF1o \xE9t\xE9", -1, ansi, 16);
+    const struct {
+        std::string bytes;
+        std::wstring caption;
+    } cases[] = {{"\xEF\xBB\xBF$PBExportHeader$d_cities.srd\r\n" + GridSource("a\xC3\xB1o \xC3\xA9t\xC3\xA9"),
+                  L"a\u00f1o \u00e9t\u00e9"},
+                 {Utf16(L"release 12.5;\r\ntable(column=(type=char(1) name=city dbname=\"c\"))\r\n"
+                        L"text(band=header text=\"\u57ce\u5e02 \u00f1\" name=city_t)\r\n"),
+                  L"\u57ce\u5e02 \u00f1"},
+                 {"HA$PBExportHeader$d_cities.srd\r\n$PBExportComments$Ciudades\r\n" +
+                      GridSource("A$$HEX1$$f100$$ENDHEX$$o $$HEX2$$c4b3dcc2$$ENDHEX$$"),
+                  L"A\u00f1o \ub3c4\uc2dc"},
+                 {"\xEF\xBB\xBF" + GridSource("Logo") +
+                      "\r\nStart of PowerBuilder Binary Data Section : Do NOT Edit\r\n"
+                      "0E0000000000000000000000000000000000000000\r\n1000000000000000ffffffff(((\r\n",
+                  L"Logo"},
+                 {"HA$PBExportHeader$d_cities.srd\r\n" + GridSource("A\xF1o \xE9t\xE9"), ansi}};
     TempFolder folder;
-    HWND dw = rt.CreateFromFile(folder.Write(L"d_cities.srd", c.bytes).c_str(), 0);
-    ASSERT_NE(dw, nullptr) << std::string(rt.LastError().begin(), rt.LastError().end());
-    EXPECT_EQ(rt.LastError(), L"");
-    std::wstring caption = c.caption ? c.caption : L"";
-    if (!c.caption) {
-        wchar_t ansi[16] = {};
-        MultiByteToWideChar(CP_ACP, 0, "A\xF1o \xE9t\xE9", -1, ansi, 16);
-        caption = ansi;
+    for (const auto& c : cases) {
+        HWND dw = rt.CreateFromFile(folder.Write(L"d_cities.srd", c.bytes).c_str(), 0);
+        ASSERT_NE(dw, nullptr) << std::string(rt.LastError().begin(), rt.LastError().end());
+        created.push_back(dw);
+        EXPECT_EQ(rt.LastError() + L"|" + rt.Describe(dw, L"city_t.Text"), L"|" + c.caption);
+        EXPECT_EQ(rt.GetRowCount(dw), 0) << "no sample rows were asked for";
     }
-    EXPECT_EQ(rt.Describe(dw, L"city_t.Text"), caption);
-    EXPECT_EQ(rt.GetRowCount(dw), 0) << "no sample rows were asked for";
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Control, SourceFileEncoding,
-    ::testing::Values(
-        EncodingCase{"Utf8Bom",
-                     "\xEF\xBB\xBF$PBExportHeader$d_cities.srd\r\n" + GridSource("a\xC3\xB1o \xC3\xA9t\xC3\xA9"),
-                     L"a\u00f1o \u00e9t\u00e9"},
-        EncodingCase{"Utf16",
-                     Utf16(L"release 12.5;\r\ntable(column=(type=char(1) name=city dbname=\"c\"))\r\n"
-                           L"text(band=header text=\"\u57ce\u5e02 \u00f1\" name=city_t)\r\n"),
-                     L"\u57ce\u5e02 \u00f1"},
-        EncodingCase{"AnsiHexRuns",
-                     "HA$PBExportHeader$d_cities.srd\r\n$PBExportComments$Ciudades\r\n" +
-                         GridSource("A$$HEX1$$f100$$ENDHEX$$o $$HEX2$$c4b3dcc2$$ENDHEX$$"),
-                     L"A\u00f1o \ub3c4\uc2dc"},
-        EncodingCase{"BinarySection",
-                     "\xEF\xBB\xBF" + GridSource("Logo") +
-                         "\r\nStart of PowerBuilder Binary Data Section : Do NOT Edit\r\n"
-                         "0E0000000000000000000000000000000000000000\r\n1000000000000000ffffffff(((\r\n",
-                     L"Logo"},
-        EncodingCase{"AnsiCodePage", "HA$PBExportHeader$d_cities.srd\r\n" + GridSource("A\xF1o \xE9t\xE9"), nullptr}),
-    [](const ::testing::TestParamInfo<EncodingCase>& info) { return std::string(info.param.what); });
 
 // Catches sample rows given despite a data section, wrongly typed, or a bad
 // file accepted.
@@ -551,59 +535,40 @@ TEST_F(ControlTest, GroupBandsLieAroundTheirRows) {
 
 namespace {
 
-// A change of "DataWindow.Selected" and the cells (row, column) it must and must not repaint.
-struct SelectionChange {
-    const char* name;
-    const wchar_t *before, *after;
-    std::vector<std::pair<int, int>> repainted, kept;
-};
-
-void PrintTo(const SelectionChange& c, std::ostream* os) { *os << c.name; }
-
-class SelectionRepaint : public ControlTest, public ::testing::WithParamInterface<SelectionChange> {
-protected:
-    static bool Invalid(HWND dw, POINT p) {
-        HRGN region = CreateRectRgn(0, 0, 0, 0);
-        const int kind = GetUpdateRgn(dw, region, FALSE);
-        const bool inside = kind != NULLREGION && kind != ERROR && PtInRegion(region, p.x, p.y);
-        DeleteObject(region);
-        return inside;
-    }
-};
+bool Invalid(HWND dw, POINT p) {
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    const int kind = GetUpdateRgn(dw, region, FALSE);
+    const bool inside = kind != NULLREGION && kind != ERROR && PtInRegion(region, p.x, p.y);
+    DeleteObject(region);
+    return inside;
+}
 
 }  // namespace
 
 // Catches a selection change that repaints too little (stale cells) or too much.
-TEST_P(SelectionRepaint, OnlyCellsWhoseSelectionChangedAreInvalidated) {
-    const SelectionChange& c = GetParam();
+TEST_F(ControlTest, OnlyCellsWhoseSelectionChangedAreInvalidated) {
+    // Selected before | after | cells (row column) repainted | cells kept.
+    const wchar_t* cases[] = {L"|2/3/emp_id/emp_name|2 1 3 2|1 1 2 3 4 1",
+                              L"2/4/emp_id/dept|2/5/emp_id/dept|5 1 5 3|2 1 4 3 5 4 6 1",
+                              L"2/4/emp_id/dept|2/4/emp_id/emp_name|2 3 4 3|2 1 3 2 2 4 5 3",
+                              L"2/4/emp_id/dept||2 1 4 3|5 1 2 4 1 1",
+                              L"2/4/emp_id/dept|2/4/emp_id/dept||2 1 3 2 4 3",
+                              L"2/3/emp_id/emp_id|5/6/salary/salary|2 1 3 1 5 4 6 4|4 1 4 4 2 4 5 1"};
     HWND dw = Create(pbsim::kEmployeeGridSyntax, 500, 400);
-    ASSERT_EQ(rt.Modify(dw, (std::wstring(L"DataWindow.Selected='") + c.before + L"'").c_str()), nullptr);
-    UpdateWindow(dw);
-    ValidateRect(dw, nullptr);
-    ASSERT_EQ(rt.Modify(dw, (std::wstring(L"DataWindow.Selected='") + c.after + L"'").c_str()), nullptr);
-    for (const auto& cell : c.repainted)
-        EXPECT_TRUE(Invalid(dw, Cell(cell.first, cell.second))) << cell.first << "/" << cell.second;
-    for (const auto& cell : c.kept)
-        EXPECT_FALSE(Invalid(dw, Cell(cell.first, cell.second))) << cell.first << "/" << cell.second;
-    EXPECT_FALSE(Invalid(dw, POINT{22, 10})) << "the header";
+    for (const wchar_t* c : cases) {
+        std::wistringstream in(c);
+        std::wstring before, after, repainted, kept;
+        std::getline(in, before, L'|'), std::getline(in, after, L'|'), std::getline(in, repainted, L'|');
+        std::getline(in, kept);
+        ASSERT_EQ(rt.Modify(dw, (L"DataWindow.Selected='" + before + L"'").c_str()), nullptr);
+        UpdateWindow(dw);
+        ValidateRect(dw, nullptr);
+        ASSERT_EQ(rt.Modify(dw, (L"DataWindow.Selected='" + after + L"'").c_str()), nullptr);
+        for (const std::wstring* cells : {&repainted, &kept}) {
+            std::wistringstream list(*cells);
+            for (int row, column; list >> row >> column;)
+                EXPECT_EQ(Invalid(dw, Cell(row, column)), cells == &repainted) << row << "/" << column << " " << c;
+        }
+        EXPECT_FALSE(Invalid(dw, POINT{22, 10})) << "the header";
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    ControlTest, SelectionRepaint,
-    ::testing::Values(
-        SelectionChange{"FromNothing", L"", L"2/3/emp_id/emp_name", {{2, 1}, {3, 2}}, {{1, 1}, {2, 3}, {4, 1}}},
-        SelectionChange{
-            "OneRowMore", L"2/4/emp_id/dept", L"2/5/emp_id/dept", {{5, 1}, {5, 3}}, {{2, 1}, {4, 3}, {5, 4}, {6, 1}}},
-        SelectionChange{"OneColumnLess",
-                        L"2/4/emp_id/dept",
-                        L"2/4/emp_id/emp_name",
-                        {{2, 3}, {4, 3}},
-                        {{2, 1}, {3, 2}, {2, 4}, {5, 3}}},
-        SelectionChange{"Cleared", L"2/4/emp_id/dept", L"", {{2, 1}, {4, 3}}, {{5, 1}, {2, 4}, {1, 1}}},
-        SelectionChange{"Unchanged", L"2/4/emp_id/dept", L"2/4/emp_id/dept", {}, {{2, 1}, {3, 2}, {4, 3}}},
-        SelectionChange{"Moved",
-                        L"2/3/emp_id/emp_id",
-                        L"5/6/salary/salary",
-                        {{2, 1}, {3, 1}, {5, 4}, {6, 4}},
-                        {{4, 1}, {4, 4}, {2, 4}, {5, 1}}}),
-    [](const ::testing::TestParamInfo<SelectionChange>& info) { return std::string(info.param.name); });
