@@ -129,23 +129,21 @@ TEST_F(ControlTest, PaintsStripedRowsHeaderTextsAndGridLines) {
     std::unique_ptr<Dib> dib = Paint(dw);
     const COLORREF dark = GetSysColor(COLOR_3DDKSHADOW), grid = RGB(192, 192, 192), black = 0;
     for (int row = 1; row <= 8; ++row) EXPECT_EQ(dib->At(490, RowTop(row) + 5), row % 2 ? odd : even) << row;
-    const struct {
-        int x, y;
-        COLORREF color;
-    } pixels[] = {{490, RowTop(9) + 5, kWhite},
-                  {490, 5, grid},  // below the rows; the header band 12632256
-                  {71, 8, dark},
-                  {181, 8, dark},
-                  {325, 8, dark},
-                  {30, 19, dark},  // header cell borders
-                  {71, RowTop(2) + 8, grid},
-                  {248, RowTop(5) + 8, grid},
-                  {150, RowTop(2) - 1, grid},  // grid lines
-                  {490, RowTop(2) - 1, odd},   // grid lines stop at the content's edge
-                  {21, RowTop(1), black},
-                  {1, RowTop(1) + 6, black},
-                  {70, RowTop(1) + 6, black}};  // focus mark
-    for (const auto& p : pixels) EXPECT_EQ(dib->At(p.x, p.y), p.color) << p.x << "," << p.y;
+    // Below the rows, the header band, header cell borders, grid lines (stopping at the content's edge), focus mark.
+    const COLORREF pixels[][3] = {{490, RowTop(9) + 5, kWhite},
+                                  {490, 5, grid},
+                                  {71, 8, dark},
+                                  {181, 8, dark},
+                                  {325, 8, dark},
+                                  {30, 19, dark},
+                                  {71, RowTop(2) + 8, grid},
+                                  {248, RowTop(5) + 8, grid},
+                                  {150, RowTop(2) - 1, grid},
+                                  {490, RowTop(2) - 1, odd},
+                                  {21, RowTop(1), black},
+                                  {1, RowTop(1) + 6, black},
+                                  {70, RowTop(1) + 6, black}};
+    for (const auto& p : pixels) EXPECT_EQ(dib->At(p[0], p[1]), p[2]) << p[0] << "," << p[1];
     EXPECT_NE(dib->At(72, 8), dark);
     EXPECT_NE(dib->At(92, RowTop(1)), black) << "the focus mark is on the current cell only";
 
@@ -410,15 +408,13 @@ TEST_F(ControlTest, PrintPreviewAndPrintingIntoADeviceContext) {
     Dib page(600, 800);
     page.Fill(RGB(1, 2, 3));
     EXPECT_EQ(rt.PrintToDC(dw, page.Dc()), 1);
-    const struct {
-        int x, y;
-        COLORREF color;
-    } pixels[] = {{590, 5, RGB(192, 192, 192)},
-                  {590, RowTop(1) + 5, kRed},
-                  {590, RowTop(2) + 5, kGreen},
-                  {590, RowTop(9) + 5, kWhite},
-                  {21, RowTop(1), kRed}};  // no focus mark
-    for (const auto& p : pixels) EXPECT_EQ(page.At(p.x, p.y), p.color) << p.x << "," << p.y;
+    // Rows in their colours, no focus mark.
+    const COLORREF pixels[][3] = {{590, 5, RGB(192, 192, 192)},
+                                  {590, RowTop(1) + 5, kRed},
+                                  {590, RowTop(2) + 5, kGreen},
+                                  {590, RowTop(9) + 5, kWhite},
+                                  {21, RowTop(1), kRed}};
+    for (const auto& p : pixels) EXPECT_EQ(page.At(p[0], p[1]), p[2]) << p[0] << "," << p[1];
     EXPECT_GT(page.Count(RECT{1, 1, 71, 17}, IsDark), 20);
     EXPECT_EQ(rt.PrintToDC(dw, nullptr), -1);
     EXPECT_EQ(rt.PrintToDC(rt.host(), page.Dc()), -1);
