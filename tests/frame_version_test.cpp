@@ -11,44 +11,12 @@
 
 namespace {
 
-// The version resource of the library a host loads by name.
-class Release : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        TesselDll dll;
-        wchar_t path[MAX_PATH] = {};
-        if (!dll.h || !GetModuleFileNameW(dll.h, path, MAX_PATH)) return;
-        DWORD ignored = 0;
-        s_block.assign(GetFileVersionInfoSizeW(path, &ignored), 0);
-        if (!s_block.empty() && !GetFileVersionInfoW(path, 0, static_cast<DWORD>(s_block.size()), s_block.data()))
-            s_block.clear();
-    }
-    void SetUp() override { ASSERT_FALSE(s_block.empty()) << "no version resource in Tessel2U.dll"; }
-    static const void* Value(const std::wstring& sub, UINT* length) {
-        void* value = nullptr;
-        *length = 0;
-        return VerQueryValueW(s_block.data(), sub.c_str(), &value, length) ? value : nullptr;
-    }
-    static std::vector<BYTE> s_block;
-};
-std::vector<BYTE> Release::s_block;
-
-struct StringEntry {
-    const wchar_t* name;
-    const wchar_t* value;
-};
-
-void PrintTo(const StringEntry& entry, std::ostream* os) { *os << ::testing::PrintToString(entry.name); }
-
-class ReleaseString : public Release, public ::testing::WithParamInterface<StringEntry> {};
-
 struct CapturedBox {
     std::wstring caption, text;
     int visibleButtons = 0, seen = 0;
     bool okButton = false;
     HICON icon = nullptr;
-};
-CapturedBox g_box;
+} g_box;
 HHOOK g_hook = nullptr;
 
 BOOL CALLBACK ReadChild(HWND child, LPARAM) {
@@ -81,33 +49,36 @@ LRESULT CALLBACK CatchBox(int code, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-TEST_P(ReleaseString, IsTheLiteral) {
+// Catches a string, version number, file type, debug flag or translation of
+// the resource out of step with the release.
+TEST(Release, VersionResource) {
+    TesselDll dll;
+    wchar_t path[MAX_PATH] = {};
+    ASSERT_TRUE(dll.h && GetModuleFileNameW(dll.h, path, MAX_PATH));
+    DWORD ignored = 0;
+    std::vector<BYTE> block(GetFileVersionInfoSizeW(path, &ignored), 0);
+    ASSERT_FALSE(block.empty()) << "no version resource in Tessel2U.dll";
+    ASSERT_TRUE(GetFileVersionInfoW(path, 0, static_cast<DWORD>(block.size()), block.data()));
+    auto value = [&](const std::wstring& sub, UINT* length) -> const void* {
+        void* found = nullptr;
+        return VerQueryValueW(block.data(), sub.c_str(), &found, length) ? found : nullptr;
+    };
+    const wchar_t* const strings[][2] = {
+        {L"FileVersion", L"1.0.0"},
+        {L"ProductVersion", L"1.0.0"},
+        {L"ProductName", L"Tessel2U"},
+        {L"OriginalFilename", L"Tessel2U.dll"},
+        {L"InternalName", L"Tessel2U"},
+        {L"CompanyName", L"The Tessel2U developers"},
+        {L"LegalCopyright", L"Copyright (C) 2026 the Tessel2U developers"},
+        {L"FileDescription", L"Tessel2U: a modern look for the DataWindow controls of PowerBuilder applications"}};
     UINT length = 0;
-    const void* value = Value(std::wstring(L"\\StringFileInfo\\040904B0\\") + GetParam().name, &length);
-    ASSERT_NE(value, nullptr);
-    EXPECT_STREQ(static_cast<const wchar_t*>(value), GetParam().value);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Resource, ReleaseString,
-    ::testing::Values(StringEntry{L"FileVersion", L"1.0.0"}, StringEntry{L"ProductVersion", L"1.0.0"},
-                      StringEntry{L"ProductName", L"Tessel2U"}, StringEntry{L"OriginalFilename", L"Tessel2U.dll"},
-                      StringEntry{L"InternalName", L"Tessel2U"},
-                      StringEntry{L"CompanyName", L"The Tessel2U developers"},
-                      StringEntry{L"LegalCopyright", L"Copyright (C) 2026 the Tessel2U developers"},
-                      StringEntry{L"FileDescription",
-                                  L"Tessel2U: a modern look for the DataWindow controls of "
-                                  L"PowerBuilder applications"}),
-    [](const ::testing::TestParamInfo<StringEntry>& info) {
-        const std::wstring name = info.param.name;
-        return std::string(name.begin(), name.end());
-    });
-
-// Catches a version number, file type, debug flag or translation out of step
-// with the string table.
-TEST_F(Release, FixedPartAndTranslation) {
-    UINT length = 0;
-    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(Value(L"\\", &length));
+    for (const auto& s : strings) {
+        const void* text = value(std::wstring(L"\\StringFileInfo\\040904B0\\") + s[0], &length);
+        ASSERT_NE(text, nullptr) << s[0];
+        EXPECT_STREQ(static_cast<const wchar_t*>(text), s[1]);
+    }
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value(L"\\", &length));
     ASSERT_NE(fixed, nullptr);
     EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
     EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
@@ -116,7 +87,7 @@ TEST_F(Release, FixedPartAndTranslation) {
     EXPECT_EQ(fixed->dwProductVersionLS, 0u);
     EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
     EXPECT_EQ(fixed->dwFileFlags & fixed->dwFileFlagsMask & (VS_FF_DEBUG | VS_FF_PRERELEASE), 0u);
-    const auto* pair = static_cast<const WORD*>(Value(L"\\VarFileInfo\\Translation", &length));
+    const auto* pair = static_cast<const WORD*>(value(L"\\VarFileInfo\\Translation", &length));
     ASSERT_NE(pair, nullptr);
     ASSERT_EQ(length, 4u);
     EXPECT_EQ(pair[0], 0x0409);
@@ -124,9 +95,8 @@ TEST_F(Release, FixedPartAndTranslation) {
 }
 
 // Catches a wrong caption, text, button or icon of the about box.
-TEST_F(Release, AboutBoxShowsTheReleaseOnALineOfItsOwn) {
+TEST(Release, AboutBoxShowsTheReleaseOnALineOfItsOwn) {
     TesselDll dll;
-    g_box = CapturedBox();
     g_hook = SetWindowsHookExW(WH_CBT, CatchBox, nullptr, GetCurrentThreadId());
     ASSERT_NE(g_hook, nullptr);
     const int result = dll.DWAbout();
@@ -135,8 +105,7 @@ TEST_F(Release, AboutBoxShowsTheReleaseOnALineOfItsOwn) {
     ASSERT_EQ(g_box.seen, 1);
     EXPECT_EQ(g_box.caption, L"\u5173\u4E8E...");
     EXPECT_EQ(g_box.text,
-              L"PB10\u53CA\u4EE5\u4E0A\u4F7F\u7528\u6B64\u7248\u672C\n\n"
-              L"\u4F5C\u8005\uFF1ATessel2U \u9879\u76EE\n"
+              L"PB10\u53CA\u4EE5\u4E0A\u4F7F\u7528\u6B64\u7248\u672C\n\n\u4F5C\u8005\uFF1ATessel2U \u9879\u76EE\n"
               L"Tessel2U 1.0.0");
     EXPECT_EQ(g_box.visibleButtons, 1);
     EXPECT_TRUE(g_box.okButton);
