@@ -1,13 +1,12 @@
-// Text output of the whole process: texts that carry icon-font runs are
-// measured with one full-width placeholder (U+56DE) per run, so that layout
-// leaves room for each icon; the narrow and poly text functions write their
-// debug lines.
+// Text output of the whole process: texts with icon-font runs are measured with one full-width placeholder (U+56DE)
+// per run; the narrow and poly text functions write debug lines, and only when someone listens.
 #include <gtest/gtest.h>
 #include <io.h>
 #include <stdio.h>
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "console_screen.h"
 #include "stdout_capture.h"
@@ -15,10 +14,11 @@
 
 namespace {
 
-SIZE Extent(HDC dc, const std::wstring& text) {
+int Extent(HDC dc, const std::wstring& text, int count = -1) {
     SIZE size = {};
-    GetTextExtentExPointW(dc, text.c_str(), static_cast<int>(text.size()), 0, nullptr, nullptr, &size);
-    return size;
+    GetTextExtentExPointW(dc, text.c_str(), count < 0 ? static_cast<int>(text.size()) : count, 0, nullptr, nullptr,
+                          &size);
+    return size.cx;
 }
 
 }  // namespace
@@ -28,39 +28,36 @@ TEST(TextOutput, IconRunsAreMeasuredAsOnePlaceholderEach) {
     TesselDll dll;
     ASSERT_EQ(1, dll.StartTessel());
     HDC dc = GetDC(nullptr);
-    const wchar_t placeholder[] = {0x56DE, 0};
-    const std::wstring p(placeholder);
-    EXPECT_EQ(Extent(dc, L"OK " + p + L" go").cx, Extent(dc, L"OK iconfont{59000} go").cx);
-    EXPECT_EQ(Extent(dc, L"a " + p + L" b " + p + L" c").cx, Extent(dc, L"a iconfont{1} b iconfont{2} c").cx);
-    // A marker without its closing brace is drawn as text and measured as text.
-    // (Measured in two pieces that carry no marker, the text is the system's.)
-    EXPECT_EQ(Extent(dc, L"abc iconfon").cx + Extent(dc, L"t{59000").cx, Extent(dc, L"abc iconfont{59000").cx);
-    EXPECT_EQ(Extent(dc, L"a " + p + L" b iconfon").cx + Extent(dc, L"t{5").cx,
-              Extent(dc, L"a iconfont{1} b iconfont{5").cx);
-    // Only the first count characters count.
-    SIZE cut = {};
-    GetTextExtentExPointW(dc, L"OK iconfont{1}", 2, 0, nullptr, nullptr, &cut);
-    EXPECT_EQ(Extent(dc, L"OK").cx, cut.cx);
+    // The text measured, and pieces without markers whose widths add up to it (an unclosed marker is text).
+    const struct {
+        const wchar_t* text;
+        std::vector<std::wstring> pieces;
+    } cases[] = {{L"OK iconfont{59000} go", {L"OK \x56DE go"}},
+                 {L"a iconfont{1} b iconfont{2} c", {L"a \x56DE b \x56DE c"}},
+                 {L"abc iconfont{59000", {L"abc iconfon", L"t{59000"}},
+                 {L"a iconfont{1} b iconfont{5", {L"a \x56DE b iconfon", L"t{5"}}};
+    for (const auto& c : cases) {
+        int sum = 0;
+        for (const std::wstring& piece : c.pieces) sum += Extent(dc, piece);
+        EXPECT_EQ(sum, Extent(dc, c.text)) << static_cast<int>(wcslen(c.text));
+    }
+    EXPECT_EQ(Extent(dc, L"OK"), Extent(dc, L"OK iconfont{1}", 2)) << "only the first count characters count";
 
     // The language-pack module's measuring gets the placeholder text too.
     HMODULE lpk = GetModuleHandleW(L"lpk.dll");
-    using Measure = BOOL(WINAPI*)(HDC, LPCWSTR, int, int, LPINT, LPINT, LPSIZE, DWORD, int);
-    using Last = LPCWSTR(WINAPI*)();
-    auto measure = reinterpret_cast<Measure>(reinterpret_cast<void*>(GetProcAddress(lpk, "LpkGetTextExtentExPoint")));
-    auto last = reinterpret_cast<Last>(reinterpret_cast<void*>(GetProcAddress(lpk, "LpkStandinLastMeasured")));
+    auto measure = reinterpret_cast<BOOL(WINAPI*)(HDC, LPCWSTR, int, int, LPINT, LPINT, LPSIZE, DWORD, int)>(
+        reinterpret_cast<void*>(GetProcAddress(lpk, "LpkGetTextExtentExPoint")));
+    auto last =
+        reinterpret_cast<LPCWSTR(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(lpk, "LpkStandinLastMeasured")));
     ASSERT_TRUE(measure && last);
     SIZE size = {};
-    const std::wstring icon = L"x iconfont{59000:255} y";
-    measure(dc, icon.c_str(), static_cast<int>(icon.size()), 0, nullptr, nullptr, &size, 0, 0);
-    EXPECT_EQ(L"x " + p + L" y", std::wstring(last()));
+    measure(dc, L"x iconfont{59000:255} y", 23, 0, nullptr, nullptr, &size, 0, 0);
+    EXPECT_EQ(std::wstring(L"x \x56DE y"), last());
 
-    // Debug lines of the narrow and poly text functions.
     StdoutCapture capture;
     TextOutA(dc, 0, 0, "unused", 0);
     ExtTextOutA(dc, 0, 0, 0, nullptr, "abcdef", 3, nullptr);
-    POLYTEXTW poly = {};
-    poly.lpstr = L"p";
-    poly.n = 1;
+    POLYTEXTW poly = {0, 0, 1, L"p", 0, {0, 0, 0, 0}, nullptr};
     PolyTextOutW(dc, &poly, 1);
     const std::string log = capture.Stop();
     EXPECT_NE(std::string::npos, log.find("*** HookExtTextOutA abc\n")) << log;
@@ -69,25 +66,9 @@ TEST(TextOutput, IconRunsAreMeasuredAsOnePlaceholderEach) {
     ASSERT_EQ(1, dll.StopTessel());
 }
 
-namespace {
-
-// The narrow and poly text functions a hundred times each.
-void ManyDebugLines(HDC dc) {
-    POLYTEXTW poly = {};
-    poly.lpstr = L"p";
-    poly.n = 1;
-    for (int i = 0; i < 100; ++i) {
-        ExtTextOutA(dc, 0, 0, 0, nullptr, "probe text", 5, nullptr);
-        PolyTextOutW(dc, &poly, 1);
-    }
-}
-
-}  // namespace
-
+// A host as a PowerBuilder application is has no console and no standard output: debug lines flushed there would
+// mark the runtime's stdout stream with an error. With the debug console open, they appear on it.
 TEST(TextOutput, DebugLinesOnlyWhenSomeoneListens) {
-    // A host as a PowerBuilder application is: no console and no standard
-    // output. A debug line formatted and flushed there fails to be written,
-    // which marks the runtime's standard output stream with an error.
     ASSERT_EQ(nullptr, GetModuleHandleW(L"Tessel2U.dll")) << "the library must load afresh";
     FreeConsole();
     fflush(stdout);
@@ -95,31 +76,30 @@ TEST(TextOutput, DebugLinesOnlyWhenSomeoneListens) {
     ASSERT_GE(saved, 0);
     _close(_fileno(stdout));
     clearerr(stdout);
-    int errorWithoutListener = -1;
-    {
-        TesselDll dll;
-        const bool started = dll.StartTessel() == 1;
-        HDC dc = GetDC(nullptr);
-        ManyDebugLines(dc);
-        fflush(stdout);
-        errorWithoutListener = ferror(stdout);
-        clearerr(stdout);
-        _dup2(saved, _fileno(stdout));
-
-        // The debug console open: the lines appear on it.
-        dll.OpenDebugWindow();
-        const SHORT row = console_screen::CursorRow();
+    TesselDll dll;
+    const bool started = dll.StartTessel() == 1;
+    HDC dc = GetDC(nullptr);
+    POLYTEXTW poly = {0, 0, 1, L"p", 0, {0, 0, 0, 0}, nullptr};
+    for (int i = 0; i < 100; ++i) {
         ExtTextOutA(dc, 0, 0, 0, nullptr, "probe text", 5, nullptr);
-        const std::wstring line = console_screen::Line(row, 40);
-        dll.CloseDebugWindow();
-        FILE* f = _wfreopen(L"NUL", L"w", stdout);
-        (void)f;
-        _dup2(saved, _fileno(stdout));
-        ReleaseDC(nullptr, dc);
-        if (started) dll.StopTessel();
-        EXPECT_TRUE(started);
-        EXPECT_EQ(std::wstring(L"*** HookExtTextOutA probe"), line.substr(0, 25));
+        PolyTextOutW(dc, &poly, 1);
     }
+    fflush(stdout);
+    const int errorWithoutListener = ferror(stdout);
+    clearerr(stdout);
+    _dup2(saved, _fileno(stdout));
+
+    dll.OpenDebugWindow();
+    const SHORT row = console_screen::CursorRow();
+    ExtTextOutA(dc, 0, 0, 0, nullptr, "probe text", 5, nullptr);
+    const std::wstring line = console_screen::Line(row, 40);
+    dll.CloseDebugWindow();
+    (void)_wfreopen(L"NUL", L"w", stdout);
+    _dup2(saved, _fileno(stdout));
     _close(saved);
+    ReleaseDC(nullptr, dc);
+    if (started) dll.StopTessel();
+    EXPECT_TRUE(started);
+    EXPECT_EQ(std::wstring(L"*** HookExtTextOutA probe"), line.substr(0, 25));
     EXPECT_EQ(0, errorWithoutListener) << "debug lines were formatted and written with nobody listening";
 }
