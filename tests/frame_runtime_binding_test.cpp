@@ -28,6 +28,7 @@ struct Binding {
 
 void PrintTo(const Binding& b, std::ostream* os) { *os << b.name; }
 
+const int kU = PBSIM_UNVERSIONED_GENERATION;
 const Binding kBindings[] = {
     {"G105",
      105,
@@ -43,27 +44,21 @@ const Binding kBindings[] = {
     // 22.0.0.1878 is generation 220: no numbered module is loaded for it, and
     // "pbdw" classes of other modules are not its own, one named like them.
     {"Unversioned",
-     PBSIM_UNVERSIONED_GENERATION,
+     kU,
      false,
      0,
      "pb version : 220\n",
      L"pbdwe220.DLL",
      L"pbsys220.DLL",
      {{L"pbdw220u", false}, {L"pbdwForeign", false}, {L"pbdw105", false}}},
-    {"UnversionedVmOnly",
-     PBSIM_UNVERSIONED_GENERATION,
-     true,
-     0,
-     "pb version : 220\n",
-     L"pbdwe.dll",
-     L"pbsysfunc.dll",
-     {}},
-    {"NumberedAndUnversioned", 105, false, PBSIM_UNVERSIONED_GENERATION, "pb version : 105\n", nullptr, nullptr, {}},
-};
+    {"UnversionedVmOnly", kU, true, 0, "pb version : 220\n", L"pbdwe.dll", L"pbsysfunc.dll", {}},
+    {"NumberedAndUnversioned", 105, false, kU, "pb version : 105\n", nullptr, nullptr, {}}};
 
 LRESULT CALLBACK PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
 
 HWND WindowOfClass(const wchar_t* cls) {
+    if (std::wstring(cls) == L"EDIT")
+        return CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     WNDCLASSW wc = {};
     wc.lpfnWndProc = PlainProc;
     wc.hInstance = GetModuleHandleW(nullptr);
@@ -95,8 +90,7 @@ TEST_P(RuntimeBinding, BindsTheRuntimeOfTheProcess) {
         ASSERT_EQ(GetModuleHandleW(b.engine), nullptr) << "the virtual machine must not import the engine";
         ASSERT_EQ(GetModuleHandleW(b.system), nullptr);
     }
-    const std::vector<BYTE> ours = WinProcEntry(pb);
-    const std::vector<BYTE> theirs = other ? WinProcEntry(*other) : std::vector<BYTE>();
+    const std::vector<BYTE> ours = WinProcEntry(pb), theirs = other ? WinProcEntry(*other) : std::vector<BYTE>();
     TesselDll dll;
     StdoutCapture out;
     ASSERT_EQ(dll.StartTessel(), 1);
@@ -118,7 +112,6 @@ TEST_P(RuntimeBinding, BindsTheRuntimeOfTheProcess) {
     if (other) {
         EXPECT_EQ(WinProcEntry(*other), theirs) << "the other runtime was intercepted";
     }
-
     const std::wstring grid = GridSyntax(1).Column(L"a", L"long", 80, L"A").Text();
     HWND dw = pb.Create(grid.c_str());
     ASSERT_NE(dw, nullptr) << pb.LastError();
@@ -129,23 +122,17 @@ TEST_P(RuntimeBinding, BindsTheRuntimeOfTheProcess) {
         dll.AttachDatawindow(foreign, nullptr);
         EXPECT_FALSE(Attached(dll, foreign));
     }
-    std::vector<HWND> windows;
     for (const auto& c : b.classes) {
-        HWND h = std::wstring(c.first) == L"EDIT"
-                     ? CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr)
-                     : WindowOfClass(c.first);
+        HWND h = WindowOfClass(c.first);
         ASSERT_NE(h, nullptr);
-        windows.push_back(h);
         EXPECT_EQ(dll.AttachDatawindow(h, nullptr), 1);
         EXPECT_EQ(Attached(dll, h), c.second) << std::wstring(c.first);
-        if (c.second) {  // a detached record is gone
-            EXPECT_EQ(dll.DettachDatawindow(h), 1);
-            EXPECT_FALSE(Attached(dll, h));
-        }
+        EXPECT_EQ(dll.DettachDatawindow(h), 1);
+        EXPECT_FALSE(Attached(dll, h)) << "a detached record is gone";
+        DestroyWindow(h);
     }
     EXPECT_EQ(dll.StopTessel(), 1);
     EXPECT_EQ(WinProcEntry(pb), ours);
-    for (HWND h : windows) DestroyWindow(h);
 }
 
 INSTANTIATE_TEST_SUITE_P(Runtimes, RuntimeBinding, ::testing::ValuesIn(kBindings),
