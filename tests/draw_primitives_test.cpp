@@ -30,21 +30,18 @@ bool Near(COLORREF a, COLORREF b, int tolerance = 8) {
 
 }  // namespace
 
-TEST(CairoCanvasTest, WithoutContextItOnlySaysSo) {
+// Without a context a canvas draws nothing and only says so; COLORREF colours (the top byte ignored), rectangles and
+// rounded rectangles with cut corners; on a context whose origin is moved the canvas draws in logical units; bounds
+// narrow the clip only while the canvas lives.
+TEST(CairoCanvasTest, ColoursShapesOriginAndClip) {
     StdoutCapture capture;
     {
-        CairoCanvas canvas(nullptr);
-        EXPECT_EQ(nullptr, canvas.Context());
-        canvas.Stroke();
-        canvas.Rectangle(RECT{0, 0, 10, 10});
-        canvas.RoundRectangle(RECT{0, 0, 10, 10}, 3);
+        CairoCanvas none(nullptr);
+        EXPECT_EQ(nullptr, none.Context());
+        none.Stroke();
+        none.RoundRectangle(RECT{0, 0, 10, 10}, 3);
     }
-    EXPECT_EQ("cr is nullcr is nullcr is null", capture.Stop());
-}
-
-// COLORREF colours (the top byte ignored), rectangles and rounded rectangles with cut corners; on a context whose
-// origin is moved the canvas draws in logical units; bounds narrow the clip only while the canvas lives.
-TEST(CairoCanvasTest, ColoursShapesOriginAndClip) {
+    EXPECT_EQ("cr is nullcr is null", capture.Stop());
     Canvas dib(60, 60);
     SetWindowOrgEx(dib.Dc(), 0, 20, nullptr);
     {
