@@ -67,13 +67,9 @@ protected:
         ASSERT_NE(nullptr, LoadLibraryW(L"lpk\\lpk.dll"));
         ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(L"iconfont.ttf"));
         TesselHostFixture<Base>::SetUp();
-        Prepare(canvas);
-    }
-    void Prepare(Dib& dib) {
-        dib.Fill(kWhite);
-        SelectObject(dib.Dc(), font.h);
-        SetBkMode(dib.Dc(), TRANSPARENT);
-        SetTextColor(dib.Dc(), 0);
+        canvas.Fill(kWhite);
+        SelectObject(dc(), font.h);
+        SetBkMode(dc(), TRANSPARENT);
     }
     void Clear() { canvas.Fill(kWhite); }
     HDC dc() const { return canvas.Dc(); }
