@@ -44,95 +44,65 @@ RECT ClientPlace(HWND window) {
     return RECT{p.x - w.left, p.y - w.top, c.right, c.bottom};
 }
 
-bool Reddish(COLORREF c) { return GetRValue(c) > GetGValue(c) + 50 && GetRValue(c) > GetBValue(c) + 50; }
-
 using WindowProcedures = TesselHost;
 
 }  // namespace
 
-// Margins of the wrong width, a caption's frame taken, the side bar kept in print preview.
+// Margins of the wrong width, the hit test over them, a caption's frame taken, the side bar kept in print preview.
 TEST_F(WindowProcedures, MarginsOfWindowsWithAndWithoutCaption) {
-    // The frames without margins, as the attach leaves them (no client edge).
-    auto bare = [&](DWORD style) {
-        HWND h = Create(Grid(), 400, 300, style);
-        SetWindowLongW(h, GWL_EXSTYLE, GetWindowLongW(h, GWL_EXSTYLE) & ~WS_EX_CLIENTEDGE);
-        SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
-        return ClientPlace(h);
-    };
-    const RECT plainBare = bare(0), boxBare = bare(WS_BORDER), captionBare = bare(WS_CAPTION);
-    struct {
-        DWORD style;
-        RECT bare;
-    } const frames[] = {{0, plainBare}, {WS_BORDER, boxBare}};
-    for (const auto& f : frames) {
-        // One pixel on every side; the side bar takes 48 on the left.
-        HWND h = Attach(Grid(), std::string(), 400, 300, f.style);
+    for (DWORD style : {0ul, static_cast<DWORD>(WS_BORDER), static_cast<DWORD>(WS_CAPTION)}) {
+        HWND bare = Create(Grid(), 400, 300, style);  // the frame as the attach leaves it: no client edge
+        SetWindowLongW(bare, GWL_EXSTYLE, GetWindowLongW(bare, GWL_EXSTYLE) & ~WS_EX_CLIENTEDGE);
+        SetWindowPos(bare, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
+        const RECT b = ClientPlace(bare);
+        HWND h = Attach(Grid(), std::string(), 400, 300, style);
         RECT r = ClientPlace(h);
-        EXPECT_EQ(f.bare.right - 2, r.right);
-        EXPECT_EQ(f.bare.bottom - 2, r.bottom);
-        EXPECT_EQ(f.bare.left + 1, r.left);
-        EXPECT_EQ(f.bare.top + 1, r.top);
-        SendMessageW(h, kSideBarMessage, 0, 1);
+        const int margin = style == WS_CAPTION ? 0 : 1;
+        EXPECT_EQ(b.left + margin, r.left);
+        EXPECT_EQ(b.top + margin, r.top);
+        EXPECT_EQ(b.right - 2 * margin, r.right);
+        EXPECT_EQ(b.bottom - 2 * margin, r.bottom);
+        if (style == WS_CAPTION) continue;
+        SendMessageW(h, kSideBarMessage, 0, 1);  // 48 on the left
         r = ClientPlace(h);
-        EXPECT_EQ(f.bare.right - 49, r.right);
-        EXPECT_EQ(f.bare.left + 48, r.left);
-        // HTMENU over the margin, the DataWindow's own answer over the client area.
-        POINT margin = {-20, 30}, client = {20, 30};
-        ClientToScreen(h, &margin);
-        ClientToScreen(h, &client);
-        EXPECT_EQ(HTMENU, SendMessageW(h, WM_NCHITTEST, 0, MAKELPARAM(margin.x, margin.y)));
-        EXPECT_EQ(HTCLIENT, SendMessageW(h, WM_NCHITTEST, 0, MAKELPARAM(client.x, client.y)));
-        // Print preview entered through a script-level modify takes the side bar away.
+        EXPECT_EQ(b.right - 49, r.right);
+        EXPECT_EQ(b.left + 48, r.left);
+        POINT outside = {-20, 30}, inside = {20, 30};
+        ClientToScreen(h, &outside);
+        ClientToScreen(h, &inside);
+        EXPECT_EQ(HTMENU, SendMessageW(h, WM_NCHITTEST, 0, MAKELPARAM(outside.x, outside.y)));
+        EXPECT_EQ(HTCLIENT, SendMessageW(h, WM_NCHITTEST, 0, MAKELPARAM(inside.x, inside.y)));
         ASSERT_EQ(1, pb->SetPrintPreview(h, 1));
-        EXPECT_EQ(f.bare.right - 2, ClientPlace(h).right);
+        EXPECT_EQ(b.right - 2, ClientPlace(h).right);
     }
-    HWND captioned = Attach(Grid(), std::string(), 400, 300, WS_CAPTION);
-    EXPECT_EQ(captionBare.right, ClientPlace(captioned).right);
-    EXPECT_EQ(captionBare.bottom, ClientPlace(captioned).bottom);
 }
 
 namespace {
 
-// Each colour message sets one colour; what every colour shows as on a
-// context made from the grid's window context, or in the modify log.
-constexpr COLORREF kNew = RGB(200, 30, 40);    // 2629320
-constexpr COLORREF kSystemLight = 0xFFFFFFFF;  // GetSysColor(COLOR_3DLIGHT)
+constexpr COLORREF kNew = RGB(200, 30, 40);  // 2629320
+enum Colour { kNone, kLine, kBorder, kBack, kAlter, kSelected, kSelectRow };
 
 struct ColourMessage {
     const char* name;
     UINT message;
-    std::vector<std::wstring> modifies;  // what the message writes
-    COLORREF gridLine, border, selected, selectRow, alter;
-    const wchar_t* oddRows;  // the odd-row colour the next stripes are written with
+    Colour sets;
+    std::vector<std::wstring> modifies;
 };
 
 const ColourMessage kColourMessages[] = {
-    {"line", 11025, {}, kNew, 0xB4B4B4, 0xFFD5AA, 0xFFD5AA, 0xFFFFFF, L"16777215"},
-    {"border", 11026, {}, kSystemLight, kNew, 0xFFD5AA, 0xFFD5AA, 0xFFFFFF, L"16777215"},
-    {"back",
-     11027,
-     {L"Datawindow.Detail.color='2629320 ~t if (mod(getrow(),2)=1,2629320,16777215)'"},
-     kSystemLight,
-     0xB4B4B4,
-     0xFFD5AA,
-     0xFFD5AA,
-     0xFFFFFF,
-     L"2629320"},
+    {"line", 11025, kLine, {}},
+    {"border", 11026, kBorder, {}},
+    {"back", 11027, kBack, {L"Datawindow.Detail.color='2629320 ~t if (mod(getrow(),2)=1,2629320,16777215)'"}},
     {"alter",
      11028,
+     kAlter,
      {L"#1.background.mode='1'", L"#2.background.mode='1'",
-      L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,2629320)'"},
-     kSystemLight,
-     0xB4B4B4,
-     0xFFD5AA,
-     0xFFD5AA,
-     kNew,
-     L"16777215"},
-    {"selected", 11029, {}, kSystemLight, 0xB4B4B4, kNew, 0xFFD5AA, 0xFFFFFF, L"16777215"},
-    {"select_row", 11030, {}, kSystemLight, 0xB4B4B4, 0xFFD5AA, kNew, 0xFFFFFF, L"16777215"},
-    {"hover", 11039, {L"DataWindow.Row.Resize='0'"}, kSystemLight, 0xB4B4B4, 0xFFD5AA, 0xFFD5AA, 0xFFFFFF, L"16777215"},
-    {"unused_11024", 11024, {}, kSystemLight, 0xB4B4B4, 0xFFD5AA, 0xFFD5AA, 0xFFFFFF, L"16777215"},
-    {"unused_11031", 11031, {}, kSystemLight, 0xB4B4B4, 0xFFD5AA, 0xFFD5AA, 0xFFFFFF, L"16777215"},
+      L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,2629320)'"}},
+    {"selected", 11029, kSelected, {}},
+    {"select_row", 11030, kSelectRow, {}},
+    {"hover", 11039, kNone, {L"DataWindow.Row.Resize='0'"}},
+    {"unused_11024", 11024, kNone, {}},
+    {"unused_11031", 11031, kNone, {}},
 };
 
 class ColourMessages : public TesselHost, public ::testing::WithParamInterface<ColourMessage> {};
@@ -142,17 +112,17 @@ class ColourMessages : public TesselHost, public ::testing::WithParamInterface<C
 // A message setting another colour than its own, or a colour drawn in the wrong place.
 TEST_P(ColourMessages, SetExactlyTheirOwnColour) {
     const ColourMessage& c = GetParam();
+    auto expected = [&c](Colour which, COLORREF otherwise) { return c.sets == which ? kNew : otherwise; };
     HWND grid = Attach(Grid());  // 203 pixels of content in 400: no horizontal scroll bar
     ASSERT_FALSE(GetWindowLongW(grid, GWL_STYLE) & WS_HSCROLL);
     pb->ClearModifyLog(grid);
-    SendMessageW(grid, c.message, 0, c.message == 11024 || c.message == 11031 ? 1 : kNew);
+    SendMessageW(grid, c.message, 0, c.sets == kNone && c.message != 11039 ? 1 : kNew);
     EXPECT_EQ(c.modifies, pb->ModifyLog(grid));
 
-    const COLORREF background = RGB(1, 2, 3);
     HDC window = GetDC(grid);
     {
         Dib dib(300, 80, window);  // paints as the DataWindow
-        dib.Fill(background);
+        dib.Fill(RGB(1, 2, 3));
         HDC dc = dib.Dc();
         HPEN black = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));  // a thin line: a grid line
         HGDIOBJ oldPen = SelectObject(dc, black);
@@ -160,39 +130,40 @@ TEST_P(ColourMessages, SetExactlyTheirOwnColour) {
         LineTo(dc, 100, 5);
         SelectObject(dc, oldPen);
         DeleteObject(black);
-        EXPECT_EQ(c.gridLine == kSystemLight ? GetSysColor(COLOR_3DLIGHT) : c.gridLine, dib.At(50, 5)) << "grid line";
+        EXPECT_EQ(expected(kLine, GetSysColor(COLOR_3DLIGHT)), dib.At(50, 5)) << "grid line";
         HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(BLACK_BRUSH));  // a selected cell
         PatBlt(dc, 10, 20, 5, 5, PATCOPY);
-        EXPECT_EQ(c.selected, dib.At(12, 22)) << "selected cell";
+        EXPECT_EQ(expected(kSelected, 0xFFD5AA), dib.At(12, 22)) << "selected cell";
         HBRUSH highlight = CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT));  // a selected row
         SelectObject(dc, highlight);
         HRGN row = CreateRectRgn(10, 30, 60, 40);
         PaintRgn(dc, row);
-        EXPECT_EQ(c.selectRow, dib.At(30, 35)) << "selected row";
-        HBRUSH even = CreateSolidBrush(c.alter);  // an even row, cut at the content's right edge
+        EXPECT_EQ(expected(kSelectRow, 0xFFD5AA), dib.At(30, 35)) << "selected row";
+        HBRUSH even = CreateSolidBrush(expected(kAlter, 0xFFFFFF));  // an even row, cut at the content's edge
         SelectObject(dc, even);
         HRGN wide = CreateRectRgn(0, 50, 300, 60);
         PaintRgn(dc, wide);
-        EXPECT_EQ(c.alter, dib.At(100, 55)) << "even row";
-        EXPECT_EQ(background, dib.At(280, 55)) << "even row beyond the content";
+        EXPECT_EQ(expected(kAlter, 0xFFFFFF), dib.At(100, 55)) << "even row";
+        EXPECT_EQ(RGB(1, 2, 3), dib.At(280, 55)) << "even row beyond the content";
         SelectObject(dc, oldBrush);
-        DeleteObject(row);
-        DeleteObject(wide);
-        DeleteObject(highlight);
-        DeleteObject(even);
+        for (HGDIOBJ o : {static_cast<HGDIOBJ>(row), static_cast<HGDIOBJ>(wide), static_cast<HGDIOBJ>(highlight),
+                          static_cast<HGDIOBJ>(even)})
+            DeleteObject(o);
     }
     ReleaseDC(grid, window);
     RedrawWindow(grid, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
     PumpMessages();
     const WindowSurface frame(grid, WindowSurface::WholeWindow);
-    EXPECT_EQ(c.border == kNew, Reddish(frame.At(frame.Width() / 2, 0))) << "rounded border";
+    const COLORREF top = frame.At(frame.Width() / 2, 0);
+    EXPECT_EQ(c.sets == kBorder, GetRValue(top) > GetGValue(top) + 50 && GetRValue(top) > GetBValue(top) + 50)
+        << "rounded border";
     pb->ClearModifyLog(grid);
     SendMessageW(grid, kAlterColorMessage, 0, 0);
     const std::vector<std::wstring> log = pb->ModifyLog(grid);
     ASSERT_FALSE(log.empty());
-    EXPECT_EQ(
-        L"Datawindow.Detail.color='" + std::wstring(c.oddRows) + L" ~t if (mod(getrow(),2)=1," + c.oddRows + L",0)'",
-        log.back());
+    EXPECT_EQ(c.sets == kBack ? L"Datawindow.Detail.color='2629320 ~t if (mod(getrow(),2)=1,2629320,0)'"
+                              : L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,0)'",
+              log.back());
 }
 
 INSTANTIATE_TEST_SUITE_P(Messages, ColourMessages, ::testing::ValuesIn(kColourMessages),
@@ -210,10 +181,10 @@ TEST_F(WindowProcedures, DoubleClickOnButtonObjects) {
         L"button(band=detail text=\"B\" x=\"210\" y=\"10\" height=\"30\" width=\"80\" name=b)\n"
         L"data(1)\n");
     SetForegroundWindow(pb->host());
-    struct {
+    const struct {
         int x, y, posted;
         const char* line;
-    } const clicks[] = {{50, 25, 1, "B_ok\n"}, {150, 25, 1, "b_go\n"}, {250, 25, 0, nullptr}, {150, 150, 0, nullptr}};
+    } clicks[] = {{50, 25, 1, "B_ok\n"}, {150, 25, 1, "b_go\n"}, {250, 25, 0, nullptr}, {150, 150, 0, nullptr}};
     for (const auto& click : clicks) {
         POINT p = {click.x, click.y};
         ClientToScreen(form, &p);
@@ -223,11 +194,10 @@ TEST_F(WindowProcedures, DoubleClickOnButtonObjects) {
         const std::string out = capture.Stop();
         MSG down = {};
         EXPECT_EQ(click.posted, Posted(form, WM_LBUTTONDOWN, &down)) << click.x;
-        if (click.posted) {
-            EXPECT_EQ(0u, down.wParam);
-            EXPECT_EQ(0, down.lParam);
-            EXPECT_NE(std::string::npos, out.find(click.line)) << out;
-        }
+        if (!click.posted) continue;
+        EXPECT_EQ(0u, down.wParam);
+        EXPECT_EQ(0, down.lParam);
+        EXPECT_NE(std::string::npos, out.find(click.line)) << out;
     }
 }
 
@@ -238,20 +208,24 @@ TEST_F(WindowProcedures, LostCaptureScrollAndButtonRelease) {
     SetCapture(grid);
     ReleaseCapture();
     EXPECT_EQ(1, Posted(grid, kRefreshMessage));
-    SendMessageW(grid, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 1), 0);
-    EXPECT_EQ(1, Posted(grid, kPageInfoMessage));
-    SendMessageW(grid, WM_VSCROLL, SB_LINEDOWN, 0);
-    EXPECT_EQ(0, Posted(grid, kPageInfoMessage));
-    SendMessageW(grid, WM_LBUTTONUP, MK_SHIFT, MAKELPARAM(10, 40));
-    EXPECT_EQ(1, Posted(grid, kPageInfoMessage));
-    SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(10, 40));
-    EXPECT_EQ(0, Posted(grid, kPageInfoMessage));
+    const struct {
+        UINT message;
+        WPARAM w;
+        int posted;
+    } steps[] = {{WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 1), 1},
+                 {WM_VSCROLL, SB_LINEDOWN, 0},
+                 {WM_LBUTTONUP, MK_SHIFT, 1},
+                 {WM_LBUTTONUP, 0, 0}};
+    for (const auto& step : steps) {
+        SendMessageW(grid, step.message, step.w, step.message == WM_VSCROLL ? 0 : MAKELPARAM(10, 40));
+        EXPECT_EQ(step.posted, Posted(grid, kPageInfoMessage)) << step.message << " " << step.w;
+    }
     HWND other = Create(Grid());
     SendMessageW(other, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 1), 0);
     EXPECT_EQ(0, Posted(other, kPageInfoMessage));
 }
 
-// The edit text not centred on its font, or moved again after someone else placed it.
+// The edit text not centred on its 12-point font (16 pixels), or moved again after someone else placed it.
 TEST_F(WindowProcedures, EditTextCentredOnceThenLeftAlone) {
     HWND grid = Attach(Grid());
     SetFocus(grid);
@@ -264,7 +238,6 @@ TEST_F(WindowProcedures, EditTextCentredOnceThenLeftAlone) {
     UpdateWindow(edit);
     RECT client, format = {};
     GetClientRect(edit, &client);
-    // 12 points: 16 pixels at 96 dots per inch.
     ASSERT_NE(0, (client.bottom - 16) / 2 - 1);
     SendMessageW(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
     EXPECT_EQ((client.bottom - 16) / 2 - 1, format.top);
@@ -274,19 +247,4 @@ TEST_F(WindowProcedures, EditTextCentredOnceThenLeftAlone) {
     UpdateWindow(edit);
     SendMessageW(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
     EXPECT_EQ(3, format.top);
-}
-
-TEST_F(WindowProcedures, DebugLinesOfRuntimeMessages) {
-    HWND grid = Attach(Grid());
-    StdoutCapture capture;
-    SendMessageW(grid, 1308, 0, 0);
-    SendMessageW(grid, 1303, 0, 0);
-    HWND window = pb->CreateRuntimeWindow(nullptr, L"runtime window", 0, 0, 100, 100);
-    ASSERT_NE(nullptr, window);
-    SendMessageW(window, 2060, 0x00050003, 7);
-    DestroyWindow(window);
-    const std::string out = capture.Stop();
-    EXPECT_NE(std::string::npos, out.find("WM_DW_SORT\n")) << out;
-    EXPECT_NE(std::string::npos, out.find("call print ...\n")) << out;
-    EXPECT_NE(std::string::npos, out.find("FN_WindowWnd message:80C 50003 7    5 3\n")) << out;
 }
