@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <uxtheme.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -14,39 +15,34 @@
 
 namespace {
 
-// The skin's colours by a one-letter code, each distinct from the others and from Wine's.
-const struct {
-    char code;
-    const char* key;
-    COLORREF value;
-} kColours[] = {{'D', "ScrollDefault", RGB(200, 0, 0)},
-                {'N', "ScrollNormal", RGB(0, 200, 0)},
-                {'H', "ScrollHot", RGB(0, 0, 200)},
-                {'V', "ScrollHover", RGB(200, 200, 0)},
-                {'P', "ScrollPress", RGB(200, 0, 200)},
-                {'n', "ScrollButtonNormal", RGB(0, 200, 200)},
-                {'h', "ScrollButtonHot", RGB(120, 60, 0)},
-                {'v', "ScrollButtonHover", RGB(0, 120, 60)},
-                {'p', "ScrollButtonPress", RGB(60, 0, 120)},
-                {'1', "ScrollArrowNormal", RGB(90, 0, 0)},
-                {'2', "ScrollArrowHot", RGB(0, 90, 0)},
-                {'3', "ScrollArrowHover", RGB(0, 0, 90)},
-                {'4', "ScrollArrowPress", RGB(90, 90, 0)},
-                {'W', nullptr, RGB(250, 240, 200)},  // [SysColor] 5
-                {'.', nullptr, RGB(1, 2, 3)}};       // the memory context before drawing
+// The skin's colours by a one-letter code, each distinct from the others and from Wine's: the ScrollBar keys, then
+// 'W' ([SysColor] 5) and '.' (the memory context before drawing).
+const char kCodes[] = "DNHVPnhvp1234W.";
+const char* const kKeys[] = {"ScrollDefault",     "ScrollNormal",       "ScrollHot",       "ScrollHover",
+                             "ScrollPress",       "ScrollButtonNormal", "ScrollButtonHot", "ScrollButtonHover",
+                             "ScrollButtonPress", "ScrollArrowNormal",  "ScrollArrowHot",  "ScrollArrowHover",
+                             "ScrollArrowPress"};
+const COLORREF kValues[] = {RGB(200, 0, 0),   RGB(0, 200, 0),  RGB(0, 0, 200),  RGB(200, 200, 0),   RGB(200, 0, 200),
+                            RGB(0, 200, 200), RGB(120, 60, 0), RGB(0, 120, 60), RGB(60, 0, 120),    RGB(90, 0, 0),
+                            RGB(0, 90, 0),    RGB(0, 0, 90),   RGB(90, 90, 0),  RGB(250, 240, 200), RGB(1, 2, 3)};
 
-COLORREF Colour(char code) {
-    for (const auto& c : kColours)
-        if (c.code == code) return c.value;
-    return CLR_INVALID;
+COLORREF Colour(char code) { return kValues[strchr(kCodes, code) - kCodes]; }
+
+// Each probe's colour code against the expected codes; '?' is not checked.
+std::string Codes(const Dib& dib, const POINT* probes, const char* expected) {
+    std::string codes;
+    for (size_t i = 0; expected[i]; ++i) {
+        const COLORREF* found = std::find(kValues, kValues + 15, dib.At(probes[i].x, probes[i].y));
+        codes += expected[i] == '?' || found == kValues + 15 ? '?' : kCodes[found - kValues];
+    }
+    return codes;
 }
 
 std::string Line(const char* key, COLORREF value) { return std::string(key) + "=" + std::to_string(value) + "\r\n"; }
 
 std::string SkinText(const std::string& extra = std::string()) {
     std::string text = "[SysColor]\r\n" + Line("5", Colour('W')) + "[ScrollBar]\r\n";
-    for (const auto& c : kColours)
-        if (c.key) text += Line(c.key, c.value);
+    for (int i = 0; i < 13; ++i) text += Line(kKeys[i], kValues[i]);
     return text + extra;
 }
 
@@ -59,17 +55,7 @@ struct WindowCanvas {
     HRESULT Draw(HTHEME theme, int part, int state, RECT r) {
         return DrawThemeBackground(theme, dib.Dc(), part, state, &r, nullptr);
     }
-    // Each probe's colour code against the expected codes; '?' is not checked.
-    std::string Codes(const POINT* probes, const char* expected) const {
-        std::string codes;
-        for (size_t i = 0; expected[i]; ++i) {
-            char code = '?';
-            for (const auto& c : kColours)
-                if (expected[i] != '?' && c.value == dib.At(probes[i].x, probes[i].y)) code = c.code;
-            codes += code;
-        }
-        return codes;
-    }
+    std::string Codes(const POINT* probes, const char* expected) const { return ::Codes(dib, probes, expected); }
     HWND hWnd;
     HDC dc;
     Dib dib;
@@ -228,11 +214,8 @@ TEST_F(SkinScrollBars, ScrollBarControls) {
     Dib shown(17, 150);
     shown.CopyFrom(dc);
     ReleaseDC(bar, dc);
-    const struct {
-        int x, y;
-        char code;
-    } painted[] = {{0, 5, 'D'}, {3, 1, 'n'}, {9, 12, '1'}, {3, 148, 'n'}};
-    for (const auto& p : painted) EXPECT_EQ(Colour(p.code), shown.At(p.x, p.y)) << p.x << ", " << p.y;
+    const POINT painted[] = {{0, 5}, {3, 1}, {9, 12}, {3, 148}};
+    EXPECT_EQ("Dn1n", Codes(shown, painted, "Dn1n"));
     EXPECT_GT(shown.Count(RECT{3, 17, 15, 133}, [](COLORREF c) { return c == Colour('N'); }), 50);
 
     g_ncPaints = 0;
