@@ -22,10 +22,7 @@ namespace census {
 
 struct Counts {
     long gdiCreated = 0;
-    long gdiDeleted = 0;
     std::set<void*> gdiLive;
-    long heapAllocs = 0;
-    long heapFrees = 0;
     std::map<void*, size_t> heapLive;
 };
 
@@ -63,10 +60,7 @@ struct Deleter {
     }
     static BOOL WINAPI Fn(void* h) {
         BOOL ok = reinterpret_cast<BOOL(WINAPI*)(void*)>(Original())(h);
-        if (ok) {
-            ++Now().gdiDeleted;
-            Now().gdiLive.erase(h);
-        }
+        if (ok) Now().gdiLive.erase(h);
         return ok;
     }
 };
@@ -82,17 +76,10 @@ inline HeapOriginals& Heap() {
     return h;
 }
 inline void Allocated(void* p, size_t n) {
-    if (!p) return;
-    ++Now().heapAllocs;
-    Now().heapLive[p] = n;
+    if (p) Now().heapLive[p] = n;
 }
-inline void Released(void* p) {
-    if (!p) return;
-    auto it = Now().heapLive.find(p);
-    if (it == Now().heapLive.end()) return;  // made before the census began
-    ++Now().heapFrees;
-    Now().heapLive.erase(it);
-}
+// A block made before the census began is not in the count.
+inline void Released(void* p) { Now().heapLive.erase(p); }
 inline void* __cdecl Malloc(size_t n) {
     void* p = Heap().malloc(n);
     Allocated(p, n);
@@ -150,8 +137,6 @@ public:
     ResourceCensus(const ResourceCensus&) = delete;
     ResourceCensus& operator=(const ResourceCensus&) = delete;
 
-    // Names of the functions found among the module's imports.
-    const std::vector<const char*>& Patched() const { return m_names; }
     bool HeapCounted() const { return Heap().malloc && Heap().free; }
 
 private:
@@ -160,17 +145,14 @@ private:
         std::unique_ptr<ImportPatch> p(new ImportPatch(module, "gdi32.dll", name, reinterpret_cast<void*>(&H::Fn)));
         if (!p->ok()) return;
         H::Original() = p->original();
-        m_names.push_back(name);
         m_patches.push_back(std::move(p));
     }
     void AddHeap(HMODULE module, const char* name, void* replacement, void** original) {
         std::unique_ptr<ImportPatch> p(new ImportPatch(module, "msvcrt.dll", name, replacement));
         if (!p->ok()) return;
         *original = p->original();
-        m_names.push_back(name);
         m_patches.push_back(std::move(p));
     }
-    std::vector<const char*> m_names;
     std::vector<std::unique_ptr<ImportPatch>> m_patches;
 };
 
