@@ -1,9 +1,5 @@
-// Tessel2U on DataWindows as real applications have them: every exported
-// source of tests/corpus/datawindows is opened on the stand-in, attached with
-// every decoration on, painted, hovered, selected, scrolled, printed and
-// detached. No modify of the library may fail; grids show the stripes on
-// even rows and the hover band under the pointer; the library's GDI objects
-// and heap blocks do not grow over the corpus.
+// Tessel2U on the exported DataWindows of tests/corpus/datawindows: each opened on the stand-in, attached with every
+// decoration on, painted, hovered, selected, scrolled, printed and detached, no modify of the library failing.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -31,18 +27,6 @@ std::wstring CorpusFile(const std::wstring& name) {
     return path;
 }
 
-std::vector<std::wstring> CorpusFiles() {
-    std::vector<std::wstring> files;
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW(CorpusFile(L"*.srd").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return files;
-    do files.push_back(found.cFileName);
-    while (FindNextFileW(find, &found));
-    FindClose(find);
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 using RowColUnderPoint = LONG(WINAPI*)(HWND, LONG, LONG, LONG*, LONG*);
 
 class Corpus : public TesselHost {
@@ -55,7 +39,7 @@ protected:
             reinterpret_cast<void*>(GetProcAddress(pb->engine(), "dwGetRowColUnderPoint")));
         ASSERT_NE(nullptr, under);
     }
-    // The client rows showing a row at x, asked of the runtime: top and bottom (exclusive).
+    // The client rows [top, bottom) showing a row at x, asked of the runtime.
     bool RowSpan(HWND dw, int x, long row, int* top, int* bottom) const {
         RECT client;
         GetClientRect(dw, &client);
@@ -68,8 +52,7 @@ protected:
         }
         return false;
     }
-    // The x of a cell of the row, or -1.
-    int CellX(HWND dw, long row) const {
+    int CellX(HWND dw, long row) const {  // the x of a cell of the row, or -1
         RECT client;
         GetClientRect(dw, &client);
         for (int x = 2; x < client.right; x += 4)
@@ -94,19 +77,19 @@ protected:
         PumpMessages();
         return dw;
     }
-    // Hover over one row, then over the next: the band turns the next one's middle red.
+    // Hover over one row, then over the next but one: the band turns its middle red and leaves the first.
     void ExpectHoverBand(HWND dw, long row, const std::string& name) {
         const int x = CellX(dw, row);
         int top1 = 0, bottom1 = 0, top2 = 0, bottom2 = 0;
         ASSERT_TRUE(x >= 0 && RowSpan(dw, x, row, &top1, &bottom1) && RowSpan(dw, x, row + 2, &top2, &bottom2)) << name;
-        const COLORREF before = WindowSurface(dw, WindowSurface::Client).At(x, (top1 + bottom1) / 2);
-        SendMessageW(dw, WM_MOUSEMOVE, 0, MAKELPARAM(x, (top1 + bottom1) / 2));
+        const int y1 = (top1 + bottom1) / 2, y2 = (top2 + bottom2) / 2;
+        const COLORREF before = WindowSurface(dw, WindowSurface::Client).At(x, y1);
+        SendMessageW(dw, WM_MOUSEMOVE, 0, MAKELPARAM(x, y1));
         PumpMessages();
-        SendMessageW(dw, WM_MOUSEMOVE, 0, MAKELPARAM(x, (top2 + bottom2) / 2));
+        SendMessageW(dw, WM_MOUSEMOVE, 0, MAKELPARAM(x, y2));
         const WindowSurface hovered(dw, WindowSurface::Client);
-        const COLORREF middle = hovered.At(x, (top2 + bottom2) / 2);
-        EXPECT_GT(GetRValue(middle), GetBValue(middle) + 40) << name << ": no hover band";
-        EXPECT_EQ(before, hovered.At(x, (top1 + bottom1) / 2)) << name << ": the band left behind";
+        EXPECT_GT(GetRValue(hovered.At(x, y2)), GetBValue(hovered.At(x, y2)) + 40) << name << ": no hover band";
+        EXPECT_EQ(before, hovered.At(x, y1)) << name << ": the band left behind";
         PumpMessages();
     }
     void ExpectEveryModifyTakenAndDetach(HWND dw, const std::string& name) {
@@ -133,9 +116,10 @@ protected:
             EXPECT_GT(s.Count(RECT{0, top2, s.Width(), bottom2}, alter), 10) << name << ": no stripe";
             EXPECT_EQ(0, s.Count(RECT{0, top1, s.Width(), bottom1}, alter)) << name;
             ExpectHoverBand(dw, 1, name);
+            const int y = bottom2 + (bottom2 - top2) / 2;
             SendMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, (top1 + bottom1) / 2));
-            SendMessageW(dw, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, bottom2 + (bottom2 - top2) / 2));
-            SendMessageW(dw, WM_LBUTTONUP, 0, MAKELPARAM(x, bottom2 + (bottom2 - top2) / 2));
+            SendMessageW(dw, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y));
+            SendMessageW(dw, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
             PumpMessages();
             EXPECT_EQ(L"1/3/", pb->Describe(dw, L"DataWindow.Selected").substr(0, 4)) << name;
         }
@@ -154,14 +138,20 @@ protected:
 
 }  // namespace
 
+// Catches failing modifies, missing stripes, hover band or selection on real grids, and GDI objects or heap blocks
+// that grow over the corpus (counted on the second pass: the first makes what the library keeps for the process).
 TEST_F(Corpus, EveryDataWindowAttachedDecoratedAndDetached) {
-    const std::vector<std::wstring> files = CorpusFiles();
+    std::vector<std::wstring> files;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(CorpusFile(L"*.srd").c_str(), &found);
+    ASSERT_NE(INVALID_HANDLE_VALUE, find);
+    do files.push_back(found.cFileName);
+    while (FindNextFileW(find, &found));
+    FindClose(find);
     ASSERT_GE(files.size(), 30u);
-    // The whole corpus once before counting: what the library keeps for the process is made then.
     for (const std::wstring& file : files) Exercise(file);
     census::ResourceCensus census(dll.h);
-    const size_t gdiBefore = census::Now().gdiLive.size();
-    const size_t heapBefore = census::Now().heapLive.size();
+    const size_t gdiBefore = census::Now().gdiLive.size(), heapBefore = census::Now().heapLive.size();
     int grids = 0;
     for (const std::wstring& file : files) grids += Exercise(file);
     EXPECT_GE(grids, 5) << "too few grids with rows in the corpus";
@@ -169,12 +159,10 @@ TEST_F(Corpus, EveryDataWindowAttachedDecoratedAndDetached) {
     EXPECT_LE(census::Now().heapLive.size(), heapBefore);
 }
 
-// A grid without rows (no row numbers beside it) and with a hundred thousand
-// (the hover band on the last page).
+// Catches row numbers beside a grid without rows, and a hover band missing on the last page of 100000 rows.
 TEST_F(Corpus, GridWithoutRowsAndWithAHundredThousand) {
     HWND empty = Open(L"own_lf_nobom_grid.srd", 0);
     ASSERT_NE(nullptr, empty);
-    ASSERT_EQ(L"1", pb->Describe(empty, L"DataWindow.Processing"));
     for (int y = 10; y < 300; y += 20) SendMessageW(empty, WM_MOUSEMOVE, 0, MAKELPARAM(100, y));
     SendMessageW(empty, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 60));
     SendMessageW(empty, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(300, 200));
