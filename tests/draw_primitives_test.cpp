@@ -156,11 +156,7 @@ INSTANTIATE_TEST_SUITE_P(Contexts, OffscreenCanvas, ::testing::ValuesIn(kOffscre
 // A CS_PARENTDC child's context has a clip box starting left of and above its origin: shapes cairo renders through
 // an image of its own still land at the child's coordinates, and the context's clip is as it was.
 TEST(CairoCanvasTest, ContextOfAChildThatPaintsOnItsParent) {
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.style = CS_PARENTDC;
-    wc.lpszClassName = L"CanvasParentDcChild";
+    WNDCLASSW wc = {CS_PARENTDC, DefWindowProcW, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, L"ParentDcChild"};
     RegisterClassW(&wc);
     HWND parent =
         CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200, nullptr, nullptr, nullptr, nullptr);
@@ -184,11 +180,8 @@ TEST(CairoCanvasTest, ContextOfAChildThatPaintsOnItsParent) {
     ReleaseDC(child, dc);
     DestroyWindow(parent);
     EXPECT_TRUE(EqualRect(&box, &after));
-    const struct {
-        int x, y;
-        COLORREF expected;
-    } probes[] = {{50, 50, kRed}, {42, 50, kRed}, {57, 50, kRed}, {38, 50, kWhite}, {50, 38, kWhite}};
-    for (const auto& p : probes) EXPECT_EQ(p.expected, shown.At(p.x, p.y)) << p.x << ", " << p.y;
+    for (POINT p : {POINT{50, 50}, POINT{42, 50}, POINT{57, 50}}) EXPECT_EQ(kRed, shown.At(p.x, p.y)) << p.x;
+    for (POINT p : {POINT{38, 50}, POINT{50, 38}}) EXPECT_EQ(kWhite, shown.At(p.x, p.y)) << p.x << ", " << p.y;
 }
 
 // Arrows pointing up from (30, 90) to the tip at (30, 10), heads 20 long, the shaft drawn. Width 1: the open and

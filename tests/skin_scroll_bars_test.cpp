@@ -15,13 +15,9 @@
 
 namespace {
 
-// The skin's colours by a one-letter code, each distinct from the others and from Wine's: the ScrollBar keys, then
-// 'W' ([SysColor] 5) and '.' (the memory context before drawing).
+// The skin's colours by a one-letter code, distinct from each other and Wine's: ScrollDefault, Scroll/ScrollButton/
+// ScrollArrow Normal, Hot, Hover, Press, then 'W' ([SysColor] 5) and '.' (the memory context before drawing).
 const char kCodes[] = "DNHVPnhvp1234W.";
-const char* const kKeys[] = {"ScrollDefault",     "ScrollNormal",       "ScrollHot",       "ScrollHover",
-                             "ScrollPress",       "ScrollButtonNormal", "ScrollButtonHot", "ScrollButtonHover",
-                             "ScrollButtonPress", "ScrollArrowNormal",  "ScrollArrowHot",  "ScrollArrowHover",
-                             "ScrollArrowPress"};
 const COLORREF kValues[] = {RGB(200, 0, 0),   RGB(0, 200, 0),  RGB(0, 0, 200),  RGB(200, 200, 0),   RGB(200, 0, 200),
                             RGB(0, 200, 200), RGB(120, 60, 0), RGB(0, 120, 60), RGB(60, 0, 120),    RGB(90, 0, 0),
                             RGB(0, 90, 0),    RGB(0, 0, 90),   RGB(90, 90, 0),  RGB(250, 240, 200), RGB(1, 2, 3)};
@@ -38,11 +34,16 @@ std::string Codes(const Dib& dib, const POINT* probes, const char* expected) {
     return codes;
 }
 
-std::string Line(const char* key, COLORREF value) { return std::string(key) + "=" + std::to_string(value) + "\r\n"; }
+std::string Line(const std::string& key, COLORREF value) {
+    return std::string(key) + "=" + std::to_string(value) + "\r\n";
+}
 
 std::string SkinText(const std::string& extra = std::string()) {
     std::string text = "[SysColor]\r\n" + Line("5", Colour('W')) + "[ScrollBar]\r\n";
-    for (int i = 0; i < 13; ++i) text += Line(kKeys[i], kValues[i]);
+    const char* const states[] = {"Normal", "Hot", "Hover", "Press"};
+    text += Line("ScrollDefault", kValues[0]);
+    for (int i = 0; i < 12; ++i)
+        text += Line("Scroll" + std::string(i < 4 ? "" : i < 8 ? "Button" : "Arrow") + states[i % 4], kValues[1 + i]);
     return text + extra;
 }
 
@@ -75,11 +76,8 @@ protected:
     void SetUp() override {
         TesselHost::SetUp();
         if (HasFatalFailure()) return;
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
+        WNDCLASSW wc = {0, DefWindowProcW, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, L"SkinTestWindow"};
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        wc.lpszClassName = L"SkinTestWindow";
         RegisterClassW(&wc);
         skin = temp.Write(L"skin.ini", SkinText());
         ASSERT_EQ(1, dll.SetSkinFile(skin.c_str()));
@@ -159,8 +157,7 @@ TEST_F(SkinScrollBars, PartsAndStatesInTheSkinsColours) {
         const Place& p = kPlaces[c.place];
         WindowCanvas canvas(bars[p.bar == WS_VSCROLL ? 0 : 1], 200, 150);
         EXPECT_EQ(S_OK, canvas.Draw(theme, c.part, c.state, p.r));
-        std::string expected = c.expected;
-        EXPECT_EQ(expected, canvas.Codes(p.probes, c.expected))
+        EXPECT_EQ(std::string(c.expected), canvas.Codes(p.probes, c.expected))
             << "place " << c.place << " part " << c.part << " state " << c.state;
     }
     // Style 2 with a shaft: a filled triangle head and a 2-pixel shaft, no circle.

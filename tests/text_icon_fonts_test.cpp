@@ -12,15 +12,12 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "dib.h"
-#include "resource_census.h"
 #include "stdout_capture.h"
 #include "tessel_host.h"
-#include "text/glyph_blend.h"
 #include "window_surface.h"
 
 namespace {
@@ -241,7 +238,7 @@ TEST_F(IconText, RunsInOrder) {
 }
 
 // DrawText: left, centred, right and vertically centred in the cell; wider than a right-aligned cell it starts at
-// the left edge, clipped; a glyph taller than its cell is cropped; an unclosed marker is drawn whole as text.
+// the left edge, clipped; a glyph taller than its cell is cropped.
 TEST_F(IconText, DrawTextAlignsClipsAndCrops) {
     const struct {
         UINT format;
@@ -273,19 +270,6 @@ TEST_F(IconText, DrawTextAlignsClipsAndCrops) {
     SelectObject(dc(), font.h);
     EXPECT_GT(canvas.Count(RECT{20, 20, 200, 30}, Red), 50);
     EXPECT_EQ(0, canvas.Count(RECT{0, 0, 400, 20}, Red) + canvas.Count(RECT{0, 30, 400, 60}, Red));
-
-    const std::wstring unclosed = L"abc iconfont{61447 WWW";
-    Clear();
-    ExtTextOutW(dc(), 20, 10, 0, nullptr, unclosed.c_str(), static_cast<UINT>(unclosed.size()), nullptr);
-    const RECT reference = Bounds(canvas, Dark);
-    for (UINT format : {DT_LEFT, DT_RIGHT}) {
-        Clear();
-        Draw(unclosed, RECT{20, 0, 390, 40}, format);
-        const RECT drawn = Bounds(canvas, Dark);
-        EXPECT_EQ(reference.right - reference.left, drawn.right - drawn.left) << format;
-        EXPECT_EQ(0, Count(Red));
-        EXPECT_TRUE(format == DT_LEFT ? drawn.left == reference.left : drawn.right >= 388) << drawn.left;
-    }
 }
 
 namespace {
@@ -409,11 +393,7 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 // SetIconfont repaints, inside the call, the live windows created since the start, and only those.
 TEST_F(IconText, SetIconfontRepaintsTheWindowsCreatedSinceTheStart) {
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = CountingProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"T2uCountingPaints";
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    WNDCLASSW wc = {0, CountingProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, L"T2uCountingPaints"};
     RegisterClassW(&wc);
     dll.StopTessel();
     auto popup = [&](const wchar_t* cls, const wchar_t* text, int x) {
@@ -496,97 +476,3 @@ TEST_F(IconText, FontFileChangesShowAtTheNextDraw) {
         EXPECT_GT(Bounds(canvas, Dark).right - 10, Width(L"iconfont{61447"));
     }
 }
-
-// What the library creates for icons (two sizes, a cell too tall to keep a box for, a 16-bit surface) is freed:
-// after a warm-up life further lives leave nothing more, and after a stop no GDI object of the library is left.
-TEST_F(IconText, StopFreesWhatTheIconsKept) {
-    ASSERT_EQ(1, dll.StopTessel());
-    census::ResourceCensus census(dll.h);
-    ASSERT_TRUE(census.HeapCounted());
-    auto life = [&]() {
-        ASSERT_EQ(1, dll.StartTessel());
-        dll.SetIconfont(L"iconfont.ttf", 0);
-        Clear();
-        Out(L"Save " + kRed + L" now");
-        EXPECT_GT(Count(Red), 20);
-        Font large(30);
-        SelectObject(dc(), large.h);
-        Draw(L"iconfont{61441:255} x", RECT{0, 0, 200, 70000}, DT_LEFT);
-        SelectObject(dc(), font.h);
-        SectionDib surface(100, 40, 16);
-        SelectObject(surface.dc, font.h);
-        TextOutW(surface.dc, 10, 10, kRed.c_str(), 19);
-        EXPECT_EQ(1, dll.StopTessel());
-    };
-    life();
-    const size_t gdiAfterOne = census::Now().gdiLive.size(), heapAfterOne = census::Now().heapLive.size();
-    for (int i = 0; i < 5; ++i) life();
-    EXPECT_GT(census::Now().gdiCreated, 0);
-    EXPECT_EQ(0u, gdiAfterOne);
-    EXPECT_EQ(0u, census::Now().gdiLive.size());
-    EXPECT_LE(census::Now().heapLive.size(), heapAfterOne);
-    ASSERT_EQ(1, dll.StartTessel());
-}
-
-namespace {
-
-// The blend on every pixel layout the renderer reads back: a glyph of coverage {{255, 181, 180}, {128, 0, 255}}
-// (the stride cases: {{255, 0}, {0, 255}}) on bytes that all start at fill; expected bytes by offset.
-struct BlendCase {
-    const char* name;
-    int width, height, bits, stride;  // stride 0: the width's; else the small glyph, top-down
-    size_t bytes;
-    BYTE fill;
-    COLORREF colour;
-    int lighten, xoff, yoff;
-    std::vector<int> expected;  // offset, byte, offset, byte...; empty: every byte stays fill
-};
-
-void PrintTo(const BlendCase& c, std::ostream* out) { *out << c.name; }
-
-const COLORREF kSky = RGB(0, 100, 255);
-const BlendCase kBlends[] = {
-    // 5-6-5 bottom-up: glyph row 0 is the last row in memory; 180 and 128 are not enough.
-    {"SixteenBits", 4, 2, 16, 0, 16, 0xFF, RGB(255, 0, 0), 0, 0, 0, {8,  0x00, 9, 0xF8, 10, 0x00, 11, 0xF8, 12, 0xFF,
-                                                                     13, 0xFF, 0, 0xFF, 1,  0xFF, 4,  0x00, 5,  0xF8}},
-    // 200 + 55 * 128 / 255, truncated, is 227.
-    {"TwentyFourBits", 3, 2, 24, 0, 24, 200, kSky, 0, 0, 0, {12, 255, 13, 100, 14, 0, 0, 227, 3, 200}},
-    {"Lightened", 3, 2, 24, 0, 24, 200, kSky, 255, 0, 0, {14, 255, 3, 200}},
-    {"Darkened", 3, 2, 24, 0, 24, 200, kSky, -255, 0, 0, {12, 0, 13, 0, 0, 0}},
-    {"DarkenedBeyondTheRange", 3, 2, 24, 0, 24, 200, kSky, -1000, 0, 0, {12, 0, 13, 0, 14, 0, 0, 0, 2, 0, 3, 200}},
-    // One pixel left and down: the first column and the last row drop out.
-    {"Moved", 3, 2, 24, 0, 24, 200, kSky, 0, -1, 1, {12, 200, 15, 200, 0, 239, 1, 129, 2, 58, 3, 238}},
-    {"TopDownInAWiderStride", 3, 2, 32, 20, 60, 7, RGB(10, 20, 30), 0, 1, 0, {4,  30, 5,  20, 6,  10, 7,  7,
-                                                                              8,  7,  24, 7,  28, 30, 29, 20,
-                                                                              30, 10, 12, 7,  32, 7,  48, 7}},
-    {"StrideShorterThanTheRows", 3, 2, 32, 8, 16, 7, RGB(10, 20, 30), 0, 0, 0, {}},
-};
-
-class GlyphBlend : public ::testing::TestWithParam<BlendCase> {};
-
-}  // namespace
-
-TEST_P(GlyphBlend, BytesOfTheBitmap) {
-    const BlendCase& c = GetParam();
-    const unsigned char large[2][3] = {{255, 181, 180}, {128, 0, 255}}, small[2][2] = {{255, 0}, {0, 255}};
-    GlyphCoverage glyph;
-    glyph.buffer = c.stride ? &small[0][0] : &large[0][0];
-    glyph.width = glyph.pitch = c.stride ? 2 : 3;
-    glyph.rows = 2;
-    std::vector<BYTE> pixels(c.bytes, c.fill);
-    DibPixels dib;
-    dib.bits = pixels.data();
-    dib.size = c.stride ? static_cast<size_t>(c.stride * c.height) : pixels.size();
-    dib.width = c.width;
-    dib.height = c.height;
-    dib.bitsPerPixel = c.bits;
-    dib.stride = c.stride;
-    dib.topDown = c.stride != 0;
-    BlendGlyph(dib, glyph, c.xoff, c.yoff, c.colour, c.lighten);
-    EXPECT_EQ(c.expected.empty(), std::vector<BYTE>(c.bytes, c.fill) == pixels);
-    for (size_t i = 0; i + 1 < c.expected.size(); i += 2)
-        EXPECT_EQ(c.expected[i + 1], pixels[static_cast<size_t>(c.expected[i])]) << "byte " << c.expected[i];
-}
-
-INSTANTIATE_TEST_SUITE_P(Layouts, GlyphBlend, ::testing::ValuesIn(kBlends),
-                         [](const ::testing::TestParamInfo<BlendCase>& info) { return std::string(info.param.name); });
