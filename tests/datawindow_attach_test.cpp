@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <memory>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -15,6 +15,14 @@
 namespace {
 
 using Modifies = std::vector<std::wstring>;
+
+// Modifies packed into one string, separated by '|'.
+Modifies Split(const std::wstring& packed) {
+    Modifies out;
+    for (size_t begin = 0, end; begin <= packed.size(); begin = end + 1)
+        out.push_back(packed.substr(begin, (end = std::min(packed.find(L'|', begin), packed.size())) - begin));
+    return out;
+}
 
 // PowerBuilder units: a bordered header text, an unbordered one, an
 // invisible column and a text whose name is too long for the record.
@@ -33,16 +41,9 @@ std::wstring GridPB() {
 }
 std::wstring GridPixels() { return GridSyntax(1).Header(40).Column(L"a", L"long", 80, L"A", 2).Text(); }
 
-const Modifies kPreparedPB = {L"#1.Y='0'",
-                              L"#1.Height='64'",
-                              L"#2.Y='0'",
-                              L"#2.Height='64'",
-                              L"a_t.Y='0'",
-                              L"a_t.Height='92'",
-                              L"b_t.Y='0'",
-                              L"b_t.Height='100'",
-                              L"a_very_long_header_text_name_over_31.Y='0'",
-                              L"a_very_long_header_text_name_over_31.Height='100'"};
+const Modifies kPreparedPB = Split(
+    L"#1.Y='0'|#1.Height='64'|#2.Y='0'|#2.Height='64'|a_t.Y='0'|a_t.Height='92'|b_t.Y='0'|b_t.Height='100'|a_very_long_"
+    L"header_text_name_over_31.Y='0'|a_very_long_header_text_name_over_31.Height='100'");
 const wchar_t kStripesOfFile[] = L"Datawindow.Detail.color='255 ~t if (mod(getrow(),2)=1,255,65280)'";
 const wchar_t kStripesOfDefaults[] = L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,16777215)'";
 const char kStriped[] = "[datawindow]\r\nbackColor=255\r\nAlterColor=65280\r\n";
@@ -144,18 +145,15 @@ TEST_F(Attach, GridsArePreparedOnceFreeformNot) {
 
 // Wrong colour modifies, a file read when it should not be, defaults not written, stripes written needlessly.
 TEST_F(Attach, SettingsColourTheGrid) {
-    const Modifies coloured = {L"#1.background.mode='1'",
-                               L"#2.background.mode='1'",
-                               kStripesOfFile,
-                               L"a_t.Background.color='16711680'",
-                               L"b_t.Background.color='16711680'",
-                               L"a_very_long_header_text_name_over_31.Background.color='16711680'"};
-    const Modifies defaults = {L"#1.background.mode='1'",
-                               L"#2.background.mode='1'",
-                               kStripesOfDefaults,
-                               L"a_t.Background.color='16777215'",
-                               L"b_t.Background.color='16777215'",
-                               L"a_very_long_header_text_name_over_31.Background.color='16777215'"};
+    const std::wstring headers =
+        L"a_t.Background.color='%1'|b_t.Background.color='%1'|"
+        L"a_very_long_header_text_name_over_31.Background.color='%1'";
+    auto colours = [&headers](const std::wstring& stripes, const wchar_t* header) {
+        std::wstring h = headers;
+        for (size_t at; (at = h.find(L"%1")) != std::wstring::npos;) h.replace(at, 2, header);
+        return Split(L"#1.background.mode='1'|#2.background.mode='1'|" + stripes + L"|" + h);
+    };
+    const Modifies coloured = colours(kStripesOfFile, L"16711680"), defaults = colours(kStripesOfDefaults, L"16777215");
     const std::string text = "[datawindow]\r\nbackColor=255\r\nAlterColor=65280\r\nHeaderColor=16711680\r\n";
     // A bare name is looked up beside the library.
     wchar_t library[MAX_PATH];
@@ -258,8 +256,7 @@ TEST_F(Attach, OnlyTheHeaderIsPreparedAndItsRowsKept) {
                              .Line(layout.objects)
                              .Text());
         ASSERT_EQ(dll.AttachDatawindow(dw, nullptr), 1);
-        Modifies expected = {L"#1.Y='0'",       L"#1.Height='64'", L"#2.Y='0'",
-                             L"#2.Height='64'", L"#3.Y='0'",       L"#3.Height='64'"};
+        Modifies expected = Split(L"#1.Y='0'|#1.Height='64'|#2.Y='0'|#2.Height='64'|#3.Y='0'|#3.Height='64'");
         expected.insert(expected.end(), layout.expected.begin(), layout.expected.end());
         EXPECT_EQ(pb->ModifyLog(dw), expected);
         if (&layout != &layouts[2]) continue;

@@ -57,17 +57,16 @@ protected:
     HWND Open(const std::wstring& syntax, const std::string& settings = std::string()) {
         return Attach(syntax, settings, 300, kHeader + 10 * kRow + 2);
     }
-    void Move(HWND dw, LPARAM point, WPARAM keys = 0) {
-        SendMessageW(dw, WM_MOUSEMOVE, keys, point);
+    static void Send(HWND dw, UINT message, WPARAM w, LPARAM l) {
+        SendMessageW(dw, message, w, l);
         PumpMessages();
     }
+    static void Move(HWND dw, LPARAM point, WPARAM keys = 0) { Send(dw, WM_MOUSEMOVE, keys, point); }
     void Select(HWND dw) { ASSERT_EQ(1, pb->ScriptModify(dw, L"DataWindow.Selected.Mouse=yes", nullptr, 0)); }
     void Drag(HWND dw, LPARAM down, const std::vector<LPARAM>& over) {
-        SendMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, down);
-        PumpMessages();
+        Send(dw, WM_LBUTTONDOWN, MK_LBUTTON, down);
         for (LPARAM p : over) Move(dw, p);
-        SendMessageW(dw, WM_LBUTTONUP, 0, over.back());
-        PumpMessages();
+        Send(dw, WM_LBUTTONUP, 0, over.back());
     }
     // The statistics of a drag from cell (2, a) over (3, n) to (4, c) in the target.
     std::wstring DragStatistics(HWND dw) {
@@ -147,8 +146,7 @@ TEST_F(MouseFeedback, DraggedSelectionWithFrameAndStatistics) {
     HWND dw = Open(Grid());
     SendMessageW(dw, kInfoTargetMessage, 0, reinterpret_cast<LPARAM>(target.Window()));
     Select(dw);
-    SendMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, At(20, 2));
-    PumpMessages();
+    Send(dw, WM_LBUTTONDOWN, MK_LBUTTON, At(20, 2));
     ASSERT_EQ(dw, GetCapture());
     pb->ClearModifyLog(dw);
     const LONG describes = pb->GetDescribeCount(dw);
@@ -165,8 +163,7 @@ TEST_F(MouseFeedback, DraggedSelectionWithFrameAndStatistics) {
     EXPECT_EQ("..RR...", RedRun(p, w, 100, kHeader + 4 * kRow - 3, 0, 1, 7));
     EXPECT_EQ("...R...", RedRun(p, w, 240, kHeader + 2 * kRow, 1, 0, 7));
     EXPECT_EQ(kDefaultStatistics, target.Text());  // of columns a and n
-    SendMessageW(dw, WM_LBUTTONUP, 0, At(200, 4));
-    PumpMessages();
+    Send(dw, WM_LBUTTONUP, 0, At(200, 4));
     EXPECT_EQ(nullptr, GetCapture());
     SendMessageW(dw, kInfoTargetMessage, 0, 0);  // without an information target: the tooltip
     Drag(dw, At(20, 2), {At(100, 3), At(200, 4)});
@@ -211,8 +208,7 @@ TEST_F(MouseFeedback, FrameWhereTheCellsAreAfterScrolling) {
     SendMessageW(dw, WM_MOUSEMOVE, 0, At(270, 3));
     std::vector<COLORREF> p = Pixels(dw);
     PumpMessages();
-    SendMessageW(dw, WM_LBUTTONUP, 0, At(270, 3));
-    PumpMessages();
+    Send(dw, WM_LBUTTONUP, 0, At(270, 3));
     ASSERT_EQ(L"5/6/n/c", pb->Describe(dw, L"DataWindow.Selected"));
     EXPECT_EQ("...R...", RedRun(p, w, 97, kHeader + kRow + 20, 1, 0, 7));
     EXPECT_EQ("..R....", RedRun(p, w, 180, kHeader + kRow - 3, 0, 1, 7));
@@ -299,8 +295,7 @@ TEST_P(DragSteps, CellsShowTheirSelectionAfterEachRepaint) {
     PumpMessages();
     UpdateWindow(dw);
     const std::vector<COLORREF> plain = Pixels(dw);
-    SendMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, Cell(c.down));
-    PumpMessages();
+    Send(dw, WM_LBUTTONDOWN, MK_LBUTTON, Cell(c.down));
     for (POINT step : c.steps) Move(dw, Cell(step), MK_LBUTTON);
     const std::vector<COLORREF> pixels = Pixels(dw);
     const int w = Width(dw);
@@ -310,8 +305,7 @@ TEST_P(DragSteps, CellsShowTheirSelectionAfterEachRepaint) {
             EXPECT_EQ(c.selected[row - 1][column - 1] == '1' ? 0xFFD5AA : plain[at], pixels[at])
                 << "row " << row << " column " << column;
         }
-    SendMessageW(dw, WM_LBUTTONUP, 0, Cell(c.steps.back()));
-    PumpMessages();
+    Send(dw, WM_LBUTTONUP, 0, Cell(c.steps.back()));
 }
 
 INSTANTIATE_TEST_SUITE_P(
