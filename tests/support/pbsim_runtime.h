@@ -22,47 +22,34 @@ inline int TestRuntimeGeneration() {
 }
 
 class PbsimRuntime {
+    // The modules, first: the bindings below are made from them.
+    int m_n;
+    HMODULE m_vm, m_engine, m_sys, m_api;
+    // An export of a module, as the type of the member it initialises.
+    struct Export {
+        HMODULE module;
+        const char* name;
+        template <typename F>
+        operator F() const {
+            return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+        }
+    };
+    std::wstring Name(pbsim::ModuleKind kind) const {
+        wchar_t buf[64];
+        pbsim::ModuleFileName(kind, m_n, buf);
+        return buf;
+    }
+
 public:
     // Loads the virtual machine and, unless vmOnly, the engine and system
     // modules of generation n (file names in lower case for 170, the
     // unversioned runtime's names for 220).
-    explicit PbsimRuntime(int n = PBSIM_DEFAULT_GENERATION, bool vmOnly = false) : m_n(n) {
-        m_vm = LoadLibraryW(Name(pbsim::ModuleKind::VirtualMachine).c_str());
-        if (!vmOnly) {
-            m_engine = LoadLibraryW(Name(pbsim::ModuleKind::Engine).c_str());
-            m_sys = LoadLibraryW(Name(pbsim::ModuleKind::System).c_str());
-        }
-        HMODULE api = m_engine ? m_engine : GetModuleHandleW(Name(pbsim::ModuleKind::Engine).c_str());
-        Bind(api, CreateDataWindow, PBSIM_CREATE_DATAWINDOW);
-        Bind(api, GetModifyLogCount, PBSIM_GET_MODIFY_LOG_COUNT);
-        Bind(api, GetModifyLogEntry, PBSIM_GET_MODIFY_LOG_ENTRY);
-        Bind(api, ClearModifyLog, PBSIM_CLEAR_MODIFY_LOG);
-        Bind(api, ScriptModify, PBSIM_SCRIPT_MODIFY);
-        Bind(api, GetLastError, PBSIM_GET_LAST_ERROR);
-        Bind(api, SetPrintPreview, PBSIM_SET_PRINT_PREVIEW);
-        Bind(api, SetSelectedMouse, PBSIM_SET_SELECTED_MOUSE);
-        Bind(api, SetExportedSyntax, PBSIM_SET_EXPORTED_SYNTAX);
-        Bind(api, GetDescribeCount, PBSIM_GET_DESCRIBE_COUNT);
-        Bind(api, PrintToDC, PBSIM_PRINT_TO_DC);
-        Bind(api, GetEditControl, PBSIM_GET_EDIT_CONTROL);
-        Bind(api, CreateRuntimeWindow, PBSIM_CREATE_RUNTIME_WINDOW);
-        Bind(api, CreateRuntimeListBox, PBSIM_CREATE_RUNTIME_LISTBOX);
-        Bind(api, CreateDataWindowFromFile, PBSIM_CREATE_DATAWINDOW_FROM_FILE);
-        // The runtime's own entries, as the library binds them.
-        Bind(m_vm, DescribeEntry, "FNX_DataWindowDescribe");
-        Bind(m_vm, GetCurrentColumn, "FNX_DataWindowGetCurrentColumn");
-        Bind(m_vm, GetCurrentRow, "FNX_DataWindowGetCurrentRow");
-        Bind(m_vm, GetRowCount, "FNX_DataWindowGetRowCount");
-        Bind(m_vm, SelectRow, "FNX_DataWindowSelectRow");
-        Bind(m_vm, ConvertUnits, "FN_ConvertUnits");
-        Bind(m_vm, SetBorder, "PBC_SetBorder");
-        Bind(api, Modify, "dwModify");
-        Bind(api, GetObjectUnderMouse, "dwGetObjectUnderMouse");
-        Bind(api, GetBandUnderMouse, "dwGetBandUnderMouse");
-        Bind(api, GetRowColUnderPoint, "dwGetRowColUnderPoint");
-        Bind(api, InfoGetDWWidth, "dwInfoGetDWWidth");
-        Bind(api, PaintDC, "dwPaintDC");
-    }
+    explicit PbsimRuntime(int n = PBSIM_DEFAULT_GENERATION, bool vmOnly = false)
+        : m_n(n),
+          m_vm(LoadLibraryW(Name(pbsim::ModuleKind::VirtualMachine).c_str())),
+          m_engine(vmOnly ? nullptr : LoadLibraryW(Name(pbsim::ModuleKind::Engine).c_str())),
+          m_sys(vmOnly ? nullptr : LoadLibraryW(Name(pbsim::ModuleKind::System).c_str())),
+          m_api(m_engine ? m_engine : GetModuleHandleW(Name(pbsim::ModuleKind::Engine).c_str())) {}
     ~PbsimRuntime() {
         if (m_host) DestroyWindow(m_host);
         if (m_sys) FreeLibrary(m_sys);
@@ -115,35 +102,35 @@ public:
         }
     }
 
-    PFN_pbsim_CreateDataWindow CreateDataWindow = nullptr;
-    PFN_pbsim_CreateDataWindowFromFile CreateDataWindowFromFile = nullptr;
-    PFN_pbsim_GetModifyLogCount GetModifyLogCount = nullptr;
-    PFN_pbsim_GetModifyLogEntry GetModifyLogEntry = nullptr;
-    PFN_pbsim_ClearModifyLog ClearModifyLog = nullptr;
-    PFN_pbsim_ScriptModify ScriptModify = nullptr;
-    PFN_pbsim_GetLastError GetLastError = nullptr;
-    PFN_pbsim_SetPrintPreview SetPrintPreview = nullptr;
-    PFN_pbsim_SetSelectedMouse SetSelectedMouse = nullptr;
-    PFN_pbsim_SetExportedSyntax SetExportedSyntax = nullptr;
-    PFN_pbsim_GetDescribeCount GetDescribeCount = nullptr;
-    PFN_pbsim_PrintToDC PrintToDC = nullptr;
-    PFN_pbsim_GetEditControl GetEditControl = nullptr;
-    PFN_pbsim_CreateRuntimeWindow CreateRuntimeWindow = nullptr;
-    PFN_pbsim_CreateRuntimeListBox CreateRuntimeListBox = nullptr;
+    PFN_pbsim_CreateDataWindow CreateDataWindow = Export{m_api, PBSIM_CREATE_DATAWINDOW};
+    PFN_pbsim_CreateDataWindowFromFile CreateDataWindowFromFile = Export{m_api, PBSIM_CREATE_DATAWINDOW_FROM_FILE};
+    PFN_pbsim_GetModifyLogCount GetModifyLogCount = Export{m_api, PBSIM_GET_MODIFY_LOG_COUNT};
+    PFN_pbsim_GetModifyLogEntry GetModifyLogEntry = Export{m_api, PBSIM_GET_MODIFY_LOG_ENTRY};
+    PFN_pbsim_ClearModifyLog ClearModifyLog = Export{m_api, PBSIM_CLEAR_MODIFY_LOG};
+    PFN_pbsim_ScriptModify ScriptModify = Export{m_api, PBSIM_SCRIPT_MODIFY};
+    PFN_pbsim_GetLastError GetLastError = Export{m_api, PBSIM_GET_LAST_ERROR};
+    PFN_pbsim_SetPrintPreview SetPrintPreview = Export{m_api, PBSIM_SET_PRINT_PREVIEW};
+    PFN_pbsim_SetSelectedMouse SetSelectedMouse = Export{m_api, PBSIM_SET_SELECTED_MOUSE};
+    PFN_pbsim_SetExportedSyntax SetExportedSyntax = Export{m_api, PBSIM_SET_EXPORTED_SYNTAX};
+    PFN_pbsim_GetDescribeCount GetDescribeCount = Export{m_api, PBSIM_GET_DESCRIBE_COUNT};
+    PFN_pbsim_PrintToDC PrintToDC = Export{m_api, PBSIM_PRINT_TO_DC};
+    PFN_pbsim_GetEditControl GetEditControl = Export{m_api, PBSIM_GET_EDIT_CONTROL};
+    PFN_pbsim_CreateRuntimeWindow CreateRuntimeWindow = Export{m_api, PBSIM_CREATE_RUNTIME_WINDOW};
+    PFN_pbsim_CreateRuntimeListBox CreateRuntimeListBox = Export{m_api, PBSIM_CREATE_RUNTIME_LISTBOX};
 
-    LONG(WINAPI* DescribeEntry)(HWND, LPCWSTR, LPWSTR, LONG) = nullptr;
-    LONG(WINAPI* GetCurrentColumn)(HWND) = nullptr;
-    LONG(WINAPI* GetCurrentRow)(HWND) = nullptr;
-    LONG(WINAPI* GetRowCount)(HWND) = nullptr;
-    LONG(WINAPI* SelectRow)(HWND, LONG, LONG) = nullptr;
-    LONG(WINAPI* ConvertUnits)(LONG, LONG) = nullptr;
-    LONG(WINAPI* SetBorder)(HWND, LONG) = nullptr;
-    LPCWSTR(WINAPI* Modify)(HWND, LPCWSTR) = nullptr;
-    LONG(WINAPI* GetObjectUnderMouse)(HWND, LPWSTR) = nullptr;
-    LONG(WINAPI* GetBandUnderMouse)(HWND, LPWSTR, LONG) = nullptr;
-    LONG(WINAPI* GetRowColUnderPoint)(HWND, LONG, LONG, LONG*, LONG*) = nullptr;
-    LONG(WINAPI* InfoGetDWWidth)(HWND) = nullptr;
-    LONG(WINAPI* PaintDC)(HWND, HDC) = nullptr;
+    LONG(WINAPI* DescribeEntry)(HWND, LPCWSTR, LPWSTR, LONG) = Export{m_vm, "FNX_DataWindowDescribe"};
+    LONG(WINAPI* GetCurrentColumn)(HWND) = Export{m_vm, "FNX_DataWindowGetCurrentColumn"};
+    LONG(WINAPI* GetCurrentRow)(HWND) = Export{m_vm, "FNX_DataWindowGetCurrentRow"};
+    LONG(WINAPI* GetRowCount)(HWND) = Export{m_vm, "FNX_DataWindowGetRowCount"};
+    LONG(WINAPI* SelectRow)(HWND, LONG, LONG) = Export{m_vm, "FNX_DataWindowSelectRow"};
+    LONG(WINAPI* ConvertUnits)(LONG, LONG) = Export{m_vm, "FN_ConvertUnits"};
+    LONG(WINAPI* SetBorder)(HWND, LONG) = Export{m_vm, "PBC_SetBorder"};
+    LPCWSTR(WINAPI* Modify)(HWND, LPCWSTR) = Export{m_api, "dwModify"};
+    LONG(WINAPI* GetObjectUnderMouse)(HWND, LPWSTR) = Export{m_api, "dwGetObjectUnderMouse"};
+    LONG(WINAPI* GetBandUnderMouse)(HWND, LPWSTR, LONG) = Export{m_api, "dwGetBandUnderMouse"};
+    LONG(WINAPI* GetRowColUnderPoint)(HWND, LONG, LONG, LONG*, LONG*) = Export{m_api, "dwGetRowColUnderPoint"};
+    LONG(WINAPI* InfoGetDWWidth)(HWND) = Export{m_api, "dwInfoGetDWWidth"};
+    LONG(WINAPI* PaintDC)(HWND, HDC) = Export{m_api, "dwPaintDC"};
 
     // A DataWindow control on a host window of its own (a DataWindow control
     // always lives on a window), from a definition text.
@@ -179,18 +166,5 @@ private:
                                      nullptr, nullptr);
         return m_host;
     }
-    std::wstring Name(pbsim::ModuleKind kind) const {
-        wchar_t buf[64];
-        pbsim::ModuleFileName(kind, m_n, buf);
-        return buf;
-    }
-    template <typename F>
-    static void Bind(HMODULE h, F& fn, const char* name) {
-        fn = Proc<F>(h, name);
-    }
-    int m_n;
-    HMODULE m_vm = nullptr;
-    HMODULE m_engine = nullptr;
-    HMODULE m_sys = nullptr;
     HWND m_host = nullptr;
 };
