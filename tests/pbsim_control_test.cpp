@@ -1,8 +1,5 @@
-// The stand-in's DataWindow control window: what it paints (read back from a
-// DIB) and how it answers clicks, drags, scrolling and keys sent as window
-// messages, seen through the runtime functions the library calls. Geometry
-// of the employee grid at 96 dpi: header 20 pixels, rows 17, column edges
-// 1|71 72|181 182|248 249|325.
+// The stand-in's DataWindow control: what it paints (read back from a DIB) and how it answers clicks, drags, scrolling
+// and keys. The employee grid at 96 dpi: header 20 pixels, rows 17, column edges 1|71 72|181 182|248 249|325.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -107,8 +104,9 @@ std::unique_ptr<PbsimRuntime> ControlTest::s_rt;
 
 }  // namespace
 
-// Catches a wrong class, style, procedure, content width or creation error.
-TEST_F(ControlTest, WindowClassStyleAndContentWidth) {
+// Catches a wrong class, style, procedure, content width, creation error, a click on the wrong cell, an edit control
+// of the wrong class, place or text, or typed text not written back when the row changes.
+TEST_F(ControlTest, WindowAndTheEditControlAClickPutsOverTheCell) {
     HWND dw = Create();
     EXPECT_TRUE(GetWindowLongPtrW(dw, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
     EXPECT_EQ(GetWindowLongPtrW(dw, GWL_STYLE) & (WS_CHILD | WS_CAPTION | WS_VSCROLL | WS_HSCROLL), WS_CHILD);
@@ -117,10 +115,41 @@ TEST_F(ControlTest, WindowClassStyleAndContentWidth) {
     EXPECT_EQ(rt.GetRowCount(dw) * 100 + rt.GetCurrentRow(dw) * 10 + rt.GetCurrentColumn(dw), 811);
     EXPECT_EQ(rt.CreateWithRows(L"datawindow(units=0", nullptr, 10, 10), nullptr);
     EXPECT_EQ(rt.LastError(), L"Line 1 Column 19: incorrect syntax.");
+    EXPECT_EQ(rt.GetEditControl(dw), nullptr);
+    Click(dw, Cell(3, 2));
+    EXPECT_EQ(rt.GetCurrentRow(dw) * 10 + rt.GetCurrentColumn(dw), 32);
+    HWND edit = rt.GetEditControl(dw);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_TRUE(IsWindowVisible(edit) && GetParent(edit) == dw);
+    wchar_t text[64] = {};
+    GetClassNameW(edit, text, 64);
+    EXPECT_STREQ(text, L"PBEdit105");
+    EXPECT_EQ(GetClassLongPtrW(edit, GCLP_WNDPROC),
+              reinterpret_cast<LONG_PTR>(GetProcAddress(rt.engine(), "dwWinProcEdit")));
+    EXPECT_TRUE(GetWindowLongPtrW(edit, GWL_STYLE) & ES_MULTILINE);
+    RECT rc;
+    GetWindowRect(edit, &rc);
+    MapWindowPoints(nullptr, dw, reinterpret_cast<POINT*>(&rc), 2);
+    GetWindowTextW(edit, text, 64);
+    EXPECT_EQ(std::to_wstring(rc.left) + L" " + std::to_wstring(rc.top) + L" " + std::to_wstring(rc.right) + L" " +
+                  std::to_wstring(rc.bottom) + L" " + text,
+              L"72 55 181 70 Carla Ortiz");
+
+    // Typing replaces the text; a key in the edit control moves on and writes it back.
+    SendMessageW(edit, WM_CHAR, L'Z', 1);
+    SendMessageW(edit, WM_CHAR, L'e', 1);
+    SendMessageW(edit, WM_KEYDOWN, VK_DOWN, 1);
+    EXPECT_EQ(rt.GetCurrentRow(dw), 4);
+    EXPECT_EQ(rt.Describe(dw, L"Evaluate('emp_name', 3)"), L"Ze");
+    GetWindowTextW(edit, text, 64);
+    EXPECT_STREQ(text, L"Dinh Van An");
+    // A click on the header or below the rows changes nothing.
+    Click(dw, POINT{20, 5});
+    Click(dw, POINT{20, RowTop(9) + 5});
+    EXPECT_EQ(rt.GetCurrentRow(dw) * 10 + rt.GetCurrentColumn(dw), 42);
 }
 
-// Catches wrong band colours, row positions, borders, grid lines, focus mark,
-// header font or selection colours.
+// Catches wrong band colours, row positions, borders, grid lines, focus mark, header font or selection colours.
 TEST_F(ControlTest, PaintsStripedRowsHeaderTextsAndGridLines) {
     HWND dw = Create();
     const COLORREF odd = RGB(255, 224, 224), even = RGB(224, 255, 224);
@@ -130,19 +159,9 @@ TEST_F(ControlTest, PaintsStripedRowsHeaderTextsAndGridLines) {
     const COLORREF dark = GetSysColor(COLOR_3DDKSHADOW), grid = RGB(192, 192, 192), black = 0;
     for (int row = 1; row <= 8; ++row) EXPECT_EQ(dib->At(490, RowTop(row) + 5), row % 2 ? odd : even) << row;
     // Below the rows, the header band, header cell borders, grid lines (stopping at the content's edge), focus mark.
-    const long long pixels[][3] = {{490, RowTop(9) + 5, kWhite},
-                                   {490, 5, grid},
-                                   {71, 8, dark},
-                                   {181, 8, dark},
-                                   {325, 8, dark},
-                                   {30, 19, dark},
-                                   {71, RowTop(2) + 8, grid},
-                                   {248, RowTop(5) + 8, grid},
-                                   {150, RowTop(2) - 1, grid},
-                                   {490, RowTop(2) - 1, odd},
-                                   {21, RowTop(1), black},
-                                   {1, RowTop(1) + 6, black},
-                                   {70, RowTop(1) + 6, black}};
+    const long long pixels[][3] = {{490, 161, kWhite}, {490, 5, grid}, {71, 8, dark},   {181, 8, dark},  {325, 8, dark},
+                                   {30, 19, dark},     {71, 45, grid}, {248, 96, grid}, {150, 36, grid}, {490, 36, odd},
+                                   {21, 20, black},    {1, 26, black}, {70, 26, black}};
     for (const auto& p : pixels) EXPECT_EQ(dib->At(p[0], p[1]), static_cast<COLORREF>(p[2])) << p[0] << "," << p[1];
     EXPECT_NE(dib->At(72, 8), dark);
     EXPECT_NE(dib->At(92, RowTop(1)), black) << "the focus mark is on the current cell only";
@@ -159,44 +178,6 @@ TEST_F(ControlTest, PaintsStripedRowsHeaderTextsAndGridLines) {
     EXPECT_GT(dib->Count(nameCell, [&](COLORREF c) { return c != highlight; }), 10);
     ASSERT_EQ(rt.SelectRow(dw, 3, 0), 1);
     EXPECT_EQ(Paint(dw)->At(490, RowTop(3) + 5), odd);
-}
-
-// Catches a click on the wrong cell, an edit control of the wrong class,
-// place or text, or typed text not written back when the row changes.
-TEST_F(ControlTest, ClickMakesTheCellCurrentAndPutsTheEditControlOverIt) {
-    HWND dw = Create();
-    EXPECT_EQ(rt.GetEditControl(dw), nullptr);
-    Click(dw, Cell(3, 2));
-    EXPECT_EQ(rt.GetCurrentRow(dw) * 10 + rt.GetCurrentColumn(dw), 32);
-    HWND edit = rt.GetEditControl(dw);
-    ASSERT_NE(edit, nullptr);
-    EXPECT_TRUE(IsWindowVisible(edit) && GetParent(edit) == dw);
-    wchar_t text[64] = {};
-    GetClassNameW(edit, text, 64);
-    EXPECT_STREQ(text, L"PBEdit105");
-    EXPECT_EQ(GetClassLongPtrW(edit, GCLP_WNDPROC),
-              reinterpret_cast<LONG_PTR>(GetProcAddress(rt.engine(), "dwWinProcEdit")));
-    EXPECT_TRUE(GetWindowLongPtrW(edit, GWL_STYLE) & ES_MULTILINE);
-    RECT rc;
-    GetWindowRect(edit, &rc);
-    MapWindowPoints(nullptr, dw, reinterpret_cast<POINT*>(&rc), 2);
-    EXPECT_TRUE(rc.left == 72 && rc.right == 181 && rc.top == RowTop(3) + 1 && rc.bottom == RowTop(3) + 16)
-        << rc.left << " " << rc.top << " " << rc.right << " " << rc.bottom;
-    GetWindowTextW(edit, text, 64);
-    EXPECT_STREQ(text, L"Carla Ortiz");
-
-    // Typing replaces the text; a key in the edit control moves on and writes it back.
-    SendMessageW(edit, WM_CHAR, L'Z', 1);
-    SendMessageW(edit, WM_CHAR, L'e', 1);
-    SendMessageW(edit, WM_KEYDOWN, VK_DOWN, 1);
-    EXPECT_EQ(rt.GetCurrentRow(dw), 4);
-    EXPECT_EQ(rt.Describe(dw, L"Evaluate('emp_name', 3)"), L"Ze");
-    GetWindowTextW(edit, text, 64);
-    EXPECT_STREQ(text, L"Dinh Van An");
-    // A click on the header or below the rows changes nothing.
-    Click(dw, POINT{20, 5});
-    Click(dw, POINT{20, RowTop(9) + 5});
-    EXPECT_EQ(rt.GetCurrentRow(dw) * 10 + rt.GetCurrentColumn(dw), 42);
 }
 
 // Catches keys that move the current row or column wrongly or leave it off the page.
@@ -243,27 +224,24 @@ TEST_F(ControlTest, ScrollingByLinePageThumbAndWheel) {
     info.fMask = SIF_ALL;
     ASSERT_TRUE(GetScrollInfo(dw, SB_VERT, &info));
     EXPECT_TRUE(info.nMin == 0 && info.nMax == 39 && info.nPage == 10) << info.nMax << " " << info.nPage;
-    const struct {
-        UINT message;
-        WPARAM wParam;
-        long first;
-    } steps[] = {{WM_VSCROLL, SB_LINEDOWN, 2},
-                 {WM_VSCROLL, SB_PAGEDOWN, 12},
-                 {WM_VSCROLL, SB_LINEUP, 11},
-                 {WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 20), 21},
-                 {WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 39), 31},
-                 {WM_VSCROLL, SB_PAGEUP, 21},
-                 {WM_VSCROLL, SB_TOP, 1},
-                 {WM_VSCROLL, SB_LINEUP, 1},
-                 {WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 4},
-                 {WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 1},
-                 {WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 9), 10}};
+    // Message, scroll code, position or wheel delta, first row after it.
+    const int steps[][4] = {{WM_VSCROLL, SB_LINEDOWN, 0, 2},
+                            {WM_VSCROLL, SB_PAGEDOWN, 0, 12},
+                            {WM_VSCROLL, SB_LINEUP, 0, 11},
+                            {WM_VSCROLL, SB_THUMBTRACK, 20, 21},
+                            {WM_VSCROLL, SB_THUMBPOSITION, 39, 31},
+                            {WM_VSCROLL, SB_PAGEUP, 0, 21},
+                            {WM_VSCROLL, SB_TOP, 0, 1},
+                            {WM_VSCROLL, SB_LINEUP, 0, 1},
+                            {WM_MOUSEWHEEL, 0, -WHEEL_DELTA, 4},
+                            {WM_MOUSEWHEEL, 0, WHEEL_DELTA, 1},
+                            {WM_VSCROLL, SB_THUMBTRACK, 9, 10}};
     for (const auto& s : steps) {
-        SendMessageW(dw, s.message, s.wParam, 0);
+        SendMessageW(dw, s[0], MAKEWPARAM(s[1], static_cast<WORD>(s[2])), 0);
         EXPECT_EQ(rt.Describe(dw, L"DataWindow.FirstRowOnPage DataWindow.LastRowOnPage"),
-                  std::to_wstring(s.first) + L"\n" + std::to_wstring(s.first + 9))
-            << s.message << " " << s.wParam;
-        EXPECT_EQ(GetScrollPos(dw, SB_VERT), s.first - 1);
+                  std::to_wstring(s[3]) + L"\n" + std::to_wstring(s[3] + 9))
+            << s[0] << " " << s[1];
+        EXPECT_EQ(GetScrollPos(dw, SB_VERT), s[3] - 1);
     }
     EXPECT_EQ(rt.GetCurrentRow(dw), 1) << "scrolling leaves the current row alone";
     ASSERT_EQ(rt.Modify(dw, L"Datawindow.Detail.color='16777215 ~t if (getrow() = 12, 255, 16777215)'"), nullptr);
@@ -275,19 +253,12 @@ TEST_F(ControlTest, ScrollingByLinePageThumbAndWheel) {
     dw = Create(pbsim::kEmployeeGridSyntax, 200, 200);
     ASSERT_TRUE(GetWindowLongPtrW(dw, GWL_STYLE) & WS_HSCROLL);
     const int limit = 325 - Client(dw).cx;
-    const struct {
-        WPARAM wParam;
-        int position;
-    } across[] = {{SB_LINERIGHT, 10},
-                  {MAKEWPARAM(SB_THUMBTRACK, 80), 80},
-                  {SB_RIGHT, limit},
-                  {SB_PAGERIGHT, limit},
-                  {SB_PAGELEFT, 0},
-                  {SB_LINELEFT, 0},
-                  {MAKEWPARAM(SB_THUMBTRACK, 80), 80}};
+    const int across[][3] = {{SB_LINERIGHT, 0, 10},    {SB_THUMBTRACK, 80, 80}, {SB_RIGHT, 0, limit},
+                             {SB_PAGERIGHT, 0, limit}, {SB_PAGELEFT, 0, 0},     {SB_LINELEFT, 0, 0},
+                             {SB_THUMBTRACK, 80, 80}};
     for (const auto& s : across) {
-        SendMessageW(dw, WM_HSCROLL, s.wParam, 0);
-        EXPECT_EQ(GetScrollPos(dw, SB_HORZ), s.position) << s.wParam;
+        SendMessageW(dw, WM_HSCROLL, MAKEWPARAM(s[0], s[1]), 0);
+        EXPECT_EQ(GetScrollPos(dw, SB_HORZ), s[2]) << s[0];
     }
     LONG row = 0, column = 0;
     EXPECT_NE(rt.GetRowColUnderPoint(dw, 10, RowTop(2) + 5, &row, &column), 0);
@@ -295,8 +266,7 @@ TEST_F(ControlTest, ScrollingByLinePageThumbAndWheel) {
     EXPECT_EQ(Paint(dw)->At(181 - 80, 8), GetSysColor(COLOR_3DDKSHADOW));
 }
 
-// Catches a drag that selects the wrong cells, ignores Selected.Mouse, or
-// paints the selection wrongly.
+// Catches a drag that selects the wrong cells, ignores Selected.Mouse, or paints the selection wrongly.
 TEST_F(ControlTest, DragMakesTheDataWindowsOwnCellSelection) {
     HWND dw = Create();
     auto drag = [&](POINT from, POINT to) {
@@ -363,8 +333,7 @@ TEST_F(ControlTest, RowColumnObjectAndBandUnderPoints) {
     for (const auto& b : bands) EXPECT_EQ(UnderMouse(grouped, POINT{70, b.y}), b.band) << "y " << b.y;
 }
 
-// Catches a preview that is no page view, clicks that act in it, or printing
-// that leaves out rows or paints the focus mark.
+// Catches a preview that is no page view, clicks that act in it, or printing that leaves out rows or the focus mark.
 TEST_F(ControlTest, PrintPreviewAndPrintingIntoADeviceContext) {
     HWND dw = Create();
     ASSERT_EQ(rt.Modify(dw, L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1, 255, 65280)'"), nullptr);
@@ -385,11 +354,8 @@ TEST_F(ControlTest, PrintPreviewAndPrintingIntoADeviceContext) {
     page.Fill(RGB(1, 2, 3));
     EXPECT_EQ(rt.PrintToDC(dw, page.Dc()), 1);
     // Rows in their colours, no focus mark.
-    const long long pixels[][3] = {{590, 5, RGB(192, 192, 192)},
-                                   {590, RowTop(1) + 5, kRed},
-                                   {590, RowTop(2) + 5, kGreen},
-                                   {590, RowTop(9) + 5, kWhite},
-                                   {21, RowTop(1), kRed}};
+    const long long pixels[][3] = {
+        {590, 5, RGB(192, 192, 192)}, {590, 25, kRed}, {590, 42, kGreen}, {590, 161, kWhite}, {21, 20, kRed}};
     for (const auto& p : pixels) EXPECT_EQ(page.At(p[0], p[1]), static_cast<COLORREF>(p[2])) << p[0] << "," << p[1];
     EXPECT_GT(page.Count(RECT{1, 1, 71, 17}, IsDark), 20);
     EXPECT_EQ(rt.PrintToDC(dw, nullptr), -1);
@@ -448,8 +414,7 @@ TEST_F(ControlTest, SourceFilesInEveryEncodingLoadTheirNonAsciiLetters) {
     }
 }
 
-// Catches sample rows given despite a data section, wrongly typed, or a bad
-// file accepted.
+// Catches sample rows given despite a data section, wrongly typed, or a bad file accepted.
 TEST_F(ControlTest, SourceFileGetsSampleRowsOnlyWithoutData) {
     TempFolder folder;
     const std::wstring bare = folder.Write(L"d_bare.srd", GridSource("City"));
@@ -476,15 +441,8 @@ TEST_F(ControlTest, GroupBandsLieAroundTheirRows) {
     ASSERT_EQ(Client(dw).cy, 100);
     const int x = Client(dw).cx - 6;
     std::unique_ptr<Dib> dib = Paint(dw);
-    const int top[][2] = {{5, RGB(192, 192, 192)},
-                          {20, kRed},
-                          {35, kRed},
-                          {36, kWhite},
-                          {71, kWhite},
-                          {72, kGreen},
-                          {83, kGreen},
-                          {84, kRed},
-                          {99, kRed}};
+    const int top[][2] = {{5, 0xC0C0C0}, {20, kRed},   {35, kRed}, {36, kWhite}, {71, kWhite},
+                          {72, kGreen},  {83, kGreen}, {84, kRed}, {99, kRed}};
     for (const auto& p : top) EXPECT_EQ(dib->At(x, p[0]), static_cast<COLORREF>(p[1])) << "y " << p[0];
     EXPECT_EQ(rt.Describe(dw, L"DataWindow.FirstRowOnPage DataWindow.LastRowOnPage"), L"1\n2");
     EXPECT_GT(dib->Count(RECT{64, 72, 124, 84}, IsDark), 3) << "the group's total";
