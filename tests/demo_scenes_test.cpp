@@ -85,22 +85,17 @@ bool Glyph(COLORREF c) {  // orange warnings, green checks
 TEST(DemoScenes, EverySceneRunsAndIsDecoratedOnlyWithTessel) {
     TempFolder folder;
     std::map<std::string, std::unique_ptr<Picture>> shots;
-    const std::pair<const char*, const wchar_t*> runs[] = {{"overview", L"--scene overview"},
-                                                           {"hover", L"--scene hover"},
-                                                           {"selection", L"--scene selection"},
-                                                           {"pageinfo", L"--scene pageinfo"},
-                                                           {"titles", L"--scene titles"},
-                                                           {"progress", L"--scene progress"},
-                                                           {"icons", L"--scene icons"},
-                                                           {"skin", L"--scene skin"},
-                                                           {"preview", L"--scene preview"},
-                                                           {"without", L"--without-tessel"},
-                                                           {"unversioned", L"--runtime 220 --scene selection"}};
-    for (const auto& run : runs) {
-        const std::wstring file = folder.File(L"demo-" + std::to_wstring(shots.size()) + L".png");
-        EXPECT_EQ(0u, RunDemo(std::wstring(run.second) + L" --screenshot \"" + file + L"\"")) << run.first;
-        shots[run.first].reset(new Picture(std::string(file.begin(), file.end())));
-        ASSERT_TRUE(shots[run.first]->Ok()) << run.first;
+    const char* const scenes[] = {"overview", "hover", "selection", "pageinfo", "titles",     "progress",
+                                  "icons",    "skin",  "preview",   "without",  "unversioned"};
+    for (const char* scene : scenes) {
+        const std::string name = scene;
+        const std::wstring file = folder.File(L"demo-" + std::to_wstring(shots.size()) + L".png"),
+                           args = name == "without"       ? L"--without-tessel"
+                                  : name == "unversioned" ? L"--runtime 220 --scene selection"
+                                                          : L"--scene " + std::wstring(name.begin(), name.end());
+        EXPECT_EQ(0u, RunDemo(args + L" --screenshot \"" + file + L"\"")) << scene;
+        shots[name].reset(new Picture(std::string(file.begin(), file.end())));
+        ASSERT_TRUE(shots[name]->Ok()) << scene;
     }
     EXPECT_EQ(2u, RunDemo(L"--scene nosuchscene"));
     EXPECT_EQ(1u, RunDemo(L"--runtime 999"));  // no such stand-in runtime
