@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dib.h"
@@ -39,20 +39,20 @@ protected:
         ASSERT_TRUE(grid && other);
         ASSERT_EQ(1, dll.AttachDatawindow(grid, nullptr));
     }
-    // What the DataWindow paints into a DIB made from its own window context (so that it counts as its own).
-    std::vector<COLORREF> Painted(HWND dw) {
+    // How many matching pixels the DataWindow paints into a DIB made from its own window context (so it is its own).
+    template <class Match>
+    int Painted(HWND dw, Match match) {
         auto paint = reinterpret_cast<LONG(WINAPI*)(HWND, HDC)>(
             reinterpret_cast<void*>(GetProcAddress(pb->engine(), "dwPaintDC")));
         HDC window = GetDC(dw);
-        std::vector<COLORREF> pixels;
+        int n = 0;
         {
             Dib dib(240, 260, window);
             if (paint) paint(dw, dib.Dc());
-            for (int y = 0; y < 260; ++y)
-                for (int x = 0; x < 240; ++x) pixels.push_back(dib.At(x, y));
+            n = dib.Count(RECT{0, 0, 240, 260}, match);
         }
         ReleaseDC(dw, window);
-        return pixels;
+        return n;
     }
     HWND grid = nullptr;
     HWND other = nullptr;
@@ -118,16 +118,15 @@ TEST_F(DeviceContexts, DataWindowContextsFromHandOutToGiveBack) {
 // Other contexts: bars in their brush colours, the line series in its pen; the DataWindow's: fills in distinct
 // colours, lines in blended dark blue.
 TEST_F(DeviceContexts, GraphPolygonsOfDataWindowsArePaintedAntiAliased) {
-    const COLORREF firstBar = RGB(70, 130, 180), line = RGB(160, 0, 0);
-    const std::vector<COLORREF> before = Painted(other), after = Painted(grid);
-    EXPECT_GT(std::count(before.begin(), before.end(), firstBar), 50);
-    EXPECT_GT(std::count(before.begin(), before.end(), line), 20);
-    EXPECT_EQ(0, std::count(after.begin(), after.end(), firstBar));
-    EXPECT_EQ(0, std::count(after.begin(), after.end(), line));
-    EXPECT_GT(std::count_if(after.begin(), after.end(),
-                            [](COLORREF c) {
-                                return GetRValue(c) == GetGValue(c) && GetBValue(c) > GetRValue(c) &&
-                                       GetRValue(c) < 250 && GetRValue(c) > 40;
-                            }),
+    auto bar = [](COLORREF c) { return c == RGB(70, 130, 180); };
+    auto line = [](COLORREF c) { return c == RGB(160, 0, 0); };
+    EXPECT_GT(Painted(other, bar), 50);
+    EXPECT_GT(Painted(other, line), 20);
+    EXPECT_EQ(0, Painted(grid, bar) + Painted(grid, line));
+    EXPECT_GT(Painted(grid,
+                      [](COLORREF c) {
+                          return GetRValue(c) == GetGValue(c) && GetBValue(c) > GetRValue(c) && GetRValue(c) < 250 &&
+                                 GetRValue(c) > 40;
+                      }),
               10);
 }
