@@ -1,7 +1,6 @@
-// The PowerBuilder kit in pb/ against the library: n_tessel.sru declares
-// exactly the library's exports with their argument types and sends the
-// messages meant for the application; the guide and the sample INI files list
-// the keys and messages the library really reads.
+// The PowerBuilder kit in pb/ against the library: n_tessel.sru declares exactly the library's exports with their
+// argument types and sends the messages meant for the application; the guide and the sample INI files list the keys
+// and messages the library really reads.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -196,30 +195,24 @@ class KitObject : public ::testing::TestWithParam<Kit> {};
 
 }  // namespace
 
-// Catches a kit declaring an export the library lacks, a wrong argument type
-// or count, a wrapper that calls nothing, or a message number out of step.
+// Catches a kit declaring an export the library lacks, a wrong argument type or count, a wrapper that calls nothing,
+// or a message number out of step.
 TEST_P(KitObject, DeclaresTheExportsAndSendsTheHostMessages) {
     const std::string h = GetParam().handle;
-    const std::map<std::string, std::string> exports = {
-        {"StartTessel", "()"},
-        {"StopTessel", "()"},
-        {"AttachDatawindow", "(" + h + ", readonly string)"},
-        {"DettachDatawindow", "(" + h + ")"},
-        {"ReplaceSysColor", "(long, long)"},
-        {"SetSkinFile", "(readonly string)"},
-        {"AddDatawindowTitle", "(" + h + ", readonly string, readonly string, long, long)"},
-        {"ModifyDatawindowTitle", "(" + h + ", long, readonly string, readonly string, long)"},
-        {"SetSpanTitle", "(" + h + ", readonly string, readonly string, readonly string, long, long)"},
-        {"SetIconfont", "(readonly string, long)"},
-        {"PrintDebugString", "(readonly string)"},
-        {"SetDebugWindowColor", "(long)"},
-        {"OpenDebugWindow", "()"},
-        {"CloseDebugWindow", "()"},
-        {"DWAbout", "()"},
-        {"GetAddColumnSyntax", "(" + h + ", long, long, long, long)"},
-        {"AddSystemEnv", "(readonly string, readonly string, long)"},
-        {"SetInfoLabel", "(readonly string, readonly string)"},
-    };
+    const std::string packed =
+        "StartTessel();StopTessel();AttachDatawindow(H, readonly string);DettachDatawindow(H);"
+        "ReplaceSysColor(long, long);SetSkinFile(readonly string);"
+        "AddDatawindowTitle(H, readonly string, readonly string, long, long);"
+        "ModifyDatawindowTitle(H, long, readonly string, readonly string, long);"
+        "SetSpanTitle(H, readonly string, readonly string, readonly string, long, long);"
+        "SetIconfont(readonly string, long);PrintDebugString(readonly string);SetDebugWindowColor(long);"
+        "OpenDebugWindow();CloseDebugWindow();DWAbout();GetAddColumnSyntax(H, long, long, long, long);"
+        "AddSystemEnv(readonly string, readonly string, long);SetInfoLabel(readonly string, readonly string);";
+    std::map<std::string, std::string> exports;
+    for (size_t at = 0, end; (end = packed.find(';', at)) != std::string::npos; at = end + 1) {
+        std::string e = std::regex_replace(packed.substr(at, end - at), std::regex(R"(\bH\b)"), h);
+        exports[e.substr(0, e.find('('))] = e.substr(e.find('('));
+    }
     TesselDll dll;
     Sru sru = ReadSru(GetParam().sru);
     EXPECT_EQ(sru.externals, exports);
@@ -287,8 +280,7 @@ TEST(KitKeys, GuideAndSamplesListTheKeysTheLibraryReads) {
     }
 }
 
-// The guide's message table: every private message of the library with its
-// number and sender.
+// The guide's message table: every private message of the library with its number and sender.
 TEST(KitMessages, GuideListsTheMessagesOfTheLibrary) {
     const std::vector<Row> rows = GuideTable("## Private messages");
     ASSERT_EQ(rows.size(), kPrivateMessageCount);
