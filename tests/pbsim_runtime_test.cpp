@@ -128,8 +128,11 @@ TEST(RuntimeModules, TheVirtualMachineLoadsAlone) {
     EXPECT_STREQ(buffer, L"");
 }
 
-// Catches a describe that writes past the caller's buffer, does not cut, or answers for other windows.
-TEST_F(DataWindowFixture, DescribeWritesIntoTheCallersBufferOnly) {
+// Catches a describe that writes past the caller's buffer, does not cut, or answers for other windows; swapped
+// arguments or a wrong resolution in FN_ConvertUnits, a border not changed; wrong row checks in SelectRow, runtime
+// windows of the wrong class, procedure or class name; internal functions that lose their window or text argument,
+// or modifies left out of the log.
+TEST_F(DataWindowFixture, EntryPointsOnOneDataWindow) {
     EXPECT_EQ(rt.Describe(dw, L"DataWindow.Units #2.Name DataWindow.Header.Height"), L"0\nemp_name\n80");
     EXPECT_EQ(rt.Describe(dw, L"no_object.x"), L"!");
     std::vector<wchar_t> buffer(16, L'#');
@@ -148,10 +151,7 @@ TEST_F(DataWindowFixture, DescribeWritesIntoTheCallersBufferOnly) {
                   rt.GetRowCount(rt.host()) + rt.InfoGetDWWidth(rt.host()),
               -3);
     EXPECT_NE(rt.Modify(rt.host(), L"DataWindow.Color='0'"), nullptr);
-}
 
-// Catches swapped arguments or a wrong resolution in FN_ConvertUnits, or a border that is not changed.
-TEST_F(DataWindowFixture, ConvertUnitsAndSetBorder) {
     HDC screen = GetDC(nullptr);
     ASSERT_EQ(GetDeviceCaps(screen, LOGPIXELSY), 96) << "the test display runs at 96 dots per inch";
     ReleaseDC(nullptr, screen);
@@ -166,25 +166,22 @@ TEST_F(DataWindowFixture, ConvertUnitsAndSetBorder) {
     EXPECT_EQ(after.right, before.right + 2 * GetSystemMetrics(SM_CXEDGE));
     EXPECT_EQ(rt.SetBorder(dw, 0) * 100 + rt.SetBorder(dw, 1) * 10 + rt.SetBorder(rt.host(), 0), 10);
     EXPECT_TRUE(GetWindowLongPtrW(dw, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
-}
 
-// Catches wrong row checks in SelectRow and runtime windows of the wrong class, procedure or class name.
-TEST_F(DataWindowFixture, RowSelectionAndRuntimeWindows) {
     EXPECT_EQ(rt.SelectRow(dw, 0, 0) * 100 + rt.SelectRow(dw, 9, 1) * 10 + rt.SelectRow(rt.host(), 1, 1), 100 - 10 - 1);
     auto className = PbsimRuntime::Proc<LONG(WINAPI*)(HWND, LPWSTR, LONG)>(rt.vm(), "FNX_ObjectClassName");
     wchar_t name[32] = {};
     EXPECT_EQ(className(dw, name, 32), 10);
     EXPECT_STREQ(name, L"datawindow");
     EXPECT_EQ(className(rt.host(), name, 32), -1);
-    HWND window = rt.CreateRuntimeWindow(rt.host(), L"w_main", 0, 0, 200, 100);
-    HWND list = rt.CreateRuntimeListBox(window, 5, 5, 100, 80);
-    ASSERT_TRUE(window && list);
+    HWND frame = rt.CreateRuntimeWindow(rt.host(), L"w_main", 0, 0, 200, 100);
+    HWND list = rt.CreateRuntimeListBox(frame, 5, 5, 100, 80);
+    ASSERT_TRUE(frame && list);
     struct Expected {
         HWND window;
         const wchar_t *windowClass, *runtimeClass;
         const char* procedure;
     };
-    for (const Expected& e : {Expected{window, L"FNWND105", L"window", "FN_WindowWnd"},
+    for (const Expected& e : {Expected{frame, L"FNWND105", L"window", "FN_WindowWnd"},
                               Expected{list, L"FNLISTBOX105", L"listbox", "FN_ListBoxWnd"}}) {
         GetClassNameW(e.window, name, 32);
         EXPECT_STREQ(name, e.windowClass);
@@ -196,11 +193,8 @@ TEST_F(DataWindowFixture, RowSelectionAndRuntimeWindows) {
     SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"first"));
     EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1) << "a working list box underneath";
     EXPECT_EQ(rt.CreateRuntimeListBox(nullptr, 0, 0, 10, 10), nullptr);
-    DestroyWindow(window);
-}
+    DestroyWindow(frame);
 
-// Catches internal functions that lose their window or text argument, or modifies left out of the log.
-TEST_F(DataWindowFixture, InternalFunctionsTakeAWindowAndAPointer) {
     rt.ClearModifyLog(dw);
     auto getHandle = PbsimRuntime::Proc<PFN_Internal>(rt.vm(), "FN_DWGetHandle");
     auto scriptModify = PbsimRuntime::Proc<PFN_Internal>(rt.vm(), "fndwModify");
