@@ -280,8 +280,6 @@ TEST_F(ControlTest, DragMakesTheDataWindowsOwnCellSelection) {
     EXPECT_EQ(drag(Cell(2, 1), Cell(4, 3)), L"");
     ASSERT_EQ(rt.SetSelectedMouse(dw, 1), 1);
     EXPECT_EQ(drag(Cell(2, 1), Cell(4, 3)), L"2/4/emp_id/dept");
-    EXPECT_EQ(rt.Describe(dw, L"DataWindow.Selected.Data"),
-              L"102\tBob Marsh\tSales\n103\tCarla Ortiz\tR&D\n104\tDinh Van An\tR&D\n");
     EXPECT_EQ(rt.GetCurrentRow(dw) * 10 + rt.GetCurrentColumn(dw), 21) << "the anchor cell is current";
     HWND edit = rt.GetEditControl(dw);
     EXPECT_TRUE(edit == nullptr || !IsWindowVisible(edit));
@@ -384,8 +382,9 @@ std::string Utf16(const std::wstring& text) {
 
 }  // namespace
 
-// Catches a source file read in the wrong encoding.
-TEST_F(ControlTest, SourceFilesInEveryEncodingLoadTheirNonAsciiLetters) {
+// Catches a source file read in the wrong encoding, sample rows given despite a data section or wrongly typed, or a
+// bad file accepted.
+TEST_F(ControlTest, SourceFilesInEveryEncodingAndTheirSampleRows) {
     wchar_t ansi[16] = {};  // what the system code page reads "A\xF1o \xE9t\xE9" as
     MultiByteToWideChar(CP_ACP, 0, "A\xF1o \xE9t\xE9", -1, ansi, 16);
     const struct {
@@ -412,11 +411,6 @@ TEST_F(ControlTest, SourceFilesInEveryEncodingLoadTheirNonAsciiLetters) {
         EXPECT_EQ(rt.LastError() + L"|" + rt.Describe(dw, L"city_t.Text"), L"|" + c.caption);
         EXPECT_EQ(rt.GetRowCount(dw), 0) << "no sample rows were asked for";
     }
-}
-
-// Catches sample rows given despite a data section, wrongly typed, or a bad file accepted.
-TEST_F(ControlTest, SourceFileGetsSampleRowsOnlyWithoutData) {
-    TempFolder folder;
     const std::wstring bare = folder.Write(L"d_bare.srd", GridSource("City"));
     HWND dw = rt.CreateFromFile(bare.c_str(), 5);
     ASSERT_NE(dw, nullptr);
