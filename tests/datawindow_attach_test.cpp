@@ -55,48 +55,25 @@ int PostedAttachDone(HWND h) {
     return n;
 }
 
-FILETIME HoursFromNow(int hours) {
+// Sets a file's write time some hours from now, through a handle that holds it if given.
+bool Touch(const std::wstring& path, int hours, HANDLE held = INVALID_HANDLE_VALUE) {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     ULARGE_INTEGER v = {{now.dwLowDateTime, now.dwHighDateTime}};
     v.QuadPart += static_cast<ULONGLONG>(static_cast<LONGLONG>(hours) * 36000000000LL);
-    return FILETIME{v.LowPart, v.HighPart};
+    const FILETIME time = {v.LowPart, v.HighPart};
+    HANDLE h = held != INVALID_HANDLE_VALUE
+                   ? held
+                   : CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+    const bool ok = h != INVALID_HANDLE_VALUE && SetFileTime(h, nullptr, nullptr, &time);
+    if (h != held && h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    return ok;
 }
-
-// A settings file in the test's folder, written an hour ago; Lock opens it without sharing: nobody can read it.
-class SettingsFile {
-public:
-    SettingsFile(const TempFolder& folder, const std::wstring& name, const char* text) : m_path(folder.File(name)) {
-        Rewrite(folder, name, text, HoursFromNow(-1));
-    }
-    ~SettingsFile() { Unlock(); }
-    const wchar_t* Path() const { return m_path.c_str(); }
-    void Rewrite(const TempFolder& folder, const std::wstring& name, const char* text, const FILETIME& time) {
-        folder.Write(name, text);
-        EXPECT_TRUE(SetWriteTime(time));
-    }
-    bool Lock() {
-        m_lock = CreateFileW(Path(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        return m_lock != INVALID_HANDLE_VALUE;
-    }
-    void Unlock() {
-        if (m_lock != INVALID_HANDLE_VALUE) CloseHandle(m_lock);
-        m_lock = INVALID_HANDLE_VALUE;
-    }
-    bool SetWriteTime(const FILETIME& time) const {
-        HANDLE h = m_lock != INVALID_HANDLE_VALUE
-                       ? m_lock
-                       : CreateFileW(Path(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                     OPEN_EXISTING, 0, nullptr);
-        const bool ok = h != INVALID_HANDLE_VALUE && SetFileTime(h, nullptr, nullptr, &time);
-        if (h != m_lock && h != INVALID_HANDLE_VALUE) CloseHandle(h);
-        return ok;
-    }
-
-private:
-    std::wstring m_path;
-    HANDLE m_lock = INVALID_HANDLE_VALUE;
-};
+// Opens a file without sharing: nobody else can read it.
+HANDLE Lock(const std::wstring& path) {
+    return CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+}
 
 class Attach : public TesselHost {
 protected:
@@ -112,9 +89,9 @@ protected:
             if (it->compare(0, 24, L"Datawindow.Detail.color=") == 0) return *it;
         return std::wstring();
     }
-    std::wstring StripesAttaching(const wchar_t* settings) {
+    std::wstring StripesAttaching(const std::wstring& settings) {
         HWND dw = Fresh(GridPixels());
-        dll.AttachDatawindow(dw, settings);
+        dll.AttachDatawindow(dw, settings.c_str());
         return LastStripes(dw);
     }
 };
@@ -290,39 +267,42 @@ TEST(Reduced, MissingEntryPointsFallBack) {
 // The settings cache: a file held without sharing cannot be read, so an attach
 // that still gets its colours got them from what was read before.
 TEST_F(Attach, SettingsFileIsReadOnceWhileItStaysTheSameUntilStop) {
-    SettingsFile file(temp, L"once.ini", kStriped);
-    EXPECT_EQ(StripesAttaching(file.Path()), kStripesOfFile);
-    ASSERT_TRUE(file.Lock());
-    EXPECT_EQ(StripesAttaching(file.Path()), kStripesOfFile) << "the unchanged file was read again";
+    const std::wstring file = temp.Write(L"once.ini", kStriped), recent = temp.Write(L"recent.ini", kStriped);
+    ASSERT_TRUE(Touch(file, -1));
+    EXPECT_EQ(StripesAttaching(file), kStripesOfFile);
+    HANDLE lock = Lock(file);
+    EXPECT_EQ(StripesAttaching(file), kStripesOfFile) << "the unchanged file was read again";
     // A new write time: read again, finding nothing while locked; that empty read is not kept.
-    ASSERT_TRUE(file.SetWriteTime(HoursFromNow(-2)));
-    EXPECT_EQ(StripesAttaching(file.Path()), kStripesOfDefaults);
-    file.Unlock();
-    EXPECT_EQ(StripesAttaching(file.Path()), kStripesOfFile);
-    ASSERT_TRUE(file.Lock());
-    ASSERT_EQ(dll.StopTessel(), 1);
-    ASSERT_EQ(dll.StartTessel(), 1);
-    EXPECT_EQ(StripesAttaching(file.Path()), kStripesOfDefaults) << "kept across a stop";
+    EXPECT_TRUE(Touch(file, -2, lock));
+    EXPECT_EQ(StripesAttaching(file), kStripesOfDefaults);
+    CloseHandle(lock);
+    EXPECT_EQ(StripesAttaching(file), kStripesOfFile);
+    lock = Lock(file);
+    EXPECT_EQ(dll.StopTessel(), 1);
+    EXPECT_EQ(dll.StartTessel(), 1);
+    EXPECT_EQ(StripesAttaching(file), kStripesOfDefaults) << "kept across a stop";
+    CloseHandle(lock);
     // A write time within two seconds (or in the future) may hide a change: read every time.
-    SettingsFile recent(temp, L"recent.ini", kStriped);
-    ASSERT_TRUE(recent.SetWriteTime(HoursFromNow(1)));
-    ASSERT_EQ(StripesAttaching(recent.Path()), kStripesOfFile);
-    ASSERT_TRUE(recent.Lock());
-    EXPECT_EQ(StripesAttaching(recent.Path()), kStripesOfDefaults);
+    EXPECT_TRUE(Touch(recent, 1));
+    EXPECT_EQ(StripesAttaching(recent), kStripesOfFile);
+    lock = Lock(recent);
+    EXPECT_EQ(StripesAttaching(recent), kStripesOfDefaults);
+    CloseHandle(lock);
 }
 
 // The first attach's completion repaints; settings read into a completed attach repaint at once.
 TEST_F(Attach, SettingsRepaintWaitsForTheCompletionOfTheFirstAttach) {
-    SettingsFile file(temp, L"repaint.ini", kStriped);
+    const std::wstring file = temp.Write(L"repaint.ini", kStriped);
+    ASSERT_TRUE(Touch(file, -1));
     HWND dw = Fresh(GridPixels());
     UpdateWindow(dw);
     ASSERT_FALSE(GetUpdateRect(dw, nullptr, FALSE));
-    dll.AttachDatawindow(dw, file.Path());
+    dll.AttachDatawindow(dw, file.c_str());
     EXPECT_EQ(LastStripes(dw), kStripesOfFile);
     EXPECT_TRUE(GetUpdateRect(dw, nullptr, FALSE)) << "painted before the attach completed";
     PumpMessages();
     EXPECT_FALSE(GetUpdateRect(dw, nullptr, FALSE));
-    dll.AttachDatawindow(dw, file.Path());
+    dll.AttachDatawindow(dw, file.c_str());
     EXPECT_FALSE(GetUpdateRect(dw, nullptr, FALSE)) << "a reload is painted at once";
     EXPECT_EQ(PostedAttachDone(dw), 0);
 }

@@ -128,27 +128,28 @@ TEST_P(ColourMessages, SetExactlyTheirOwnColour) {
         HGDIOBJ oldPen = SelectObject(dc, black);
         MoveToEx(dc, 0, 5, nullptr);
         LineTo(dc, 100, 5);
-        SelectObject(dc, oldPen);
-        DeleteObject(black);
-        EXPECT_EQ(expected(kLine, GetSysColor(COLOR_3DLIGHT)), dib.At(50, 5)) << "grid line";
+        DeleteObject(SelectObject(dc, oldPen));
         HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(BLACK_BRUSH));  // a selected cell
         PatBlt(dc, 10, 20, 5, 5, PATCOPY);
-        EXPECT_EQ(expected(kSelected, 0xFFD5AA), dib.At(12, 22)) << "selected cell";
         HBRUSH highlight = CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT));  // a selected row
+        HBRUSH even = CreateSolidBrush(expected(kAlter, 0xFFFFFF));         // an even row, cut at the content's edge
+        HRGN row = CreateRectRgn(10, 30, 60, 40), wide = CreateRectRgn(0, 50, 300, 60);
         SelectObject(dc, highlight);
-        HRGN row = CreateRectRgn(10, 30, 60, 40);
         PaintRgn(dc, row);
-        EXPECT_EQ(expected(kSelectRow, 0xFFD5AA), dib.At(30, 35)) << "selected row";
-        HBRUSH even = CreateSolidBrush(expected(kAlter, 0xFFFFFF));  // an even row, cut at the content's edge
         SelectObject(dc, even);
-        HRGN wide = CreateRectRgn(0, 50, 300, 60);
         PaintRgn(dc, wide);
-        EXPECT_EQ(expected(kAlter, 0xFFFFFF), dib.At(100, 55)) << "even row";
-        EXPECT_EQ(RGB(1, 2, 3), dib.At(280, 55)) << "even row beyond the content";
         SelectObject(dc, oldBrush);
-        for (HGDIOBJ o : {static_cast<HGDIOBJ>(row), static_cast<HGDIOBJ>(wide), static_cast<HGDIOBJ>(highlight),
-                          static_cast<HGDIOBJ>(even)})
-            DeleteObject(o);
+        for (HGDIOBJ o : {HGDIOBJ(row), HGDIOBJ(wide), HGDIOBJ(highlight), HGDIOBJ(even)}) DeleteObject(o);
+        const struct {
+            int x, y;
+            COLORREF colour;
+            const char* what;
+        } checks[] = {{50, 5, expected(kLine, GetSysColor(COLOR_3DLIGHT)), "grid line"},
+                      {12, 22, expected(kSelected, 0xFFD5AA), "selected cell"},
+                      {30, 35, expected(kSelectRow, 0xFFD5AA), "selected row"},
+                      {100, 55, expected(kAlter, 0xFFFFFF), "even row"},
+                      {280, 55, RGB(1, 2, 3), "even row beyond the content"}};
+        for (const auto& check : checks) EXPECT_EQ(check.colour, dib.At(check.x, check.y)) << check.what;
     }
     ReleaseDC(grid, window);
     RedrawWindow(grid, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
@@ -201,8 +202,8 @@ TEST_F(WindowProcedures, DoubleClickOnButtonObjects) {
     }
 }
 
-// No refresh after a lost capture; page information asked at the wrong times or of a stranger.
-TEST_F(WindowProcedures, LostCaptureScrollAndButtonRelease) {
+// No refresh after a lost capture; page information asked at the wrong times or of a stranger; the edit text.
+TEST_F(WindowProcedures, LostCaptureScrollButtonReleaseAndEditText) {
     HWND grid = Attach(Grid());
     Posted(grid, kRefreshMessage);
     SetCapture(grid);
@@ -223,11 +224,7 @@ TEST_F(WindowProcedures, LostCaptureScrollAndButtonRelease) {
     HWND other = Create(Grid());
     SendMessageW(other, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 1), 0);
     EXPECT_EQ(0, Posted(other, kPageInfoMessage));
-}
-
-// The edit text not centred on its 12-point font (16 pixels), or moved again after someone else placed it.
-TEST_F(WindowProcedures, EditTextCentredOnceThenLeftAlone) {
-    HWND grid = Attach(Grid());
+    // The edit text not centred on its 12-point font (16 pixels), or moved again after someone else placed it.
     SetFocus(grid);
     SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(120, 36));  // row 1, column b
     SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(120, 36));

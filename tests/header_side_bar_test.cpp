@@ -99,21 +99,6 @@ TEST_F(SideBar, RowNumbersOfThePageWithTheCurrentRow) {
     EXPECT_EQ(1, ClientLeft(dw));
 }
 
-// The separator beside the title instead of under it; row 1 not under title and header.
-TEST_F(SideBar, SeparatorsBesideTitleRows) {
-    HWND dw = Open();
-    ASSERT_EQ(1, dll.AddDatawindowTitle(dw, L"Title", L"Tahoma", 10, 30));
-    SendMessageW(dw, kSideBarMessage, 0, 1);
-    Repaint(dw);
-    const WindowSurface pixels(dw, WindowSurface::WholeWindow);
-    const COLORREF gridLine = GetSysColor(COLOR_3DLIGHT);
-    EXPECT_EQ(gridLine, pixels.At(47, 31));
-    EXPECT_EQ(gridLine, pixels.At(20, 31));
-    EXPECT_NE(gridLine, pixels.At(47, 15));
-    EXPECT_EQ(RGB(255, 255, 255), pixels.At(20, 15));
-    EXPECT_EQ(3, InkWidth(pixels, 2, 30 + 24 + 3, 46, 30 + 24 + 20)) << "the narrow 1 of row 1 under title and header";
-}
-
 // Page information missing or stale, a tooltip of the wrong kind, the target written after it was taken back.
 TEST_F(SideBar, PageInformationInTargetThenTooltip) {
     HWND dw = Open();
@@ -130,28 +115,6 @@ TEST_F(SideBar, PageInformationInTargetThenTooltip) {
     DragThumb(dw, 10, 20);
     EXPECT_EQ(L"unchanged", target.Text());
     EXPECT_EQ(L"总 行 数 \t 80\r\n当前首行 \t 21\r\n当前末行 \t 40\r\n当 前 行 \t 1", TooltipText(tip));
-}
-
-// A tooltip left behind by a DataWindow destroyed while attached.
-TEST_F(SideBar, TooltipGoesWithTheDataWindowDestroyedAttached) {
-    HWND dw = Open();
-    const HWND root = GetAncestor(dw, GA_ROOT);
-    auto tooltips = [root]() {
-        int n = 0;
-        for (HWND tip = nullptr; (tip = FindWindowExW(nullptr, tip, L"tooltips_class32", nullptr)) != nullptr;)
-            n += GetWindow(tip, GW_OWNER) == root;
-        return n;
-    };
-    const int before = tooltips();
-    const std::wstring syntax = Rows(80);
-    HWND other = pb->Create(syntax.c_str(), 0, 400, 300);
-    dll.AttachDatawindow(other, nullptr);
-    PumpMessages();
-    DragThumb(other, 0);
-    EXPECT_EQ(before + 1, tooltips());
-    DestroyWindow(other);
-    PumpMessages();
-    EXPECT_EQ(before, tooltips());
 }
 
 // Label keys of the file or the process not used, the process's winning over the file's, statistics keys taken.
