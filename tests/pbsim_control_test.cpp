@@ -225,17 +225,13 @@ TEST_F(ControlTest, ScrollingByLinePageThumbAndWheel) {
     ASSERT_TRUE(GetScrollInfo(dw, SB_VERT, &info));
     EXPECT_TRUE(info.nMin == 0 && info.nMax == 39 && info.nPage == 10) << info.nMax << " " << info.nPage;
     // Message, scroll code, position or wheel delta, first row after it.
-    const int steps[][4] = {{WM_VSCROLL, SB_LINEDOWN, 0, 2},
-                            {WM_VSCROLL, SB_PAGEDOWN, 0, 12},
-                            {WM_VSCROLL, SB_LINEUP, 0, 11},
-                            {WM_VSCROLL, SB_THUMBTRACK, 20, 21},
-                            {WM_VSCROLL, SB_THUMBPOSITION, 39, 31},
-                            {WM_VSCROLL, SB_PAGEUP, 0, 21},
-                            {WM_VSCROLL, SB_TOP, 0, 1},
-                            {WM_VSCROLL, SB_LINEUP, 0, 1},
-                            {WM_MOUSEWHEEL, 0, -WHEEL_DELTA, 4},
-                            {WM_MOUSEWHEEL, 0, WHEEL_DELTA, 1},
-                            {WM_VSCROLL, SB_THUMBTRACK, 9, 10}};
+    // clang-format off
+    const int steps[][4] = {
+        {WM_VSCROLL, SB_LINEDOWN, 0, 2},     {WM_VSCROLL, SB_PAGEDOWN, 0, 12},       {WM_VSCROLL, SB_LINEUP, 0, 11},
+        {WM_VSCROLL, SB_THUMBTRACK, 20, 21}, {WM_VSCROLL, SB_THUMBPOSITION, 39, 31}, {WM_VSCROLL, SB_PAGEUP, 0, 21},
+        {WM_VSCROLL, SB_TOP, 0, 1},          {WM_VSCROLL, SB_LINEUP, 0, 1},          {WM_MOUSEWHEEL, 0, -WHEEL_DELTA, 4},
+        {WM_MOUSEWHEEL, 0, WHEEL_DELTA, 1},  {WM_VSCROLL, SB_THUMBTRACK, 9, 10}};
+    // clang-format on
     for (const auto& s : steps) {
         SendMessageW(dw, s[0], MAKEWPARAM(s[1], static_cast<WORD>(s[2])), 0);
         EXPECT_EQ(rt.Describe(dw, L"DataWindow.FirstRowOnPage DataWindow.LastRowOnPage"),
