@@ -55,13 +55,9 @@ TEST(TextOutput, IconRunsAreMeasuredAsOnePlaceholderEach) {
     EXPECT_EQ(std::wstring(L"x \x56DE y"), last());
 
     StdoutCapture capture;
-    TextOutA(dc, 0, 0, "unused", 0);
-    ExtTextOutA(dc, 0, 0, 0, nullptr, "abcdef", 3, nullptr);
     POLYTEXTW poly = {0, 0, 1, L"p", 0, {0, 0, 0, 0}, nullptr};
     PolyTextOutW(dc, &poly, 1);
-    const std::string log = capture.Stop();
-    EXPECT_NE(std::string::npos, log.find("*** HookExtTextOutA abc\n")) << log;
-    EXPECT_NE(std::string::npos, log.find("*** HookPolyTextOut\n")) << log;
+    EXPECT_EQ("*** HookPolyTextOut\n", capture.Stop());
     ReleaseDC(nullptr, dc);
     ASSERT_EQ(1, dll.StopTessel());
 }
