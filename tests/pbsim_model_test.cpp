@@ -247,6 +247,7 @@ TEST(PbsimModel, SelectionCurrentCellAndRowsOnPage) {
 
 // Catches malformed text accepted, a wrong error position, or a refused load that changes the DataWindow.
 TEST(PbsimModel, MalformedDefinitionsAreRefusedWithoutChange) {
+    // clang-format off
     const struct {
         const wchar_t *text, *error;
     } cases[] = {{L"release 10;\ndatawindow(units=0 processing=1\n", L"Line 3 Column 1: incorrect syntax."},
@@ -256,10 +257,9 @@ TEST(PbsimModel, MalformedDefinitionsAreRefusedWithoutChange) {
                  {L"$PBExportHeader$w_main.srw\r\nforward\r\nglobal type w_main from window\r\n",
                   L"Line 3 Column 1: incorrect syntax."},
                  {L"release 19;\ngroup(level=1) group(level=1)", L"Line 2 Column 28: invalid value."},
-                 {L"release x;", nullptr},
-                 {L"column(name=emp_id)", nullptr},
-                 {L"data(1, 2)", nullptr},
+                 {L"release x;", nullptr}, {L"column(name=emp_id)", nullptr}, {L"data(1, 2)", nullptr},
                  {L"text(name=a text=\"open)", nullptr}};
+    // clang-format on
     DataWindowModel dw = LoadGrid();
     const std::wstring before = dw.Syntax();
     for (const auto& c : cases) {
