@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -92,6 +94,8 @@ TEST_F(HandleReuse, StaleRecordNeverServesTheWindowThatReusesItsHandle) {
         ShowWindow(oldHost, SW_HIDE);
         HWND reused = DataWindowWithHandle(newHost, old);
         ASSERT_NE(reused, nullptr) << "the handle value was not given out again";
+        std::printf("handle reuse: handle 0x%08X given to a new DataWindow after %s\n", Value(old),
+                    viaParent ? "its parent was destroyed" : "DestroyWindow");
         HWND reference = DataWindow(refHost);
         ASSERT_NE(reference, nullptr);
         PumpMessages();
@@ -121,5 +125,7 @@ TEST_F(HandleReuse, StaleRecordNeverServesTheWindowThatReusesItsHandle) {
         DestroyWindow(reused);
         DestroyWindow(reference);
     }
-    EXPECT_EQ(dll.StopTessel(), 1);
+    const int stopped = dll.StopTessel();
+    EXPECT_EQ(stopped, 1);
+    std::printf("handle reuse: 2 cases (DestroyWindow, parent destroyed), StopTessel after reuse %d\n", stopped);
 }

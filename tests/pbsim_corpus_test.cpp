@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "dib.h"
@@ -15,7 +16,7 @@ TEST(PbsimCorpus, EverySourceLoadsPaintsPrintsAndReloadsItsSyntax) {
     ASSERT_TRUE(rt.ok() && rt.HasCreateFromFile());
     std::wstring folder = L"Z:" PBSIM_CORPUS_DIR;  // a Unix path through Wine's Z: drive
     std::replace(folder.begin(), folder.end(), L'/', L'\\');
-    int files = 0;
+    int files = 0, loaded = 0;
     WIN32_FIND_DATAW found = {};
     HANDLE search = FindFirstFileW((folder + L"\\*.srd").c_str(), &found);
     ASSERT_NE(search, INVALID_HANDLE_VALUE);
@@ -25,6 +26,7 @@ TEST(PbsimCorpus, EverySourceLoadsPaintsPrintsAndReloadsItsSyntax) {
         HWND dw = rt.CreateFromFile((folder + L"\\" + name).c_str(), 8, 800, 600);
         EXPECT_EQ(rt.LastError() + (dw ? L"" : L"!"), L"") << files;
         if (!dw) continue;
+        ++loaded;
         Dib screen(800, 600), page(850, 1100);
         screen.Fill(RGB(1, 2, 3));
         SendMessageW(dw, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(screen.Dc()), PRF_CLIENT);
@@ -38,5 +40,6 @@ TEST(PbsimCorpus, EverySourceLoadsPaintsPrintsAndReloadsItsSyntax) {
         DestroyWindow(dw);
     } while (FindNextFileW(search, &found));
     FindClose(search);
+    std::printf("corpus: loaded %d of %d\n", loaded, files);
     EXPECT_GE(files, 30) << "the corpus is there";
 }
