@@ -92,6 +92,23 @@ TEST_F(DebugConsole, OpenColourWriteClose) {
     EXPECT_EQ(dll->CloseDebugWindow(), 0);
 }
 
+namespace {
+// A thread that owns a top-level window and pumps no messages until released.
+HANDLE g_ready, g_release;
+DWORD WINAPI BlockedWindowThread(LPVOID) {
+    HWND window = CreateWindowExW(0, L"STATIC", L"blocked", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                  nullptr, nullptr, nullptr);
+    SetEvent(g_ready);
+    WaitForSingleObject(g_release, INFINITE);
+    MSG msg;
+    while (MsgWaitForMultipleObjects(0, nullptr, FALSE, 200, QS_ALLINPUT) == WAIT_OBJECT_0)
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    DestroyWindow(window);
+    return 0;
+}
+
+}  // namespace
+
 // The trigger file opens the console at load, without sending a message to
 // another thread's window (a load waiting on a hung thread hangs the host).
 TEST_F(DebugConsole, TriggerFileOpensTheConsoleAtLoadWithoutWaitingOnOtherThreads) {
@@ -99,34 +116,19 @@ TEST_F(DebugConsole, TriggerFileOpensTheConsoleAtLoadWithoutWaitingOnOtherThread
     HANDLE trigger = CreateFileW(L"debug.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(trigger, INVALID_HANDLE_VALUE);
     CloseHandle(trigger);
-    // A thread that owns a top-level window and pumps no messages until released.
-    static HANDLE ready, release;
-    ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE blocked = CreateThread(
-        nullptr, 0,
-        [](LPVOID) -> DWORD {
-            HWND window = CreateWindowExW(0, L"STATIC", L"blocked", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
-                                          nullptr, nullptr, nullptr, nullptr);
-            SetEvent(ready);
-            WaitForSingleObject(release, INFINITE);
-            MSG msg;
-            while (MsgWaitForMultipleObjects(0, nullptr, FALSE, 200, QS_ALLINPUT) == WAIT_OBJECT_0)
-                while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-            DestroyWindow(window);
-            return 0;
-        },
-        nullptr, 0, nullptr);
-    ASSERT_EQ(WaitForSingleObject(ready, 10000), WAIT_OBJECT_0);
+    g_ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    g_release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE blocked = CreateThread(nullptr, 0, BlockedWindowThread, nullptr, 0, nullptr);
+    ASSERT_EQ(WaitForSingleObject(g_ready, 10000), WAIT_OBJECT_0);
     HMODULE loaded = nullptr;
     HANDLE loader = CreateThread(nullptr, 0, LoadLibraryThread, &loaded, 0, nullptr);
     const DWORD waited = WaitForSingleObject(loader, 30000);  // the console host starts: seconds in the emulated PC
     const std::wstring title = console_screen::Title(), firstLine = console_screen::Line(0, 6);
     const bool greyed = CloseGreyed();
-    SetEvent(release);  // a hung load finishes once the thread answers
+    SetEvent(g_release);  // a hung load finishes once the thread answers
     WaitForSingleObject(loader, 10000);
     WaitForSingleObject(blocked, 10000);
-    for (HANDLE h : {loader, blocked, ready, release}) CloseHandle(h);
+    for (HANDLE h : {loader, blocked, g_ready, g_release}) CloseHandle(h);
     if (loaded) {
         auto close =
             reinterpret_cast<int(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(loaded, "CloseDebugWindow")));
