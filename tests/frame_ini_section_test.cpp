@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cwchar>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,11 +18,12 @@ namespace {
 const wchar_t kSection[] = L"datawindow";
 
 // A file and its keys' answers: "key=answer|key=answer...", the answer a number
-// (with the default 7) or a text (with the default "D").
+// (with the default 7) or, in a case of texts, a text (with the default "D").
 struct IniCase {
     const char* name;
     std::string bytes;
     const wchar_t* answers;
+    bool texts = false;
 };
 
 std::string Utf8Bom(const std::string& text) { return "\xEF\xBB\xBF" + text; }
@@ -34,170 +35,120 @@ std::string ManyKeys() {
     return text + "[after]\r\nkey2999=1\r\n";
 }
 
-const std::vector<IniCase> kNumberCases = {
+const std::vector<IniCase> kCases = {
     {"BlanksAroundNamesAndValues", "[datawindow]\r\n  a  =  12  \r\n\tb\t=\t34\t\r\nc=   \r\n d =5 6\r\n",
      L"a=12|b=34|c=7|d=5| a =12"},
-    {"Signs", "[datawindow]\r\np=+5\r\nm=-5\r\npm=+-5\r\nmm=--5\r\nsp=- 5\r\nlone=-\r\n",
-     L"p=5|m=4294967291|pm=0|mm=0|sp=0|lone=0"},
-    {"BasePrefixes",
-     "[datawindow]\r\nh=0x1F\r\nH2=0X1F\r\nlow=0x1f\r\noct=010\r\no=0o17\r\nbin=0b101\r\nbare=0x\r\n"
-     "bad=0xG\r\nneg=-0x10\r\nb2=0b2\r\nlead=00012\r\n",
-     L"h=31|H2=0|low=31|oct=10|o=15|bin=5|bare=0|bad=0|neg=4294967280|b2=0|lead=12"},
-    {"OverflowWrapsIn32Bits",
-     "[datawindow]\r\nbig=99999999999\r\nneg=-2147483649\r\nmax=4294967295\r\nwrap=4294967296\r\n"
-     "min=-2147483648\r\nhex=0x123456789\r\n",
-     L"big=1215752191|neg=2147483647|max=4294967295|wrap=0|min=2147483648|hex=591751049"},
+    {"SignsBasesAndOverflow",
+     "[datawindow]\r\np=+5\r\nm=-5\r\npm=+-5\r\nmm=--5\r\nsp=- 5\r\nlone=-\r\nh=0x1F\r\nH2=0X1F\r\nlow=0x1f\r\n"
+     "oct=010\r\no=0o17\r\nbin=0b101\r\nbare=0x\r\nbad=0xG\r\nhneg=-0x10\r\nb2=0b2\r\nlead=00012\r\n"
+     "big=99999999999\r\nneg=-2147483649\r\nmax=4294967295\r\nwrap=4294967296\r\nmin=-2147483648\r\nhex="
+     "0x123456789\r\n",
+     L"p=5|m=4294967291|pm=0|mm=0|sp=0|lone=0|h=31|H2=0|low=31|oct=10|o=15|bin=5|bare=0|bad=0|hneg=4294967280|b2=0|"
+     L"lead=12|big=1215752191|neg=2147483647|max=4294967295|wrap=0|min=2147483648|hex=591751049"},
     {"FirstOfDuplicateKeysAndSections",
      "[datawindow]\r\nk=1\r\nK=2\r\nk=3\r\n[other]\r\nk=9\r\n[DATAWINDOW]\r\nk=4\r\nonlyLater=5\r\n",
      L"k=1|K=1|onlyLater=7"},
-    {"MissingValuesAndNoEquals",
-     "[datawindow]\r\ne=\r\nnoeq\r\n e2 = \r\nfirstBare\r\nfirstBare=5\r\nfirstEmpty=\r\nfirstEmpty=6\r\n",
-     L"e=7|noeq=7|e2=7|firstBare=7|firstEmpty=7|absent=7"},
-    {"CommentsAreNotKeys", "[datawindow]\r\n;c=5\r\n#h=6\r\nc=1 ; trailing\r\n  ;  spaced=3\r\n",
-     L"c=1|h=7|#h=6|spaced=7"},
+    {"MissingValuesNoEqualsAndComments",
+     "[datawindow]\r\ne=\r\nnoeq\r\n e2 = \r\nfirstBare\r\nfirstBare=5\r\nfirstEmpty=\r\nfirstEmpty=6\r\n"
+     ";c=5\r\n#h=6\r\nc=1 ; trailing\r\n  ;  spaced=3\r\n",
+     L"e=7|noeq=7|e2=7|firstBare=7|firstEmpty=7|absent=7|c=1|h=7|#h=6|spaced=7"},
     {"Quotes",
      "[datawindow]\r\nq1=\"12\"\r\nq2='13'\r\nq3=\"14'\r\nq4=\"\r\nq5=\"\"\r\nq6=\" 15\"\r\nq7='-16'\r\n"
      "q8=\"0x20\"\r\nq9=12\"\r\nq10=''7''\r\n",
      L"q1=12|q2=13|q3=0|q4=0|q5=7|q6=15|q7=4294967280|q8=32|q9=12|q10=0"},
-    {"TrailingText", "[datawindow]\r\nt=12abc\r\nu=12 34\r\nv=abc\r\nw=1e3\r\nx=7.9\r\ny=1,000\r\n",
-     L"t=12|u=12|v=0|w=1|x=7|y=1"},
+    {"TextAroundTheNumber",
+     "[datawindow]\r\nt=12abc\r\nu=12 34\r\nv=abc\r\nw=1e3\r\nx=7.9\r\ny=1,000\r\ntab=\t\t42\r\nmid=4\t2\r\n"
+     "ctl=\"\x01\x02"
+     "43\"\r\ncr=44\r\r\neq=5=6\r\ntwo words = 9\r\n=8\r\n",
+     L"t=12|u=12|v=0|w=1|x=7|y=1|tab=42|mid=4|ctl=43|cr=44|eq=5|two words=9|two=7"},
     {"OnlyTwentyNineCharactersCount",
      "[datawindow]\r\nz29=" + std::string(29, '0') + "123\r\nz26=" + std::string(26, '0') + "123\r\nq30=\"" +
          std::string(28, '0') + "9\"\r\nq29=\"" + std::string(27, '0') + "9\"\r\nq31=\"" + std::string(29, '0') +
          "9\"\r\nsp=\"" + std::string(28, ' ') + "8\"\r\n",
      L"z29=0|z26=123|q30=0|q29=9|q31=0|sp=0"},
-    {"TabsAndControlCharacters",
-     "[datawindow]\r\ntab=\t\t42\r\nmid=4\t2\r\nctl=\"\x01\x02"
-     "43\"\r\ncr=44\r\r\n",
-     L"tab=42|mid=4|ctl=43|cr=44"},
     {"NamesDifferingInCase", "[DataWindow]\r\nLineColor=100\r\nlinecolor=200\r\nBACKCOLOR=300\r\n",
      L"lineColor=100|LINECOLOR=100|backColor=300"},
-    {"EmptySection", "[datawindow]\r\n[next]\r\na=1\r\n", L"a=7"},
+    {"KeysBeforeTheFirstHeaderAndAnEmptySection", "a=1\r\n[datawindow]\r\n[next]\r\nb=2\r\n", L"a=7|b=7"},
     {"NoSection", "a=1\r\n[other]\r\nb=2\r\n", L"a=7|b=7"},
-    {"KeysBeforeTheFirstHeader", "a=1\r\n[datawindow]\r\nb=2\r\n", L"a=7|b=2"},
     {"HeaderWithTrailingTextAndBrokenHeader", "[datawindow] junk\r\nk=3\r\n[broken\r\nm=4\r\n", L"k=3|m=4|[broken=7"},
-    {"EqualsInValueAndBlanksInName", "[datawindow]\r\neq=5=6\r\ntwo words = 9\r\n=8\r\n", L"eq=5|two words=9|two=7"},
     {"Utf8WithMark",
      Utf8Bom("[datawindow]\r\n\xC3\x84rger=5\r\nfw=\xEF\xBC\x91\xEF\xBC\x92\r\nnb=\xC2\xA0"
              "12\r\nsup=\xC2\xB2\r\n"),
      L"\u00C4rger=5|\u00E4rger=7|\u00C4RGER=5|fw=0|nb=0|sup=0"},
     {"Utf16WithMark", Utf16File(L"[datawindow]\r\nw=0x10\r\n\u00DF=3\r\n"), L"w=16|\u00DF=3"},
-    {"LargeSection", ManyKeys(), L"key0=0|key1500=4500|key2999=8997|key3000=7"}};
-
-const std::vector<IniCase> kStringCases = {
-    {"QuotesAroundTheWholeValue",
+    {"LargeSection", ManyKeys(), L"key0=0|key1500=4500|key2999=8997|key3000=7"},
+    {"TextsQuotedAsAWhole",
      "[datawindow]\r\nd=\"Sum\"\r\ns='Sum'\r\nkeep=\" Total \"\r\nmixed=\"Sum'\r\nopen=\"Sum\r\n"
      "close=Sum\"\r\nlone=\"\r\npair=\"\"\r\ninner=a \"b\" c\r\ndouble=\"\"x\"\"\r\n",
-     L"d=Sum|s=Sum|keep= Total |mixed=\"Sum'|open=\"Sum|close=Sum\"|lone=\"|pair=|inner=a \"b\" c|double=\"x\""},
-    {"BlanksPercentAndEmpty",
+     L"d=Sum|s=Sum|keep= Total |mixed=\"Sum'|open=\"Sum|close=Sum\"|lone=\"|pair=|inner=a \"b\" c|double=\"x\"", true},
+    {"TextsWithBlanksPercentAndEmpty",
      "[datawindow]\r\n  sumlabel  =   Grand total   \r\npct=100% of %s %d\r\nempty=\r\nbare\r\n"
      "tab=\tTabbed\t\r\nsemi=a ; b\r\n",
-     L"sumlabel=Grand total|SUMLABEL=Grand total|pct=100% of %s %d|empty=|bare=D|absent=D|tab=Tabbed|semi=a ; b"},
-    {"Utf16Labels", Utf16File(L"[datawindow]\r\nmaxlabel=Gr\u00F6\u00DFte\r\nminlabel=\"\u6700\u5C0F\"\r\n"),
-     L"maxlabel=Gr\u00F6\u00DFte|minlabel=\u6700\u5C0F"},
-    {"Utf8WithMarkLabels", Utf8Bom("[datawindow]\r\navglabel=Moyenne \xC3\xA9t\xC3\xA9\r\n"),
-     L"avglabel=Moyenne \u00E9t\u00E9"}};
+     L"sumlabel=Grand total|SUMLABEL=Grand total|pct=100% of %s %d|empty=|bare=D|absent=D|tab=Tabbed|semi=a ; b", true},
+    {"TextsInUtf16", Utf16File(L"[datawindow]\r\nmaxlabel=Gr\u00F6\u00DFte\r\nminlabel=\"\u6700\u5C0F\"\r\n"),
+     L"maxlabel=Gr\u00F6\u00DFte|minlabel=\u6700\u5C0F", true},
+    {"TextsInUtf8WithMark", Utf8Bom("[datawindow]\r\navglabel=Moyenne \xC3\xA9t\xC3\xA9\r\n"),
+     L"avglabel=Moyenne \u00E9t\u00E9", true}};
 
-// The pairs of an answers text.
-std::vector<std::pair<std::wstring, std::wstring>> Answers(const std::wstring& text) {
-    std::vector<std::pair<std::wstring, std::wstring>> pairs;
-    for (size_t at = 0; at <= text.size();) {
-        size_t end = text.find(L'|', at);
-        if (end == std::wstring::npos) end = text.size();
-        const size_t eq = text.find(L'=', at + 1);  // a key may start with "[" but holds no "="
-        pairs.emplace_back(text.substr(at, eq - at), text.substr(eq + 1, end - eq - 1));
-        at = end + 1;
-    }
-    return pairs;
-}
-
-// A file of the test's folder, its section read back.
-class IniSectionFile : public ::testing::TestWithParam<IniCase> {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(temp.Ok());
-        path = temp.Write(L"settings.ini", GetParam().bytes);
-        ASSERT_TRUE(section.Read(kSection, path.c_str()));
-    }
-    UINT ProfileInt(const wchar_t* key, INT def) const {
-        return GetPrivateProfileIntW(kSection, key, def, path.c_str());
-    }
-    std::wstring ProfileString(const wchar_t* key, const wchar_t* def) const {
-        std::vector<wchar_t> buffer(8192, L'\0');
-        GetPrivateProfileStringW(kSection, key, def, buffer.data(), static_cast<DWORD>(buffer.size()), path.c_str());
-        return buffer.data();
-    }
-    TempFolder temp;
-    std::wstring path;
-    IniSection section;
-};
-class IniSectionNumbers : public IniSectionFile {};
-class IniSectionStrings : public IniSectionFile {};
-
-std::string CaseName(const ::testing::TestParamInfo<IniCase>& info) { return info.param.name; }
+class IniSectionFile : public ::testing::TestWithParam<IniCase> {};
 
 }  // namespace
 
 // Catches a number parsed otherwise than the profile API does (signs, bases,
-// overflow, quotes, blanks, comments, duplicates, encodings, a large section).
-TEST_P(IniSectionNumbers, AsTheProfileApi) {
-    for (const auto& answer : Answers(GetParam().answers)) {
-        const wchar_t* key = answer.first.c_str();
-        const UINT expected = static_cast<UINT>(std::wcstoul(answer.second.c_str(), nullptr, 10));
-        EXPECT_EQ(ProfileInt(key, 7), expected) << "the profile API on " << answer.first;
-        EXPECT_EQ(section.Int(key, 7), expected) << answer.first;
-        EXPECT_EQ(section.Int(key, -1), ProfileInt(key, -1)) << answer.first;
-        for (const wchar_t* def : {L"dflt", L"two  ", static_cast<const wchar_t*>(nullptr)})
-            EXPECT_EQ(section.String(key, def), ProfileString(key, def)) << answer.first;
+// overflow, quotes, blanks, comments, duplicates, encodings, a large section),
+// or quotes, blanks or letters outside ASCII of a text taken otherwise.
+TEST_P(IniSectionFile, AnswersAsTheProfileApi) {
+    TempFolder temp;
+    const std::wstring path = temp.Write(L"settings.ini", GetParam().bytes);
+    IniSection section;
+    ASSERT_TRUE(temp.Ok() && section.Read(kSection, path.c_str()));
+    auto profileString = [&](const wchar_t* key, const wchar_t* def) {
+        std::vector<wchar_t> buffer(8192, L'\0');
+        GetPrivateProfileStringW(kSection, key, def, buffer.data(), static_cast<DWORD>(buffer.size()), path.c_str());
+        return std::wstring(buffer.data());
+    };
+    std::wistringstream answers(GetParam().answers);
+    for (std::wstring answer; std::getline(answers, answer, L'|');) {
+        const size_t eq = answer.find(L'=', 1);  // a key may start with "[" but holds no "="
+        const std::wstring name = answer.substr(0, eq), value = answer.substr(eq + 1);
+        const wchar_t* key = name.c_str();
+        if (GetParam().texts) {
+            EXPECT_EQ(profileString(key, L"D"), value) << "the profile API on " << name;
+            EXPECT_EQ(section.String(key, L"D"), value) << name;
+            continue;
+        }
+        EXPECT_EQ(std::to_wstring(GetPrivateProfileIntW(kSection, key, 7, path.c_str())), value)
+            << "the API on " << name;
+        EXPECT_EQ(std::to_wstring(section.Int(key, 7)), value) << name;
+        EXPECT_EQ(section.Int(key, -1), GetPrivateProfileIntW(kSection, key, -1, path.c_str())) << name;
+        for (const wchar_t* def : {L"two  ", static_cast<const wchar_t*>(nullptr)})
+            EXPECT_EQ(section.String(key, def), profileString(key, def)) << name;
     }
 }
-INSTANTIATE_TEST_SUITE_P(Files, IniSectionNumbers, ::testing::ValuesIn(kNumberCases), CaseName);
-
-// Catches quotes, blanks or letters outside ASCII of a text taken otherwise.
-TEST_P(IniSectionStrings, AsTheProfileApi) {
-    for (const auto& answer : Answers(GetParam().answers)) {
-        EXPECT_EQ(ProfileString(answer.first.c_str(), L"D"), answer.second) << "the profile API on " << answer.first;
-        EXPECT_EQ(section.String(answer.first.c_str(), L"D"), answer.second) << answer.first;
-    }
-}
-INSTANTIATE_TEST_SUITE_P(Files, IniSectionStrings, ::testing::ValuesIn(kStringCases), CaseName);
+INSTANTIATE_TEST_SUITE_P(Files, IniSectionFile, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<IniCase>& info) { return info.param.name; });
 
 // Values straight into the conversions (what a file line cannot start or end
 // with), a missing file and assigned sections.
 TEST(IniSectionText, ValuesConvertAndMissingOrAssignedSections) {
-    const struct {
-        const wchar_t* value;
-        INT def;
-        UINT number;
-    } numbers[] = {{L"", 9, 9},
-                   {L" 12", 9, 12},
-                   {L"\"", 9, 0},
-                   {L"''", 9, 9},
-                   {L"' '", 9, 0},
-                   {L"-0", 9, 0},
-                   {L"0b", 9, 0},
-                   {L"0o8", 9, 0},
-                   {L"zz", -3, 0},
-                   {L"+0x7fffffff", 9, 0x7FFFFFFFu},
-                   {L"\t-1", 9, 0xFFFFFFFFu}};
-    for (const auto& v : numbers) EXPECT_EQ(IniValueToInt(v.value, v.def), v.number) << std::wstring(v.value);
+    const wchar_t* const numbers[][2] = {{L"", L"9"},    {L" 12", L"12"},    {L"\"", L"0"},           {L"''", L"9"},
+                                         {L"' '", L"0"}, {L"-0", L"0"},      {L"0b", L"0"},           {L"0o8", L"0"},
+                                         {L"zz", L"0"},  {L"+0x7f", L"127"}, {L"\t-1", L"4294967295"}};
+    for (const auto& v : numbers) EXPECT_EQ(std::to_wstring(IniValueToInt(v[0], 9)), v[1]) << std::wstring(v[0]);
     const wchar_t* const texts[][2] = {{L"", L""},           {L"'", L"'"},       {L"''", L""},
                                        {L"'a'", L"a"},       {L"\"a'", L"\"a'"}, {L"' a '", L" a "},
                                        {L" 'a' ", L" 'a' "}, {L"a'", L"a'"},     {L"%s%n", L"%s%n"}};
     for (const auto& v : texts) EXPECT_EQ(IniValueToString(v[0]), v[1]) << std::wstring(v[0]);
-
     TempFolder temp;
     IniSection section;
     ASSERT_TRUE(section.Read(kSection, temp.File(L"missing.ini").c_str()));
     EXPECT_TRUE(section.Empty());
     EXPECT_EQ(section.Int(L"a", 42), 42u);
-    EXPECT_EQ(section.String(L"a", L"dflt  "), L"dflt");
-    EXPECT_EQ(section.String(L"a", nullptr), L"");
+    EXPECT_EQ(section.String(L"a", L"dflt  ") + L"|" + section.String(L"a", nullptr), L"dflt|");
     section.Assign(L"a=1\0B=2\0b=3\0bare\0\0");
     EXPECT_STREQ(section.Find(L"b"), L"2");
     EXPECT_EQ(section.Find(L"bare"), nullptr);
-    EXPECT_EQ(section.Int(L"bare", 5), 5u);
-    EXPECT_EQ(section.Int(L"A", 0), 1u);
+    EXPECT_EQ((std::vector<UINT>{section.Int(L"bare", 5), section.Int(L"A", 0)}), (std::vector<UINT>{5, 1}));
     section.Assign(L"\0");
     EXPECT_TRUE(section.Empty());
 }

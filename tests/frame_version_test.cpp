@@ -11,37 +11,28 @@
 
 namespace {
 
-struct CapturedBox {
-    std::wstring caption, text;
-    int visibleButtons = 0, seen = 0;
-    bool okButton = false;
-    HICON icon = nullptr;
-} g_box;
+// The boxes seen, each as its caption and then its visible controls in order:
+// texts, "(information icon)" or "(other icon)", "(button <id>)".
+std::vector<std::wstring> g_boxes;
 HHOOK g_hook = nullptr;
-
-BOOL CALLBACK ReadChild(HWND child, LPARAM) {
-    wchar_t cls[32] = {}, text[512] = {};
-    GetClassNameW(child, cls, 32);
-    const LONG style = GetWindowLongW(child, GWL_STYLE);
-    if (lstrcmpiW(cls, L"Button") == 0 && (style & WS_VISIBLE)) {
-        ++g_box.visibleButtons;
-        g_box.okButton = g_box.okButton || GetDlgCtrlID(child) == IDOK;
-    } else if (lstrcmpiW(cls, L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) {
-        g_box.icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
-    } else if (lstrcmpiW(cls, L"Static") == 0 && GetWindowTextW(child, text, 512) > 0) {
-        g_box.text = text;
-    }
-    return TRUE;
-}
 
 LRESULT CALLBACK CatchBox(int code, WPARAM wParam, LPARAM lParam) {
     HWND box = reinterpret_cast<HWND>(wParam);
-    wchar_t cls[16] = {}, caption[512] = {};
+    wchar_t cls[16] = {}, text[512] = {};
     if (code == HCBT_ACTIVATE && GetClassNameW(box, cls, 16) && lstrcmpW(cls, L"#32770") == 0) {
-        ++g_box.seen;
-        GetWindowTextW(box, caption, 512);
-        g_box.caption = caption;
-        EnumChildWindows(box, ReadChild, 0);
+        GetWindowTextW(box, text, 512);
+        std::wstring seen = text;
+        for (HWND c = nullptr; (c = FindWindowExW(box, c, nullptr, nullptr)) != nullptr;) {
+            const LONG style = GetWindowLongW(c, GWL_STYLE);
+            GetClassNameW(c, cls, 16);
+            const auto icon = reinterpret_cast<HICON>(SendMessageW(c, STM_GETICON, 0, 0));
+            if (!(style & WS_VISIBLE)) continue;
+            if (lstrcmpiW(cls, L"Button") == 0) seen += L"|(button " + std::to_wstring(GetDlgCtrlID(c)) + L")";
+            else if ((style & SS_TYPEMASK) == SS_ICON)
+                seen += icon == LoadIconW(nullptr, IDI_INFORMATION) ? L"|(information icon)" : L"|(other icon)";
+            else if (GetWindowTextW(c, text, 512) > 0) seen += L"|" + std::wstring(text);
+        }
+        g_boxes.push_back(seen);
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     }
     return CallNextHookEx(g_hook, code, wParam, lParam);
@@ -57,41 +48,33 @@ TEST(Release, VersionResource) {
     ASSERT_TRUE(dll.h && GetModuleFileNameW(dll.h, path, MAX_PATH));
     DWORD ignored = 0;
     std::vector<BYTE> block(GetFileVersionInfoSizeW(path, &ignored), 0);
-    ASSERT_FALSE(block.empty()) << "no version resource in Tessel2U.dll";
-    ASSERT_TRUE(GetFileVersionInfoW(path, 0, static_cast<DWORD>(block.size()), block.data()));
-    auto value = [&](const std::wstring& sub, UINT* length) -> const void* {
-        void* found = nullptr;
-        return VerQueryValueW(block.data(), sub.c_str(), &found, length) ? found : nullptr;
-    };
-    const wchar_t* const strings[][2] = {
-        {L"FileVersion", L"1.0.0"},
-        {L"ProductVersion", L"1.0.0"},
-        {L"ProductName", L"Tessel2U"},
-        {L"OriginalFilename", L"Tessel2U.dll"},
-        {L"InternalName", L"Tessel2U"},
-        {L"CompanyName", L"The Tessel2U developers"},
-        {L"LegalCopyright", L"Copyright (C) 2026 the Tessel2U developers"},
-        {L"FileDescription", L"Tessel2U: a modern look for the DataWindow controls of PowerBuilder applications"}};
+    ASSERT_TRUE(!block.empty() && GetFileVersionInfoW(path, 0, static_cast<DWORD>(block.size()), block.data()));
     UINT length = 0;
-    for (const auto& s : strings) {
-        const void* text = value(std::wstring(L"\\StringFileInfo\\040904B0\\") + s[0], &length);
-        ASSERT_NE(text, nullptr) << s[0];
-        EXPECT_STREQ(static_cast<const wchar_t*>(text), s[1]);
+    auto value = [&](const std::wstring& sub) -> const void* {
+        void* found = nullptr;
+        return VerQueryValueW(block.data(), sub.c_str(), &found, &length) ? found : nullptr;
+    };
+    const std::wstring strings =
+        L"FileVersion=1.0.0|ProductVersion=1.0.0|ProductName=Tessel2U|OriginalFilename=Tessel2U.dll|"
+        L"InternalName=Tessel2U|CompanyName=The Tessel2U developers|"
+        L"LegalCopyright=Copyright (C) 2026 the Tessel2U developers|"
+        L"FileDescription=Tessel2U: a modern look for the DataWindow controls of PowerBuilder applications|";
+    std::wstring read;
+    for (size_t at = 0, eq; (eq = strings.find(L'=', at)) != std::wstring::npos; at = strings.find(L'|', eq) + 1) {
+        const std::wstring name = strings.substr(at, eq - at);
+        const auto* text = static_cast<const wchar_t*>(value(L"\\StringFileInfo\\040904B0\\" + name));
+        read += name + L"=" + (text ? text : L"(none)") + L"|";
     }
-    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value(L"\\", &length));
-    ASSERT_NE(fixed, nullptr);
-    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 0u);
-    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
-    EXPECT_EQ(fixed->dwFileFlags & fixed->dwFileFlagsMask & (VS_FF_DEBUG | VS_FF_PRERELEASE), 0u);
-    const auto* pair = static_cast<const WORD*>(value(L"\\VarFileInfo\\Translation", &length));
-    ASSERT_NE(pair, nullptr);
-    ASSERT_EQ(length, 4u);
-    EXPECT_EQ(pair[0], 0x0409);
-    EXPECT_EQ(pair[1], 1200);
+    EXPECT_EQ(read, strings);
+    const auto* f = static_cast<const VS_FIXEDFILEINFO*>(value(L"\\"));
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ((std::vector<DWORD>{f->dwSignature, f->dwFileVersionMS, f->dwFileVersionLS, f->dwProductVersionMS,
+                                  f->dwProductVersionLS, f->dwFileType,
+                                  f->dwFileFlags & f->dwFileFlagsMask & (VS_FF_DEBUG | VS_FF_PRERELEASE)}),
+              (std::vector<DWORD>{0xFEEF04BDu, 0x00010000u, 0, 0x00010000u, 0, VFT_DLL, 0}));
+    const auto* pair = static_cast<const WORD*>(value(L"\\VarFileInfo\\Translation"));
+    ASSERT_TRUE(pair && length == 4u);
+    EXPECT_EQ((std::vector<WORD>{pair[0], pair[1]}), (std::vector<WORD>{0x0409, 1200}));
 }
 
 // Catches a wrong caption, text, button or icon of the about box.
@@ -102,12 +85,7 @@ TEST(Release, AboutBoxShowsTheReleaseOnALineOfItsOwn) {
     const int result = dll.DWAbout();
     UnhookWindowsHookEx(g_hook);
     EXPECT_EQ(result, 0);
-    ASSERT_EQ(g_box.seen, 1);
-    EXPECT_EQ(g_box.caption, L"\u5173\u4E8E...");
-    EXPECT_EQ(g_box.text,
-              L"PB10\u53CA\u4EE5\u4E0A\u4F7F\u7528\u6B64\u7248\u672C\n\n\u4F5C\u8005\uFF1ATessel2U \u9879\u76EE\n"
-              L"Tessel2U 1.0.0");
-    EXPECT_EQ(g_box.visibleButtons, 1);
-    EXPECT_TRUE(g_box.okButton);
-    EXPECT_EQ(g_box.icon, LoadIconW(nullptr, IDI_INFORMATION));
+    EXPECT_EQ(g_boxes, std::vector<std::wstring>{
+                           L"\u5173\u4E8E...|(information icon)|(button 1)|PB10\u53CA\u4EE5\u4E0A\u4F7F\u7528\u6B64"
+                           L"\u7248\u672C\n\n\u4F5C\u8005\uFF1ATessel2U \u9879\u76EE\nTessel2U 1.0.0"});
 }
