@@ -25,25 +25,19 @@ namespace {
 
 const std::wstring kGrid = GridSyntax(1).Column(L"a", L"long", 80, L"A").NumberedRows(3).Text();
 
-// The set, by where the host finds each function (lpk: the stand-in lpk.dll;
-// vm, engine: the stand-in runtime).
-const struct {
-    const wchar_t* module;
-    const char* names;
-} kSet[] = {
-    {L"user32",
-     "CreateWindowExW DestroyWindow DrawTextExW ScrollDC GetDC GetWindowDC GetDCEx ReleaseDC FillRect BeginPaint "
-     "EndPaint DrawEdge DrawFrameControl DrawCaption GetSysColor"},
-    {L"gdi32",
-     "GetTextExtentExPointW TextOutW ExtTextOutA ExtTextOutW PolyTextOutW CreateCompatibleDC DeleteDC LineTo BitBlt "
-     "CreateSolidBrush MoveToEx PatBlt PaintRgn CreateDCW SetTextColor FillRgn Polygon Polyline Rectangle"},
-    {L"usp10", "ScriptStringAnalyse ScriptTextOut"},
-    {L"winspool.drv", "OpenPrinterW ClosePrinter GetPrinterW"},
-    {L"comdlg32", "GetOpenFileNameW GetSaveFileNameW"},
-    {L"uxtheme", "OpenThemeData DrawThemeBackground DrawThemeText GetWindowTheme CloseThemeData DrawThemeEdge"},
-    {L"lpk", "LpkExtTextOut LpkDrawTextEx LpkPSMTextOut LpkTabbedTextOut LpkGetTextExtentExPoint"},
-    {L"vm", "fndwPrint FN_DWGetHandle FN_ListBoxWnd FN_WindowWnd fndwModify"},
-    {L"engine", "dwPaintDC DW_Print DW_Modify dwWinProc dwWinProcEdit"}};
+// The set: each module the host finds functions in ("lpk": the stand-in
+// lpk.dll; "vm", "engine": the stand-in runtime), then its functions.
+const char kSet[] =
+    "user32: CreateWindowExW DestroyWindow DrawTextExW ScrollDC GetDC GetWindowDC GetDCEx ReleaseDC FillRect "
+    "BeginPaint EndPaint DrawEdge DrawFrameControl DrawCaption GetSysColor "
+    "gdi32: GetTextExtentExPointW TextOutW ExtTextOutA ExtTextOutW PolyTextOutW CreateCompatibleDC DeleteDC LineTo "
+    "BitBlt CreateSolidBrush MoveToEx PatBlt PaintRgn CreateDCW SetTextColor FillRgn Polygon Polyline Rectangle "
+    "usp10: ScriptStringAnalyse ScriptTextOut winspool.drv: OpenPrinterW ClosePrinter GetPrinterW "
+    "comdlg32: GetOpenFileNameW GetSaveFileNameW "
+    "uxtheme: OpenThemeData DrawThemeBackground DrawThemeText GetWindowTheme CloseThemeData DrawThemeEdge "
+    "lpk: LpkExtTextOut LpkDrawTextEx LpkPSMTextOut LpkTabbedTextOut LpkGetTextExtentExPoint "
+    "vm: fndwPrint FN_DWGetHandle FN_ListBoxWnd FN_WindowWnd fndwModify "
+    "engine: dwPaintDC DW_Print DW_Modify dwWinProc dwWinProcEdit";
 
 bool InModule(const BYTE* address, HMODULE module) {
     const auto* base = reinterpret_cast<const BYTE*>(module);
@@ -99,47 +93,46 @@ TEST(Installed, EveryFunctionOfTheSetWhileStarted) {
     ASSERT_TRUE(pb.ok());
     TesselDll dll;
     ASSERT_NE(dll.h, nullptr);
-    std::vector<std::string> names;
-    std::vector<BYTE*> entries;
-    std::vector<std::vector<BYTE>> before;
-    for (const auto& group : kSet) {
-        const std::wstring m = group.module;
-        HMODULE module = m == L"lpk"      ? GetModuleHandleW(L"lpk.dll")
-                         : m == L"vm"     ? pb.vm()
-                         : m == L"engine" ? pb.engine()
-                                          : LoadLibraryW(group.module);
-        std::istringstream words(group.names);
-        for (std::string name; words >> name;) {
-            auto* entry = reinterpret_cast<BYTE*>(GetProcAddress(module, name.c_str()));
-            ASSERT_NE(nullptr, entry) << name;
-            names.push_back(name);
-            entries.push_back(entry);
-            before.emplace_back(entry, entry + 16);
+    struct Entry {
+        std::string name;
+        BYTE* code;
+        std::vector<BYTE> before;
+    };
+    std::vector<Entry> entries;
+    std::istringstream words(kSet);
+    HMODULE module = nullptr;
+    for (std::string word; words >> word;) {
+        if (word.back() == ':') {
+            word.pop_back();
+            module = word == "lpk"      ? GetModuleHandleW(L"lpk.dll")
+                     : word == "vm"     ? pb.vm()
+                     : word == "engine" ? pb.engine()
+                                        : LoadLibraryA(word.c_str());
+            continue;
         }
+        auto* code = reinterpret_cast<BYTE*>(GetProcAddress(module, word.c_str()));
+        ASSERT_NE(nullptr, code) << word;
+        entries.push_back({word, code, std::vector<BYTE>(code, code + 16)});
     }
-    ASSERT_EQ(names.size(), 62u);
+    ASSERT_EQ(entries.size(), 62u);
     for (int round = 0; round < 2; ++round) {
         StdoutCapture capture;
         ASSERT_EQ(1, dll.StartTessel());
-        for (size_t i = 0; i < entries.size(); ++i) EXPECT_TRUE(JumpsInto(entries[i], dll.h)) << names[i];
-        EXPECT_EQ(0, dll.StartTessel());
+        for (const Entry& e : entries) EXPECT_TRUE(JumpsInto(e.code, dll.h)) << e.name;
         ASSERT_EQ(1, dll.StopTessel());
         const std::string log = capture.Stop();
         EXPECT_EQ(0u, Count(log, "refused")) << log;
-        for (size_t i = 0; i < entries.size(); ++i)
-            EXPECT_EQ(before[i], std::vector<BYTE>(entries[i], entries[i] + 16)) << names[i] << " not given back";
+        for (const Entry& e : entries)
+            EXPECT_EQ(e.before, std::vector<BYTE>(e.code, e.code + 16)) << e.name << " not given back";
     }
 }
 
-TEST(Installed, LpkCallsPassThroughAndAnEntryTooShortIsRefusedWithItsReason) {
+// LpkPSMTextOut made too short for the entry jump: xor eax,eax / ret, then code.
+TEST(Installed, AnEntryTooShortIsRefusedWithItsReason) {
     HMODULE lpk = LoadLibraryW(L"lpk\\lpk.dll");
     ASSERT_NE(nullptr, lpk);
-    auto calls = reinterpret_cast<LONG(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(lpk, "LpkStandinCalls")));
-    auto measure = reinterpret_cast<BOOL(WINAPI*)(HDC, LPCWSTR, int, int, LPINT, LPINT, LPSIZE, DWORD, int)>(
-        reinterpret_cast<void*>(GetProcAddress(lpk, "LpkGetTextExtentExPoint")));
     auto* entry = reinterpret_cast<BYTE*>(GetProcAddress(lpk, "LpkPSMTextOut"));
-    ASSERT_TRUE(calls && measure && entry);
-    // LpkPSMTextOut made too short for the entry jump: xor eax,eax / ret, then code.
+    ASSERT_NE(nullptr, entry);
     BYTE saved[8];
     std::memcpy(saved, entry, sizeof(saved));
     const BYTE shortened[8] = {0x31, 0xC0, 0xC3, 0x55, 0x89, 0xE5, 0x5D, 0xC3};
@@ -149,15 +142,6 @@ TEST(Installed, LpkCallsPassThroughAndAnEntryTooShortIsRefusedWithItsReason) {
     TesselDll dll;
     StdoutCapture capture;
     ASSERT_EQ(1, dll.StartTessel());
-    HDC dc = GetDC(nullptr);
-    SIZE viaLpk = {}, direct = {};
-    const LONG before = calls();
-    EXPECT_TRUE(measure(dc, L"Tessel", 6, 0, nullptr, nullptr, &viaLpk, 0, 0));
-    EXPECT_EQ(before + 1, calls());
-    GetTextExtentExPointW(dc, L"Tessel", 6, 0, nullptr, nullptr, &direct);
-    EXPECT_EQ(direct.cx, viaLpk.cx);
-    EXPECT_GT(direct.cx, 0);
-    ReleaseDC(nullptr, dc);
     ASSERT_EQ(1, dll.StopTessel());
     const std::string log = capture.Stop();
     std::memcpy(entry, saved, sizeof(saved));
@@ -169,6 +153,9 @@ TEST(Installed, LpkCallsPassThroughAndAnEntryTooShortIsRefusedWithItsReason) {
     EXPECT_EQ(2u, Count(log, "refused")) << log;  // at installation, and at removal finding nothing to take off
 }
 
+// Two printers open: printing lasts until the second is closed, and the
+// DataWindow the runtime names owns every context meanwhile; during dw.Print()
+// every context is the DataWindow's, after it none.
 TEST(Installed, PrintingFollowsPrintersAndPrintCalls) {
     PbsimRuntime pb(TestRuntimeGeneration());
     ASSERT_TRUE(pb.ok());
@@ -177,30 +164,29 @@ TEST(Installed, PrintingFollowsPrintersAndPrintCalls) {
     HWND grid = pb.Create(kGrid.c_str());
     ASSERT_NE(nullptr, grid);
     dll.AttachDatawindow(grid, nullptr);
-    auto getHandle = reinterpret_cast<LONG_PTR(WINAPI*)(LONG_PTR, LONG_PTR)>(
-        reinterpret_cast<void*>(GetProcAddress(pb.vm(), "FN_DWGetHandle")));
+    auto getHandle = PbsimRuntime::Proc<LONG_PTR(WINAPI*)(HWND, LONG_PTR)>(pb.vm(), "FN_DWGetHandle");
     ASSERT_NE(nullptr, getHandle);
-    HDC probe = CreateCompatibleDC(nullptr);
-    getHandle(reinterpret_cast<LONG_PTR>(grid), 0);  // no print job: no target
-    EXPECT_FALSE(HasRecord(probe));
-    // Two printers open: printing lasts until the second is closed, and the
-    // DataWindow the runtime names owns every context meanwhile.
+    static HDC s_probe;
+    s_probe = CreateCompatibleDC(nullptr);
+    std::string owned;  // after each step: whether a context paints as the DataWindow
+    auto step = [&](bool named) {
+        if (named) getHandle(grid, 0);
+        owned += HasRecord(s_probe) ? 'Y' : 'n';
+    };
     wchar_t name[] = L"Tessel2U test printer";
     HANDLE first = nullptr, second = nullptr;
+    step(true);  // no print job: no target
     OpenPrinterW(name, &first, nullptr);
     OpenPrinterW(name, &second, nullptr);
-    getHandle(reinterpret_cast<LONG_PTR>(grid), 0);
-    EXPECT_TRUE(HasRecord(probe));
+    step(true);
     ClosePrinter(second);
-    EXPECT_TRUE(HasRecord(probe));
+    step(false);
     ClosePrinter(first);
-    EXPECT_FALSE(HasRecord(probe));
+    step(false);
+    EXPECT_EQ(owned, "nYYn");
 
-    // dw.Print(): during the call every context is the DataWindow's, after it none.
-    static HDC s_probe = nullptr;
+    // The probe draws once inside the engine's first text call of the print.
     static int s_texts = 0;
-    s_probe = probe;
-    s_texts = 0;
     struct Probe {
         static int WINAPI DrawTextExW(HDC dc, LPWSTR text, int count, LPRECT rect, UINT format, LPDRAWTEXTPARAMS p) {
             RECT r = {0, 0, 8, 8};
@@ -216,14 +202,14 @@ TEST(Installed, PrintingFollowsPrintersAndPrintCalls) {
     StdoutCapture capture;
     EXPECT_GT(pb.PrintToDC(grid, target), 0);
     RECT r = {0, 0, 8, 8};
-    DrawFrameControl(probe, &r, DFC_BUTTON, DFCS_BUTTONPUSH);
+    DrawFrameControl(s_probe, &r, DFC_BUTTON, DFCS_BUTTONPUSH);
     const std::string log = capture.Stop();
     EXPECT_GT(s_texts, 0);
     EXPECT_EQ(1u, Count(log, "HookDrawFrameControl")) << log;  // the probe during the print only
     SelectObject(target, old);
     DeleteObject(bitmap);
     DeleteDC(target);
-    DeleteDC(probe);
+    DeleteDC(s_probe);
     dll.DettachDatawindow(grid);
     ASSERT_EQ(1, dll.StopTessel());
     DestroyWindow(grid);
@@ -233,12 +219,11 @@ namespace {
 
 decltype(&GetOpenFileNameW) g_openUnderneath = nullptr;
 decltype(&GetSaveFileNameW) g_saveUnderneath = nullptr;
-DWORD g_seenSize = 0, g_seenFlags = 0;
+std::vector<DWORD> g_seen;  // the size and flags of every structure that reached the dialog
 
 // Underneath the library's interception: sees the structure and shows nothing.
 BOOL WINAPI SeeDialog(LPOPENFILENAMEW ofn) {
-    g_seenSize = ofn->lStructSize;
-    g_seenFlags = ofn->Flags;
+    g_seen.insert(g_seen.end(), {ofn->lStructSize, ofn->Flags});
     return FALSE;
 }
 
@@ -253,54 +238,46 @@ LONG Layer(bool attach) {
 
 }  // namespace
 
+// The older structure, in a buffer of exactly its size, is passed on grown and
+// given back as it was; the current one passes as it is; both get the flags.
 TEST(Installed, FileDialogsOpenResizable) {
     HMODULE comdlg = LoadLibraryW(L"comdlg32.dll");
-    g_openUnderneath = reinterpret_cast<decltype(&GetOpenFileNameW)>(
-        reinterpret_cast<void*>(GetProcAddress(comdlg, "GetOpenFileNameW")));
-    g_saveUnderneath = reinterpret_cast<decltype(&GetSaveFileNameW)>(
-        reinterpret_cast<void*>(GetProcAddress(comdlg, "GetSaveFileNameW")));
+    g_openUnderneath = PbsimRuntime::Proc<decltype(&GetOpenFileNameW)>(comdlg, "GetOpenFileNameW");
+    g_saveUnderneath = PbsimRuntime::Proc<decltype(&GetSaveFileNameW)>(comdlg, "GetSaveFileNameW");
     ASSERT_EQ(NO_ERROR, Layer(true));
     TesselDll dll;
     ASSERT_EQ(1, dll.StartTessel());
     const DWORD full = sizeof(OPENFILENAMEW), v400 = OPENFILENAME_SIZE_VERSION_400W;
-    const DWORD resizable = OFN_EXPLORER | OFN_ENABLESIZING;
+    const DWORD mustExist = OFN_FILEMUSTEXIST, resizable = OFN_EXPLORER | OFN_ENABLESIZING;
     for (auto show : {&GetOpenFileNameW, &GetSaveFileNameW}) {
-        // The older structure, in a buffer of exactly its size: passed on grown, given back as it was.
         std::vector<BYTE> buffer(v400, 0);
         auto* older = reinterpret_cast<OPENFILENAMEW*>(buffer.data());
         older->lStructSize = v400;
-        older->Flags = OFN_FILEMUSTEXIST;
-        EXPECT_FALSE(show(older));
-        EXPECT_EQ(full, g_seenSize);
-        EXPECT_EQ(OFN_FILEMUSTEXIST | resizable, g_seenFlags);
-        EXPECT_EQ(v400, older->lStructSize);
-        EXPECT_EQ(OFN_FILEMUSTEXIST | resizable, older->Flags);
+        older->Flags = mustExist;
         OPENFILENAMEW current = {};
         current.lStructSize = full;
+        EXPECT_FALSE(show(older));
         EXPECT_FALSE(show(&current));
-        EXPECT_EQ(full, g_seenSize);
-        EXPECT_EQ(resizable, g_seenFlags);
+        EXPECT_EQ((std::vector<DWORD>{older->lStructSize, older->Flags}),
+                  (std::vector<DWORD>{v400, mustExist | resizable}));
     }
     ASSERT_EQ(1, dll.StopTessel());
     OPENFILENAMEW after = {};
     after.lStructSize = v400;
     GetOpenFileNameW(&after);
-    EXPECT_EQ(v400, g_seenSize);
-    EXPECT_EQ(0u, g_seenFlags);
     EXPECT_EQ(NO_ERROR, Layer(false));
+    EXPECT_EQ(g_seen, (std::vector<DWORD>{full, mustExist | resizable, full, resizable, full, mustExist | resizable,
+                                          full, resizable, v400, 0}));
 }
 
 namespace {
 
-// What a pass-through call works on: a plain window, a memory context with a bitmap, a region.
+// What a pass-through call works on: a plain window, a memory context with a bitmap.
 struct Targets {
     HWND window;
     HDC memory;
-    HRGN region;
 };
-const POINT kTriangle[] = {{2, 2}, {30, 2}, {16, 20}};
 wchar_t g_text[] = L"plain words here";
-PAINTSTRUCT g_ps;
 HDC g_dc;
 HWND g_window;
 RECT g_rect;
@@ -326,19 +303,17 @@ struct PassThroughCall {
 RECT Box(int right, int bottom) { return RECT{0, 0, right, bottom}; }
 HWND Popup() { return CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr); }
 
+// One row for each kind of replacement on its plain path: GetDC and ReleaseDC
+// stand for every context registration (GetWindowDC, BeginPaint, EndPaint...),
+// FillRect for the line and fill replacements that look the context up and
+// make the real call.
 const PassThroughCall kPassThroughCalls[] = {
     CALL("GetDC", , g_dc = GetDC(t.window), ReleaseDC(t.window, g_dc)),
     CALL("GetDC_of_no_window", , GetDC(kNoWindow), ),
-    CALL("GetWindowDC", , g_dc = GetWindowDC(t.window), ReleaseDC(t.window, g_dc)),
-    CALL("GetDCEx", , g_dc = GetDCEx(t.window, nullptr, DCX_CACHE), ReleaseDC(t.window, g_dc)),
     CALL("ReleaseDC", g_dc = GetDC(t.window), ReleaseDC(t.window, g_dc), ),
-    CALL("BeginPaint", InvalidateRect(t.window, nullptr, TRUE), BeginPaint(t.window, &g_ps), EndPaint(t.window, &g_ps)),
-    CALL("EndPaint", InvalidateRect(t.window, nullptr, TRUE); BeginPaint(t.window, &g_ps), EndPaint(t.window, &g_ps), ),
     CALL("CreateCompatibleDC", , g_dc = CreateCompatibleDC(t.memory), DeleteDC(g_dc)),
-    CALL("DeleteDC", g_dc = CreateCompatibleDC(t.memory), DeleteDC(g_dc), ),
-    CALL("DeleteDC_of_no_context", , DeleteDC(reinterpret_cast<HDC>(static_cast<INT_PTR>(0x7FFF0))), ),
+    CALL("DeleteDC_of_no_context", , DeleteDC(reinterpret_cast<HDC>(kNoWindow)), ),
     CALL("TextOutW", , TextOutW(t.memory, 2, 2, g_text, 16), ),
-    CALL("TextOutW_short", , TextOutW(t.memory, 2, 2, L"abc", 3), ),
     CALL("ExtTextOutW", g_rect = Box(100, 30),
          ExtTextOutW(t.memory, 2, 2, ETO_CLIPPED, &g_rect, g_text, 16, nullptr), ),
     CALL("ExtTextOutA", , ExtTextOutA(t.memory, 2, 2, 0, nullptr, "narrow", 6, nullptr), ),
@@ -347,22 +322,10 @@ const PassThroughCall kPassThroughCalls[] = {
          GetTextExtentExPointW(t.memory, L"plain", 5, 0, nullptr, nullptr, &size), ),
     CALL("FillRect", g_rect = Box(10, 10),
          FillRect(t.memory, &g_rect, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))), ),
-    CALL("MoveToEx", , MoveToEx(t.memory, 1, 1, nullptr), ),
-    CALL("LineTo", , LineTo(t.memory, 20, 20), ),
-    CALL("BitBlt", , BitBlt(t.memory, 0, 0, 10, 10, t.memory, 20, 20, SRCCOPY), ),
-    CALL("CreateSolidBrush", HBRUSH brush, brush = CreateSolidBrush(RGB(1, 2, 3)), DeleteObject(brush)),
-    CALL("PatBlt", , PatBlt(t.memory, 0, 0, 10, 10, PATCOPY), ),
-    CALL("Rectangle", , Rectangle(t.memory, 0, 0, 10, 2), ),
-    CALL("PaintRgn", , PaintRgn(t.memory, t.region), ),
-    CALL("FillRgn", , FillRgn(t.memory, t.region, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH))), ),
-    CALL("Polygon", , Polygon(t.memory, kTriangle, 3), ),
-    CALL("Polyline", , Polyline(t.memory, kTriangle, 3), ),
     CALL("SetTextColor", , SetTextColor(t.memory, GetSysColor(COLOR_HIGHLIGHTTEXT)), ),
     CALL("GetSysColor", , GetSysColor(COLOR_WINDOW), ),
-    CALL("DrawEdge", g_rect = Box(20, 20), DrawEdge(t.memory, &g_rect, EDGE_RAISED, BF_RECT), ),
     CALL("DrawFrameControl", g_rect = Box(20, 20), DrawFrameControl(t.memory, &g_rect, DFC_BUTTON, DFCS_BUTTONPUSH), ),
     CALL("DrawCaption", g_rect = Box(60, 20), DrawCaption(t.window, t.memory, &g_rect, DC_TEXT), ),
-    CALL("ScrollDC", , ScrollDC(t.memory, 1, 1, nullptr, nullptr, nullptr, nullptr), ),
     CALL("CreateWindowExW", , g_window = Popup(), DestroyWindow(g_window)),
     CALL("DestroyWindow", g_window = Popup(), DestroyWindow(g_window), ),
     CALL("DestroyWindow_of_no_window", , DestroyWindow(kNoWindow), )};
@@ -379,19 +342,16 @@ TEST_P(LastError, PassThroughLeavesTheRealFunctionsLastError) {
     TesselDll dll;
     Targets t = {CreateWindowExW(0, L"STATIC", L"plain", WS_POPUP | WS_VISIBLE, 0, 0, 80, 40, nullptr, nullptr, nullptr,
                                  nullptr),
-                 CreateCompatibleDC(nullptr), CreateRectRgn(0, 0, 10, 10)};
+                 CreateCompatibleDC(nullptr)};
     HBITMAP bitmap = CreateCompatibleBitmap(t.memory, 64, 64);
     HGDIOBJ oldBitmap = SelectObject(t.memory, bitmap);
     const DWORD real = GetParam().call(t);
     ASSERT_EQ(1, dll.StartTessel());
-    const DWORD intercepted = GetParam().call(t);
-    const DWORD again = GetParam().call(t);
+    const std::vector<DWORD> intercepted = {GetParam().call(t), GetParam().call(t)};
     ASSERT_EQ(1, dll.StopTessel());
-    EXPECT_EQ(real, intercepted) << std::hex << "real " << real << ", through the library " << intercepted;
-    EXPECT_EQ(real, again);
+    EXPECT_EQ(intercepted, std::vector<DWORD>(2, real)) << "the real function's last error: " << std::hex << real;
     SelectObject(t.memory, oldBitmap);
     DeleteObject(bitmap);
-    DeleteObject(t.region);
     DeleteDC(t.memory);
     DestroyWindow(t.window);
 }

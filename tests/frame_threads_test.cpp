@@ -8,8 +8,8 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cwchar>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,101 +24,61 @@ wchar_t g_plainText[] = L"plain text on a worker";
 const int kIconLength = static_cast<int>(wcslen(kIconText));
 constexpr COLORREF kSkinWindowColour = 0x00123456;  // COLOR_WINDOW in the skin below
 
-// What a worker's calls answer on its own memory context.
-struct Answers {
-    int calcHeight = 0, drawHeight = 0, iconFit = 0;
-    RECT calcRect = {};
-    SIZE iconExtent = {};
-    DWORD windowColour = 0, buttonTextColour = 0;
-    bool operator==(const Answers& o) const {
-        return calcHeight == o.calcHeight && drawHeight == o.drawHeight && iconFit == o.iconFit &&
-               EqualRect(&calcRect, &o.calcRect) && iconExtent.cx == o.iconExtent.cx &&
-               iconExtent.cy == o.iconExtent.cy &&
-               (windowColour == o.windowColour || windowColour == kSkinWindowColour) &&
-               buttonTextColour == o.buttonTextColour;
-    }
-};
+// One round of a worker's calls on its memory context and a window of its
+// own: what they answer, as text (the skin's window colour as the system's).
+std::string Round(HDC dc, DWORD systemWindowColour) {
+    RECT calc = {0, 0, 200, 60}, draw = calc, r = {0, 0, 50, 20};
+    int fit = 0;
+    SIZE extent = {};
+    const int calcHeight = DrawTextW(dc, kIconText, -1, &calc, DT_CALCRECT | DT_SINGLELINE);
+    const int drawHeight = DrawTextExW(dc, g_plainText, -1, &draw, DT_LEFT, nullptr);
+    GetTextExtentExPointW(dc, kIconText, kIconLength, 60, &fit, nullptr, &extent);
+    POLYTEXTW poly = {2, 2, 4, L"poly", 0, {0, 0, 0, 0}, nullptr};
+    const bool text = TextOutW(dc, 2, 2, kIconText, kIconLength) && PolyTextOutW(dc, &poly, 1) &&
+                      ExtTextOutW(dc, 2, 20, ETO_OPAQUE, &r, g_plainText, 22, nullptr) &&
+                      ExtTextOutA(dc, 2, 40, 0, nullptr, "ansi", 4, nullptr);
+    HDC screen = GetDC(nullptr), mem = CreateCompatibleDC(screen);
+    HBRUSH brush = CreateSolidBrush(RGB(10, 20, 30));
+    const bool drawn = screen && mem && ReleaseDC(nullptr, screen) == 1 && DeleteDC(mem) && brush &&
+                       FillRect(dc, &r, brush) && DeleteObject(brush) && MoveToEx(dc, 0, 0, nullptr) &&
+                       LineTo(dc, 30, 30) && Rectangle(dc, 5, 5, 40, 40) && PatBlt(dc, 0, 0, 10, 10, WHITENESS) &&
+                       BitBlt(dc, 50, 0, 20, 20, dc, 0, 0, SRCCOPY);
+    HWND w = CreateWindowExW(0, L"STATIC", L"worker", WS_POPUP, 0, 0, 80, 20, nullptr, nullptr, nullptr, nullptr);
+    HDC wdc = GetDC(w);
+    const bool window = w && wdc && DrawTextW(wdc, kIconText, -1, &r, DT_LEFT | DT_SINGLELINE) > 0 &&
+                        ReleaseDC(w, wdc) == 1 && DestroyWindow(w);
+    PumpMessages();
+    const DWORD colour = GetSysColor(COLOR_WINDOW);
+    char answers[200];
+    std::snprintf(answers, sizeof answers,
+                  "calculated %d (%ld %ld %ld %ld), drawn %d, fit %d in %ld x %ld, button text %lx; text %d, "
+                  "drawing %d, window %d; window colour %lx",
+                  calcHeight, calc.left, calc.top, calc.right, calc.bottom, drawHeight, fit, extent.cx, extent.cy,
+                  GetSysColor(COLOR_BTNTEXT), text, drawn, window,
+                  colour == kSkinWindowColour ? systemWindowColour : colour);
+    return answers;
+}
 
-class Worker {
-public:
-    Worker(int kind, HANDLE ready, std::atomic<bool>& stop)
-        : m_kind(kind), m_thread([=, &stop] { Run(ready, stop); }) {}
-    void Join() { m_thread.join(); }
+struct Worker {
     long rounds = 0, mismatches = 0;
     std::string first;
+    std::thread thread;
 
-private:
-    void Run(HANDLE ready, std::atomic<bool>& stop) {
-        HDC screen = GetDC(nullptr);
-        m_dc = CreateCompatibleDC(screen);
-        ReleaseDC(nullptr, screen);
+    void Run(HANDLE ready, const std::atomic<bool>& stop) {
+        HDC dc = CreateCompatibleDC(nullptr);
         HBITMAP bitmap = CreateBitmap(200, 60, 1, 32, nullptr);
-        HGDIOBJ old = SelectObject(m_dc, bitmap);
-        const Answers real = Measure();
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        const DWORD systemWindowColour = GetSysColor(COLOR_WINDOW);
+        const std::string real = Round(dc, systemWindowColour);
         SetEvent(ready);
         for (; !stop; ++rounds) {
-            Check(Measure() == real, "the measuring calls answer otherwise");
-            Once();
+            const std::string now = Round(dc, systemWindowColour);
+            if (now != real && mismatches++ == 0) first = now + "\ninstead of\n" + real;
         }
-        SelectObject(m_dc, old);
+        SelectObject(dc, old);
         DeleteObject(bitmap);
-        DeleteDC(m_dc);
+        DeleteDC(dc);
     }
-    Answers Measure() {
-        Answers a;
-        a.calcRect = {0, 0, 200, 60};
-        a.calcHeight = DrawTextW(m_dc, kIconText, -1, &a.calcRect, DT_CALCRECT | DT_SINGLELINE);
-        RECT d = {0, 0, 200, 60};
-        a.drawHeight = DrawTextExW(m_dc, g_plainText, -1, &d, DT_LEFT, nullptr);
-        GetTextExtentExPointW(m_dc, kIconText, kIconLength, 60, &a.iconFit, nullptr, &a.iconExtent);
-        a.windowColour = GetSysColor(COLOR_WINDOW);
-        a.buttonTextColour = GetSysColor(COLOR_BTNTEXT);
-        return a;
-    }
-    void Check(bool ok, const char* what) {
-        if (!ok && mismatches++ == 0) first = "worker " + std::to_string(m_kind) + ": " + what;
-    }
-    void Once() {
-        RECT r = {0, 0, 50, 20};
-        switch (m_kind) {
-        case 0: {  // text drawn
-            DrawTextW(m_dc, kIconText, -1, &r, DT_LEFT | DT_SINGLELINE);
-            Check(TextOutW(m_dc, 2, 2, kIconText, kIconLength) != FALSE, "TextOutW");
-            Check(ExtTextOutW(m_dc, 2, 20, ETO_OPAQUE, &r, g_plainText, 22, nullptr) != FALSE, "ExtTextOutW");
-            Check(ExtTextOutA(m_dc, 2, 40, 0, nullptr, "ansi", 4, nullptr) != FALSE, "ExtTextOutA");
-            POLYTEXTW poly = {2, 2, 4, L"poly", 0, {0, 0, 0, 0}, nullptr};
-            Check(PolyTextOutW(m_dc, &poly, 1) != FALSE, "PolyTextOutW");
-            break;
-        }
-        case 1: {  // device contexts and drawing
-            HDC screen = GetDC(nullptr);
-            HDC mem = CreateCompatibleDC(screen);
-            Check(screen && mem && ReleaseDC(nullptr, screen) == 1, "GetDC, CreateCompatibleDC, ReleaseDC");
-            HBRUSH brush = CreateSolidBrush(RGB(10, 20, 30));
-            Check(brush && FillRect(m_dc, &r, brush) != 0, "CreateSolidBrush, FillRect");
-            DeleteObject(brush);
-            Check(MoveToEx(m_dc, 0, 0, nullptr) && LineTo(m_dc, 30, 30) && Rectangle(m_dc, 5, 5, 40, 40) &&
-                      PatBlt(m_dc, 0, 0, 10, 10, WHITENESS) && BitBlt(m_dc, 50, 0, 20, 20, m_dc, 0, 0, SRCCOPY),
-                  "MoveToEx, LineTo, Rectangle, PatBlt, BitBlt");
-            Check(mem && DeleteDC(mem), "DeleteDC");
-            break;
-        }
-        default: {  // windows of the worker's own
-            HWND w =
-                CreateWindowExW(0, L"STATIC", L"worker", WS_POPUP, 0, 0, 80, 20, nullptr, nullptr, nullptr, nullptr);
-            HDC dc = GetDC(w);
-            Check(w && dc, "CreateWindowExW, GetDC");
-            if (dc) DrawTextW(dc, kIconText, -1, &r, DT_LEFT | DT_SINGLELINE);
-            Check(ReleaseDC(w, dc) == 1 && w && DestroyWindow(w), "ReleaseDC, DestroyWindow");
-            MSG msg;
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-            break;
-        }
-        }
-    }
-    int m_kind;
-    HDC m_dc = nullptr;
-    std::thread m_thread;
 };
 
 class Threads : public TesselHost {
@@ -136,10 +96,10 @@ TEST_F(Threads, WorkersCallThroughEveryLife) {
     const int lives = wanted >= 5 && wanted <= 10000 ? static_cast<int>(wanted) : 100;
     const std::wstring skin = temp.Write(L"skin.ini", "[SysColor]\r\n5=1193046\r\n15=\r\n");  // 0x123456
     std::atomic<bool> stop{false};
-    std::vector<Worker*> workers;
-    for (int kind = 0; kind < 3; ++kind) {
+    Worker workers[3];
+    for (Worker& worker : workers) {
         HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        workers.push_back(new Worker(kind, ready, stop));
+        worker.thread = std::thread(&Worker::Run, &worker, ready, std::cref(stop));
         EXPECT_EQ(WaitForSingleObject(ready, 60000), WAIT_OBJECT_0);
         CloseHandle(ready);
     }
@@ -163,14 +123,12 @@ TEST_F(Threads, WorkersCallThroughEveryLife) {
     }
     const std::string log = out.Stop();
     stop = true;
-    for (Worker* worker : workers) {
-        worker->Join();
-        EXPECT_GT(worker->rounds, 0) << "a worker never ran";
-        EXPECT_EQ(worker->mismatches, 0) << worker->first;
-        delete worker;
+    for (Worker& worker : workers) {
+        worker.thread.join();
+        EXPECT_GT(worker.rounds, 0) << "a worker never ran";
+        EXPECT_EQ(worker.mismatches, 0) << worker.first;
     }
-    EXPECT_EQ(badStarts, 0);
-    EXPECT_EQ(badStops, 0);
+    EXPECT_EQ(badStarts + badStops, 0);
     EXPECT_EQ(log.find("stopped an exception"), std::string::npos) << log;
     EXPECT_EQ(log.find("still inside"), std::string::npos) << log;
 }
@@ -181,18 +139,15 @@ TEST_F(Threads, ExportsOfAnotherThreadAreRefused) {
     StdoutCapture out;
     ASSERT_EQ(dll.StartTessel(), 1);
     HWND dw = Create(grid);
-    int attach = -1, color = -1, stopped = -1;
+    std::vector<int> answers;
     std::thread([&] {
-        attach = dll.AttachDatawindow(dw, nullptr);
-        color = dll.ReplaceSysColor(COLOR_WINDOW, RGB(9, 9, 9));
-        stopped = dll.StopTessel();
+        answers = {dll.AttachDatawindow(dw, nullptr), dll.ReplaceSysColor(COLOR_WINDOW, RGB(9, 9, 9)),
+                   dll.StopTessel()};
     }).join();
     const DWORD window = GetSysColor(COLOR_WINDOW);
     EXPECT_EQ(dll.StopTessel(), 1);
     const std::string log = out.Stop();
-    EXPECT_EQ(attach, 0);
-    EXPECT_EQ(color, 0);
-    EXPECT_EQ(stopped, 0);
+    EXPECT_EQ(answers, std::vector<int>(3, 0));
     EXPECT_NE(window, static_cast<DWORD>(RGB(9, 9, 9)));
     EXPECT_NE(log.find("is not the one that started the library"), std::string::npos) << log;
 }
