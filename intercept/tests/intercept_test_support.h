@@ -12,6 +12,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "intercept/intercept.h"
@@ -37,22 +38,18 @@ inline std::vector<BYTE> Hex(const char* text) {
 // 16 KB of executable memory filled with int3 that test code is assembled into.
 class CodeBuffer {
 public:
-    static constexpr size_t kSize = 16384;
     explicit CodeBuffer(Placement placement = Placement::NearImage) {
-        const DWORD kinds = MEM_RESERVE | MEM_COMMIT;
 #if defined(_WIN64)
         const auto image = reinterpret_cast<uintptr_t>(GetModuleHandleW(nullptr));
-        for (uintptr_t step = 1; placement == Placement::NearImage && base_ == nullptr && step <= 1024; ++step) {
-            void* at = reinterpret_cast<void*>(image - step * 0x100000);
-            base_ = static_cast<BYTE*>(VirtualAlloc(at, kSize, kinds, PAGE_EXECUTE_READWRITE));
-        }
+        for (uintptr_t step = 1; placement == Placement::NearImage && !ok() && step <= 1024; ++step)
+            Allocate(image - step * 0x100000);
 #endif
-        if (placement == Placement::Anywhere || base_ == nullptr)
-            base_ = static_cast<BYTE*>(VirtualAlloc(nullptr, kSize, kinds, PAGE_EXECUTE_READWRITE));
-        if (base_ != nullptr) std::memset(base_, 0xCC, kSize);
+        if (placement == Placement::Anywhere || !ok()) Allocate(0);
     }
+    // At address exactly, or not at all (ok() tells).
+    explicit CodeBuffer(uintptr_t address) { Allocate(address); }
     ~CodeBuffer() {
-        if (base_ != nullptr) VirtualFree(base_, 0, MEM_RELEASE);
+        if (ok()) VirtualFree(base_, 0, MEM_RELEASE);
     }
     CodeBuffer(const CodeBuffer&) = delete;
     CodeBuffer& operator=(const CodeBuffer&) = delete;
@@ -64,11 +61,10 @@ public:
         return reinterpret_cast<F>(base_ + offset);
     }
     BYTE* Put(size_t offset, const std::vector<BYTE>& bytes) {
-        std::memcpy(base_ + offset, bytes.data(), bytes.size());
+        if (!bytes.empty()) std::memcpy(base_ + offset, bytes.data(), bytes.size());
         FlushInstructionCache(GetCurrentProcess(), base_ + offset, bytes.size());
         return base_ + offset;
     }
-    void PutPointer(size_t offset, const void* value) { std::memcpy(base_ + offset, &value, sizeof(value)); }
     // The rel32 at offset of an instruction ending at end, so that it names dest.
     void PutRel32(size_t offset, size_t end, const void* dest) {
         const auto rel =
@@ -77,67 +73,38 @@ public:
     }
     // A 32-bit memory operand naming address: absolute on x86, rip-relative on x64.
     void PutMemoryOperand(size_t offset, size_t end, const void* address) {
-#if defined(_WIN64)
-        PutRel32(offset, end, address);
-#else
-        (void)end;
-        PutPointer(offset, address);
-#endif
+        if (sizeof(void*) == 8) return PutRel32(offset, end, address);
+        std::memcpy(base_ + offset, &address, 4);
     }
     std::vector<BYTE> Snapshot(size_t offset, size_t length) const {
         return std::vector<BYTE>(base_ + offset, base_ + offset + length);
     }
 
 private:
+    void Allocate(uintptr_t address) {
+        base_ = static_cast<BYTE*>(
+            VirtualAlloc(reinterpret_cast<void*>(address), 16384, MEM_RESERVE | MEM_COMMIT, PAGE_EXECUTE_READWRITE));
+        if (ok()) std::memset(base_, 0xCC, 16384);
+    }
     BYTE* base_ = nullptr;
 };
 
-inline bool Inside(uintptr_t ip, const void* start, size_t size) {
-    return ip - reinterpret_cast<uintptr_t>(start) < size;
-}
-
-// The instruction pointer in a CONTEXT.
-#if defined(_WIN64)
-#define CONTEXT_IP Rip
-#else
-#define CONTEXT_IP Eip
-#endif
-
-// Where a running thread is: suspended for the reading, then resumed.
-inline uintptr_t StoppedAt(HANDLE thread) {
-    SuspendThread(thread);
-    CONTEXT context = {};
-    context.ContextFlags = CONTEXT_CONTROL;
-    const uintptr_t ip = GetThreadContext(thread, &context) ? context.CONTEXT_IP : 0;
-    ResumeThread(thread);
-    return ip;
-}
-
-template <typename T>
-PVOID* Slot(T* variable) {
-    return reinterpret_cast<PVOID*>(variable);
-}
+inline PVOID* Slot(void* variable) { return static_cast<PVOID*>(variable); }
 
 template <typename F>
 PVOID Fn(F function) {
     return reinterpret_cast<PVOID>(function);
 }
 
-struct Hook {
-    PVOID* pointer;
-    PVOID detour;
-};
-
-// One transaction over hooks with thread enlisted (null: every other thread),
-// aborted when an attach or detach is refused.
-inline LONG Transact(bool attach, std::initializer_list<Hook> hooks, HANDLE thread = GetCurrentThread()) {
+// One transaction over hooks (variable, replacement) with thread enlisted (null:
+// every other thread), aborted when an attach or detach is refused.
+inline LONG Transact(bool attach, std::initializer_list<std::pair<PVOID*, PVOID>> hooks,
+                     HANDLE thread = GetCurrentThread()) {
     LONG result = InterceptTransactionBegin();
     if (result != NO_ERROR) return result;
     result = thread != nullptr ? InterceptUpdateThread(thread) : InterceptUpdateAllThreads();
-    for (const Hook& h : hooks) {
-        if (result == NO_ERROR)
-            result = attach ? InterceptAttach(h.pointer, h.detour) : InterceptDetach(h.pointer, h.detour);
-    }
+    for (auto h = hooks.begin(); result == NO_ERROR && h != hooks.end(); ++h)
+        result = attach ? InterceptAttach(h->first, h->second) : InterceptDetach(h->first, h->second);
     if (result != NO_ERROR) return InterceptTransactionAbort(), result;
     return InterceptTransactionCommit();
 }
@@ -147,15 +114,14 @@ inline LONG DetachOne(PVOID* pointer, PVOID detour) { return Transact(false, {{p
 
 inline std::vector<INTERCEPT_REFUSAL> Refusals() {
     std::vector<INTERCEPT_REFUSAL> refusals(InterceptGetRefusals(nullptr, 0));
-    if (!refusals.empty()) InterceptGetRefusals(refusals.data(), static_cast<ULONG>(refusals.size()));
+    InterceptGetRefusals(refusals.data(), static_cast<ULONG>(refusals.size()));
     return refusals;
 }
 
-// "rule | instruction" of the single refusal of the last transaction.
-inline std::string OnlyRefusal() {
-    const std::vector<INTERCEPT_REFUSAL> refusals = Refusals();
-    if (refusals.size() != 1) return "refusals: " + std::to_string(refusals.size());
-    return std::string(refusals[0].szRule) + " | " + refusals[0].szInstruction;
+// "rule | instruction" of the last refusal of the open or last transaction.
+inline std::string LastRefusal() {
+    const std::vector<INTERCEPT_REFUSAL> r = Refusals();
+    return r.empty() ? "none" : std::string(r.back().szRule) + " | " + r.back().szInstruction;
 }
 
 }  // namespace intercept_test
