@@ -29,10 +29,9 @@ bool Near(COLORREF a, COLORREF b, int tolerance = 8) {
 struct OffscreenCase {
     const char* name;
     POINT windowOrigin;
-    bool scaled;    // an anisotropic mapping of 2 device pixels per unit
-    RECT clip;      // device pixels
-    RECT bounds;    // logical units
-    POINT outside;  // a device pixel outside bounds or clip: stays white
+    bool scaled;        // an anisotropic mapping of 2 device pixels per unit
+    RECT clip, bounds;  // device pixels, logical units
+    POINT outside;      // a device pixel outside bounds or clip: stays white
 };
 
 const OffscreenCase kOffscreenCases[] = {
@@ -46,10 +45,8 @@ const OffscreenCase kOffscreenCases[] = {
 // Anti-aliased and translucent shapes, as the painting code draws them; the context's clip is as it was after.
 void DrawShapes(HDC dc, const OffscreenCase& c, CairoCanvas::Backing backing) {
     const int saved = SaveDC(dc);
-    if (c.scaled) {
-        SetMapMode(dc, MM_ANISOTROPIC);
-        SetViewportExtEx(dc, 2, 2, nullptr);
-    }
+    SetMapMode(dc, c.scaled ? MM_ANISOTROPIC : MM_TEXT);
+    SetViewportExtEx(dc, 2, 2, nullptr);  // no effect in MM_TEXT
     SetWindowOrgEx(dc, c.windowOrigin.x, c.windowOrigin.y, nullptr);
     HRGN clip = CreateRectRgnIndirect(&c.clip);
     SelectClipRgn(dc, clip);
@@ -58,7 +55,6 @@ void DrawShapes(HDC dc, const OffscreenCase& c, CairoCanvas::Backing backing) {
     GetClipBox(dc, &before);
     {
         CairoCanvas canvas(dc, c.bounds, backing);
-        canvas.SetLineWidth(1.0);
         canvas.SetSourceColorAlpha(RGB(200, 30, 40), 0.5);
         canvas.RoundRectangle(RECT{0, 0, 90, 70}, 5.0);
         canvas.Stroke();

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "dib.h"
 #include "tessel_host.h"
@@ -75,38 +74,35 @@ LRESULT CALLBACK CountingProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 }
 
 // The host with the skin above from a full path and the "SCROLLBAR" theme (Wine gives every opener of a class the
-// same handle: the one the skins opened); a popup of 200 x 150 with two 17-pixel bars (the vertical strip starts at
-// x 183, the horizontal one at y 133).
+// same handle: the one the skins opened); windows are children of a popup, bars one of 200 x 150 with two 17-pixel
+// bars (the vertical strip starts at x 183, the horizontal one at y 133).
 class SkinScrollBars : public TesselHost {
 protected:
     void SetUp() override {
         TesselHost::SetUp();
         if (HasFatalFailure()) return;
-        WNDCLASSW wc = {0, DefWindowProcW, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, L"SkinTestWindow"};
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        RegisterClassW(&wc);
+        host = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr, nullptr,
+                               nullptr);
         skin = temp.Write(L"skin.ini", SkinText());
         ASSERT_EQ(1, dll.SetSkinFile(skin.c_str()));
         ASSERT_EQ(17, GetSystemMetrics(SM_CXVSCROLL));
-        theme = OpenThemeData(Window(WS_VSCROLL | WS_HSCROLL), L"SCROLLBAR");
+        bars = Window(WS_VSCROLL | WS_HSCROLL);
+        theme = OpenThemeData(bars, L"SCROLLBAR");
         ASSERT_NE(nullptr, theme) << "no visual style active in the Wine prefix";
     }
     void TearDown() override {
         if (theme) CloseThemeData(theme);
-        for (HWND w : windows)
-            if (IsWindow(w)) DestroyWindow(w);
+        DestroyWindow(host);
         TesselHost::TearDown();
     }
-    HWND Window(DWORD style, int width = 200, int height = 150, const wchar_t* cls = L"SkinTestWindow",
-                HWND parent = nullptr, int x = 0, int y = 0) {
-        HWND w = CreateWindowExW(0, cls, L"", style | (parent ? WS_CHILD : WS_POPUP) | WS_VISIBLE, x, y, width, height,
-                                 parent, nullptr, GetModuleHandleW(nullptr), nullptr);
-        windows.push_back(w);
-        return w;
+    HWND Window(DWORD style, int width = 200, int height = 150, const wchar_t* cls = L"STATIC", HWND parent = nullptr,
+                int x = 0, int y = 0) {
+        return CreateWindowExW(0, cls, L"", style | WS_CHILD | WS_VISIBLE, x, y, width, height, parent ? parent : host,
+                               nullptr, nullptr, nullptr);
     }
     std::wstring skin;
+    HWND host = nullptr, bars = nullptr;
     HTHEME theme = nullptr;
-    std::vector<HWND> windows;
 };
 
 // Where a part is drawn and the points probed: background, face, then arrow heads or corners.
@@ -151,7 +147,7 @@ TEST_F(SkinScrollBars, PartsAndStatesInTheSkinsColours) {
                  {kHGripper, 8, 4, "?W"},      {kVGripper, 2, 1, "???D"},   {kOutside, 1, 2, "."}};
     for (const auto& c : cases) {
         const Place& p = kPlaces[c.place];
-        EXPECT_EQ(c.expected, WindowCanvas(windows[0]).Draw(theme, c.part, c.state, p.r, p.probes, c.expected))
+        EXPECT_EQ(c.expected, WindowCanvas(bars).Draw(theme, c.part, c.state, p.r, p.probes, c.expected))
             << "place " << c.place << " part " << c.part << " state " << c.state;
     }
     // Style 2 with a shaft: a filled triangle head and a 2-pixel shaft, no circle.
@@ -159,17 +155,16 @@ TEST_F(SkinScrollBars, PartsAndStatesInTheSkinsColours) {
                                                                    "ArrowWidth=1\r\n"))
                                      .c_str()));
     const Place& shaft = kPlaces[kShaft];
-    EXPECT_EQ("1n11nn", WindowCanvas(windows[0]).Draw(theme, 1, 1, shaft.r, shaft.probes, "1n11nn"));
+    EXPECT_EQ("1n11nn", WindowCanvas(bars).Draw(theme, 1, 1, shaft.r, shaft.probes, "1n11nn"));
 }
 
 // Scroll-bar controls are skinned without WS_VSCROLL and in their own WM_PAINT; size boxes and other classes'
 // themes reach the real function (the same pixels as on a context of no window); SetSkinFile repaints only the
 // windows with a skin.
 TEST_F(SkinScrollBars, ScrollBarControls) {
-    HWND host = Window(0, 300, 200);
-    HWND bar = Window(SBS_VERT, 17, 150, L"ScrollBar", host, 10, 10);
-    HWND box = Window(SBS_SIZEBOX, 20, 20, L"ScrollBar", host, 50, 10);
-    HWND button = Window(BS_PUSHBUTTON, 80, 30, L"Button", host, 100, 10);
+    HWND bar = Window(SBS_VERT, 17, 150, L"ScrollBar", nullptr, 210, 10);
+    HWND box = Window(SBS_SIZEBOX, 20, 20, L"ScrollBar", nullptr, 250, 10);
+    HWND button = Window(BS_PUSHBUTTON, 80, 30, L"Button", nullptr, 300, 10);
     HTHEME buttonTheme = OpenThemeData(button, L"BUTTON");
     ASSERT_TRUE(bar && box && button && buttonTheme);
     // The same pixels as drawn on a context of no window.
@@ -199,7 +194,7 @@ TEST_F(SkinScrollBars, ScrollBarControls) {
     EXPECT_GT(shown.Count(RECT{3, 17, 15, 133}, [](COLORREF c) { return c == Colour('N'); }), 50);
 
     g_ncPaints = 0;
-    for (HWND w : {button, Window(0, 50, 50, L"SkinTestWindow", host, 200, 100)}) {
+    for (HWND w : {button, Window(0, 50, 50, L"STATIC", nullptr, 200, 200)}) {
         SetWindowLongPtrW(w, GWLP_USERDATA, GetWindowLongPtrW(w, GWLP_WNDPROC));
         SetWindowLongPtrW(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingProc));
     }
@@ -211,9 +206,9 @@ TEST_F(SkinScrollBars, ScrollBarControls) {
 // with the contexts handed out before, at the next window made.
 TEST_F(SkinScrollBars, ContextsOfDestroyedWindows) {
     const POINT track[] = {{188, 50}}, childTrack[] = {{48, 30}};
-    WindowCanvas canvas(windows[0]);
+    WindowCanvas canvas(bars);
     HWND parent = Window(0, 100, 100);
-    HWND child = Window(WS_VSCROLL, 60, 60, L"SkinTestWindow", parent);
+    HWND child = Window(WS_VSCROLL, 60, 60, L"STATIC", parent);
     EXPECT_EQ("n", WindowCanvas(child, 60, 60).Draw(theme, 6, 2, RECT{43, 20, 60, 40}, childTrack, "n"));
     EXPECT_EQ("n", canvas.Draw(theme, 6, 2, RECT{183, 20, 200, 100}, track, "n"));
     DestroyWindow(parent);
@@ -221,7 +216,7 @@ TEST_F(SkinScrollBars, ContextsOfDestroyedWindows) {
     Window(0, 10, 10);
     canvas.dib.Fill(Colour('.'));
     EXPECT_EQ("?", canvas.Draw(theme, 6, 2, RECT{183, 20, 200, 100}, track, "n")) << "drawn as Wine draws it";
-    EXPECT_EQ("n", WindowCanvas(windows[0]).Draw(theme, 6, 2, RECT{183, 20, 200, 100}, track, "n"));
+    EXPECT_EQ("n", WindowCanvas(bars).Draw(theme, 6, 2, RECT{183, 20, 200, 100}, track, "n"));
 }
 
 // Without a ScrollBar section the defaults; a DataWindow's own skin from its settings file, reloaded at a new
@@ -230,7 +225,7 @@ TEST_F(SkinScrollBars, DefaultsAndDataWindowSkins) {
     const POINT button[] = {{183, 20}, {186, 0}, {192, 12}}, thumb[] = {{192, 80}, {186, 50}};
     ASSERT_EQ(1, dll.SetSkinFile(temp.Write(L"plain.ini", "[SysColor]\r\n" + Line("5", Colour('W'))).c_str()));
     {
-        WindowCanvas canvas(windows[0]);
+        WindowCanvas canvas(bars);
         EXPECT_EQ("Wea", canvas.Draw(theme, 1, 2, RECT{183, 0, 200, 40}, button, "Wea"));
         EXPECT_EQ("eW", canvas.Draw(theme, 3, 1, RECT{183, 50, 200, 120}, thumb, "eW"));
     }
@@ -254,5 +249,5 @@ TEST_F(SkinScrollBars, DefaultsAndDataWindowSkins) {
         WindowCanvas canvas(grid, gw, gr.bottom - gr.top);
         EXPECT_EQ(s.expected, canvas.Draw(theme, 1, 2, RECT{gw - 17, 0, gw, 40}, probes, s.expected));
     }
-    EXPECT_EQ("h2", WindowCanvas(windows[0]).Draw(theme, 1, 2, RECT{183, 0, 200, 40}, button + 1, "h2"));
+    EXPECT_EQ("h2", WindowCanvas(bars).Draw(theme, 1, 2, RECT{183, 0, 200, 40}, button + 1, "h2"));
 }
