@@ -75,12 +75,11 @@ TEST_F(RandomSequence, DataWindowSurvivesAndAnswers) {
                          MAKEWPARAM(Pick(random, kScrollCodes), number(0, 60)), 0);
             break;
         case 3: SendMessageW(grid, WM_MOUSEMOVE, 0, point()); break;
-        case 4: {
+        case 4:
             SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, point());
             for (int i = number(0, 4); i > 0; --i) SendMessageW(grid, WM_MOUSEMOVE, MK_LBUTTON, point());
             SendMessageW(grid, WM_LBUTTONUP, 0, point());
             break;
-        }
         case 5:
             InvalidateRect(grid, nullptr, number(0, 1));
             UpdateWindow(grid);
@@ -100,9 +99,7 @@ TEST_F(RandomSequence, DataWindowSurvivesAndAnswers) {
             break;
         case 8:
             if (attached) dll.DettachDatawindow(grid);
-            if (!attached) {
-                ASSERT_EQ(1, dll.AttachDatawindow(grid, nullptr));
-            }
+            else ASSERT_EQ(1, dll.AttachDatawindow(grid, nullptr));
             titles = 0;
             attached = !attached;
             break;

@@ -1,9 +1,11 @@
 // The painters on grids in PowerBuilder units and in pixels at 96 and 144 dots per inch (CTest runs both):
-// hover band, selection frame, side-bar numbers, progress cells, sort mark, title and span rows, plain and grouped.
+// hover band, selection frame, side-bar numbers and span rows, plain and grouped;
+// and the library's own conversion of PowerBuilder units on a runtime without one.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "private_messages.h"
 #include "screen_dpi_run.h"
@@ -12,13 +14,13 @@
 
 namespace {
 
-// Client pixels of a grid's parts: header, row, columns a, b, c (x and width), title row, group header, trailer.
+// Client pixels of a grid's parts: header, row, columns a, b, c (x and width), group header, trailer.
 struct Geometry {
-    int header, row, ax, aw, bx, bw, cx, cw, title, groupHeader, trailer;
+    int header, row, ax, aw, bx, bw, cx, cw, groupHeader, trailer;
 };
 // 4 units down and 32/7 across a pixel at 96 dots per inch: pixels, or units at 96, then units at 144.
-const Geometry kGeometries[] = {{24, 20, 14, 140, 154, 140, 294, 140, 30, 16, 12},
-                                {36, 30, 21, 210, 231, 210, 441, 210, 45, 24, 18}};
+const Geometry kGeometries[] = {{24, 20, 14, 140, 154, 140, 294, 140, 16, 12},
+                                {36, 30, 21, 210, 231, 210, 441, 210, 24, 18}};
 
 // Columns 640 units / 140 pixels wide from 64 / 14, header 96 / 24, detail 80 / 20; grouped by g with a group
 // header of 64 / 16 and a trailer of 48 / 12.
@@ -28,7 +30,6 @@ std::wstring Grid(int units, bool grouped) {
                      L" processing=1 selected.mouse=yes)\nheader(height=" + v(96, 24) + L")\ndetail(height=" +
                      v(80, 20) + L")\n";
     const wchar_t* names[] = {grouped ? L"g" : L"a", L"b", L"c"};
-    const wchar_t* labels[] = {L"A", L"B", L"C sort:A"};
     s += grouped ? L"table(column=(type=long name=g dbname=\"g\") column=(type=long name=b dbname=\"b\"))\n"
                    L"group(level=1 header.height=" +
                        v(64, 16) + L" trailer.height=" + v(48, 12) +
@@ -37,21 +38,31 @@ std::wstring Grid(int units, bool grouped) {
                    L"column=(type=char(40) name=c dbname=\"c\"))\n";
     for (int i = 0; i < (grouped ? 2 : 3); ++i) {
         const std::wstring x = v(64 + 640 * i, 14 + 140 * i), w = v(640, 140);
-        s += std::wstring(L"text(band=header text=\"") + labels[i] + L"\" border=\"0\" x=\"" + x + L"\" y=\"" +
-             v(8, 2) + L"\" height=\"" + v(80, 20) + L"\" width=\"" + w + L"\" name=" + names[i] + L"_t)\n" +
+        s += L"text(band=header text=\"" + std::wstring(names[i]) + L"\" border=\"0\" x=\"" + x + L"\" y=\"" + v(8, 2) +
+             L"\" height=\"" + v(80, 20) + L"\" width=\"" + w + L"\" name=" + names[i] + L"_t)\n" +
              L"column(band=detail id=" + std::to_wstring(i + 1) + L" x=\"" + x + L"\" y=\"" + v(4, 1) +
              L"\" height=\"" + v(72, 18) + L"\" width=\"" + w + L"\" name=" + names[i] + L" visible=\"1\")\n";
     }
     s += L"data(";
     for (int r = 1; r <= 40; ++r)
         s += grouped ? std::to_wstring((r - 1) / 3 + 1) + L" " + std::to_wstring(r) + L" "
-                     : std::to_wstring(r) + L" " + std::to_wstring(r) + L".5 \"progress{50:255:0}\" ";
+                     : std::to_wstring(r) + L" " + std::to_wstring(r) + L".5 \"c\" ";
     return s + L")\n";
 }
 
 bool Reddish(COLORREF c) { return GetRValue(c) > GetGValue(c) + 50 && GetRValue(c) > GetBValue(c) + 50; }
 bool Dark(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 300; }
 bool Ink(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 600; }  // the side bar's grey digits
+int Count(const WindowSurface& s, int left, int top, int right, int bottom, bool (*match)(COLORREF)) {
+    return s.Count(RECT{left, top, right, bottom}, match);
+}
+// The whole window with the side bar's numbers beside the rows; window rows are client rows one lower.
+WindowSurface SideBarOf(HWND dw) {
+    SendMessageW(dw, kSideBarMessage, 0, 1);
+    RedrawWindow(dw, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    PumpMessages();
+    return WindowSurface(dw, WindowSurface::WholeWindow);
+}
 
 class UnitGrid : public TesselHostP {
 protected:
@@ -68,9 +79,6 @@ protected:
                        : g.header + (row - 1) * g.row;
     }
     LPARAM InRow(int x, int row) const { return MAKELPARAM(x, RowTop(row) + g.row / 2); }
-    static int Count(const WindowSurface& s, int left, int top, int right, int bottom, bool (*match)(COLORREF)) {
-        return s.Count(RECT{left, top, right, bottom}, match);
-    }
     void ExpectHoverBand(int row) {  // over row 1, then over the row: the band within that row only
         const int x = g.ax + g.aw - 4;
         SendMessageW(dw, kHoverColorMessage, 0, 0x0000FF);
@@ -98,12 +106,6 @@ protected:
         EXPECT_FALSE(red(x, RowTop(row) + 2 * g.row - 1, 1, 3)) << "one row lower";
         EXPECT_TRUE(right < 0 || red(right - 1, middle, 3, 1)) << "right edge";
     }
-    WindowSurface SideBar() {  // numbers beside the rows; window rows are client rows one lower
-        SendMessageW(dw, kSideBarMessage, 0, 1);
-        RedrawWindow(dw, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
-        PumpMessages();
-        return WindowSurface(dw, WindowSurface::WholeWindow);
-    }
     Geometry g = {};
     HWND dw = nullptr;
     bool grouped = false;
@@ -111,36 +113,14 @@ protected:
 
 }  // namespace
 
-TEST_P(UnitGrid, ProgressSortMarkSideBarAndHoverBand) {
+TEST_P(UnitGrid, HoverBandOverTheRowUnderTheMouse) {
     Open(false);
-    const WindowSurface s(dw, WindowSurface::Client);
-    const int y = g.header + g.row / 2;
-    EXPECT_TRUE(Reddish(s.At(g.cx + g.cw / 4, y)));  // half of c's cell is the red bar
-    EXPECT_FALSE(Reddish(s.At(g.cx + g.cw * 3 / 4, y)) || Reddish(s.At(g.bx + g.bw / 4, y)));
-    EXPECT_GT(Count(s, g.cx + g.cw - 13, 0, g.cx + g.cw - 1, g.header, Dark), 3) << "sort mark in c's header";
-    EXPECT_EQ(0, Count(s, g.bx + g.bw - 13, 0, g.bx + g.bw - 1, g.header, Dark)) << "none in b's";
-    const WindowSurface w = SideBar();
-    for (int row = 1; row <= 4; ++row) {
-        EXPECT_EQ(GetSysColor(COLOR_3DLIGHT), w.At(30, 1 + RowTop(row))) << "separator above row " << row;
-        EXPECT_GT(Count(w, 4, 1 + RowTop(row) + 2, 44, RowTop(row) + g.row, Ink), 3) << "number of row " << row;
-    }
     ExpectHoverBand(3);
 }
 
 TEST_P(UnitGrid, SelectionFrameAroundTheDraggedCells) {
     Open(false);
     ExpectSelectionFrame(4, g.bx + g.bw / 2, L"2/4/a/b", g.bx + g.bw);
-}
-
-TEST_P(UnitGrid, TitleRowAboveTheHeader) {
-    Open(false);
-    ASSERT_EQ(1, dll.AddDatawindowTitle(dw, L"Title", L"Tahoma", 10, Units() == 0 ? 120 : 30));
-    PumpMessages();
-    UpdateWindow(dw);
-    const WindowSurface s(dw, WindowSurface::Client);
-    EXPECT_GT(Count(s, g.ax, g.title, g.ax + g.aw, g.title + g.header, Dark), 3) << "label A under the title";
-    EXPECT_EQ(0, Count(s, g.ax, 0, g.ax + g.aw / 3, g.title - 1, Dark)) << "label A left where the title is";
-    EXPECT_GT(Count(s, 0, 0, s.Width(), g.title - 1, Dark), 3) << "title text";
 }
 
 TEST_P(UnitGrid, SpanTitleOverItsColumns) {  // the header grows by its own height: span above, labels below
@@ -158,7 +138,7 @@ TEST_P(UnitGrid, SpanTitleOverItsColumns) {  // the header grows by its own heig
 
 TEST_P(UnitGrid, GroupedSideBarAndHoverBandBetweenGroupBands) {
     Open(true);
-    const WindowSurface w = SideBar();
+    const WindowSurface w = SideBarOf(dw);
     for (int row : {1, 3, 4, 5}) EXPECT_GT(Count(w, 4, 1 + RowTop(row) + 2, 44, RowTop(row) + g.row, Ink), 3) << row;
     EXPECT_EQ(0, Count(w, 4, 1 + RowTop(3) + g.row + 2, 44, RowTop(4) - 1, Ink)) << "beside trailer and group header";
     ExpectHoverBand(5);
@@ -172,9 +152,47 @@ TEST_P(UnitGrid, GroupedSelectionFrameAcrossAGroupBreak) {
 INSTANTIATE_TEST_SUITE_P(Generations, UnitGrid, ::testing::Values(HostParams{105, 0}, HostParams{105, 1}),
                          HostParamsName());
 
+// The reduced runtime, which offers no FN_ConvertUnits; in a process of its own (see main).
+using OwnConversion = TesselHostP;
+
+// The library's own conversion truncating, or converting down with the factor across. Down, a PowerBuilder unit is
+// 1/64 of the system font's height of 16 pixels at 96 dpi, scaled with the resolution: 1/4 pixel at 96 dpi, 3/8 at
+// 144, rounded half away from zero. A header of 98 units is 24.5 pixels (25) or 36.75 (37), rows of 82 units 20.5 (21)
+// or 30.75 (31): the side bar's separators, one row apart from the header's bottom edge.
+TEST_P(OwnConversion, SideBarRowsWhereTheLibraryConvertsThem) {
+    ASSERT_TRUE(ScreenDpiY() == 96 || ScreenDpiY() == 144) << ScreenDpiY();
+    const std::vector<int> expected =
+        ScreenDpiY() == 96 ? std::vector<int>{26, 47, 68, 89} : std::vector<int>{38, 69, 100, 131};
+    const WindowSurface w =
+        SideBarOf(Attach(GridSyntax(0).Header(98).Detail(82).Column(L"a", L"long", 640, L"A").NumberedRows(9).Text()));
+    std::vector<int> separators;
+    for (int y = 2; y <= expected.back(); ++y)
+        if (w.At(40, y) == GetSysColor(COLOR_3DLIGHT)) separators.push_back(y);
+    EXPECT_EQ(expected, separators);
+}
+
+INSTANTIATE_TEST_SUITE_P(Reduced, OwnConversion, ::testing::Values(HostParams{PBSIM_REDUCED_GENERATION, 0}),
+                         HostParamsName());
+
+// The reduced runtime's case runs in a process of its own after the others: the library binds the runtime modules it
+// finds loaded, and those of a runtime loaded before stay loaded.
 int main(int argc, char** argv) {
     const int relaunched = RunAtWantedDpi();
     if (relaunched >= 0) return relaunched;
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    if (::testing::GTEST_FLAG(filter) != "*") return RUN_ALL_TESTS();
+    ::testing::GTEST_FLAG(filter) = "-Reduced/*";
+    const int others = RUN_ALL_TESTS();
+    std::wstring command = std::wstring(GetCommandLineW()) + L" --gtest_filter=Reduced/*";
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    DWORD reduced = 1;
+    if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        WaitForSingleObject(pi.hProcess, INFINITE);
+        GetExitCodeProcess(pi.hProcess, &reduced);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    return others != 0 || reduced != 0;
 }

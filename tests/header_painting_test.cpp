@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -42,6 +43,12 @@ protected:
     int DarkIn(int left, int top, int right, int bottom) const {
         return dib->Count(RECT{left, top, right, bottom}, Dark);
     }
+    // 'D' for a dark pixel, 'W' for a white one, '.' for any other.
+    std::string Shades(std::initializer_list<POINT> points) const {
+        std::string s;
+        for (POINT p : points) s += Dark(dib->At(p.x, p.y)) ? 'D' : dib->At(p.x, p.y) == kWhite ? 'W' : '.';
+        return s;
+    }
     int Draw(const wchar_t* text, RECT cell, UINT format = DT_LEFT) {
         dib->Fill(kWhite);
         std::wstring copy = text;
@@ -59,19 +66,13 @@ protected:
 TEST_F(HeaderPainting, ProgressCells) {
     // progress{45} in (10, 10)-(110, 30): a bar from x = 9 to 55, 3 pixels short of top and bottom.
     EXPECT_EQ(1, Draw(L"progress{45}", RECT{10, 10, 110, 30}));
-    EXPECT_TRUE(Dark(dib->At(9, 20)));
-    EXPECT_TRUE(Dark(dib->At(54, 20)));
-    EXPECT_EQ(kWhite, dib->At(57, 20));
-    EXPECT_EQ(kWhite, dib->At(30, 11));
-    EXPECT_TRUE(Dark(dib->At(30, 13)));
-    EXPECT_EQ(kWhite, dib->At(30, 28));
+    EXPECT_EQ("DDDWWW", Shades({{9, 20}, {54, 20}, {30, 13}, {57, 20}, {30, 11}, {30, 28}}));
     Draw(L"progress{150}", RECT{10, 40, 60, 60});  // one and a half cells
-    EXPECT_TRUE(Dark(dib->At(80, 50)));
-    EXPECT_EQ(kWhite, dib->At(90, 50));
+    EXPECT_EQ("DW", Shades({{80, 50}, {90, 50}}));
     for (const wchar_t* text : {L"progress{0}", L"progress{-5}", L"progress{45"}) {
         Draw(text, RECT{10, 10, 190, 30});
         EXPECT_GT(DarkIn(10, 10, 190, 30), 20) << "drawn as text";
-        EXPECT_EQ(kWhite, dib->At(9, 20));
+        EXPECT_EQ("W", Shades({{9, 20}}));
     }
     Draw(L"progress{45:255:16777215}", RECT{10, 10, 110, 30});  // a red bar with the white text 45% on it
     EXPECT_GT(GetRValue(dib->At(50, 14)), 200);
@@ -105,18 +106,15 @@ TEST_F(HeaderPainting, ReadOnlySortTextWithACount) {
 
 // The mark's place and direction, the suffix left in the buffer, a short text not centred.
 TEST_F(HeaderPainting, SortMarksAndVerticalPlacement) {
-    wchar_t text[] = L"Name sort:a";
-    RECT cell = {10, 10, 110, 40};
+    wchar_t text[] = L"Name sort:a", alone[] = L" sort:A";  // the suffix alone is text
+    RECT cell = {10, 10, 110, 40}, other = cell;
     DrawTextExW(dib->Dc(), text, -1, &cell, DT_RIGHT, nullptr);
+    DrawTextExW(dib->Dc(), alone, -1, &other, DT_LEFT, nullptr);
     EXPECT_EQ(std::wstring(L"Name"), text);
+    EXPECT_EQ(std::wstring(L" sort:A"), alone);
     EXPECT_EQ(99, cell.right);
     EXPECT_EQ(10, cell.top);
-    EXPECT_TRUE(Dark(dib->At(102, 26)));  // an upward triangle, apex at (102, 24)
-    EXPECT_EQ(kWhite, dib->At(102, 21));
-    wchar_t alone[] = L" sort:A";  // the suffix alone is text
-    cell = {10, 10, 110, 40};
-    DrawTextExW(dib->Dc(), alone, -1, &cell, DT_LEFT, nullptr);
-    EXPECT_EQ(std::wstring(L" sort:A"), alone);
+    EXPECT_EQ("DW", Shades({{102, 26}, {102, 21}}));  // an upward triangle, apex at (102, 24)
     Draw(L"Mid", RECT{10, 0, 110, 100}, DT_LEFT | DT_TOP);
     EXPECT_EQ(0, DarkIn(10, 0, 110, 35));
     EXPECT_GT(DarkIn(10, 40, 110, 60), 5);
@@ -128,19 +126,15 @@ TEST_F(HeaderPainting, FillsOfTheDataWindow) {
     HGDIOBJ old = SelectObject(dc, GetStockObject(BLACK_BRUSH));
     PatBlt(dc, 10, 10, 5, 5, PATCOPY);  // one pixel wider to the left, in the selected colour
     EXPECT_EQ(GetStockObject(BLACK_BRUSH), GetCurrentObject(dc, OBJ_BRUSH));
+    EXPECT_EQ("W..W", Shades({{8, 12}, {9, 12}, {14, 12}, {15, 12}}));
     EXPECT_EQ(0xFFD5AAu, dib->At(9, 12));
-    EXPECT_EQ(0xFFD5AAu, dib->At(14, 12));
-    EXPECT_EQ(kWhite, dib->At(15, 12));
-    EXPECT_EQ(kWhite, dib->At(8, 12));
-    // A thin dark rectangle without a pen in the header: the grid-line colour, one pixel narrower.
+    // A thin dark rectangle without a pen in the header: the grid-line colour, one pixel narrower; below it, as it is.
     HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
     Rectangle(dc, 10, 5, 40, 7);
+    Rectangle(dc, 10, 40, 40, 42);
     EXPECT_EQ(GetSysColor(COLOR_3DLIGHT), dib->At(20, 5));
     EXPECT_EQ(GetSysColor(COLOR_3DLIGHT), dib->At(37, 5));
-    EXPECT_EQ(kWhite, dib->At(38, 5));
-    Rectangle(dc, 10, 40, 40, 42);  // below the header: as it is
-    EXPECT_EQ(RGB(0, 0, 0), dib->At(20, 40));
-    EXPECT_EQ(RGB(0, 0, 0), dib->At(38, 40));
+    EXPECT_EQ("WDD", Shades({{38, 5}, {20, 40}, {38, 40}}));
     SelectObject(dc, oldPen);
     SelectObject(dc, old);
 
