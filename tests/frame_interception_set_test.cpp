@@ -1,8 +1,9 @@
 // The interception set as the host process sees it: every function of the set
 // jumps into the library while it is started and is itself again after the stop;
-// calls pass through with the real results and last errors; the printing state
-// follows the printer and print calls; file dialogs open resizable; without a
-// bound runtime no runtime function is touched.
+// an entry too short to take the jump is refused with its reason; calls pass
+// through with the real last errors; the printing state follows the printer and
+// print calls; file dialogs open resizable; without a bound runtime no runtime
+// function is touched.
 #include <gtest/gtest.h>
 #include <windows.h>
 // After windows.h.
