@@ -17,26 +17,23 @@ TEST(TextOutput, DebugLinesOnlyWhenSomeoneListens) {
     FreeConsole();
     fflush(stdout);
     const int saved = _dup(_fileno(stdout));
-    ASSERT_GE(saved, 0);
     _close(_fileno(stdout));
     clearerr(stdout);
     TesselDll dll;
     const bool started = dll.StartTessel() == 1;
     HDC dc = GetDC(nullptr);
     POLYTEXTW poly = {0, 0, 1, L"p", 0, {0, 0, 0, 0}, nullptr};
-    for (int i = 0; i < 100; ++i) {
-        ExtTextOutA(dc, 0, 0, 0, nullptr, "probe text", 5, nullptr);
-        PolyTextOutW(dc, &poly, 1);
-    }
+    auto draw = [&] {
+        return ExtTextOutA(dc, 0, 0, 0, nullptr, "probe text", 5, nullptr) + PolyTextOutW(dc, &poly, 1);
+    };
+    for (int i = 0; i < 100; ++i) draw();
     fflush(stdout);
     const int errorWithoutListener = ferror(stdout);
     clearerr(stdout);
     _dup2(saved, _fileno(stdout));
-
     dll.OpenDebugWindow();
     const SHORT row = console_screen::CursorRow();
-    ExtTextOutA(dc, 0, 0, 0, nullptr, "probe text", 5, nullptr);
-    PolyTextOutW(dc, &poly, 1);
+    draw();
     const std::wstring lines = console_screen::Line(row, 25) + L"|" + console_screen::Line(row + 1, 19);
     dll.CloseDebugWindow();
     (void)_wfreopen(L"NUL", L"w", stdout);
