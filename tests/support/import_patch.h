@@ -10,6 +10,7 @@
 class ImportPatch {
 public:
     ImportPatch(HMODULE module, const char* dll, const char* function, void* replacement) {
+        if (!module) return;
         auto base = reinterpret_cast<BYTE*>(module);
         auto dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
         auto nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);

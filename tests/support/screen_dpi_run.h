@@ -2,6 +2,8 @@
 // TESSEL2U_TEST_DPI names one that the screen does not have, the program sets
 // Wine's LogPixels for the user, runs itself again (Wine reads it when a
 // process starts), puts the setting back and ends with the child's exit code.
+// The setting it found is kept beside it until then, so that a run killed in
+// between is put right by the next one.
 #pragma once
 
 #include <windows.h>
@@ -28,10 +30,23 @@ inline int RunAtWantedDpi() {
     if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE | KEY_QUERY_VALUE,
                         nullptr, &desktop, nullptr) != ERROR_SUCCESS)
         return 3;
+    // "LogPixels" as it was before a run that never put it back, if any:
+    // the value itself, or none when there was no value.
+    const wchar_t* const kept = L"Tessel2UTestLogPixels";
     DWORD previous = 0, size = sizeof(previous), type = 0;
+    if (RegQueryValueExW(desktop, kept, nullptr, &type, reinterpret_cast<BYTE*>(&previous), &size) == ERROR_SUCCESS) {
+        if (type == REG_DWORD && size == sizeof(previous))
+            RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&previous),
+                           sizeof(previous));
+        else RegDeleteValueW(desktop, L"LogPixels");
+        RegDeleteValueW(desktop, kept);
+    }
+    size = sizeof(previous);
     const bool had = RegQueryValueExW(desktop, L"LogPixels", nullptr, &type, reinterpret_cast<BYTE*>(&previous),
                                       &size) == ERROR_SUCCESS &&
                      type == REG_DWORD;
+    if (had) RegSetValueExW(desktop, kept, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&previous), sizeof(previous));
+    else RegSetValueExW(desktop, kept, 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
     const DWORD value = wanted;
     RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
     STARTUPINFOW si = {};
@@ -47,6 +62,7 @@ inline int RunAtWantedDpi() {
     if (had)
         RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&previous), sizeof(previous));
     else RegDeleteValueW(desktop, L"LogPixels");
+    RegDeleteValueW(desktop, kept);
     RegCloseKey(desktop);
     return static_cast<int>(code);
 }
