@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include <string>
-#include <utility>
+#include <vector>
 
 #include "info_window.h"
 #include "label_settings.h"
@@ -18,13 +18,10 @@ namespace {
 bool Dark(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 300; }
 // From the first to the last column holding a dark pixel within the band.
 int InkWidth(const WindowSurface& s, int left, int top, int right, int bottom) {
-    int first = -1, last = -1;
+    std::vector<int> inked;
     for (int x = left; x < right; ++x)
-        if (s.Count(RECT{x, top, x + 1, bottom}, Dark)) {
-            if (first < 0) first = x;
-            last = x;
-        }
-    return first < 0 ? 0 : last - first + 1;
+        if (s.Count(RECT{x, top, x + 1, bottom}, Dark)) inked.push_back(x);
+    return inked.empty() ? 0 : inked.back() - inked.front() + 1;
 }
 
 class SideBar : public TesselHost {
@@ -35,17 +32,12 @@ protected:
     }
     // Twenty rows of 20 pixels fit under the header of 24, with the 1-pixel frame.
     HWND Open(const std::string& settings = std::string(), int rows = 80) {
-        return Attach(GridSyntax(1)
-                          .Detail(20)
-                          .Column(L"a", L"long", 80, L"A")
-                          .Column(L"b", L"char(20)", 120, L"B")
-                          .NumberedRows(rows)
-                          .Text(),
-                      settings, 400, 24 + 20 * 20 + 2);
+        return Attach(GridSyntax(1).Detail(20).Column(L"a", L"long", 80, L"A").NumberedRows(rows).Text(), settings, 400,
+                      24 + 20 * 20 + 2);
     }
-    // Lines down, then the thumb dragged: 11 to 30 on the page by default.
-    static void DragThumb(HWND dw, int lines = 10, int position = 10) {
-        for (int i = 0; i < lines; ++i) SendMessageW(dw, WM_VSCROLL, SB_LINEDOWN, 0);
+    // Ten lines down, then the thumb dragged: 11 to 30 on the page by default.
+    static void DragThumb(HWND dw, int position = 10) {
+        for (int i = 0; i < 10; ++i) SendMessageW(dw, WM_VSCROLL, SB_LINEDOWN, 0);
         SendMessageW(dw, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, position), 0);
         PumpMessages();
     }
@@ -65,23 +57,19 @@ TEST_F(SideBar, RowNumbersOfThePageWithTheCurrentRow) {
     RedrawWindow(dw, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     PumpMessages();
     const WindowSurface pixels(dw, WindowSurface::WholeWindow);
-    const int top = 24 + 1;
     const COLORREF gridLine = GetSysColor(COLOR_3DLIGHT);
-    EXPECT_EQ(gridLine, pixels.At(47, 2));
-    EXPECT_EQ(gridLine, pixels.At(47, pixels.Height() - 3));
-    for (int k = 0; k < 20; ++k) {
-        const int width = InkWidth(pixels, 2, top + k * 20 + 2, 46, top + k * 20 + 19);
+    for (int y : {2, pixels.Height() - 3}) EXPECT_EQ(gridLine, pixels.At(47, y)) << "the bar's edge at " << y;
+    for (int k = 0, top = 24 + 1; k < 20; ++k, top += 20) {
+        const int width = InkWidth(pixels, 2, top + 2, 46, top + 19);
         EXPECT_TRUE(k < 9 ? width >= 7 && width <= 11 : width >= 12 && width <= 17)
             << "row " << 91 + k << ": " << width;
-        EXPECT_EQ(gridLine, pixels.At(30, top + k * 20)) << "separator above row " << 91 + k;
-        EXPECT_EQ(k == 4, pixels.At(4, top + k * 20 + 3) == 0xFFD5AAu) << "current row fill beside row " << 91 + k;
+        EXPECT_EQ(gridLine, pixels.At(30, top)) << "separator above row " << 91 + k;
+        EXPECT_EQ(k == 4, pixels.At(4, top + 3) == 0xFFD5AAu) << "current row fill beside row " << 91 + k;
     }
     SendMessageW(dw, kSideBarMessage, 0, 0);
-    RECT window;
-    GetWindowRect(dw, &window);
-    POINT origin = {0, 0};
-    ClientToScreen(dw, &origin);
-    EXPECT_EQ(1, origin.x - window.left);
+    RECT client;
+    GetClientRect(dw, &client);
+    EXPECT_EQ(400 - 2 - 17, client.right) << "only the frame and the scroll bar beside the client area";
 }
 
 // Page information missing or stale, written to the target after it was taken back; the captions of the file winning
@@ -94,14 +82,13 @@ TEST_F(SideBar, PageInformationInTargetOrTooltipWithItsCaptions) {
     EXPECT_EQ(L"总 行 数 \t 80\r\n当前首行 \t 11\r\n当前末行 \t 30\r\n当 前 行 \t 1", target.Text());
     SendMessageW(dw, kInfoTargetMessage, 0, 0);
     SetWindowTextW(target.Window(), L"unchanged");
-    for (const auto& l : {std::make_pair(L"rowcountlabel", L"Total rows"), std::make_pair(L"firstrowlabel", L"From"),
-                          std::make_pair(L"lastrowlabel", L"To")})
-        ASSERT_EQ(1, dll.SetInfoLabel(l.first, l.second));
-    DragThumb(dw, 10, 20);
+    ASSERT_EQ(1, dll.SetInfoLabel(L"firstrowlabel", L"From"));
+    ASSERT_EQ(1, dll.SetInfoLabel(L"lastrowlabel", L"To"));
+    DragThumb(dw, 20);
     EXPECT_EQ(L"unchanged", target.Text());
-    EXPECT_EQ(L"Total rows \t 80\r\nFrom \t 21\r\nTo \t 40\r\n当 前 行 \t 1", TooltipText(TooltipOf(dw)));
+    EXPECT_EQ(L"总 行 数 \t 80\r\nFrom \t 21\r\nTo \t 40\r\n当 前 行 \t 1", TooltipText(TooltipOf(dw)));
     HWND own = Open("[datawindow]\r\nfirstrowlabel=Top\r\ncurrentrowlabel=Current row\r\nsumlabel=Sum\r\n");
     SendMessageW(own, kInfoTargetMessage, 0, reinterpret_cast<LPARAM>(target.Window()));
     DragThumb(own);
-    EXPECT_EQ(L"Total rows \t 80\r\nTop \t 11\r\nTo \t 30\r\nCurrent row \t 1", target.Text());
+    EXPECT_EQ(L"总 行 数 \t 80\r\nTop \t 11\r\nTo \t 30\r\nCurrent row \t 1", target.Text());
 }
