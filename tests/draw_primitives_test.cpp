@@ -1,5 +1,5 @@
-// The drawing primitives on their own: the cairo canvas, the arrow heads and the distinct-colour chooser, drawing
-// into DIB sections whose pixels are read back.
+// The drawing primitives on their own: the cairo canvas and the arrow heads, drawing into DIB sections whose pixels
+// are read back.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,7 +9,6 @@
 #include "dib.h"
 #include "draw/arrow_head.h"
 #include "draw/cairo_canvas.h"
-#include "draw/distinct_color.h"
 #include "stdout_capture.h"
 
 namespace {
@@ -133,17 +132,4 @@ TEST(ArrowHeads, EachStyleInPixels) {
         EXPECT_EQ(kWhite, dib.At(55, 8));
         EXPECT_TRUE(c.style != 1 || Near(kBlack, dib.At(38, 15), 90)) << "the open head's right barb";
     }
-}
-
-// Never black, never lighter than 0xE6E6E6, each far from the one before.
-TEST(DistinctColours, TenThousandDrawsFarApart) {
-    CRITICAL_SECTION lock;
-    InitializeCriticalSection(&lock);
-    for (COLORREF i = 0, previous = 0xFFFFFF, c; i < 10000; ++i, previous = c) {
-        c = NextDistinctColor(lock, nullptr);
-        const int dr = GetRValue(c) - GetRValue(previous), dg = GetGValue(c) - GetGValue(previous),
-                  db = GetBValue(c) - GetBValue(previous);
-        ASSERT_TRUE(c != 0 && c <= 0xE6E6E6u && dr * dr + dg * dg + db * db >= 40000) << i << ": " << c;
-    }
-    DeleteCriticalSection(&lock);
 }
