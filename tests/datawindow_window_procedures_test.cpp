@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -42,9 +41,8 @@ std::string ClientPlace(HWND window) {
     GetClientRect(window, &c);
     POINT p = {0, 0};
     ClientToScreen(window, &p);
-    char text[64];
-    std::snprintf(text, sizeof(text), "%ld %ld %ld %ld", p.x - w.left, p.y - w.top, c.right, c.bottom);
-    return text;
+    return std::to_string(p.x - w.left) + " " + std::to_string(p.y - w.top) + " " + std::to_string(c.right) + " " +
+           std::to_string(c.bottom);
 }
 
 using WindowProcedures = TesselHost;
@@ -68,11 +66,10 @@ TEST_F(WindowProcedures, MarginsOfWindowsWithAndWithoutCaption) {
         if (!f.sideBar) continue;
         SendMessageW(h, kSideBarMessage, 0, 1);
         EXPECT_EQ(f.sideBar, ClientPlace(h)) << f.style;
-        POINT outside = {-20, 30}, inside = {20, 30};
-        ClientToScreen(h, &outside);
-        ClientToScreen(h, &inside);
-        EXPECT_EQ(HTMENU, SendMessageW(h, WM_NCHITTEST, 0, MAKELPARAM(outside.x, outside.y)));
-        EXPECT_EQ(HTCLIENT, SendMessageW(h, WM_NCHITTEST, 0, MAKELPARAM(inside.x, inside.y)));
+        RECT r;  // the side bar's margin, then the client area
+        GetWindowRect(h, &r);
+        EXPECT_EQ(HTMENU, SendMessageW(h, WM_NCHITTEST, 0, MAKELPARAM(r.left + 20, r.top + 30)));
+        EXPECT_EQ(HTCLIENT, SendMessageW(h, WM_NCHITTEST, 0, MAKELPARAM(r.left + 70, r.top + 30)));
         ASSERT_EQ(1, pb->SetPrintPreview(h, 1));
         EXPECT_EQ(f.attached, ClientPlace(h)) << f.style;
     }
@@ -126,8 +123,7 @@ TEST_P(ColourMessages, SetExactlyTheirOwnColour) {
         Dib dib(300, 80, window);
         dib.Fill(RGB(1, 2, 3));
         HDC dc = dib.Dc();
-        HPEN black = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));  // a thin line: a grid line
-        HGDIOBJ oldPen = SelectObject(dc, black);
+        HGDIOBJ oldPen = SelectObject(dc, CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));  // a thin line: a grid line
         MoveToEx(dc, 0, 5, nullptr);
         LineTo(dc, 100, 5);
         DeleteObject(SelectObject(dc, oldPen));
