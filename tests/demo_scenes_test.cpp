@@ -17,10 +17,8 @@ namespace {
 
 // The demo window's layout in client pixels (demo/scene.cpp): the grid, its side bar, the status column with its
 // icons and the line of texts under the grid.
-const RECT kGrid = {164, 74, 720, 474};
-const RECT kSideBar = {165, 75, 210, 474};
-const RECT kStatusColumn = {580, 120, 700, 474};
-const RECT kInfo = {164, 480, 720, 556};
+const RECT kGrid = {164, 74, 720, 474}, kSideBar = {165, 75, 210, 474}, kStatusColumn = {580, 120, 700, 474},
+           kInfo = {164, 480, 720, 556};
 
 // A PNG the demo wrote, read through cairo.
 struct Picture {
@@ -55,8 +53,8 @@ DWORD RunDemo(const std::wstring& arguments) {
     DWORD code = 0xFFFFFFFF;
     if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return code;
-    if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
-    else TerminateProcess(process.hProcess, code);
+    if (WaitForSingleObject(process.hProcess, 120000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, code);
+    GetExitCodeProcess(process.hProcess, &code);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return code;
@@ -90,8 +88,6 @@ TEST(DemoScenes, EverySceneRunsAndIsDecoratedOnlyWithTessel) {
         shots[name].reset(new Picture(file));
         ASSERT_TRUE(shots[name]->Ok()) << std::string(name.begin(), name.end());
     }
-    EXPECT_EQ(2u, RunDemo(L"--scene nosuchscene"));
-    EXPECT_EQ(1u, RunDemo(L"--runtime 999"));  // no such stand-in runtime
 
     const Picture &overview = *shots[L"overview"], &without = *shots[L"without"], &selection = *shots[L"selection"],
                   &unversioned = *shots[L"unversioned"];

@@ -45,7 +45,6 @@ TEST(ApplicationFolder, TheLibraryLoadsFromTheFolderAttachesAGridAndDrawsWithThe
     EXPECT_EQ(dll.AttachDatawindow(dw, nullptr), 1);
     EXPECT_EQ(pb.ModifyLog(dw),
               (std::vector<std::wstring>{L"#1.Y='0'", L"#1.Height='64'", L"a_t.Y='0'", L"a_t.Height='100'"}));
-    EXPECT_EQ(dll.DettachDatawindow(dw), 1);
     DestroyWindow(dw);
 
     Dib canvas(200, 40);

@@ -26,7 +26,6 @@ DataWindowModel LoadGrid() {
 // Catches wrong describe answers, letter case, quoting, escapes, error positions, partly applied
 // statements, a wrong column count or an inverted failure flag.
 TEST(PbsimModel, ModifyThenDescribe) {
-#define E L"Line 1 Column "
     // clang-format off
     const struct { const wchar_t *modify, *result, *describe, *answer; } cases[] = {
         // clang-format on
@@ -55,25 +54,24 @@ TEST(PbsimModel, ModifyThenDescribe) {
          L"ln_a.band ln_a.x1 ln_a.y2 ln_a.pen.width ln_a.pen.style ln_a.type ln_a.x",
          L"foreground\n0\n60\n5\n0\nline\n!"},
         {L"destroy column dept", L"", L"DataWindow.Column.Count #3.name dept_t.x", L"3\nsalary\n833"},
-        {L"nosuch.x='5'", E L"1 incorrect syntax", L"nosuch.x", L"!"},
-        {L"DataWindow.Units='1'", E L"12 incorrect syntax", L"DataWindow.Units", L"0"},
-        {L"emp_id_t.x='7' emp_id_t.y='abc' emp_id_t.width='9'", E L"27 incorrect syntax",
+        {L"nosuch.x='5'", L"Line 1 Column 1 incorrect syntax", L"nosuch.x", L"!"},
+        {L"DataWindow.Units='1'", L"Line 1 Column 12 incorrect syntax", L"DataWindow.Units", L"0"},
+        {L"emp_id_t.x='7' emp_id_t.y='abc' emp_id_t.width='9'", L"Line 1 Column 27 incorrect syntax",
          L"emp_id_t.x emp_id_t.y emp_id_t.width", L"7\n4\n320"},
         {L"emp_id_t.x='1'\nemp_id_t.y=", L"Line 2 Column 27 incorrect syntax", L"emp_id_t.x", L"1"},
         {L"DataWindow.Selected='2/4/emp_id/emp_name/dept'", L"", L"DataWindow.Selected DataWindow.Selected.Data",
          L"2/4/emp_id/emp_name/dept\n102\tBob Marsh\tSales\n103\tCarla Ortiz\tR&D\n104\tDinh Van An\tR&D\n"},
         {L"DataWindow.Selected='1/2/dept/emp_id;4/4/salary/salary'", L"", L"DataWindow.Selected.Data",
          L"101\tAnn Lee\tSales\n102\tBob Marsh\tSales\n"},
-        {L"DataWindow.Selected='2/4/nosuch'", E L"21 incorrect syntax", L"DataWindow.Selected", L""},
+        {L"DataWindow.Selected='2/4/nosuch'", L"Line 1 Column 21 incorrect syntax", L"DataWindow.Selected", L""},
         {L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,15790320)'", L"",
          L"DataWindow.Detail.Color", L"\"16777215 \t if (mod(getrow(),2)=1,16777215,15790320)\""},
     };
-#undef E
     for (const auto& c : cases) {
         DataWindowModel dw = LoadGrid();
         SCOPED_TRACE(Narrow(c.modify) + " | " + Narrow(c.describe));
         EXPECT_EQ(dw.Modify(c.modify), c.result);
-        EXPECT_EQ(dw.LastModifyError() ? std::wstring(dw.LastModifyError()) : std::wstring(), c.result);
+        EXPECT_STREQ(dw.LastModifyError(), *c.result ? c.result : nullptr);
         EXPECT_EQ(dw.Describe(c.describe), c.answer);
     }
 }
