@@ -68,9 +68,11 @@ protected:
     }
     HDC dc() const { return canvas.Dc(); }
     int Count(bool (*match)(COLORREF)) const { return canvas.Count(kAll, match); }
-    int Width(const std::wstring& text) const {
+    // The extent of the first count characters (-1: all).
+    int Width(const std::wstring& text, int count = -1) const {
         SIZE size = {};
-        GetTextExtentPoint32W(dc(), text.c_str(), static_cast<int>(text.size()), &size);
+        GetTextExtentExPointW(dc(), text.c_str(), count < 0 ? static_cast<int>(text.size()) : count, 0, nullptr,
+                              nullptr, &size);
         return size.cx;
     }
     // Draws on the cleared canvas.
@@ -190,11 +192,10 @@ TEST_F(IconText, TheUserIconPixelByPixel) {
     for (int draw = 0; draw < 3; ++draw) {
         EXPECT_FALSE(Out(L"iconfont{61447}", 3, 2));
         std::vector<std::string> rows(20);
-        for (int y = 0; y < 20; ++y)
-            for (int x = 0; x < 20; ++x) {
-                const COLORREF c = canvas.At(x, y);
-                rows[y] += c == kWhite ? ' ' : GetRValue(c) < 100 ? '#' : '+';
-            }
+        for (int i = 0; i < 400; ++i) {
+            const COLORREF c = canvas.At(i % 20, i / 20);
+            rows[i / 20] += c == kWhite ? ' ' : GetRValue(c) < 100 ? '#' : '+';
+        }
         EXPECT_EQ(std::vector<std::string>(expected, expected + 20), rows) << "draw " << draw;
     }
 }
@@ -202,14 +203,9 @@ TEST_F(IconText, TheUserIconPixelByPixel) {
 // Texts with icon-font runs are measured with one full-width placeholder (U+56DE) per run, also by the language-pack
 // module: pieces without markers measure the same (an unclosed marker is text; only the first count characters count).
 TEST_F(IconText, RunsAreMeasuredAsOnePlaceholderEach) {
-    auto extent = [this](const std::wstring& text, size_t count) {
-        SIZE size = {};
-        GetTextExtentExPointW(dc(), text.c_str(), static_cast<int>(count), 0, nullptr, nullptr, &size);
-        return size.cx;
-    };
     const struct {
         std::wstring text;
-        size_t count;
+        int count;
         std::vector<std::wstring> pieces;
     } cases[] = {{L"OK iconfont{59000} go", 21, {L"OK \x56DE go"}},
                  {L"a iconfont{1} b iconfont{2} c", 29, {L"a \x56DE b \x56DE c"}},
@@ -218,8 +214,8 @@ TEST_F(IconText, RunsAreMeasuredAsOnePlaceholderEach) {
                  {L"OK iconfont{1}", 2, {L"OK"}}};
     for (const auto& c : cases) {
         int sum = 0;
-        for (const std::wstring& piece : c.pieces) sum += extent(piece, piece.size());
-        EXPECT_EQ(sum, extent(c.text, c.count)) << c.text.size();
+        for (const std::wstring& piece : c.pieces) sum += Width(piece);
+        EXPECT_EQ(sum, Width(c.text, c.count)) << c.text.size();
     }
     auto last = Lpk<LPCWSTR(WINAPI*)()>("LpkStandinLastMeasured");
     SIZE size = {};
