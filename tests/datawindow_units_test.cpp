@@ -19,38 +19,31 @@ namespace {
 struct Geometry {
     int header, row, ax, aw, bx, bw, groupHeader, trailer;
 };
-// 4 units down and 32/7 across a pixel at 96 dots per inch: pixels, or units at 96, then units at 144.
-const Geometry kGeometries[] = {{24, 20, 14, 140, 154, 140, 16, 12}, {36, 30, 21, 210, 231, 210, 24, 18}};
+// 4 units down and 32/7 across a pixel at 96 dots per inch: pixels, units at 96, units at 144.
+const Geometry kGeometries[] = {
+    {24, 20, 1, 140, 142, 140, 16, 12}, {24, 20, 1, 140, 142, 140, 16, 12}, {36, 30, 2, 210, 213, 210, 24, 18}};
 
-// Columns a and b 640 units / 140 pixels wide from 64 / 14, header 96 / 24, detail 80 / 20; grouped by a, three rows
-// a group, with a group header of 64 / 16 and a trailer of 48 / 12.
+// Columns a and b 640 units / 140 pixels wide, header 96 / 24, detail 80 / 20; grouped by a, three rows a group, with a
+// group header of 64 / 16 and a trailer of 48 / 12.
 std::wstring Grid(int units) {
-    auto v = [units](int u, int px) { return std::to_wstring(units == 0 ? u : px); };
-    std::wstring s = L"release 19;\ndatawindow(units=" + std::to_wstring(units) +
-                     L" processing=1 selected.mouse=yes)\nheader(height=" + v(96, 24) + L")\ndetail(height=" +
-                     v(80, 20) +
-                     L")\ntable(column=(type=long name=a dbname=\"a\") column=(type=long name=b dbname=\"b\"))\n"
-                     L"group(level=1 header.height=" +
-                     v(64, 16) + L" trailer.height=" + v(48, 12) +
-                     L" by=(\"a\") header.color=\"12632256\" trailer.color=\"12632256\")\n";
-    for (int i = 0; i < 2; ++i) {
-        const std::wstring name(1, L"ab"[i]), x = v(64 + 640 * i, 14 + 140 * i), w = v(640, 140);
-        s += L"text(band=header text=\"" + name + L"\" border=\"0\" x=\"" + x + L"\" y=\"" + v(8, 2) + L"\" height=\"" +
-             v(80, 20) + L"\" width=\"" + w + L"\" name=" + name + L"_t)\ncolumn(band=detail id=" +
-             std::to_wstring(i + 1) + L" x=\"" + x + L"\" y=\"" + v(4, 1) + L"\" height=\"" + v(72, 18) +
-             L"\" width=\"" + w + L"\" name=" + name + L" visible=\"1\")\n";
-    }
-    s += L"data(";
-    for (int r = 1; r <= 40; ++r) s += std::to_wstring((r + 2) / 3) + L" " + std::to_wstring(r) + L" ";
-    return s + L")\n";
+    auto v = [units](int u, int px) { return units == 0 ? u : px; };
+    std::wstring data;
+    for (int r = 1; r <= 40; ++r) data += std::to_wstring((r + 2) / 3) + L" " + std::to_wstring(r) + L" ";
+    return GridSyntax(units)
+        .Header(v(96, 24))
+        .Detail(v(80, 20))
+        .DataWindow(L"selected.mouse=yes")
+        .Column(L"a", L"long", v(640, 140), L"a")
+        .Column(L"b", L"long", v(640, 140), L"b")
+        .Line(L"group(level=1 header.height=" + std::to_wstring(v(64, 16)) + L" trailer.height=" +
+              std::to_wstring(v(48, 12)) + L" by=(\"a\") header.color=\"12632256\" trailer.color=\"12632256\")")
+        .Data(data)
+        .Text();
 }
 
 bool Reddish(COLORREF c) { return GetRValue(c) > GetGValue(c) + 50 && GetRValue(c) > GetBValue(c) + 50; }
 bool Dark(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 300; }
 bool Ink(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 600; }  // the side bar's grey digits
-int Count(const WindowSurface& s, int left, int top, int right, int bottom, bool (*match)(COLORREF)) {
-    return s.Count(RECT{left, top, right, bottom}, match);
-}
 // The whole window with the side bar's numbers beside the rows; window rows are client rows one lower.
 WindowSurface SideBarOf(HWND dw) {
     SendMessageW(dw, kSideBarMessage, 0, 1);
@@ -65,7 +58,7 @@ protected:
         TesselHostP::SetUp();
         if (HasFatalFailure()) return;
         ASSERT_TRUE(ScreenDpiY() == 96 || ScreenDpiY() == 144) << ScreenDpiY();
-        g = kGeometries[Units() == 0 && ScreenDpiY() == 144];
+        g = kGeometries[Units() == 0 ? ScreenDpiY() / 72 : 0];  // 96 / 72 is 1, 144 / 72 is 2
         dw = Attach(Grid(Units()), std::string(), 500, 400);
         ASSERT_NE(nullptr, dw);
     }
@@ -84,8 +77,10 @@ protected:
 // only, after the mouse was over row 1.
 TEST_P(UnitGrid, SideBarAndHoverBandBetweenGroupBands) {
     const WindowSurface w = SideBarOf(dw);
-    for (int row : {1, 3, 4, 5}) EXPECT_GT(Count(w, 4, 1 + RowTop(row) + 2, 44, RowTop(row) + g.row, Ink), 3) << row;
-    EXPECT_EQ(0, Count(w, 4, 1 + RowTop(3) + g.row + 2, 44, RowTop(4) - 1, Ink)) << "beside trailer and group header";
+    for (int row : {1, 3, 4, 5})
+        EXPECT_GT(w.Count(RECT{4, 1 + RowTop(row) + 2, 44, RowTop(row) + g.row}, Ink), 3) << row;
+    EXPECT_EQ(0, w.Count(RECT{4, 1 + RowTop(3) + g.row + 2, 44, RowTop(4) - 1}, Ink))
+        << "beside trailer and group header";
     const int x = g.ax + g.aw - 4, top = RowTop(5);
     SendMessageW(dw, kHoverColorMessage, 0, 0x0000FF);
     SendMessageW(dw, WM_MOUSEMOVE, 0, InRow(x, 1));
@@ -105,7 +100,7 @@ TEST_P(UnitGrid, SelectionFrameAroundTheDraggedCells) {
     SendMessageW(dw, WM_LBUTTONUP, 0, InRow(g.bx + g.bw / 2, 5));
     PumpMessages();
     EXPECT_EQ(L"2/5/a/b", pb->Describe(dw, L"DataWindow.Selected"));
-    auto red = [&](int x, int y, int w, int h) { return Count(s, x, y, x + w, y + h, Reddish) > 0; };
+    auto red = [&](int x, int y, int w, int h) { return s.Count(RECT{x, y, x + w, y + h}, Reddish) > 0; };
     const int x = g.ax + g.aw / 2, middle = RowTop(3) + g.row / 2;
     EXPECT_TRUE(red(g.ax - 1, middle, 3, 1)) << "left edge";
     EXPECT_TRUE(red(g.bx + g.bw - 1, middle, 3, 1)) << "right edge";
@@ -120,10 +115,10 @@ TEST_P(UnitGrid, SpanTitleOverItsColumns) {  // the header grows by its own heig
     UpdateWindow(dw);
     const WindowSurface s(dw, WindowSurface::Client);
     const int h = g.header;
-    EXPECT_GT(Count(s, g.ax, 0, g.bx + g.bw, h, Dark), 3) << "the span title";
-    EXPECT_EQ(0, Count(s, g.ax, 0, g.ax + g.aw / 3, h - 1, Dark)) << "label a left the upper half";
-    EXPECT_GT(Count(s, g.ax, h, g.ax + g.aw, 2 * h, Dark), 3) << "label a";
-    EXPECT_GT(Count(s, g.bx, h, g.bx + g.bw, 2 * h, Dark), 3) << "label b";
+    EXPECT_GT(s.Count(RECT{g.ax, 0, g.bx + g.bw, h}, Dark), 3) << "the span title";
+    EXPECT_EQ(0, s.Count(RECT{g.ax, 0, g.ax + g.aw / 3, h - 1}, Dark)) << "label a left the upper half";
+    EXPECT_GT(s.Count(RECT{g.ax, h, g.ax + g.aw, 2 * h}, Dark), 3) << "label a";
+    EXPECT_GT(s.Count(RECT{g.bx, h, g.bx + g.bw, 2 * h}, Dark), 3) << "label b";
 }
 
 INSTANTIATE_TEST_SUITE_P(Generations, UnitGrid, ::testing::Values(HostParams{105, 0}, HostParams{105, 1}),

@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,16 +29,8 @@ Lines ReadLines(const std::string& relative) {
     std::ifstream in(root + "/" + relative, std::ios::binary);
     EXPECT_TRUE(in.good()) << "cannot read " << relative;
     Lines lines;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
+    for (std::string line; std::getline(in, line);) lines.push_back(line.substr(0, line.find_last_not_of('\r') + 1));
     return lines;
-}
-
-std::string Trim(const std::string& s) {
-    const size_t first = s.find_first_not_of(" \t");
-    return first == std::string::npos ? std::string() : s.substr(first, s.find_last_not_of(" \t") - first + 1);
 }
 
 std::string Utf8(const std::wstring& s) {
@@ -52,60 +44,56 @@ std::string Utf8(const std::wstring& s) {
 // without backticks, an explanation in parentheses cut off ("16777215 (0xFFFFFF)" is "16777215").
 Lines GuideTable(const std::string& heading, size_t count) {
     const Lines lines = ReadLines("pb/README.md");
-    size_t i = 0;
-    while (i < lines.size() && lines[i] != heading) ++i;
+    size_t i = std::find(lines.begin(), lines.end(), heading) - lines.begin();
     EXPECT_LT(i, lines.size()) << "no heading: " << heading;
-    while (i < lines.size() && lines[i].compare(0, 1, "|") != 0) ++i;
+    while (i < lines.size() && lines[i][0] != '|') ++i;
+    const std::regex cell(R"(\s*([^|]*?)\s*\|)");
     Lines rows;
-    for (i += 2; i < lines.size() && lines[i].compare(0, 1, "|") == 0; ++i) {
-        std::istringstream cells(std::regex_replace(lines[i].substr(1), std::regex(R"(`| \([^|]*)"), ""));
-        std::string row, cell;
-        for (size_t n = 0; n < count && std::getline(cells, cell, '|'); ++n) row += (n ? " | " : "") + Trim(cell);
+    for (i += 2; i < lines.size() && lines[i][0] == '|'; ++i) {
+        const std::string text = std::regex_replace(lines[i].substr(1), std::regex(R"(`| \([^|]*)"), "");
+        std::string row;
+        std::sregex_iterator c(text.begin(), text.end(), cell);
+        for (size_t n = 0; n < count && c != std::sregex_iterator(); ++n, ++c) row += (n ? " | " : "") + (*c)[1].str();
         rows.push_back(row);
     }
     return rows;
 }
 
-// The key lines of a section of a sample INI file, "key=value", ";key=" (left out, its default described) or
-// ";key=example".
-Lines Section(const std::string& file, const std::string& name) {
+// The key lines of a section of a sample INI file: "key=value" and ";key=" (left out, its default described), or the
+// commented examples ";key=example".
+Lines Section(const std::string& file, const std::string& name, bool examples = false) {
     Lines entries;
     bool inside = false;
     const std::regex entry(R"(^\s*(;?)\s*(\w+)\s*=\s*(.*?)\s*$)");
     for (const std::string& line : ReadLines(file)) {
         std::smatch m;
-        if (line.compare(0, 1, "[") == 0) inside = Trim(line) == "[" + name + "]";
-        else if (inside && std::regex_match(line, m, entry))
+        if (line[0] == '[') inside = line.rfind("[" + name + "]", 0) == 0;
+        else if (inside && std::regex_match(line, m, entry) && examples == (m[1].length() && m[3].length()))
             entries.push_back(m[1].str() + m[2].str() + "=" + m[3].str());
     }
     return entries;
 }
 
 // The guide lists the table's keys in order with their defaults; the samples write fixed defaults out and leave
-// system-colour defaults as ";key=" (commented examples aside).
+// system-colour defaults as ";key=".
 template <class Owner>
 void ExpectKeysListed(const IniKeyTable<Owner>& table, const std::string& heading, const Lines& samples,
                       const std::string& section) {
     Lines guide, sample;
     for (const IniKey<Owner>& k : table) {
         const bool fixed = k.def.sysColor == kNoSysColor;
-        guide.push_back(Utf8(k.key) + " | " +
-                        (fixed ? std::to_string(k.def.value) : "system colour " + std::to_string(k.def.sysColor)));
-        sample.push_back((fixed ? "" : ";") + Utf8(k.key) + "=" + (fixed ? std::to_string(k.def.value) : ""));
+        const std::string key = Utf8(k.key), value = std::to_string(k.def.value);
+        guide.push_back(key + " | " + (fixed ? value : "system colour " + std::to_string(k.def.sysColor)));
+        sample.push_back((fixed ? "" : ";") + key + "=" + (fixed ? value : ""));
     }
     EXPECT_EQ(guide, GuideTable(heading, 2));
-    for (const std::string& file : samples) {
-        Lines keys;
-        for (const std::string& e : Section(file, section))
-            if (e[0] != ';' || e.back() == '=') keys.push_back(e);
-        EXPECT_EQ(sample, keys) << file;
-    }
+    for (const std::string& file : samples) EXPECT_EQ(sample, Section(file, section)) << file;
 }
 
 struct Sru {
     std::map<std::string, std::string> externals;  // name -> "library returns (argument types)"
+    std::set<std::string> forward;                 // the functions declared ahead
     std::map<std::string, std::string> bodies;     // function -> its script
-    size_t forward = 0;
 };
 
 Sru ReadSru(const std::string& file) {
@@ -124,12 +112,11 @@ Sru ReadSru(const std::string& file) {
             const std::string args = m[3];
             for (std::sregex_iterator a(args.begin(), args.end(), argument), end; a != end; ++a)
                 types += (types.empty() ? "" : ", ") + (*a)[1].str();
-            EXPECT_EQ(sru.externals.count(m[2]), 0u) << "declared twice: " << line;
-            sru.externals[m[2]] = m[4].str() + " " + m[1].str() + " (" + types + ")";
-        } else if (block == "forward prototypes" && std::regex_match(line, m, function)) {
-            ++sru.forward;
-        } else if (block == "end prototypes" && std::regex_match(line, m, function)) {
-            sru.bodies[current = m[1]] = line;
+            EXPECT_TRUE(sru.externals.emplace(m[2], m[4].str() + " " + m[1].str() + " (" + types + ")").second)
+                << "declared twice: " << line;
+        } else if (std::regex_match(line, m, function)) {
+            if (block == "forward prototypes") sru.forward.insert(m[1]);
+            else sru.bodies[current = m[1]] = line;
         } else if (line == "end function") {
             current.clear();
         } else if (!current.empty()) {
@@ -152,8 +139,8 @@ class KitObject : public ::testing::TestWithParam<Kit> {};
 
 }  // namespace
 
-// Catches a kit declaring an export the library lacks, a wrong argument type or count, a wrapper that calls nothing,
-// a message number out of step, or an of_version that cannot read the release of the library built here.
+// Catches a kit declaring an export the library lacks, a wrong argument type or count, a wrapper that calls nothing or
+// is not declared ahead, a message number out of step, or an of_version that cannot read the release of the library.
 TEST_P(KitObject, DeclaresTheExportsAndSendsTheHostMessages) {
     const std::string packed =
         "StartTessel();StopTessel();AttachDatawindow(H, readonly string);DettachDatawindow(H);"
@@ -169,27 +156,27 @@ TEST_P(KitObject, DeclaresTheExportsAndSendsTheHostMessages) {
         {"GetFileVersionInfoW", "version.dll boolean (readonly string, ulong, ulong, ref blob)"},
         {"VerQueryValueW", "version.dll boolean (ref blob, readonly string, ref H, ref ulong)"}};
     std::set<std::string> exports;
-    for (size_t at = 0, end; (end = packed.find(';', at)) != std::string::npos; at = end + 1) {
-        const std::string e = packed.substr(at, end - at);
-        exports.insert(e.substr(0, e.find('(')));
-        declared[e.substr(0, e.find('('))] = "Tessel2U.dll long " + e.substr(e.find('('));
+    const std::regex export_(R"((\w+)(\([^)]*\));)");
+    for (std::sregex_iterator e(packed.begin(), packed.end(), export_), end; e != end; ++e) {
+        exports.insert((*e)[1]);
+        declared[(*e)[1]] = "Tessel2U.dll long " + (*e)[2].str();
     }
     for (auto& d : declared) d.second = std::regex_replace(d.second, std::regex(R"(\bH\b)"), GetParam().handle);
     TesselDll dll;
     const Sru sru = ReadSru(GetParam().sru);
     EXPECT_EQ(declared, sru.externals);
     EXPECT_EQ(ExportNames(dll.h), exports);
-    EXPECT_EQ(sru.bodies.size(), sru.forward);
-    for (const std::string& e : exports) {
-        bool called = e == "GetAddColumnSyntax";  // inert: no wrapper
-        for (const auto& body : sru.bodies) called = called || body.second.find(e + "(") != std::string::npos;
-        EXPECT_TRUE(called) << "no wrapper calls " << e;
-    }
+    std::set<std::string> defined;
+    std::string scripts;
+    for (const auto& body : sru.bodies) defined.insert(body.first), scripts += body.second + "\n";
+    EXPECT_EQ(sru.forward, defined);
+    for (const std::string& e : exports)  // GetAddColumnSyntax is inert: no wrapper
+        EXPECT_TRUE(e == "GetAddColumnSyntax" || scripts.find(e + "(") != std::string::npos)
+            << "no wrapper calls " << e;
     std::set<UINT> sent, hostMessages;
     const std::regex send(R"(Send\(Handle\(adw\), (\d+), 0, \w+\))");
-    for (const auto& body : sru.bodies)
-        for (std::sregex_iterator m(body.second.begin(), body.second.end(), send), end; m != end; ++m)
-            sent.insert(static_cast<UINT>(std::stoul((*m)[1])));
+    for (std::sregex_iterator m(scripts.begin(), scripts.end(), send), end; m != end; ++m)
+        sent.insert(std::stoul((*m)[1]));
     for (size_t i = 0; i < kPrivateMessageCount; ++i)
         if (kPrivateMessages[i].sender == MessageSender::Host) hostMessages.insert(kPrivateMessages[i].number);
     EXPECT_EQ(sent, hostMessages);
@@ -206,27 +193,20 @@ INSTANTIATE_TEST_SUITE_P(Kits, KitObject, ::testing::ValuesIn(kKits),
                          [](const ::testing::TestParamInfo<Kit>& info) { return info.index ? "x64" : "x86"; });
 
 // The guide's and samples' key lists against the tables the library reads; the label keys with the library's
-// default captions, each in the sample once as the guide's commented English example.
-TEST(KitKeys, GuideAndSamplesListTheKeysTheLibraryReads) {
+// default captions, each in the sample once as the guide's commented English example; the guide's message table:
+// every private message of the library with its number and sender.
+TEST(KitGuide, GuideAndSamplesListTheKeysAndMessagesOfTheLibrary) {
     ExpectKeysListed(kDataWindowKeys, "### Settings keys: section \"datawindow\"", {"pb/tessel.ini"}, "datawindow");
     ExpectKeysListed(kScrollBarKeys, "### Skin keys: section \"ScrollBar\"", {"pb/skin.ini", "pb/tessel.ini"},
                      "ScrollBar");
-    Lines labels, examples, guideExamples;
+    const std::string labelKeys = "### Label keys: section \"datawindow\"";
+    Lines labels, examples, messages;
     for (const InfoLabelKey& k : kInfoLabelKeys) labels.push_back(Utf8(k.key) + " | " + Utf8(k.defaultText));
-    for (const std::string& row : GuideTable("### Label keys: section \"datawindow\"", 3)) {
-        const size_t bar = row.rfind(" | ");
-        guideExamples.push_back(";" + row.substr(0, row.find(" | ")) + "=" + row.substr(bar + 3));
-    }
-    EXPECT_EQ(labels, GuideTable("### Label keys: section \"datawindow\"", 2));
-    for (const std::string& e : Section("pb/tessel.ini", "datawindow"))
-        if (e[0] == ';' && e.back() != '=') examples.push_back(e);
-    EXPECT_EQ(guideExamples, examples);
-}
-
-// The guide's message table: every private message of the library with its number and sender.
-TEST(KitMessages, GuideListsTheMessagesOfTheLibrary) {
+    for (const std::string& row : GuideTable(labelKeys, 3))
+        examples.push_back(";" + row.substr(0, row.find(" | ")) + "=" + row.substr(row.rfind(" | ") + 3));
+    EXPECT_EQ(labels, GuideTable(labelKeys, 2));
+    EXPECT_EQ(examples, Section("pb/tessel.ini", "datawindow", true));
     const char* const senders[] = {"library", "host", "runtime"};
-    Lines messages;
     for (size_t i = 0; i < kPrivateMessageCount; ++i)
         messages.push_back(std::string(kPrivateMessages[i].name) + " | " + std::to_string(kPrivateMessages[i].number) +
                            " | " + senders[static_cast<int>(kPrivateMessages[i].sender)]);
