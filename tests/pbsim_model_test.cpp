@@ -133,10 +133,6 @@ TEST(PbsimModel, UnitConversions) {
                                   {10, 1, 0, 0, 0},   {10, 2, 96, 120, 32}, {10, 3, 96, 120, 2}};
     for (const auto& c : conversions)
         EXPECT_EQ(pbsim::ConvertUnits(c[0], c[1], c[2], c[3]), c[4]) << c[0] << " kind " << c[1] << " at " << c[2];
-    std::wstring inches = pbsim::kEmployeeGridSyntax;
-    DataWindowModel dw;
-    ASSERT_TRUE(dw.Load(inches.replace(inches.find(L"units=0"), 7, L"units=2")));  // thousandths of an inch
-    EXPECT_EQ(dw.UnitsToPixelsX(1000) * 10000 + dw.PixelsToUnitsY(96), 96 * 10000 + 1000);
 }
 
 // Catches malformed text accepted, a wrong error position, or a refused load that changes the DataWindow; a reader

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "intercept/intercept.h"
@@ -20,12 +21,8 @@ std::wstring FileName(HMODULE module) {
     return wcsrchr(path, L'\\') ? wcsrchr(path, L'\\') + 1 : path;
 }
 
-struct Generation {
-    int number;
-    const wchar_t *files, *dwClass;  // virtual machine, engine and system module; the DataWindow's class
-};
-
-class RuntimeGeneration : public ::testing::TestWithParam<Generation> {};
+// A generation and its virtual machine, engine and system modules, then the DataWindow's class.
+class RuntimeGeneration : public ::testing::TestWithParam<std::pair<int, const wchar_t*>> {};
 
 // Generation 105, loaded once (freeing a top-level window costs Wine seconds), and a grid of its own for each test.
 class DataWindowFixture : public ::testing::Test {
@@ -43,10 +40,8 @@ protected:
 
 // Catches a wrong file name, class name or export of one generation.
 TEST_P(RuntimeGeneration, HasItsThreeModulesAndExports) {
-    const Generation& g = GetParam();
-    PbsimRuntime rt(g.number);
+    PbsimRuntime rt(GetParam().first);
     ASSERT_TRUE(rt.ok());
-    EXPECT_EQ(FileName(rt.vm()) + L" " + FileName(rt.engine()) + L" " + FileName(rt.system()), g.files);
     for (const char* name : {"FNX_DataWindowSaveAs", "FNX_DataWindowSetAllEvents", "FNX_ObjectClassName", "fndwPrint",
                              "FN_DWGetHandle", "FN_ListBoxWnd", "FN_WindowWnd", "fndwModify", "FNX_DataWindowDescribe"})
         EXPECT_NE(GetProcAddress(rt.vm(), name), nullptr) << name;
@@ -55,25 +50,23 @@ TEST_P(RuntimeGeneration, HasItsThreeModulesAndExports) {
           "dwPaintDC", "DW_Print", "DW_Modify", "dwWinProc", "dwWinProcEdit"})
         EXPECT_NE(GetProcAddress(rt.engine(), name), nullptr) << name;
     EXPECT_EQ(std::vector<bool>({!rt.ConvertUnits, !rt.SetBorder, !rt.InfoGetDWWidth, !rt.GetRowColUnderPoint}),
-              std::vector<bool>(4, g.number == 115));
-
+              std::vector<bool>(4, GetParam().first == 115));
     HWND dw = rt.Create(pbsim::kEmployeeGridSyntax, 0, 300, 150);
     wchar_t className[64] = {};
     GetClassNameW(dw, className, 64);
-    EXPECT_EQ(className + (L"|" + rt.Describe(dw, L"DataWindow.Column.Count")) + std::to_wstring(rt.GetRowCount(dw)),
-              std::wstring(g.dwClass) + L"|48");
+    EXPECT_EQ(FileName(rt.vm()) + L" " + FileName(rt.engine()) + L" " + FileName(rt.system()) + L" " + className +
+                  L"|" + rt.Describe(dw, L"DataWindow.Column.Count") + std::to_wstring(rt.GetRowCount(dw)),
+              GetParam().second + std::wstring(L"|48"));
     DestroyWindow(dw);
 }
 
-const Generation kGenerations[] = {{105, L"PBVM105.DLL pbdwe105.DLL pbsys105.DLL", L"pbdw105"},
-                                   {125, L"PBVM125.DLL pbdwe125.DLL pbsys125.DLL", L"pbdw125"},
-                                   {170, L"pbvm170.dll pbdwe170.dll pbsys170.dll", L"pbdw170"},
-                                   {115, L"PBVM115.DLL pbdwe115.DLL pbsys115.DLL", L"pbdw115"},
-                                   {220, L"pbvm.dll pbdwe.dll pbsysfunc.dll", L"pbdw220u"}};
+const std::pair<int, const wchar_t*> kGenerations[] = {{105, L"PBVM105.DLL pbdwe105.DLL pbsys105.DLL pbdw105"},
+                                                       {125, L"PBVM125.DLL pbdwe125.DLL pbsys125.DLL pbdw125"},
+                                                       {170, L"pbvm170.dll pbdwe170.dll pbsys170.dll pbdw170"},
+                                                       {115, L"PBVM115.DLL pbdwe115.DLL pbsys115.DLL pbdw115"},
+                                                       {220, L"pbvm.dll pbdwe.dll pbsysfunc.dll pbdw220u"}};
 INSTANTIATE_TEST_SUITE_P(Pbsim, RuntimeGeneration, ::testing::ValuesIn(kGenerations),
-                         [](const ::testing::TestParamInfo<Generation>& g) {
-                             return "G" + std::to_string(g.param.number);
-                         });
+                         [](const auto& g) { return "G" + std::to_string(g.param.first); });
 
 // Catches a describe that writes past the caller's buffer, does not cut, or answers for other windows; a border
 // taken off twice; wrong row checks in SelectRow, a wrong runtime class name.
