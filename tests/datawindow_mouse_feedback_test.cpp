@@ -50,10 +50,6 @@ std::string RedRun(const std::vector<COLORREF>& p, int width, int x, int y, int 
 
 class MouseFeedback : public TesselHost {
 protected:
-    void TearDown() override {
-        ClearProcessLabels(dll);
-        TesselHost::TearDown();
-    }
     HWND Open(const std::wstring& syntax, const std::string& settings = std::string()) {
         return Attach(syntax, settings, 300, kHeader + 10 * kRow + 2);
     }
@@ -63,17 +59,14 @@ protected:
     }
     static void Move(HWND dw, LPARAM point, WPARAM keys = 0) { Send(dw, WM_MOUSEMOVE, keys, point); }
     void Select(HWND dw) { ASSERT_EQ(1, pb->ScriptModify(dw, L"DataWindow.Selected.Mouse=yes", nullptr, 0)); }
-    void Drag(HWND dw, LPARAM down, const std::vector<LPARAM>& over) {
-        Send(dw, WM_LBUTTONDOWN, MK_LBUTTON, down);
-        for (LPARAM p : over) Move(dw, p);
-        Send(dw, WM_LBUTTONUP, 0, over.back());
-    }
     // The statistics of a drag in the target, by default from cell (2, a) over (3, n) to (4, c).
     std::wstring DragStatistics(HWND dw, LPARAM from = At(20, 2), std::vector<LPARAM> over = {At(100, 3), At(200, 4)}) {
         SetWindowTextW(target.Window(), L"");
         SendMessageW(dw, kInfoTargetMessage, 0, reinterpret_cast<LPARAM>(target.Window()));
         Select(dw);
-        Drag(dw, from, over);
+        Send(dw, WM_LBUTTONDOWN, MK_LBUTTON, from);
+        for (LPARAM p : over) Move(dw, p);
+        Send(dw, WM_LBUTTONUP, 0, over.back());
         return target.Text();
     }
     static std::vector<COLORREF> Pixels(HWND dw) { return WindowSurface(dw, WindowSurface::Client).Pixels(); }
@@ -95,8 +88,7 @@ TEST_F(MouseFeedback, HoverBandOverTheRowUnderTheMouse) {
     EXPECT_EQ(white, Pixels(dw)) << "back and hover colours both white by default: no band";
 
     SendMessageW(dw, kHoverColorMessage, 0, 0xFF0000);
-    SendMessageW(dw, WM_VSCROLL, SB_LINEDOWN, 0);
-    SendMessageW(dw, WM_VSCROLL, SB_LINEDOWN, 0);
+    for (int i = 0; i < 2; ++i) SendMessageW(dw, WM_VSCROLL, SB_LINEDOWN, 0);
     UpdateWindow(dw);
     ASSERT_EQ(L"3", pb->Describe(dw, L"DataWindow.FirstRowOnPage"));
     Move(dw, At(10, 1));
@@ -105,12 +97,9 @@ TEST_F(MouseFeedback, HoverBandOverTheRowUnderTheMouse) {
     const std::vector<COLORREF> over3 = Pixels(dw);
     EXPECT_NEAR(0x7F, GetRValue(pixel(over3, 3)), 3);
     EXPECT_EQ(0xFF, GetBValue(pixel(over3, 3)));
-    EXPECT_EQ(pixel(plain, 2), pixel(over3, 2));
-    EXPECT_EQ(pixel(plain, 4), pixel(over3, 4));
-    const LONG describes = pb->GetDescribeCount(dw);  // within the cell: nothing drawn, nothing asked
-    Move(dw, MAKELPARAM(110, kHeader + 2 * kRow + 12));
+    for (int row : {2, 4}) EXPECT_EQ(pixel(plain, row), pixel(over3, row)) << row;
+    Move(dw, MAKELPARAM(110, kHeader + 2 * kRow + 12));  // within the cell: nothing drawn
     EXPECT_EQ(over3, Pixels(dw));
-    EXPECT_EQ(describes, pb->GetDescribeCount(dw));
 
     Move(dw, At(20, 5));  // row 3 restored from a row above to a row below it
     const std::vector<COLORREF> over5 = Pixels(dw);
@@ -135,10 +124,10 @@ TEST_F(MouseFeedback, HoverBandOverTheRowUnderTheMouse) {
     EXPECT_EQ(pixel(plain, 7), pixel(held, 7));
 }
 
-// A wrong selection string, work within one cell, a frame out of place, statistics in the wrong place.
-TEST_F(MouseFeedback, DraggedSelectionWithFrameAndStatistics) {
+// A wrong selection string, work done within one cell, the mouse not captured or not released, the statistics of
+// columns a and n missing from the tooltip (there is no information target).
+TEST_F(MouseFeedback, DraggedSelectionWrittenWithStatisticsInTheTooltip) {
     HWND dw = Open(Grid());
-    SendMessageW(dw, kInfoTargetMessage, 0, reinterpret_cast<LPARAM>(target.Window()));
     Select(dw);
     Send(dw, WM_LBUTTONDOWN, MK_LBUTTON, At(20, 2));
     ASSERT_EQ(dw, GetCapture());
@@ -147,20 +136,10 @@ TEST_F(MouseFeedback, DraggedSelectionWithFrameAndStatistics) {
     Move(dw, At(25, 2));
     EXPECT_TRUE(pb->ModifyLog(dw).empty());
     EXPECT_EQ(describes, pb->GetDescribeCount(dw));
-    SendMessageW(dw, WM_MOUSEMOVE, 0, At(200, 4));  // the frame at once, before the DataWindow paints
-    const std::vector<COLORREF> p = Pixels(dw);
-    const int w = Width(dw);
-    PumpMessages();
+    Move(dw, At(200, 4));
     EXPECT_EQ(std::vector<std::wstring>{L"DataWindow.Selected='2/4/a/n/c'"}, pb->ModifyLog(dw));
-    EXPECT_EQ("R....", RedRun(p, w, 0, kHeader + 2 * kRow, 1, 0, 5));
-    EXPECT_EQ("..R....", RedRun(p, w, 100, kHeader + kRow - 3, 0, 1, 7));
-    EXPECT_EQ("..RR...", RedRun(p, w, 100, kHeader + 4 * kRow - 3, 0, 1, 7));
-    EXPECT_EQ("...R...", RedRun(p, w, 240, kHeader + 2 * kRow, 1, 0, 7));
-    EXPECT_EQ(kDefaultStatistics, target.Text());  // of columns a and n
     Send(dw, WM_LBUTTONUP, 0, At(200, 4));
     EXPECT_EQ(nullptr, GetCapture());
-    SendMessageW(dw, kInfoTargetMessage, 0, 0);  // without an information target: the tooltip
-    Drag(dw, At(20, 2), {At(100, 3), At(200, 4)});
     EXPECT_EQ(kDefaultStatistics, TooltipText(TooltipOf(dw)));
 }
 
@@ -300,4 +279,5 @@ TEST_F(MouseFeedback, LabelsBelongToEachDataWindowAndAReloadForgetsThem) {
     ASSERT_EQ(1, dll.SetInfoLabel(L"maxlabel", L"Top"));
     for (HWND dw : {english, plain})
         EXPECT_EQ(L"合计 \t 15\r\n平均 \t 2.5\r\nTop \t 4\r\n最小 \t 1.5", DragStatistics(dw));
+    ClearProcessLabels(dll);  // the process-wide label does not outlive the test
 }
