@@ -38,8 +38,9 @@ protected:
 
 }  // namespace
 
-// Titles: the first's exact modifies, a second stacked on top (header grows by both), bad heights and numbers.
-TEST_F(TitleModifies, TitleRowsNumberedStackedAndModified) {
+// Title rows: the first's exact modifies; span titles: the exact creation under it, an update of the same list; a
+// second title stacked on top (the header grows by both); bad heights, numbers and a span of one column refused.
+TEST_F(TitleModifies, TitleRowsAndSpanTitles) {
     ASSERT_EQ(1, dll.AddDatawindowTitle(grid, L"TOP", L"Tahoma", 12, 30));
     EXPECT_EQ(
         L"create text(band=Foreground alignment='2' text='TOP' border='0' color='0' x='0' y='0' "
@@ -50,24 +51,6 @@ TEST_F(TitleModifies, TitleRowsNumberedStackedAndModified) {
         L"pen.style='0' pen.width='5')|ln_title_line.x2='1 ~t (long(describe(~'c_t.x~')) + "
         L"long(describe(~'c_t.width~')))'|Datawindow.Header.Height='54'|a_t.Y='30'|b_t.Y='30'|c_t.Y='30'",
         Taken());
-    ASSERT_EQ(2, dll.AddDatawindowTitle(grid, L"SECOND", L"Arial", 9, 20));  // on top, the line moved under both
-    EXPECT_EQ(L"74\n20\n50\n50\n50", pb->Describe(grid,
-                                                  L"DataWindow.Header.Height t_tessel2_title_1.y "
-                                                  L"ln_title_line.y1 ln_title_line.y2 a_t.Y"));
-    Taken();
-    for (int height : {0, -5}) EXPECT_EQ(0, dll.AddDatawindowTitle(grid, L"NONE", L"Arial", 9, height));
-    for (int number : {0, 3}) EXPECT_EQ(0, dll.ModifyDatawindowTitle(grid, number, L"X", L"Arial", 9));
-    EXPECT_EQ(L"", Taken());
-    EXPECT_EQ(1, dll.ModifyDatawindowTitle(grid, 1, L"NEW", L"Courier New", 10));
-    EXPECT_EQ(
-        L"t_tessel2_title_1.text='NEW'|t_tessel2_title_1.font.face='Courier New'|t_tessel2_title_1.font.height='-10'",
-        Taken());
-}
-
-// Span titles: the exact creation under a title row, an update of the same list, one column refused.
-TEST_F(TitleModifies, SpanTitles) {
-    ASSERT_EQ(1, dll.AddDatawindowTitle(grid, L"TOP", L"Tahoma", 12, 30));
-    Taken();
     ASSERT_EQ(1, dll.SetSpanTitle(grid, L"a;b", L"SPAN", L"Tahoma", 9, 0));
     EXPECT_EQ(
         L"create text(band=Foreground alignment='2' text='SPAN' border='4' color='0' x='1' y='0' height='12' "
@@ -81,6 +64,17 @@ TEST_F(TitleModifies, SpanTitles) {
         Taken());
     ASSERT_EQ(1, dll.SetSpanTitle(grid, L"a;b", L"AGAIN", L"Arial", 10, 100));
     EXPECT_EQ(L"t_span_a_b.text='AGAIN'|t_span_a_b.font.face='Arial'|t_span_a_b.font.height='-10'", Taken());
-    EXPECT_EQ(0, dll.SetSpanTitle(grid, L"c", L"ONE", L"Arial", 10, 0));
+    ASSERT_EQ(2, dll.AddDatawindowTitle(grid, L"SECOND", L"Arial", 9, 20));  // on top, the line moved under both
+    EXPECT_EQ(L"74\n20\n50\n50\n63", pb->Describe(grid,
+                                                  L"DataWindow.Header.Height t_tessel2_title_1.y "
+                                                  L"ln_title_line.y1 ln_title_line.y2 a_t.Y"));
+    Taken();
+    for (int height : {0, -5}) EXPECT_EQ(0, dll.AddDatawindowTitle(grid, L"NONE", L"Arial", 9, height));
+    for (int number : {0, 3}) EXPECT_EQ(0, dll.ModifyDatawindowTitle(grid, number, L"X", L"Arial", 9));
+    EXPECT_EQ(0, dll.SetSpanTitle(grid, L"c", L"ONE", L"Arial", 10, 0));  // one column
     EXPECT_EQ(L"", Taken());
+    EXPECT_EQ(1, dll.ModifyDatawindowTitle(grid, 1, L"NEW", L"Courier New", 10));
+    EXPECT_EQ(
+        L"t_tessel2_title_1.text='NEW'|t_tessel2_title_1.font.face='Courier New'|t_tessel2_title_1.font.height='-10'",
+        Taken());
 }

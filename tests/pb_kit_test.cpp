@@ -92,43 +92,37 @@ void ExpectKeysListed(const IniKeyTable<Owner>& table, const std::string& headin
 
 struct Sru {
     std::map<std::string, std::string> externals;  // name -> "library returns (argument types)"
-    std::set<std::string> forward;                 // the functions declared ahead
-    std::map<std::string, std::string> bodies;     // function -> its script
+    std::set<std::string> forward, defined;        // the functions declared ahead, and those defined
+    std::string scripts;                           // the functions, one after the other
 };
 
 Sru ReadSru(const std::string& file) {
     Sru sru;
     const std::regex external(R"re(^FUNCTION\s+(\w+)\s+(\w+)\s*\((.*)\)\s+LIBRARY\s+"([^"]*)"\s*$)re",
                               std::regex::icase);
-    const std::regex argument(R"(\s*([^,]*\S)\s+\w+\s*(,|$))");
+    const std::regex argumentName(R"(\s+\w+\s*(,|$))");  // "ulong hwnd, long n" is "ulong, long"
     const std::regex function(R"(^public function \w+ (\w+) \(.*$)");
-    std::string block, current;
+    std::string block;
     for (const std::string& line : ReadLines(file)) {
         std::smatch m;
         if (line == "type prototypes" || line == "forward prototypes" || line == "end prototypes") {
             block = line;
         } else if (block == "type prototypes" && std::regex_match(line, m, external)) {
-            std::string types;
-            const std::string args = m[3];
-            for (std::sregex_iterator a(args.begin(), args.end(), argument), end; a != end; ++a)
-                types += (types.empty() ? "" : ", ") + (*a)[1].str();
+            const std::string types = std::regex_replace(m[3].str(), argumentName, "$1");
             EXPECT_TRUE(sru.externals.emplace(m[2], m[4].str() + " " + m[1].str() + " (" + types + ")").second)
                 << "declared twice: " << line;
-        } else if (std::regex_match(line, m, function)) {
-            if (block == "forward prototypes") sru.forward.insert(m[1]);
-            else sru.bodies[current = m[1]] = line;
-        } else if (line == "end function") {
-            current.clear();
-        } else if (!current.empty()) {
-            sru.bodies[current] += "\n" + line;
+        } else if (block == "forward prototypes" && std::regex_match(line, m, function)) {
+            sru.forward.insert(m[1]);
+        } else if (block == "end prototypes") {
+            if (std::regex_match(line, m, function)) sru.defined.insert(m[1]);
+            sru.scripts += line + "\n";
         }
     }
     return sru;
 }
 
 struct Kit {
-    const char* sru;
-    const char* handle;  // the PowerBuilder type of a window handle and of an address
+    const char *sru, *handle;  // the object's file; the PowerBuilder type of a window handle and of an address
 };
 
 const Kit kKits[] = {{"pb/n_tessel.sru", "ulong"}, {"pb/x64/n_tessel.sru", "longptr"}};
@@ -142,7 +136,8 @@ class KitObject : public ::testing::TestWithParam<Kit> {};
 // Catches a kit declaring an export the library lacks, a wrong argument type or count, a wrapper that calls nothing or
 // is not declared ahead, a message number out of step, or an of_version that cannot read the release of the library.
 TEST_P(KitObject, DeclaresTheExportsAndSendsTheHostMessages) {
-    const std::string packed =
+    // The externals: Tessel2U.dll's, each returning a long, and three of version.dll; H the type of a handle.
+    std::string packed =
         "StartTessel();StopTessel();AttachDatawindow(H, readonly string);DettachDatawindow(H);"
         "ReplaceSysColor(long, long);SetSkinFile(readonly string);"
         "AddDatawindowTitle(H, readonly string, readonly string, long, long);"
@@ -150,29 +145,26 @@ TEST_P(KitObject, DeclaresTheExportsAndSendsTheHostMessages) {
         "SetSpanTitle(H, readonly string, readonly string, readonly string, long, long);"
         "SetIconfont(readonly string, long);PrintDebugString(readonly string);SetDebugWindowColor(long);"
         "OpenDebugWindow();CloseDebugWindow();DWAbout();GetAddColumnSyntax(H, long, long, long, long);"
-        "AddSystemEnv(readonly string, readonly string, long);SetInfoLabel(readonly string, readonly string);";
-    std::map<std::string, std::string> declared = {
-        {"GetFileVersionInfoSizeW", "version.dll ulong (readonly string, ref ulong)"},
-        {"GetFileVersionInfoW", "version.dll boolean (readonly string, ulong, ulong, ref blob)"},
-        {"VerQueryValueW", "version.dll boolean (ref blob, readonly string, ref H, ref ulong)"}};
+        "AddSystemEnv(readonly string, readonly string, long);SetInfoLabel(readonly string, readonly string);"
+        "version.dll ulong GetFileVersionInfoSizeW(readonly string, ref ulong);"
+        "version.dll boolean GetFileVersionInfoW(readonly string, ulong, ulong, ref blob);"
+        "version.dll boolean VerQueryValueW(ref blob, readonly string, ref H, ref ulong);";
+    packed = std::regex_replace(packed, std::regex(R"(\bH\b)"), GetParam().handle);
+    std::map<std::string, std::string> declared;
     std::set<std::string> exports;
-    const std::regex export_(R"((\w+)(\([^)]*\));)");
-    for (std::sregex_iterator e(packed.begin(), packed.end(), export_), end; e != end; ++e) {
-        exports.insert((*e)[1]);
-        declared[(*e)[1]] = "Tessel2U.dll long " + (*e)[2].str();
+    const std::regex external(R"((\S+\.dll \w+ )?(\w+)(\([^)]*\));)");
+    for (std::sregex_iterator e(packed.begin(), packed.end(), external), end; e != end; ++e) {
+        if (!(*e)[1].matched) exports.insert((*e)[2]);
+        declared[(*e)[2]] = ((*e)[1].matched ? (*e)[1].str() : "Tessel2U.dll long ") + (*e)[3].str();
     }
-    for (auto& d : declared) d.second = std::regex_replace(d.second, std::regex(R"(\bH\b)"), GetParam().handle);
     TesselDll dll;
     const Sru sru = ReadSru(GetParam().sru);
     EXPECT_EQ(declared, sru.externals);
     EXPECT_EQ(ExportNames(dll.h), exports);
-    std::set<std::string> defined;
-    std::string scripts;
-    for (const auto& body : sru.bodies) defined.insert(body.first), scripts += body.second + "\n";
-    EXPECT_EQ(sru.forward, defined);
-    for (const std::string& e : exports)  // GetAddColumnSyntax is inert: no wrapper
-        EXPECT_TRUE(e == "GetAddColumnSyntax" || scripts.find(e + "(") != std::string::npos)
-            << "no wrapper calls " << e;
+    EXPECT_EQ(sru.forward, sru.defined);
+    const std::string& scripts = sru.scripts;
+    for (const std::string& e : exports)  // GetAddColumnSyntax is inert: no wrapper calls it
+        EXPECT_TRUE(e == "GetAddColumnSyntax" || scripts.find(e + "(") != std::string::npos) << e;
     std::set<UINT> sent, hostMessages;
     const std::regex send(R"(Send\(Handle\(adw\), (\d+), 0, \w+\))");
     for (std::sregex_iterator m(scripts.begin(), scripts.end(), send), end; m != end; ++m)
@@ -181,12 +173,13 @@ TEST_P(KitObject, DeclaresTheExportsAndSendsTheHostMessages) {
         if (kPrivateMessages[i].sender == MessageSender::Host) hostMessages.insert(kPrivateMessages[i].number);
     EXPECT_EQ(sent, hostMessages);
     // of_version: the release from the file version's string of the one string table.
-    EXPECT_TRUE(std::regex_search(
-        sru.bodies.at("of_version"),
-        std::regex(R"re(GetFileVersionInfoSizeW\("Tessel2U\.dll",[\s\S]*)re"
-                   R"re(VerQueryValueW\(\w+, "\\StringFileInfo\\040904B0\\FileVersion", (\w+),[\s\S]*)re"
-                   R"re(return String\(\1, "address"\))re")))
-        << sru.bodies.at("of_version");
+    const size_t at = scripts.find(" of_version (");
+    const std::string version = scripts.substr(at, scripts.find("end function", at) - at);
+    EXPECT_TRUE(
+        std::regex_search(version, std::regex(R"re(GetFileVersionInfoSizeW\("Tessel2U\.dll",[\s\S]*)re"
+                                              R"re(VerQueryValueW\(\w+, "\\StringFileInfo\\040904B0\\)re"
+                                              R"re(FileVersion", (\w+),[\s\S]*return String\(\1, "address"\))re")))
+        << version;
 }
 
 INSTANTIATE_TEST_SUITE_P(Kits, KitObject, ::testing::ValuesIn(kKits),
