@@ -49,13 +49,9 @@ TEST(ApplicationFolder, TheLibraryLoadsFromTheFolderAttachesAGridAndDrawsWithThe
 
     Dib canvas(200, 40);
     canvas.Fill(RGB(255, 255, 255));
-    HFONT font = CreateFontW(-20, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial");
-    HGDIOBJ previous = SelectObject(canvas.Dc(), font);
-    SetBkMode(canvas.Dc(), TRANSPARENT);
     TextOutW(canvas.Dc(), 10, 10, L"iconfont{61447:255}", 19);
     EXPECT_GT(canvas.Count(RECT{0, 0, 200, 40},
                            [](COLORREF c) { return GetRValue(c) > 200 && GetGValue(c) < 80 && GetBValue(c) < 80; }),
               20);
-    DeleteObject(SelectObject(canvas.Dc(), previous));
     EXPECT_EQ(dll.StopTessel(), 1);
 }
