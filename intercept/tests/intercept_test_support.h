@@ -21,38 +21,35 @@ namespace intercept_test {
 
 using FastFn = int(__fastcall*)(int);
 
-// Near the image, hand-assembled rel32 calls reach the test's own functions on
-// x64; Anywhere may lie more than 2 GB from them (under 64-bit Wine low memory
-// is far below the image), which entry jumps then have to bridge.
-enum class Placement { NearImage, Anywhere };
-
 // "85 C9 74 06": bytes written as hex pairs.
 inline std::vector<BYTE> Hex(const char* text) {
     std::vector<BYTE> bytes;
-    for (const char* p = text; p[0] != '\0' && p[1] != '\0'; p += p[0] == ' ' ? 1 : 2) {
+    for (const char* p = text; p[0] != '\0' && p[1] != '\0'; p += p[0] == ' ' ? 1 : 2)
         if (p[0] != ' ') bytes.push_back(static_cast<BYTE>(std::stoul(std::string(p, 2), nullptr, 16)));
-    }
     return bytes;
 }
 
-// 16 KB of executable memory filled with int3 that test code is assembled into.
+// Near the image, hand-assembled rel32 calls reach the test's own functions on
+// x64; elsewhere (address 0: anywhere) may lie more than 2 GB from them (under
+// 64-bit Wine low memory is far below the image), which entry jumps then have
+// to bridge.
+const uintptr_t kNearImage = 1;
+
+// 16 KB of executable memory filled with int3 that test code is assembled into,
+// near the image, anywhere, or at an address exactly or not at all (ok() tells).
 class CodeBuffer {
 public:
-    explicit CodeBuffer(Placement placement = Placement::NearImage) {
+    explicit CodeBuffer(uintptr_t address = kNearImage) {
 #if defined(_WIN64)
         const auto image = reinterpret_cast<uintptr_t>(GetModuleHandleW(nullptr));
-        for (uintptr_t step = 1; placement == Placement::NearImage && !ok() && step <= 1024; ++step)
+        for (uintptr_t step = 1; address == kNearImage && !ok() && step <= 1024; ++step)
             Allocate(image - step * 0x100000);
 #endif
-        if (placement == Placement::Anywhere || !ok()) Allocate(0);
+        if (!ok()) Allocate(address == kNearImage ? 0 : address);
     }
-    // At address exactly, or not at all (ok() tells).
-    explicit CodeBuffer(uintptr_t address) { Allocate(address); }
     ~CodeBuffer() {
         if (ok()) VirtualFree(base_, 0, MEM_RELEASE);
     }
-    CodeBuffer(const CodeBuffer&) = delete;
-    CodeBuffer& operator=(const CodeBuffer&) = delete;
 
     bool ok() const { return base_ != nullptr; }
     BYTE* at(size_t offset) const { return base_ + offset; }

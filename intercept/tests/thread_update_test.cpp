@@ -44,7 +44,7 @@ DWORD SuspendCount(HANDLE thread) {
 // A thread spinning in "L: cmp byte [ecx],0 / je L / ret" at 0, the whole
 // loop inside the five bytes the entry jump takes over, until stop is set.
 struct Spinner {
-    explicit Spinner(Placement placement = Placement::NearImage) : buffer(placement) {
+    explicit Spinner(uintptr_t placement = kNearImage) : buffer(placement) {
         buffer.Put(0, Hex("803900 74FB C3"));
         thread = CreateThread(nullptr, 0, Spin, this, 0, nullptr);
     }
@@ -58,9 +58,8 @@ struct Spinner {
         CloseHandle(thread);
     }
     bool Spinning() {
-        for (int attempt = 0; attempt < 500; ++attempt, Sleep(10)) {
+        for (int attempt = 0; attempt < 500; ++attempt, Sleep(10))
             if (Inside(Ip(thread), buffer.at(0), 5)) return true;
-        }
         return false;
     }
     CodeBuffer buffer;
@@ -84,7 +83,7 @@ class Moved : public ::testing::TestWithParam<Case> {};
 TEST_P(Moved, IntoTheTrampolineAndBackOut) {
     const Case c = GetParam();
     std::unique_ptr<Spinner> s;
-    if (c != kEveryThread) s.reset(new Spinner(c == kInTheRelay ? Placement::Anywhere : Placement::NearImage));
+    if (c != kEveryThread) s.reset(new Spinner(c == kInTheRelay ? 0 : kNearImage));
     ASSERT_TRUE(c == kEveryThread || s->Spinning());
     ASSERT_EQ(NO_ERROR, InterceptTransactionBegin());
     if (c == kEveryThread) {
