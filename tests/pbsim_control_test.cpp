@@ -31,12 +31,10 @@ const wchar_t kGroupedGrid[] =
     L"table(column=(type=char(10) name=dept dbname=\"dept\" ) column=(type=long name=qty dbname=\"qty\" ) )\n"
     L"group(level=1 header.height=16 trailer.height=12 by=(\"dept\" ) header.color=\"255\" trailer.color=\"65280\" )\n"
     L"text(band=header text=\"Dept\" x=\"2\" y=\"2\" height=\"16\" width=\"60\" name=dept_t )\n"
-    L"column(band=header.1 id=1 x=\"2\" y=\"1\" height=\"14\" width=\"60\" name=dept_head color=\"0\" "
-    L"font.face=\"Tahoma\" font.height=\"-8\" background.mode=\"1\" )\n"
+    L"column(band=header.1 id=1 x=\"2\" y=\"1\" height=\"14\" width=\"60\" name=dept_head )\n"
     L"column(band=detail id=1 x=\"2\" y=\"1\" height=\"16\" width=\"60\" tabsequence=10 name=dept )\n"
     L"column(band=detail id=2 x=\"64\" y=\"1\" height=\"16\" width=\"60\" tabsequence=20 name=qty )\n"
-    L"compute(band=trailer.1 expression=\"sum(qty for group 1)\" x=\"64\" y=\"0\" height=\"12\" width=\"60\" "
-    L"name=c_total color=\"0\" font.face=\"Tahoma\" font.height=\"-7\" background.mode=\"1\" )\n"
+    L"compute(band=trailer.1 expression=\"sum(qty for group 1)\" x=\"64\" height=\"12\" width=\"60\" name=c_total )\n"
     L"data(\"A\", 5, \"A\", 7, \"B\", 9, )\n";
 
 // One runtime and host for the suite (freeing a top-level window costs Wine seconds); the test's controls on it are
