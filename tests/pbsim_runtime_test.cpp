@@ -1,5 +1,6 @@
-// The stand-in's runtime modules as the library binds to them: modules and exports of each generation,
-// buffers, the runtime's own windows, and internal functions called through their exports.
+// The stand-in's runtime modules as the library binds to them: modules and exports of each generation, answers
+// into the caller's buffer and for windows that are no DataWindow, and internal functions called through their
+// exports, where inline interception sees them.
 #include <gtest/gtest.h>
 #include <windows.h>
 
