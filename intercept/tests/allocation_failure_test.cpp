@@ -28,7 +28,6 @@ namespace {
 
 FastFn g_real = nullptr;
 int __fastcall PlusHundred(int x) { return 100 + g_real(x); }
-DWORD WINAPI Idle(LPVOID event) { return WaitForSingleObject(event, INFINITE); }
 
 }  // namespace
 
@@ -38,8 +37,7 @@ TEST(AllocationFailure, EveryCallReportsItAndLeavesNothingBehind) {
     CodeBuffer buffer;
     const std::vector<BYTE> original = Hex("85C9 7406 B801000000 C3 B802000000 C3");
     const FastFn f = reinterpret_cast<FastFn>(buffer.Put(0, original));
-    HANDLE stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE thread = CreateThread(nullptr, 0, Idle, stop, 0, nullptr);
+    Spinner enlisted;
     g_real = f;
     for (int step = 0; step < 3; ++step) {
         LONG result = ERROR_NOT_ENOUGH_MEMORY;
@@ -47,13 +45,13 @@ TEST(AllocationFailure, EveryCallReportsItAndLeavesNothingBehind) {
         for (; result != NO_ERROR && budget < 50; ++budget) {
             ASSERT_EQ(NO_ERROR, InterceptTransactionBegin());
             g_allocationsLeft = budget;
-            result = step == 0   ? InterceptUpdateThread(thread)
+            result = step == 0   ? InterceptUpdateThread(enlisted.thread)
                      : step == 1 ? InterceptAttach(Slot(&g_real), Fn(PlusHundred))
                                  : InterceptDetach(Slot(&g_real), Fn(PlusHundred));
             const LONG committed = step == 0 ? InterceptTransactionAbort() : InterceptTransactionCommit();
             g_allocationsLeft = -1;
             if (result == NO_ERROR) result = committed;
-            EXPECT_EQ(0u, ResumeThread(thread)) << "left suspended, step " << step << ", budget " << budget;
+            EXPECT_EQ(0u, ResumeThread(enlisted.thread)) << "left suspended, step " << step << ", budget " << budget;
             if (result == NO_ERROR) break;
             EXPECT_EQ(ERROR_NOT_ENOUGH_MEMORY, result) << "step " << step << ", budget " << budget;
             EXPECT_EQ(step == 2 ? 102 : 2, f(0));  // nothing applied
@@ -65,8 +63,4 @@ TEST(AllocationFailure, EveryCallReportsItAndLeavesNothingBehind) {
     }
     EXPECT_EQ(f, g_real);
     EXPECT_EQ(original, buffer.Snapshot(0, original.size()));
-    SetEvent(stop);
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
-    CloseHandle(thread);
-    CloseHandle(stop);
 }

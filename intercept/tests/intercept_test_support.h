@@ -1,5 +1,6 @@
 // Shared pieces of the interception tests: executable buffers for hand-assembled
-// functions and one-transaction install and removal.
+// functions, one-transaction install and removal, and a thread spinning in code
+// an attach may patch.
 //
 // Hand-assembled functions take their argument in ecx and answer in eax
 // (__fastcall on x86, the first argument register on x64), so the same bytes
@@ -7,6 +8,8 @@
 #pragma once
 
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
@@ -120,5 +123,54 @@ inline std::string LastRefusal() {
     const std::vector<INTERCEPT_REFUSAL> r = Refusals();
     return r.empty() ? "none" : std::string(r.back().szRule) + " | " + r.back().szInstruction;
 }
+
+// The instruction pointer of a thread (suspended for the reading), set to ip when given.
+inline uintptr_t Ip(HANDLE thread, const void* ip = nullptr) {
+    SuspendThread(thread);
+    CONTEXT context = {};
+    context.ContextFlags = CONTEXT_CONTROL;
+    EXPECT_TRUE(GetThreadContext(thread, &context));
+#if defined(_WIN64)
+    DWORD64& at = context.Rip;
+#else
+    DWORD& at = context.Eip;
+#endif
+    if (ip != nullptr) {
+        at = reinterpret_cast<uintptr_t>(ip);
+        EXPECT_TRUE(SetThreadContext(thread, &context));
+    }
+    ResumeThread(thread);
+    return at;
+}
+
+inline bool Inside(uintptr_t ip, const void* start, size_t size) {
+    return ip - reinterpret_cast<uintptr_t>(start) < size;
+}
+
+// A thread spinning in "L: cmp byte [ecx],0 / je L / ret" at 0, the whole
+// loop inside the five bytes the entry jump takes over, until stop is set.
+struct Spinner {
+    explicit Spinner(uintptr_t placement = kNearImage) : buffer(placement) {
+        buffer.Put(0, Hex("803900 74FB C3"));
+        thread = CreateThread(nullptr, 0, Spin, this, 0, nullptr);
+    }
+    static DWORD WINAPI Spin(LPVOID s) {
+        static_cast<Spinner*>(s)->buffer.fn<void(__fastcall*)(volatile char*)>(0)(&static_cast<Spinner*>(s)->stop);
+        return 0;
+    }
+    ~Spinner() {
+        stop = 1;
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 10000));
+        CloseHandle(thread);
+    }
+    bool Spinning() {
+        for (int attempt = 0; attempt < 500; ++attempt, Sleep(10))
+            if (Inside(Ip(thread), buffer.at(0), 5)) return true;
+        return false;
+    }
+    CodeBuffer buffer;
+    volatile char stop = 0;
+    HANDLE thread;
+};
 
 }  // namespace intercept_test
