@@ -113,17 +113,15 @@ TEST_F(HeaderPainting, SortMarksAndVerticalPlacement) {
 // Pattern fills not widened or their brush left selected, header lines not recoloured, the corner box, text colours.
 TEST_F(HeaderPainting, FillsOfTheDataWindow) {
     HDC dc = dib->Dc();
-    HGDIOBJ old = SelectObject(dc, GetStockObject(BLACK_BRUSH));
+    SelectObject(dc, GetStockObject(BLACK_BRUSH));
     PatBlt(dc, 10, 10, 5, 5, PATCOPY);  // one pixel wider to the left, in the selected colour
     EXPECT_EQ(GetStockObject(BLACK_BRUSH), GetCurrentObject(dc, OBJ_BRUSH));
     EXPECT_EQ("WSSW", Shades({{8, 12}, {9, 12}, {14, 12}, {15, 12}}));
     // A thin dark rectangle without a pen in the header: the grid-line colour, one pixel narrower; below it, as it is.
-    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+    SelectObject(dc, GetStockObject(NULL_PEN));
     Rectangle(dc, 10, 5, 40, 7);
     Rectangle(dc, 10, 40, 40, 42);
     EXPECT_EQ("LLWDD", Shades({{20, 5}, {37, 5}, {38, 5}, {20, 40}, {38, 40}}));
-    SelectObject(dc, oldPen);
-    SelectObject(dc, old);
 
     HDC frame = GetWindowDC(grid);  // the corner box is left in the window colour
     EXPECT_EQ(0, FillRect(frame, &corner, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))));

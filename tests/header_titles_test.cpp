@@ -14,13 +14,9 @@ protected:
     void SetUp() override {
         TesselHost::SetUp();
         if (HasFatalFailure()) return;
-        std::wstring s = GridSyntax(1)
-                             .Detail(20)
-                             .Column(L"a", L"long", 80, L"A")
-                             .Column(L"b", L"long", 80, L"B")
-                             .Column(L"c", L"long", 80, L"C")
-                             .Data(L"1 2 3 4 5 6")
-                             .Text();
+        GridSyntax syntax(1);
+        for (const wchar_t* name : {L"a", L"b", L"c"}) syntax.Column(name, L"long", 80, name);
+        std::wstring s = syntax.Detail(20).Data(L"1 2 3 4 5 6").Text();
         s.replace(s.find(L"header(height=24)"), 17, L"header(height=24 color=\"15780518\")");
         s.replace(s.find(L"name=a_t)"), 9, L"name=a_t background.color=\"12632256\")");
         grid = Attach(s, std::string(), 300, 200);
