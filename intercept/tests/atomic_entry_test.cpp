@@ -25,22 +25,20 @@ TEST_P(AtomicEntry, JumpAndOriginalGoInWithoutTouchingTheirNeighbours) {
     buffer.Put(64 + offset, Hex("31C0 0544332211 C3"));
     const FastFn f = buffer.fn(64 + offset);
     const std::vector<BYTE> before = buffer.Snapshot(48, 48);
-    ASSERT_EQ(0x11223344, f(0));
 
     g_real = f;
-    ASSERT_EQ(NO_ERROR, Transact(true, {{Slot(&g_real), Fn(Seven)}}, nullptr));
+    ASSERT_EQ(NO_ERROR, Transact(true, Slot(&g_real), Fn(Seven), nullptr));
     INTERCEPT_TRAMPOLINE_INFO info = {};
     ASSERT_TRUE(InterceptDescribeTrampoline(Slot(&g_real), &info));
     EXPECT_EQ(offset < 4 ? TRUE : FALSE, info.fAtomicEntry);
     std::vector<BYTE> expected = before;
-    const size_t at = 16 + offset;
-    expected[at] = 0xE9;
-    std::memcpy(&expected[at + 1], buffer.at(64 + offset + 1), 4);  // the displacement, checked by calling
-    expected[at + 5] = expected[at + 6] = 0xCC;
+    expected[16 + offset] = 0xE9;
+    std::memcpy(&expected[17 + offset], buffer.at(65 + offset), 4);  // the displacement, checked by calling
+    expected[21 + offset] = expected[22 + offset] = 0xCC;
     EXPECT_EQ(expected, buffer.Snapshot(48, 48));
     EXPECT_EQ(7, f(0));
 
-    ASSERT_EQ(NO_ERROR, Transact(false, {{Slot(&g_real), Fn(Seven)}}, nullptr));
+    ASSERT_EQ(NO_ERROR, Transact(false, Slot(&g_real), Fn(Seven), nullptr));
     EXPECT_EQ(before, buffer.Snapshot(48, 48));
 }
 

@@ -13,9 +13,7 @@
 
 #include <cstdint>
 #include <cstring>
-#include <initializer_list>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "intercept/intercept.h"
@@ -96,21 +94,19 @@ PVOID Fn(F function) {
     return reinterpret_cast<PVOID>(function);
 }
 
-// One transaction over hooks (variable, replacement) with thread enlisted (null:
+// One transaction over one hook (variable, replacement) with thread enlisted (null:
 // every other thread), aborted when an attach or detach is refused.
-inline LONG Transact(bool attach, std::initializer_list<std::pair<PVOID*, PVOID>> hooks,
-                     HANDLE thread = GetCurrentThread()) {
+inline LONG Transact(bool attach, PVOID* pointer, PVOID detour, HANDLE thread = GetCurrentThread()) {
     LONG result = InterceptTransactionBegin();
     if (result != NO_ERROR) return result;
     result = thread != nullptr ? InterceptUpdateThread(thread) : InterceptUpdateAllThreads();
-    for (auto h = hooks.begin(); result == NO_ERROR && h != hooks.end(); ++h)
-        result = attach ? InterceptAttach(h->first, h->second) : InterceptDetach(h->first, h->second);
+    if (result == NO_ERROR) result = (attach ? InterceptAttach : InterceptDetach)(pointer, detour);
     if (result != NO_ERROR) return InterceptTransactionAbort(), result;
     return InterceptTransactionCommit();
 }
 
-inline LONG AttachOne(PVOID* pointer, PVOID detour) { return Transact(true, {{pointer, detour}}); }
-inline LONG DetachOne(PVOID* pointer, PVOID detour) { return Transact(false, {{pointer, detour}}); }
+inline LONG AttachOne(PVOID* pointer, PVOID detour) { return Transact(true, pointer, detour); }
+inline LONG DetachOne(PVOID* pointer, PVOID detour) { return Transact(false, pointer, detour); }
 
 inline std::vector<INTERCEPT_REFUSAL> Refusals() {
     std::vector<INTERCEPT_REFUSAL> refusals(InterceptGetRefusals(nullptr, 0));
@@ -135,17 +131,13 @@ inline uintptr_t Ip(HANDLE thread, const void* ip = nullptr) {
 #else
     DWORD& at = context.Eip;
 #endif
-    if (ip != nullptr) {
-        at = reinterpret_cast<uintptr_t>(ip);
-        EXPECT_TRUE(SetThreadContext(thread, &context));
-    }
+    if (ip != nullptr) at = reinterpret_cast<uintptr_t>(ip);
+    EXPECT_TRUE(ip == nullptr || SetThreadContext(thread, &context));
     ResumeThread(thread);
     return at;
 }
 
-inline bool Inside(uintptr_t ip, const void* start, size_t size) {
-    return ip - reinterpret_cast<uintptr_t>(start) < size;
-}
+inline bool Inside(uintptr_t ip, const void* from, size_t n) { return ip - reinterpret_cast<uintptr_t>(from) < n; }
 
 // A thread spinning in "L: cmp byte [ecx],0 / je L / ret" at 0, the whole
 // loop inside the five bytes the entry jump takes over, until stop is set.

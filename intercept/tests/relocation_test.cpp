@@ -36,15 +36,7 @@ struct Prologue {
 
 // Branches out of the trampoline's reach take absolute forms on x64: call
 // [rip+2] / jmp +8 / literal; the inverted jcc over jmp [rip+0] / literal.
-#if defined(_WIN64)
-#define FAR_CALL "FF1502000000 EB08"
-#define FAR_JNE "85C9 740E FF2500000000"
-#define FAR_JMP "31C0 FF2500000000"
-#else
-#define FAR_CALL "E8"
-#define FAR_JNE "85C9 0F85"
-#define FAR_JMP "31C0 E9"
-#endif
+const bool kX64 = sizeof(void*) == 8;
 
 // Callees: lea eax,[ecx+40] / ret; mov eax,2 / ret; lea eax,[ecx+5] / ret.
 const Prologue kPrologues[] = {
@@ -55,14 +47,16 @@ const Prologue kPrologues[] = {
     {"ShortJump", "31C0 EB04 CCCCCCCC FFC0 C3", "31C0 E9", NO_ERROR, 0, 1},
     // call callee / add eax,2 / ret
     {"Call", "E800000000 83C002 C3", "E8", NO_ERROR, 1, 43, 1, 5, nullptr, "8D4128 C3"},
-    {"FarCall", "E800000000 83C002 C3", FAR_CALL, NO_ERROR, 1, 43, 1, 5, nullptr, "8D4128 C3", true},
+    {"FarCall", "E800000000 83C002 C3", kX64 ? "FF1502000000 EB08" : "E8", NO_ERROR, 1, 43, 1, 5, nullptr, "8D4128 C3",
+     true},
     // test ecx,ecx / jne callee / mov eax,1 / ret
-    {"FarConditionalBranchTaken", "85C9 0F8500000000 B801000000 C3", FAR_JNE, NO_ERROR, 7, 2, 4, 8, nullptr,
-     "B802000000 C3", true},
-    {"FarConditionalBranchNotTaken", "85C9 0F8500000000 B801000000 C3", FAR_JNE, NO_ERROR, 0, 1, 4, 8, nullptr,
-     "B802000000 C3", true},
+    {"FarConditionalBranchTaken", "85C9 0F8500000000 B801000000 C3", kX64 ? "85C9 740E FF2500000000" : "85C9 0F85",
+     NO_ERROR, 7, 2, 4, 8, nullptr, "B802000000 C3", true},
+    {"FarConditionalBranchNotTaken", "85C9 0F8500000000 B801000000 C3", kX64 ? "85C9 740E FF2500000000" : "85C9 0F85",
+     NO_ERROR, 0, 1, 4, 8, nullptr, "B802000000 C3", true},
     // xor eax,eax / jmp callee
-    {"FarJump", "31C0 E900000000", FAR_JMP, NO_ERROR, 3, 8, 3, 7, nullptr, "8D4105 C3", true},
+    {"FarJump", "31C0 E900000000", kX64 ? "31C0 FF2500000000" : "31C0 E9", NO_ERROR, 3, 8, 3, 7, nullptr, "8D4105 C3",
+     true},
     // mov eax,[value] / ret
     {"MemoryOperand", "8B0500000000 C3", "8B05", NO_ERROR, 0, 0x1234, 2, 6, &g_value},
     // imul eax,[value],2 / ret: the displacement sits before an immediate.
@@ -78,11 +72,9 @@ const Prologue kPrologues[] = {
     // xor eax,eax / ret, then int3 or what compilers and linkers pad with.
     {"TooShortButPadded", "31C0 C3 CCCCCC", "31C0 C3", NO_ERROR},
     {"PaddingNopDword", "31C0 C3 0F1F00", "31C0 C3", NO_ERROR},
-    {"PaddingNopWord", "31C0 C3 660F1F440000", "31C0 C3", NO_ERROR},
     {"PaddingLongNop", "31C0 C3 66662E0F1F840000000000", "31C0 C3", NO_ERROR},
     {"PaddingLeaEsi7", "31C0 C3 8DB42600000000", "31C0 C3", NO_ERROR},
     {"PaddingLeaEsi3", "31C0 C3 8D7600", "31C0 C3", NO_ERROR},
-    {"PaddingLeaEsi4", "31C0 C3 8D742600", "31C0 C3", NO_ERROR},
     {"PaddingXchgAx", "31C0 C3 6690", "31C0 C3", NO_ERROR},
     {"PaddingNopInt3", "31C0 C3 90CC", "31C0 C3", NO_ERROR},
     // xor eax,eax / ret, and the next function's code right behind.

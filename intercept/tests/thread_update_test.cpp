@@ -63,7 +63,7 @@ TEST_P(Moved, IntoTheTrampolineAndBackOut) {
         SuspendThread(s->thread);
         Ip(s->thread, parked);
     }
-    ASSERT_EQ(NO_ERROR, Transact(false, {{&g_real, Fn(CountingDetour)}}, c == kEveryThread ? nullptr : s->thread));
+    ASSERT_EQ(NO_ERROR, Transact(false, &g_real, Fn(CountingDetour), c == kEveryThread ? nullptr : s->thread));
     const uintptr_t ip = Ip(s->thread);
     const void* goesOn = c == kInTheRelay ? Fn(CountingDetour) : s->buffer.at(5);
     EXPECT_TRUE(c < kAtTheJumpBack ? Inside(ip, s->buffer.at(0), 5) : ip == reinterpret_cast<uintptr_t>(goesOn))
