@@ -73,11 +73,6 @@ HANDLE Lock(const std::wstring& path) {
 
 class Attach : public TesselHost {
 protected:
-    HWND Fresh(const std::wstring& syntax, DWORD style = 0) {
-        HWND h = Create(syntax, 400, 300, style);
-        PostedAttachDone(h);
-        return h;
-    }
     // The stripes last written to the detail band.
     std::wstring LastStripes(HWND dw) const {
         const Modifies log = pb->ModifyLog(dw);
@@ -86,7 +81,7 @@ protected:
         return std::wstring();
     }
     std::wstring StripesAttaching(const std::wstring& settings) {
-        HWND dw = Fresh(GridPixels());
+        HWND dw = Create(GridPixels());
         dll.AttachDatawindow(dw, settings.c_str());
         return LastStripes(dw);
     }
@@ -96,15 +91,15 @@ protected:
 
 // A changed Y/Height of the preparation, in either units, or a freeform prepared (the grid attached again: below).
 TEST_F(Attach, GridsArePreparedFreeformNot) {
-    HWND dw = Fresh(GridPB());
+    HWND dw = Create(GridPB());
     EXPECT_EQ(dll.AttachDatawindow(dw, nullptr), 1);
     EXPECT_EQ(pb->ModifyLog(dw), kPreparedPB);
     EXPECT_EQ(PostedAttachDone(dw), 1);
-    HWND px = Fresh(GridPixels());
+    HWND px = Create(GridPixels());
     dll.AttachDatawindow(px, nullptr);
     EXPECT_EQ(pb->ModifyLog(px), Modifies({L"#1.Y='0'", L"#1.Height='20'", L"a_t.Y='0'", L"a_t.Height='38'"}));
     std::wstring freeform = GridPixels();
-    HWND form = Fresh(freeform.replace(freeform.find(L"processing=1"), 12, L"processing=0"));
+    HWND form = Create(freeform.replace(freeform.find(L"processing=1"), 12, L"processing=0"));
     dll.AttachDatawindow(form, L"Z:\\does\\not\\exist.ini");
     EXPECT_TRUE(pb->ModifyLog(form).empty());
 }
@@ -124,7 +119,7 @@ TEST_F(Attach, SettingsColourTheGrid) {
     GetModuleFileNameW(dll.h, library, MAX_PATH);
     const std::wstring beside = std::wstring(library).substr(0, std::wstring(library).rfind(L'\\')) + L"\\t2u_bare.ini";
     CopyFileW(temp.Write(L"bare.ini", text).c_str(), beside.c_str(), FALSE);
-    HWND byName = Fresh(GridPB());
+    HWND byName = Create(GridPB());
     EXPECT_EQ(dll.AttachDatawindow(byName, L"t2u_bare.ini"), 1);
     DeleteFileW(beside.c_str());
     Modifies expected = kPreparedPB;
@@ -149,14 +144,14 @@ TEST_F(Attach, SettingsColourTheGrid) {
 
 // Stripes written over a column's own opaque colour or colour expression.
 TEST_F(Attach, ColumnsWithAColourOfTheirOwnKeepIt) {
-    HWND dw = Fresh(GridSyntax(0)
-                        .Column(L"a", L"char(20)", 300, L"")
-                        .With(L"background.mode=\"0\" background.color=\"16777215\"")
-                        .Column(L"b", L"long", 300, L"")
-                        .With(L"background.mode=\"0\" background.color=\"12632256\"")
-                        .Column(L"c", L"long", 300, L"")
-                        .With(L"background.mode=\"0\" background.color=\"16777215~tif(c > 5, 65535, 16777215)\"")
-                        .Text());
+    HWND dw = Create(GridSyntax(0)
+                         .Column(L"a", L"char(20)", 300, L"")
+                         .With(L"background.mode=\"0\" background.color=\"16777215\"")
+                         .Column(L"b", L"long", 300, L"")
+                         .With(L"background.mode=\"0\" background.color=\"12632256\"")
+                         .Column(L"c", L"long", 300, L"")
+                         .With(L"background.mode=\"0\" background.color=\"16777215~tif(c > 5, 65535, 16777215)\"")
+                         .Text());
     dll.AttachDatawindow(dw, nullptr);
     pb->ClearModifyLog(dw);
     dll.AttachDatawindow(dw, temp.Write(L"alter.ini", "[datawindow]\r\nAlterColor=15790320\r\n").c_str());
@@ -262,7 +257,7 @@ TEST_F(Attach, SettingsFileIsReadOnceWhileItStaysTheSameUntilStop) {
 TEST_F(Attach, SettingsRepaintWaitsForTheCompletionOfTheFirstAttach) {
     const std::wstring file = temp.Write(L"repaint.ini", kStriped);
     ASSERT_TRUE(Touch(file, -1));
-    HWND dw = Fresh(GridPixels());
+    HWND dw = Create(GridPixels());
     UpdateWindow(dw);
     ASSERT_FALSE(GetUpdateRect(dw, nullptr, FALSE));
     dll.AttachDatawindow(dw, file.c_str());

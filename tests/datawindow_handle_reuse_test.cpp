@@ -48,12 +48,10 @@ protected:
     // slot of the window manager's table (low half) and the slot's generation (high half, counted from 1 and
     // wrapping before 0xFFFF); the slot freed last is the next one given out, one generation further. Menus (they
     // share the table and cost less) are taken until one gets the slot, those on other slots held meanwhile; then
-    // all are freed, the slot last but for one decoy, and taken again until the slot's generation is the one before
-    // the wanted one, when it is freed for the DataWindow. Other processes take handles from the same table meanwhile:
-    // the decoy freed after the slot goes to them first, so that one of them gets the slot (one more generation then)
-    // only when it takes two handles between two turns. Holding no more than a few others' slots, the turning goes on
-    // when the slot comes back, a bounded number of times, and ends early when it stays away (another process keeps
-    // it).
+    // all are freed, the slot last, and taken again until the slot's generation is the one before the wanted one,
+    // when it is freed for the DataWindow. Other processes take handles from the same table meanwhile and may get
+    // the slot first (one more generation then): holding no more than a few others' slots, the turning goes on when
+    // the slot comes back, a bounded number of times, and ends early when it stays away (another process keeps it).
     HWND DataWindowWithHandle(HWND host, HWND wanted, int* turns) {
         const uint32_t want = Value(wanted), slot = want & 0xFFFF;
         const uint32_t before = (want >> 16) <= 1 ? 0xFFFE : (want >> 16) - 1;
@@ -61,20 +59,15 @@ protected:
         HWND dw = nullptr;
         for (int turn = 0, unseen = 0; !dw && turn < 0x60000 && unseen < 0x8000; ++turn, ++*turns) {
             HMENU m = CreateMenu();
-            const bool mine = m && (Value(m) & 0xFFFF) == slot, last = mine && Value(m) == (slot | (before << 16));
-            unseen = mine ? 0 : unseen + 1;
-            if (m && !mine && held.size() < 256) {
+            unseen = m && (Value(m) & 0xFFFF) == slot ? 0 : unseen + 1;
+            if (m && (Value(m) & 0xFFFF) != slot && held.size() < 256) {
                 held.push_back(m);
                 continue;
             }
-            if (mine && !last && held.empty()) held.push_back(CreateMenu());
-            HMENU decoy = mine && !last ? held.back() : nullptr;
-            if (decoy) held.pop_back();
             for (HMENU h : held) DestroyMenu(h);  // the slot came, or it lies deeper or is another process's for now
             held.clear();
             if (m) DestroyMenu(m);
-            if (decoy) DestroyMenu(decoy);
-            if (!last) continue;
+            if (!m || Value(m) != (slot | (before << 16))) continue;
             dw = DataWindow(host);
             if (dw && Value(dw) != want) DestroyWindow(dw), dw = nullptr;  // another process came between
         }
