@@ -67,9 +67,7 @@ TEST_F(SideBar, RowNumbersOfThePageWithTheCurrentRow) {
         EXPECT_EQ(k == 4, pixels.At(4, top + 3) == 0xFFD5AAu) << "current row fill beside row " << 91 + k;
     }
     SendMessageW(dw, kSideBarMessage, 0, 0);
-    RECT client;
-    GetClientRect(dw, &client);
-    EXPECT_EQ(400 - 2 - 17, client.right) << "only the frame and the scroll bar beside the client area";
+    EXPECT_EQ(400 - 2 - 17, WindowSurface(dw, WindowSurface::Client).Width()) << "only the frame and the scroll bar";
 }
 
 // Page information missing or stale; the captions of the file winning over the process's, the process's over the

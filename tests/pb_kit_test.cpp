@@ -23,9 +23,8 @@ namespace {
 using Lines = std::vector<std::string>;
 
 Lines ReadLines(const std::string& relative) {
-    std::string root = TESSEL2U_SOURCE_DIR;
-    if (!root.empty() && root[0] == '/') root = "Z:" + root;  // a Unix path seen through Wine
-    std::ifstream in(root + "/" + relative, std::ios::binary);
+    const std::string root = TESSEL2U_SOURCE_DIR;  // a Unix path seen through Wine on drive Z:
+    std::ifstream in((root[0] == '/' ? "Z:" : "") + root + "/" + relative, std::ios::binary);
     EXPECT_TRUE(in.good()) << "cannot read " << relative;
     Lines lines;
     for (std::string line; std::getline(in, line);) lines.push_back(line.substr(0, line.find_last_not_of('\r') + 1));
@@ -154,24 +153,22 @@ TEST_P(KitObject, DeclaresTheExportsAndSendsTheHostMessages) {
         if (!(*e)[1].matched) exports.insert((*e)[2]);
         declared[(*e)[2]] = ((*e)[1].matched ? (*e)[1].str() : "Tessel2U.dll long ") + (*e)[3].str();
     }
-    TesselDll dll;
     const Sru sru = ReadSru(GetParam().sru);
     EXPECT_EQ(declared, sru.externals);
-    EXPECT_EQ(ExportNames(dll.h), exports);
+    EXPECT_EQ(ExportNames(TesselDll().h), exports);
     EXPECT_EQ(sru.forward, sru.defined);
-    const std::string& scripts = sru.scripts;
     for (const std::string& e : exports)  // GetAddColumnSyntax is inert: no wrapper calls it
-        EXPECT_TRUE(e == "GetAddColumnSyntax" || scripts.find(e + "(") != std::string::npos) << e;
+        EXPECT_TRUE(e == "GetAddColumnSyntax" || sru.scripts.find(e + "(") != std::string::npos) << e;
     std::set<UINT> sent, hostMessages;
     const std::regex send(R"(Send\(Handle\(adw\), (\d+), 0, \w+\))");
-    for (std::sregex_iterator m(scripts.begin(), scripts.end(), send), end; m != end; ++m)
+    for (std::sregex_iterator m(sru.scripts.begin(), sru.scripts.end(), send), end; m != end; ++m)
         sent.insert(std::stoul((*m)[1]));
     for (size_t i = 0; i < kPrivateMessageCount; ++i)
         if (kPrivateMessages[i].sender == MessageSender::Host) hostMessages.insert(kPrivateMessages[i].number);
     EXPECT_EQ(sent, hostMessages);
     // of_version: the release from the file version's string of the one string table.
-    const size_t at = scripts.find(" of_version (");
-    const std::string version = scripts.substr(at, scripts.find("end function", at) - at);
+    const size_t at = sru.scripts.find(" of_version (");
+    const std::string version = sru.scripts.substr(at, sru.scripts.find("end function", at) - at);
     EXPECT_TRUE(
         std::regex_search(version, std::regex(R"re(GetFileVersionInfoSizeW\("Tessel2U\.dll",[\s\S]*)re"
                                               R"re(VerQueryValueW\(\w+, "\\StringFileInfo\\040904B0\\)re"
