@@ -36,9 +36,8 @@ int __fastcall PlusHundred(int x) { return 100 + g_real(x); }
 TEST(AllocationFailure, EveryCallReportsItAndLeavesNothingBehind) {
     CodeBuffer buffer;
     const std::vector<BYTE> original = Hex("85C9 7406 B801000000 C3 B802000000 C3");
-    const FastFn f = reinterpret_cast<FastFn>(buffer.Put(0, original));
+    const FastFn f = g_real = reinterpret_cast<FastFn>(buffer.Put(0, original));
     Spinner enlisted;
-    g_real = f;
     for (int step = 0; step < 3; ++step) {
         LONG result = ERROR_NOT_ENOUGH_MEMORY;
         long budget = 0;

@@ -23,10 +23,9 @@ TEST_P(AtomicEntry, JumpAndOriginalGoInWithoutTouchingTheirNeighbours) {
     buffer.Put(48, std::vector<BYTE>(48, 0x5A));
     // xor eax,eax / add eax,0x11223344 / ret: seven bytes taken over.
     buffer.Put(64 + offset, Hex("31C0 0544332211 C3"));
-    const FastFn f = buffer.fn(64 + offset);
+    const FastFn f = g_real = buffer.fn(64 + offset);
     const std::vector<BYTE> before = buffer.Snapshot(48, 48);
 
-    g_real = f;
     ASSERT_EQ(NO_ERROR, Transact(true, Slot(&g_real), Fn(Seven), nullptr));
     INTERCEPT_TRAMPOLINE_INFO info = {};
     ASSERT_TRUE(InterceptDescribeTrampoline(Slot(&g_real), &info));

@@ -21,22 +21,20 @@ volatile LONG g_answers[3] = {};  // real, replaced, wrong
 
 // Calls once, or until stopped, yielding now and then to leave the
 // committing thread processor time.
-DWORD WINAPI Caller(LPVOID once) {
+DWORD WINAPI Caller(LPVOID untilStopped) {
     for (int calls = 1;; ++calls) {
         const int result = g_loop(5000);
         InterlockedIncrement(&g_answers[result == 42 ? 0 : result == 142 ? 1 : 2]);
-        if (once != nullptr || g_stop != 0) return 0;
+        if (untilStopped == nullptr || g_stop != 0) return 0;
         if (calls % 256 == 0) Sleep(0);
     }
 }
 
 // Answers 1 when a thread could not be started.
 DWORD WINAPI Spawner(LPVOID) {
-    for (HANDLE thread; g_stop == 0; CloseHandle(thread)) {
-        if ((thread = CreateThread(nullptr, 0, Caller, reinterpret_cast<LPVOID>(1), 0, nullptr)) == nullptr) return 1;
-        WaitForSingleObject(thread, INFINITE);
-    }
-    return 0;
+    for (HANDLE t; g_stop == 0 && (t = CreateThread(nullptr, 0, Caller, nullptr, 0, nullptr)) != nullptr;)
+        WaitForSingleObject(t, INFINITE), CloseHandle(t);  // one call, then gone
+    return g_stop == 0;
 }
 
 }  // namespace
@@ -47,7 +45,7 @@ TEST(EveryThread, CallersSeeTheRealOrTheReplacementResultOverAThousandCycles) {
     // sub ecx,1 / jnz -5 / mov eax,ecx / add eax,42 / ret: counts ecx down
     // inside the first five bytes, then answers 42 plus what is left in ecx.
     g_loop = g_realLoop = reinterpret_cast<FastFn>(buffer.Put(0, Hex("83E901 75FB 89C8 83C02A C3")));
-    HANDLE threads[] = {CreateThread(nullptr, 0, Caller, nullptr, 0, nullptr),
+    HANDLE threads[] = {CreateThread(nullptr, 0, Caller, reinterpret_cast<LPVOID>(1), 0, nullptr),
                         CreateThread(nullptr, 0, Spawner, nullptr, 0, nullptr)};
     const ULONGLONG begin = GetTickCount64();
     for (int cycle = 0; cycle < 2000; ++cycle)

@@ -48,9 +48,7 @@ public:
 #endif
         if (!ok()) Allocate(address == kNearImage ? 0 : address);
     }
-    ~CodeBuffer() {
-        if (ok()) VirtualFree(base_, 0, MEM_RELEASE);
-    }
+    ~CodeBuffer() { VirtualFree(base_, 0, MEM_RELEASE); }
 
     bool ok() const { return base_ != nullptr; }
     BYTE* at(size_t offset) const { return base_ + offset; }

@@ -23,8 +23,7 @@ uintptr_t Placed(bool remote, uint64_t address) {
 }
 
 struct Prologue {
-    const char* name;
-    const char* code;
+    const char *name, *code;
     const char* expect;           // the trampoline's first bytes; refused: part of the refusal's "rule | instruction"
     LONG error;                   // the attach's
     int argument = 0, real = 0;   // the replacement answers real + 10
@@ -104,12 +103,11 @@ TEST_P(Relocation, InstalledAndRemovedOrRefusedUntouched) {
     CodeBuffer code(Placed(c.remote, 0x300000000000)), callee(Placed(c.remote, 0x300080000000));
     ASSERT_TRUE(code.ok() && callee.ok());
     if (c.callee != nullptr) callee.Put(0, Hex(c.callee));
-    const FastFn f = code.fn(0);
+    const FastFn f = g_real = code.fn(0);
     code.Put(0, Hex(c.code));
     if (c.at != 0 && c.names != nullptr) code.PutMemoryOperand(c.at, c.end, c.names);
     if (c.at != 0 && c.names == nullptr) code.PutRel32(c.at, c.end, callee.at(0));
     const std::vector<BYTE> original = code.Snapshot(0, 32);
-    g_real = f;
     if (c.error == NO_ERROR) {
         ASSERT_EQ(c.real, f(c.argument));
         ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_real), Fn(PlusTen))) << LastRefusal();

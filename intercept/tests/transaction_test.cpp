@@ -70,8 +70,7 @@ TEST(Transaction, MisuseIsRefusedAndRecordedAndAbortUndoes) {
 TEST(Transaction, LayersComposeAndComeOffInReverseOrder) {
     CodeBuffer buffer;
     const std::vector<BYTE> original = Hex(kBranchy);
-    const FastFn f = reinterpret_cast<FastFn>(buffer.Put(0, original));
-    g_first = g_second = f;
+    const FastFn f = g_first = g_second = reinterpret_cast<FastFn>(buffer.Put(0, original));
     ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_first), Fn(FirstDetour)));
     ASSERT_EQ(NO_ERROR, AttachOne(Slot(&g_second), Fn(SecondDetour)));
     EXPECT_EQ(302, f(0));
