@@ -112,11 +112,10 @@ TEST_P(UnitGrid, SpanTitleOverItsColumns) {  // the header grows by its own heig
     PumpMessages();
     UpdateWindow(dw);
     const WindowSurface s(dw, WindowSurface::Client);
-    const int h = g.header;
-    EXPECT_GT(s.Count(RECT{g.ax, 0, g.bx + g.bw, h}, Dark), 3) << "the span title";
-    EXPECT_EQ(0, s.Count(RECT{g.ax, 0, g.ax + g.aw / 3, h - 1}, Dark)) << "label a left the upper half";
-    EXPECT_GT(s.Count(RECT{g.ax, h, g.ax + g.aw, 2 * h}, Dark), 3) << "label a";
-    EXPECT_GT(s.Count(RECT{g.bx, h, g.bx + g.bw, 2 * h}, Dark), 3) << "label b";
+    EXPECT_GT(s.Count(RECT{g.ax, 0, g.bx + g.bw, g.header}, Dark), 3) << "the span title";
+    EXPECT_EQ(0, s.Count(RECT{g.ax, 0, g.ax + g.aw / 3, g.header - 1}, Dark)) << "label a left the upper half";
+    EXPECT_GT(s.Count(RECT{g.ax, g.header, g.ax + g.aw, 2 * g.header}, Dark), 3) << "label a";
+    EXPECT_GT(s.Count(RECT{g.bx, g.header, g.bx + g.bw, 2 * g.header}, Dark), 3) << "label b";
 }
 
 INSTANTIATE_TEST_SUITE_P(Generations, UnitGrid, ::testing::Values(HostParams{105, 0}, HostParams{105, 1}),
@@ -129,8 +128,7 @@ using OwnConversion = TesselHostP;
 // 1/64 of the system font's height of 16 pixels at 96 dpi, scaled with the resolution: 1/4 pixel at 96 dpi, 3/8 at
 // 144, rounded half away from zero. A header of 98 units is 24.5 pixels (25) or 36.75 (37), rows of 82 units 20.5 (21)
 // or 30.75 (31): the side bar's separators, one row apart from the header's bottom edge.
-TEST_P(OwnConversion, SideBarRowsWhereTheLibraryConvertsThem) {
-    ASSERT_TRUE(ScreenDpiY() == 96 || ScreenDpiY() == 144) << ScreenDpiY();
+TEST_P(OwnConversion, SideBarRowsWhereTheLibraryConvertsThem) {  // at 96 dpi, else at 144
     const std::vector<int> expected =
         ScreenDpiY() == 96 ? std::vector<int>{26, 47, 68, 89} : std::vector<int>{38, 69, 100, 131};
     const WindowSurface w =

@@ -31,9 +31,7 @@ protected:
         dib->Fill(kWhite);
         SetBkMode(dib->Dc(), TRANSPARENT);
     }
-    int DarkIn(int left, int top, int right, int bottom) const {
-        return dib->Count(RECT{left, top, right, bottom}, Dark);
-    }
+    int DarkIn(int l, int t, int r, int b) const { return dib->Count(RECT{l, t, r, b}, Dark); }
     // 'D' for a dark pixel, 'W' for a white one, 'L' for the grid-line colour, 'S' for the selected one, '.' else.
     std::string Shades(std::initializer_list<POINT> points) const {
         std::string s;
@@ -68,8 +66,7 @@ TEST_F(HeaderPainting, ProgressCells) {
         EXPECT_EQ("W", Shades({{9, 20}}));
     }
     Draw(L"progress{45:255:16777215}", RECT{10, 10, 110, 30});  // a red bar with the white text 45% on it
-    EXPECT_GT(GetRValue(dib->At(50, 14)), 200);
-    EXPECT_LT(GetGValue(dib->At(50, 14)), 120);
+    EXPECT_TRUE(GetRValue(dib->At(50, 14)) > 200 && GetGValue(dib->At(50, 14)) < 120) << dib->At(50, 14);
     EXPECT_GT(dib->Count(RECT{11, 13, 50, 27}, [](COLORREF c) { return GetGValue(c) > 180; }), 5);
 }
 

@@ -75,8 +75,7 @@ Lines Section(const std::string& file, const std::string& name, bool examples = 
 // The guide lists the table's keys in order with their defaults; the samples write fixed defaults out and leave
 // system-colour defaults as ";key=".
 template <class Owner>
-void ExpectKeysListed(const IniKeyTable<Owner>& table, const std::string& heading, const Lines& samples,
-                      const std::string& section) {
+void ExpectKeysListed(const IniKeyTable<Owner>& table, const char* heading, const Lines& samples, const char* section) {
     Lines guide, sample;
     for (const IniKey<Owner>& k : table) {
         const bool fixed = k.def.sysColor == kNoSysColor;
