@@ -73,13 +73,23 @@ protected:
 
 }  // namespace
 
-// Catches an exception let out of an export, a failure answered as success, or
-// a crash or a broken record after paints and mouse input without memory.
-TEST_F(AllocationFailure, ExportsAnswerFailureAndTheRecordServesOnceMemoryIsBack) {
+// Catches an exception let out of an export or a replacement, a failure
+// answered as success, a replacement that fails its caller instead of making
+// the real call, or a crash or a broken record after paints and mouse input
+// without memory.
+TEST_F(AllocationFailure, ExportsFailReplacementsMakeTheRealCallAndTheRecordServesOnceMemoryIsBack) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, CreateBitmap(300, 60, 1, 32, nullptr));
+    ASSERT_EQ(dll.StopTessel(), 1);  // the real answers first
+    const std::string real = Measure(dc);
+    ASSERT_EQ(dll.StartTessel(), 1);
+    dll.SetIconfont(L"iconfont.ttf", 0);
     StdoutCapture out;
     g_failing = true;
+    const std::string failing = Measure(dc);
     const int attach = dll.AttachDatawindow(dw, nullptr);
     g_failing = false;
+    EXPECT_EQ(failing, real);
     EXPECT_EQ(attach, 0);
     ASSERT_EQ(dll.AttachDatawindow(dw, nullptr), 1);
     PumpMessages();
@@ -95,6 +105,7 @@ TEST_F(AllocationFailure, ExportsAnswerFailureAndTheRecordServesOnceMemoryIsBack
     g_failing = false;
     EXPECT_EQ(titles, (std::vector<int>{0, 0}));
     const std::string log = out.Stop();
+    EXPECT_NE(log.find("GetTextExtentExPointW: stopped an exception"), std::string::npos) << log;
     EXPECT_NE(log.find("AttachDatawindow: stopped an exception"), std::string::npos) << log;
     PumpMessages();
     EXPECT_EQ(dll.AddDatawindowTitle(dw, L"A title", L"Tahoma", 9, 30), 1);
@@ -102,25 +113,6 @@ TEST_F(AllocationFailure, ExportsAnswerFailureAndTheRecordServesOnceMemoryIsBack
     InvalidateRect(dw, nullptr, TRUE);
     UpdateWindow(dw);
     EXPECT_EQ(dll.DettachDatawindow(dw), 1);
-}
-
-// Catches a replacement that fails its caller instead of making the real call.
-TEST_F(AllocationFailure, ReplacementsMakeTheRealCall) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateBitmap(300, 60, 1, 32, nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    ASSERT_EQ(dll.StopTessel(), 1);  // the real answers first
-    const std::string real = Measure(dc);
-    ASSERT_EQ(dll.StartTessel(), 1);
-    dll.SetIconfont(L"iconfont.ttf", 0);
-    StdoutCapture out;
-    g_failing = true;
-    const std::string failing = Measure(dc);
-    g_failing = false;
-    const std::string log = out.Stop();
-    EXPECT_EQ(failing, real);
-    EXPECT_NE(log.find("GetTextExtentExPointW: stopped an exception"), std::string::npos) << log;
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
+    DeleteObject(SelectObject(dc, old));
     DeleteDC(dc);
 }
