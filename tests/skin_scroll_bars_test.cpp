@@ -78,7 +78,6 @@ protected:
                                nullptr);
         skin = temp.Write(L"skin.ini", SkinText());
         ASSERT_EQ(1, dll.SetSkinFile(skin.c_str()));
-        ASSERT_EQ(17, GetSystemMetrics(SM_CXVSCROLL));
         bars = Window(WS_VSCROLL | WS_HSCROLL);
         theme = OpenThemeData(bars, L"SCROLLBAR");
         ASSERT_NE(nullptr, theme) << "no visual style active in the Wine prefix";
