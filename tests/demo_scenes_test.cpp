@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cairo.h>
+#include <process.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -44,22 +45,6 @@ struct Picture {
     cairo_surface_t* surface;
 };
 
-// Runs demo.exe with the arguments; its exit code.
-DWORD RunDemo(const std::wstring& arguments) {
-    std::wstring command = L"demo.exe " + arguments + L" --exit";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    DWORD code = 0xFFFFFFFF;
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return code;
-    if (WaitForSingleObject(process.hProcess, 120000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, code);
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
-}
-
 bool SideBarFill(COLORREF c) { return c == 16766378u; }  // SelectRowColor of demo.ini
 bool HoverBand(COLORREF c) {
     return GetRValue(c) > 235 && GetGValue(c) > 200 && GetBValue(c) > 120 && GetBValue(c) < 200;
@@ -80,13 +65,16 @@ TEST(DemoScenes, EverySceneRunsAndIsDecoratedOnlyWithTessel) {
     std::map<std::wstring, std::unique_ptr<Picture>> shots;
     for (const std::wstring name : {L"overview", L"hover", L"selection", L"pageinfo", L"titles", L"progress", L"icons",
                                     L"skin", L"preview", L"without", L"unversioned"}) {
+        SCOPED_TRACE(std::string(name.begin(), name.end()));
         const std::wstring file = folder.File(name + L".png");
         const std::wstring args = name == L"without"       ? L"--without-tessel"
                                   : name == L"unversioned" ? L"--runtime 220 --scene selection"
                                                            : L"--scene " + name;
-        EXPECT_EQ(0u, RunDemo(args + L" --screenshot \"" + file + L"\"")) << std::string(name.begin(), name.end());
+        // msvcrt joins the arguments into the command line as they stand.
+        const std::wstring command = args + L" --screenshot \"" + file + L"\" --exit";
+        EXPECT_EQ(_wspawnl(_P_WAIT, L"demo.exe", L"demo.exe", command.c_str(), nullptr), 0);
         shots[name].reset(new Picture(file));
-        ASSERT_TRUE(shots[name]->Ok()) << std::string(name.begin(), name.end());
+        ASSERT_TRUE(shots[name]->Ok());
     }
 
     const Picture &overview = *shots[L"overview"], &without = *shots[L"without"], &selection = *shots[L"selection"],
