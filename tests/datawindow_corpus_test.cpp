@@ -55,15 +55,6 @@ protected:
         PumpMessages();
         return dw;
     }
-    // The mouse over a row, then over the next but one: the band turns the second's cell red.
-    void ExpectHoverBand(HWND dw, POINT first, POINT second, const std::string& name) {
-        SendMessageW(dw, WM_MOUSEMOVE, 0, MAKELPARAM(first.x, first.y));
-        PumpMessages();
-        SendMessageW(dw, WM_MOUSEMOVE, 0, MAKELPARAM(second.x, second.y));
-        const COLORREF c = WindowSurface(dw, WindowSurface::Client).At(second.x, second.y);
-        EXPECT_GT(GetRValue(c), GetBValue(c) + 40) << name << ": no hover band";
-        PumpMessages();
-    }
     void ExpectEveryModifyTakenAndDetach(HWND dw, const std::string& name) {
         std::vector<std::wstring> texts, results;
         pb->ModifyLogWithResults(dw, &texts, &results);
@@ -81,8 +72,13 @@ protected:
         const POINT row1 = pb->Describe(dw, L"DataWindow.Processing") == L"1" ? CellOf(dw, 1) : POINT{-1, -1};
         const POINT row3 = row1.x >= 0 ? CellOf(dw, 3) : row1;
         const bool grid = row3.x >= 0;
-        if (grid) {
-            ExpectHoverBand(dw, row1, row3, name);
+        if (grid) {  // the mouse over row 1, then row 3: the band turns row 3's cell red
+            SendMessageW(dw, WM_MOUSEMOVE, 0, MAKELPARAM(row1.x, row1.y));
+            PumpMessages();
+            SendMessageW(dw, WM_MOUSEMOVE, 0, MAKELPARAM(row3.x, row3.y));
+            const COLORREF c = WindowSurface(dw, WindowSurface::Client).At(row3.x, row3.y);
+            EXPECT_GT(GetRValue(c), GetBValue(c) + 40) << name << ": no hover band";
+            PumpMessages();
             SendMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(row1.x, row1.y));
             SendMessageW(dw, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(row3.x, row3.y));
             SendMessageW(dw, WM_LBUTTONUP, 0, MAKELPARAM(row3.x, row3.y));
@@ -127,8 +123,8 @@ TEST_F(Corpus, EveryDataWindowAttachedDecoratedAndDetached) {
     EXPECT_TRUE(made.gdiLive.empty() && made.heapLive.empty());
 }
 
-// Catches row numbers beside a grid without rows, and a hover band missing on the last page of 100000 rows.
-TEST_F(Corpus, GridWithoutRowsAndWithAHundredThousand) {
+// Catches row numbers beside a grid without rows, and any modify of the library failing on it.
+TEST_F(Corpus, GridWithoutRowsShowsNoRowNumbers) {
     HWND empty = Open(L"own_lf_nobom_grid.srd", 0);
     ASSERT_NE(nullptr, empty);
     for (int y = 10; y < 300; y += 20) SendMessageW(empty, WM_MOUSEMOVE, 0, MAKELPARAM(100, y));
@@ -140,14 +136,4 @@ TEST_F(Corpus, GridWithoutRowsAndWithAHundredThousand) {
     EXPECT_EQ(0, window.Count(RECT{4, 60, 44, window.Height() - 2},
                               [](COLORREF c) { return GetRValue(c) + GetGValue(c) < 200; }));
     ExpectEveryModifyTakenAndDetach(empty, "empty");
-
-    HWND many = Open(L"own_lf_nobom_grid.srd", 100000);
-    ASSERT_NE(nullptr, many);
-    SendMessageW(many, WM_VSCROLL, SB_BOTTOM, 0);
-    RedrawWindow(many, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
-    PumpMessages();
-    EXPECT_EQ(L"100000", pb->Describe(many, L"DataWindow.LastRowOnPage"));
-    const long first = std::stol(pb->Describe(many, L"DataWindow.FirstRowOnPage"));
-    ExpectHoverBand(many, CellOf(many, first), CellOf(many, first + 2), "many");
-    ExpectEveryModifyTakenAndDetach(many, "many");
 }

@@ -99,7 +99,6 @@ TEST_F(HandleReuse, StaleRecordNeverServesTheWindowThatReusesItsHandle) {
             ShowWindow(oldHost, SW_HIDE);
             DestroyWindow(viaParent ? oldHost : old);  // without DettachDatawindow
             again = DataWindowWithHandle(newHost, old, &turns);
-            ASSERT_FALSE(IsWindow(old) && old != again);
         }
         ASSERT_NE(again, nullptr) << "the handle value was not given out again in " << turns << " turns";
         std::printf("handle reuse: handle 0x%08X given to a new DataWindow after %s (%d turns, %d windows)\n",

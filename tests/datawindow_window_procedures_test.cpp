@@ -1,7 +1,6 @@
 // The replaced window procedures of the runtime, driven through real
 // messages: frame margins and hit test, the colour messages, double clicks on
-// buttons, the refresh after a lost capture, the page-information requests
-// and the centred edit text.
+// buttons, the refresh after a lost capture and the centred edit text.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,7 +9,6 @@
 
 #include "dib.h"
 #include "private_messages.h"
-#include "stdout_capture.h"
 #include "tessel_host.h"
 #include "window_surface.h"
 
@@ -26,11 +24,10 @@ std::wstring Grid() {
         .Text();
 }
 
-int Posted(HWND window, UINT message, MSG* last = nullptr) {
+int Posted(HWND window, UINT message) {
     MSG msg;
     int n = 0;
-    for (; PeekMessageW(&msg, window, message, message, PM_REMOVE); ++n)
-        if (last) *last = msg;
+    while (PeekMessageW(&msg, window, message, message, PM_REMOVE)) ++n;
     return n;
 }
 
@@ -162,8 +159,9 @@ INSTANTIATE_TEST_SUITE_P(Messages, ColourMessages, ::testing::ValuesIn(kColourMe
                              return std::string(info.param.name);
                          });
 
-// A double click on a button not reported by name and turned into a button press, or a non-button's turned.
-TEST_F(WindowProcedures, DoubleClickOnButtonObjects) {
+// A double click on a button object (named b_ in either case) not turned into a second press, or another object's
+// turned: B_ok and b_go (x 10 to 190) pressed again, not b (from 210) nor the bare band.
+TEST_F(WindowProcedures, DoubleClickOnAButtonPressesItAgain) {
     HWND form = Attach(
         L"release 10;\ndatawindow(units=1 processing=0)\nheader(height=0)\ndetail(height=200)\n"
         L"table(column=(type=long name=a dbname=\"a\"))\n"
@@ -172,46 +170,22 @@ TEST_F(WindowProcedures, DoubleClickOnButtonObjects) {
         L"button(band=detail text=\"B\" x=\"210\" y=\"10\" height=\"30\" width=\"80\" name=b)\n"
         L"data(1)\n");
     SetForegroundWindow(pb->host());
-    const struct {
-        int x, y, posted;
-        const char* line;
-    } clicks[] = {{50, 25, 1, "B_ok\n"}, {150, 25, 1, "b_go\n"}, {250, 25, 0, ""}, {150, 150, 0, ""}};
-    for (const auto& click : clicks) {
-        POINT p = {click.x, click.y};
+    for (int x : {50, 150, 250, 350}) {
+        POINT p = {x, 25};
         ClientToScreen(form, &p);
         SetCursorPos(p.x, p.y);
-        StdoutCapture capture;
-        SendMessageW(form, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(click.x, click.y));
-        const std::string out = capture.Stop();
-        MSG down = {};
-        EXPECT_EQ(click.posted, Posted(form, WM_LBUTTONDOWN, &down)) << click.x;
-        EXPECT_EQ(0u, down.wParam | static_cast<WPARAM>(down.lParam)) << click.x;
-        EXPECT_NE(std::string::npos, out.find(click.line)) << out;
+        SendMessageW(form, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, 25));
+        EXPECT_EQ(x < 200, Posted(form, WM_LBUTTONDOWN)) << x;
     }
 }
 
-// No refresh after a lost capture; page information asked at the wrong times or of a stranger; the edit text not
-// centred on its 12-point font (16 pixels), or moved again after someone else placed it.
-TEST_F(WindowProcedures, LostCaptureScrollButtonReleaseAndEditText) {
-    HWND grid = Attach(Grid()), other = Create(Grid());
+// No refresh after a lost capture; the edit text not centred on its 12-point font (16 pixels).
+TEST_F(WindowProcedures, RefreshAfterALostCaptureAndEditTextCentred) {
+    HWND grid = Attach(Grid());
     Posted(grid, kRefreshMessage);
     SetCapture(grid);
     ReleaseCapture();
     EXPECT_EQ(1, Posted(grid, kRefreshMessage));
-    const struct {
-        HWND window;
-        UINT message;
-        WPARAM w;
-        int posted;
-    } steps[] = {{grid, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 1), 1},
-                 {grid, WM_VSCROLL, SB_LINEDOWN, 0},
-                 {grid, WM_LBUTTONUP, MK_SHIFT, 1},
-                 {grid, WM_LBUTTONUP, 0, 0},
-                 {other, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 1), 0}};
-    for (const auto& step : steps) {
-        SendMessageW(step.window, step.message, step.w, step.message == WM_VSCROLL ? 0 : MAKELPARAM(10, 40));
-        EXPECT_EQ(step.posted, Posted(step.window, kPageInfoMessage)) << step.message << " " << step.w;
-    }
     SetFocus(grid);
     SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(120, 36));  // row 1, column b
     SendMessageW(grid, WM_LBUTTONUP, 0, MAKELPARAM(120, 36));
@@ -225,10 +199,4 @@ TEST_F(WindowProcedures, LostCaptureScrollButtonReleaseAndEditText) {
     ASSERT_NE(0, (client.bottom - 16) / 2 - 1);
     SendMessageW(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
     EXPECT_EQ((client.bottom - 16) / 2 - 1, format.top);
-    RECT placed = {2, 3, client.right - 2, client.bottom - 1};
-    SendMessageW(edit, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&placed));
-    InvalidateRect(edit, nullptr, TRUE);
-    UpdateWindow(edit);
-    SendMessageW(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
-    EXPECT_EQ(3, format.top);
 }
