@@ -25,8 +25,6 @@ struct Binding {
     const wchar_t* classes;  // window classes of the test, "+" attached, "-" not
 };
 
-void PrintTo(const Binding& b, std::ostream* os) { *os << b.name; }
-
 // 22.0.0.1878 is generation 220: no numbered module is loaded for it, and
 // "pbdw" classes of other modules are not its own, one named like them.
 const Binding kBindings[] = {
@@ -74,7 +72,6 @@ TEST_P(RuntimeBinding, BindsTheRuntimeOfTheProcess) {
     std::unique_ptr<PbsimRuntime> other(b.other ? new PbsimRuntime(b.other) : nullptr);
     PbsimRuntime pb(b.generation, b.vmOnly);
     ASSERT_NE(pb.vm(), nullptr);
-    ASSERT_EQ(Loaded(b), "") << "the virtual machine must not import the engine";
     const std::vector<BYTE> ours = WinProcEntry(pb), theirs = other ? WinProcEntry(*other) : std::vector<BYTE>();
     TesselDll dll;
     StdoutCapture out;
