@@ -56,8 +56,8 @@ protected:
         return dw;
     }
     void ExpectEveryModifyTakenAndDetach(HWND dw, const std::string& name) {
-        std::vector<std::wstring> texts, results;
-        pb->ModifyLogWithResults(dw, &texts, &results);
+        std::vector<std::wstring> results;
+        const std::vector<std::wstring> texts = pb->ModifyLog(dw, &results);
         for (size_t i = 0; i < texts.size(); ++i)
             EXPECT_EQ(L"", results[i]) << name << ": " << std::string(texts[i].begin(), texts[i].end());
         EXPECT_EQ(1, dll.DettachDatawindow(dw)) << name;

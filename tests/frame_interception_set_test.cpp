@@ -1,8 +1,9 @@
 // The interception set as the host process sees it: every function of the set
 // jumps into the library while it is started and is itself again after the stop;
-// an entry too short to take the jump is refused with its reason; the printing
-// state follows the printer and print calls; file dialogs open resizable;
-// without a bound runtime no runtime function is touched.
+// calls pass through with the real last errors; an entry too short to take the
+// jump is refused with its reason; the printing state follows the printer and
+// print calls; file dialogs open resizable; without a bound runtime no runtime
+// function is touched.
 #include <gtest/gtest.h>
 #include <windows.h>
 // After windows.h.
@@ -10,6 +11,7 @@
 #include <winspool.h>
 
 #include <cstring>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -77,17 +79,37 @@ size_t Count(const std::string& text, const char* what) {
     return n;
 }
 
-// A context the library keeps a DataWindow's record for writes the DrawFrameControl debug line.
-bool HasRecord(HDC dc) {
-    StdoutCapture capture;
-    RECT r = {0, 0, 8, 8};
-    DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH);
-    return Count(capture.Stop(), "HookDrawFrameControl") > 0;
+// The last error each call leaves after a mark, as text: one call for each kind
+// of replacement, on its plain path and where the real function fails.
+std::string LastErrors() {
+    const auto none = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x7FFF0));
+    HDC memory = CreateCompatibleDC(nullptr), dc = nullptr;
+    RECT r = {0, 0, 100, 30};
+    wchar_t text[] = L"plain words";
+    const std::function<void()> calls[] = {
+        [&] { dc = GetDC(nullptr); },
+        [&] { ReleaseDC(nullptr, dc); },
+        [&] { GetDC(none); },
+        [&] { DeleteDC(reinterpret_cast<HDC>(none)); },
+        [&] { TextOutW(memory, 2, 2, text, 11); },
+        [&] { DrawTextExW(memory, text, -1, &r, DT_LEFT, nullptr); },
+        [&] { GetSysColor(COLOR_WINDOW); },
+        [&] { FillRect(memory, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))); },
+        [&] { DestroyWindow(none); }};
+    std::ostringstream out;
+    for (const auto& call : calls) {
+        SetLastError(0xDEADBEEF);
+        call();
+        out << std::hex << GetLastError() << ' ';
+    }
+    DeleteDC(memory);
+    return out.str();
 }
 
 }  // namespace
 
-// Catches a function left out of the set or not given back.
+// Catches a function left out of the set or not given back, and a replacement
+// that changes the last error its real function leaves.
 TEST(Installed, EveryFunctionOfTheSetWhileStarted) {
     ASSERT_NE(nullptr, LoadLibraryW(L"lpk\\lpk.dll")) << "the stand-in lpk.dll";
     PbsimRuntime pb(TestRuntimeGeneration());
@@ -115,12 +137,15 @@ TEST(Installed, EveryFunctionOfTheSetWhileStarted) {
         entries.push_back({word, code, std::vector<BYTE>(code, code + 16)});
     }
     ASSERT_EQ(entries.size(), 62u);
+    const std::string real = LastErrors();
     for (int round = 0; round < 2; ++round) {
         StdoutCapture capture;
         ASSERT_EQ(1, dll.StartTessel());
         for (const Entry& e : entries) EXPECT_TRUE(JumpsInto(e.code, dll.h)) << e.name;
+        const std::string errors = LastErrors();
         ASSERT_EQ(1, dll.StopTessel());
         const std::string log = capture.Stop();
+        EXPECT_EQ(errors, real);
         EXPECT_EQ(0u, Count(log, "refused")) << log;
         for (const Entry& e : entries)
             EXPECT_EQ(e.before, std::vector<BYTE>(e.code, e.code + 16)) << e.name << " not given back";

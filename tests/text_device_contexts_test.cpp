@@ -12,13 +12,6 @@
 
 namespace {
 
-bool HasRecord(HDC dc) {
-    StdoutCapture capture;
-    RECT r = {0, 0, 8, 8};
-    DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH);
-    return capture.Stop().find("HookDrawFrameControl") != std::string::npos;
-}
-
 // A bar graph with a line series, two rows, in pixels.
 const wchar_t kGraph[] =
     L"release 10;\ndatawindow(units=1 processing=0 color=16777215 )\nheader(height=0)\n"

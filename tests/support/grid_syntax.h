@@ -68,15 +68,10 @@ public:
         return Data(values);
     }
 
-    // The x of column i's objects.
-    int X(size_t i) const {
-        int x = m_units == 1 ? 1 : 5;
-        for (size_t c = 0; c < i && c < m_columns.size(); ++c) x += m_columns[c].width + Gap();
-        return x;
-    }
-
     std::wstring Text() const {
         const int top = m_units == 1 ? 1 : 4;
+        std::vector<int> x(1, m_units == 1 ? 1 : 5);  // each column's objects' x
+        for (const ColumnSpec& col : m_columns) x.push_back(x.back() + col.width + (m_units == 1 ? 1 : 4));
         std::wstring s = L"release 10;\ndatawindow(units=" + std::to_wstring(m_units) + L" processing=1" +
                          m_attributes + L")\nheader(height=" + std::to_wstring(m_header) + L")\ndetail(height=" +
                          std::to_wstring(m_detail) + L")\ntable(";
@@ -88,13 +83,13 @@ public:
             const ColumnSpec& col = m_columns[c];
             if (col.header.empty()) continue;
             s += L"text(band=header text=\"" + col.header + L"\" border=\"" + std::to_wstring(col.border) + L"\" x=\"" +
-                 std::to_wstring(X(c)) + L"\" y=\"" + std::to_wstring(top) + L"\" height=\"" +
+                 std::to_wstring(x[c]) + L"\" y=\"" + std::to_wstring(top) + L"\" height=\"" +
                  std::to_wstring(m_header - (m_units == 1 ? 4 : 8)) + L"\" width=\"" + std::to_wstring(col.width) +
                  L"\" name=" + col.name + L"_t)\n";
         }
         for (size_t c = 0; c < m_columns.size(); ++c) {
             const ColumnSpec& col = m_columns[c];
-            s += L"column(band=detail id=" + std::to_wstring(c + 1) + L" x=\"" + std::to_wstring(X(c)) + L"\" y=\"" +
+            s += L"column(band=detail id=" + std::to_wstring(c + 1) + L" x=\"" + std::to_wstring(x[c]) + L"\" y=\"" +
                  std::to_wstring(top) + L"\" height=\"" + std::to_wstring(m_detail - (m_units == 1 ? 2 : 8)) +
                  L"\" width=\"" + std::to_wstring(col.width) + L"\" name=" + col.name + L" visible=\"" +
                  (col.visible ? L"1" : L"0") + L"\"" + col.attributes + L")\n";
@@ -114,7 +109,6 @@ private:
         bool visible;
         std::wstring attributes;
     };
-    int Gap() const { return m_units == 1 ? 1 : 4; }
     int m_units;
     int m_header;
     int m_detail;

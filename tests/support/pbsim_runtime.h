@@ -82,24 +82,18 @@ public:
         return std::wcstol(Describe(dw, property).c_str(), nullptr, 10);
     }
 
-    // Every modify text the DataWindow received, oldest first.
-    std::vector<std::wstring> ModifyLog(HWND dw) const {
-        std::vector<std::wstring> log, results;
-        ModifyLogWithResults(dw, &log, &results);
-        return log;
-    }
-
-    // The modify log with each modify's result ("" for success).
-    void ModifyLogWithResults(HWND dw, std::vector<std::wstring>* texts, std::vector<std::wstring>* results) const {
-        if (!GetModifyLogCount || !GetModifyLogEntry) return;
-        const LONG n = GetModifyLogCount(dw);
-        for (LONG i = 0; i < n; ++i) {
+    // Every modify text the DataWindow received, oldest first, and when asked
+    // each one's result ("" for success).
+    std::vector<std::wstring> ModifyLog(HWND dw, std::vector<std::wstring>* results = nullptr) const {
+        std::vector<std::wstring> texts;
+        for (LONG i = 0, n = GetModifyLogCount ? GetModifyLogCount(dw) : 0; i < n && GetModifyLogEntry; ++i) {
             std::vector<wchar_t> text(65536, L'\0'), result(4096, L'\0');
             GetModifyLogEntry(dw, i, text.data(), static_cast<LONG>(text.size()), result.data(),
                               static_cast<LONG>(result.size()));
-            texts->emplace_back(text.data());
-            results->emplace_back(result.data());
+            texts.emplace_back(text.data());
+            if (results) results->emplace_back(result.data());
         }
+        return texts;
     }
 
     PFN_pbsim_CreateDataWindow CreateDataWindow = Export{m_api, PBSIM_CREATE_DATAWINDOW};
@@ -111,8 +105,6 @@ public:
     PFN_pbsim_GetLastError GetLastError = Export{m_api, PBSIM_GET_LAST_ERROR};
     PFN_pbsim_SetPrintPreview SetPrintPreview = Export{m_api, PBSIM_SET_PRINT_PREVIEW};
     PFN_pbsim_SetSelectedMouse SetSelectedMouse = Export{m_api, PBSIM_SET_SELECTED_MOUSE};
-    PFN_pbsim_SetExportedSyntax SetExportedSyntax = Export{m_api, PBSIM_SET_EXPORTED_SYNTAX};
-    PFN_pbsim_GetDescribeCount GetDescribeCount = Export{m_api, PBSIM_GET_DESCRIBE_COUNT};
     PFN_pbsim_PrintToDC PrintToDC = Export{m_api, PBSIM_PRINT_TO_DC};
     PFN_pbsim_GetEditControl GetEditControl = Export{m_api, PBSIM_GET_EDIT_CONTROL};
     PFN_pbsim_CreateRuntimeWindow CreateRuntimeWindow = Export{m_api, PBSIM_CREATE_RUNTIME_WINDOW};

@@ -1,9 +1,10 @@
 // Counts what one module (the DLL under test, with the cairo and FreeType it
 // carries inside) creates and releases while the object lives: GDI objects
 // through its imports of the GDI create and delete functions (Wine's
-// GetGuiResources answers 0), and heap blocks through its imports of the C
-// runtime's allocator. Also counts the windows of the calling thread and the
-// process's private memory.
+// GetGuiResources answers 0; objects it makes through the saved entries of
+// functions it intercepts itself are not seen), and heap blocks through its
+// imports of the C runtime's allocator. Also counts the windows of the calling
+// thread and the process's private memory.
 #pragma once
 
 #include <windows.h>
@@ -37,8 +38,7 @@ inline void Created(void* h) {
     Now().gdiLive.insert(h);
 }
 
-// One replacement per imported function: N tells them apart, Creates says
-// whether a non-null result is a new GDI object.
+// One replacement per imported creating function; N tells them apart.
 template <int N, typename R, typename... A>
 struct Hook {
     static void*& Original() {
@@ -105,28 +105,16 @@ class ResourceCensus {
 public:
     explicit ResourceCensus(HMODULE module) {
         Now() = Counts();
+        // The creating functions the library imports (objdump -p Tessel2U.dll).
         Add<Hook<1, HPEN, int, int, COLORREF>>(module, "CreatePen");
-        Add<Hook<2, HPEN, DWORD, DWORD, const LOGBRUSH*, DWORD, const DWORD*>>(module, "ExtCreatePen");
-        Add<Hook<3, HBRUSH, COLORREF>>(module, "CreateSolidBrush");
-        Add<Hook<4, HBRUSH, const LOGBRUSH*>>(module, "CreateBrushIndirect");
-        Add<Hook<5, HBRUSH, HBITMAP>>(module, "CreatePatternBrush");
-        Add<Hook<6, HBRUSH, int, COLORREF>>(module, "CreateHatchBrush");
-        Add<Hook<7, HFONT, const LOGFONTW*>>(module, "CreateFontIndirectW");
-        Add<Hook<8, HFONT, int, int, int, int, int, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, LPCWSTR>>(
-            module, "CreateFontW");
-        Add<Hook<9, HRGN, int, int, int, int>>(module, "CreateRectRgn");
-        Add<Hook<10, HRGN, const RECT*>>(module, "CreateRectRgnIndirect");
-        Add<Hook<11, HRGN, int, int, int, int, int, int>>(module, "CreateRoundRectRgn");
-        Add<Hook<12, HRGN, const POINT*, int, int>>(module, "CreatePolygonRgn");
-        Add<Hook<13, HRGN, int, int, int, int>>(module, "CreateEllipticRgn");
-        Add<Hook<14, HBITMAP, HDC, int, int>>(module, "CreateCompatibleBitmap");
-        Add<Hook<15, HBITMAP, int, int, UINT, UINT, const void*>>(module, "CreateBitmap");
-        Add<Hook<16, HBITMAP, HDC, const BITMAPINFO*, UINT, void**, HANDLE, DWORD>>(module, "CreateDIBSection");
-        Add<Hook<17, HDC, HDC>>(module, "CreateCompatibleDC");
-        Add<Hook<18, HBITMAP, HDC, const BITMAPINFOHEADER*, DWORD, const void*, const BITMAPINFO*, UINT>>(
-            module, "CreateDIBitmap");
-        Add<Hook<19, HPEN, const LOGPEN*>>(module, "CreatePenIndirect");
-        Add<Hook<20, HFONT, const LOGFONTA*>>(module, "CreateFontIndirectA");
+        Add<Hook<2, HBRUSH, COLORREF>>(module, "CreateSolidBrush");
+        Add<Hook<3, HFONT, const LOGFONTW*>>(module, "CreateFontIndirectW");
+        Add<Hook<4, HRGN, int, int, int, int>>(module, "CreateRectRgn");
+        Add<Hook<5, HRGN, const XFORM*, DWORD, const RGNDATA*>>(module, "ExtCreateRegion");
+        Add<Hook<6, HBITMAP, HDC, int, int>>(module, "CreateCompatibleBitmap");
+        Add<Hook<7, HBITMAP, HDC, const BITMAPINFO*, UINT, void**, HANDLE, DWORD>>(module, "CreateDIBSection");
+        Add<Hook<8, HDC, HDC>>(module, "CreateCompatibleDC");
+        Add<Hook<9, HDC, LPCWSTR, LPCWSTR, LPCWSTR, const DEVMODEW*>>(module, "CreateDCW");
         Add<Deleter<1>>(module, "DeleteObject");
         Add<Deleter<2>>(module, "DeleteDC");
         AddHeap(module, "malloc", reinterpret_cast<void*>(&Malloc), reinterpret_cast<void**>(&Heap().malloc));

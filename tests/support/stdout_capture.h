@@ -49,3 +49,12 @@ private:
     int m_saved = -1;
     std::string m_text;
 };
+
+// Whether the library keeps a DataWindow's record for a context: drawing a
+// frame control on it then writes the replacement's debug line.
+inline bool HasRecord(HDC dc) {
+    StdoutCapture capture;
+    RECT r = {0, 0, 8, 8};
+    DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH);
+    return capture.Stop().find("HookDrawFrameControl") != std::string::npos;
+}

@@ -26,7 +26,6 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     bool Ok() const { return !m_path.empty(); }
-    const std::wstring& Path() const { return m_path; }
     // The full path of a file of the folder.
     std::wstring File(const std::wstring& name) const { return m_path + L"\\" + name; }
     // Writes bytes as they stand into a file of the folder and answers its path.
