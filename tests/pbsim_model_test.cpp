@@ -9,7 +9,6 @@
 #include "model/units.h"
 
 using pbsim::DataWindowModel;
-using pbsim::DwObject;
 
 namespace {
 
@@ -105,15 +104,11 @@ TEST(PbsimModel, ObjectExpressionsAndSyntaxRoundTrip) {
                         L"emp_name_t.x='1 ~t (long(describe(~'emp_id_t.x~')) + 2)' salary_t.text='Say ~\"hi~\" ~~ "
                         L"it~'s'"),
               L"");
-    const DwObject& t = *dw.FindObject(L"EMP_ID_T");
+    const auto& t = *dw.FindObject(L"EMP_ID_T");
     EXPECT_EQ(dw.DisplayText(t, 1) + dw.DisplayText(t, 2) + dw.DisplayText(t, 0), L"highlownone");
-    EXPECT_EQ(dw.EvaluateInt(*dw.FindObject(L"dept_t"), L"x", 1) * 100 +
-                  dw.EvaluateInt(*dw.FindObject(L"emp_name_t"), L"x", 1),
-              9 * 100 + 7);
+    EXPECT_EQ(dw.EvaluateInt(*dw.FindObject(L"dept_t"), L"x", 1), 9);
+    EXPECT_EQ(dw.EvaluateInt(*dw.FindObject(L"emp_name_t"), L"x", 1), 7);
 
-    const std::wstring syntax = dw.Describe(L"DataWindow.Syntax");
-    EXPECT_NE(syntax.find(L"\nhtmltable(border=\"1\" )"), std::wstring::npos) << "a section kept as it was read";
-    EXPECT_EQ(syntax.find(L"data("), std::wstring::npos) << "DataWindow.Syntax carries no rows";
     DataWindowModel copy;
     ASSERT_TRUE(copy.Load(dw.Syntax() + dw.DataSyntax()));
     EXPECT_EQ(copy.Syntax() + copy.DataSyntax(), dw.Syntax() + dw.DataSyntax());
@@ -162,7 +157,7 @@ TEST(PbsimModel, MalformedSourcesAreRefusedWithoutChangeOrReadBack) {
         std::wstring error;
         if (!dw.Load(text, &error)) EXPECT_EQ(error.compare(0, 5, L"Line "), 0) << Narrow(error);
         else EXPECT_TRUE(copy.Load(dw.Syntax() + dw.DataSyntax(), &error)) << Narrow(error);
-        for (const DwObject& object : dw.Objects()) dw.DisplayText(object, 1);
+        for (const auto& object : dw.Objects()) dw.DisplayText(object, 1);
     };
     for (const std::wstring source : {pbsim::kEmployeeGridSyntax, pbsim::kEmployeeFormSyntax}) {
         for (size_t n = 0; n <= source.size(); n += 5) check(source.substr(0, n));
