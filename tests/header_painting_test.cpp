@@ -99,8 +99,7 @@ TEST_F(HeaderPainting, SortMarksAndVerticalPlacement) {
     DrawTextExW(dib->Dc(), text, -1, &cell, DT_RIGHT, nullptr);
     DrawTextExW(dib->Dc(), alone, -1, &other, DT_LEFT, nullptr);
     EXPECT_EQ(L"Name, sort:A", std::wstring(text) + L"," + alone);
-    EXPECT_EQ(99, cell.right);
-    EXPECT_EQ(10, cell.top);
+    EXPECT_TRUE(cell.right == 99 && cell.top == 10) << cell.right << ", " << cell.top;
     EXPECT_EQ("DW", Shades({{102, 26}, {102, 21}}));  // an upward triangle, apex at (102, 24)
     Draw(L"Mid", RECT{10, 0, 110, 100}, DT_LEFT | DT_TOP);
     EXPECT_EQ(0, DarkIn(10, 0, 110, 35));
@@ -139,15 +138,13 @@ TEST_F(HeaderPainting, GridLinesAndCornerBoxWhilePrinting) {
     ASSERT_NE(nullptr, getHandle);
     Dib memory(120, 120);  // of no window, black
     HDC dc = memory.Dc();
-    HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     SelectObject(dc, GetStockObject(BLACK_PEN));
-    wchar_t name[] = L"Tessel2U test printer";
     HANDLE printer = nullptr;
-    OpenPrinterW(name, &printer, nullptr);
+    OpenPrinterW(const_cast<wchar_t*>(L"Tessel2U test printer"), &printer, nullptr);
     getHandle(grid, 0);  // the runtime names the DataWindow it prints
     RECT elsewhere = {2, 2, 12, 12};
-    EXPECT_EQ(0, FillRect(dc, &corner, black));
-    EXPECT_NE(0, FillRect(dc, &elsewhere, black));
+    EXPECT_EQ(0, FillRect(dc, &corner, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))));
+    EXPECT_NE(0, FillRect(dc, &elsewhere, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))));
     MoveToEx(dc, 0, 20, nullptr);
     LineTo(dc, 40, 20);
     ClosePrinter(printer);

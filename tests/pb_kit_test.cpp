@@ -32,10 +32,8 @@ Lines ReadLines(const std::string& relative) {
 }
 
 std::string Utf8(const std::wstring& s) {
-    std::string out(s.size() * 3 + 1, '\0');
-    out.resize(WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, &out[0], static_cast<int>(out.size()), nullptr, nullptr) -
-               1);
-    return out;
+    char out[256];
+    return std::string(out, WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, out, sizeof out, nullptr, nullptr) - 1);
 }
 
 // The rows of the first Markdown table after the heading line, each its first `count` cells joined by " | ": trimmed,
@@ -101,17 +99,14 @@ Sru ReadSru(const std::string& file) {
     std::string block;
     for (const std::string& line : ReadLines(file)) {
         std::smatch m;
-        if (line == "type prototypes" || line == "forward prototypes" || line == "end prototypes") {
-            block = line;
-        } else if (block == "type prototypes" && std::regex_match(line, m, external)) {
+        if (line == "type prototypes" || line == "forward prototypes" || line == "end prototypes") block = line;
+        else if (block == "forward prototypes" && std::regex_match(line, m, function)) sru.forward.insert(m[1]);
+        else if (block == "end prototypes") sru.scripts += line + "\n";
+        if (block == "end prototypes" && std::regex_match(line, m, function)) sru.defined.insert(m[1]);
+        if (block == "type prototypes" && std::regex_match(line, m, external)) {
             const std::string types = std::regex_replace(m[3].str(), argumentName, "$1");
             EXPECT_TRUE(sru.externals.emplace(m[2], m[4].str() + " " + m[1].str() + " (" + types + ")").second)
                 << "declared twice: " << line;
-        } else if (block == "forward prototypes" && std::regex_match(line, m, function)) {
-            sru.forward.insert(m[1]);
-        } else if (block == "end prototypes") {
-            if (std::regex_match(line, m, function)) sru.defined.insert(m[1]);
-            sru.scripts += line + "\n";
         }
     }
     return sru;
@@ -122,8 +117,6 @@ struct Kit {
 };
 
 const Kit kKits[] = {{"pb/n_tessel.sru", "ulong"}, {"pb/x64/n_tessel.sru", "longptr"}};
-
-void PrintTo(const Kit& kit, std::ostream* os) { *os << kit.sru; }
 
 class KitObject : public ::testing::TestWithParam<Kit> {};
 

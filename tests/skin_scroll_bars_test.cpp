@@ -22,7 +22,6 @@ const COLORREF kValues[] = {RGB(200, 0, 0),   RGB(0, 200, 0),  RGB(0, 0, 200),  
                             RGB(0, 200, 200), RGB(120, 60, 0), RGB(0, 120, 60),  RGB(60, 0, 120),    RGB(90, 0, 0),
                             RGB(0, 90, 0),    RGB(0, 0, 90),   RGB(90, 90, 0),   RGB(250, 240, 200), RGB(1, 2, 3),
                             0xE6E6E6,         0x646464,        RGB(10, 100, 250)};
-const size_t kKinds = sizeof kValues / sizeof kValues[0];
 
 COLORREF Colour(char code) { return kValues[strchr(kCodes, code) - kCodes]; }
 
@@ -30,15 +29,13 @@ COLORREF Colour(char code) { return kValues[strchr(kCodes, code) - kCodes]; }
 std::string Codes(const Dib& dib, const POINT* probes, const char* expected) {
     std::string codes;
     for (size_t i = 0; expected[i]; ++i) {
-        const COLORREF* found = std::find(kValues, kValues + kKinds, dib.At(probes[i].x, probes[i].y));
-        codes += expected[i] == '?' || found == kValues + kKinds ? '?' : kCodes[found - kValues];
+        const COLORREF* found = std::find(std::begin(kValues), std::end(kValues), dib.At(probes[i].x, probes[i].y));
+        codes += expected[i] == '?' || found == std::end(kValues) ? '?' : kCodes[found - kValues];
     }
     return codes;
 }
 
-std::string Line(const std::string& key, COLORREF value) {
-    return std::string(key) + "=" + std::to_string(value) + "\r\n";
-}
+std::string Line(const std::string& key, COLORREF value) { return key + "=" + std::to_string(value) + "\r\n"; }
 
 std::string SkinText(const std::string& extra = std::string()) {
     std::string text =
@@ -141,11 +138,10 @@ TEST_F(SkinScrollBars, PartsAndStatesInTheSkinsColours) {
             << "place " << c.place << " part " << c.part << " state " << c.state;
     }
     // Style 2 with a shaft: a filled triangle head and a 2-pixel shaft, no circle.
-    ASSERT_EQ(1, dll.SetSkinFile(temp.Write(L"shaft.ini", SkinText("Style=2\r\nDrawArrowLine=1\r\nArrowLength=8\r\n"
-                                                                   "ArrowWidth=1\r\n"))
-                                     .c_str()));
-    const Place& shaft = kPlaces[kShaft];
-    EXPECT_EQ("1n11nn", WindowCanvas(bars).Draw(theme, 1, 1, shaft.r, shaft.probes, "1n11nn"));
+    const std::wstring shaft =
+        temp.Write(L"shaft.ini", SkinText("Style=2\r\nDrawArrowLine=1\r\nArrowLength=8\r\nArrowWidth=1\r\n"));
+    ASSERT_EQ(1, dll.SetSkinFile(shaft.c_str()));
+    EXPECT_EQ("1n11nn", WindowCanvas(bars).Draw(theme, 1, 1, kPlaces[kShaft].r, kPlaces[kShaft].probes, "1n11nn"));
 }
 
 // Scroll-bar controls are skinned without WS_VSCROLL and in their own WM_PAINT; size boxes and other classes'
@@ -196,7 +192,6 @@ TEST_F(SkinScrollBars, DefaultsAndDataWindowSkins) {
     ASSERT_EQ(1, dll.SetSkinFile(skin.c_str()));
     HWND grid = Create(GridSyntax(1).Header(24).Detail(20).Column(L"a", L"long", 300, L"A").NumberedRows(12).Text(),
                        100, 100, WS_VSCROLL);
-    ASSERT_NE(nullptr, grid);
     const std::wstring settings = temp.Write(
         L"dw.ini", "[datawindow]\r\nAlterColor=16777215\r\n[ScrollBar]\r\n" + Line("ScrollButtonHot", Colour('b')));
     const POINT probes[] = {{86, 0}, {92, 12}, {83, 20}};  // the 100 x 100 grid's up arrow

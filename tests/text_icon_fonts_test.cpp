@@ -21,7 +21,6 @@ const std::wstring kRed = L"iconfont{61447:255}";
 bool Red(COLORREF c) { return GetRValue(c) > 200 && GetGValue(c) < 80 && GetBValue(c) < 80; }
 bool Blue(COLORREF c) { return GetBValue(c) > 200 && GetRValue(c) < 80 && GetGValue(c) < 80; }
 bool Dark(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 300; }
-bool Black(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 60; }
 bool NotWhite(COLORREF c) { return c != kWhite; }
 bool DarkNotRed(COLORREF c) { return Dark(c) && !Red(c); }
 bool Yellow(COLORREF c) { return c == RGB(255, 255, 0); }
@@ -88,7 +87,7 @@ struct RunCase {
 const RunCase kRuns[] = {
     {"CodeInTheTextColour", Call::TextOut, L"iconfont{61447}", -1, RGB(0, 0, 255), FALSE, Blue, nullptr, nullptr},
     {"CodeTheFontLacks", Call::TextOut, L"iconfont{59000}", -1, 0, FALSE, nullptr, nullptr, nullptr},
-    {"EmptyColourIsBlack", Call::TextOut, L"iconfont{61447:}", -1, RGB(0, 0, 255), 0, Black, Blue, nullptr},
+    {"EmptyColourIsBlack", Call::TextOut, L"iconfont{61447:}", -1, RGB(0, 0, 255), 0, Zero, Blue, nullptr},
     {"MarkerWithoutItsBrace", Call::TextOut, L"abc iconfont{61447:255", -1, 0, 0, Dark, Red, L"abc iconfont{614"},
     {"ExtTextOutCountedIcon", Call::ExtClipped, kRed + L"tail", 19, 0, TRUE, Red, DarkNotRed, nullptr},
     {"ExtTextOutWithoutARectangle", Call::ExtNoRect, kRed, 19, 0, TRUE, Dark, Red, L"iconfont{61447"},
@@ -150,8 +149,7 @@ TEST_F(IconText, DrawnAsIconsOrAsText) {
         canvas.Fill(kWhite);
         SetTextColor(dc(), c.textColour);
         EXPECT_EQ(c.returned, DrawCase(dc(), c));
-        EXPECT_EQ(0, c.shown ? 0 : Count(NotWhite));
-        EXPECT_TRUE(!c.shown || Count(c.shown) > 20);
+        EXPECT_TRUE(c.shown ? Count(c.shown) > 20 : Count(NotWhite) == 0) << "drawn";
         EXPECT_EQ(0, c.absent ? Count(c.absent) : 0);
         EXPECT_TRUE(!c.textBeyond || Bounds(canvas, Dark).right - 10 > Width(c.textBeyond)) << "marker drawn as text";
     }
@@ -196,11 +194,10 @@ TEST_F(IconText, RunsAreMeasuredAsOnePlaceholderEach) {
         for (const std::wstring& piece : c.pieces) sum += Width(piece);
         EXPECT_EQ(sum, Width(c.text, c.count)) << c.text.size();
     }
-    auto last = Lpk<LPCWSTR(WINAPI*)()>("LpkStandinLastMeasured");
     SIZE size = {};
     Lpk<BOOL(WINAPI*)(HDC, LPCWSTR, int, int, LPINT, LPINT, LPSIZE, DWORD, int)>("LpkGetTextExtentExPoint")(
         dc(), L"x iconfont{59000:255} y", 23, 0, nullptr, nullptr, &size, 0, 0);
-    EXPECT_EQ(std::wstring(L"x \x56DE y"), last());
+    EXPECT_EQ(std::wstring(L"x \x56DE y"), Lpk<LPCWSTR(WINAPI*)()>("LpkStandinLastMeasured")());
 }
 
 // DrawText: left, centred, right and vertically centred in the cell; wider than a right-aligned cell it starts at
