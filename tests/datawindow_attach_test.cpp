@@ -40,9 +40,10 @@ std::wstring GridPB() {
 }
 std::wstring GridPixels() { return GridSyntax(1).Header(40).Column(L"a", L"long", 80, L"A", 2).Text(); }
 
-const Modifies kPreparedPB = Split(
+const std::wstring kPrepared =
     L"#1.Y='0'|#1.Height='64'|#2.Y='0'|#2.Height='64'|a_t.Y='0'|a_t.Height='92'|b_t.Y='0'|b_t.Height='100'|a_very_long_"
-    L"header_text_name_over_31.Y='0'|a_very_long_header_text_name_over_31.Height='100'");
+    L"header_text_name_over_31.Y='0'|a_very_long_header_text_name_over_31.Height='100'";
+
 const wchar_t kStripesOfFile[] = L"Datawindow.Detail.color='255 ~t if (mod(getrow(),2)=1,255,65280)'";
 const wchar_t kStripesOfDefaults[] = L"Datawindow.Detail.color='16777215 ~t if (mod(getrow(),2)=1,16777215,16777215)'";
 const char kStriped[] = "[datawindow]\r\nbackColor=255\r\nAlterColor=65280\r\n";
@@ -54,13 +55,10 @@ int PostedAttachDone(HWND h) {
     return n;
 }
 
-// Sets a file's write time some hours from now, through a handle that holds it if given.
-bool Touch(const std::wstring& path, int hours, HANDLE held = nullptr) {
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER v = {{now.dwLowDateTime, now.dwHighDateTime}};
-    v.QuadPart += hours * 36000000000LL;
-    const FILETIME time = {v.LowPart, v.HighPart};
+// Sets a file's write time to a day of the past (high: the upper half of the time), through a handle that holds it if
+// given.
+bool Touch(const std::wstring& path, DWORD high, HANDLE held = nullptr) {
+    const FILETIME time = {0, high};
     HANDLE h = held ? held : CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     const bool ok = SetFileTime(h, nullptr, nullptr, &time);
     if (!held) CloseHandle(h);
@@ -89,7 +87,7 @@ protected:
 TEST_F(Attach, GridsArePreparedFreeformNot) {
     HWND dw = Create(GridPB());
     EXPECT_EQ(dll.AttachDatawindow(dw, nullptr), 1);
-    EXPECT_EQ(pb->ModifyLog(dw), kPreparedPB);
+    EXPECT_EQ(pb->ModifyLog(dw), Split(kPrepared));
     EXPECT_EQ(PostedAttachDone(dw), 1);
     HWND px = Create(GridPixels());
     dll.AttachDatawindow(px, nullptr);
@@ -104,11 +102,12 @@ TEST_F(Attach, GridsArePreparedFreeformNot) {
 // grid attached again is not prepared again.
 TEST_F(Attach, SettingsColourTheGrid) {
     auto colours = [](const std::wstring& stripes, const std::wstring& h) {
-        return Split(L"#1.background.mode='1'|#2.background.mode='1'|" + stripes + L"|a_t.Background.color='" + h +
-                     L"'|b_t.Background.color='" + h + L"'|a_very_long_header_text_name_over_31.Background.color='" +
-                     h + L"'");
+        return L"#1.background.mode='1'|#2.background.mode='1'|" + stripes + L"|a_t.Background.color='" + h +
+               L"'|b_t.Background.color='" + h + L"'|a_very_long_header_text_name_over_31.Background.color='" + h +
+               L"'";
     };
-    const Modifies coloured = colours(kStripesOfFile, L"16711680"), defaults = colours(kStripesOfDefaults, L"16777215");
+    const Modifies coloured = Split(kPrepared + L"|" + colours(kStripesOfFile, L"16711680"));
+    const Modifies defaults = Split(colours(kStripesOfDefaults, L"16777215"));
     const std::string text = std::string(kStriped) + "HeaderColor=16711680\r\n";
     // A bare name is looked up beside the library: the prepared grid coloured.
     wchar_t library[MAX_PATH];
@@ -118,9 +117,7 @@ TEST_F(Attach, SettingsColourTheGrid) {
     HWND byName = Create(GridPB());
     EXPECT_EQ(dll.AttachDatawindow(byName, L"t2u_bare.ini"), 1);
     DeleteFileW(beside.c_str());
-    Modifies expected = kPreparedPB;
-    expected.insert(expected.end(), coloured.begin(), coloured.end());
-    EXPECT_EQ(pb->ModifyLog(byName), expected);
+    EXPECT_EQ(pb->ModifyLog(byName), coloured);
     // A reload; names too short or missing change nothing; a file without the section gives the defaults.
     pb->ClearModifyLog(byName);
     for (const wchar_t* none : {L"a.in", L"missing.ini"}) dll.AttachDatawindow(byName, none);
@@ -158,7 +155,7 @@ TEST_F(Attach, ColumnsWithAColourOfTheirOwnKeepIt) {
 TEST_F(Attach, OnlyTheHeaderIsPreparedAndItsRowsKept) {
     const struct {
         const wchar_t* objects;
-        Modifies expected;
+        const wchar_t* expected;
     } layouts[] = {
         // Two rows: the upper label keeps its place, the lower ones reach down; summary and footer texts stay.
         {L"text(band=header text=\"Name\" border=\"0\" x=\"5\" y=\"4\" height=\"128\" width=\"300\" name=name_t)\n"
@@ -167,7 +164,7 @@ TEST_F(Attach, OnlyTheHeaderIsPreparedAndItsRowsKept) {
          L"text(band=header text=\"Modif\" border=\"2\" x=\"613\" y=\"72\" height=\"56\" width=\"300\" name=mod_t)\n"
          L"text(band=summary text=\"Total\" border=\"0\" x=\"5\" y=\"4\" height=\"64\" width=\"300\" name=total_t)\n"
          L"text(band=footer text=\"Page\" border=\"0\" x=\"5\" y=\"4\" height=\"52\" width=\"300\" name=page_t)",
-         {L"name_t.Height='136'", L"con_t.Height='68'", L"mod_t.Height='60'"}},
+         L"name_t.Height='136'|con_t.Height='68'|mod_t.Height='60'"},
         // A computed field under a label (a filter row): the label stops at it; a field beside leaves one row.
         {L"text(band=header text=\"Name\" border=\"0\" x=\"5\" y=\"4\" height=\"56\" width=\"300\" name=a_t)\n"
          L"compute(band=header alignment=\"0\" expression=\"'filter'\" border=\"0\" x=\"5\" y=\"72\" height=\"56\" "
@@ -175,7 +172,7 @@ TEST_F(Attach, OnlyTheHeaderIsPreparedAndItsRowsKept) {
          L"text(band=header text=\"Count\" border=\"0\" x=\"309\" y=\"4\" height=\"56\" width=\"300\" name=b_t)\n"
          L"compute(band=header alignment=\"0\" expression=\"'p'\" border=\"0\" x=\"700\" y=\"72\" height=\"56\" "
          L"width=\"200\" name=page_c)",
-         {L"a_t.Height='68'", L"b_t.Height='136'"}},
+         L"a_t.Height='68'|b_t.Height='136'"},
     };
     for (const auto& layout : layouts) {
         HWND dw = Create(GridSyntax(0)
@@ -188,9 +185,8 @@ TEST_F(Attach, OnlyTheHeaderIsPreparedAndItsRowsKept) {
                              .Line(layout.objects)
                              .Text());
         ASSERT_EQ(dll.AttachDatawindow(dw, nullptr), 1);
-        Modifies expected = Split(L"#1.Y='0'|#1.Height='64'|#2.Y='0'|#2.Height='64'|#3.Y='0'|#3.Height='64'");
-        expected.insert(expected.end(), layout.expected.begin(), layout.expected.end());
-        EXPECT_EQ(pb->ModifyLog(dw), expected);
+        EXPECT_EQ(pb->ModifyLog(dw), Split(L"#1.Y='0'|#1.Height='64'|#2.Y='0'|#2.Height='64'|#3.Y='0'|#3.Height='64'|" +
+                                           std::wstring(layout.expected)));
     }
 }
 
@@ -202,7 +198,7 @@ TEST(Reduced, MissingEntryPointsFallBack) {
     ASSERT_EQ(dll.StartTessel(), 1);
     HWND grid = pb.Create(GridPB().c_str());
     dll.AttachDatawindow(grid, nullptr);
-    EXPECT_EQ(pb.ModifyLog(grid), kPreparedPB);  // 8 units to two pixels at 96 dots per inch
+    EXPECT_EQ(pb.ModifyLog(grid), Split(kPrepared));  // 8 units to two pixels at 96 dots per inch
     // The client edge taken away by the library.
     HWND plain = pb.Create(GridPixels().c_str());
     ASSERT_TRUE(GetWindowLongW(plain, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
@@ -215,13 +211,13 @@ TEST(Reduced, MissingEntryPointsFallBack) {
 // that still gets its colours got them from what was read before.
 TEST_F(Attach, SettingsFileIsReadAgainOnlyWhenItChanges) {
     const std::wstring file = temp.Write(L"once.ini", kStriped);
-    ASSERT_TRUE(Touch(file, -1));
+    ASSERT_TRUE(Touch(file, 30000000));
     EXPECT_EQ(StripesAttaching(file), kStripesOfFile);
     // Held without sharing: nobody else can read it.
     HANDLE lock = CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_EQ(StripesAttaching(file), kStripesOfFile) << "the unchanged file was read again";
     // A new write time: read again, finding nothing while locked; that empty read is not kept.
-    EXPECT_TRUE(Touch(file, -2, lock));
+    EXPECT_TRUE(Touch(file, 29000000, lock));
     EXPECT_EQ(StripesAttaching(file), kStripesOfDefaults);
     CloseHandle(lock);
     EXPECT_EQ(StripesAttaching(file), kStripesOfFile);
@@ -230,7 +226,7 @@ TEST_F(Attach, SettingsFileIsReadAgainOnlyWhenItChanges) {
 // The first attach's completion repaints; settings read into a completed attach repaint at once.
 TEST_F(Attach, SettingsRepaintWaitsForTheCompletionOfTheFirstAttach) {
     const std::wstring file = temp.Write(L"repaint.ini", kStriped);
-    ASSERT_TRUE(Touch(file, -1));
+    ASSERT_TRUE(Touch(file, 30000000));
     HWND dw = Create(GridPixels());
     UpdateWindow(dw);
     ASSERT_FALSE(GetUpdateRect(dw, nullptr, FALSE));

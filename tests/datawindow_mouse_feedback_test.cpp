@@ -83,10 +83,6 @@ TEST_F(MouseFeedback, HoverBandOverTheRowUnderTheMouse) {
     auto pixel = [w](const std::vector<COLORREF>& p, int row) {
         return p[(kHeader + (row - 1) * kRow + 15) * w + 238];
     };
-    const std::vector<COLORREF> white = Pixels(dw);
-    Move(dw, At(100, 3));
-    EXPECT_EQ(white, Pixels(dw)) << "back and hover colours both white by default: no band";
-
     SendMessageW(dw, kHoverColorMessage, 0, 0xFF0000);
     for (int i = 0; i < 2; ++i) SendMessageW(dw, WM_VSCROLL, SB_LINEDOWN, 0);
     UpdateWindow(dw);
@@ -141,10 +137,8 @@ TEST_F(MouseFeedback, FrameWhereTheCellsAreAfterScrolling) {
     for (int i = 0; i < 5; ++i) SendMessageW(dw, WM_HSCROLL, SB_LINERIGHT, 0);
     UpdateWindow(dw);
     PumpMessages();
-    ASSERT_EQ(L"4", pb->Describe(dw, L"DataWindow.FirstRowOnPage"));
     const int w = Width(dw);
-    SendMessageW(dw, WM_LBUTTONDOWN, MK_LBUTTON, At(150, 2));  // (5, n) to (6, c): n from 101 (151 less 50)
-    PumpMessages();
+    Send(dw, WM_LBUTTONDOWN, MK_LBUTTON, At(150, 2));  // (5, n) to (6, c): n from 101 (151 less 50)
     SendMessageW(dw, WM_MOUSEMOVE, 0, At(270, 3));
     const std::vector<COLORREF> p = Pixels(dw);
     PumpMessages();
